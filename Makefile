@@ -1,0 +1,38 @@
+# Torvane's front door. Every target installs what is missing first.
+.PHONY: all deps build demo test test-locale gui asan bench clean
+
+JOBS ?= $(shell nproc)
+
+all: build
+
+deps:
+	@scripts/install-deps
+
+build: deps
+	@cmake --preset default >/dev/null
+	@cmake --build --preset default -j $(JOBS)
+
+demo: build
+	@scripts/demo build
+
+test: build
+	@ctest --preset default -j $(JOBS)
+	@echo "== the same tests under a locale with a decimal comma (de_DE.UTF-8) =="
+	@LC_ALL=de_DE.UTF-8 ctest --preset default -j $(JOBS)
+
+gui: build
+	@test -x build/app/torvane || { echo "the desktop program was not built (is Qt 6 installed?)"; exit 1; }
+	@build/app/torvane
+
+asan: deps
+	@cmake --preset asan >/dev/null
+	@cmake --build --preset asan -j $(JOBS)
+	@ctest --preset asan -j $(JOBS)
+
+bench: deps
+	@cmake --preset release >/dev/null
+	@cmake --build --preset release -j $(JOBS)
+	@scripts/bench build-release
+
+clean:
+	rm -rf build build-asan build-release

@@ -1,0 +1,135 @@
+// torvane-cli: the analysis and conversion of the desktop program for
+// scripts and batches. Each file is handled as by a freshly started program.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <string_view>
+
+#include "convert/about.h"
+#include "convert/conversion_run.h"
+#include "convert/input_analysis.h"
+#include "options.h"
+
+namespace torvane::cli {
+namespace {
+
+enum ExitCode { kAllWritten = 0, kNothingWritten = 1, kFailure = 2 };
+
+// Message area texts use CR LF between lines; a terminal gets plain line ends.
+void PrintMessage(std::string_view text) {
+    std::string out;
+    out.reserve(text.size() + 1);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    std::cout << out << '\n' << std::flush;
+}
+
+void PrintError(std::string_view text) { std::cerr << "torvane-cli: " << text << '\n' << std::flush; }
+
+// Asks on the terminal; No is the default answer.
+bool AskOverwrite() {
+    if (!::isatty(STDIN_FILENO)) return false;
+    std::cerr << "Output file exists! Overwrite? [y/N] " << std::flush;
+    std::string answer;
+    if (!std::getline(std::cin, answer)) return false;
+    return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
+}
+
+int Analyze(const std::string& file) {
+    Settings s;
+    s.InputFilePath = file;
+    const AnalysisReport report = AnalyzeInput(s);
+    if (report.failed) {
+        PrintError(report.message);
+        return kFailure;
+    }
+    PrintMessage(report.message);
+    const AnalysisCounts& c = report.counts;
+    std::cout << "Data type: " << (report.recognised ? DataTypeWord(s.DataType) : std::string_view("none")) << '\n'
+              << "Detected records: " << s.DetectedRecordCount << '\n'
+              << "Counts: GGA " << c.gga << ", GLL " << c.gll << ", RMC " << c.rmc << ", IGC header "
+              << c.igcHeader << ", valid fixes " << c.validFix << ", track points " << c.trackPoint << '\n';
+    if (!report.gpxCopyPath.empty()) std::cout << "GPX copy: " << report.gpxCopyPath << '\n';
+    std::cout << std::flush;
+    return report.recognised ? kAllWritten : kNothingWritten;
+}
+
+// Returns the exit code for this file; `stop` is set when the program must
+// end (an existing output file was not to be replaced).
+int Convert(const std::string& file, const Options& options, bool& stop) {
+    Settings s;
+    s.InputFilePath = file;
+    const std::size_t slash = file.rfind('/');
+    s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
+
+    const AnalysisReport analysis = AnalyzeInput(s);
+    if (analysis.failed) {
+        PrintError(analysis.message);
+        return kFailure;
+    }
+    PrintMessage(analysis.message);
+    if (!analysis.recognised) return kNothingWritten;
+
+    ApplyOptions(options, s);
+    FormOutputPath(s);
+    if (options.outputPath) SetOutputPath(s, *options.outputPath);
+
+    if (OutputFileExists(s.OutputFilePath) && !options.overwrite && !AskOverwrite()) {
+        PrintError("Output file exists: " + s.OutputFilePath);
+        PrintError("Move existing file to another directory and try again!");
+        stop = true;
+        return kFailure;
+    }
+
+    const RunReport run = PerformConversionRun(s);
+    switch (run.outcome) {
+        case RunReport::Outcome::Written:
+            PrintMessage(run.message);
+            return kAllWritten;
+        case RunReport::Outcome::NothingWritten:
+            PrintMessage(run.message);
+            return kNothingWritten;
+        case RunReport::Outcome::Failed:
+            break;
+    }
+    PrintError(run.message);
+    return kFailure;
+}
+
+}  // namespace
+}  // namespace torvane::cli
+
+int main(int argc, char** argv) {
+    using namespace torvane::cli;
+    Options options;
+    std::string error;
+    if (!ParseOptions(argc, argv, options, error)) {
+        PrintError(error);
+        std::cerr << "Try 'torvane-cli --help'.\n";
+        return kFailure;
+    }
+    switch (options.command) {
+        case Command::Help:
+            std::cout << UsageText();
+            return 0;
+        case Command::Version:
+            std::cout << "torvane-cli " << torvane::kProgramVersion << '\n';
+            return 0;
+        case Command::Analyze:
+        case Command::Convert:
+            break;
+    }
+    int status = kAllWritten;
+    for (const std::string& file : options.files) {
+        bool stop = false;
+        const int code = options.command == Command::Analyze ? Analyze(file) : Convert(file, options, stop);
+        status = std::max(status, code);
+        if (stop) break;
+    }
+    return status;
+}

@@ -1,0 +1,257 @@
+#include "options.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <string_view>
+#include <utility>
+
+namespace torvane::cli {
+namespace {
+
+constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kKmlColours{{
+    {"yellow", "ff00ffff"}, {"red", "ff0000ff"}, {"magenta", "ffff00ff"}, {"blue", "ffffaa00"}, {"green", "ff00ff00"},
+}};
+
+constexpr std::array<std::string_view, 9> kOvlColours{"red",   "green",     "blue",    "yellow",   "black",
+                                                      "white", "invisible", "magenta", "turquoise"};
+
+bool ParseNumber(const std::string& text, double& value) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+') ++first;
+    const auto result = std::from_chars(first, last, value);
+    return result.ec == std::errc{} && result.ptr == last && std::isfinite(value);
+}
+
+bool ParseFlag(const std::string& text, std::optional<std::string>& flag) {
+    if (text == "0" || text == "1") {
+        flag = " " + text;
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+int OvlColourCode(const std::string& name) {
+    for (std::size_t i = 0; i < kOvlColours.size(); ++i) {
+        if (kOvlColours[i] == name) return static_cast<int>(i) + 1;
+    }
+    return 0;
+}
+
+std::string KmlColour(const std::string& text) {
+    for (const auto& [name, colour] : kKmlColours) {
+        if (name == text) return std::string(colour);
+    }
+    if (text.size() == 8 && std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isxdigit(c); })) {
+        std::string lower = text;
+        for (char& c : lower) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return lower;
+    }
+    return {};
+}
+
+bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
+    if (argc < 2) {
+        o.command = Command::Help;
+        return true;
+    }
+    const std::string command = argv[1];
+    if (command == "--help" || command == "-h" || command == "help") {
+        o.command = Command::Help;
+        return true;
+    }
+    if (command == "--version") {
+        o.command = Command::Version;
+        return true;
+    }
+    if (command == "analyze") {
+        o.command = Command::Analyze;
+    } else if (command == "convert") {
+        o.command = Command::Convert;
+    } else {
+        error = "unknown command '" + command + "'";
+        return false;
+    }
+
+    bool sawAltitude = false;
+    bool onlyFiles = false;
+    for (int i = 2; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (onlyFiles || arg.empty() || arg[0] != '-' || arg == "-") {
+            o.files.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            onlyFiles = true;
+            continue;
+        }
+        if (o.command == Command::Analyze) {
+            if (arg == "--help" || arg == "-h") {
+                o.command = Command::Help;
+                return true;
+            }
+            error = "unknown option '" + arg + "' for analyze";
+            return false;
+        }
+        // Options without a value.
+        if (arg == "--help" || arg == "-h") {
+            o.command = Command::Help;
+            return true;
+        }
+        if (arg == "--decimal-comma") { o.decimalComma = true; continue; }
+        if (arg == "--keep-zero-positions") { o.keepZeroPositions = true; continue; }
+        if (arg == "--overwrite") { o.overwrite = true; continue; }
+        if (arg == "--kml-absolute") { o.kmlAbsolute = true; continue; }
+
+        // Options with a value: "--name VALUE" or "--name=VALUE".
+        std::string name = arg;
+        std::string value;
+        const std::size_t equals = arg.find('=');
+        if (equals != std::string::npos && arg.rfind("--", 0) == 0) {
+            name = arg.substr(0, equals);
+            value = arg.substr(equals + 1);
+        } else {
+            if (i + 1 >= argc) {
+                error = "option '" + arg + "' needs a value";
+                return false;
+            }
+            value = argv[++i];
+        }
+
+        if (name == "--to") {
+            if (value == "table") o.outputType = OutputKind::Table;
+            else if (value == "kml") o.outputType = OutputKind::KML;
+            else if (value == "ovl") o.outputType = OutputKind::OVL;
+            else {
+                error = "--to takes table, kml or ovl, not '" + value + "'";
+                return false;
+            }
+        } else if (name == "--altitude-add" || name == "--altitude-set") {
+            if (sawAltitude) {
+                error = "give only one of --altitude-add and --altitude-set";
+                return false;
+            }
+            sawAltitude = true;
+            if (!ParseNumber(value, o.altitudeValue)) {
+                error = name + " takes a number of metres, not '" + value + "'";
+                return false;
+            }
+            o.altitudeMode = name == "--altitude-add" ? 1 : 2;
+        } else if (name == "-o" || name == "--output") {
+            o.outputPath = value;
+        } else if (name == "--kml-name") {
+            o.kmlName = value;
+        } else if (name == "--kml-description") {
+            o.kmlDescription = value;
+        } else if (name == "--kml-color") {
+            const std::string colour = KmlColour(value);
+            if (colour.empty()) {
+                error = "--kml-color takes yellow, red, magenta, blue, green or eight hex digits aabbggrr, not '" +
+                        value + "'";
+                return false;
+            }
+            o.kmlColor = colour;
+        } else if (name == "--kml-extrude" || name == "--kml-tessellate") {
+            if (!ParseFlag(value, name == "--kml-extrude" ? o.kmlExtrude : o.kmlTessellate)) {
+                error = name + " takes 0 or 1, not '" + value + "'";
+                return false;
+            }
+        } else if (name == "--ovl-color") {
+            const int code = OvlColourCode(value);
+            if (code == 0) {
+                error = "--ovl-color takes red, green, blue, yellow, black, white, invisible, magenta or "
+                        "turquoise, not '" + value + "'";
+                return false;
+            }
+            o.ovlColour = code;
+        } else if (name == "--ovl-width") {
+            o.ovlWidth = value;
+        } else if (name == "--ovl-map-name") {
+            o.ovlMapName = value;
+        } else {
+            error = "unknown option '" + name + "'";
+            return false;
+        }
+    }
+
+    if (o.files.empty()) {
+        error = "no input file given";
+        return false;
+    }
+    if (o.outputPath && o.files.size() != 1) {
+        error = "-o names the output of a single input file";
+        return false;
+    }
+    if (o.decimalComma && o.outputType != OutputKind::Table) {
+        error = "--decimal-comma applies to table output only";
+        return false;
+    }
+    return true;
+}
+
+void ApplyOptions(const Options& o, Settings& s) {
+    s.OutputType = o.outputType;
+    s.UseDecimalComma = o.decimalComma;
+    s.EliminateZeroPositions = !o.keepZeroPositions;
+    if (o.altitudeMode) {
+        // The altitude dialog's rule: the value is held within -1000 to 1000.
+        s.AltitudeMode = *o.altitudeMode;
+        s.AltitudeValue = static_cast<float>(std::clamp(o.altitudeValue, -1000.0, 1000.0));
+    }
+    if (o.kmlName) s.KmlProperties[kKmlName] = *o.kmlName;
+    if (o.kmlDescription) s.KmlProperties[kKmlDescription] = *o.kmlDescription;
+    if (o.kmlColor) s.KmlProperties[kKmlLineColor] = *o.kmlColor;
+    if (o.kmlExtrude) s.KmlProperties[kKmlExtrude] = *o.kmlExtrude;
+    if (o.kmlTessellate) s.KmlProperties[kKmlTessellate] = *o.kmlTessellate;
+    if (o.kmlAbsolute) s.KmlProperties[kKmlAltitudeMode] = "absolute";
+    if (o.ovlColour) s.OvlProperties.colour = *o.ovlColour;
+    if (o.ovlWidth) s.OvlProperties.lineWidth = *o.ovlWidth;
+    if (o.ovlMapName) s.OvlProperties.mapName = *o.ovlMapName;
+}
+
+const char* UsageText() {
+    return R"(Usage:
+  torvane-cli analyze FILE...
+  torvane-cli convert FILE... [options]
+  torvane-cli --help | --version
+
+analyze  recognises the data in each file (NMEA GGA/GLL/RMC, IGC, GPX) and
+         prints the analysis message, the data type and the counts.
+convert  analyses each file and converts it; the output is written beside the
+         input, named after it, the data type and the output type
+         (track.nmea -> track_GGA.prn). GPX files are first copied with
+         CR LF line ends to NAME_CRLF.gpx, and the copy is converted.
+
+Options of convert:
+  --to table|kml|ovl        output type (default table)
+  --decimal-comma           write "," as decimal point (table only)
+  --keep-zero-positions     keep invalid records and positions at 0,0
+                            (by default they are eliminated)
+  --altitude-add M          add M metres to every altitude (-1000..1000)
+  --altitude-set M          set every altitude to M metres (-1000..1000)
+  --overwrite               replace an existing output file without asking
+  -o PATH                   write the output to PATH (one input file only)
+  --kml-name TEXT           placemark name (default: the output file's name)
+  --kml-description TEXT    placemark description
+  --kml-color COLOUR        yellow, red, magenta, blue, green or aabbggrr
+  --kml-extrude 0|1         extrude flag (default 1)
+  --kml-tessellate 0|1      tessellate flag (default 1)
+  --kml-absolute            altitude mode absolute (default relativeToGround)
+  --ovl-color COLOUR        red, green, blue, yellow, black, white,
+                            invisible, magenta or turquoise (default red)
+  --ovl-width TEXT          line width in pixels (default 4)
+  --ovl-map-name TEXT       map name (default "Top. Karte 1:50.000 Nieders.")
+
+Exit status: 0 when every file wrote at least one data set, 1 when a file
+yielded none or was not recognised, 2 for usage errors and files that could
+not be read or written.
+)";
+}
+
+}  // namespace torvane::cli

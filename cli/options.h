@@ -1,0 +1,49 @@
+// Command-line arguments of torvane-cli, parsed into the window's choices.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "convert/settings.h"
+
+namespace torvane::cli {
+
+enum class Command { Help, Version, Analyze, Convert };
+
+struct Options {
+    Command command = Command::Help;
+    std::vector<std::string> files;
+
+    OutputKind outputType = OutputKind::Table;
+    bool decimalComma = false;
+    bool keepZeroPositions = false;
+    std::optional<int> altitudeMode;  // 1 add, 2 set
+    double altitudeValue = 0;
+    bool overwrite = false;
+    std::optional<std::string> outputPath;
+
+    std::optional<std::string> kmlName, kmlDescription, kmlColor;
+    std::optional<std::string> kmlExtrude, kmlTessellate;  // " 1" or " 0"
+    bool kmlAbsolute = false;
+    std::optional<int> ovlColour;
+    std::optional<std::string> ovlWidth, ovlMapName;
+};
+
+// Parses argv; false with a message in `error` for a usage error.
+bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
+
+// Puts the choices into `s` after its analysis, as the window and its
+// dialogs would.
+void ApplyOptions(const Options& options, Settings& s);
+
+// The colour code of an overlay colour name (1 to 9), or 0.
+int OvlColourCode(const std::string& name);
+
+// The KML colour (aabbggrr) of a colour name of the dialog's list, or of
+// eight hexadecimal digits; empty when neither.
+std::string KmlColour(const std::string& text);
+
+const char* UsageText();
+
+}  // namespace torvane::cli

@@ -1,0 +1,133 @@
+#include "conversion_run.h"
+
+#include <sys/stat.h>
+
+#include "input_file.h"
+#include "line_reader.h"
+#include "output_documents.h"
+#include "output_file.h"
+#include "record_loop.h"
+
+namespace torvane {
+namespace {
+
+constexpr char kSeparator = '/';
+
+std::string_view Extension(OutputKind kind) {
+    switch (kind) {
+        case OutputKind::Table: return "prn";
+        case OutputKind::KML: return "kml";
+        case OutputKind::OVL: return "ovl";
+        case OutputKind::None: break;
+    }
+    return "";
+}
+
+RunReport Failure(std::string message) {
+    RunReport report;
+    report.outcome = RunReport::Outcome::Failed;
+    report.message = std::move(message);
+    return report;
+}
+
+std::string FileName(const std::string& path) {
+    const std::size_t slash = path.rfind(kSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+void FormOutputPath(Settings& s) {
+    if (s.OutputType == OutputKind::None) return;
+    const std::string& input = s.InputFilePath;
+    const std::size_t slash = input.rfind(kSeparator);
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = input.find('.', nameStart);
+    std::string path = input.substr(0, dot);  // npos: the whole path
+    path += '_';
+    const std::string_view word = DataTypeWord(s.DataType);
+    if (word.size() > 2) path += word.substr(2, 5);
+    path += '.';
+    path += Extension(s.OutputType);
+    s.OutputFilePath = std::move(path);
+
+    if (s.OutputType == OutputKind::KML) {
+        s.OutputFileName = FileName(s.OutputFilePath);
+        if (s.KmlProperties[kKmlName].empty()) s.KmlProperties[kKmlName] = s.OutputFileName;
+    }
+}
+
+void SetOutputPath(Settings& s, const std::string& path) {
+    const bool nameWasOutputName = s.KmlProperties[kKmlName] == s.OutputFileName;
+    s.OutputFilePath = path;
+    if (s.OutputType == OutputKind::KML) {
+        s.OutputFileName = FileName(path);
+        if (nameWasOutputName || s.KmlProperties[kKmlName].empty()) s.KmlProperties[kKmlName] = s.OutputFileName;
+    }
+}
+
+bool OutputFileExists(const std::string& path) {
+    if (path.empty() || path.back() == kSeparator) return false;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string CountMessage(const Settings& s) {
+    std::string text = std::to_string(s.RecordCount);
+    text += ' ';
+    text += DataTypeWord(s.DataType);
+    text += " data sets written to file ";
+    text += s.OutputFilePath;
+    text += ".\r\nChose a new file for processing or exit the program.";
+    return text;
+}
+
+RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
+    if (s.InputFilePath.empty()) return Failure("No input file chosen. Select a file and press ANALYZE first.");
+
+    InputFile input;
+    if (!input.Open(s.InputFilePath)) {
+        return Failure("Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".");
+    }
+    OutputFile output;
+    if (!output.Open(s.OutputFilePath)) {
+        return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() + ".");
+    }
+
+    s.RecordCount = 0;
+    s.OverlayExtent = OverlayBounds{};
+    WriteOutputHeader(s, output);
+
+    LineReader reader(input.Descriptor());
+    std::string readError;
+    if (!RunRecordLoop(s, reader, output, input.Size(), hooks, readError)) {
+        return Failure("Cannot read input file " + s.InputFilePath + ": " + readError + ". No output written.");
+    }
+    input.Close();
+
+    WriteOutputTrailer(s, output);
+    if (!output.Commit()) {
+        return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() +
+                       ". No output written.");
+    }
+
+    if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
+        std::string error;
+        if (!CorrectOverlayPointCount(s, error)) {
+            return Failure("Could not correct the point count of " + s.OutputFilePath + ": " + error + ".");
+        }
+    }
+
+    RunReport report;
+    report.count = s.RecordCount;
+    if (s.RecordCount != 0) {
+        report.outcome = RunReport::Outcome::Written;
+        report.message = CountMessage(s);
+    } else {
+        report.outcome = RunReport::Outcome::NothingWritten;
+        report.message = "Could not recognize/process input data. ";
+    }
+    return report;
+}
+
+}  // namespace torvane

@@ -1,0 +1,131 @@
+#include "gpx_copy.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <cerrno>
+#include <cstring>
+#include <memory>
+
+#include "input_file.h"
+#include "output_file.h"
+
+namespace torvane {
+namespace {
+
+constexpr std::size_t kBlock = 1u << 20;
+// Blanks after a ">" are held back until it is known whether a "<" follows.
+// A longer run than this is written as it stands.
+constexpr std::size_t kMaxHeldBlanks = 64u << 10;
+
+// Streams bytes into `output`, normalising line ends and splitting tags.
+class CopyFilter {
+public:
+    explicit CopyFilter(OutputFile& output) : output_(output) {}
+
+    void Feed(const char* data, std::size_t size) {
+        for (std::size_t i = 0; i < size; ++i) Put(data[i]);
+    }
+
+    void Finish() {
+        ReleaseHeld();
+        if (pendingCr_ || lineOpen_) output_.Write("\r\n");
+        pendingCr_ = lineOpen_ = false;
+    }
+
+private:
+    void Put(char c) {
+        if (pendingCr_) {
+            pendingCr_ = false;
+            if (c == '\n') return;  // CR LF: the line end is written already
+        }
+        if (c == '\r' || c == '\n') {
+            ReleaseHeld();
+            output_.Write("\r\n");
+            lineOpen_ = false;
+            afterTagEnd_ = false;
+            pendingCr_ = c == '\r';
+            return;
+        }
+        lineOpen_ = true;
+        if (afterTagEnd_) {
+            if ((c == ' ' || c == '\t') && held_.size() < kMaxHeldBlanks) {
+                held_ += c;
+                return;
+            }
+            if (c == '<') {
+                held_.clear();
+                afterTagEnd_ = false;
+                output_.Write("\r\n<");
+                return;
+            }
+            ReleaseHeld();
+        }
+        afterTagEnd_ = c == '>';
+        output_.Write(std::string_view(&c, 1));
+    }
+
+    void ReleaseHeld() {
+        if (!held_.empty()) output_.Write(held_);
+        held_.clear();
+        afterTagEnd_ = false;
+    }
+
+    OutputFile& output_;
+    std::string held_;
+    bool afterTagEnd_ = false;  // the last character written was ">" (blanks may be held)
+    bool pendingCr_ = false;    // a CR ended the last line; an LF right after it belongs to it
+    bool lineOpen_ = false;     // characters were written since the last line end
+};
+
+}  // namespace
+
+std::string GpxCopyPath(const std::string& inputPath) {
+    const std::size_t keep = inputPath.size() >= 4 ? inputPath.size() - 4 : 0;
+    return inputPath.substr(0, keep) + "_CRLF.gpx";
+}
+
+bool IsGpxPath(const std::string& path) {
+    if (path.size() < 3) return false;
+    std::string tail = path.substr(path.size() - 3);
+    for (char& c : tail) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return tail == "GPX";
+}
+
+bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std::string& error,
+                  const ProgressHooks* hooks) {
+    InputFile input;
+    if (!input.Open(inputPath)) {
+        error = "Cannot read input file " + inputPath + ": " + input.ErrorText() + ".";
+        return false;
+    }
+    OutputFile output;
+    if (!output.Open(copyPath)) {
+        error = "Cannot write GPX copy " + copyPath + ": " + output.ErrorText() + ".";
+        return false;
+    }
+    CopyFilter filter(output);
+    std::unique_ptr<char[]> block(new char[kBlock]);
+    std::uint64_t done = 0;
+    for (;;) {
+        const ssize_t n = ::read(input.Descriptor(), block.get(), kBlock);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            error = "Cannot read input file " + inputPath + ": " + std::strerror(errno) + ".";
+            return false;
+        }
+        filter.Feed(block.get(), static_cast<std::size_t>(n));
+        done += static_cast<std::uint64_t>(n);
+        if (hooks != nullptr && hooks->progress) hooks->progress(done, input.Size());
+        if (!output.Good()) break;
+    }
+    filter.Finish();
+    if (!output.Commit()) {
+        error = "Cannot write GPX copy " + copyPath + ": " + output.ErrorText() + ".";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace torvane

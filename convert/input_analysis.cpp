@@ -1,0 +1,166 @@
+#include "input_analysis.h"
+
+#include <cstring>
+
+#include "about.h"
+#include "gpx_copy.h"
+#include "input_file.h"
+#include "line_reader.h"
+#include "text_scan.h"
+
+namespace torvane {
+namespace {
+
+constexpr std::string_view kGpxCopyNotice = "New GPX-File with CR&LF is under preparation and will be written. I am busy";
+
+std::int64_t CountFor(DataKind kind, const AnalysisCounts& c) {
+    switch (kind) {
+        case DataKind::GPGGA: return c.gga;
+        case DataKind::GPGLL: return c.gll;
+        case DataKind::GPRMC: return c.rmc;
+        case DataKind::GPIGC: return c.validFix;
+        case DataKind::GPGXT: return c.trackPoint;
+        case DataKind::None: break;
+    }
+    return 0;
+}
+
+// Adds the NMEA hits of one line: each "$GP" followed by the sentence name.
+void CountSentences(std::string_view line, AnalysisCounts& counts) {
+    if (line.find('*') == std::string_view::npos) return;
+    bool gga = false, gll = false, rmc = false;
+    for (std::size_t at = line.find("$GP"); at != std::string_view::npos; at = line.find("$GP", at + 1)) {
+        const std::string_view name = line.substr(at + 3, 3);
+        gga = gga || name == "GGA";
+        gll = gll || name == "GLL";
+        rmc = rmc || name == "RMC";
+    }
+    counts.gga += gga;
+    counts.gll += gll;
+    counts.rmc += rmc;
+}
+
+// Adds the IGC header hits of one line and takes its date and pilot.
+void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
+    if (line.find("HF") == std::string_view::npos) return;
+    if (Contains(line, "HFDTE")) {
+        ++counts.igcHeader;
+        counts.igcFlightDate.assign(Mid(line, 6, 6));
+    }
+    if (Contains(line, "HFPLT")) {
+        ++counts.igcHeader;
+        const std::size_t colon = line.find(':');
+        counts.igcPilot.assign(colon == std::string_view::npos ? line : line.substr(colon + 1));
+    }
+    if (Contains(line, "HFGID")) ++counts.igcHeader;
+    if (Contains(line, "HFPRS")) ++counts.igcHeader;
+}
+
+}  // namespace
+
+void CountLine(std::string_view line, AnalysisCounts& counts) {
+    CountSentences(line, counts);
+    CountIgcHeader(line, counts);
+    if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') ++counts.validFix;
+    if (Contains(line, "<trkpt") && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
+}
+
+DataKind DecideDataType(const AnalysisCounts& c) {
+    const auto atLeast90Percent = [](std::int64_t a, std::int64_t b) {
+        return static_cast<double>(a) >= 0.9 * static_cast<double>(b);
+    };
+    if (c.gga > 1 && (atLeast90Percent(c.gga, c.rmc) || atLeast90Percent(c.gga, c.gll))) return DataKind::GPGGA;
+    if (c.gll > 1 && atLeast90Percent(c.gll, c.rmc)) return DataKind::GPGLL;
+    if (c.rmc > 1) return DataKind::GPRMC;
+    if (c.igcHeader > 2) return DataKind::GPIGC;
+    if (c.trackPoint > 1) return DataKind::GPGXT;
+    return DataKind::None;
+}
+
+std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePath) {
+    constexpr std::string_view kChoose = "\r\nChose output file type and options then press START. ";
+    switch (recognised) {
+        case DataKind::GPGGA: return "NMEA GPGGA data found. \r\nSelect options then press START. ";
+        case DataKind::GPGLL: return "NMEA GPGLL data found. " + std::string(kChoose);
+        case DataKind::GPRMC: return "NMEA GPRMC data found. " + std::string(kChoose);
+        case DataKind::GPIGC: return "IGC data found. " + std::string(kChoose);
+        case DataKind::GPGXT: return "GPX TRK data found. " + std::string(kChoose);
+        case DataKind::None: break;
+    }
+    return "Could not recognize data in selected file  " + inputFilePath + ".";
+}
+
+void SetKmlDefaults(Settings& s) {
+    std::string description;
+    switch (s.DataType) {
+        case DataKind::GPGGA:
+        case DataKind::GPGLL:
+        case DataKind::GPRMC:
+            description = "GPS data path";
+            break;
+        case DataKind::GPIGC:
+            description = "Flight recorder (IGC) path,  Flight date: " + s.IgcFlightDate + ",  Pilot: " + s.IgcPilot + ", ";
+            break;
+        case DataKind::GPGXT:
+            description = "GPX track path";
+            break;
+        case DataKind::None:
+            break;
+    }
+    description += "Generator: Torvane, ";
+    description += kHomePage;
+    s.KmlProperties = {"", description, "ff00ffff", " 1", " 1", "relativeToGround"};
+}
+
+AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
+    AnalysisReport report;
+    if (IsGpxPath(s.InputFilePath)) {
+        if (hooks != nullptr && hooks->status) hooks->status(kGpxCopyNotice);
+        const std::string copyPath = GpxCopyPath(s.InputFilePath);
+        std::string error;
+        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks)) {
+            report.failed = true;
+            report.message = error;
+            return report;
+        }
+        s.InputFilePath = copyPath;
+        report.gpxCopyPath = copyPath;
+    }
+
+    InputFile input;
+    if (!input.Open(s.InputFilePath)) {
+        report.failed = true;
+        report.message = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        return report;
+    }
+    LineReader reader(input.Descriptor());
+    report.counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
+    report.counts.igcPilot = s.IgcPilot;
+    std::string_view line;
+    LineReader::Status status;
+    std::uint64_t reported = 0;
+    while ((status = reader.Next(line)) == LineReader::Status::Line) {
+        CountLine(line, report.counts);
+        if (hooks != nullptr && hooks->progress && reader.BytesRead() != reported) {
+            reported = reader.BytesRead();
+            hooks->progress(reported, input.Size());
+        }
+    }
+    if (status == LineReader::Status::Error) {
+        report.failed = true;
+        report.message = "Cannot read input file " + s.InputFilePath + ": " + reader.ErrorText() + ".";
+        return report;
+    }
+
+    s.IgcFlightDate = report.counts.igcFlightDate;
+    s.IgcPilot = report.counts.igcPilot;
+    const DataKind recognised = DecideDataType(report.counts);
+    report.recognised = recognised != DataKind::None;
+    if (report.recognised) s.DataType = recognised;
+    report.message = AnalysisMessage(recognised, s.InputFilePath);
+    s.DetectedRecordCount = CountFor(s.DataType, report.counts);
+    SetKmlDefaults(s);
+    return report;
+}
+
+}  // namespace torvane

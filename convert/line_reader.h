@@ -1,0 +1,58 @@
+// Buffered text line reading. A line ends at CR LF, at CR or at LF; the
+// terminator is not part of the line; a last line without terminator is still
+// read. Reads the file in large blocks and hands out views into one reused
+// buffer, so no line is copied or allocated.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace torvane {
+
+// Longest line a reader holds. A longer line ends the reading with an error,
+// so no input (a file without any line end, say) can make memory grow.
+inline constexpr std::size_t kMaxLineLength = 4u << 20;
+
+class LineReader {
+public:
+    enum class Status { Line, End, Error };
+
+    // Reads from the open file descriptor `fd` (not closed by the reader).
+    explicit LineReader(int fd, std::size_t maxLineLength = kMaxLineLength);
+    LineReader(const LineReader&) = delete;
+    LineReader& operator=(const LineReader&) = delete;
+
+    // The next line, valid until the next call. Error: see ErrorText().
+    Status Next(std::string_view& line);
+
+    std::uint64_t BytesRead() const { return bytesRead_; }
+    std::uint64_t LineNumber() const { return lineNumber_; }
+    const std::string& ErrorText() const { return error_; }
+
+private:
+    struct MarkSearch {
+        char mark;
+        std::size_t pos = 0;   // the mark's offset when found, else the offset searched up to
+        bool found = false;
+    };
+
+    bool Refill();
+    std::size_t NextMark(MarkSearch& search);
+
+    int fd_;
+    std::size_t capacity_;
+    std::unique_ptr<char[]> buffer_;
+    std::size_t begin_ = 0;      // start of the unread data
+    std::size_t end_ = 0;        // end of the data in the buffer
+    MarkSearch cr_{'\r'};
+    MarkSearch lf_{'\n'};
+    bool eof_ = false;
+    std::uint64_t bytesRead_ = 0;
+    std::uint64_t lineNumber_ = 0;
+    std::string error_;
+};
+
+}  // namespace torvane

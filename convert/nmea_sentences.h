@@ -1,0 +1,18 @@
+// Converters of the three NMEA 0183 sentence kinds. Each takes one input line
+// (whatever it holds), fills the current record of `s` (Latitude, Longitude,
+// Altitude for GGA and GLL, RecordInvalid, CommaPos) and leaves the output
+// line in s.OutputLine: empty when the sentence fails a field check.
+// Converters never clear RecordInvalid and never write.
+#pragma once
+
+#include <string_view>
+
+#include "settings.h"
+
+namespace torvane {
+
+void ConvertGgaSentence(Settings& s, std::string_view line);
+void ConvertGllSentence(Settings& s, std::string_view line);
+void ConvertRmcSentence(Settings& s, std::string_view line);
+
+}  // namespace torvane

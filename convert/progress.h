@@ -1,0 +1,18 @@
+// What a long analysis or run tells its front end while it works.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+namespace torvane {
+
+struct ProgressHooks {
+    // A status text for the message area ("... I am busy").
+    std::function<void(std::string_view text)> status;
+    // Bytes of the input read so far and the input's size (0 when unknown);
+    // called about once per megabyte.
+    std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+};
+
+}  // namespace torvane

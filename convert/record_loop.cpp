@@ -1,0 +1,96 @@
+#include "record_loop.h"
+
+#include <algorithm>
+
+#include "gpx_track_point.h"
+#include "igc_fix.h"
+#include "nmea_sentences.h"
+#include "text_scan.h"
+
+namespace torvane {
+namespace {
+
+int CountCommas(std::string_view line) { return static_cast<int>(std::count(line.begin(), line.end(), ',')); }
+
+// Pre-checks and converter of each data type. Each returns false for a line
+// that is skipped altogether (not converted, not written, not counted).
+bool ProcessGga(Settings& s, std::string_view line) {
+    if (!Contains(line, "$GPGGA")) s.RecordInvalid = true;
+    if (CountCommas(line) != 14) s.RecordInvalid = true;
+    ConvertGgaSentence(s, line);
+    return true;
+}
+
+bool ProcessGll(Settings& s, std::string_view line) {
+    if (!Contains(line, "$GPGLL")) s.RecordInvalid = true;
+    const int commas = CountCommas(line);
+    if (commas < 6 || commas > 7) s.RecordInvalid = true;
+    ConvertGllSentence(s, line);
+    return true;
+}
+
+bool ProcessRmc(Settings& s, std::string_view line) {
+    const int commas = CountCommas(line);
+    if (commas < 11 || commas > 12) s.RecordInvalid = true;
+    ConvertRmcSentence(s, line);
+    return true;
+}
+
+bool ProcessIgc(Settings& s, std::string_view line) {
+    if (line.size() < 25 || line[0] != 'B' || line[24] != 'A') return false;
+    ConvertIgcFix(s, line);
+    return true;
+}
+
+bool ProcessGpx(Settings& s, std::string_view line) {
+    ConvertGpxLine(s, line);
+    return true;
+}
+
+template <bool (*Process)(Settings&, std::string_view), bool (*WriteTest)(bool, bool, double, double)>
+bool Loop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize, const ProgressHooks* hooks,
+          std::string& error) {
+    const bool decimalComma = s.UseDecimalComma;
+    const bool eliminate = s.EliminateZeroPositions;
+    const bool reportProgress = hooks != nullptr && hooks->progress;
+    std::uint64_t reported = 0;
+    std::string_view line;
+    for (;;) {
+        const LineReader::Status status = input.Next(line);
+        if (status == LineReader::Status::End) return true;
+        if (status == LineReader::Status::Error) {
+            error = input.ErrorText();
+            return false;
+        }
+        if (reportProgress && input.BytesRead() != reported) {
+            reported = input.BytesRead();
+            hooks->progress(reported, inputSize);
+        }
+        s.RecordInvalid = false;
+        if (!Process(s, line)) continue;
+        PostProcessLine(s.OutputLine, decimalComma);
+        if (WriteTest(eliminate, s.RecordInvalid, s.Latitude, s.Longitude)) {
+            output.WriteLine(s.OutputLine);
+            ++s.RecordCount;
+        }
+    }
+}
+
+bool Ignore(Settings&, std::string_view) { return false; }
+
+}  // namespace
+
+bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
+                   const ProgressHooks* hooks, std::string& error) {
+    switch (s.DataType) {
+        case DataKind::GPGGA: return Loop<ProcessGga, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+        case DataKind::GPGLL: return Loop<ProcessGll, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+        case DataKind::GPRMC: return Loop<ProcessRmc, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+        case DataKind::GPIGC: return Loop<ProcessIgc, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+        case DataKind::GPGXT: return Loop<ProcessGpx, PassesGpxWriteTest>(s, input, output, inputSize, hooks, error);
+        case DataKind::None: break;
+    }
+    return Loop<Ignore, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+}
+
+}  // namespace torvane

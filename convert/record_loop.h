@@ -1,0 +1,21 @@
+// The record loop: reads the input line by line, hands each line to the
+// converter of the data type, post-processes the returned line, decides
+// whether it is written, writes it with CR LF and counts it.
+#pragma once
+
+#include <string>
+
+#include "line_reader.h"
+#include "output_file.h"
+#include "progress.h"
+#include "settings.h"
+
+namespace torvane {
+
+// Reads `input` to its end. False when reading failed (the reason in
+// `error`); RecordCount holds the number of lines written. Write failures
+// are left in `output`.
+bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
+                   const ProgressHooks* hooks, std::string& error);
+
+}  // namespace torvane

@@ -1,0 +1,27 @@
+#include "settings.h"
+
+namespace torvane {
+
+std::string_view DataTypeWord(DataKind kind) {
+    switch (kind) {
+        case DataKind::GPGGA: return "GPGGA";
+        case DataKind::GPGLL: return "GPGLL";
+        case DataKind::GPRMC: return "GPRMC";
+        case DataKind::GPIGC: return "GPIGC";
+        case DataKind::GPGXT: return "GPGXT";
+        case DataKind::None: break;
+    }
+    return "";
+}
+
+std::string_view OutputTypeWord(OutputKind kind) {
+    switch (kind) {
+        case OutputKind::Table: return "Table";
+        case OutputKind::KML: return "KML";
+        case OutputKind::OVL: return "OVL";
+        case OutputKind::None: break;
+    }
+    return "";
+}
+
+}  // namespace torvane

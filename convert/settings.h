@@ -1,0 +1,87 @@
+// The one shared record: every value that the windows fill, that input
+// analysis finds and that a conversion run reads and leaves behind. One
+// instance per program (or per file on the command line), passed by
+// reference; the names are those the rest of the system uses.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "output/record_line.h"
+
+namespace torvane {
+
+// What input analysis recognised. None before any successful analysis.
+enum class DataKind { None, GPGGA, GPGLL, GPRMC, GPIGC, GPGXT };
+
+// "GPGGA", ... ; "" for None.
+std::string_view DataTypeWord(DataKind kind);
+// "Table", "KML", "OVL"; "" for None.
+std::string_view OutputTypeWord(OutputKind kind);
+
+// KmlProperties entries.
+enum KmlEntry { kKmlName = 0, kKmlDescription, kKmlLineColor, kKmlExtrude, kKmlTessellate, kKmlAltitudeMode };
+
+// The overlay symbol's settings (entries 0, 12 and 13 of the overlay table).
+struct OvlPropertiesRecord {
+    int colour = 1;                                    // entry 0: colour code 1 to 9
+    std::string mapName = "Top. Karte 1:50.000 Nieders.";  // entry 12
+    std::string lineWidth = "4";                       // entry 13, written after "Size=10"
+};
+
+// The line-oriented GPX reader's state; it lasts across lines and runs.
+struct GpxPointStateRecord {
+    bool InTrackPoint = false;
+    int ScanIndex = 0;
+    std::string LonText, LatText;
+    // Elevation and time pieces, held as the numbers they were read as.
+    double EleValue = 0;
+    double HourValue = 0, MinuteValue = 0, SecondValue = 0;
+    double TimeSeconds = 0;
+};
+
+struct GpxAttributePosRecord {
+    int lat = 0;  // 1-based position of the first "lat" in the line, 0 when absent
+    int lon = 0;
+};
+
+struct Settings {
+    // Files and user choices.
+    std::string InputFilePath;
+    std::string InputDirectory;
+    DataKind DataType = DataKind::None;
+    OutputKind OutputType = OutputKind::None;
+    std::string OutputFilePath;
+    std::string OutputFileName;
+    std::string IgcFlightDate;
+    std::string IgcPilot;
+    std::int64_t DetectedRecordCount = 0;
+
+    // Options of the main window read by the record loop.
+    bool UseDecimalComma = false;         // "Use comma as decimal point"
+    bool EliminateZeroPositions = true;   // "Eliminate "Zero" positions"
+
+    // Property tables.
+    std::array<std::string, 6> KmlProperties{};
+    OvlPropertiesRecord OvlProperties;
+    float AltitudeValue = 0;
+    int AltitudeMode = 0;  // 0: never set, 1: add, 2: set fixed
+
+    // State of the run and of the current record.
+    std::string OutputLine;
+    std::array<int, 16> CommaPos{};
+    double Latitude = 0;
+    double Longitude = 0;
+    float Altitude = 0;
+    bool RecordInvalid = false;
+    std::int64_t RecordCount = 0;
+    OverlayBounds OverlayExtent;
+    std::string CenterLatText;
+    std::string CenterLongText;
+    GpxPointStateRecord GpxPointState;
+    GpxAttributePosRecord GpxAttributePos;
+};
+
+}  // namespace torvane

@@ -1,0 +1,37 @@
+// Small text readers shared by the converters and the windows.
+#pragma once
+
+#include <array>
+#include <string_view>
+
+namespace torvane {
+
+// The number at the start of `text`: leading spaces skipped, an optional "+"
+// or "-", then ASCII digits with at most one "." as decimal point; no
+// exponent. 0 when there is no digit. A value too large for a double is
+// infinite. Independent of the locale.
+double LeadingNumber(std::string_view text);
+
+// Fills `positions` with 1-based positions of `mark` in `line`: element 0 is 1;
+// element i (1 to `last`) is the first `mark` at or after position
+// (element i-1) + 1, or 0 when there is none, so after a 0 the search starts
+// again at position 1. Elements after `last` are left as they are.
+void ScanMarkPositions(std::string_view line, char mark, int last, std::array<int, 16>& positions);
+
+// The text between the marks at 1-based positions `from` and `to`
+// (to - from - 1 characters after position `from`); empty when that length is
+// not positive.
+std::string_view TextBetween(std::string_view line, int from, int to);
+
+// Up to `length` characters from 1-based position `start` (fewer at the end).
+std::string_view Mid(std::string_view text, int start, int length);
+
+// From 1-based position `start` to the end.
+std::string_view MidToEnd(std::string_view text, int start);
+
+// Whether `text` contains `word` (exact, case-sensitive).
+inline bool Contains(std::string_view text, std::string_view word) {
+    return text.find(word) != std::string_view::npos;
+}
+
+}  // namespace torvane

@@ -1,0 +1,58 @@
+// One output line per position record, in the form of the chosen output
+// type, plus the rules every converter and the record loop share: altitude
+// manipulation, line post-processing, the write decision and the overlay
+// centre.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace torvane {
+
+enum class OutputKind { None, Table, KML, OVL };
+
+// The KML field separator a converter puts between coordinates. It stands
+// for "§" (0xA7 in the 8-bit code page) and becomes "," in post-processing.
+inline constexpr char kKmlFieldSeparator = '\xA7';
+
+struct PositionRecord {
+    double timeOfDay = 0;   // seconds since midnight
+    double latitude = 0;    // signed decimal degrees, south negative
+    double longitude = 0;   // signed decimal degrees, west negative
+    double altitude = 0;    // the value written (already a 32-bit float where it is stored as one)
+    bool tableAltitude = true;  // whether the Table line carries an altitude column
+};
+
+// Replaces `line` with the record's line for `kind`; "." as decimal point and
+// kKmlFieldSeparator between KML fields. OVL points are numbered `pointNumber`.
+// OutputKind::None gives an empty line.
+void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
+                       std::int64_t pointNumber);
+
+// The altitude after manipulation: mode 1 adds `value` (when not 0), mode 2
+// replaces the altitude by `value`; any other mode leaves it as it is. The
+// arithmetic is in double precision; the caller rounds to float once.
+double ApplyAltitudeManipulation(double altitude, int mode, double value);
+
+// Decimal separator and KML field separator, in the record loop's order.
+void PostProcessLine(std::string& line, bool decimalComma);
+
+// Standard write rule: everything without elimination; with it, only valid
+// records at a non-zero position (latitude or longitude not exactly 0).
+bool PassesWriteTest(bool eliminateZeroPositions, bool recordInvalid, double latitude, double longitude);
+
+// GPX write rule: never an invalid line; otherwise the standard rule.
+bool PassesGpxWriteTest(bool eliminateZeroPositions, bool recordInvalid, double latitude, double longitude);
+
+// Running bounding box of the overlay points of one run.
+struct OverlayBounds {
+    bool empty = true;
+    double minLatitude = 0, maxLatitude = 0, minLongitude = 0, maxLongitude = 0;
+
+    void Include(double latitude, double longitude);
+};
+
+// The centre of `bounds` in the pattern "##.0000000;-##.0000000".
+void FormatOverlayCenter(const OverlayBounds& bounds, std::string& centerLatText, std::string& centerLongText);
+
+}  // namespace torvane

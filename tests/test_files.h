@@ -1,0 +1,32 @@
+// Temporary directories and whole-file reads and writes for the tests.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace torvane::test {
+
+// A fresh directory under the system's temporary directory, removed with
+// everything in it when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::string& Path() const { return path_; }
+    std::string File(std::string_view name) const { return path_ + "/" + std::string(name); }
+
+private:
+    std::string path_;
+};
+
+void WriteFile(const std::string& path, std::string_view bytes);
+std::string ReadFile(const std::string& path);
+bool FileExists(const std::string& path);
+
+// The shared acceptance-test data folder, or "" when it is not there.
+std::string SharedTestData();
+
+}  // namespace torvane::test

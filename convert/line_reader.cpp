@@ -14,7 +14,7 @@ constexpr std::size_t kBlockSize = 1u << 20;
 }  // namespace
 
 LineReader::LineReader(int fd, std::size_t maxLineLength)
-    : fd_(fd), capacity_(maxLineLength + kBlockSize), buffer_(new char[maxLineLength + kBlockSize]) {}
+    : fd_(fd), maxLineLength_(maxLineLength), capacity_(maxLineLength + kBlockSize), buffer_(new char[maxLineLength + kBlockSize]) {}
 
 // Offset of the next `search.mark` at or after begin_, or end_ when there is
 // none in the buffer. Each byte is searched at most once per mark.
@@ -42,9 +42,9 @@ bool LineReader::Refill() {
         begin_ = 0;
         end_ = kept;
     }
-    if (end_ == capacity_) {
-        error_ = "line " + std::to_string(lineNumber_ + 1) + " is longer than " +
-                 std::to_string((capacity_ - kBlockSize) >> 20) + " MiB";
+    if (end_ >= maxLineLength_) {
+        error_ = "line " + std::to_string(lineNumber_ + 1) + " is longer than " + std::to_string(maxLineLength_) +
+                 " bytes; this is not a text log";
         return false;
     }
     const std::size_t room = std::min(capacity_ - end_, kBlockSize);

@@ -12,7 +12,8 @@
 
 namespace torvane {
 
-// Longest line a reader holds. A longer line ends the reading with an error,
+// Longest line a reader holds (lines shorter than this are read). A longer
+// line ends the reading with an error,
 // so no input (a file without any line end, say) can make memory grow.
 inline constexpr std::size_t kMaxLineLength = 4u << 20;
 
@@ -43,6 +44,7 @@ private:
     std::size_t NextMark(MarkSearch& search);
 
     int fd_;
+    std::size_t maxLineLength_;
     std::size_t capacity_;
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;      // start of the unread data

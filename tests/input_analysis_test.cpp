@@ -1,1 +1,235 @@
+#include "convert/input_analysis.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+
+#include "convert/about.h"
+#include "convert/gpx_copy.h"
+#include "test_files.h"
+
+namespace torvane {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+const std::string kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n";
+const std::string kGll = "$GPGLL,4723.4560,N,00832.1230,E,101530.00,A,A*63\r\n";
+const std::string kRmc = "$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67\r\n";
+
+std::string Repeat(const std::string& line, int times) {
+    std::string text;
+    for (int i = 0; i < times; ++i) text += line;
+    return text;
+}
+
+AnalysisCounts Count(const std::string& bytes) {
+    AnalysisCounts counts;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) end = bytes.size();
+        CountLine(std::string_view(bytes).substr(start, end - start), counts);
+        start = end + 2;
+    }
+    return counts;
+}
+
+TEST(InputAnalysis, DecisionRules) {
+    struct Case {
+        int gga, gll, rmc;
+        DataKind expected;
+    };
+    const Case cases[] = {
+        {1, 0, 0, DataKind::None},     {2, 0, 0, DataKind::GPGGA},     {10, 0, 100, DataKind::GPGGA},
+        {10, 20, 100, DataKind::GPRMC}, {10, 11, 0, DataKind::GPGGA},  {9, 10, 10, DataKind::GPGGA},
+        {8, 10, 10, DataKind::GPGLL},   {0, 2, 3, DataKind::GPRMC},    {0, 0, 2, DataKind::GPRMC},
+    };
+    for (const Case& c : cases) {
+        AnalysisCounts counts;
+        counts.gga = c.gga;
+        counts.gll = c.gll;
+        counts.rmc = c.rmc;
+        EXPECT_EQ(DecideDataType(counts), c.expected) << c.gga << " " << c.gll << " " << c.rmc;
+    }
+    AnalysisCounts igc;
+    igc.igcHeader = 2;
+    EXPECT_EQ(DecideDataType(igc), DataKind::None);
+    igc.igcHeader = 3;
+    EXPECT_EQ(DecideDataType(igc), DataKind::GPIGC);
+    AnalysisCounts gpx;
+    gpx.trackPoint = 2;
+    EXPECT_EQ(DecideDataType(gpx), DataKind::GPGXT);
+    gpx.rmc = 2;
+    EXPECT_EQ(DecideDataType(gpx), DataKind::GPRMC);  // NMEA kinds are tested first
+}
+
+TEST(InputAnalysis, CountsLinesByTheirMarks) {
+    const AnalysisCounts c = Count(kGga + kGll + kRmc +
+                                   "$GPGGA,no star\r\n"
+                                   "junk $GPRMC and $GPGGA* on one line\r\n"
+                                   "$GNGGA,101530.00,4723.4560,N*00\r\n"
+                                   "HFDTE150807\r\n"
+                                   "HFPLTPILOT:  Hans Muster\r\n"
+                                   "HFGIDGLIDERID:D-1234 HFPRS\r\n"
+                                   "B1012345307123N00852345EA0012300150\r\n"
+                                   "B1012345307123N00852345EV0012300150\r\n"
+                                   " B1012345307123N00852345EA0012300150\r\n"
+                                   "<trkpt lat=\"53.1\" lon=\"8.8\">\r\n"
+                                   "<trkpt>\r\n");
+    EXPECT_EQ(c.gga, 2);
+    EXPECT_EQ(c.gll, 1);
+    EXPECT_EQ(c.rmc, 2);
+    EXPECT_EQ(c.igcHeader, 4);
+    EXPECT_EQ(c.validFix, 1);
+    EXPECT_EQ(c.trackPoint, 1);
+    EXPECT_EQ(c.igcFlightDate, "150807");
+    EXPECT_EQ(c.igcPilot, "  Hans Muster");
+}
+
+TEST(InputAnalysis, MessagesOfEachResult) {
+    EXPECT_EQ(AnalysisMessage(DataKind::GPGGA, "x"), "NMEA GPGGA data found. \r\nSelect options then press START. ");
+    EXPECT_EQ(AnalysisMessage(DataKind::GPGLL, "x"),
+              "NMEA GPGLL data found. \r\nChose output file type and options then press START. ");
+    EXPECT_EQ(AnalysisMessage(DataKind::GPRMC, "x"),
+              "NMEA GPRMC data found. \r\nChose output file type and options then press START. ");
+    EXPECT_EQ(AnalysisMessage(DataKind::GPIGC, "x"),
+              "IGC data found. \r\nChose output file type and options then press START. ");
+    EXPECT_EQ(AnalysisMessage(DataKind::GPGXT, "x"),
+              "GPX TRK data found. \r\nChose output file type and options then press START. ");
+    EXPECT_EQ(AnalysisMessage(DataKind::None, "/logs/a.txt"),
+              "Could not recognize data in selected file  /logs/a.txt.");
+}
+
+TEST(InputAnalysis, KmlDefaultsAreSetAfreshByDataType) {
+    Settings s;
+    const std::string generator = "Generator: Torvane, " + std::string(kHomePage);
+    s.DataType = DataKind::GPGLL;
+    s.KmlProperties[kKmlName] = "old name";
+    SetKmlDefaults(s);
+    EXPECT_EQ(s.KmlProperties, (std::array<std::string, 6>{"", "GPS data path" + generator, "ff00ffff", " 1", " 1",
+                                                            "relativeToGround"}));
+    SetKmlDefaults(s);  // never grows
+    EXPECT_EQ(s.KmlProperties[kKmlDescription], "GPS data path" + generator);
+
+    s.DataType = DataKind::GPIGC;
+    s.IgcFlightDate = "150807";
+    s.IgcPilot = " Hans";
+    SetKmlDefaults(s);
+    EXPECT_EQ(s.KmlProperties[kKmlDescription],
+              "Flight recorder (IGC) path,  Flight date: 150807,  Pilot:  Hans, " + generator);
+    s.DataType = DataKind::GPGXT;
+    SetKmlDefaults(s);
+    EXPECT_EQ(s.KmlProperties[kKmlDescription], "GPX track path" + generator);
+    s.DataType = DataKind::None;
+    SetKmlDefaults(s);
+    EXPECT_EQ(s.KmlProperties[kKmlDescription], generator);
+}
+
+TEST(InputAnalysis, AnalysesAFileAndKeepsTheTypeWhenNothingIsRecognised) {
+    TempDir dir;
+    const std::string log = dir.File("track.nmea");
+    WriteFile(log, Repeat(kGga, 3) + Repeat(kRmc, 5));
+    Settings s;
+    s.InputFilePath = log;
+    AnalysisReport report = AnalyzeInput(s);
+    EXPECT_FALSE(report.failed);
+    EXPECT_TRUE(report.recognised);
+    EXPECT_EQ(s.DataType, DataKind::GPGGA);
+    EXPECT_EQ(s.DetectedRecordCount, 3);
+
+    // An RMC-rich file without enough GGA: the counter of the earlier type is used.
+    const std::string other = dir.File("other.txt");
+    WriteFile(other, kGga + "HFDTE010203\r\n" + Repeat("plain text\r\n", 3));
+    s.InputFilePath = other;
+    report = AnalyzeInput(s);
+    EXPECT_FALSE(report.recognised);
+    EXPECT_EQ(report.message, "Could not recognize data in selected file  " + other + ".");
+    EXPECT_EQ(s.DataType, DataKind::GPGGA);
+    EXPECT_EQ(s.DetectedRecordCount, 1);
+    EXPECT_EQ(s.IgcFlightDate, "010203");
+    EXPECT_EQ(s.KmlProperties[kKmlDescription].rfind("GPS data path", 0), 0u);
+}
+
+TEST(InputAnalysis, LfOnlyLogIsRecognisedLikeItsCrLfTwin) {
+    TempDir dir;
+    std::string lf = Repeat(kGga, 4);
+    for (std::size_t at; (at = lf.find("\r\n")) != std::string::npos;) lf.erase(at, 1);
+    const std::string log = dir.File("lf.log");
+    WriteFile(log, lf);
+    Settings s;
+    s.InputFilePath = log;
+    EXPECT_TRUE(AnalyzeInput(s).recognised);
+    EXPECT_EQ(s.DetectedRecordCount, 4);
+}
+
+TEST(InputAnalysis, FailuresChangeNothing) {
+    TempDir dir;
+    Settings s;
+    s.DataType = DataKind::GPRMC;
+    for (const std::string& path : {dir.File("missing.nmea"), dir.Path()}) {
+        s.InputFilePath = path;
+        const AnalysisReport report = AnalyzeInput(s);
+        EXPECT_TRUE(report.failed) << path;
+        EXPECT_NE(report.message.find(path), std::string::npos) << report.message;
+        EXPECT_EQ(s.DataType, DataKind::GPRMC);
+    }
+    // An unreadable GPX copy location: the copy's parent is a regular file.
+    WriteFile(dir.File("blocker"), "");
+    s.InputFilePath = dir.File("blocker/track.gpx");
+    EXPECT_TRUE(AnalyzeInput(s).failed);
+}
+
+TEST(GpxCopy, NamesAndLineEnds) {
+    EXPECT_EQ(GpxCopyPath("/logs/track.gpx"), "/logs/track_CRLF.gpx");
+    EXPECT_EQ(GpxCopyPath("/logs/track.GPX"), "/logs/track_CRLF.gpx");
+    EXPECT_EQ(GpxCopyPath("/logs/track_CRLF.gpx"), "/logs/track_CRLF_CRLF.gpx");
+    EXPECT_TRUE(IsGpxPath("a.Gpx"));
+    EXPECT_FALSE(IsGpxPath("a.txt"));
+
+    struct Case {
+        const char* input;
+        const char* copy;
+    };
+    const Case cases[] = {
+        // One element per line: the same lines, indentation kept, CR LF after each.
+        {"<gpx>\n  <trkpt lat=\"1\" lon=\"2\">\n    <ele>5</ele>\n  </trkpt>\n</gpx>",
+         "<gpx>\r\n  <trkpt lat=\"1\" lon=\"2\">\r\n    <ele>5</ele>\r\n  </trkpt>\r\n</gpx>\r\n"},
+        {"a\r\nb\rc\n", "a\r\nb\r\nc\r\n"},
+        // Tags on one line are split; the blanks between them are dropped.
+        {"<trkpt lat=\"1\" lon=\"2\"> \t<ele>5</ele><time>T10:00:00Z</time></trkpt>",
+         "<trkpt lat=\"1\" lon=\"2\">\r\n<ele>5</ele>\r\n<time>T10:00:00Z</time>\r\n</trkpt>\r\n"},
+        // Text between tags, and blanks before a line end, stay.
+        {"<name> a </name> x <b> \r\n", "<name> a </name> x <b> \r\n"},
+        {"", ""},
+    };
+    TempDir dir;
+    for (const Case& c : cases) {
+        const std::string input = dir.File("in.gpx");
+        WriteFile(input, c.input);
+        std::string error;
+        ASSERT_TRUE(WriteGpxCopy(input, GpxCopyPath(input), error)) << error;
+        EXPECT_EQ(ReadFile(GpxCopyPath(input)), c.copy) << c.input;
+    }
+}
+
+TEST(GpxCopy, AnalysisConvertsTheCopy) {
+    TempDir dir;
+    const std::string gpx = dir.File("walk.gpx");
+    WriteFile(gpx,
+              "<gpx><trk><trkseg><trkpt lat=\"53.1\" lon=\"8.8\"><ele>1</ele></trkpt>"
+              "<trkpt lat=\"53.2\" lon=\"8.9\"></trkpt></trkseg></trk></gpx>");
+    Settings s;
+    s.InputFilePath = gpx;
+    const AnalysisReport report = AnalyzeInput(s);
+    EXPECT_TRUE(report.recognised);
+    EXPECT_EQ(s.DataType, DataKind::GPGXT);
+    EXPECT_EQ(s.InputFilePath, dir.File("walk_CRLF.gpx"));
+    EXPECT_EQ(report.gpxCopyPath, s.InputFilePath);
+    EXPECT_EQ(s.DetectedRecordCount, 2);
+}
+
+}  // namespace
+}  // namespace torvane

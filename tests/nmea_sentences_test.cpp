@@ -1,1 +1,173 @@
+#include "convert/nmea_sentences.h"
+
 #include <gtest/gtest.h>
+
+#include <string>
+
+#include "convert/text_scan.h"
+
+namespace torvane {
+namespace {
+
+constexpr const char* kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E";
+constexpr const char* kGll = "$GPGLL,4723.4560,N,00832.1230,E,101530.00,A,A*63";
+constexpr const char* kRmc = "$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67";
+
+using Converter = void (*)(Settings&, std::string_view);
+
+// Converts one line as the record loop does (without its pre-checks) and
+// returns the post-processed line.
+std::string Convert(Settings& s, Converter convert, std::string_view line) {
+    s.RecordInvalid = false;
+    convert(s, line);
+    PostProcessLine(s.OutputLine, s.UseDecimalComma);
+    return s.OutputLine;
+}
+
+Settings WithOutput(OutputKind kind) {
+    Settings s;
+    s.OutputType = kind;
+    return s;
+}
+
+TEST(NmeaSentences, GgaWorkedExample) {
+    Settings s = WithOutput(OutputKind::Table);
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), " 036930.00  47.3909333  008.5353833  0432.50");
+    EXPECT_FALSE(s.RecordInvalid);
+    const std::array<int, 16> commas{1, 7, 17, 27, 29, 40, 42, 44, 47, 51, 57, 59, 64, 66, 67, 0};
+    EXPECT_EQ(s.CommaPos, commas);
+    EXPECT_FLOAT_EQ(s.Altitude, 432.5f);
+
+    s.OutputType = OutputKind::KML;
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,  47.3909333,  432.5");
+    s.OutputType = OutputKind::OVL;
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "XKoord0=8.53538333\nYKoord0=47.3909333");
+}
+
+TEST(NmeaSentences, GllAndRmcGiveTheSameLinesWithoutAltitude) {
+    for (const auto& [convert, line] : {std::pair<Converter, const char*>{ConvertGllSentence, kGll}, std::pair<Converter, const char*>{ConvertRmcSentence, kRmc}}) {
+        Settings s = WithOutput(OutputKind::Table);
+        EXPECT_EQ(Convert(s, convert, line), " 036930.00  47.3909333  008.5353833") << line;
+        s.OutputType = OutputKind::KML;
+        EXPECT_EQ(Convert(s, convert, line), "  008.53538333,  47.3909333,  000.0") << line;
+        EXPECT_FALSE(s.RecordInvalid);
+    }
+}
+
+TEST(NmeaSentences, AltitudeManipulationByKind) {
+    Settings s = WithOutput(OutputKind::KML);
+    s.AltitudeMode = 1;
+    s.AltitudeValue = 50;
+    EXPECT_EQ(Convert(s, ConvertGllSentence, kGll), "  008.53538333,  47.3909333,  050.0");
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,  47.3909333,  482.5");
+    s.AltitudeMode = 2;
+    s.AltitudeValue = 250;
+    EXPECT_EQ(Convert(s, ConvertGllSentence, kGll), "  008.53538333,  47.3909333,  250.0");
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,  47.3909333,  250.0");
+    // RMC records carry no altitude: always 0, and Altitude is left as it was.
+    s.Altitude = 7;
+    EXPECT_EQ(Convert(s, ConvertRmcSentence, kRmc), "  008.53538333,  47.3909333,  000.0");
+    EXPECT_EQ(s.Altitude, 7);
+}
+
+TEST(NmeaSentences, AltitudeIsHeldAsFloatBeforeFormatting) {
+    Settings s = WithOutput(OutputKind::Table);
+    // 1000.005 is 1000.00499... as a double but 1000.00500488... as a float.
+    Convert(s, ConvertGgaSentence, "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,1000.005,M,48.0,M,,*6E");
+    EXPECT_EQ(s.Altitude, 1000.005f);
+    EXPECT_EQ(s.OutputLine, " 036930.00  47.3909333  008.5353833  1000.01");
+}
+
+TEST(NmeaSentences, FieldChecksFailInEachKindsOrderAndKeepThePreviousRecord) {
+    struct Case {
+        Converter convert;
+        const char* line;
+    };
+    const Case failing[] = {
+        {ConvertGgaSentence, "$GPGGA,1015,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E"},       // time 4
+        {ConvertGgaSentence, "$GPGGA,101530.00,4723.4,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E"},    // lat 6
+        {ConvertGgaSentence, "$GPGGA,101530.00,4723.456,N,00832.12,E,1,07,1.2,432.5,M,48.0,M,,*6E"},    // lon 8
+        {ConvertGgaSentence, "$GPGGA,101530.00,4723.456,N,00832.123,E,1,07,1.2,12,M,48.0,M,,*6E"},      // alt 2
+        {ConvertGllSentence, "$GPGLL,4723.4,N,00832.1230,E,101530.00,A,A*63"},                           // lat 6
+        {ConvertGllSentence, "$GPGLL,4723.4560,N,00832.1230,E,A*63"},                                     // no time
+        {ConvertRmcSentence, "$GPRMC,10153,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67"},          // time 5
+        {ConvertRmcSentence, "$GPGSV,3,1,12,04,45,123,42,05,30,060,38,09,70,270,45,12,15,320,30*7F"},
+    };
+    for (const Case& c : failing) {
+        Settings s = WithOutput(OutputKind::Table);
+        s.Latitude = 1;
+        s.Longitude = 2;
+        s.Altitude = 3;
+        EXPECT_EQ(Convert(s, c.convert, c.line), "") << c.line;
+        EXPECT_TRUE(s.RecordInvalid) << c.line;
+        EXPECT_EQ(s.Latitude, 1) << c.line;
+        EXPECT_EQ(s.Longitude, 2) << c.line;
+        EXPECT_EQ(s.Altitude, 3) << c.line;
+    }
+}
+
+TEST(NmeaSentences, LongitudeOfEightCharactersPassesOnlyInGllAndRmc) {
+    Settings s = WithOutput(OutputKind::Table);
+    Convert(s, ConvertGgaSentence, "$GPGGA,101530.00,4723.4560,N,00832.12,E,1,07,1.2,432.5,M,48.0,M,,*6E");
+    EXPECT_TRUE(s.RecordInvalid);
+    EXPECT_EQ(Convert(s, ConvertGllSentence, "$GPGLL,4723.4560,N,00832.12,E,101530.00,A,A*63"),
+              " 036930.00  47.3909333  008.5353333");
+    EXPECT_FALSE(s.RecordInvalid);
+    EXPECT_EQ(Convert(s, ConvertRmcSentence, "$GPRMC,101530.00,A,4723.4560,N,00832.12,E,0.5,54.7,071226,,,A*67"),
+              " 036930.00  47.3909333  008.5353333");
+}
+
+TEST(NmeaSentences, HemispheresRangesAndTimeFractions) {
+    Settings s = WithOutput(OutputKind::Table);
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, "$GPGGA,101530.55,4723.4560,s,00832.1230,w,1,07,1.2,-12.5,M,48.0,M,,*6E"),
+              " 036930.55 -47.3909333 -008.5353833 -0012.50");
+    EXPECT_FALSE(s.RecordInvalid);
+
+    // A missing hemisphere letter counts as north and east.
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, "$GPGGA,101530.00,4723.4560,,00832.1230,,1,07,1.2,0.0,M,48.0,M,,*6E"),
+              " 036930.00  47.3909333  008.5353833  0000.00");
+
+    // Out of range: composed, but marked invalid.
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, "$GPGGA,101530.00,9123.0000,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E"),
+              " 036930.00  91.3833333  008.5353833  0432.50");
+    EXPECT_TRUE(s.RecordInvalid);
+    Convert(s, ConvertRmcSentence, "$GPRMC,101530.00,A,4723.4560,N,18100.0000,E,0.5,54.7,071226,,,A*67");
+    EXPECT_TRUE(s.RecordInvalid);
+}
+
+TEST(NmeaSentences, AnyLineOfRmcShapeIsConverted) {
+    Settings s = WithOutput(OutputKind::Table);
+    EXPECT_EQ(Convert(s, ConvertRmcSentence, "$GNRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67"),
+              " 036930.00  47.3909333  008.5353833");
+}
+
+TEST(NmeaSentences, CommaScanRestartsAfterAMissingComma) {
+    std::array<int, 16> positions{};
+    ScanMarkPositions("a,b,c", ',', 15, positions);
+    const std::array<int, 16> expected{1, 2, 4, 0, 2, 4, 0, 2, 4, 0, 2, 4, 0, 2, 4, 0};
+    EXPECT_EQ(positions, expected);
+    // The first search starts after position 1: a comma there is found only after a restart.
+    ScanMarkPositions(",x", ',', 3, positions);
+    EXPECT_EQ(positions[1], 0);
+    EXPECT_EQ(positions[2], 1);
+    EXPECT_EQ(positions[3], 0);
+}
+
+TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
+    EXPECT_EQ(LeadingNumber("  12.5xyz"), 12.5);
+    EXPECT_EQ(LeadingNumber("30*6E"), 30);
+    EXPECT_EQ(LeadingNumber("-0012"), -12);
+    EXPECT_EQ(LeadingNumber("+7"), 7);
+    EXPECT_EQ(LeadingNumber(".5"), 0.5);
+    EXPECT_EQ(LeadingNumber("12,5"), 12);
+    EXPECT_EQ(LeadingNumber("1.2.3"), 1.2);
+    EXPECT_EQ(LeadingNumber("1e5"), 1);
+    EXPECT_EQ(LeadingNumber("0x1A"), 0);
+    for (const char* zero : {"", "-", ".", "-.", "abc", " ", "+-1"}) EXPECT_EQ(LeadingNumber(zero), 0) << zero;
+    EXPECT_EQ(LeadingNumber(std::string(400, '9')), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumber("-" + std::string(400, '9')), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumber("0." + std::string(400, '0') + "1"), 0);
+}
+
+}  // namespace
+}  // namespace torvane

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# End-to-end tests of torvane-cli: messages, exit codes, files written.
+set -u
+cli=$1
+top=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+passed=0
+
+check() {  # check NAME CONDITION...
+  local name=$1; shift
+  if "$@"; then passed=$((passed + 1)); else failures=$((failures + 1)); echo "FAILED: $name"; fi
+}
+same() { [ "$1" = "$2" ] || { printf 'expected: %q\n     got: %q\n' "$2" "$1"; return 1; }; }
+
+gga='$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E'
+printf '%s\r\n%s\r\n' "$gga" "$gga" > "$work/track.nmea"
+
+# analyze prints the message area's text, then type and counts.
+out=$("$cli" analyze "$work/track.nmea"); rc=$?
+check "analyze exit" same "$rc" 0
+check "analyze text" same "$(printf '%s\n' "$out" | head -3)" "NMEA GPGGA data found. 
+Select options then press START. 
+Data type: GPGGA"
+
+# convert writes beside the input and reports the count.
+out=$("$cli" convert "$work/track.nmea"); rc=$?
+check "convert exit" same "$rc" 0
+check "convert message" same "$(printf '%s\n' "$out" | tail -2)" "2 GPGGA data sets written to file $work/track_GGA.prn.
+Chose a new file for processing or exit the program."
+check "table bytes" same "$(od -An -c "$work/track_GGA.prn" | tr -s ' ' | head -1)" " 0 3 6 9 3 0 . 0 0 4 7 . 3"
+
+# An existing output is not replaced without --overwrite; nothing is touched.
+printf 'keep me' > "$work/track_GGA.prn"
+out=$("$cli" convert "$work/track.nmea" 2>"$work/err" </dev/null); rc=$?
+check "refusal exit" same "$rc" 2
+check "refusal text" grep -q "Move existing file to another directory and try again!" "$work/err"
+check "refusal keeps file" same "$(cat "$work/track_GGA.prn")" "keep me"
+"$cli" convert "$work/track.nmea" --overwrite >/dev/null; rc=$?
+check "overwrite exit" same "$rc" 0
+check "overwrite replaces" same "$(wc -l < "$work/track_GGA.prn")" 2
+
+# -o names the output; KML and OVL documents.
+"$cli" convert "$work/track.nmea" --to kml -o "$work/walk.kml" >/dev/null; rc=$?
+check "kml -o exit" same "$rc" 0
+check "kml placemark follows -o" grep -q "<name>walk.kml</name>" "$work/walk.kml"
+"$cli" convert "$work/track.nmea" --to ovl --ovl-color blue --ovl-width 3 >/dev/null; rc=$?
+check "ovl exit" same "$rc" 0
+check "ovl colour" grep -q $'^Col=3\r$' "$work/track_GGA.ovl"
+check "ovl width" grep -q $'^Size=103\r$' "$work/track_GGA.ovl"
+check "ovl corrected count" grep -q $'^Punkte=2\r$' "$work/track_GGA.ovl"
+
+# Not recognised: message, exit 1, no output.
+printf 'hello\r\n' > "$work/note.txt"
+out=$("$cli" convert "$work/note.txt"); rc=$?
+check "unrecognised exit" same "$rc" 1
+check "unrecognised message" same "$out" "Could not recognize data in selected file  $work/note.txt."
+check "unrecognised no output" test ! -e "$work/note_.prn"
+
+# Files that cannot be read or written; usage errors.
+"$cli" convert "$work/missing.nmea" 2>"$work/err" >/dev/null; rc=$?
+check "missing exit" same "$rc" 2
+check "missing names file" grep -q "missing.nmea" "$work/err"
+"$cli" convert "$work" 2>/dev/null >/dev/null; rc=$?
+check "directory exit" same "$rc" 2
+printf 'x' > "$work/blocker"
+"$cli" convert "$work/track.nmea" -o "$work/blocker/out.prn" 2>"$work/err" >/dev/null; rc=$?
+check "unwritable exit" same "$rc" 2
+check "unwritable message" grep -q "Cannot write output file $work/blocker/out.prn" "$work/err"
+for args in "" "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-set 2 x" \
+            "convert --decimal-comma --to kml x" "frobnicate x" "convert -o a b c"; do
+  "$cli" $args >/dev/null 2>&1; rc=$?
+  if [ -z "$args" ]; then check "no arguments shows help" same "$rc" 0; else check "usage: $args" same "$rc" 2; fi
+done
+
+# Several files: each as by a fresh program; the worst result counts.
+printf '%s\r\n' "$gga" > "$work/one.nmea"
+"$cli" convert "$work/track.nmea" "$work/one.nmea" "$work/note.txt" --overwrite >/dev/null; rc=$?
+check "batch exit" same "$rc" 1
+
+# The real logs of the acceptance data convert without a crash.
+shared="$top/../shared/testdata/nmea"
+if [ -d "$shared" ]; then
+  for f in "$shared"/*; do
+    cp "$f" "$work/log.nmea"
+    "$cli" convert "$work/log.nmea" --overwrite >/dev/null 2>&1; rc=$?
+    check "testdata $(basename "$f")" test "$rc" -le 1
+  done
+fi
+
+echo "$passed passed, $failures failed"
+[ "$failures" -eq 0 ]

@@ -1,1 +1,318 @@
+#include "convert/conversion_run.h"
+
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "convert/about.h"
+#include "convert/input_analysis.h"
+#include "convert/output_documents.h"
+#include "test_files.h"
+
+namespace torvane {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+const std::string kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E";
+const std::string kGsv = "$GPGSV,3,1,12,04,45,123,42,05,30,060,38,09,70,270,45,12,15,320,30*7F";
+const std::string kGnGga = "$GNGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E";
+const std::string kZero = "$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E";
+const std::string kEquator = "$GPGGA,101532.00,0000.0000,N,00800.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E";
+
+const std::string kLine1 = " 036930.00  47.3909333  008.5353833  0432.50";
+const std::string kZeroLine = " 036931.00  00.0000000  000.0000000  0432.50";
+const std::string kEquatorLine = " 036932.00  00.0000000  008.0000000  0432.50";
+
+std::string CrLf(std::initializer_list<std::string> lines) {
+    std::string text;
+    for (const std::string& line : lines) text += line + "\r\n";
+    return text;
+}
+
+std::string KmlHeaderText(const std::string& name) {
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<kml xmlns=\"http://earth.google.com/kml/2.0\">\n"
+           "<Placemark>\n"
+           "  <name>" + name + "</name>\n"
+           "  <description>GPS data pathGenerator: Torvane, " + std::string(kHomePage) + "</description>\n"
+           "  <visibility>1</visibility>\n"
+           "  <open>1</open>\n"
+           "  <Style>\n"
+           "      <LineStyle>\n"
+           "        <color>ff00ffff</color>\n"
+           "      </LineStyle>\n"
+           "      <PolyStyle>\n"
+           "        <color>7f00ff00</color>\n"
+           "      </PolyStyle>\n"
+           "  </Style>\n"
+           "  <LineString>\n"
+           "    <extrude> 1</extrude>\n"
+           "    <tessellate> 1</tessellate>\n"
+           "    <altitudeMode>relativeToGround</altitudeMode>\n"
+           "    <coordinates>\r\n";
+}
+
+const std::string kKmlTrailer =
+    "        </coordinates>\n      </LineString>\n    </Placemark>\n</kml>\r\n";
+
+// A log in a fresh directory, analysed as ANALYZE does.
+struct Fixture {
+    TempDir dir;
+    Settings s;
+
+    explicit Fixture(const std::string& content, const std::string& name = "track.nmea") {
+        s.InputDirectory = dir.Path();
+        s.InputFilePath = dir.File(name);
+        WriteFile(s.InputFilePath, content);
+        EXPECT_FALSE(AnalyzeInput(s).failed);
+    }
+
+    RunReport Run(OutputKind kind, bool eliminate = true) {
+        s.OutputType = kind;
+        s.EliminateZeroPositions = eliminate;
+        FormOutputPath(s);
+        return PerformConversionRun(s);
+    }
+
+    std::string Output() const { return ReadFile(s.OutputFilePath); }
+    // No temporary or ".new" file is left beside the output.
+    int FilesInDirectory() const {
+        int n = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) ++n;
+        return n;
+    }
+};
+
+TEST(OutputPath, FormedFromInputDataTypeAndOutputType) {
+    struct Case {
+        const char* input;
+        DataKind type;
+        OutputKind output;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"/logs/track.nmea", DataKind::GPGGA, OutputKind::Table, "/logs/track_GGA.prn"},
+        {"/logs/track.nmea", DataKind::GPGLL, OutputKind::KML, "/logs/track_GLL.kml"},
+        {"/logs/track.nmea", DataKind::GPRMC, OutputKind::OVL, "/logs/track_RMC.ovl"},
+        {"/logs.2009/track.nmea", DataKind::GPGGA, OutputKind::Table, "/logs.2009/track_GGA.prn"},
+        {"/logs/track.2009.nmea", DataKind::GPIGC, OutputKind::Table, "/logs/track_IGC.prn"},
+        {"/logs/track_CRLF.gpx", DataKind::GPGXT, OutputKind::KML, "/logs/track_CRLF_GXT.kml"},
+        {"/logs/track", DataKind::GPGGA, OutputKind::Table, "/logs/track_GGA.prn"},
+        {"track.nmea", DataKind::GPGGA, OutputKind::Table, "track_GGA.prn"},
+        {"/logs/track.nmea", DataKind::None, OutputKind::Table, "/logs/track_.prn"},
+    };
+    for (const Case& c : cases) {
+        Settings s;
+        s.InputFilePath = c.input;
+        s.DataType = c.type;
+        s.OutputType = c.output;
+        FormOutputPath(s);
+        EXPECT_EQ(s.OutputFilePath, c.expected) << c.input;
+    }
+    Settings s;
+    s.OutputFilePath = "kept";
+    FormOutputPath(s);  // no output type chosen
+    EXPECT_EQ(s.OutputFilePath, "kept");
+}
+
+TEST(OutputPath, KmlPlacemarkIsNamedAfterTheOutputUnlessNamed) {
+    Settings s;
+    s.InputDirectory = "/logs";
+    s.InputFilePath = "/logs/track.nmea";
+    s.DataType = DataKind::GPGGA;
+    s.OutputType = OutputKind::KML;
+    FormOutputPath(s);
+    EXPECT_EQ(s.OutputFileName, "track_GGA.kml");
+    EXPECT_EQ(s.KmlProperties[kKmlName], "track_GGA.kml");
+    SetOutputPath(s, "/elsewhere/walk.kml");
+    EXPECT_EQ(s.KmlProperties[kKmlName], "walk.kml");
+
+    s.KmlProperties[kKmlName] = "My walk";
+    FormOutputPath(s);
+    EXPECT_EQ(s.KmlProperties[kKmlName], "My walk");
+}
+
+TEST(OutputPath, ExistsTestFindsRegularFilesOnly) {
+    TempDir dir;
+    WriteFile(dir.File("a.prn"), "x");
+    EXPECT_TRUE(OutputFileExists(dir.File("a.prn")));
+    EXPECT_FALSE(OutputFileExists(dir.File("b.prn")));
+    EXPECT_FALSE(OutputFileExists(dir.Path()));
+    EXPECT_FALSE(OutputFileExists(dir.Path() + "/"));
+    EXPECT_FALSE(OutputFileExists(""));
+}
+
+TEST(ConversionRun, TableWithAndWithoutZeroElimination) {
+    Fixture f(CrLf({kGga, kGsv, kGnGga, kZero, kEquator}));
+    RunReport report = f.Run(OutputKind::Table, true);
+    EXPECT_EQ(report.outcome, RunReport::Outcome::Written);
+    EXPECT_EQ(report.count, 2);
+    EXPECT_EQ(report.message, "2 GPGGA data sets written to file " + f.s.OutputFilePath +
+                                  ".\r\nChose a new file for processing or exit the program.");
+    EXPECT_EQ(f.Output(), CrLf({kLine1, kEquatorLine}));
+
+    report = f.Run(OutputKind::Table, false);
+    EXPECT_EQ(report.count, 5);
+    EXPECT_EQ(f.Output(), CrLf({kLine1, "", kLine1, kZeroLine, kEquatorLine}));
+    EXPECT_EQ(f.FilesInDirectory(), 2);
+}
+
+TEST(ConversionRun, DecimalCommaAndLineEndVariantsGiveTheSameRecords) {
+    const std::string crlf = CrLf({kGga, kEquator});
+    for (const std::string& separator : {std::string("\n"), std::string("\r")}) {
+        std::string other = crlf;
+        for (std::size_t at; (at = other.find("\r\n")) != std::string::npos;) other.replace(at, 2, separator);
+        Fixture f(other);
+        EXPECT_EQ(f.s.DataType, DataKind::GPGGA);
+        f.Run(OutputKind::Table);
+        EXPECT_EQ(f.Output(), CrLf({kLine1, kEquatorLine}));
+    }
+    Fixture f(crlf);
+    f.s.UseDecimalComma = true;
+    f.Run(OutputKind::Table);
+    EXPECT_EQ(f.Output(), CrLf({" 036930,00  47,3909333  008,5353833  0432,50",
+                                " 036932,00  00,0000000  008,0000000  0432,50"}));
+}
+
+TEST(ConversionRun, KmlDocument) {
+    Fixture f(CrLf({kGga, kZero, kGga}));
+    const RunReport report = f.Run(OutputKind::KML);
+    EXPECT_EQ(report.count, 2);
+    const std::string line = "  008.53538333,  47.3909333,  432.5\r\n";
+    EXPECT_EQ(f.Output(), KmlHeaderText("track_GGA.kml") + line + line + kKmlTrailer);
+}
+
+TEST(ConversionRun, EmptyRunsStillWriteCompleteDocuments) {
+    Fixture f(CrLf({kGga, kGga}));
+    WriteFile(f.s.InputFilePath, "");  // emptied after the analysis
+    EXPECT_EQ(f.Run(OutputKind::Table).outcome, RunReport::Outcome::NothingWritten);
+    EXPECT_EQ(f.Output(), "");
+    const RunReport report = f.Run(OutputKind::KML);
+    EXPECT_EQ(report.outcome, RunReport::Outcome::NothingWritten);
+    EXPECT_EQ(report.message, "Could not recognize/process input data. ");
+    EXPECT_EQ(f.Output(), KmlHeaderText("track_GGA.kml") + kKmlTrailer);
+    f.Run(OutputKind::OVL, false);
+    EXPECT_EQ(f.Output(), CrLf({"[Symbol 1]", "Typ=3", "Group=2", "Col=1", "Zoom=2", "Size=104", "Art=1", "Punkte=3",
+                                "[Overlay]", "Symbols=1", "[MapLage]", "MapName=Top. Karte 1:50.000 Nieders.",
+                                "DimmFc=100", "ZoomFc=100", "CenterLat=", "CenterLong=", "RefOn=0"}));
+}
+
+TEST(ConversionRun, OverlayKeepsOrCorrectsItsPointCount) {
+    Fixture f(CrLf({kGga, kZero, kEquator}));
+    f.s.OvlProperties.colour = 7;
+    f.s.OvlProperties.lineWidth = "2";
+    f.Run(OutputKind::OVL, false);
+    const std::string header = CrLf({"[Symbol 1]", "Typ=3", "Group=2", "Col=7", "Zoom=2", "Size=102", "Art=1"});
+    const std::string trailer = CrLf({"[Overlay]", "Symbols=1", "[MapLage]", "MapName=Top. Karte 1:50.000 Nieders.",
+                                      "DimmFc=100", "ZoomFc=100", "CenterLat=23.6954667", "CenterLong=4.2676917",
+                                      "RefOn=0"});
+    EXPECT_EQ(f.Output(), header + "Punkte=4\r\n" +
+                              "XKoord0=8.53538333\nYKoord0=47.3909333\r\n"
+                              "XKoord1=.00000000\nYKoord1=.0000000\r\n"
+                              "XKoord2=8.00000000\nYKoord2=.0000000\r\n" + trailer);
+
+    // With elimination the count is corrected, and every line now ends in CR LF.
+    f.Run(OutputKind::OVL, true);
+    EXPECT_EQ(f.Output(), header + "Punkte=2\r\n" +
+                              "XKoord0=8.53538333\r\nYKoord0=47.3909333\r\n"
+                              "XKoord1=8.00000000\r\nYKoord1=.0000000\r\n" +
+                              CrLf({"[Overlay]", "Symbols=1", "[MapLage]", "MapName=Top. Karte 1:50.000 Nieders.",
+                                    "DimmFc=100", "ZoomFc=100", "CenterLat=23.6954667", "CenterLong=4.2676917",
+                                    "RefOn=0"}));
+    EXPECT_EQ(f.FilesInDirectory(), 2);
+}
+
+TEST(ConversionRun, FailedCorrectionLeavesTheOverlayAsItWas) {
+    Fixture f(CrLf({kGga, kGga}));
+    f.Run(OutputKind::OVL, false);
+    const std::string before = f.Output();
+    std::filesystem::create_directory(f.s.OutputFilePath + ".new");  // the ".new" path cannot be a file
+    f.s.RecordCount = 1;
+    std::string error;
+    EXPECT_FALSE(CorrectOverlayPointCount(f.s, error));
+    EXPECT_NE(error.find(".new"), std::string::npos) << error;
+    EXPECT_EQ(f.Output(), before);
+
+    const RunReport report = f.Run(OutputKind::OVL, true);
+    EXPECT_EQ(report.outcome, RunReport::Outcome::Failed);
+    EXPECT_NE(report.message.find("point count"), std::string::npos) << report.message;
+}
+
+TEST(ConversionRun, FileFailuresAreReportedAndWriteNothing) {
+    Fixture f(CrLf({kGga, kGga}));
+    // Input gone after the analysis.
+    std::filesystem::remove(f.s.InputFilePath);
+    RunReport report = f.Run(OutputKind::Table);
+    EXPECT_EQ(report.outcome, RunReport::Outcome::Failed);
+    EXPECT_EQ(report.message.rfind("Cannot read input file " + f.s.InputFilePath, 0), 0u) << report.message;
+    EXPECT_FALSE(FileExists(f.s.OutputFilePath));
+
+    // Input is a directory.
+    f.s.InputFilePath = f.dir.Path();
+    f.s.OutputFilePath = f.dir.File("out.prn");
+    EXPECT_EQ(PerformConversionRun(f.s).outcome, RunReport::Outcome::Failed);
+    EXPECT_FALSE(FileExists(f.s.OutputFilePath));
+
+    // Output cannot be created: its parent is a regular file.
+    WriteFile(f.dir.File("track.nmea"), CrLf({kGga, kGga}));
+    WriteFile(f.dir.File("blocker"), "");
+    f.s.InputFilePath = f.dir.File("track.nmea");
+    f.s.OutputFilePath = f.dir.File("blocker/out.prn");
+    report = PerformConversionRun(f.s);
+    EXPECT_EQ(report.outcome, RunReport::Outcome::Failed);
+    EXPECT_EQ(report.message.rfind("Cannot write output file " + f.s.OutputFilePath, 0), 0u) << report.message;
+
+    // No file chosen at all.
+    Settings empty;
+    EXPECT_EQ(PerformConversionRun(empty).outcome, RunReport::Outcome::Failed);
+}
+
+TEST(ConversionRun, UnreadableInputKeepsThePreviousOutput) {
+    Fixture f(CrLf({kGga, kGga}));
+    f.Run(OutputKind::Table);
+    const std::string previous = f.Output();
+    WriteFile(f.s.InputFilePath, CrLf({kGga}) + std::string(5u << 20, 'x'));  // a line no log has
+    const RunReport report = f.Run(OutputKind::Table);
+    EXPECT_EQ(report.outcome, RunReport::Outcome::Failed);
+    EXPECT_NE(report.message.find("line 2 is longer than"), std::string::npos) << report.message;
+    EXPECT_EQ(f.Output(), previous);
+    EXPECT_EQ(f.FilesInDirectory(), 2);
+}
+
+TEST(ConversionRun, BrokenInputGivesDefinedResults) {
+    std::string binary;
+    for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131) & 0xFF);
+    const std::string inputs[] = {
+        binary,
+        std::string(1u << 20, 'A') + "\r\n" + kGga + "\r\n",
+        kGga.substr(0, 20) + std::string(1, '\0') + kGga.substr(20) + "\r\n" + kGga + "\r\n",
+        std::string("\xFF\xFE$\0G\0P\0G\0G\0A\0", 14),
+    };
+    for (const std::string& input : inputs) {
+        Fixture f(input);
+        f.s.DataType = DataKind::GPGGA;  // converted as GGA whatever the analysis found
+        const RunReport report = f.Run(OutputKind::KML, false);
+        EXPECT_NE(report.outcome, RunReport::Outcome::Failed) << report.message;
+    }
+}
+
+TEST(ConversionRun, NextRunUsesTheNextAnalysis) {
+    Fixture f(CrLf({kGga, kGga}));
+    WriteFile(f.dir.File("drive.log"),
+              CrLf({"$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67",
+                    "$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67"}));
+    f.s.InputFilePath = f.dir.File("drive.log");
+    AnalyzeInput(f.s);
+    const RunReport report = f.Run(OutputKind::Table);
+    EXPECT_EQ(f.s.OutputFilePath, f.dir.File("drive_RMC.prn"));
+    EXPECT_EQ(report.message.rfind("2 GPRMC data sets written", 0), 0u);
+    EXPECT_EQ(f.Output(), CrLf({" 036930.00  47.3909333  008.5353833", " 036930.00  47.3909333  008.5353833"}));
+}
+
+}  // namespace
+}  // namespace torvane

@@ -34,6 +34,11 @@ inline constexpr NumberPattern TableAltitude{"  ", " -", 4, 2};
 inline constexpr NumberPattern KmlLongitude{"  ", " -", 3, 8};
 // "  000.0; -000.0": altitude (KML)
 inline constexpr NumberPattern KmlAltitude{"  ", " -", 3, 1};
+// Inside a KML coordinate tuple no blank may stand after a comma (strict
+// readers split tuples at blanks), so the latitude and altitude that follow
+// the longitude there drop their patterns' leading blanks.
+inline constexpr NumberPattern KmlTupleLatitude{"", "-", 2, 7};
+inline constexpr NumberPattern KmlTupleAltitude{"", "-", 3, 1};
 // "###.00000000; -###.00000000": longitude (OVL)
 inline constexpr NumberPattern OvlLongitude{"", " -", 0, 8};
 // "##.0000000;-##.0000000": latitude (OVL) and the overlay centre texts

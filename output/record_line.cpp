@@ -29,9 +29,9 @@ void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord&
         case OutputKind::KML:
             AppendNumber(line, record.longitude, patterns::KmlLongitude);
             line += kKmlFieldSeparator;
-            AppendNumber(line, record.latitude, patterns::Latitude);
+            AppendNumber(line, record.latitude, patterns::KmlTupleLatitude);
             line += kKmlFieldSeparator;
-            AppendNumber(line, record.altitude, patterns::KmlAltitude);
+            AppendNumber(line, record.altitude, patterns::KmlTupleAltitude);
             break;
         case OutputKind::OVL:
             line += "XKoord";

@@ -24,7 +24,8 @@ struct PositionRecord {
 };
 
 // Replaces `line` with the record's line for `kind`; "." as decimal point and
-// kKmlFieldSeparator between KML fields. OVL points are numbered `pointNumber`.
+// kKmlFieldSeparator between KML fields. A KML line is one coordinate tuple:
+// blanks only before it, none after its separators. OVL points are numbered `pointNumber`.
 // OutputKind::None gives an empty line.
 void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
                        std::int64_t pointNumber);

@@ -45,6 +45,15 @@ check "overwrite replaces" same "$(wc -l < "$work/track_GGA.prn")" 2
 "$cli" convert "$work/track.nmea" --to kml -o "$work/walk.kml" >/dev/null; rc=$?
 check "kml -o exit" same "$rc" 0
 check "kml placemark follows -o" grep -q "<name>walk.kml</name>" "$work/walk.kml"
+# Names with markup and Latin-1 bytes still give well-formed UTF-8 XML.
+"$cli" convert "$work/track.nmea" --to kml --overwrite --kml-name $'Fish & <Chips> "\xe9t\xe9"' \
+  --kml-description $'a\x01b \xc3\xa9' --kml-color blue --kml-extrude 0 --kml-tessellate 1 --kml-absolute >/dev/null
+check "kml options well-formed" xmllint --noout "$work/track_GGA.kml"
+check "kml escaped name" grep -q "<name>Fish &amp; &lt;Chips&gt; &quot;été&quot;</name>" "$work/track_GGA.kml"
+check "kml description" grep -q "<description>ab é</description>" "$work/track_GGA.kml"
+check "kml colour" grep -q "<color>ffffaa00</color>" "$work/track_GGA.kml"
+check "kml flags" grep -q "<extrude> 0</extrude>" "$work/track_GGA.kml"
+check "kml absolute" grep -q "<altitudeMode>absolute</altitudeMode>" "$work/track_GGA.kml"
 "$cli" convert "$work/track.nmea" --to ovl --ovl-color blue --ovl-width 3 >/dev/null; rc=$?
 check "ovl exit" same "$rc" 0
 check "ovl colour" grep -q $'^Col=3\r$' "$work/track_GGA.ovl"

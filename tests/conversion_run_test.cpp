@@ -183,7 +183,7 @@ TEST(ConversionRun, KmlDocument) {
     Fixture f(CrLf({kGga, kZero, kGga}));
     const RunReport report = f.Run(OutputKind::KML);
     EXPECT_EQ(report.count, 2);
-    const std::string line = "  008.53538333,  47.3909333,  432.5\r\n";
+    const std::string line = "  008.53538333,47.3909333,432.5\r\n";
     EXPECT_EQ(f.Output(), KmlHeaderText("track_GGA.kml") + line + line + kKmlTrailer);
 }
 

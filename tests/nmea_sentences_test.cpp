@@ -39,7 +39,7 @@ TEST(NmeaSentences, GgaWorkedExample) {
     EXPECT_FLOAT_EQ(s.Altitude, 432.5f);
 
     s.OutputType = OutputKind::KML;
-    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,  47.3909333,  432.5");
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,47.3909333,432.5");
     s.OutputType = OutputKind::OVL;
     EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "XKoord0=8.53538333\nYKoord0=47.3909333");
 }
@@ -49,7 +49,7 @@ TEST(NmeaSentences, GllAndRmcGiveTheSameLinesWithoutAltitude) {
         Settings s = WithOutput(OutputKind::Table);
         EXPECT_EQ(Convert(s, convert, line), " 036930.00  47.3909333  008.5353833") << line;
         s.OutputType = OutputKind::KML;
-        EXPECT_EQ(Convert(s, convert, line), "  008.53538333,  47.3909333,  000.0") << line;
+        EXPECT_EQ(Convert(s, convert, line), "  008.53538333,47.3909333,000.0") << line;
         EXPECT_FALSE(s.RecordInvalid);
     }
 }
@@ -58,15 +58,15 @@ TEST(NmeaSentences, AltitudeManipulationByKind) {
     Settings s = WithOutput(OutputKind::KML);
     s.AltitudeMode = 1;
     s.AltitudeValue = 50;
-    EXPECT_EQ(Convert(s, ConvertGllSentence, kGll), "  008.53538333,  47.3909333,  050.0");
-    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,  47.3909333,  482.5");
+    EXPECT_EQ(Convert(s, ConvertGllSentence, kGll), "  008.53538333,47.3909333,050.0");
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,47.3909333,482.5");
     s.AltitudeMode = 2;
     s.AltitudeValue = 250;
-    EXPECT_EQ(Convert(s, ConvertGllSentence, kGll), "  008.53538333,  47.3909333,  250.0");
-    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,  47.3909333,  250.0");
+    EXPECT_EQ(Convert(s, ConvertGllSentence, kGll), "  008.53538333,47.3909333,250.0");
+    EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,47.3909333,250.0");
     // RMC records carry no altitude: always 0, and Altitude is left as it was.
     s.Altitude = 7;
-    EXPECT_EQ(Convert(s, ConvertRmcSentence, kRmc), "  008.53538333,  47.3909333,  000.0");
+    EXPECT_EQ(Convert(s, ConvertRmcSentence, kRmc), "  008.53538333,47.3909333,000.0");
     EXPECT_EQ(s.Altitude, 7);
 }
 

@@ -21,7 +21,7 @@ const PositionRecord kSydney{36930, -33.8688, -151.2093, 432.5, true};
 TEST(RecordLine, ComposesEachOutputType) {
     EXPECT_EQ(Line(OutputKind::Table, kZurich), " 036930.00  47.3909333  008.5353833  0432.50");
     EXPECT_EQ(Line(OutputKind::Table, kZurich, 0, true), " 036930,00  47,3909333  008,5353833  0432,50");
-    EXPECT_EQ(Line(OutputKind::KML, kZurich), "  008.53538333,  47.3909333,  432.5");
+    EXPECT_EQ(Line(OutputKind::KML, kZurich), "  008.53538333,47.3909333,432.5");
     EXPECT_EQ(Line(OutputKind::OVL, kZurich), "XKoord0=8.53538333\nYKoord0=47.3909333");
     EXPECT_EQ(Line(OutputKind::None, kZurich), "");
 
@@ -30,7 +30,7 @@ TEST(RecordLine, ComposesEachOutputType) {
     PositionRecord rmc = kSydney;
     rmc.altitude = 0;
     rmc.tableAltitude = false;
-    EXPECT_EQ(Line(OutputKind::KML, rmc), " -151.20930000, -33.8688000,  000.0");
+    EXPECT_EQ(Line(OutputKind::KML, rmc), " -151.20930000,-33.8688000,000.0");
     EXPECT_EQ(Line(OutputKind::Table, rmc), " 036930.00 -33.8688000 -151.2093000");
 }
 

@@ -41,6 +41,16 @@ check "refusal keeps file" same "$(cat "$work/track_GGA.prn")" "keep me"
 check "overwrite exit" same "$rc" 0
 check "overwrite replaces" same "$(wc -l < "$work/track_GGA.prn")" 2
 
+# On a terminal the command asks; No is the default answer.
+if command -v script >/dev/null; then
+  printf 'keep me' > "$work/track_GGA.prn"
+  printf '\n' | script -qec "'$cli' convert '$work/track.nmea'" /dev/null > "$work/out"; rc=$?
+  check "terminal default is No" same "$(cat "$work/track_GGA.prn")" "keep me"
+  check "terminal asks" grep -q "Output file exists! Overwrite?" "$work/out"
+  printf 'y\n' | script -qec "'$cli' convert '$work/track.nmea'" /dev/null > "$work/out"; rc=$?
+  check "terminal yes replaces" same "$(wc -l < "$work/track_GGA.prn")" 2
+fi
+
 # -o names the output; KML and OVL documents.
 "$cli" convert "$work/track.nmea" --to kml -o "$work/walk.kml" >/dev/null; rc=$?
 check "kml -o exit" same "$rc" 0

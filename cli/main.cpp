@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <clocale>
 #include <cstdio>
 #include <iostream>
 #include <string>
@@ -106,6 +107,8 @@ int Convert(const std::string& file, const Options& options, bool& stop) {
 
 int main(int argc, char** argv) {
     using namespace torvane::cli;
+    // System messages in the user's language; no number written depends on it.
+    std::setlocale(LC_ALL, "");
     Options options;
     std::string error;
     if (!ParseOptions(argc, argv, options, error)) {

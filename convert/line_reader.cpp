@@ -4,41 +4,46 @@
 
 #include <cerrno>
 #include <algorithm>
+#include <bit>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace torvane {
 namespace {
 
 constexpr std::size_t kBlockSize = 1u << 20;
 
+// Offset of the first CR or LF in [data, data + size), or size.
+std::size_t FindLineEnd(const char* data, std::size_t size) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r');
+    const __m128i lf = _mm_set1_epi8('\n');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const int bits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
+        if (bits != 0) return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(bits)));
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == '\r' || data[i] == '\n') return i;
+    }
+    return size;
+}
+
 }  // namespace
 
 LineReader::LineReader(int fd, std::size_t maxLineLength)
     : fd_(fd), maxLineLength_(maxLineLength), capacity_(maxLineLength + kBlockSize), buffer_(new char[maxLineLength + kBlockSize]) {}
 
-// Offset of the next `search.mark` at or after begin_, or end_ when there is
-// none in the buffer. Each byte is searched at most once per mark.
-std::size_t LineReader::NextMark(MarkSearch& search) {
-    if (search.found && search.pos >= begin_) return search.pos;
-    const std::size_t from = search.found ? begin_ : std::max(search.pos, begin_);
-    const void* hit = from < end_ ? std::memchr(buffer_.get() + from, search.mark, end_ - from) : nullptr;
-    search.found = hit != nullptr;
-    search.pos = hit ? static_cast<std::size_t>(static_cast<const char*>(hit) - buffer_.get()) : end_;
-    return search.pos;
-}
-
 bool LineReader::Refill() {
     if (begin_ > 0) {
         const std::size_t kept = end_ - begin_;
         std::memmove(buffer_.get(), buffer_.get() + begin_, kept);
-        for (MarkSearch* search : {&cr_, &lf_}) {
-            if (search->pos >= begin_) {
-                search->pos -= begin_;
-            } else {
-                search->pos = 0;
-                search->found = false;
-            }
-        }
+        scanned_ = scanned_ > begin_ ? scanned_ - begin_ : 0;
         begin_ = 0;
         end_ = kept;
     }
@@ -67,7 +72,9 @@ bool LineReader::Refill() {
 
 LineReader::Status LineReader::Next(std::string_view& line) {
     for (;;) {
-        const std::size_t at = std::min(NextMark(cr_), NextMark(lf_));
+        const std::size_t from = std::max(scanned_, begin_);
+        const std::size_t at = from + FindLineEnd(buffer_.get() + from, end_ - from);
+        scanned_ = at;
         if (at < end_) {
             const char mark = buffer_[at];
             const bool needNext = mark == '\r' && at + 1 == end_ && !eof_;

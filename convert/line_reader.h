@@ -34,14 +34,7 @@ public:
     const std::string& ErrorText() const { return error_; }
 
 private:
-    struct MarkSearch {
-        char mark;
-        std::size_t pos = 0;   // the mark's offset when found, else the offset searched up to
-        bool found = false;
-    };
-
     bool Refill();
-    std::size_t NextMark(MarkSearch& search);
 
     int fd_;
     std::size_t maxLineLength_;
@@ -49,8 +42,7 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;      // start of the unread data
     std::size_t end_ = 0;        // end of the data in the buffer
-    MarkSearch cr_{'\r'};
-    MarkSearch lf_{'\n'};
+    std::size_t scanned_ = 0;    // no line end stands in [begin_, scanned_)
     bool eof_ = false;
     std::uint64_t bytesRead_ = 0;
     std::uint64_t lineNumber_ = 0;

@@ -3,7 +3,6 @@
 #include <cctype>
 
 #include "record_compose.h"
-#include "text_scan.h"
 
 namespace torvane {
 namespace {
@@ -50,8 +49,8 @@ double HemisphereSign(const Settings& s, std::string_view line, int comma, char 
     return std::toupper(static_cast<unsigned char>(letter[0])) == negativeLetter ? -1.0 : 1.0;
 }
 
-void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& layout) {
-    ScanMarkPositions(line, ',', layout.lastComma, s.CommaPos);
+void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& layout, const MarkScan& commas) {
+    MarkPositions(commas, layout.lastComma, s.CommaPos);
 
     for (const auto rule : layout.checkOrder) {
         if (rule == nullptr) break;
@@ -95,8 +94,17 @@ void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& l
 
 }  // namespace
 
-void ConvertGgaSentence(Settings& s, std::string_view line) { ConvertSentence(s, line, kGga); }
-void ConvertGllSentence(Settings& s, std::string_view line) { ConvertSentence(s, line, kGll); }
-void ConvertRmcSentence(Settings& s, std::string_view line) { ConvertSentence(s, line, kRmc); }
+void ConvertGgaSentence(Settings& s, std::string_view line, const MarkScan& commas) {
+    ConvertSentence(s, line, kGga, commas);
+}
+void ConvertGllSentence(Settings& s, std::string_view line, const MarkScan& commas) {
+    ConvertSentence(s, line, kGll, commas);
+}
+void ConvertRmcSentence(Settings& s, std::string_view line, const MarkScan& commas) {
+    ConvertSentence(s, line, kRmc, commas);
+}
+void ConvertGgaSentence(Settings& s, std::string_view line) { ConvertGgaSentence(s, line, ScanMarks(line, ',')); }
+void ConvertGllSentence(Settings& s, std::string_view line) { ConvertGllSentence(s, line, ScanMarks(line, ',')); }
+void ConvertRmcSentence(Settings& s, std::string_view line) { ConvertRmcSentence(s, line, ScanMarks(line, ',')); }
 
 }  // namespace torvane

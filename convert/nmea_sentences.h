@@ -8,11 +8,17 @@
 #include <string_view>
 
 #include "settings.h"
+#include "text_scan.h"
 
 namespace torvane {
 
 void ConvertGgaSentence(Settings& s, std::string_view line);
 void ConvertGllSentence(Settings& s, std::string_view line);
 void ConvertRmcSentence(Settings& s, std::string_view line);
+
+// The same, reusing a scan of the line's commas that the caller made.
+void ConvertGgaSentence(Settings& s, std::string_view line, const MarkScan& commas);
+void ConvertGllSentence(Settings& s, std::string_view line, const MarkScan& commas);
+void ConvertRmcSentence(Settings& s, std::string_view line, const MarkScan& commas);
 
 }  // namespace torvane

@@ -1,7 +1,5 @@
 #include "record_loop.h"
 
-#include <algorithm>
-
 #include "gpx_track_point.h"
 #include "igc_fix.h"
 #include "nmea_sentences.h"
@@ -10,29 +8,28 @@
 namespace torvane {
 namespace {
 
-int CountCommas(std::string_view line) { return static_cast<int>(std::count(line.begin(), line.end(), ',')); }
-
 // Pre-checks and converter of each data type. Each returns false for a line
 // that is skipped altogether (not converted, not written, not counted).
 bool ProcessGga(Settings& s, std::string_view line) {
+    const MarkScan commas = ScanMarks(line, ',');
     if (!Contains(line, "$GPGGA")) s.RecordInvalid = true;
-    if (CountCommas(line) != 14) s.RecordInvalid = true;
-    ConvertGgaSentence(s, line);
+    if (commas.total != 14) s.RecordInvalid = true;
+    ConvertGgaSentence(s, line, commas);
     return true;
 }
 
 bool ProcessGll(Settings& s, std::string_view line) {
+    const MarkScan commas = ScanMarks(line, ',');
     if (!Contains(line, "$GPGLL")) s.RecordInvalid = true;
-    const int commas = CountCommas(line);
-    if (commas < 6 || commas > 7) s.RecordInvalid = true;
-    ConvertGllSentence(s, line);
+    if (commas.total < 6 || commas.total > 7) s.RecordInvalid = true;
+    ConvertGllSentence(s, line, commas);
     return true;
 }
 
 bool ProcessRmc(Settings& s, std::string_view line) {
-    const int commas = CountCommas(line);
-    if (commas < 11 || commas > 12) s.RecordInvalid = true;
-    ConvertRmcSentence(s, line);
+    const MarkScan commas = ScanMarks(line, ',');
+    if (commas.total < 11 || commas.total > 12) s.RecordInvalid = true;
+    ConvertRmcSentence(s, line, commas);
     return true;
 }
 

@@ -1,56 +1,121 @@
 #include "text_scan.h"
 
+#include <bit>
 #include <charconv>
+#include <cstdint>
 #include <cstring>
 #include <limits>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace torvane {
 
 double LeadingNumber(std::string_view text) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    const std::size_t size = text.size();
+    while (i < size && text[i] == ' ') ++i;
     bool negative = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-')) {
+    if (i < size && (text[i] == '+' || text[i] == '-')) {
         negative = text[i] == '-';
         ++i;
     }
+    // One pass over the digits: up to 15 of them are gathered exactly; their
+    // value divided by an exact power of ten is then correctly rounded.
     const std::size_t start = i;
-    bool sawPoint = false;
-    bool sawDigit = false;
+    std::uint64_t digits = 0;
+    int digitCount = 0;
+    int decimals = -1;  // digits after the point; -1 while there is no point
     bool integerNonZero = false;
-    for (; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c >= '0' && c <= '9') {
-            sawDigit = true;
-            if (!sawPoint && c != '0') integerNonZero = true;
-        } else if (c == '.' && !sawPoint) {
-            sawPoint = true;
+    for (; i < size; ++i) {
+        const unsigned d = static_cast<unsigned char>(text[i]) - '0';
+        if (d <= 9) {
+            digits = digits * 10 + d;  // wraps for long numbers, which take the slow path
+            ++digitCount;
+            if (decimals >= 0) ++decimals;
+            else if (d != 0) integerNonZero = true;
+        } else if (text[i] == '.' && decimals < 0) {
+            decimals = 0;
         } else {
             break;
         }
     }
-    if (!sawDigit) return 0.0;
+    if (digitCount == 0) return 0.0;
 
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     double value = 0.0;
-    const auto result = std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::fixed);
-    if (result.ec == std::errc::result_out_of_range) {
-        // No exponent is read, so only a huge integer part or a long run of
-        // zeros after the point can leave the range of a double.
-        value = integerNonZero ? std::numeric_limits<double>::infinity() : 0.0;
-    } else if (result.ec != std::errc{}) {
-        value = 0.0;
+    if (digitCount <= 15) {
+        value = static_cast<double>(digits) / kPowers[decimals < 0 ? 0 : decimals];
+    } else {
+        const auto result = std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::fixed);
+        if (result.ec == std::errc::result_out_of_range) {
+            // No exponent is read, so only a huge integer part or a long run
+            // of zeros after the point can leave the range of a double.
+            value = integerNonZero ? std::numeric_limits<double>::infinity() : 0.0;
+        } else if (result.ec != std::errc{}) {
+            value = 0.0;
+        }
     }
     return negative ? -value : value;
 }
 
-void ScanMarkPositions(std::string_view line, char mark, int last, std::array<int, 16>& positions) {
-    positions[0] = 1;
-    for (int i = 1; i <= last; ++i) {
-        // Search from 1-based position positions[i-1] + 1, i.e. 0-based index positions[i-1].
-        const std::size_t from = static_cast<std::size_t>(positions[i - 1]);
-        const void* hit = from < line.size() ? std::memchr(line.data() + from, mark, line.size() - from) : nullptr;
-        positions[i] = hit ? static_cast<int>(static_cast<const char*>(hit) - line.data()) + 1 : 0;
+namespace {
+
+// Set bits of a 16-bit mask, without a library call on processors that lack
+// a population count instruction.
+inline int BitCount16(unsigned x) {
+    x = x - ((x >> 1) & 0x5555u);
+    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
+    x = (x + (x >> 4)) & 0x0F0Fu;
+    return static_cast<int>((x + (x >> 8)) & 0x1Fu);
+}
+
+}  // namespace
+
+MarkScan ScanMarks(std::string_view line, char mark) {
+    MarkScan scan;
+    const char* data = line.data();
+    const std::size_t size = line.size();
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i wanted = _mm_set1_epi8(mark);
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+        scan.total += BitCount16(bits);
+        for (; bits != 0 && scan.count < 16; bits &= bits - 1) {
+            scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(i) + std::countr_zero(bits) + 1;
+        }
     }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] != mark) continue;
+        ++scan.total;
+        if (scan.count < 16) scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(i) + 1;
+    }
+    return scan;
+}
+
+void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& positions) {
+    // The chain of searches from position 2 meets the marks in order (all but
+    // one at position 1); after the 0 that ends it, the search restarts at
+    // position 1 and meets all marks in order again, and so on. Every element
+    // is one of the first 16 marks, which the scan holds.
+    positions[0] = 1;
+    int k = 1;
+    const auto put = [&](int value) { positions[static_cast<std::size_t>(k++)] = value; };
+    int j = scan.count > 0 && scan.first[0] == 1 ? 1 : 0;
+    for (; j < scan.count && k <= last; ++j) put(scan.first[static_cast<std::size_t>(j)]);
+    while (k <= last) {
+        put(0);
+        for (j = 0; j < scan.count && k <= last; ++j) put(scan.first[static_cast<std::size_t>(j)]);
+    }
+}
+
+void ScanMarkPositions(std::string_view line, char mark, int last, std::array<int, 16>& positions) {
+    MarkPositions(ScanMarks(line, mark), last, positions);
 }
 
 std::string_view TextBetween(std::string_view line, int from, int to) {

@@ -12,11 +12,22 @@ namespace torvane {
 // infinite. Independent of the locale.
 double LeadingNumber(std::string_view text);
 
+// One pass over a line for one mark character: how many there are, and the
+// 1-based positions of the first 16.
+struct MarkScan {
+    int total = 0;
+    int count = 0;  // entries of `first` in use (at most 16)
+    std::array<int, 16> first{};
+};
+MarkScan ScanMarks(std::string_view line, char mark);
+
 // Fills `positions` with 1-based positions of `mark` in `line`: element 0 is 1;
 // element i (1 to `last`) is the first `mark` at or after position
 // (element i-1) + 1, or 0 when there is none, so after a 0 the search starts
 // again at position 1. Elements after `last` are left as they are.
 void ScanMarkPositions(std::string_view line, char mark, int last, std::array<int, 16>& positions);
+// The same from a scan of the line already made.
+void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& positions);
 
 // The text between the marks at 1-based positions `from` and `to`
 // (to - from - 1 characters after position `from`); empty when that length is

@@ -24,7 +24,22 @@ public:
     explicit CopyFilter(OutputFile& output) : output_(output) {}
 
     void Feed(const char* data, std::size_t size) {
-        for (std::size_t i = 0; i < size; ++i) Put(data[i]);
+        std::size_t i = 0;
+        while (i < size) {
+            if (pendingCr_ || afterTagEnd_) {
+                Put(data[i++]);
+                continue;
+            }
+            // Ordinary text up to the next line end or tag end is copied as it stands.
+            std::size_t end = i;
+            while (end < size && data[end] != '\r' && data[end] != '\n' && data[end] != '>') ++end;
+            if (end > i) {
+                output_.Write(std::string_view(data + i, end - i));
+                lineOpen_ = true;
+                i = end;
+            }
+            if (i < size) Put(data[i++]);
+        }
     }
 
     void Finish() {

@@ -13,10 +13,9 @@ constexpr std::uint64_t kPowersOfTen[] = {
     100000ULL,    1000000ULL,    10000000ULL,    100000000ULL,    1000000000ULL,
 };
 
-char* Append(char* out, const char* text) {
-    const std::size_t n = std::strlen(text);
-    std::memcpy(out, text, n);
-    return out + n;
+char* Append(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
 }
 
 char* AppendZeros(char* out, int count) {
@@ -99,11 +98,11 @@ char* WriteLarge(char* out, double magnitude, int integerDigits, int decimals) {
 char* FormatNumber(char* out, double value, const NumberPattern& pattern) {
     const bool negative = value < 0.0;
     if (negative) {
-        if (pattern.negativePrefix != nullptr) {
-            out = Append(out, pattern.negativePrefix);
-        } else {
+        if (pattern.oneSection) {
             *out++ = '-';
             out = Append(out, pattern.positivePrefix);
+        } else {
+            out = Append(out, pattern.negativePrefix);
         }
     } else {
         out = Append(out, pattern.positivePrefix);

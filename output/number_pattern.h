@@ -11,38 +11,40 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace torvane {
 
 struct NumberPattern {
-    const char* positivePrefix;  // written before a value >= 0 (and NaN)
-    const char* negativePrefix;  // written before a value < 0; nullptr: one section
+    std::string_view positivePrefix;  // written before a value >= 0 (and NaN)
+    std::string_view negativePrefix;  // written before a value < 0
+    bool oneSection;                  // no negative section: "-" goes before the whole text
     int integerDigits;           // least digits before the point (0 for "#")
     int decimals;                // digits after the point
 };
 
 namespace patterns {
 // " 000000.00": time of day in seconds (Table)
-inline constexpr NumberPattern TableTime{" ", nullptr, 6, 2};
+inline constexpr NumberPattern TableTime{" ", "", true, 6, 2};
 // "  00.0000000; -00.0000000": latitude (Table and KML)
-inline constexpr NumberPattern Latitude{"  ", " -", 2, 7};
+inline constexpr NumberPattern Latitude{"  ", " -", false, 2, 7};
 // "  000.0000000; -000.0000000": longitude (Table)
-inline constexpr NumberPattern TableLongitude{"  ", " -", 3, 7};
+inline constexpr NumberPattern TableLongitude{"  ", " -", false, 3, 7};
 // "  0000.00; -0000.00": altitude (Table)
-inline constexpr NumberPattern TableAltitude{"  ", " -", 4, 2};
+inline constexpr NumberPattern TableAltitude{"  ", " -", false, 4, 2};
 // "  000.00000000; -000.00000000": longitude (KML)
-inline constexpr NumberPattern KmlLongitude{"  ", " -", 3, 8};
+inline constexpr NumberPattern KmlLongitude{"  ", " -", false, 3, 8};
 // "  000.0; -000.0": altitude (KML)
-inline constexpr NumberPattern KmlAltitude{"  ", " -", 3, 1};
+inline constexpr NumberPattern KmlAltitude{"  ", " -", false, 3, 1};
 // Inside a KML coordinate tuple no blank may stand after a comma (strict
 // readers split tuples at blanks), so the latitude and altitude that follow
 // the longitude there drop their patterns' leading blanks.
-inline constexpr NumberPattern KmlTupleLatitude{"", "-", 2, 7};
-inline constexpr NumberPattern KmlTupleAltitude{"", "-", 3, 1};
+inline constexpr NumberPattern KmlTupleLatitude{"", "-", false, 2, 7};
+inline constexpr NumberPattern KmlTupleAltitude{"", "-", false, 3, 1};
 // "###.00000000; -###.00000000": longitude (OVL)
-inline constexpr NumberPattern OvlLongitude{"", " -", 0, 8};
+inline constexpr NumberPattern OvlLongitude{"", " -", false, 0, 8};
 // "##.0000000;-##.0000000": latitude (OVL) and the overlay centre texts
-inline constexpr NumberPattern OvlLatitude{"", "-", 0, 7};
+inline constexpr NumberPattern OvlLatitude{"", "-", false, 0, 7};
 }  // namespace patterns
 
 // Room that FormatNumber may need: the longest double (309 integer digits)

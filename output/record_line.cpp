@@ -2,50 +2,57 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "number_pattern.h"
 
 namespace torvane {
 namespace {
 
-void AppendInteger(std::string& text, std::int64_t value) {
-    char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    text.append(digits, static_cast<std::size_t>(end - digits));
+char* AppendText(char* out, std::string_view text) {
+    std::memcpy(out, text.data(), text.size());
+    return out + text.size();
+}
+
+char* AppendInteger(char* out, std::int64_t value) {
+    return std::to_chars(out, out + 24, value).ptr;
 }
 
 }  // namespace
 
 void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
                        std::int64_t pointNumber) {
-    line.clear();
+    // Four numbers and the fixed texts of a line fit here whatever their values.
+    char buffer[4 * kMaxNumberText + 64];
+    char* out = buffer;
     switch (kind) {
         case OutputKind::Table:
-            AppendNumber(line, record.timeOfDay, patterns::TableTime);
-            AppendNumber(line, record.latitude, patterns::Latitude);
-            AppendNumber(line, record.longitude, patterns::TableLongitude);
-            if (record.tableAltitude) AppendNumber(line, record.altitude, patterns::TableAltitude);
+            out = FormatNumber(out, record.timeOfDay, patterns::TableTime);
+            out = FormatNumber(out, record.latitude, patterns::Latitude);
+            out = FormatNumber(out, record.longitude, patterns::TableLongitude);
+            if (record.tableAltitude) out = FormatNumber(out, record.altitude, patterns::TableAltitude);
             break;
         case OutputKind::KML:
-            AppendNumber(line, record.longitude, patterns::KmlLongitude);
-            line += kKmlFieldSeparator;
-            AppendNumber(line, record.latitude, patterns::KmlTupleLatitude);
-            line += kKmlFieldSeparator;
-            AppendNumber(line, record.altitude, patterns::KmlTupleAltitude);
+            out = FormatNumber(out, record.longitude, patterns::KmlLongitude);
+            *out++ = kKmlFieldSeparator;
+            out = FormatNumber(out, record.latitude, patterns::KmlTupleLatitude);
+            *out++ = kKmlFieldSeparator;
+            out = FormatNumber(out, record.altitude, patterns::KmlTupleAltitude);
             break;
         case OutputKind::OVL:
-            line += "XKoord";
-            AppendInteger(line, pointNumber);
-            line += '=';
-            AppendNumber(line, record.longitude, patterns::OvlLongitude);
-            line += "\nYKoord";
-            AppendInteger(line, pointNumber);
-            line += '=';
-            AppendNumber(line, record.latitude, patterns::OvlLatitude);
+            out = AppendText(out, "XKoord");
+            out = AppendInteger(out, pointNumber);
+            *out++ = '=';
+            out = FormatNumber(out, record.longitude, patterns::OvlLongitude);
+            out = AppendText(out, "\nYKoord");
+            out = AppendInteger(out, pointNumber);
+            *out++ = '=';
+            out = FormatNumber(out, record.latitude, patterns::OvlLatitude);
             break;
         case OutputKind::None:
             break;
     }
+    line.assign(buffer, static_cast<std::size_t>(out - buffer));
 }
 
 double ApplyAltitudeManipulation(double altitude, int mode, double value) {
@@ -55,12 +62,14 @@ double ApplyAltitudeManipulation(double altitude, int mode, double value) {
 }
 
 void PostProcessLine(std::string& line, bool decimalComma) {
-    if (decimalComma) {
-        std::replace(line.begin(), line.end(), '.', ',');
-    } else {
-        std::replace(line.begin(), line.end(), ',', '.');
+    // The decimal separator first, then the KML field separator; done in one
+    // pass, as no replacement makes a character that a later one looks for.
+    const char from = decimalComma ? '.' : ',';
+    const char to = decimalComma ? ',' : '.';
+    for (char& c : line) {
+        if (c == from) c = to;
+        else if (c == kKmlFieldSeparator) c = ',';
     }
-    std::replace(line.begin(), line.end(), kKmlFieldSeparator, ',');
 }
 
 bool PassesWriteTest(bool eliminateZeroPositions, bool recordInvalid, double latitude, double longitude) {

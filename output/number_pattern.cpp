@@ -37,27 +37,24 @@ std::uint64_t RoundScaled(double magnitude, double scale) {
     return static_cast<std::uint64_t>(n0);
 }
 
+// Writes `value` in decimal with at least `minDigits` digits (leading zeros).
+char* WritePadded(char* out, std::uint64_t value, int minDigits) {
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const int count = static_cast<int>(end - digits);
+    out = AppendZeros(out, minDigits - count);
+    std::memcpy(out, digits, static_cast<std::size_t>(count));
+    return out + count;
+}
+
 // Writes integer part and decimals of a magnitude that fits the fast path.
 char* WriteScaled(char* out, std::uint64_t scaled, int integerDigits, int decimals) {
     const std::uint64_t unit = kPowersOfTen[decimals];
     const std::uint64_t integerPart = scaled / unit;
-    const std::uint64_t fraction = scaled % unit;
-    if (integerPart != 0 || integerDigits > 0) {
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, integerPart).ptr;
-        const int count = static_cast<int>(end - digits);
-        out = AppendZeros(out, integerDigits - count);
-        std::memcpy(out, digits, static_cast<std::size_t>(count));
-        out += count;
-    }
+    if (integerPart != 0 || integerDigits > 0) out = WritePadded(out, integerPart, integerDigits);
     if (decimals > 0) {
         *out++ = '.';
-        char digits[24];
-        const auto end = std::to_chars(digits, digits + sizeof digits, fraction).ptr;
-        const int count = static_cast<int>(end - digits);
-        out = AppendZeros(out, decimals - count);
-        std::memcpy(out, digits, static_cast<std::size_t>(count));
-        out += count;
+        out = WritePadded(out, scaled % unit, decimals);
     }
     return out;
 }

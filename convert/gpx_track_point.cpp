@@ -1,10 +1,120 @@
 #include "gpx_track_point.h"
 
-namespace torvane {
+#include "record_compose.h"
+#include "text_scan.h"
 
-void ConvertGpxLine(Settings& s, std::string_view /*line*/) {
+namespace torvane {
+namespace {
+
+constexpr int kLastQuote = 15;
+constexpr std::string_view kQuotes = "\"'";  // XML allows either around attribute values
+
+// 1-based position of the first `word` in `line`, 0 when absent.
+int PositionOf(std::string_view line, std::string_view word) {
+    const std::size_t at = line.find(word);
+    return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+int PositionOf(std::string_view line, char c) {
+    const std::size_t at = line.find(c);
+    return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+// CommaPos[0] is 1; CommaPos[i] is the first quote at or after position
+// CommaPos[i-1] + 1, or 0 when there is none (the next search then starts
+// again at position 1).
+void ScanQuotes(Settings& s, std::string_view line) {
+    auto& positions = s.CommaPos;
+    int& i = s.GpxPointState.ScanIndex;
+    positions[0] = 1;
+    for (i = 1; i <= kLastQuote; ++i) {
+        const auto from = static_cast<std::size_t>(positions[static_cast<std::size_t>(i - 1)]);
+        const std::size_t hit = line.find_first_of(kQuotes, from);
+        positions[static_cast<std::size_t>(i)] = hit == std::string_view::npos ? 0 : static_cast<int>(hit) + 1;
+    }
+}
+
+// The first two quoted values of the line, assigned to latitude and longitude
+// by which of "lat" and "lon" comes first.
+void ReadPosition(Settings& s, std::string_view line) {
+    GpxPointStateRecord& point = s.GpxPointState;
+    s.GpxAttributePos.lat = PositionOf(line, "lat");
+    s.GpxAttributePos.lon = PositionOf(line, "lon");
+    ScanQuotes(s, line);
+    const auto& q = s.CommaPos;
+    if (q[1] == 0 || q[2] == 0 || q[3] == 0 || q[4] == 0) {
+        point.PositionMissing = true;
+        return;
+    }
+    const std::string_view first = TextBetween(line, q[1], q[2]);
+    const std::string_view second = TextBetween(line, q[3], q[4]);
+    if (s.GpxAttributePos.lat <= s.GpxAttributePos.lon) {
+        point.LatText.assign(first);
+        point.LonText.assign(second);
+    } else {
+        point.LonText.assign(first);
+        point.LatText.assign(second);
+    }
+}
+
+// The number between the first ">" and the next "<"; 0 without such a "<".
+void ReadElevation(GpxPointStateRecord& point, std::string_view line) {
+    const int tagEnd = PositionOf(line, '>');
+    const std::size_t next = line.find('<', static_cast<std::size_t>(tagEnd));
+    if (next == std::string_view::npos) {
+        point.EleValue = 0;
+        return;
+    }
+    point.EleValue = LeadingNumber(TextBetween(line, tagEnd, static_cast<int>(next) + 1));
+}
+
+// Hour, minute and second as written after the first upper-case "T"; the
+// date, fractions of a second and the zone are not read.
+void ReadTime(GpxPointStateRecord& point, std::string_view line) {
+    const int t = PositionOf(line, 'T');
+    point.HourValue = LeadingNumber(Mid(line, t + 1, 2));
+    point.MinuteValue = LeadingNumber(Mid(line, t + 4, 2));
+    point.SecondValue = LeadingNumber(Mid(line, t + 7, 2));
+}
+
+// The closing line: the collected values become the current record.
+void CompletePoint(Settings& s) {
+    GpxPointStateRecord& point = s.GpxPointState;
+    point.InTrackPoint = false;
+    if (point.PositionMissing) {
+        point.PositionMissing = false;
+        return;  // stays invalid; the previous record's values are left alone
+    }
+    s.RecordInvalid = false;
+    s.Latitude = LeadingNumber(point.LatText);
+    if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;
+    s.Longitude = LeadingNumber(point.LonText);
+    if (s.Longitude > 180 || s.Longitude < -180) s.RecordInvalid = true;
+
+    // The manipulation works on a copy: an elevation carried over to a point
+    // without one must not receive the offset twice.
+    s.Altitude = ManipulatedAltitude(s, point.EleValue);
+    point.TimeSeconds = point.HourValue * 3600 + point.MinuteValue * 60 + point.SecondValue;
+    ComposeCurrentRecord(s, point.TimeSeconds, s.Altitude, true);
+}
+
+}  // namespace
+
+void ConvertGpxLine(Settings& s, std::string_view line) {
+    GpxPointStateRecord& point = s.GpxPointState;
     s.RecordInvalid = true;
     s.OutputLine.clear();
+
+    if (Contains(line, "trkpt")) {
+        if (!point.InTrackPoint) point.PositionMissing = false;
+        point.InTrackPoint = true;
+    }
+    if (!point.InTrackPoint) return;
+
+    if (Contains(line, "lat=")) ReadPosition(s, line);
+    if (Contains(line, "ele")) ReadElevation(point, line);
+    if (Contains(line, "time")) ReadTime(point, line);
+    if (Contains(line, "/trkpt")) CompletePoint(s);
 }
 
 }  // namespace torvane

@@ -1,10 +1,70 @@
 #include "igc_fix.h"
 
-namespace torvane {
+#include <cctype>
 
-void ConvertIgcFix(Settings& s, std::string_view /*line*/) {
-    s.RecordInvalid = true;
-    s.OutputLine.clear();
+#include "record_compose.h"
+#include "text_scan.h"
+
+namespace torvane {
+namespace {
+
+// Where a B record keeps its fields (1-based positions and widths).
+struct FieldPlace {
+    int start;
+    int width;
+};
+
+constexpr FieldPlace kHours{2, 2};
+constexpr FieldPlace kMinutes{4, 2};
+constexpr FieldPlace kSeconds{6, 2};
+constexpr FieldPlace kLatitudeDegrees{8, 2};
+constexpr FieldPlace kLatitudeMinutes{10, 5};  // thousandths of a minute
+constexpr int kLatitudeHemisphere = 15;
+constexpr FieldPlace kLongitudeDegrees{16, 3};
+constexpr FieldPlace kLongitudeMinutes{19, 5};  // thousandths of a minute
+constexpr int kLongitudeHemisphere = 24;
+constexpr FieldPlace kPressureAltitude{26, 5};  // the GNSS altitude (31-35) is not used
+
+// The field's leading number; a field missing from a short record reads as 0.
+double FieldValue(std::string_view line, FieldPlace place) {
+    return LeadingNumber(Mid(line, place.start, place.width));
+}
+
+// -1 when the letter at `position`, upper-cased, is `negativeLetter`.
+double HemisphereSign(std::string_view line, int position, char negativeLetter) {
+    const std::string_view letter = Mid(line, position, 1);
+    if (letter.empty()) return 1.0;
+    return std::toupper(static_cast<unsigned char>(letter[0])) == negativeLetter ? -1.0 : 1.0;
+}
+
+// IGC's own manipulation rule: a value of 0 leaves the altitude as recorded
+// in both modes.
+double IgcManipulatedAltitude(const Settings& s, double altitude) {
+    const double value = s.AltitudeValue;
+    if (value == 0) return altitude;
+    if (s.AltitudeMode == 1) return altitude + value;
+    if (s.AltitudeMode == 2) return value;
+    return altitude;
+}
+
+}  // namespace
+
+void ConvertIgcFix(Settings& s, std::string_view line) {
+    const double latitudeDegrees = FieldValue(line, kLatitudeDegrees);
+    const double latitudeMinutes = FieldValue(line, kLatitudeMinutes) / 1000;
+    const double longitudeDegrees = FieldValue(line, kLongitudeDegrees);
+    const double longitudeMinutes = FieldValue(line, kLongitudeMinutes) / 1000;
+
+    s.Latitude = (latitudeDegrees + latitudeMinutes / 60) * HemisphereSign(line, kLatitudeHemisphere, 'S');
+    if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;
+    s.Longitude = (longitudeDegrees + longitudeMinutes / 60) * HemisphereSign(line, kLongitudeHemisphere, 'W');
+    if (s.Longitude > 180 || s.Longitude < -180) s.RecordInvalid = true;
+
+    const double timeOfDay =
+        FieldValue(line, kHours) * 3600 + FieldValue(line, kMinutes) * 60 + FieldValue(line, kSeconds);
+
+    s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, FieldValue(line, kPressureAltitude)));
+    ComposeCurrentRecord(s, timeOfDay, s.Altitude, true);
 }
 
 }  // namespace torvane

@@ -34,6 +34,9 @@ struct OvlPropertiesRecord {
 // The line-oriented GPX reader's state; it lasts across lines and runs.
 struct GpxPointStateRecord {
     bool InTrackPoint = false;
+    // A "lat=" line of the current track point had fewer than four quotes:
+    // its position is unknown and the point is not written.
+    bool PositionMissing = false;
     int ScanIndex = 0;
     std::string LonText, LatText;
     // Elevation and time pieces, held as the numbers they were read as.

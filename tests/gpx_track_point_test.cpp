@@ -1,0 +1,294 @@
+#include "convert/gpx_track_point.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "convert/conversion_run.h"
+#include "convert/input_analysis.h"
+#include "test_files.h"
+
+namespace torvane {
+namespace {
+
+// Feeds the lines of `text` (separated by "\n") to the reader. Lines that
+// complete no track point must leave an empty, invalid record line; the
+// lines of completed points are returned, with "!" in front when invalid.
+std::vector<std::string> Feed(Settings& s, std::string_view text) {
+    std::vector<std::string> produced;
+    while (!text.empty()) {
+        const std::size_t end = text.find('\n');
+        const std::string_view line = text.substr(0, end);
+        text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
+        ConvertGpxLine(s, line);
+        if (line.find("/trkpt") == std::string_view::npos) {
+            EXPECT_TRUE(s.RecordInvalid) << line;
+            EXPECT_EQ(s.OutputLine, "") << line;
+            continue;
+        }
+        produced.push_back((s.RecordInvalid ? "!" : "") + s.OutputLine);
+    }
+    return produced;
+}
+
+using Lines = std::vector<std::string>;
+
+constexpr std::string_view kPoint =
+    "      <trkpt lat=\"53.1\" lon=\"8.8\">\n"
+    "        <ele>12.5</ele>\n"
+    "        <time>2009-10-23T08:15:30Z</time>\n"
+    "      </trkpt>";
+
+TEST(GpxTrackPoint, WorkedExampleInEveryOutputType) {
+    Settings s;
+    s.OutputType = OutputKind::Table;
+    EXPECT_EQ(Feed(s, kPoint), Lines{" 029730.00  53.1000000  008.8000000  0012.50"});
+    EXPECT_EQ(s.Latitude, 53.1);
+    EXPECT_EQ(s.Longitude, 8.8);
+    EXPECT_EQ(s.Altitude, 12.5f);
+    EXPECT_EQ(s.GpxPointState.TimeSeconds, 29730);
+    EXPECT_FALSE(s.GpxPointState.InTrackPoint);
+
+    s.OutputType = OutputKind::KML;
+    EXPECT_EQ(Feed(s, kPoint), Lines{"  008.80000000\xA7  53.1000000\xA7  012.5"});
+
+    s.OutputType = OutputKind::OVL;
+    s.RecordCount = 3;
+    EXPECT_EQ(Feed(s, kPoint), Lines{"XKoord3=8.80000000\nYKoord3=53.1000000"});
+    EXPECT_FALSE(s.OverlayExtent.empty);
+}
+
+TEST(GpxTrackPoint, OnePointInManyWritings) {
+    struct Case {
+        std::string_view point;
+        std::string_view line;  // "!" in front: marked invalid
+    };
+    const Case cases[] = {
+        // Attribute order decides by the positions of "lat" and "lon".
+        {"<trkpt lon=\"8.8\" lat=\"53.1\">\n<ele>12.5</ele>\n<time>2009-10-23T08:15:30Z</time>\n</trkpt>",
+         " 029730.00  53.1000000  008.8000000  0012.50"},
+        // Single quotes, also mixed with double quotes.
+        {"<trkpt lat='53.1' lon='8.8'>\n<ele>12.5</ele>\n<time>2009-10-23T08:15:30Z</time>\n</trkpt>",
+         " 029730.00  53.1000000  008.8000000  0012.50"},
+        {"<trkpt lon='8.8' lat=\"53.1\">\n<ele>12.5</ele>\n<time>2009-10-23T08:15:30Z</time>\n</trkpt>",
+         " 029730.00  53.1000000  008.8000000  0012.50"},
+        // One line: the elevation is the empty text after the start tag.
+        {"<trkpt lat=\"53.1\" lon=\"8.8\"><ele>12.5</ele><time>2009-10-23T08:15:30Z</time></trkpt>",
+         " 029730.00  53.1000000  008.8000000  0000.00"},
+        // Fractions of a second and the zone are not read.
+        {"<trkpt lat=\"-14.9\" lon=\"-75\">\n<ele>-3.25</ele>\n<time>2009-10-23T23:59:59.750+01:00</time>\n</trkpt>",
+         " 086399.00 -14.9000000 -075.0000000 -0003.25"},
+        // No "<" after the first ">": elevation 0.
+        {"<trkpt lat=\"53.1\" lon=\"8.8\">\n<ele>12.5\n<time>2009-10-23T08:15:30Z</time>\n</trkpt>",
+         " 029730.00  53.1000000  008.8000000  0000.00"},
+        // Numbers end at the first character that cannot continue them.
+        {"<trkpt lat=\" 53.1x\" lon=\"abc\">\n<ele> 7m</ele>\n<time>2009-10-23T8:5:3Z</time>\n</trkpt>",
+         " 028800.00  53.1000000  000.0000000  0007.00"},
+        // Out of range: built, but marked invalid.
+        {"<trkpt lat=\"95\" lon=\"8.8\">\n<ele>1</ele>\n<time>2009-10-23T08:15:30Z</time>\n</trkpt>",
+         "! 029730.00  95.0000000  008.8000000  0001.00"},
+        {"<trkpt lat=\"-53.1\" lon=\"-180.5\">\n<ele>1</ele>\n<time>2009-10-23T08:15:30Z</time>\n</trkpt>",
+         "! 029730.00 -53.1000000 -180.5000000  0001.00"},
+        {"<trkpt lat=\"-90\" lon=\"180\">\n<ele>1</ele>\n<time>2009-10-23T08:15:30Z</time>\n</trkpt>",
+         " 029730.00 -90.0000000  180.0000000  0001.00"},
+    };
+    for (const Case& c : cases) {
+        Settings s;
+        s.OutputType = OutputKind::Table;
+        EXPECT_EQ(Feed(s, c.point), Lines{std::string(c.line)}) << c.point;
+    }
+}
+
+TEST(GpxTrackPoint, FewerThanFourQuotesLeaveThePointUnwritten) {
+    for (const std::string_view start : {"<trkpt lat=\"53.2\">", "<trkpt lat=\"53.2\" lon=8.9>",
+                                         "<trkpt lat=53.2 lon=8.9>", "<trkpt lat=\"53.2\" lon='8.9>"}) {
+        Settings s;
+        s.OutputType = OutputKind::OVL;
+        EXPECT_EQ(Feed(s, kPoint), Lines{"XKoord0=8.80000000\nYKoord0=53.1000000"});
+        const std::string bad = std::string(start) + "\n<ele>20</ele>\n</trkpt>";
+        EXPECT_EQ(Feed(s, bad), Lines{"!"}) << start;
+        // The previous record and the overlay bounds are left as they were.
+        EXPECT_EQ(s.Latitude, 53.1);
+        EXPECT_EQ(s.OverlayExtent.maxLatitude, 53.1);
+        // The next point is read normally (its elevation carried over).
+        EXPECT_EQ(Feed(s, "<trkpt lat=\"53.3\" lon=\"8.7\">\n</trkpt>"),
+                  Lines{"XKoord0=8.70000000\nYKoord0=53.3000000"});
+    }
+}
+
+TEST(GpxTrackPoint, ValuesCarryOverAndLinesOutsidePointsAreIgnored) {
+    Settings s;
+    s.OutputType = OutputKind::Table;
+    EXPECT_EQ(Feed(s, "<ele>99</ele>\n<time>2000-01-01T01:01:01Z</time>\n<wpt lat=\"1\" lon=\"2\">\n</wpt>"),
+              Lines{});
+    EXPECT_EQ(Feed(s, kPoint), Lines{" 029730.00  53.1000000  008.8000000  0012.50"});
+    EXPECT_EQ(Feed(s,
+                   "<wpt lat=\"1\" lon=\"2\">\n<ele>99</ele>\n<time>2000-01-01T01:01:01Z</time>\n</wpt>\n"
+                   "<trkpt lat=\"53.2\" lon=\"8.9\">\n</trkpt>\n"
+                   "<trkpt lat=\"53.3\" lon=\"8.7\">\n<ele>13</ele>\n</trkpt>\n"
+                   "<trkpt lat=\"53.4\" lon=\"8.6\">\n<time>2009-10-23T08:15:40Z</time>\n</trkpt>\n"
+                   "<trkpt>\n</trkpt>"),
+              (Lines{" 029730.00  53.2000000  008.9000000  0012.50", " 029730.00  53.3000000  008.7000000  0013.00",
+                     " 029740.00  53.4000000  008.6000000  0013.00", " 029740.00  53.4000000  008.6000000  0013.00"}));
+}
+
+TEST(GpxTrackPoint, AltitudeManipulationByTheGpxRule) {
+    struct Case {
+        int mode;
+        float value;
+        float first, carried;  // altitude of a point, and of the next point without elevation
+    };
+    for (const Case c : {Case{2, 0, 0, 0}, Case{1, 0, 12.5f, 12.5f}, Case{1, 100, 112.5f, 112.5f},
+                         Case{2, 250, 250, 250}, Case{0, 100, 12.5f, 12.5f}, Case{1, -20.25f, -7.75f, -7.75f}}) {
+        Settings s;
+        s.OutputType = OutputKind::KML;
+        s.AltitudeMode = c.mode;
+        s.AltitudeValue = c.value;
+        Feed(s, kPoint);
+        EXPECT_EQ(s.Altitude, c.first) << "mode " << c.mode << " value " << c.value;
+        Feed(s, "<trkpt lat=\"53.2\" lon=\"8.9\">\n</trkpt>");
+        EXPECT_EQ(s.Altitude, c.carried) << "mode " << c.mode << " value " << c.value;
+    }
+}
+
+// Whole files, from the analysis (with its copy) to the written output.
+class GpxFile : public ::testing::Test {
+protected:
+    std::string Convert(std::string_view name, std::string_view text, OutputKind kind, bool eliminate) {
+        const std::string path = dir_.File(name);
+        test::WriteFile(path, text);
+        settings_.InputFilePath = path;
+        const AnalysisReport analysis = AnalyzeInput(settings_);
+        EXPECT_FALSE(analysis.failed) << analysis.message;
+        EXPECT_EQ(settings_.DataType, DataKind::GPGXT);
+        settings_.OutputType = kind;
+        settings_.EliminateZeroPositions = eliminate;
+        FormOutputPath(settings_);
+        report_ = PerformConversionRun(settings_);
+        return test::ReadFile(settings_.OutputFilePath);
+    }
+
+    test::TempDir dir_;
+    Settings settings_;
+    RunReport report_;
+};
+
+// Pretty-printed, LF line ends: a waypoint before the track, a point without
+// elevation and time, one out of range, one at 0/0, one in single quotes and
+// one with a quote missing.
+constexpr std::string_view kHike =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<gpx version=\"1.1\" creator=\"test\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
+    "  <metadata><time>2020-01-01T00:00:00Z</time></metadata>\n"
+    "  <wpt lat=\"47.0\" lon=\"9.0\">\n"
+    "    <ele>999</ele>\n"
+    "    <time>2020-01-01T23:59:59Z</time>\n"
+    "  </wpt>\n"
+    "  <trk>\n"
+    "    <name>Test</name>\n"
+    "    <trkseg>\n"
+    "      <trkpt lat=\"53.1\" lon=\"8.8\">\n"
+    "        <ele>12.5</ele>\n"
+    "        <time>2009-10-23T08:15:30Z</time>\n"
+    "      </trkpt>\n"
+    "      <trkpt lon=\"8.81\" lat=\"53.11\">\n"
+    "      </trkpt>\n"
+    "      <trkpt lat=\"95\" lon=\"8.82\">\n"
+    "        <ele>14</ele>\n"
+    "        <time>2009-10-23T08:15:32Z</time>\n"
+    "      </trkpt>\n"
+    "      <trkpt lat=\"0\" lon=\"0\">\n"
+    "        <ele>-3.25</ele>\n"
+    "        <time>2009-10-23T08:15:33.5Z</time>\n"
+    "      </trkpt>\n"
+    "      <trkpt lat='53.12' lon='8.83'>\n"
+    "        <ele>15</ele>\n"
+    "      </trkpt>\n"
+    "      <trkpt lat=\"53.13\" lon=8.84>\n"
+    "        <ele>16</ele>\n"
+    "      </trkpt>\n"
+    "    </trkseg>\n"
+    "  </trk>\n"
+    "</gpx>\n";
+
+TEST_F(GpxFile, TableWithoutEliminationWritesOnlyCompletedValidPoints) {
+    const std::string out = Convert("hike.gpx", kHike, OutputKind::Table, false);
+    EXPECT_EQ(settings_.InputFilePath, dir_.File("hike_CRLF.gpx"));
+    EXPECT_EQ(settings_.OutputFilePath, dir_.File("hike_CRLF_GXT.prn"));
+    EXPECT_EQ(settings_.DetectedRecordCount, 6);
+    EXPECT_EQ(out,
+              " 029730.00  53.1000000  008.8000000  0012.50\r\n"
+              " 029730.00  53.1100000  008.8100000  0012.50\r\n"
+              " 029733.00  00.0000000  000.0000000 -0003.25\r\n"
+              " 029733.00  53.1200000  008.8300000  0015.00\r\n");
+    EXPECT_EQ(report_.count, 4);
+}
+
+TEST_F(GpxFile, TableWithEliminationDropsTheZeroPosition) {
+    const std::string out = Convert("hike.gpx", kHike, OutputKind::Table, true);
+    EXPECT_EQ(out,
+              " 029730.00  53.1000000  008.8000000  0012.50\r\n"
+              " 029730.00  53.1100000  008.8100000  0012.50\r\n"
+              " 029733.00  53.1200000  008.8300000  0015.00\r\n");
+}
+
+// The whole document on one line without a line end: the copy puts every
+// tag on a line of its own, so elevations are read too.
+constexpr std::string_view kMinified =
+    "<?xml version=\"1.0\"?><gpx version=\"1.1\" creator=\"t\"><trk><trkseg>"
+    "<trkpt lat=\"53.1\" lon=\"8.8\"><ele>12.5</ele><time>2009-10-23T08:15:30Z</time></trkpt> "
+    "<trkpt lat=\"-53.2\" lon=\"-8.9\">\t<ele>13</ele> <time>2009-10-23T08:15:31Z</time></trkpt>"
+    "</trkseg></trk></gpx>";
+
+TEST_F(GpxFile, MinifiedDocumentConvertsCompletely) {
+    EXPECT_EQ(Convert("min.gpx", kMinified, OutputKind::Table, true),
+              " 029730.00  53.1000000  008.8000000  0012.50\r\n"
+              " 029731.00 -53.2000000 -008.9000000  0013.00\r\n");
+
+    const std::string kml = Convert("min.gpx", kMinified, OutputKind::KML, true);
+    EXPECT_NE(kml.find("<coordinates>\r\n"
+                       "  008.80000000,  53.1000000,  012.5\r\n"
+                       " -008.90000000, -53.2000000,  013.0\r\n"
+                       "        </coordinates>\n"),
+              std::string::npos)
+        << kml;
+
+    const std::string ovl = Convert("min.gpx", kMinified, OutputKind::OVL, true);
+    EXPECT_NE(ovl.find("\r\nXKoord0=8.80000000\r\nYKoord0=53.1000000\r\n"
+                       "XKoord1= -8.90000000\r\nYKoord1=-53.2000000\r\n"),
+              std::string::npos)
+        << ovl;
+}
+
+// One track point per line, CR LF: split by the copy as well. Without a copy
+// (a name not ending in "gpx") such points keep elevation 0.
+constexpr std::string_view kOneLinePoints =
+    "<gpx>\r\n"
+    "<trkpt lon=\"8.8\" lat=\"53.1\"><ele>12.5</ele><time>2009-10-23T08:15:30Z</time></trkpt>\r\n"
+    "<trkpt lon=\"8.9\" lat=\"53.2\"><ele>13</ele></trkpt>\r\n"
+    "</gpx>";
+
+TEST_F(GpxFile, OneLineTrackPoints) {
+    EXPECT_EQ(Convert("points.GPX", kOneLinePoints, OutputKind::Table, true),
+              " 029730.00  53.1000000  008.8000000  0012.50\r\n"
+              " 029730.00  53.2000000  008.9000000  0013.00\r\n");
+    EXPECT_EQ(settings_.OutputFilePath, dir_.File("points_CRLF_GXT.prn"));
+
+    EXPECT_EQ(Convert("points.txt", kOneLinePoints, OutputKind::Table, true),
+              " 029730.00  53.1000000  008.8000000  0000.00\r\n"
+              " 029730.00  53.2000000  008.9000000  0000.00\r\n");
+}
+
+TEST_F(GpxFile, ReaderStateLastsIntoTheNextRun) {
+    Convert("first.gpx", std::string(kPoint) + "\n" + std::string(kPoint), OutputKind::Table, true);
+    // Two points without elevation or time: both take the last run's values.
+    EXPECT_EQ(Convert("second.gpx",
+                      "<trkpt lat=\"1.5\" lon=\"2.5\">\n</trkpt>\n<trkpt lat=\"1.6\" lon=\"2.6\">\n</trkpt>\n",
+                      OutputKind::Table, true),
+              " 029730.00  01.5000000  002.5000000  0012.50\r\n"
+              " 029730.00  01.6000000  002.6000000  0012.50\r\n");
+}
+
+}  // namespace
+}  // namespace torvane

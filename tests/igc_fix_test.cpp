@@ -1,0 +1,234 @@
+#include "convert/igc_fix.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "convert/conversion_run.h"
+#include "convert/input_analysis.h"
+#include "test_files.h"
+
+namespace torvane {
+namespace {
+
+constexpr std::string_view kFix = "B1012345307123N00852345EA0012300150";
+
+// The record with the characters from 1-based `position` replaced by `text`.
+std::string Patched(std::string_view record, int position, std::string_view text) {
+    std::string out(record);
+    out.replace(static_cast<std::size_t>(position - 1), text.size(), text);
+    return out;
+}
+
+Settings Converted(std::string_view record, OutputKind kind = OutputKind::Table) {
+    Settings s;
+    s.OutputType = kind;
+    ConvertIgcFix(s, record);
+    return s;
+}
+
+TEST(IgcFix, WorkedExampleInEveryOutputType) {
+    Settings s = Converted(kFix);
+    EXPECT_NEAR(s.Latitude, 53 + 7.123 / 60, 1e-12);
+    EXPECT_NEAR(s.Longitude, 8 + 52.345 / 60, 1e-12);
+    EXPECT_EQ(s.Altitude, 123.0f);
+    EXPECT_FALSE(s.RecordInvalid);
+    EXPECT_EQ(s.OutputLine, " 036754.00  53.1187167  008.8724167  0123.00");
+
+    EXPECT_EQ(Converted(kFix, OutputKind::KML).OutputLine, "  008.87241667\xA7  53.1187167\xA7  123.0");
+
+    s = Settings{};
+    s.OutputType = OutputKind::OVL;
+    s.RecordCount = 7;
+    ConvertIgcFix(s, kFix);
+    EXPECT_EQ(s.OutputLine, "XKoord7=8.87241667\nYKoord7=53.1187167");
+    EXPECT_FALSE(s.OverlayExtent.empty);
+    EXPECT_EQ(s.OverlayExtent.minLatitude, s.Latitude);
+
+    EXPECT_EQ(Converted(kFix, OutputKind::None).OutputLine, "");
+}
+
+TEST(IgcFix, HemisphereLettersIncludingLowerCase) {
+    struct Case {
+        char latitudeLetter, longitudeLetter;
+        double latitudeSign, longitudeSign;
+    };
+    for (const Case c : {Case{'N', 'E', 1, 1}, Case{'S', 'W', -1, -1}, Case{'s', 'w', -1, -1},
+                         Case{'n', 'W', 1, -1}, Case{'S', 'e', -1, 1}, Case{'X', '?', 1, 1}}) {
+        std::string record = Patched(kFix, 15, std::string(1, c.latitudeLetter));
+        record = Patched(record, 24, std::string(1, c.longitudeLetter));
+        const Settings s = Converted(record);
+        SCOPED_TRACE(record);
+        EXPECT_NEAR(s.Latitude, c.latitudeSign * 53.11871667, 5e-9);
+        EXPECT_NEAR(s.Longitude, c.longitudeSign * 8.87241667, 5e-9);
+    }
+    EXPECT_EQ(Converted(Patched(Patched(kFix, 15, "S"), 24, "W")).OutputLine,
+              " 036754.00 -53.1187167 -008.8724167  0123.00");
+}
+
+TEST(IgcFix, PressureAltitudeOnly) {
+    struct Case {
+        std::string_view pressureAndGnss;  // positions 26 to 35
+        float altitude;
+        std::string_view tableLine;
+    };
+    for (const Case c : {Case{"-001200150", -12, " 036754.00  53.1187167  008.8724167 -0012.00"},
+                         Case{"0000001500", 0, " 036754.00  53.1187167  008.8724167  0000.00"},
+                         Case{"09999-0001", 9999, " 036754.00  53.1187167  008.8724167  9999.00"},
+                         Case{"  42 00150", 42, " 036754.00  53.1187167  008.8724167  0042.00"}}) {
+        const Settings s = Converted(Patched(kFix, 26, c.pressureAndGnss));
+        EXPECT_EQ(s.Altitude, c.altitude) << c.pressureAndGnss;
+        EXPECT_EQ(s.OutputLine, c.tableLine);
+    }
+}
+
+TEST(IgcFix, AltitudeManipulationLeavesTheFixAloneForValueZero) {
+    struct Case {
+        int mode;
+        float value;
+        float altitude;
+    };
+    for (const Case c : {Case{1, 100, 223}, Case{2, 500, 500}, Case{1, 0, 123}, Case{2, 0, 123},
+                         Case{0, 300, 123}, Case{1, -1000, -877}, Case{1, 0.1f, 123.1f}}) {
+        Settings s;
+        s.OutputType = OutputKind::KML;
+        s.AltitudeMode = c.mode;
+        s.AltitudeValue = c.value;
+        ConvertIgcFix(s, kFix);
+        EXPECT_EQ(s.Altitude, c.altitude) << "mode " << c.mode << " value " << c.value;
+    }
+}
+
+TEST(IgcFix, RangeMarksWithoutMinuteChecks) {
+    // Minutes 99999 are 99.999' and simply added.
+    Settings s = Converted(Patched(kFix, 10, "99999"));
+    EXPECT_NEAR(s.Latitude, 53 + 1.66665, 1e-12);
+    EXPECT_FALSE(s.RecordInvalid);
+
+    s = Converted(Patched(kFix, 8, "95"));
+    EXPECT_TRUE(s.RecordInvalid);
+    EXPECT_EQ(s.OutputLine, " 036754.00  95.1187167  008.8724167  0123.00");
+
+    s = Converted(Patched(Patched(kFix, 16, "180"), 19, "00001"));
+    EXPECT_TRUE(s.RecordInvalid);
+    s = Converted(Patched(Patched(kFix, 8, "90"), 10, "00000"));
+    EXPECT_FALSE(s.RecordInvalid);
+    EXPECT_EQ(s.Latitude, 90);
+}
+
+TEST(IgcFix, ShortAndGarbledRecordsReadMissingFieldsAsZero) {
+    struct Case {
+        std::string_view record;
+        std::string_view tableLine;
+    };
+    for (const Case c : {
+             Case{"B1012345307123N00852345EA", " 036754.00  53.1187167  008.8724167  0000.00"},
+             Case{"B1012345307123N008", " 036754.00  53.1187167  008.0000000  0000.00"},
+             Case{"B10123453", " 036754.00  53.0000000  000.0000000  0000.00"},
+             Case{"B", " 000000.00  00.0000000  000.0000000  0000.00"},
+             Case{"", " 000000.00  00.0000000  000.0000000  0000.00"},
+             Case{"B10XX345307123N00852345EA0012300150", " 036034.00  53.1187167  008.8724167  0123.00"},
+             Case{"B1012345307.23N00852345EA0012300150", " 036754.00  53.0001205  008.8724167  0123.00"},
+         }) {
+        const Settings s = Converted(c.record);
+        EXPECT_EQ(s.OutputLine, c.tableLine) << c.record;
+    }
+}
+
+// Whole files, from the analysis to the written output.
+class IgcFile : public ::testing::Test {
+protected:
+    std::string Convert(std::string_view name, std::string_view text, OutputKind kind, bool eliminate) {
+        const std::string path = dir_.File(name);
+        test::WriteFile(path, text);
+        settings_.InputFilePath = path;
+        const AnalysisReport analysis = AnalyzeInput(settings_);
+        EXPECT_FALSE(analysis.failed) << analysis.message;
+        EXPECT_EQ(settings_.DataType, DataKind::GPIGC);
+        settings_.OutputType = kind;
+        settings_.EliminateZeroPositions = eliminate;
+        FormOutputPath(settings_);
+        report_ = PerformConversionRun(settings_);
+        return test::ReadFile(settings_.OutputFilePath);
+    }
+
+    test::TempDir dir_;
+    Settings settings_;
+    RunReport report_;
+};
+
+// Header, task, event and extension records around fixes; one "V" fix, a
+// fix at 0/0, a fix out of range, and fixes with extensions after column 35.
+constexpr std::string_view kFlight =
+    "AXXXABC flight recorder\r\n"
+    "HFDTE150807\r\n"
+    "HFPLTPILOTINCHARGE: Jane Doe\r\n"
+    "HFGIDGLIDERID: D-1234\r\n"
+    "HFPRSPRESSALTSENSOR: test\r\n"
+    "I023638FXA3940SIU\r\n"
+    "C150807101200000000000102\r\n"
+    "B1012345307123N00852345EA0012300150\r\n"
+    "B1012355307123N00852345EV0012300150\r\n"
+    "E101236PEV\r\n"
+    "B1012375307200S00852400WA-001200150012\r\n"
+    "B1012380000000N00000000EA0000000000\r\n"
+    "B1012399507123N00852345EA0012300150\r\n"
+    "LXXXcomment B record\r\n"
+    "b1012405307123N00852345EA0012300150\r\n"
+    "G0123456789ABCDEF";
+
+TEST_F(IgcFile, TableWithoutEliminationWritesEveryValidFix) {
+    const std::string out = Convert("flight.igc", kFlight, OutputKind::Table, false);
+    EXPECT_EQ(settings_.OutputFilePath, dir_.File("flight_IGC.prn"));
+    EXPECT_EQ(out,
+              " 036754.00  53.1187167  008.8724167  0123.00\r\n"
+              " 036757.00 -53.1200000 -008.8733333 -0012.00\r\n"
+              " 036758.00  00.0000000  000.0000000  0000.00\r\n"
+              " 036759.00  95.1187167  008.8724167  0123.00\r\n");
+    EXPECT_EQ(report_.count, 4);
+    EXPECT_EQ(settings_.DetectedRecordCount, 4);
+}
+
+TEST_F(IgcFile, TableWithEliminationDropsZeroAndOutOfRangeFixes) {
+    const std::string out = Convert("flight.igc", kFlight, OutputKind::Table, true);
+    EXPECT_EQ(out,
+              " 036754.00  53.1187167  008.8724167  0123.00\r\n"
+              " 036757.00 -53.1200000 -008.8733333 -0012.00\r\n");
+    EXPECT_EQ(report_.count, 2);
+}
+
+TEST_F(IgcFile, LfOnlyFileWithDecimalComma) {
+    std::string text(kFlight);
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
+    settings_.UseDecimalComma = true;
+    const std::string out = Convert("flight.IGC", text, OutputKind::Table, true);
+    EXPECT_EQ(out,
+              " 036754,00  53,1187167  008,8724167  0123,00\r\n"
+              " 036757,00 -53,1200000 -008,8733333 -0012,00\r\n");
+}
+
+TEST_F(IgcFile, KmlAndOvlRecordLines) {
+    const std::string kml = Convert("flight.igc", kFlight, OutputKind::KML, true);
+    EXPECT_NE(kml.find("<coordinates>\r\n"
+                       "  008.87241667,  53.1187167,  123.0\r\n"
+                       " -008.87333333, -53.1200000, -012.0\r\n"
+                       "        </coordinates>\n"),
+              std::string::npos)
+        << kml;
+
+    // Without elimination the "XKoord" entry ends in a bare LF; with it, the
+    // point-count correction rewrites every line with CR LF.
+    const std::string kept = Convert("flight.igc", kFlight, OutputKind::OVL, false);
+    EXPECT_NE(kept.find("\r\nXKoord0=8.87241667\nYKoord0=53.1187167\r\n"), std::string::npos) << kept;
+    EXPECT_NE(kept.find("\r\nXKoord3=8.87241667\nYKoord3=95.1187167\r\n"), std::string::npos) << kept;
+
+    const std::string ovl = Convert("flight.igc", kFlight, OutputKind::OVL, true);
+    EXPECT_NE(ovl.find("\r\nXKoord0=8.87241667\r\nYKoord0=53.1187167\r\n"
+                       "XKoord1= -8.87333333\r\nYKoord1=-53.1200000\r\n"),
+              std::string::npos)
+        << ovl;
+    EXPECT_EQ(ovl.find("XKoord2"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace torvane

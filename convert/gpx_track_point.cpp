@@ -77,6 +77,15 @@ void ReadTime(GpxPointStateRecord& point, std::string_view line) {
     point.SecondValue = LeadingNumber(Mid(line, t + 7, 2));
 }
 
+// Whether the line holds a track point written as an empty element,
+// <trkpt lat="..." lon="..."/>, which closes itself.
+bool ClosesItself(std::string_view line) {
+    const std::size_t start = line.find("<trkpt");
+    if (start == std::string_view::npos) return false;
+    const std::size_t end = line.find('>', start);
+    return end != std::string_view::npos && line[end - 1] == '/';
+}
+
 // The closing line: the collected values become the current record.
 void CompletePoint(Settings& s) {
     GpxPointStateRecord& point = s.GpxPointState;
@@ -114,7 +123,7 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
     if (Contains(line, "lat=")) ReadPosition(s, line);
     if (Contains(line, "ele")) ReadElevation(point, line);
     if (Contains(line, "time")) ReadTime(point, line);
-    if (Contains(line, "/trkpt")) CompletePoint(s);
+    if (Contains(line, "/trkpt") || ClosesItself(line)) CompletePoint(s);
 }
 
 }  // namespace torvane

@@ -4,8 +4,10 @@
 //
 //   loggen nmea-mix EPOCHS   GGA, GSA, three GSV and RMC per epoch (CR LF)
 //   loggen gga|gll|rmc EPOCHS  one sentence kind per epoch (CR LF)
-//   loggen igc EPOCHS        IGC header and B records with extensions (CR LF)
-//   loggen gpx EPOCHS        GPX 1.1 track, one element per line (LF)
+//   loggen igc EPOCHS        IGC header, task and B records with extensions,
+//                            a few "V" fixes, events and comments (CR LF)
+//   loggen gpx EPOCHS        GPX 1.1: a waypoint, then a track of two segments,
+//                            one element per line (LF)
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -85,6 +87,16 @@ void Nmea(const std::string& kind, long epochs) {
     }
 }
 
+// Degrees and thousandths of minutes of |value|, the minutes carried into
+// the degrees when they round up to 60.
+void IgcAngle(double value, int& degrees, int& thousandths) {
+    const long total = std::lround(std::fabs(value) * 60000);
+    degrees = static_cast<int>(total / 60000);
+    thousandths = static_cast<int>(total % 60000);
+}
+
+// A flight: header, task, B records with extensions, now and then a fix the
+// recorder flags "V", an event and a comment record, and the security record.
 void Igc(long epochs) {
     Track t;
     t.latitude = 53.1187167;
@@ -93,19 +105,26 @@ void Igc(long epochs) {
     t.speed = 15;
     std::printf("AXXXTORVANE loggen\r\nHFDTE081226\r\nHFFXA035\r\nHFPLTPILOTINCHARGE: Jane Doe\r\n"
                 "HFGTYGLIDERTYPE: ASK 21\r\nHFGIDGLIDERID: D-1234\r\nHFDTM100GPSDATUM: WGS-1984\r\n"
-                "HFPRSPRESSALTSENSOR: Torvane,test,9000\r\nI023638FXA3940SIU\r\n");
+                "HFPRSPRESSALTSENSOR: Torvane,test,9000\r\nI023638FXA3940SIU\r\n"
+                "C081226101500000000000102\r\nC5307123N00852345ETakeoff\r\n");
     for (long i = 0; i < epochs; ++i, t.Step()) {
-        const double a = std::fabs(t.latitude), o = std::fabs(t.longitude);
-        const int latMin = static_cast<int>(std::lround((a - std::floor(a)) * 60000)) % 60000;
-        const int lonMin = static_cast<int>(std::lround((o - std::floor(o)) * 60000)) % 60000;
+        int latDegrees, latMin, lonDegrees, lonMin;
+        IgcAngle(t.latitude, latDegrees, latMin);
+        IgcAngle(t.longitude, lonDegrees, lonMin);
         const int pressure = static_cast<int>(std::lround(t.altitude));
-        std::printf("B%02d%02d%02d%02d%05d%c%03d%05d%cA%05d%05d%03d%02d\r\n", t.Hour(), t.Minute(), t.Second(),
-                    static_cast<int>(a), latMin, t.latitude < 0 ? 'S' : 'N', static_cast<int>(o), lonMin,
-                    t.longitude < 0 ? 'W' : 'E', pressure, pressure + 48, 12 + static_cast<int>(i % 20), 8);
+        const char validity = i % 97 == 50 ? 'V' : 'A';
+        if (i == epochs / 2) std::printf("E%02d%02d%02dPEV\r\n", t.Hour(), t.Minute(), t.Second());
+        std::printf("B%02d%02d%02d%02d%05d%c%03d%05d%c%c%05d%05d%03d%02d\r\n", t.Hour(), t.Minute(), t.Second(),
+                    latDegrees, latMin, t.latitude < 0 ? 'S' : 'N', lonDegrees, lonMin, t.longitude < 0 ? 'W' : 'E',
+                    validity, pressure, pressure + 48, 12 + static_cast<int>(i % 20), 8);
+        if (i % 120 == 60) std::printf("LTORthermal\r\n");
+        t.altitude += 1.5 * std::sin(static_cast<double>(i) / 40);  // climbs and glides
     }
     std::printf("GTORVANE0000\r\n");
 }
 
+// A hike: a waypoint before the track, then the track in two segments,
+// one element per line.
 void Gpx(long epochs) {
     Track t;
     t.latitude = 46.5587;
@@ -113,11 +132,16 @@ void Gpx(long epochs) {
     t.altitude = 1512.3;
     std::printf("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
                 "<gpx version=\"1.1\" creator=\"Torvane loggen\" xmlns=\"http://www.topografix.com/GPX/1/1\">\n"
-                "  <trk>\n    <name>Generated track</name>\n    <trkseg>\n");
+                "  <metadata>\n    <time>2026-12-08T%02d:%02d:%02dZ</time>\n  </metadata>\n"
+                "  <wpt lat=\"%.7f\" lon=\"%.7f\">\n    <ele>%.1f</ele>\n    <name>Start</name>\n  </wpt>\n"
+                "  <trk>\n    <name>Generated track</name>\n    <trkseg>\n",
+                t.Hour(), t.Minute(), t.Second(), t.latitude, t.longitude, t.altitude);
     for (long i = 0; i < epochs; ++i, t.Step()) {
+        if (i == epochs / 2) std::printf("    </trkseg>\n    <trkseg>\n");
         std::printf("      <trkpt lat=\"%.7f\" lon=\"%.7f\">\n        <ele>%.1f</ele>\n"
                     "        <time>2026-12-08T%02d:%02d:%02dZ</time>\n      </trkpt>\n",
                     t.latitude, t.longitude, t.altitude, t.Hour(), t.Minute(), t.Second());
+        t.altitude += 0.8 * std::sin(static_cast<double>(i) / 30);  // up and down the slope
     }
     std::printf("    </trkseg>\n  </trk>\n</gpx>\n");
 }

@@ -115,7 +115,8 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
     s.OutputLine.clear();
 
     if (Contains(line, "trkpt")) {
-        if (!point.InTrackPoint) point.PositionMissing = false;
+        // A new point starts with a clean position mark.
+        if (!point.InTrackPoint || Contains(line, "<trkpt")) point.PositionMissing = false;
         point.InTrackPoint = true;
     }
     if (!point.InTrackPoint) return;

@@ -112,9 +112,11 @@ TEST(GpxTrackPoint, FewerThanFourQuotesLeaveThePointUnwritten) {
         // The previous record and the overlay bounds are left as they were.
         EXPECT_EQ(s.Latitude, 53.1);
         EXPECT_EQ(s.OverlayExtent.maxLatitude, 53.1);
-        // The next point is read normally (its elevation carried over).
+        // The next point is read normally, also after a point left open.
         EXPECT_EQ(Feed(s, "<trkpt lat=\"53.3\" lon=\"8.7\">\n</trkpt>"),
                   Lines{"XKoord0=8.70000000\nYKoord0=53.3000000"});
+        EXPECT_EQ(Feed(s, std::string(start) + "\n<trkpt lat=\"53.4\" lon=\"8.6\">\n</trkpt>"),
+                  Lines{"XKoord0=8.60000000\nYKoord0=53.4000000"});
     }
 }
 

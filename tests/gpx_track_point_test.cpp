@@ -52,7 +52,7 @@ TEST(GpxTrackPoint, WorkedExampleInEveryOutputType) {
     EXPECT_FALSE(s.GpxPointState.InTrackPoint);
 
     s.OutputType = OutputKind::KML;
-    EXPECT_EQ(Feed(s, kPoint), Lines{"  008.80000000\xA7  53.1000000\xA7  012.5"});
+    EXPECT_EQ(Feed(s, kPoint), Lines{"  008.80000000\xA7" "53.1000000\xA7" "012.5"});
 
     s.OutputType = OutputKind::OVL;
     s.RecordCount = 3;

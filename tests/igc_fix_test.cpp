@@ -35,7 +35,7 @@ TEST(IgcFix, WorkedExampleInEveryOutputType) {
     EXPECT_FALSE(s.RecordInvalid);
     EXPECT_EQ(s.OutputLine, " 036754.00  53.1187167  008.8724167  0123.00");
 
-    EXPECT_EQ(Converted(kFix, OutputKind::KML).OutputLine, "  008.87241667\xA7  53.1187167\xA7  123.0");
+    EXPECT_EQ(Converted(kFix, OutputKind::KML).OutputLine, "  008.87241667\xA7" "53.1187167\xA7" "123.0");
 
     s = Settings{};
     s.OutputType = OutputKind::OVL;
@@ -210,8 +210,8 @@ TEST_F(IgcFile, LfOnlyFileWithDecimalComma) {
 TEST_F(IgcFile, KmlAndOvlRecordLines) {
     const std::string kml = Convert("flight.igc", kFlight, OutputKind::KML, true);
     EXPECT_NE(kml.find("<coordinates>\r\n"
-                       "  008.87241667,  53.1187167,  123.0\r\n"
-                       " -008.87333333, -53.1200000, -012.0\r\n"
+                       "  008.87241667,53.1187167,123.0\r\n"
+                       " -008.87333333,-53.1200000,-012.0\r\n"
                        "        </coordinates>\n"),
               std::string::npos)
         << kml;

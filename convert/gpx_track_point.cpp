@@ -114,7 +114,8 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
     s.RecordInvalid = true;
     s.OutputLine.clear();
 
-    if (Contains(line, "trkpt")) {
+    const bool mentionsTrackPoint = Contains(line, "trkpt");
+    if (mentionsTrackPoint) {
         // A new point starts with a clean position mark.
         if (!point.InTrackPoint || Contains(line, "<trkpt")) point.PositionMissing = false;
         point.InTrackPoint = true;
@@ -124,7 +125,8 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
     if (Contains(line, "lat=")) ReadPosition(s, line);
     if (Contains(line, "ele")) ReadElevation(point, line);
     if (Contains(line, "time")) ReadTime(point, line);
-    if (Contains(line, "/trkpt") || ClosesItself(line)) CompletePoint(s);
+    // Only a line that mentions "trkpt" can close a track point.
+    if (mentionsTrackPoint && (Contains(line, "/trkpt") || ClosesItself(line))) CompletePoint(s);
 }
 
 }  // namespace torvane

@@ -42,7 +42,7 @@ void CountSentences(std::string_view line, AnalysisCounts& counts) {
 
 // Adds the IGC header hits of one line and takes its date and pilot.
 void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
-    if (line.find("HF") == std::string_view::npos) return;
+    if (!Contains(line, "HF")) return;
     if (Contains(line, "HFDTE")) {
         ++counts.igcHeader;
         counts.igcFlightDate.assign(Mid(line, 6, 6));

@@ -139,3 +139,38 @@ std::string_view MidToEnd(std::string_view text, int start) {
 }
 
 }  // namespace torvane
+
+namespace torvane {
+
+bool Contains(std::string_view text, std::string_view word) {
+    const std::size_t n = word.size();
+    if (n == 0) return true;
+    if (text.size() < n) return false;
+    if (n == 1) return std::memchr(text.data(), word[0], text.size()) != nullptr;
+    const char* data = text.data();
+    const std::size_t candidates = text.size() - n + 1;  // start positions to try
+    std::size_t i = 0;
+#ifdef __SSE2__
+    // Sixteen start positions at a time: those whose first and last
+    // characters match are compared in full.
+    const __m128i first = _mm_set1_epi8(word[0]);
+    const __m128i last = _mm_set1_epi8(word[n - 1]);
+    for (; i + 16 <= candidates; i += 16) {
+        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + n - 1));
+        unsigned bits = static_cast<unsigned>(
+            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(head, first), _mm_cmpeq_epi8(tail, last))));
+        for (; bits != 0; bits &= bits - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(bits));
+            if (std::memcmp(data + at + 1, word.data() + 1, n - 2) == 0) return true;
+        }
+    }
+#endif
+    for (; i < candidates; ++i) {
+        if (data[i] == word[0] && data[i + n - 1] == word[n - 1] && std::memcmp(data + i + 1, word.data() + 1, n - 2) == 0)
+            return true;
+    }
+    return false;
+}
+
+}  // namespace torvane

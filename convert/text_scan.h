@@ -41,8 +41,6 @@ std::string_view Mid(std::string_view text, int start, int length);
 std::string_view MidToEnd(std::string_view text, int start);
 
 // Whether `text` contains `word` (exact, case-sensitive).
-inline bool Contains(std::string_view text, std::string_view word) {
-    return text.find(word) != std::string_view::npos;
-}
+bool Contains(std::string_view text, std::string_view word);
 
 }  // namespace torvane

@@ -44,7 +44,7 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
     layout->addLayout(grid);
-    layout->addWidget(continue_);
+    layout->addLayout(ContinueRow(continue_));
 
     connect(value_, &QLineEdit::textChanged, this, &AltitudeManipulation::StoreValue);
     connect(continue_, &QPushButton::clicked, this, &AltitudeManipulation::Continue);

@@ -126,6 +126,7 @@ void OpenNMEAFile::BuildControls() {
     outputLayout->addWidget(table_);
     outputLayout->addWidget(kml_);
     outputLayout->addWidget(ovl_);
+    outputLayout->addStretch(1);
 
     auto* optionsFrame = MakeGroup(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
     altitude_ = MakeCheckBox(QStringLiteral("Check2"), QStringLiteral("Apply altitude &manipulation"), optionsFrame);
@@ -139,6 +140,7 @@ void OpenNMEAFile::BuildControls() {
     optionsLayout->addWidget(altitude_);
     optionsLayout->addWidget(decimalComma_);
     optionsLayout->addWidget(eliminateZero_);
+    optionsLayout->addStretch(1);
 
     start_ = MakeButton(QStringLiteral("Command1"), QStringLiteral("&START FILE PROCESSING !"), this);
     start_->setMinimumHeight(start_->sizeHint().height() * 7 / 4);
@@ -166,8 +168,7 @@ void OpenNMEAFile::BuildControls() {
     auto* right = new QVBoxLayout;
     right->addWidget(inputFrame);
     right->addWidget(analyze_);
-    right->addLayout(choices);
-    right->addStretch(1);
+    right->addLayout(choices, 1);
 
     auto* top = new QHBoxLayout;
     top->addLayout(left, 2895);

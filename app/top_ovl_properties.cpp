@@ -80,7 +80,7 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : QD
     layout->addWidget(heading);
     layout->addWidget(overlay);
     layout->addWidget(lineProperties);
-    layout->addWidget(continue_);
+    layout->addLayout(ContinueRow(continue_));
 
     // Creation defaults, stored at once; from then on every change is.
     colours_[0]->setChecked(true);

@@ -84,7 +84,7 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : QDialog(pare
     layout->addWidget(heading);
     layout->addWidget(placemark);
     layout->addWidget(linestring);
-    layout->addWidget(continue_);
+    layout->addLayout(ContinueRow(continue_));
 
     // Creation defaults: both boxes cleared, "<default>" in both texts, and
     // the first colour, which is stored at once.

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
@@ -47,6 +48,15 @@ QPushButton* MakeButton(const QString& name, const QString& text, QWidget* paren
     auto* button = new QPushButton(text, parent);
     button->setObjectName(name);
     return button;
+}
+
+QHBoxLayout* ContinueRow(QPushButton* button) {
+    button->setDefault(true);
+    button->setMinimumWidth(button->sizeHint().width() * 3 / 2);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(button);
+    return row;
 }
 
 QString Caption(const QString& text) {

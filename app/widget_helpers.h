@@ -6,6 +6,7 @@
 
 class QCheckBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -20,6 +21,10 @@ QGroupBox* MakeGroup(const QString& name, const QString& title, QWidget* parent)
 QCheckBox* MakeCheckBox(const QString& name, const QString& text, QWidget* parent);
 QRadioButton* MakeRadioButton(const QString& name, const QString& text, QWidget* parent);
 QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent);
+
+// A row holding the dialog's Continue button at its right end; the button
+// is the dialog's default button.
+QHBoxLayout* ContinueRow(QPushButton* button);
 
 // A control's caption as the user reads it, without the mnemonic marker.
 QString Caption(const QString& text);

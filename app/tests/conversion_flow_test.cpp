@@ -178,8 +178,23 @@ void ConversionFlowTest::existingOutputIsReplacedOnYes() {
     old.close();
 
     f.ChooseAndAnalyze(path);
+    f.EliminateZero()->click();  // the user's choice stays as it is during the run
     f.answer = QMessageBox::Yes;
+    // The question comes while the run is under way: only the options the
+    // run reads are locked.
+    QString duringRun;
+    f.whileAsking = [&] {
+        duringRun = QStringLiteral("analyze=%1 start=%2 types=%3 comma=%4 altitude=%5 zero=%6/%7")
+                        .arg(f.Analyze()->isEnabled())
+                        .arg(f.Start()->isEnabled())
+                        .arg(f.Table()->isEnabled() || f.Kml()->isEnabled() || f.Ovl()->isEnabled())
+                        .arg(f.DecimalComma()->isEnabled())
+                        .arg(f.Altitude()->isEnabled())
+                        .arg(f.EliminateZero()->isEnabled())
+                        .arg(f.EliminateZero()->isChecked());
+    };
     f.Start()->click();
+    QCOMPARE(duringRun, QStringLiteral("analyze=0 start=0 types=0 comma=0 altitude=0 zero=1/0"));
     QCOMPARE(f.asked.size(), std::size_t{1});
     const MessageRequest& question = f.asked.front();
     QCOMPARE(question.title, QStringLiteral("File Warning"));

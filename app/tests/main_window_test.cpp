@@ -12,6 +12,7 @@
 
 #include "altitude_manipulation.h"
 #include "convert/about.h"
+#include "progress_reporter.h"
 #include "top_ovl_properties.h"
 #include "track_plot_form.h"
 #include "widget_helpers.h"
@@ -61,6 +62,7 @@ private slots:
     void droppedFileIsChosen();
     void closingTheWindowEndsTheProgram();
     void messageBoxesCarryTheirButtons();
+    void progressDialogOnlyForLongWork();
 };
 
 void MainWindowTest::startState() {
@@ -370,6 +372,23 @@ void MainWindowTest::messageBoxesCarryTheirButtons() {
              QStringLiteral("Move existing file to another directory and try again!\nProgram will be terminated."));
     QCOMPARE(refusal->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
     QCOMPARE(refusal->icon(), QMessageBox::Warning);
+}
+
+void MainWindowTest::progressDialogOnlyForLongWork() {
+    QWidget parent;
+    QString status;
+    ProgressReporter quick(&parent, QStringLiteral("Analysing"), [&](const QString& text) { status = text; });
+    quick.Hooks()->status("I am busy");
+    QCOMPARE(status, QStringLiteral("I am busy"));
+    quick.Hooks()->progress(1 << 20, 4 << 20);
+    QCOMPARE(quick.Dialog()->value(), 250);
+    QVERIFY(!quick.Dialog()->isVisible());
+
+    ProgressReporter slow(&parent, QStringLiteral("Converting"), {});
+    QTest::qSleep(1100);
+    slow.Hooks()->progress(1 << 20, 4 << 20);
+    QVERIFY(slow.Dialog()->isVisible());
+    QCOMPARE(slow.Dialog()->labelText(), QStringLiteral("Converting"));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -1,6 +1,7 @@
 // Pictures of the windows for review: the main window after analysing a GGA
 // log, and each dialog, rendered offscreen into PNG files in the build folder.
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QPixmap>
 
@@ -50,9 +51,19 @@ private slots:
 };
 
 void ScreenshotTest::windows() {
+    // A tidy home folder with one log in it, for a picture without clutter.
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("gps-logs")));
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("flights")));
+    const QString log = home.filePath(QStringLiteral("gps-logs/city-walk.nmea"));
+    WriteSampleFile(Sample::Gga, log);
+    WriteSampleFile(Sample::Rmc, home.filePath(QStringLiteral("gps-logs/drive-rmc.nmea")));
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
     WindowFixture f;
+    qputenv("HOME", oldHome);
     f.window->show();
-    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("city-walk.nmea")));
+    f.ChooseAndAnalyze(log);
     Capture(f.window.get(), QStringLiteral("main-window"));
 
     f.Kml()->click();

@@ -58,6 +58,7 @@ WindowFixture::WindowFixture() {
     DesktopServices services;
     services.ask = [this](const MessageRequest& request) {
         asked.push_back(request);
+        if (whileAsking) whileAsking();
         return request.buttons.testFlag(QMessageBox::Yes) ? answer : QMessageBox::Ok;
     };
     services.endProgram = [this] { ++ended; };
@@ -68,9 +69,13 @@ WindowFixture::~WindowFixture() = default;
 
 QString WindowFixture::WriteSample(Sample sample, const QString& name) const {
     const QString path = Path(name);
+    WriteSampleFile(sample, path);
+    return path;
+}
+
+void WriteSampleFile(Sample sample, const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(SampleBytes(sample)) < 0) qWarning("cannot write %s", qPrintable(path));
-    return path;
 }
 
 void WindowFixture::ChooseAndAnalyze(const QString& path) {

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -59,9 +60,13 @@ struct WindowFixture {
     QTemporaryDir folder;
     std::vector<MessageRequest> asked;            // every message box, in order
     QMessageBox::StandardButton answer = QMessageBox::Yes;  // the answer to a question
+    std::function<void()> whileAsking;             // called when a message box shows
     int ended = 0;                                 // how often the program was ended
     std::unique_ptr<OpenNMEAFile> window;
 };
+
+// Writes the sample to `path`.
+void WriteSampleFile(Sample sample, const QString& path);
 
 // The text as the message area shows it: lines broken at LF.
 QString Shown(std::string_view text);

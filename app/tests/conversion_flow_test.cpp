@@ -172,14 +172,6 @@ void ConversionFlowTest::everyInputToEveryOutput() {
     QCOMPARE(f.ended, 0);
     QCOMPARE(f.Message(), CountMessage(expected, DataTypeOf(sample), outputPath));
     VerifyResetAfterRun(f);
-
-    // The same file again: choose, analyse, start.
-    f.answer = QMessageBox::Yes;
-    f.ChooseAndAnalyze(path);
-    ChooseOutput(f, output);
-    f.Start()->click();
-    QCOMPARE(f.asked.size(), std::size_t{1});
-    QCOMPARE(f.Message(), CountMessage(expected, DataTypeOf(sample), outputPath));
 }
 
 void ConversionFlowTest::existingOutputIsReplacedOnYes() {

@@ -217,10 +217,16 @@ void DialogsTest::overlayStoresEveryChangeAtOnce() {
     Settings s = AnalysedSettings();
     TOP_OVL_Properties dialog(s, nullptr);
     dialog.ShowNonModal();
-    const char* colours[] = {"red", "green", "blue", "yellow", "black", "white", "invisible", "magenta", "turquoise"};
-    for (int code : {7, 9, 8, 2, 5, 1, 3, 6, 4}) {
-        auto* button = Child<QRadioButton>(&dialog, QStringLiteral("Option%1").arg(code).toLatin1().constData());
-        QCOMPARE(Caption(button->text()), QLatin1String(colours[code - 1]));
+    // The code stored for the button with each colour's label.
+    const std::pair<const char*, int> codes[] = {{"invisible", 7}, {"turquoise", 9}, {"magenta", 8},
+                                                 {"green", 2},     {"black", 5},     {"red", 1},
+                                                 {"blue", 3},      {"white", 6},     {"yellow", 4}};
+    for (const auto& [colour, code] : codes) {
+        QRadioButton* button = nullptr;
+        for (QRadioButton* candidate : dialog.findChildren<QRadioButton*>()) {
+            if (Caption(candidate->text()) == QLatin1String(colour)) button = candidate;
+        }
+        QVERIFY2(button != nullptr, colour);
         button->click();
         QCOMPARE(s.OvlProperties.colour, code);
     }

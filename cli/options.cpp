@@ -9,15 +9,10 @@
 #include <string_view>
 #include <utility>
 
+#include "convert/colours.h"
+
 namespace torvane::cli {
 namespace {
-
-constexpr std::array<std::pair<std::string_view, std::string_view>, 5> kKmlColours{{
-    {"yellow", "ff00ffff"}, {"red", "ff0000ff"}, {"magenta", "ffff00ff"}, {"blue", "ffffaa00"}, {"green", "ff00ff00"},
-}};
-
-constexpr std::array<std::string_view, 9> kOvlColours{"red",   "green",     "blue",    "yellow",   "black",
-                                                      "white", "invisible", "magenta", "turquoise"};
 
 bool ParseNumber(const std::string& text, double& value) {
     const char* first = text.data();

@@ -1,0 +1,89 @@
+#include "altitude_manipulation.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "convert/text_scan.h"
+#include "widget_helpers.h"
+
+namespace torvane::app {
+namespace {
+
+constexpr double kLimit = 1000;
+
+}  // namespace
+
+AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
+    setObjectName(QStringLiteral("AltitudeManipulation"));
+    setWindowTitle(QStringLiteral("Torvane  AM"));
+
+    auto* heading = MakeHeading(QStringLiteral("Altitude Manipulation for GGA"), this);
+
+    value_ = new QLineEdit(QStringLiteral("0"), this);
+    value_->setObjectName(QStringLiteral("Text1"));
+    value_->setMaximumWidth(value_->fontMetrics().horizontalAdvance(QStringLiteral("-0000.000")) + 16);
+    add_ = MakeRadioButton(QStringLiteral("Option1"), QStringLiteral("A&dd altitude:"), this);
+    set_ = MakeRadioButton(QStringLiteral("Option2"), QStringLiteral("&Set fixed altitude:"), this);
+    add_->setChecked(true);
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("&Altitude:"), value_), 0, 0);
+    grid->addWidget(value_, 0, 1);
+    grid->addWidget(MakeLabel(QStringLiteral("Label3"), QStringLiteral("(+/- 1000 m)"), nullptr), 1, 1);
+    grid->addWidget(add_, 2, 0, 1, 2);
+    grid->addWidget(set_, 3, 0, 1, 2);
+    grid->setColumnStretch(2, 1);
+
+    continue_ = MakeButton(QStringLiteral("Command1"), QStringLiteral("&Continue"), this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addLayout(grid);
+    layout->addLayout(ContinueRow(continue_));
+
+    connect(value_, &QLineEdit::textChanged, this, &AltitudeManipulation::StoreValue);
+    connect(continue_, &QPushButton::clicked, this, &AltitudeManipulation::Continue);
+}
+
+void AltitudeManipulation::ShowNonModal() {
+    setEnabled(true);
+    show();
+    raise();
+    activateWindow();
+    continue_->setFocus();
+}
+
+void AltitudeManipulation::ResetAfterRun() {
+    hide();
+    value_->setText(QStringLiteral("0"));
+    StoreValue(value_->text());  // also when the box held "0" already
+    add_->setChecked(true);
+    // The stored mode follows the dialog as it now stands: with "Add" and no
+    // amount, a fixed altitude chosen for the last run does not carry over
+    // into the next one.
+    if (settings_.AltitudeMode != 0) settings_.AltitudeMode = 1;
+}
+
+void AltitudeManipulation::closeEvent(QCloseEvent* event) {
+    QDialog::closeEvent(event);
+    if (event->isAccepted()) emit ClosedByUser();
+}
+
+void AltitudeManipulation::StoreValue(const QString& text) {
+    double value = LeadingNumber(text.toStdString());
+    if (value < -kLimit) value = -kLimit;
+    if (value > kLimit) value = kLimit;
+    settings_.AltitudeValue = static_cast<float>(value);
+}
+
+void AltitudeManipulation::Continue() {
+    hide();
+    settings_.AltitudeMode = set_->isChecked() ? 2 : 1;
+}
+
+}  // namespace torvane::app

@@ -1,0 +1,45 @@
+// AltitudeManipulation: an amount added to every altitude, or one fixed
+// altitude for all. The amount is stored on every change of the text box,
+// held within -1000 to 1000 m; the mode is stored on Continue.
+#pragma once
+
+#include <QDialog>
+
+#include "convert/settings.h"
+
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace torvane::app {
+
+class AltitudeManipulation : public QDialog {
+    Q_OBJECT
+
+public:
+    AltitudeManipulation(Settings& settings, QWidget* parent);
+
+    // Shows the dialog without blocking the main window, the focus on Continue.
+    void ShowNonModal();
+
+    // The state after a run: hidden, no amount, "Add altitude:" selected.
+    void ResetAfterRun();
+
+signals:
+    void ClosedByUser();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void StoreValue(const QString& text);
+    void Continue();
+
+    Settings& settings_;
+    QLineEdit* value_;
+    QRadioButton* add_;
+    QRadioButton* set_;
+    QPushButton* continue_;
+};
+
+}  // namespace torvane::app

@@ -1,0 +1,131 @@
+#include "input_file_lists.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QFileSystemModel>
+#include <QHeaderView>
+#include <QListView>
+#include <QStorageInfo>
+#include <QTreeView>
+
+namespace torvane::app {
+namespace {
+
+// Whether `path` lies in the directory `root` (or is it).
+bool IsUnder(const QString& path, const QString& root) {
+    if (root == QDir::rootPath()) return path.startsWith(root);
+    return path == root || path.startsWith(root + u'/');
+}
+
+}  // namespace
+
+InputFileLists::InputFileLists(QWidget* parent)
+    : QObject(parent),
+      drives_(new QComboBox(parent)),
+      directories_(new QTreeView(parent)),
+      files_(new QListView(parent)),
+      directoryModel_(new QFileSystemModel(this)),
+      fileModel_(new QFileSystemModel(this)) {
+    drives_->setObjectName(QStringLiteral("Drive1"));
+    directories_->setObjectName(QStringLiteral("Dir1"));
+    files_->setObjectName(QStringLiteral("File1"));
+
+    directoryModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
+    directories_->setModel(directoryModel_);
+    directories_->setHeaderHidden(true);
+    for (int column = 1; column < directoryModel_->columnCount(); ++column) directories_->hideColumn(column);
+    directories_->setSelectionMode(QAbstractItemView::SingleSelection);
+    directories_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    fileModel_->setFilter(QDir::Files);
+    fileModel_->setReadOnly(true);
+    files_->setModel(fileModel_);
+    files_->setSelectionMode(QAbstractItemView::SingleSelection);
+    files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+
+    // A list follows a choice made with the mouse or the keyboard; merely
+    // moving the focus into a list chooses nothing.
+    connect(directories_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                if (!selected.indexes().isEmpty()) ShowDirectory(directoryModel_->filePath(selected.indexes().first()));
+            });
+    connect(files_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this](const QItemSelection& selected) {
+                if (!selecting_ && !selected.indexes().isEmpty()) ChooseFileAt(selected.indexes().first());
+            });
+    // Clicking the chosen file again chooses it again.
+    connect(files_, &QListView::clicked, this, &InputFileLists::ChooseFileAt);
+
+    FillDriveList();
+    connect(drives_, &QComboBox::currentIndexChanged, this, &InputFileLists::ShowDrive);
+    ShowDrive(drives_->currentIndex());
+}
+
+void InputFileLists::FillDriveList() {
+    const QString home = QDir::homePath();
+    drives_->addItem(QStringLiteral("%1  [home]").arg(home), home);
+    for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
+        if (!volume.isValid() || !volume.isReady() || !QFileInfo(volume.rootPath()).isDir()) continue;
+        const QString root = volume.rootPath();
+        if (drives_->findData(root) >= 0) continue;
+        const QString name = volume.name();
+        drives_->addItem(name.isEmpty() ? root : QStringLiteral("%1  [%2]").arg(root, name), root);
+    }
+    drives_->setCurrentIndex(0);
+}
+
+void InputFileLists::ShowDrive(int index) {
+    if (index < 0) return;
+    const QString root = drives_->itemData(index).toString();
+    directoryModel_->setRootPath(root);
+    directories_->setRootIndex(directoryModel_->index(root));
+    directories_->selectionModel()->clearSelection();
+    ShowDirectory(root);
+}
+
+void InputFileLists::ShowDirectory(const QString& path) {
+    filesPath_ = path;
+    fileModel_->setRootPath(path);
+    files_->setRootIndex(fileModel_->index(path));
+}
+
+void InputFileLists::ChooseFileAt(const QModelIndex& index) {
+    if (!index.isValid() || fileModel_->isDir(index)) return;
+    emit FileChosen(filesPath_, fileModel_->fileName(index));
+}
+
+bool InputFileLists::SelectFile(const QString& filePath) {
+    const QFileInfo info(filePath);
+    if (!info.isFile()) return false;
+    const QString directory = info.absolutePath();
+
+    // The drive that holds the file most closely.
+    int best = -1;
+    qsizetype bestLength = -1;
+    for (int i = 0; i < drives_->count(); ++i) {
+        const QString root = drives_->itemData(i).toString();
+        if (IsUnder(directory, root) && root.size() > bestLength) {
+            best = i;
+            bestLength = root.size();
+        }
+    }
+    if (best >= 0) drives_->setCurrentIndex(best);
+
+    const QModelIndex directoryIndex = directoryModel_->index(directory);
+    if (directoryIndex.isValid() && directoryIndex != directories_->rootIndex()) {
+        directories_->setCurrentIndex(directoryIndex);
+        directories_->scrollTo(directoryIndex);
+    }
+    ShowDirectory(directory);
+
+    const QModelIndex fileIndex = fileModel_->index(info.absoluteFilePath());
+    selecting_ = true;
+    files_->setCurrentIndex(fileIndex);
+    selecting_ = false;
+    files_->scrollTo(fileIndex);
+    emit FileChosen(directory, info.fileName());
+    return true;
+}
+
+}  // namespace torvane::app

@@ -1,0 +1,409 @@
+#include "open_nmea_file.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListView>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <QComboBox>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "altitude_manipulation.h"
+#include "convert/about.h"
+#include "convert/conversion_run.h"
+#include "convert/input_analysis.h"
+#include "input_file_lists.h"
+#include "progress_reporter.h"
+#include "top_ovl_properties.h"
+#include "track_plot_form.h"
+#include "widget_helpers.h"
+
+namespace torvane::app {
+namespace {
+
+// Reasons START gives for not running.
+constexpr std::string_view kNoInputChosen = "No input file chosen. Select a file and press ANALYZE first.";
+constexpr std::string_view kNothingRecognised =
+    "No GPS data recognised yet. Select a file with GPS data and press ANALYZE first.";
+
+// The design's client area in twips (1440 to the inch).
+constexpr int kDesignWidthTwips = 8880;
+constexpr int kDesignHeightTwips = 7170;
+
+std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
+
+QString FromBytes(std::string_view text) {
+    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+// Clears an option button, which its group would otherwise keep selected.
+void Deselect(QRadioButton* button) {
+    button->setAutoExclusive(false);
+    button->setChecked(false);
+    button->setAutoExclusive(true);
+}
+
+// The data types that carry an altitude.
+bool CarriesAltitude(DataKind kind) {
+    return kind == DataKind::GPGGA || kind == DataKind::GPIGC || kind == DataKind::GPGXT;
+}
+
+// A local regular file named by dragged data, or empty.
+QString DraggedFile(const QMimeData* data) {
+    if (data == nullptr || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
+    }
+    return {};
+}
+
+}  // namespace
+
+OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget* parent)
+    : QWidget(parent), settings_(settings), services_(std::move(services)) {
+    const DesktopServices desktop = DefaultDesktopServices(this);
+    if (!services_.ask) services_.ask = desktop.ask;
+    if (!services_.endProgram) services_.endProgram = desktop.endProgram;
+
+    setObjectName(QStringLiteral("OpenNMEAFile"));
+    setWindowTitle(QStringLiteral("Torvane"));
+    setAcceptDrops(true);
+    BuildControls();
+
+    // Window load: the introduction, the lists on the current drive (done
+    // by the lists themselves), and only ANALYZE and START available.
+    ShowMessage(kIntroductionText);
+    decimalComma_->setEnabled(false);
+    altitude_->setEnabled(false);
+    SetOutputTypesEnabled(false);
+    settings_.UseDecimalComma = decimalComma_->isChecked();
+    settings_.EliminateZeroPositions = eliminateZero_->isChecked();
+
+    // The design's proportions, scaled with the desktop's resolution.
+    const double pixelsPerTwip = logicalDpiX() / 1440.0;
+    const QSize design(static_cast<int>(kDesignWidthTwips * pixelsPerTwip),
+                       static_cast<int>(kDesignHeightTwips * pixelsPerTwip));
+    resize(design.expandedTo(sizeHint()));
+}
+
+OpenNMEAFile::~OpenNMEAFile() = default;
+
+void OpenNMEAFile::BuildControls() {
+    lists_ = new InputFileLists(this);
+    connect(lists_, &InputFileLists::FileChosen, this, &OpenNMEAFile::FileChosen);
+
+    auto* inputFrame = MakeGroup(QStringLiteral("Frame3"), QStringLiteral("Input File"), this);
+    inputPath_ = new QLineEdit(inputFrame);
+    inputPath_->setObjectName(QStringLiteral("Text3"));
+    inputPath_->setReadOnly(true);
+    inputPath_->setAcceptDrops(false);
+    auto* inputLayout = new QVBoxLayout(inputFrame);
+    inputLayout->addWidget(inputPath_);
+
+    analyze_ = MakeButton(QStringLiteral("Command2"), QStringLiteral("&ANALYZE SELECTED FILE !"), this);
+    analyze_->setMinimumHeight(analyze_->sizeHint().height() * 3 / 2);
+
+    auto* outputFrame = MakeGroup(QStringLiteral("Frame2"), QStringLiteral("Output Type"), this);
+    table_ = MakeRadioButton(QStringLiteral("Option4"), QStringLiteral("&Data table"), outputFrame);
+    table_->setToolTip(QStringLiteral("for GP programs, such as EXCEL (TM) or MATHCAD (TM)"));
+    kml_ = MakeRadioButton(QStringLiteral("Option5"), QStringLiteral("Google &KML file"), outputFrame);
+    kml_->setToolTip(QStringLiteral("to draw the path onto GOOGLE (TM) world map"));
+    ovl_ = MakeRadioButton(QStringLiteral("Option1"), QStringLiteral("&TOP OVL file"), outputFrame);
+    table_->setChecked(true);
+    auto* outputLayout = new QVBoxLayout(outputFrame);
+    outputLayout->addWidget(table_);
+    outputLayout->addWidget(kml_);
+    outputLayout->addWidget(ovl_);
+    outputLayout->addStretch(1);
+
+    auto* optionsFrame = MakeGroup(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
+    altitude_ = MakeCheckBox(QStringLiteral("Check2"), QStringLiteral("Apply altitude &manipulation"), optionsFrame);
+    decimalComma_ = MakeCheckBox(QStringLiteral("Check1"), QStringLiteral("&Use comma as decimal point"), optionsFrame);
+    decimalComma_->setToolTip(QStringLiteral("e.g. for German EXCEL (TM)"));
+    eliminateZero_ =
+        MakeCheckBox(QStringLiteral("Check3"), QStringLiteral("&Eliminate \"Zero\" positions"), optionsFrame);
+    eliminateZero_->setChecked(true);
+    eliminateZero_->setEnabled(false);
+    auto* optionsLayout = new QVBoxLayout(optionsFrame);
+    optionsLayout->addWidget(altitude_);
+    optionsLayout->addWidget(decimalComma_);
+    optionsLayout->addWidget(eliminateZero_);
+    optionsLayout->addStretch(1);
+
+    start_ = MakeButton(QStringLiteral("Command1"), QStringLiteral("&START FILE PROCESSING !"), this);
+    start_->setMinimumHeight(start_->sizeHint().height() * 7 / 4);
+    for (QPushButton* button : {analyze_, start_}) {
+        QFont font = button->font();
+        font.setBold(true);
+        button->setFont(font);
+    }
+
+    messages_ = new QPlainTextEdit(this);
+    messages_->setObjectName(QStringLiteral("Text2"));
+    messages_->setReadOnly(true);
+    messages_->setTabChangesFocus(true);
+
+    // Left: the three lists; right: the input path, ANALYZE, output type
+    // and options side by side; below: START and the message area.
+    auto* left = new QVBoxLayout;
+    left->addWidget(lists_->DriveList());
+    left->addWidget(lists_->DirectoryList(), 1215);
+    left->addWidget(lists_->FileList(), 1650);
+
+    auto* choices = new QHBoxLayout;
+    choices->addWidget(outputFrame, 2535);
+    choices->addWidget(optionsFrame, 2985);
+    auto* right = new QVBoxLayout;
+    right->addWidget(inputFrame);
+    right->addWidget(analyze_);
+    right->addLayout(choices, 1);
+
+    auto* top = new QHBoxLayout;
+    top->addLayout(left, 2895);
+    top->addLayout(right, 5610);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top, 3300);
+    layout->addWidget(start_);
+    layout->addWidget(messages_, 2775);
+
+    // Tab order: top to bottom, left column first.
+    setTabOrder(lists_->DriveList(), lists_->DirectoryList());
+    setTabOrder(lists_->DirectoryList(), lists_->FileList());
+    setTabOrder(lists_->FileList(), inputPath_);
+    setTabOrder(inputPath_, analyze_);
+    setTabOrder(analyze_, table_);
+    setTabOrder(table_, kml_);
+    setTabOrder(kml_, ovl_);
+    setTabOrder(ovl_, altitude_);
+    setTabOrder(altitude_, decimalComma_);
+    setTabOrder(decimalComma_, eliminateZero_);
+    setTabOrder(eliminateZero_, start_);
+    setTabOrder(start_, messages_);
+
+    connect(analyze_, &QPushButton::clicked, this, &OpenNMEAFile::AnalyzeClicked);
+    connect(table_, &QRadioButton::clicked, this, &OpenNMEAFile::TableClicked);
+    connect(kml_, &QRadioButton::clicked, this, &OpenNMEAFile::KmlClicked);
+    connect(ovl_, &QRadioButton::clicked, this, &OpenNMEAFile::OvlClicked);
+    connect(altitude_, &QCheckBox::clicked, this, &OpenNMEAFile::AltitudeClicked);
+    connect(start_, &QPushButton::clicked, this, &OpenNMEAFile::StartClicked);
+    // The record loop reads the two options through the shared settings.
+    connect(decimalComma_, &QCheckBox::toggled, this, [this](bool on) { settings_.UseDecimalComma = on; });
+    connect(eliminateZero_, &QCheckBox::toggled, this, [this](bool on) { settings_.EliminateZeroPositions = on; });
+}
+
+TrackPlotForm* OpenNMEAFile::TrackPlotDialog() const { return trackPlotForm_; }
+TOP_OVL_Properties* OpenNMEAFile::OverlayDialog() const { return overlayProperties_; }
+AltitudeManipulation* OpenNMEAFile::AltitudeDialog() const { return altitudeManipulation_; }
+
+bool OpenNMEAFile::SelectInputFile(const QString& filePath) { return lists_->SelectFile(filePath); }
+
+void OpenNMEAFile::ShowMessage(std::string_view text) { ShowMessage(FromBytes(text)); }
+
+void OpenNMEAFile::ShowMessage(const QString& text) {
+    // The messages end their lines with CR LF; the box breaks lines at LF.
+    QString shown = text;
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    messages_->setPlainText(shown);
+}
+
+void OpenNMEAFile::SetOutputTypesEnabled(bool enabled) {
+    table_->setEnabled(enabled);
+    kml_->setEnabled(enabled);
+    ovl_->setEnabled(enabled);
+}
+
+void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
+    const QString path = QDir(directory).filePath(name);
+    settings_.InputDirectory = ToPath(directory);
+    settings_.InputFilePath = ToPath(path);
+    inputPath_->setText(path);
+
+    // Only ANALYZE stays available.
+    start_->setEnabled(false);
+    decimalComma_->setChecked(false);
+    decimalComma_->setEnabled(false);
+    altitude_->setChecked(false);
+    altitude_->setEnabled(false);
+    Deselect(kml_);
+    SetOutputTypesEnabled(false);
+    analyze_->setEnabled(true);
+}
+
+void OpenNMEAFile::AnalyzeClicked() {
+    SetOutputTypesEnabled(true);
+    if (!inputPath_->text().isEmpty()) {
+        decimalComma_->setChecked(false);
+        altitude_->setChecked(false);
+        table_->setChecked(true);
+
+        AnalysisReport report;
+        {
+            ProgressReporter progress(this, QStringLiteral("Analysing %1").arg(inputPath_->text()),
+                                      [this](const QString& status) { ShowMessage(status); });
+            report = AnalyzeInput(settings_, progress.Hooks());
+        }
+        ShowMessage(report.message);
+        if (report.failed) {
+            // Nothing to convert: the user may try again or choose another file.
+            SetOutputTypesEnabled(false);
+            decimalComma_->setEnabled(false);
+            altitude_->setEnabled(false);
+            start_->setEnabled(false);
+            return;
+        }
+        analyze_->setEnabled(false);
+        start_->setEnabled(true);
+        decimalComma_->setEnabled(true);
+        altitude_->setEnabled(true);
+        eliminateZero_->setEnabled(true);
+    }
+    if (!CarriesAltitude(settings_.DataType)) altitude_->setEnabled(false);
+}
+
+void OpenNMEAFile::TableClicked() {
+    decimalComma_->setEnabled(true);
+    decimalComma_->setChecked(false);
+}
+
+void OpenNMEAFile::KmlClicked() {
+    decimalComma_->setChecked(false);
+    decimalComma_->setEnabled(false);
+    EnsureTrackPlotForm().ShowNonModal();
+}
+
+void OpenNMEAFile::OvlClicked() {
+    decimalComma_->setEnabled(false);
+    decimalComma_->setChecked(false);
+    EnsureOverlayProperties().ShowNonModal();
+}
+
+void OpenNMEAFile::AltitudeClicked() { EnsureAltitudeManipulation().ShowNonModal(); }
+
+void OpenNMEAFile::StartClicked() {
+    // A run needs an input file and a data type.
+    if (settings_.InputFilePath.empty()) {
+        ShowMessage(kNoInputChosen);
+        return;
+    }
+    if (settings_.DataType == DataKind::None) {
+        ShowMessage(kNothingRecognised);
+        return;
+    }
+
+    if (table_->isChecked()) {
+        settings_.OutputType = OutputKind::Table;
+    } else if (kml_->isChecked()) {
+        settings_.OutputType = OutputKind::KML;
+    } else if (ovl_->isChecked()) {
+        settings_.OutputType = OutputKind::OVL;
+    }
+    SetOutputTypesEnabled(false);
+    decimalComma_->setEnabled(false);
+    altitude_->setEnabled(false);
+    start_->setEnabled(false);
+
+    messages_->clear();
+    FormOutputPath(settings_);
+    if (OutputFileExists(settings_.OutputFilePath)) {
+        if (services_.ask(OverwriteQuestion()) != QMessageBox::Yes) {
+            services_.ask(OverwriteRefusal());
+            EndProgram();
+            return;
+        }
+    }
+
+    RunReport report;
+    {
+        ProgressReporter progress(this, QStringLiteral("Converting %1").arg(inputPath_->text()),
+                                  [this](const QString& status) { ShowMessage(status); });
+        report = PerformConversionRun(settings_, progress.Hooks());
+    }
+    // An overlay is the last thing the program makes.
+    if (settings_.OutputType == OutputKind::OVL && report.outcome != RunReport::Outcome::Failed) {
+        EndProgram();
+        return;
+    }
+    ShowMessage(report.message);
+    ResetAfterRun();
+}
+
+void OpenNMEAFile::ResetAfterRun() {
+    decimalComma_->setChecked(false);
+    altitude_->setChecked(false);
+    start_->setEnabled(false);
+    EnsureTrackPlotForm().hide();
+    EnsureAltitudeManipulation().ResetAfterRun();
+    inputPath_->clear();
+}
+
+void OpenNMEAFile::EndProgram() {
+    if (ending_) return;
+    ending_ = true;
+    services_.endProgram();
+}
+
+void OpenNMEAFile::closeEvent(QCloseEvent* event) {
+    event->accept();
+    EndProgram();
+}
+
+void OpenNMEAFile::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DraggedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void OpenNMEAFile::dropEvent(QDropEvent* event) {
+    const QString path = DraggedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    SelectInputFile(path);
+}
+
+// A dialog closed with its close box is made afresh, with its creation
+// defaults, the next time it is needed.
+TrackPlotForm& OpenNMEAFile::EnsureTrackPlotForm() {
+    if (trackPlotForm_.isNull()) {
+        trackPlotForm_ = new TrackPlotForm(settings_, this);
+        connect(trackPlotForm_, &TrackPlotForm::ClosedByUser, this, [this] {
+            trackPlotForm_->deleteLater();
+            trackPlotForm_.clear();
+        });
+    }
+    return *trackPlotForm_;
+}
+
+TOP_OVL_Properties& OpenNMEAFile::EnsureOverlayProperties() {
+    if (overlayProperties_.isNull()) {
+        overlayProperties_ = new TOP_OVL_Properties(settings_, this);
+        connect(overlayProperties_, &TOP_OVL_Properties::ClosedByUser, this, [this] {
+            overlayProperties_->deleteLater();
+            overlayProperties_.clear();
+        });
+    }
+    return *overlayProperties_;
+}
+
+AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() {
+    if (altitudeManipulation_.isNull()) {
+        altitudeManipulation_ = new AltitudeManipulation(settings_, this);
+        connect(altitudeManipulation_, &AltitudeManipulation::ClosedByUser, this, [this] {
+            altitudeManipulation_->deleteLater();
+            altitudeManipulation_.clear();
+        });
+    }
+    return *altitudeManipulation_;
+}
+
+}  // namespace torvane::app

@@ -1,0 +1,93 @@
+// OpenNMEAFile: the main window. The user picks the input file, has it
+// analysed (ANALYZE), chooses the output type and options and starts the
+// conversion (START); the message area reports each step. The window only
+// moves values between its controls and the shared settings and calls the
+// analysis and the conversion run.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include <string_view>
+
+#include "convert/settings.h"
+#include "message_prompt.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace torvane::app {
+
+class AltitudeManipulation;
+class InputFileLists;
+class TOP_OVL_Properties;
+class TrackPlotForm;
+
+class OpenNMEAFile : public QWidget {
+    Q_OBJECT
+
+public:
+    // `services` reach the desktop; empty members take the real message
+    // boxes and the real end of the program.
+    explicit OpenNMEAFile(Settings& settings, DesktopServices services = {}, QWidget* parent = nullptr);
+    ~OpenNMEAFile() override;
+
+    // Chooses `filePath` as the input, as a click in the file list would.
+    // False when it names no regular file.
+    bool SelectInputFile(const QString& filePath);
+
+    // The dialogs, when they exist.
+    TrackPlotForm* TrackPlotDialog() const;
+    TOP_OVL_Properties* OverlayDialog() const;
+    AltitudeManipulation* AltitudeDialog() const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    void BuildControls();
+    void ShowMessage(std::string_view text);
+    void ShowMessage(const QString& text);
+
+    void FileChosen(const QString& directory, const QString& name);
+    void AnalyzeClicked();
+    void TableClicked();
+    void KmlClicked();
+    void OvlClicked();
+    void AltitudeClicked();
+    void StartClicked();
+    void ResetAfterRun();
+    void SetOutputTypesEnabled(bool enabled);
+    void EndProgram();
+
+    TrackPlotForm& EnsureTrackPlotForm();
+    TOP_OVL_Properties& EnsureOverlayProperties();
+    AltitudeManipulation& EnsureAltitudeManipulation();
+
+    Settings& settings_;
+    DesktopServices services_;
+    bool ending_ = false;
+
+    InputFileLists* lists_ = nullptr;
+    QLineEdit* inputPath_ = nullptr;        // Text3
+    QPushButton* analyze_ = nullptr;        // Command2
+    QRadioButton* table_ = nullptr;         // Option4
+    QRadioButton* kml_ = nullptr;           // Option5
+    QRadioButton* ovl_ = nullptr;           // Option1
+    QCheckBox* altitude_ = nullptr;         // Check2
+    QCheckBox* decimalComma_ = nullptr;     // Check1
+    QCheckBox* eliminateZero_ = nullptr;    // Check3
+    QPushButton* start_ = nullptr;          // Command1
+    QPlainTextEdit* messages_ = nullptr;    // Text2
+
+    QPointer<TrackPlotForm> trackPlotForm_;
+    QPointer<TOP_OVL_Properties> overlayProperties_;
+    QPointer<AltitudeManipulation> altitudeManipulation_;
+};
+
+}  // namespace torvane::app

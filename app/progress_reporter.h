@@ -1,0 +1,34 @@
+// A progress dialog for a long analysis or run. It appears only when the
+// work takes longer than about a second, shows the share of the input read,
+// and has no cancel button: the work always runs to its end.
+#pragma once
+
+#include <QPointer>
+#include <QProgressDialog>
+#include <QString>
+
+#include <functional>
+
+#include "convert/progress.h"
+
+namespace torvane::app {
+
+class ProgressReporter {
+public:
+    // `status` receives the status texts of the work (for the message area).
+    ProgressReporter(QWidget* parent, const QString& label, std::function<void(const QString&)> status);
+    ~ProgressReporter();
+    ProgressReporter(const ProgressReporter&) = delete;
+    ProgressReporter& operator=(const ProgressReporter&) = delete;
+
+    // The hooks to hand to the work; valid while this object lives.
+    const ProgressHooks* Hooks() const { return &hooks_; }
+
+    QProgressDialog* Dialog() const { return dialog_; }
+
+private:
+    QPointer<QProgressDialog> dialog_;
+    ProgressHooks hooks_;
+};
+
+}  // namespace torvane::app

@@ -1,0 +1,374 @@
+// Conversion runs started from the main window: every input kind to every
+// output type, the count message, the overwrite question, the end of the
+// program, failures, and the state the window is left in.
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+
+#include "altitude_manipulation.h"
+#include "top_ovl_properties.h"
+#include "track_plot_form.h"
+#include "window_fixture.h"
+
+using namespace torvane;
+using namespace torvane::app;
+using namespace torvane::app::test;
+
+Q_DECLARE_METATYPE(torvane::app::test::Sample)
+Q_DECLARE_METATYPE(torvane::OutputKind)
+
+namespace {
+
+QString CountMessage(std::int64_t count, const char* dataType, const QString& outputPath) {
+    return QStringLiteral("%1 %2 data sets written to file %3.\nChose a new file for processing or exit the program.")
+        .arg(count)
+        .arg(QLatin1String(dataType), outputPath);
+}
+
+// Picks the output type as the user would; the dialogs it opens are left
+// with Continue.
+void ChooseOutput(WindowFixture& f, OutputKind output) {
+    switch (output) {
+        case OutputKind::Table: f.Table()->click(); break;
+        case OutputKind::KML:
+            f.Kml()->click();
+            f.window->TrackPlotDialog()->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+            break;
+        case OutputKind::OVL:
+            f.Ovl()->click();
+            f.window->OverlayDialog()->findChild<QPushButton*>(QStringLiteral("OVL_Continue"))->click();
+            break;
+        case OutputKind::None: break;
+    }
+}
+
+// The altitudes of a KML document's coordinate lines.
+QList<double> KmlAltitudes(const QByteArray& kml) {
+    QList<double> altitudes;
+    const qsizetype from = kml.indexOf("<coordinates>\r\n");
+    const qsizetype to = kml.indexOf("</coordinates>");
+    if (from < 0 || to < from) return altitudes;
+    const QByteArray lines = kml.mid(from + 15, to - from - 15);
+    for (const QByteArray& line : lines.split('\n')) {
+        const QList<QByteArray> fields = line.trimmed().split(',');
+        if (fields.size() == 3) altitudes << fields[2].trimmed().toDouble();
+    }
+    return altitudes;
+}
+
+// The state of the window after a run of Table or KML output.
+void VerifyResetAfterRun(WindowFixture& f) {
+    QVERIFY(!f.Start()->isEnabled());
+    QVERIFY(!f.Analyze()->isEnabled());
+    QVERIFY(!f.Table()->isEnabled() && !f.Kml()->isEnabled() && !f.Ovl()->isEnabled());
+    QVERIFY(!f.DecimalComma()->isEnabled() && !f.DecimalComma()->isChecked());
+    QVERIFY(!f.Altitude()->isEnabled() && !f.Altitude()->isChecked());
+    QVERIFY(f.InputPath()->text().isEmpty());
+    QVERIFY(f.window->TrackPlotDialog() != nullptr);
+    QVERIFY(!f.window->TrackPlotDialog()->isVisible());
+    AltitudeManipulation* altitude = f.window->AltitudeDialog();
+    QVERIFY(altitude != nullptr);
+    QVERIFY(!altitude->isVisible());
+    QCOMPARE(altitude->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("0"));
+    QVERIFY(altitude->findChild<QRadioButton*>(QStringLiteral("Option1"))->isChecked());
+    QCOMPARE(f.settings.AltitudeValue, 0.0f);
+}
+
+}  // namespace
+
+class ConversionFlowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void everyInputToEveryOutput_data();
+    void everyInputToEveryOutput();
+    void existingOutputIsReplacedOnYes();
+    void existingOutputRefusedEndsTheProgram();
+    void failedRunIsReportedAndDoesNotEnd_data();
+    void failedRunIsReportedAndDoesNotEnd();
+    void runWithNothingToWrite();
+    void kmlDialogSettingsReachTheDocument();
+    void overlayDialogSettingsReachTheDocument();
+    void decimalCommaReachesTheTable();
+    void altitudeSettingsApplyOnceAndAreResetAfterTheRun();
+    void secondFileUsesItsOwnDataType();
+};
+
+void ConversionFlowTest::everyInputToEveryOutput_data() {
+    QTest::addColumn<Sample>("sample");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("converted");  // the file the run reads
+    QTest::addColumn<OutputKind>("output");
+    QTest::addColumn<QString>("outputName");
+    const struct {
+        const char* tag;
+        Sample sample;
+        const char* name;
+        const char* converted;
+        const char* base;
+    } inputs[] = {
+        {"GGA", Sample::Gga, "walk.2009.nmea", "walk.2009.nmea", "walk_GGA"},
+        {"IGC", Sample::Igc, "flight.igc", "flight.igc", "flight_IGC"},
+        {"GPX", Sample::Gpx, "hike.gpx", "hike_CRLF.gpx", "hike_CRLF_GXT"},
+    };
+    const struct {
+        const char* tag;
+        OutputKind kind;
+        const char* extension;
+    } outputs[] = {{"table", OutputKind::Table, ".prn"}, {"KML", OutputKind::KML, ".kml"}, {"OVL", OutputKind::OVL, ".ovl"}};
+    for (const auto& input : inputs) {
+        for (const auto& output : outputs) {
+            QTest::addRow("%s to %s", input.tag, output.tag)
+                << input.sample << QString::fromLatin1(input.name) << QString::fromLatin1(input.converted)
+                << output.kind << QString::fromLatin1(input.base) + QLatin1String(output.extension);
+        }
+    }
+}
+
+void ConversionFlowTest::everyInputToEveryOutput() {
+    QFETCH(Sample, sample);
+    QFETCH(QString, name);
+    QFETCH(QString, converted);
+    QFETCH(OutputKind, output);
+    QFETCH(QString, outputName);
+    const std::int64_t expected = ReferenceCount(sample, output);
+    if (expected == 0 && sample != Sample::Gga) QSKIP("the core does not convert this input kind yet");
+    QVERIFY(expected > 0);
+
+    WindowFixture f;
+    const QString path = f.WriteSample(sample, name);
+    f.ChooseAndAnalyze(path);
+    ChooseOutput(f, output);
+    f.Start()->click();
+
+    const QString outputPath = f.Path(outputName);
+    QVERIFY2(QFile::exists(outputPath), qPrintable(f.Message()));
+    QCOMPARE(QString::fromStdString(f.settings.InputFilePath), f.Path(converted));
+    QCOMPARE(f.settings.RecordCount, expected);
+    QVERIFY(f.asked.empty());
+    const QByteArray written = ReadAll(outputPath);
+    switch (output) {
+        case OutputKind::Table:
+            QCOMPARE(written.count("\r\n"), expected);
+            break;
+        case OutputKind::KML:
+            QVERIFY(written.startsWith("<?xml"));
+            QVERIFY(written.contains("<name>" + outputName.toUtf8() + "</name>"));
+            break;
+        case OutputKind::OVL:
+            QVERIFY(written.startsWith("[Symbol 1]\r\n"));
+            QVERIFY(written.contains("\r\nPunkte=" + QByteArray::number(expected) + "\r\n"));
+            break;
+        case OutputKind::None: break;
+    }
+
+    if (output == OutputKind::OVL) {
+        // An overlay ends the program, with no count message.
+        QCOMPARE(f.ended, 1);
+        QVERIFY(f.Message().isEmpty());
+        return;
+    }
+    QCOMPARE(f.ended, 0);
+    QCOMPARE(f.Message(), CountMessage(expected, DataTypeOf(sample), outputPath));
+    VerifyResetAfterRun(f);
+}
+
+void ConversionFlowTest::existingOutputIsReplacedOnYes() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
+    const QString outputPath = f.Path(QStringLiteral("walk_GGA.prn"));
+    QFile old(outputPath);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old table\r\n");
+    old.close();
+
+    f.ChooseAndAnalyze(path);
+    f.EliminateZero()->click();  // the user's choice stays as it is during the run
+    f.answer = QMessageBox::Yes;
+    // The question comes while the run is under way: only the options the
+    // run reads are locked.
+    QString duringRun;
+    f.whileAsking = [&] {
+        duringRun = QStringLiteral("analyze=%1 start=%2 types=%3 comma=%4 altitude=%5 zero=%6/%7")
+                        .arg(f.Analyze()->isEnabled())
+                        .arg(f.Start()->isEnabled())
+                        .arg(f.Table()->isEnabled() || f.Kml()->isEnabled() || f.Ovl()->isEnabled())
+                        .arg(f.DecimalComma()->isEnabled())
+                        .arg(f.Altitude()->isEnabled())
+                        .arg(f.EliminateZero()->isEnabled())
+                        .arg(f.EliminateZero()->isChecked());
+    };
+    f.Start()->click();
+    QCOMPARE(duringRun, QStringLiteral("analyze=0 start=0 types=0 comma=0 altitude=0 zero=1/0"));
+    QCOMPARE(f.asked.size(), std::size_t{1});
+    const MessageRequest& question = f.asked.front();
+    QCOMPARE(question.title, QStringLiteral("File Warning"));
+    QCOMPARE(question.text, QStringLiteral("Output file exists! Overwrite?"));
+    QCOMPARE(question.icon, QMessageBox::Warning);
+    QCOMPARE(question.buttons, QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(question.defaultButton, QMessageBox::No);
+    QCOMPARE(f.ended, 0);
+    QVERIFY(!ReadAll(outputPath).contains("old table"));
+    QVERIFY(f.Message().endsWith(QStringLiteral("Chose a new file for processing or exit the program.")));
+}
+
+void ConversionFlowTest::existingOutputRefusedEndsTheProgram() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
+    const QString outputPath = f.Path(QStringLiteral("walk_GGA.kml"));
+    QFile old(outputPath);
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.write("old track\r\n");
+    old.close();
+
+    f.ChooseAndAnalyze(path);
+    f.Kml()->click();
+    f.answer = QMessageBox::No;
+    f.Start()->click();
+    QCOMPARE(f.asked.size(), std::size_t{2});
+    const MessageRequest& refusal = f.asked.back();
+    QCOMPARE(refusal.title, QStringLiteral("File Warning"));
+    QCOMPARE(refusal.text,
+             QStringLiteral("Move existing file to another directory and try again!\r\nProgram will be terminated."));
+    QCOMPARE(refusal.icon, QMessageBox::Warning);
+    QCOMPARE(refusal.buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(f.ended, 1);
+    QCOMPARE(ReadAll(outputPath), QByteArray("old track\r\n"));
+}
+
+void ConversionFlowTest::failedRunIsReportedAndDoesNotEnd_data() {
+    QTest::addColumn<OutputKind>("output");
+    QTest::addColumn<QString>("outputName");
+    QTest::newRow("table") << OutputKind::Table << "walk_GGA.prn";
+    QTest::newRow("OVL") << OutputKind::OVL << "walk_GGA.ovl";
+}
+
+void ConversionFlowTest::failedRunIsReportedAndDoesNotEnd() {
+    QFETCH(OutputKind, output);
+    QFETCH(QString, outputName);
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
+    // A folder where the output should go: it cannot be written, and it is
+    // not an existing output file to ask about.
+    QVERIFY(QDir(f.folder.path()).mkdir(outputName));
+    f.ChooseAndAnalyze(path);
+    ChooseOutput(f, output);
+    f.Start()->click();
+    QVERIFY2(f.Message().startsWith(QStringLiteral("Cannot write output file ") + f.Path(outputName)),
+             qPrintable(f.Message()));
+    QVERIFY(!f.Message().contains(QStringLiteral("data sets written")));
+    QVERIFY(f.asked.empty());
+    QCOMPARE(f.ended, 0);
+    VerifyResetAfterRun(f);
+}
+
+void ConversionFlowTest::runWithNothingToWrite() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    // Not recognised: the run converts with the earlier data type and finds nothing.
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Unrecognised, QStringLiteral("list.txt")));
+    f.Start()->click();
+    QCOMPARE(f.Message(), QStringLiteral("Could not recognize/process input data. "));
+    QVERIFY(QFile::exists(f.Path(QStringLiteral("list_GGA.prn"))));
+    VerifyResetAfterRun(f);
+}
+
+void ConversionFlowTest::kmlDialogSettingsReachTheDocument() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Kml()->click();
+    TrackPlotForm* dialog = f.window->TrackPlotDialog();
+    dialog->findChild<QComboBox*>(QStringLiteral("Combo1"))->setCurrentIndex(3);  // blue
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("Evening walk"));
+    dialog->findChild<QCheckBox*>(QStringLiteral("Check2"))->click();  // "Extrude"
+    dialog->findChild<QRadioButton*>(QStringLiteral("Option2"))->click();  // "Absolute"
+    dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    f.Start()->click();
+
+    const QByteArray kml = ReadAll(f.Path(QStringLiteral("walk_GGA.kml")));
+    QVERIFY(kml.contains("  <name>Evening walk</name>\n"));
+    QVERIFY(kml.contains("        <color>ffffaa00</color>\n"));
+    QVERIFY(kml.contains("    <extrude> 1</extrude>\n"));
+    QVERIFY(kml.contains("    <tessellate> 0</tessellate>\n"));
+    QVERIFY(kml.contains("<altitudeMode>absolute</altitudeMode>"));
+}
+
+void ConversionFlowTest::overlayDialogSettingsReachTheDocument() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Ovl()->click();
+    TOP_OVL_Properties* dialog = f.window->OverlayDialog();
+    dialog->findChild<QRadioButton*>(QStringLiteral("Option9"))->click();  // turquoise
+    auto* width = dialog->findChild<QLineEdit*>(QStringLiteral("Text3"));
+    width->clear();
+    QTest::keyClicks(width, QStringLiteral("2"));
+    auto* mapName = dialog->findChild<QLineEdit*>(QStringLiteral("Text2"));
+    mapName->clear();
+    QTest::keyClicks(mapName, QStringLiteral("Top. Karte 1:25.000 Bayern"));
+    dialog->findChild<QPushButton*>(QStringLiteral("OVL_Continue"))->click();
+    f.Start()->click();
+
+    const QByteArray ovl = ReadAll(f.Path(QStringLiteral("walk_GGA.ovl")));
+    QVERIFY(ovl.contains("\r\nCol=9\r\n"));
+    QVERIFY(ovl.contains("\r\nSize=102\r\n"));
+    QVERIFY(ovl.contains("\r\nMapName=Top. Karte 1:25.000 Bayern\r\n"));
+    QCOMPARE(f.ended, 1);
+}
+
+void ConversionFlowTest::decimalCommaReachesTheTable() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.DecimalComma()->click();
+    f.Start()->click();
+    const QByteArray table = ReadAll(f.Path(QStringLiteral("walk_GGA.prn")));
+    const QByteArray firstLine = table.left(table.indexOf("\r\n"));
+    QVERIFY2(firstLine.contains(',') && !firstLine.contains('.'), firstLine.constData());
+}
+
+void ConversionFlowTest::altitudeSettingsApplyOnceAndAreResetAfterTheRun() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
+    f.ChooseAndAnalyze(path);
+    f.Kml()->click();
+    f.Altitude()->click();
+    AltitudeManipulation* dialog = f.window->AltitudeDialog();
+    auto* value = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    value->clear();
+    QTest::keyClicks(value, QStringLiteral("777"));
+    dialog->findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+    dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    QCOMPARE(f.settings.AltitudeMode, 2);
+    f.Start()->click();
+    const QByteArray first = ReadAll(f.Path(QStringLiteral("walk_GGA.kml")));
+    const QList<double> fixed = KmlAltitudes(first);
+    QVERIFY(!fixed.isEmpty());
+    QCOMPARE(fixed.count(777.0), fixed.size());
+    VerifyResetAfterRun(f);
+
+    // The next run, with no altitude choice made, keeps the altitudes read.
+    QFile::remove(f.Path(QStringLiteral("walk_GGA.kml")));
+    f.ChooseAndAnalyze(path);
+    f.Kml()->click();
+    f.Start()->click();
+    const QByteArray second = ReadAll(f.Path(QStringLiteral("walk_GGA.kml")));
+    const QList<double> read = KmlAltitudes(second);
+    QCOMPARE(read.size(), fixed.size());
+    QCOMPARE(read.front(), 432.5);  // the first fix of the log, as recorded
+    QCOMPARE(read.count(0.0), 0);
+}
+
+void ConversionFlowTest::secondFileUsesItsOwnDataType() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Start()->click();
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Rmc, QStringLiteral("drive.nmea")));
+    f.Start()->click();
+    QVERIFY(QFile::exists(f.Path(QStringLiteral("drive_RMC.prn"))));
+    QVERIFY(f.Message().startsWith(QStringLiteral("%1 GPRMC data sets written").arg(ReferenceCount(Sample::Rmc, OutputKind::Table))));
+}
+
+QTEST_MAIN(ConversionFlowTest)
+#include "conversion_flow_test.moc"

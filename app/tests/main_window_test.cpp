@@ -1,0 +1,395 @@
+// The main window on its own: start state, choosing a file, ANALYZE, the
+// output-type and option controls, START refused, and the end of the program.
+#include <QComboBox>
+#include <QDropEvent>
+#include <QGroupBox>
+#include <QFileSystemModel>
+#include <QListView>
+#include <QMimeData>
+#include <QSet>
+#include <QTreeView>
+#include <QUrl>
+
+#include "altitude_manipulation.h"
+#include "convert/about.h"
+#include "progress_reporter.h"
+#include "top_ovl_properties.h"
+#include "track_plot_form.h"
+#include "widget_helpers.h"
+#include "window_fixture.h"
+
+using namespace torvane;
+using namespace torvane::app;
+using namespace torvane::app::test;
+
+Q_DECLARE_METATYPE(torvane::app::test::Sample)
+
+namespace {
+
+// The enabled and checked states of the option controls, in one line, so
+// that a failing comparison shows the whole row.
+QString StateRow(const WindowFixture& f) {
+    const auto flag = [](bool on) { return on ? QStringLiteral("1") : QStringLiteral("0"); };
+    return QStringLiteral("analyze=%1 start=%2 types=%3%4%5 selected=%6%7%8 comma=%9/%10 altitude=%11/%12 zero=%13/%14")
+        .arg(flag(f.Analyze()->isEnabled()), flag(f.Start()->isEnabled()), flag(f.Table()->isEnabled()),
+             flag(f.Kml()->isEnabled()), flag(f.Ovl()->isEnabled()), flag(f.Table()->isChecked()),
+             flag(f.Kml()->isChecked()), flag(f.Ovl()->isChecked()), flag(f.DecimalComma()->isEnabled()))
+        .arg(flag(f.DecimalComma()->isChecked()), flag(f.Altitude()->isEnabled()), flag(f.Altitude()->isChecked()),
+             flag(f.EliminateZero()->isEnabled()), flag(f.EliminateZero()->isChecked()));
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void startState();
+    void captionsAndToolTips();
+    void mnemonicsAreUniqueAndTabReachesEveryControl();
+    void startBeforeAnyFileIsRefused();
+    void startBeforeAnythingWasRecognisedIsRefused();
+    void analyzeWithoutFileOnlyEnablesOutputTypes();
+    void choosingAFileLeavesOnlyAnalyze();
+    void analysisMessageAndState_data();
+    void analysisMessageAndState();
+    void unrecognisedFileKeepsTheEarlierDataType();
+    void unreadableFileIsReportedInTheMessageArea();
+    void tableAndKmlSwitchTheDecimalComma();
+    void outputTypesAndAltitudeShowTheirDialogs();
+    void closedDialogIsMadeAfresh();
+    void clickInTheFileListChoosesTheFile();
+    void droppedFileIsChosen();
+    void closingTheWindowEndsTheProgram();
+    void messageBoxesCarryTheirButtons();
+    void progressDialogOnlyForLongWork();
+};
+
+void MainWindowTest::startState() {
+    WindowFixture f;
+    QCOMPARE(f.window->windowTitle(), QStringLiteral("Torvane"));
+    QCOMPARE(f.Message(), Shown(kIntroductionText));
+    QCOMPARE(StateRow(f),
+             QStringLiteral("analyze=1 start=1 types=000 selected=100 comma=0/0 altitude=0/0 zero=0/1"));
+    QVERIFY(f.InputPath()->text().isEmpty());
+    QVERIFY(f.settings.EliminateZeroPositions);
+    QVERIFY(!f.settings.UseDecimalComma);
+    // The directory list starts on the drive list's current drive.
+    auto* drives = f.Find<QComboBox>("Drive1");
+    QVERIFY(drives->count() >= 1);
+    auto* directories = f.Find<QTreeView>("Dir1");
+    auto* model = qobject_cast<QFileSystemModel*>(directories->model());
+    QCOMPARE(model->filePath(directories->rootIndex()), drives->currentData().toString());
+    QVERIFY(f.Find<QListView>("File1") != nullptr);
+    QCOMPARE(f.ended, 0);
+}
+
+void MainWindowTest::captionsAndToolTips() {
+    WindowFixture f;
+    QCOMPARE(Caption(f.Analyze()->text()), QStringLiteral("ANALYZE SELECTED FILE !"));
+    QCOMPARE(Caption(f.Start()->text()), QStringLiteral("START FILE PROCESSING !"));
+    QCOMPARE(Caption(f.Table()->text()), QStringLiteral("Data table"));
+    QCOMPARE(Caption(f.Kml()->text()), QStringLiteral("Google KML file"));
+    QCOMPARE(Caption(f.Ovl()->text()), QStringLiteral("TOP OVL file"));
+    QCOMPARE(Caption(f.Altitude()->text()), QStringLiteral("Apply altitude manipulation"));
+    QCOMPARE(Caption(f.DecimalComma()->text()), QStringLiteral("Use comma as decimal point"));
+    QCOMPARE(Caption(f.EliminateZero()->text()), QStringLiteral("Eliminate \"Zero\" positions"));
+    QCOMPARE(f.Table()->toolTip(), QStringLiteral("for GP programs, such as EXCEL (TM) or MATHCAD (TM)"));
+    QCOMPARE(f.Kml()->toolTip(), QStringLiteral("to draw the path onto GOOGLE (TM) world map"));
+    QCOMPARE(f.DecimalComma()->toolTip(), QStringLiteral("e.g. for German EXCEL (TM)"));
+    QCOMPARE(f.Find<QGroupBox>("Frame3")->title(), QStringLiteral("Input File"));
+    QCOMPARE(f.Find<QGroupBox>("Frame2")->title(), QStringLiteral("Output Type"));
+    QCOMPARE(f.Find<QGroupBox>("Frame1")->title(), QStringLiteral("Options"));
+}
+
+void MainWindowTest::mnemonicsAreUniqueAndTabReachesEveryControl() {
+    WindowFixture f;
+    QSet<QChar> keys;
+    for (QAbstractButton* button : f.window->findChildren<QAbstractButton*>()) {
+        const QString text = button->text();
+        const qsizetype at = text.indexOf(u'&');
+        QVERIFY2(at >= 0 && at + 1 < text.size(), qPrintable(text));
+        const QChar key = text[at + 1].toLower();
+        QVERIFY2(!keys.contains(key), qPrintable(QStringLiteral("mnemonic %1 twice").arg(key)));
+        keys.insert(key);
+    }
+    // Tab visits every control once, in a ring.
+    QSet<QWidget*> visited;
+    QWidget* widget = f.window.get();
+    for (int i = 0; i < 1000 && (widget = widget->nextInFocusChain()) != f.window.get(); ++i) {
+        if (widget->focusPolicy() & Qt::TabFocus) visited.insert(widget);
+    }
+    for (const char* name : {"Drive1", "Dir1", "File1", "Command2", "Option4", "Option5", "Option1", "Check2",
+                             "Check1", "Check3", "Command1", "Text2"}) {
+        QVERIFY2(visited.contains(f.Find<QWidget>(name)), name);
+    }
+}
+
+void MainWindowTest::startBeforeAnyFileIsRefused() {
+    WindowFixture f;
+    const QString before = StateRow(f);
+    f.Start()->click();
+    QCOMPARE(f.Message(), QStringLiteral("No input file chosen. Select a file and press ANALYZE first."));
+    QCOMPARE(StateRow(f), before);
+    QVERIFY(f.asked.empty());
+    QCOMPARE(f.ended, 0);
+    QVERIFY(QDir(f.folder.path()).isEmpty());
+}
+
+void MainWindowTest::startBeforeAnythingWasRecognisedIsRefused() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Unrecognised, QStringLiteral("list.txt")));
+    QVERIFY(f.Start()->isEnabled());
+    f.Start()->click();
+    QCOMPARE(f.Message(),
+             QStringLiteral("No GPS data recognised yet. Select a file with GPS data and press ANALYZE first."));
+    QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files), QStringList{QStringLiteral("list.txt")});
+    QCOMPARE(f.ended, 0);
+}
+
+void MainWindowTest::analyzeWithoutFileOnlyEnablesOutputTypes() {
+    WindowFixture f;
+    f.Analyze()->click();
+    QCOMPARE(StateRow(f),
+             QStringLiteral("analyze=1 start=1 types=111 selected=100 comma=0/0 altitude=0/0 zero=0/1"));
+    QCOMPARE(f.Message(), Shown(kIntroductionText));
+}
+
+void MainWindowTest::choosingAFileLeavesOnlyAnalyze() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
+    f.ChooseAndAnalyze(path);
+    f.Kml()->click();
+    f.Altitude()->click();
+    f.EliminateZero()->click();  // unticked by the user: choosing a file leaves it so
+
+    QVERIFY(f.window->SelectInputFile(path));
+    QCOMPARE(StateRow(f),
+             QStringLiteral("analyze=1 start=0 types=000 selected=000 comma=0/0 altitude=0/0 zero=1/0"));
+    QCOMPARE(f.InputPath()->text(), path);
+    QCOMPARE(QString::fromStdString(f.settings.InputFilePath), path);
+    QCOMPARE(QString::fromStdString(f.settings.InputDirectory), f.folder.path());
+    QVERIFY(!f.settings.EliminateZeroPositions);
+}
+
+void MainWindowTest::analysisMessageAndState_data() {
+    QTest::addColumn<Sample>("sample");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("state");
+    const QString choose = QStringLiteral("\nChose output file type and options then press START. ");
+    const QString altitudeOn = QStringLiteral("analyze=0 start=1 types=111 selected=100 comma=1/0 altitude=1/0 zero=1/1");
+    const QString altitudeOff = QStringLiteral("analyze=0 start=1 types=111 selected=100 comma=1/0 altitude=0/0 zero=1/1");
+    QTest::newRow("GGA") << Sample::Gga << "walk.nmea"
+                         << "NMEA GPGGA data found. \nSelect options then press START. " << altitudeOn;
+    QTest::newRow("GLL") << Sample::Gll << "harbour.nmea" << "NMEA GPGLL data found. " + choose << altitudeOff;
+    QTest::newRow("RMC") << Sample::Rmc << "drive.nmea" << "NMEA GPRMC data found. " + choose << altitudeOff;
+    QTest::newRow("IGC") << Sample::Igc << "flight.igc" << "IGC data found. " + choose << altitudeOn;
+    QTest::newRow("GPX") << Sample::Gpx << "walk.gpx" << "GPX TRK data found. " + choose << altitudeOn;
+    QTest::newRow("unrecognised") << Sample::Unrecognised << "list.txt"
+                                  << "Could not recognize data in selected file  %1." << altitudeOff;
+}
+
+void MainWindowTest::analysisMessageAndState() {
+    QFETCH(Sample, sample);
+    QFETCH(QString, name);
+    QFETCH(QString, message);
+    QFETCH(QString, state);
+    WindowFixture f;
+    const QString path = f.WriteSample(sample, name);
+    f.window->SelectInputFile(path);
+    f.DecimalComma()->setChecked(true);  // cleared by the analysis
+    f.ChooseAndAnalyze(path);
+    QCOMPARE(f.Message(), message.contains(QStringLiteral("%1")) ? message.arg(path) : message);
+    QCOMPARE(StateRow(f), state);
+    QCOMPARE(DataTypeWord(f.settings.DataType), std::string_view(DataTypeOf(sample)));
+    if (sample == Sample::Gpx) {
+        // The run converts the copy with CR LF line ends.
+        QCOMPARE(QString::fromStdString(f.settings.InputFilePath), f.Path(QStringLiteral("walk_CRLF.gpx")));
+        QVERIFY(QFile::exists(f.Path(QStringLiteral("walk_CRLF.gpx"))));
+    }
+}
+
+void MainWindowTest::unrecognisedFileKeepsTheEarlierDataType() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Rmc, QStringLiteral("drive.nmea")));
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Unrecognised, QStringLiteral("list.txt")));
+    QCOMPARE(f.settings.DataType, DataKind::GPRMC);
+    QVERIFY(f.Start()->isEnabled());
+    QVERIFY(!f.Altitude()->isEnabled());
+}
+
+void MainWindowTest::unreadableFileIsReportedInTheMessageArea() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Gga, QStringLiteral("gone.nmea"));
+    f.window->SelectInputFile(path);
+    QFile::remove(path);
+    f.Analyze()->click();
+    QVERIFY2(f.Message().startsWith(QStringLiteral("Cannot read input file ") + path), qPrintable(f.Message()));
+    // Only ANALYZE stays available, to try again or choose another file.
+    QCOMPARE(StateRow(f),
+             QStringLiteral("analyze=1 start=0 types=000 selected=100 comma=0/0 altitude=0/0 zero=0/1"));
+    QCOMPARE(f.settings.DataType, DataKind::None);
+}
+
+void MainWindowTest::tableAndKmlSwitchTheDecimalComma() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.DecimalComma()->click();
+    QVERIFY(f.settings.UseDecimalComma);
+    f.Kml()->click();
+    QVERIFY(!f.DecimalComma()->isEnabled());
+    QVERIFY(!f.DecimalComma()->isChecked());
+    QVERIFY(!f.settings.UseDecimalComma);
+    f.Table()->click();
+    QVERIFY(f.DecimalComma()->isEnabled());
+    QVERIFY(!f.DecimalComma()->isChecked());
+    f.DecimalComma()->click();
+    f.Ovl()->click();
+    QVERIFY(!f.DecimalComma()->isEnabled());
+    QVERIFY(!f.DecimalComma()->isChecked());
+}
+
+void MainWindowTest::outputTypesAndAltitudeShowTheirDialogs() {
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    QVERIFY(f.window->TrackPlotDialog() == nullptr);
+
+    f.Kml()->click();
+    QVERIFY(f.window->TrackPlotDialog() != nullptr);
+    QVERIFY(f.window->TrackPlotDialog()->isVisible());
+    QVERIFY(!f.window->TrackPlotDialog()->isModal());
+
+    f.Ovl()->click();
+    QVERIFY(f.window->OverlayDialog()->isVisible());
+    QVERIFY(!f.window->OverlayDialog()->isModal());
+
+    // Ticking and unticking both show the altitude dialog, focus on Continue.
+    f.Altitude()->click();
+    AltitudeManipulation* altitude = f.window->AltitudeDialog();
+    QVERIFY(altitude->isVisible());
+    QVERIFY(!altitude->isModal());
+    auto* continueButton = altitude->findChild<QPushButton*>(QStringLiteral("Command1"));
+    QTRY_COMPARE(QApplication::focusWidget(), continueButton);
+    altitude->hide();
+    f.Altitude()->click();
+    QVERIFY(!f.Altitude()->isChecked());
+    QVERIFY(altitude->isVisible());
+    QCOMPARE(f.window->AltitudeDialog(), altitude);  // the same dialog, kept while hidden
+}
+
+void MainWindowTest::closedDialogIsMadeAfresh() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Ovl()->click();
+    auto* width = f.window->OverlayDialog()->findChild<QLineEdit*>(QStringLiteral("Text3"));
+    width->setText(QStringLiteral("7"));
+    QCOMPARE(f.settings.OvlProperties.lineWidth, std::string("7"));
+
+    f.window->OverlayDialog()->hide();  // hidden: kept as it is
+    f.Ovl()->click();
+    QCOMPARE(f.window->OverlayDialog()->findChild<QLineEdit*>(QStringLiteral("Text3"))->text(), QStringLiteral("7"));
+
+    f.window->OverlayDialog()->close();  // closed: made afresh next time
+    QVERIFY(f.window->OverlayDialog() == nullptr);
+    QCOMPARE(f.ended, 0);
+    f.Ovl()->click();
+    QCOMPARE(f.window->OverlayDialog()->findChild<QLineEdit*>(QStringLiteral("Text3"))->text(), QStringLiteral("4"));
+    QCOMPARE(f.settings.OvlProperties.lineWidth, std::string("4"));
+}
+
+void MainWindowTest::clickInTheFileListChoosesTheFile() {
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    const QString path = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
+    f.WriteSample(Sample::Rmc, QStringLiteral("drive.nmea"));
+    f.window->SelectInputFile(f.Path(QStringLiteral("drive.nmea")));
+    f.ChooseAndAnalyze(f.Path(QStringLiteral("drive.nmea")));
+    QVERIFY(!f.Analyze()->isEnabled());
+
+    auto* files = f.Find<QListView>("File1");
+    auto* model = qobject_cast<QFileSystemModel*>(files->model());
+    QModelIndex index;
+    QTRY_VERIFY((index = model->index(path)).isValid() && !files->visualRect(index).isEmpty());
+    QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, files->visualRect(index).center());
+    QCOMPARE(f.InputPath()->text(), path);
+    QVERIFY(f.Analyze()->isEnabled());
+    QVERIFY(!f.Start()->isEnabled());
+}
+
+void MainWindowTest::droppedFileIsChosen() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Igc, QStringLiteral("flight.igc"));
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.window.get(), &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(f.window.get(), &drop);
+    QCOMPARE(f.InputPath()->text(), path);
+    QCOMPARE(QString::fromStdString(f.settings.InputFilePath), path);
+    // The file list follows.
+    auto* files = f.Find<QListView>("File1");
+    auto* model = qobject_cast<QFileSystemModel*>(files->model());
+    QCOMPARE(model->filePath(files->rootIndex()), f.folder.path());
+    QCOMPARE(model->filePath(files->currentIndex()), path);
+
+    // A folder is not a file to convert.
+    QMimeData folder;
+    folder.setUrls({QUrl::fromLocalFile(f.folder.path())});
+    QDragEnterEvent refused(QPoint(10, 10), Qt::CopyAction, &folder, Qt::LeftButton, Qt::NoModifier);
+    refused.ignore();
+    QApplication::sendEvent(f.window.get(), &refused);
+    QVERIFY(!refused.isAccepted());
+}
+
+void MainWindowTest::closingTheWindowEndsTheProgram() {
+    WindowFixture f;
+    f.window->show();
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Kml()->click();
+    f.window->TrackPlotDialog()->close();  // a dialog's close box does not end it
+    QCOMPARE(f.ended, 0);
+    f.window->close();
+    QCOMPARE(f.ended, 1);
+}
+
+void MainWindowTest::messageBoxesCarryTheirButtons() {
+    const MessageRequest question = OverwriteQuestion();
+    const auto box = BuildMessageBox(question, nullptr);
+    QCOMPARE(box->windowTitle(), QStringLiteral("File Warning"));
+    QCOMPARE(box->text(), QStringLiteral("Output file exists! Overwrite?"));
+    QCOMPARE(box->icon(), QMessageBox::Warning);
+    QCOMPARE(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    QCOMPARE(box->defaultButton(), box->button(QMessageBox::No));
+
+    const auto refusal = BuildMessageBox(OverwriteRefusal(), nullptr);
+    QCOMPARE(refusal->text(),
+             QStringLiteral("Move existing file to another directory and try again!\nProgram will be terminated."));
+    QCOMPARE(refusal->standardButtons(), QMessageBox::StandardButtons(QMessageBox::Ok));
+    QCOMPARE(refusal->icon(), QMessageBox::Warning);
+}
+
+void MainWindowTest::progressDialogOnlyForLongWork() {
+    QWidget parent;
+    QString status;
+    ProgressReporter quick(&parent, QStringLiteral("Analysing"), [&](const QString& text) { status = text; });
+    quick.Hooks()->status("I am busy");
+    QCOMPARE(status, QStringLiteral("I am busy"));
+    quick.Hooks()->progress(1 << 20, 4 << 20);
+    QCOMPARE(quick.Dialog()->value(), 250);
+    QVERIFY(!quick.Dialog()->isVisible());
+
+    ProgressReporter slow(&parent, QStringLiteral("Converting"), {});
+    QTest::qSleep(1100);
+    slow.Hooks()->progress(1 << 20, 4 << 20);
+    QVERIFY(slow.Dialog()->isVisible());
+    QCOMPARE(slow.Dialog()->labelText(), QStringLiteral("Converting"));
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "main_window_test.moc"

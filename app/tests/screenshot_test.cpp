@@ -1,0 +1,78 @@
+// Pictures of the windows for review: the main window after analysing a GGA
+// log, and each dialog, rendered offscreen into PNG files in the build folder.
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+
+#include "altitude_manipulation.h"
+#include "top_ovl_properties.h"
+#include "track_plot_form.h"
+#include "window_fixture.h"
+
+using namespace torvane::app;
+using namespace torvane::app::test;
+
+namespace {
+
+// Saves the widget's picture as NAME.png and checks it.
+void Capture(QWidget* widget, const QString& name) {
+    QVERIFY(QTest::qWaitForWindowExposed(widget));
+    const QPixmap picture = widget->grab();
+    const QImage image = picture.toImage();
+    QVERIFY(!image.isNull());
+    QCOMPARE(picture.deviceIndependentSize().toSize(), widget->size());
+    QVERIFY(widget->width() >= widget->minimumSizeHint().width());
+    QVERIFY(widget->height() >= widget->minimumSizeHint().height());
+
+    // Not one flat colour: the controls and their texts are drawn.
+    QSet<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3) {
+        for (int x = 0; x < image.width(); x += 3) colours.insert(image.pixel(x, y));
+    }
+    QVERIFY2(colours.size() > 8, qPrintable(name));
+
+    QDir folder(QStringLiteral(TORVANE_SCREENSHOT_DIR));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    const QString path = folder.filePath(name + QStringLiteral(".png"));
+    QVERIFY(image.save(path));
+    const QImage saved(path);
+    QCOMPARE(saved.size(), image.size());
+    qInfo("%s", qPrintable(path));
+}
+
+}  // namespace
+
+class ScreenshotTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windows();
+};
+
+void ScreenshotTest::windows() {
+    // A tidy home folder with one log in it, for a picture without clutter.
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("gps-logs")));
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("flights")));
+    const QString log = home.filePath(QStringLiteral("gps-logs/city-walk.nmea"));
+    WriteSampleFile(Sample::Gga, log);
+    WriteSampleFile(Sample::Rmc, home.filePath(QStringLiteral("gps-logs/drive-rmc.nmea")));
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", QFile::encodeName(home.path()));
+    WindowFixture f;
+    qputenv("HOME", oldHome);
+    f.window->show();
+    f.ChooseAndAnalyze(log);
+    Capture(f.window.get(), QStringLiteral("main-window"));
+
+    f.Kml()->click();
+    Capture(f.window->TrackPlotDialog(), QStringLiteral("track-plot-form"));
+    f.Ovl()->click();
+    Capture(f.window->OverlayDialog(), QStringLiteral("top-ovl-properties"));
+    f.Altitude()->click();
+    Capture(f.window->AltitudeDialog(), QStringLiteral("altitude-manipulation"));
+}
+
+QTEST_MAIN(ScreenshotTest)
+#include "screenshot_test.moc"

@@ -1,0 +1,127 @@
+#include "window_fixture.h"
+
+#include <QDir>
+#include <QFile>
+
+#include "convert/conversion_run.h"
+#include "convert/input_analysis.h"
+
+namespace torvane::app::test {
+namespace {
+
+QByteArray SampleBytes(Sample sample) {
+    switch (sample) {
+        case Sample::Gga:
+            return ReadAll(QStringLiteral(TORVANE_SOURCE_DIR "/examples/city-walk.nmea"));
+        case Sample::Gll:
+            return ReadAll(QStringLiteral(TORVANE_SOURCE_DIR "/examples/harbour-gll.nmea"));
+        case Sample::Rmc:
+            return ReadAll(QStringLiteral(TORVANE_SOURCE_DIR "/examples/drive-rmc.nmea"));
+        case Sample::Igc:
+            return "AXXX001 Torvane test recorder\r\n"
+                   "HFDTE150807\r\n"
+                   "HFPLTPILOT: Ada Example\r\n"
+                   "HFGIDGLIDERID: D-1234\r\n"
+                   "HFPRSPRESSALTSENSOR: none\r\n"
+                   "B1015304723456N00832123EA0043200450\r\n"
+                   "B1015354723460N00832130EA0043500452\r\n"
+                   "B1015404723466N00832141EA0043900455\r\n"
+                   "B1015454723471N00832150EV0044100458\r\n"
+                   "B1015504723478N00832161EA0044400460\r\n";
+        case Sample::Gpx:
+            return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                   "<gpx version=\"1.1\" creator=\"Torvane tests\">\n"
+                   "<trk><name>walk</name><trkseg>\n"
+                   "<trkpt lat=\"47.390933\" lon=\"8.535383\">\n"
+                   "<ele>432.5</ele>\n"
+                   "<time>2009-10-23T10:15:30Z</time>\n"
+                   "</trkpt>\n"
+                   "<trkpt lat=\"47.391000\" lon=\"8.535400\">\n"
+                   "<ele>433.0</ele>\n"
+                   "<time>2009-10-23T10:15:35Z</time>\n"
+                   "</trkpt>\n"
+                   "<trkpt lat=\"47.391100\" lon=\"8.535500\">\n"
+                   "<ele>433.8</ele>\n"
+                   "<time>2009-10-23T10:15:40Z</time>\n"
+                   "</trkpt>\n"
+                   "</trkseg></trk>\n"
+                   "</gpx>\n";
+        case Sample::Unrecognised:
+            return "Shopping list\r\nbread\r\nmilk\r\n";
+    }
+    return {};
+}
+
+}  // namespace
+
+WindowFixture::WindowFixture() {
+    DesktopServices services;
+    services.ask = [this](const MessageRequest& request) {
+        asked.push_back(request);
+        if (whileAsking) whileAsking();
+        return request.buttons.testFlag(QMessageBox::Yes) ? answer : QMessageBox::Ok;
+    };
+    services.endProgram = [this] { ++ended; };
+    window = std::make_unique<OpenNMEAFile>(settings, services);
+}
+
+WindowFixture::~WindowFixture() = default;
+
+QString WindowFixture::WriteSample(Sample sample, const QString& name) const {
+    const QString path = Path(name);
+    WriteSampleFile(sample, path);
+    return path;
+}
+
+void WriteSampleFile(Sample sample, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(SampleBytes(sample)) < 0) qWarning("cannot write %s", qPrintable(path));
+}
+
+void WindowFixture::ChooseAndAnalyze(const QString& path) {
+    if (!window->SelectInputFile(path)) qWarning("cannot choose %s", qPrintable(path));
+    Analyze()->click();
+}
+
+QString Shown(std::string_view text) {
+    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    return shown;
+}
+
+QByteArray ReadAll(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const char* DataTypeOf(Sample sample) {
+    switch (sample) {
+        case Sample::Gga: return "GPGGA";
+        case Sample::Gll: return "GPGLL";
+        case Sample::Rmc: return "GPRMC";
+        case Sample::Igc: return "GPIGC";
+        case Sample::Gpx: return "GPGXT";
+        case Sample::Unrecognised: break;
+    }
+    return "";
+}
+
+std::int64_t ReferenceCount(Sample sample, OutputKind output) {
+    QTemporaryDir scratch;
+    const QString path = scratch.filePath(sample == Sample::Gpx ? QStringLiteral("ref.gpx") : QStringLiteral("ref.log"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) return 0;
+    file.write(SampleBytes(sample));
+    file.close();
+
+    Settings s;
+    s.InputFilePath = QFile::encodeName(path).toStdString();
+    s.InputDirectory = QFile::encodeName(scratch.path()).toStdString();
+    if (AnalyzeInput(s).failed || s.DataType == DataKind::None) return 0;
+    s.OutputType = output;
+    FormOutputPath(s);
+    const RunReport report = PerformConversionRun(s);
+    return report.outcome == RunReport::Outcome::Written ? report.count : 0;
+}
+
+}  // namespace torvane::app::test

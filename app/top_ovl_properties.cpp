@@ -1,0 +1,109 @@
+#include "top_ovl_properties.h"
+
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "convert/colours.h"
+#include "widget_helpers.h"
+
+namespace torvane::app {
+namespace {
+
+// Colour codes by place in the three columns, top to bottom.
+constexpr std::array<std::array<int, 3>, 3> kColumns{{{1, 2, 3}, {4, 5, 6}, {9, 8, 7}}};
+
+// Mnemonic letters of the colour buttons, by colour code.
+constexpr std::array<int, 9> kMnemonicAt{0, 0, 0, 0, 4, 0, 0, 1, 0};
+
+QString ColourCaption(int code) {
+    const std::string_view name = kOvlColours[static_cast<std::size_t>(code - 1)];
+    QString caption = QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
+    caption.insert(kMnemonicAt[static_cast<std::size_t>(code - 1)], u'&');
+    return caption;
+}
+
+}  // namespace
+
+TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
+    setObjectName(QStringLiteral("TOP_OVL_Properties"));
+    setWindowTitle(QStringLiteral("Torvane TOP OVL Properties"));
+
+    auto* heading = MakeHeading(QStringLiteral("Parameters for TOP Overlay"), this);
+
+    auto* overlay = MakeGroup(QStringLiteral("Frame1"), QStringLiteral("Overlay"), this);
+    mapName_ = new QLineEdit(overlay);
+    mapName_->setObjectName(QStringLiteral("Text2"));
+    auto* mapRow = new QHBoxLayout;
+    mapRow->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("&Map Name:"), mapName_));
+    mapRow->addWidget(mapName_, 1);
+    auto* overlayLayout = new QVBoxLayout(overlay);
+    overlayLayout->addLayout(mapRow);
+    overlayLayout->addWidget(
+        MakeLabel(QStringLiteral("Label3"), QStringLiteral("For Map Names, refer to TOP CD, File 'mapnames.dat'"),
+                  nullptr, overlay));
+
+    auto* lineProperties = MakeGroup(QStringLiteral("Frame2"), QStringLiteral("Line Properties"), this);
+    width_ = new QLineEdit(lineProperties);
+    width_->setObjectName(QStringLiteral("Text3"));
+    width_->setMaximumWidth(width_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
+    auto* widthRow = new QHBoxLayout;
+    widthRow->addWidget(MakeLabel(QStringLiteral("Label4"), QStringLiteral("Wi&dth (Pixels):"), width_));
+    widthRow->addWidget(width_);
+    widthRow->addStretch(1);
+
+    auto* colour = MakeGroup(QStringLiteral("Frame3"), QStringLiteral("Colour"), lineProperties);
+    auto* colourGrid = new QGridLayout(colour);
+    for (int column = 0; column < 3; ++column) {
+        for (int row = 0; row < 3; ++row) {
+            const int code = kColumns[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
+            auto* button = MakeRadioButton(QStringLiteral("Option%1").arg(code), ColourCaption(code), colour);
+            colours_[static_cast<std::size_t>(code - 1)] = button;
+            colourGrid->addWidget(button, row, column);
+            connect(button, &QRadioButton::clicked, this, [this, code] { settings_.OvlProperties.colour = code; });
+        }
+    }
+    auto* linePropertiesLayout = new QVBoxLayout(lineProperties);
+    linePropertiesLayout->addLayout(widthRow);
+    linePropertiesLayout->addWidget(colour);
+
+    continue_ = MakeButton(QStringLiteral("OVL_Continue"), QStringLiteral("&Continue"), this);
+    connect(continue_, &QPushButton::clicked, this, &QDialog::hide);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(overlay);
+    layout->addWidget(lineProperties);
+    layout->addLayout(ContinueRow(continue_));
+
+    // Creation defaults, stored at once; from then on every change is.
+    colours_[0]->setChecked(true);
+    mapName_->setText(QStringLiteral("Top. Karte 1:50.000 Nieders."));
+    width_->setText(QStringLiteral("4"));
+    settings_.OvlProperties.colour = 1;
+    settings_.OvlProperties.mapName = mapName_->text().toStdString();
+    settings_.OvlProperties.lineWidth = width_->text().toStdString();
+    connect(mapName_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { settings_.OvlProperties.mapName = text.toStdString(); });
+    connect(width_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { settings_.OvlProperties.lineWidth = text.toStdString(); });
+}
+
+void TOP_OVL_Properties::ShowNonModal() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TOP_OVL_Properties::closeEvent(QCloseEvent* event) {
+    QDialog::closeEvent(event);
+    if (event->isAccepted()) emit ClosedByUser();
+}
+
+}  // namespace torvane::app

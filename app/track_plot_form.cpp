@@ -1,0 +1,136 @@
+#include "track_plot_form.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "convert/colours.h"
+#include "widget_helpers.h"
+
+namespace torvane::app {
+namespace {
+
+const QString kDefaultText = QStringLiteral("<default>");
+
+// Text the user typed into a box, or empty when the box holds what the
+// program put there, nothing, or the "<default>" marker.
+QString TypedText(bool modified, const QString& text) {
+    if (!modified || text.isEmpty() || text == kDefaultText) return {};
+    return text;
+}
+
+}  // namespace
+
+TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
+    setObjectName(QStringLiteral("TrackPlotForm"));
+    setWindowTitle(QStringLiteral("Torvane - TrackPlotProperties"));
+
+    auto* heading = MakeHeading(QStringLiteral("Parameters for Track Plot in GOOGLE Earth"), this);
+
+    auto* placemark = MakeGroup(QStringLiteral("Frame1"), QStringLiteral("Placemark"), this);
+    name_ = new QLineEdit(placemark);
+    name_->setObjectName(QStringLiteral("Text1"));
+    description_ = new QPlainTextEdit(placemark);
+    description_->setObjectName(QStringLiteral("Text2"));
+    description_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    description_->setTabChangesFocus(true);
+    description_->setFixedHeight(description_->fontMetrics().lineSpacing() * 4 + 12);
+    auto* placemarkLayout = new QFormLayout(placemark);
+    placemarkLayout->addRow(MakeLabel(QStringLiteral("Label2"), QStringLiteral("&Name:"), name_), name_);
+    placemarkLayout->addRow(MakeLabel(QStringLiteral("Label3"), QStringLiteral("&Description:"), description_),
+                            description_);
+
+    auto* linestring = MakeGroup(QStringLiteral("Frame2"), QStringLiteral("Linestring"), this);
+    colour_ = new QComboBox(linestring);
+    colour_->setObjectName(QStringLiteral("Combo1"));
+    auto* colourRow = new QHBoxLayout;
+    colourRow->addWidget(MakeLabel(QStringLiteral("Label4"), QStringLiteral("Line Co&lor:"), colour_));
+    colourRow->addWidget(colour_, 1);
+
+    auto* lineProperties = MakeGroup(QStringLiteral("Frame3"), QStringLiteral("Line Properties"), linestring);
+    tessellate_ = MakeCheckBox(QStringLiteral("Check1"), QStringLiteral("&Tessellate"), lineProperties);
+    extrude_ = MakeCheckBox(QStringLiteral("Check2"), QStringLiteral("E&xtrude"), lineProperties);
+    auto* linePropertiesLayout = new QVBoxLayout(lineProperties);
+    linePropertiesLayout->addWidget(tessellate_);
+    linePropertiesLayout->addWidget(extrude_);
+
+    auto* altitudeMode = MakeGroup(QStringLiteral("Frame4"), QStringLiteral("Altitude Mode"), linestring);
+    relative_ = MakeRadioButton(QStringLiteral("Option1"), QStringLiteral("&Relative to Ground"), altitudeMode);
+    absolute_ = MakeRadioButton(QStringLiteral("Option2"), QStringLiteral("A&bsolute"), altitudeMode);
+    relative_->setChecked(true);
+    auto* altitudeModeLayout = new QVBoxLayout(altitudeMode);
+    altitudeModeLayout->addWidget(relative_);
+    altitudeModeLayout->addWidget(absolute_);
+
+    auto* groupsRow = new QHBoxLayout;
+    groupsRow->addWidget(lineProperties);
+    groupsRow->addWidget(altitudeMode);
+    auto* linestringLayout = new QVBoxLayout(linestring);
+    linestringLayout->addLayout(colourRow);
+    linestringLayout->addLayout(groupsRow);
+
+    continue_ = MakeButton(QStringLiteral("Command1"), QStringLiteral("&Continue"), this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(heading);
+    layout->addWidget(placemark);
+    layout->addWidget(linestring);
+    layout->addLayout(ContinueRow(continue_));
+
+    // Creation defaults: both boxes cleared, "<default>" in both texts, and
+    // the first colour, which is stored at once.
+    name_->setText(kDefaultText);
+    description_->setPlainText(kDefaultText);
+    for (const auto& [colourName, code] : kKmlColours) {
+        colour_->addItem(QString::fromLatin1(colourName.data(), static_cast<qsizetype>(colourName.size())));
+    }
+    colour_->setCurrentIndex(0);
+    StoreColour(0);
+    connect(colour_, &QComboBox::currentIndexChanged, this, &TrackPlotForm::StoreColour);
+    connect(continue_, &QPushButton::clicked, this, &TrackPlotForm::Continue);
+}
+
+void TrackPlotForm::ShowNonModal() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TrackPlotForm::closeEvent(QCloseEvent* event) {
+    QDialog::closeEvent(event);
+    if (event->isAccepted()) emit ClosedByUser();
+}
+
+void TrackPlotForm::StoreColour(int index) {
+    if (index < 0 || index >= static_cast<int>(kKmlColours.size())) return;
+    settings_.KmlProperties[kKmlLineColor] = std::string(kKmlColours[static_cast<std::size_t>(index)].second);
+}
+
+void TrackPlotForm::Continue() {
+    // Typed text replaces the stored name and description; the boxes then
+    // show what is stored.
+    const QString typedName = TypedText(name_->isModified(), name_->text());
+    if (!typedName.isEmpty()) settings_.KmlProperties[kKmlName] = typedName.toStdString();
+    const QString typedDescription =
+        TypedText(description_->document()->isModified(), description_->toPlainText());
+    if (!typedDescription.isEmpty()) settings_.KmlProperties[kKmlDescription] = typedDescription.toStdString();
+    name_->setText(QString::fromStdString(settings_.KmlProperties[kKmlName]));
+    description_->setPlainText(QString::fromStdString(settings_.KmlProperties[kKmlDescription]));
+    description_->document()->setModified(false);
+
+    settings_.KmlProperties[kKmlExtrude] = extrude_->isChecked() ? " 1" : " 0";
+    settings_.KmlProperties[kKmlTessellate] = tessellate_->isChecked() ? " 1" : " 0";
+    settings_.KmlProperties[kKmlAltitudeMode] = absolute_->isChecked() ? "absolute" : "relativeToGround";
+    hide();
+}
+
+}  // namespace torvane::app

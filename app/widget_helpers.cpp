@@ -1,0 +1,72 @@
+#include "widget_helpers.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace torvane::app {
+
+QLabel* MakeHeading(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(QStringLiteral("Heading"));
+    QFont font = label->font();
+    font.setBold(true);
+    font.setPointSizeF(font.pointSizeF() * 1.15);
+    label->setFont(font);
+    return label;
+}
+
+QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    if (buddy != nullptr) label->setBuddy(buddy);
+    return label;
+}
+
+QGroupBox* MakeGroup(const QString& name, const QString& title, QWidget* parent) {
+    auto* group = new QGroupBox(title, parent);
+    group->setObjectName(name);
+    return group;
+}
+
+QCheckBox* MakeCheckBox(const QString& name, const QString& text, QWidget* parent) {
+    auto* box = new QCheckBox(text, parent);
+    box->setObjectName(name);
+    return box;
+}
+
+QRadioButton* MakeRadioButton(const QString& name, const QString& text, QWidget* parent) {
+    auto* button = new QRadioButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(name);
+    return button;
+}
+
+QHBoxLayout* ContinueRow(QPushButton* button) {
+    button->setDefault(true);
+    button->setMinimumWidth(button->sizeHint().width() * 3 / 2);
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    row->addWidget(button);
+    return row;
+}
+
+QString Caption(const QString& text) {
+    QString caption;
+    caption.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&' && i + 1 < text.size()) ++i;  // "&&" stands for "&"
+        caption += text[i];
+    }
+    return caption;
+}
+
+}  // namespace torvane::app

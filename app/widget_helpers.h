@@ -1,0 +1,32 @@
+// Small builders for the controls of the windows: each control carries its
+// design name as objectName, so that it can be found by that name.
+#pragma once
+
+#include <QString>
+
+class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+class QWidget;
+
+namespace torvane::app {
+
+QLabel* MakeHeading(const QString& text, QWidget* parent);
+// A label; with a buddy its mnemonic moves the focus there.
+QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent = nullptr);
+QGroupBox* MakeGroup(const QString& name, const QString& title, QWidget* parent);
+QCheckBox* MakeCheckBox(const QString& name, const QString& text, QWidget* parent);
+QRadioButton* MakeRadioButton(const QString& name, const QString& text, QWidget* parent);
+QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent);
+
+// A row holding the dialog's Continue button at its right end; the button
+// is the dialog's default button.
+QHBoxLayout* ContinueRow(QPushButton* button);
+
+// A control's caption as the user reads it, without the mnemonic marker.
+QString Caption(const QString& text);
+
+}  // namespace torvane::app

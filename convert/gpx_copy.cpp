@@ -2,10 +2,15 @@
 
 #include <unistd.h>
 
+#include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "input_file.h"
 #include "output_file.h"
@@ -17,6 +22,25 @@ constexpr std::size_t kBlock = 1u << 20;
 // Blanks after a ">" are held back until it is known whether a "<" follows.
 // A longer run than this is written as it stands.
 constexpr std::size_t kMaxHeldBlanks = 64u << 10;
+
+// Offset of the first CR, LF or ">" in [data, data + size), or size.
+std::size_t FindSpecial(const char* data, std::size_t size) {
+    std::size_t i = 0;
+#ifdef __SSE2__
+    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), gt = _mm_set1_epi8('>');
+    for (; i + 16 <= size; i += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)), _mm_cmpeq_epi8(block, gt));
+        const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
+        if (bits != 0) return i + static_cast<std::size_t>(std::countr_zero(bits));
+    }
+#endif
+    for (; i < size; ++i) {
+        if (data[i] == '\r' || data[i] == '\n' || data[i] == '>') return i;
+    }
+    return size;
+}
 
 // Streams bytes into `output`, normalising line ends and splitting tags.
 class CopyFilter {
@@ -31,8 +55,7 @@ public:
                 continue;
             }
             // Ordinary text up to the next line end or tag end is copied as it stands.
-            std::size_t end = i;
-            while (end < size && data[end] != '\r' && data[end] != '\n' && data[end] != '>') ++end;
+            const std::size_t end = i + FindSpecial(data + i, size - i);
             if (end > i) {
                 output_.Write(std::string_view(data + i, end - i));
                 lineOpen_ = true;
@@ -77,7 +100,7 @@ private:
             ReleaseHeld();
         }
         afterTagEnd_ = c == '>';
-        output_.Write(std::string_view(&c, 1));
+        output_.Write(c);
     }
 
     void ReleaseHeld() {

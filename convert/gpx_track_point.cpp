@@ -1,5 +1,12 @@
 #include "gpx_track_point.h"
 
+#include <bit>
+#include <cstddef>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 #include "record_compose.h"
 #include "text_scan.h"
 
@@ -7,7 +14,6 @@ namespace torvane {
 namespace {
 
 constexpr int kLastQuote = 15;
-constexpr std::string_view kQuotes = "\"'";  // XML allows either around attribute values
 
 // 1-based position of the first `word` in `line`, 0 when absent.
 int PositionOf(std::string_view line, std::string_view word) {
@@ -22,16 +28,10 @@ int PositionOf(std::string_view line, char c) {
 
 // CommaPos[0] is 1; CommaPos[i] is the first quote at or after position
 // CommaPos[i-1] + 1, or 0 when there is none (the next search then starts
-// again at position 1).
+// again at position 1). XML allows either quote around attribute values.
 void ScanQuotes(Settings& s, std::string_view line) {
-    auto& positions = s.CommaPos;
-    int& i = s.GpxPointState.ScanIndex;
-    positions[0] = 1;
-    for (i = 1; i <= kLastQuote; ++i) {
-        const auto from = static_cast<std::size_t>(positions[static_cast<std::size_t>(i - 1)]);
-        const std::size_t hit = line.find_first_of(kQuotes, from);
-        positions[static_cast<std::size_t>(i)] = hit == std::string_view::npos ? 0 : static_cast<int>(hit) + 1;
-    }
+    MarkPositions(ScanMarks(line, '"', '\''), kLastQuote, s.CommaPos);
+    s.GpxPointState.ScanIndex = kLastQuote + 1;  // where the scan's running index ends
 }
 
 // The first two quoted values of the line, assigned to latitude and longitude
@@ -86,6 +86,62 @@ bool ClosesItself(std::string_view line) {
     return end != std::string_view::npos && line[end - 1] == '/';
 }
 
+// Which of the words the reader looks for a line holds.
+struct LineWords {
+    bool trkpt = false;       // "trkpt"
+    bool openTrkpt = false;   // "<trkpt"
+    bool closeTrkpt = false;  // "/trkpt"
+    bool lat = false;         // "lat="
+    bool ele = false;         // "ele"
+    bool time = false;        // "time"
+};
+
+// Notes the word that starts at `p` (a "t", "l" or "e"), if any.
+void NoteWordAt(const char* p, const char* end, const char* begin, LineWords& words) {
+    const std::ptrdiff_t left = end - p;
+    switch (p[0]) {
+        case 't':
+            if (left >= 5 && p[1] == 'r' && p[2] == 'k' && p[3] == 'p' && p[4] == 't') {
+                words.trkpt = true;
+                if (p > begin && p[-1] == '<') words.openTrkpt = true;
+                if (p > begin && p[-1] == '/') words.closeTrkpt = true;
+            } else if (left >= 4 && p[1] == 'i' && p[2] == 'm' && p[3] == 'e') {
+                words.time = true;
+            }
+            break;
+        case 'l':
+            if (left >= 4 && p[1] == 'a' && p[2] == 't' && p[3] == '=') words.lat = true;
+            break;
+        case 'e':
+            if (left >= 3 && p[1] == 'l' && p[2] == 'e') words.ele = true;
+            break;
+        default:
+            break;
+    }
+}
+
+// One pass over the line for all the words: a line is read once rather than
+// once a word, and only its "t", "l" and "e" characters are looked at closely.
+LineWords FindWords(std::string_view line) {
+    LineWords words;
+    const char* const begin = line.data();
+    const char* const end = begin + line.size();
+    const char* p = begin;
+#ifdef __SSE2__
+    const __m128i t = _mm_set1_epi8('t'), l = _mm_set1_epi8('l'), e = _mm_set1_epi8('e');
+    for (; end - p >= 16; p += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+        const __m128i hits =
+            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, t), _mm_cmpeq_epi8(block, l)), _mm_cmpeq_epi8(block, e));
+        for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hits)); bits != 0; bits &= bits - 1) {
+            NoteWordAt(p + std::countr_zero(bits), end, begin, words);
+        }
+    }
+#endif
+    for (; p < end; ++p) NoteWordAt(p, end, begin, words);
+    return words;
+}
+
 // The closing line: the collected values become the current record.
 void CompletePoint(Settings& s) {
     GpxPointStateRecord& point = s.GpxPointState;
@@ -114,19 +170,18 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
     s.RecordInvalid = true;
     s.OutputLine.clear();
 
-    const bool mentionsTrackPoint = Contains(line, "trkpt");
-    if (mentionsTrackPoint) {
+    const LineWords words = FindWords(line);
+    if (words.trkpt) {
         // A new point starts with a clean position mark.
-        if (!point.InTrackPoint || Contains(line, "<trkpt")) point.PositionMissing = false;
+        if (!point.InTrackPoint || words.openTrkpt) point.PositionMissing = false;
         point.InTrackPoint = true;
     }
     if (!point.InTrackPoint) return;
 
-    if (Contains(line, "lat=")) ReadPosition(s, line);
-    if (Contains(line, "ele")) ReadElevation(point, line);
-    if (Contains(line, "time")) ReadTime(point, line);
-    // Only a line that mentions "trkpt" can close a track point.
-    if (mentionsTrackPoint && (Contains(line, "/trkpt") || ClosesItself(line))) CompletePoint(s);
+    if (words.lat) ReadPosition(s, line);
+    if (words.ele) ReadElevation(point, line);
+    if (words.time) ReadTime(point, line);
+    if (words.closeTrkpt || (words.openTrkpt && ClosesItself(line))) CompletePoint(s);
 }
 
 }  // namespace torvane

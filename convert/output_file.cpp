@@ -39,6 +39,7 @@ bool OutputFile::Open(const std::string& finalPath) {
     ::fchmod(fd_, NewFileMode());
     direct_ = false;
     if (!buffer_) buffer_.reset(new char[kBufferSize]);
+    bufferSize_ = kBufferSize;
     used_ = 0;
     return true;
 }
@@ -55,6 +56,7 @@ bool OutputFile::OpenDirect(const std::string& path) {
     tempPath_ = path;
     direct_ = true;
     if (!buffer_) buffer_.reset(new char[kBufferSize]);
+    bufferSize_ = kBufferSize;
     used_ = 0;
     return true;
 }

@@ -27,6 +27,10 @@ public:
     bool OpenDirect(const std::string& path);
 
     void Write(std::string_view text);
+    void Write(char c) {
+        if (used_ < bufferSize_ && fd_ >= 0) buffer_[used_++] = c;
+        else Write(std::string_view(&c, 1));
+    }
     void WriteLine(std::string_view text) {  // text, then CR LF
         Write(text);
         Write("\r\n");
@@ -54,6 +58,7 @@ private:
     bool direct_ = false;
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
+    std::size_t bufferSize_ = 0;  // 0 until the buffer is made
     std::string error_;
 };
 

@@ -74,16 +74,20 @@ inline int BitCount16(unsigned x) {
 
 }  // namespace
 
-MarkScan ScanMarks(std::string_view line, char mark) {
+MarkScan ScanMarks(std::string_view line, char mark) { return ScanMarks(line, mark, mark); }
+
+MarkScan ScanMarks(std::string_view line, char mark, char otherMark) {
     MarkScan scan;
     const char* data = line.data();
     const std::size_t size = line.size();
     std::size_t i = 0;
 #ifdef __SSE2__
     const __m128i wanted = _mm_set1_epi8(mark);
+    const __m128i alsoWanted = _mm_set1_epi8(otherMark);
     for (; i + 16 <= size; i += 16) {
         const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(block, wanted)));
+        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(block, wanted), _mm_cmpeq_epi8(block, alsoWanted));
+        unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
         scan.total += BitCount16(bits);
         for (; bits != 0 && scan.count < 16; bits &= bits - 1) {
             scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(i) + std::countr_zero(bits) + 1;
@@ -91,7 +95,7 @@ MarkScan ScanMarks(std::string_view line, char mark) {
     }
 #endif
     for (; i < size; ++i) {
-        if (data[i] != mark) continue;
+        if (data[i] != mark && data[i] != otherMark) continue;
         ++scan.total;
         if (scan.count < 16) scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(i) + 1;
     }
@@ -136,41 +140,6 @@ std::string_view MidToEnd(std::string_view text, int start) {
     const std::size_t index = static_cast<std::size_t>(start - 1);
     if (index >= text.size()) return {};
     return text.substr(index);
-}
-
-}  // namespace torvane
-
-namespace torvane {
-
-bool Contains(std::string_view text, std::string_view word) {
-    const std::size_t n = word.size();
-    if (n == 0) return true;
-    if (text.size() < n) return false;
-    if (n == 1) return std::memchr(text.data(), word[0], text.size()) != nullptr;
-    const char* data = text.data();
-    const std::size_t candidates = text.size() - n + 1;  // start positions to try
-    std::size_t i = 0;
-#ifdef __SSE2__
-    // Sixteen start positions at a time: those whose first and last
-    // characters match are compared in full.
-    const __m128i first = _mm_set1_epi8(word[0]);
-    const __m128i last = _mm_set1_epi8(word[n - 1]);
-    for (; i + 16 <= candidates; i += 16) {
-        const __m128i head = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i tail = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i + n - 1));
-        unsigned bits = static_cast<unsigned>(
-            _mm_movemask_epi8(_mm_and_si128(_mm_cmpeq_epi8(head, first), _mm_cmpeq_epi8(tail, last))));
-        for (; bits != 0; bits &= bits - 1) {
-            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(bits));
-            if (std::memcmp(data + at + 1, word.data() + 1, n - 2) == 0) return true;
-        }
-    }
-#endif
-    for (; i < candidates; ++i) {
-        if (data[i] == word[0] && data[i + n - 1] == word[n - 1] && std::memcmp(data + i + 1, word.data() + 1, n - 2) == 0)
-            return true;
-    }
-    return false;
 }
 
 }  // namespace torvane

@@ -20,6 +20,8 @@ struct MarkScan {
     std::array<int, 16> first{};
 };
 MarkScan ScanMarks(std::string_view line, char mark);
+// The same for two mark characters that count alike (say, both quotes).
+MarkScan ScanMarks(std::string_view line, char mark, char otherMark);
 
 // Fills `positions` with 1-based positions of `mark` in `line`: element 0 is 1;
 // element i (1 to `last`) is the first `mark` at or after position
@@ -41,6 +43,8 @@ std::string_view Mid(std::string_view text, int start, int length);
 std::string_view MidToEnd(std::string_view text, int start);
 
 // Whether `text` contains `word` (exact, case-sensitive).
-bool Contains(std::string_view text, std::string_view word);
+inline bool Contains(std::string_view text, std::string_view word) {
+    return text.find(word) != std::string_view::npos;
+}
 
 }  // namespace torvane

@@ -40,10 +40,15 @@ std::uint64_t RoundScaled(double magnitude, double scale) {
 // Writes `value` in decimal with at least `minDigits` digits (leading zeros).
 char* WritePadded(char* out, std::uint64_t value, int minDigits) {
     char digits[24];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
-    const int count = static_cast<int>(end - digits);
-    out = AppendZeros(out, minDigits - count);
-    std::memcpy(out, digits, static_cast<std::size_t>(count));
+    char* first = digits + sizeof digits;
+    do {
+        *--first = static_cast<char>('0' + value % 10);
+        value /= 10;
+    } while (value != 0);
+    const char* const padTo = digits + sizeof digits - minDigits;
+    while (first > padTo) *--first = '0';
+    const std::size_t count = static_cast<std::size_t>(digits + sizeof digits - first);
+    std::memcpy(out, first, count);
     return out + count;
 }
 

@@ -103,6 +103,9 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     if (!RunRecordLoop(s, reader, output, input.Size(), hooks, readError)) {
         return Failure("Cannot read input file " + s.InputFilePath + ": " + readError + ". No output written.");
     }
+    if (input.ChangedWhileRead(reader.BytesRead())) {
+        return Failure("Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ". No output written.");
+    }
     input.Close();
 
     WriteOutputTrailer(s, output);

@@ -13,6 +13,7 @@
 #endif
 
 #include "input_file.h"
+#include "line_reader.h"
 #include "output_file.h"
 
 namespace torvane {
@@ -43,13 +44,16 @@ std::size_t FindSpecial(const char* data, std::size_t size) {
 }
 
 // Streams bytes into `output`, normalising line ends and splitting tags.
+// Stops at a line of the copy that the analysis could not read (as long as
+// kMaxLineLength), so a file without line ends is not copied in full first.
 class CopyFilter {
 public:
     explicit CopyFilter(OutputFile& output) : output_(output) {}
 
-    void Feed(const char* data, std::size_t size) {
+    // False once a line of the copy has grown too long; see LongLine().
+    bool Feed(const char* data, std::size_t size) {
         std::size_t i = 0;
-        while (i < size) {
+        while (i < size && column_ < kMaxLineLength) {
             if (pendingCr_ || afterTagEnd_) {
                 Put(data[i++]);
                 continue;
@@ -59,11 +63,16 @@ public:
             if (end > i) {
                 output_.Write(std::string_view(data + i, end - i));
                 lineOpen_ = true;
+                column_ += end - i;
                 i = end;
             }
             if (i < size) Put(data[i++]);
         }
+        return column_ < kMaxLineLength;
     }
+
+    // The number of the line that grew too long.
+    std::uint64_t LongLine() const { return lineNumber_ + 1; }
 
     void Finish() {
         ReleaseHeld();
@@ -80,6 +89,8 @@ private:
         if (c == '\r' || c == '\n') {
             ReleaseHeld();
             output_.Write("\r\n");
+            ++lineNumber_;
+            column_ = 0;
             lineOpen_ = false;
             afterTagEnd_ = false;
             pendingCr_ = c == '\r';
@@ -95,16 +106,20 @@ private:
                 held_.clear();
                 afterTagEnd_ = false;
                 output_.Write("\r\n<");
+                ++lineNumber_;
+                column_ = 1;
                 return;
             }
             ReleaseHeld();
         }
         afterTagEnd_ = c == '>';
         output_.Write(c);
+        ++column_;
     }
 
     void ReleaseHeld() {
         if (!held_.empty()) output_.Write(held_);
+        column_ += held_.size();
         held_.clear();
         afterTagEnd_ = false;
     }
@@ -114,6 +129,8 @@ private:
     bool afterTagEnd_ = false;  // the last character written was ">" (blanks may be held)
     bool pendingCr_ = false;    // a CR ended the last line; an LF right after it belongs to it
     bool lineOpen_ = false;     // characters were written since the last line end
+    std::size_t column_ = 0;    // bytes of the copy's current line so far (held blanks aside)
+    std::uint64_t lineNumber_ = 0;  // complete lines of the copy so far
 };
 
 }  // namespace
@@ -153,10 +170,19 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
             error = "Cannot read input file " + inputPath + ": " + std::strerror(errno) + ".";
             return false;
         }
-        filter.Feed(block.get(), static_cast<std::size_t>(n));
+        if (!filter.Feed(block.get(), static_cast<std::size_t>(n))) {
+            error = "Cannot read input file " + inputPath + ": line " + std::to_string(filter.LongLine()) +
+                    " of its GPX copy is longer than " + std::to_string(kMaxLineLength) +
+                    " bytes; this is not a text log.";
+            return false;
+        }
         done += static_cast<std::uint64_t>(n);
         if (hooks != nullptr && hooks->progress) hooks->progress(done, input.Size());
         if (!output.Good()) break;
+    }
+    if (input.ChangedWhileRead(done)) {
+        error = "Cannot read input file " + inputPath + ": " + input.ErrorText() + ".";
+        return false;
     }
     filter.Finish();
     if (!output.Commit()) {

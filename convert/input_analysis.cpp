@@ -151,6 +151,11 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
         report.message = "Cannot read input file " + s.InputFilePath + ": " + reader.ErrorText() + ".";
         return report;
     }
+    if (input.ChangedWhileRead(reader.BytesRead())) {
+        report.failed = true;
+        report.message = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        return report;
+    }
 
     s.IgcFlightDate = report.counts.igcFlightDate;
     s.IgcPilot = report.counts.igcPilot;

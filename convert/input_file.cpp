@@ -18,7 +18,8 @@ bool InputFile::Open(const std::string& path) {
         error_ = "no file name";
         return false;
     }
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that opening a FIFO returns at once and is refused below.
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd_ < 0) {
         error_ = std::strerror(errno);
         return false;
@@ -29,16 +30,32 @@ bool InputFile::Open(const std::string& path) {
         Close();
         return false;
     }
-    if (S_ISDIR(info.st_mode)) {
-        error_ = std::strerror(EISDIR);
+    if (!S_ISREG(info.st_mode)) {
+        error_ = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file";
         Close();
         return false;
     }
-    size_ = S_ISREG(info.st_mode) ? static_cast<std::uint64_t>(info.st_size) : 0;
+    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
+    size_ = static_cast<std::uint64_t>(info.st_size);
+    modifiedSeconds_ = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    modifiedNanoseconds_ = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
     return true;
+}
+
+bool InputFile::ChangedWhileRead(std::uint64_t bytesRead) {
+    struct stat info {};
+    if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
+        error_ = "the file could not be checked after reading";
+        return true;
+    }
+    const bool changed = static_cast<std::uint64_t>(info.st_size) != size_ || bytesRead < size_ ||
+                         static_cast<std::int64_t>(info.st_mtim.tv_sec) != modifiedSeconds_ ||
+                         static_cast<std::int64_t>(info.st_mtim.tv_nsec) != modifiedNanoseconds_;
+    if (changed) error_ = "the file was changed while it was read";
+    return changed;
 }
 
 void InputFile::Close() {

@@ -13,8 +13,10 @@ public:
     InputFile(const InputFile&) = delete;
     InputFile& operator=(const InputFile&) = delete;
 
-    // Opens a regular file (or another readable non-directory) for reading.
-    // False on failure with ErrorText(), for example "is a directory".
+    // Opens a regular file for reading. Directories, pipes and devices are
+    // refused (each pass opens the file afresh and must see the same bytes;
+    // a pipe would also block the open). False on failure with ErrorText(),
+    // for example "Is a directory".
     bool Open(const std::string& path);
     void Close();
 
@@ -22,9 +24,16 @@ public:
     std::uint64_t Size() const { return size_; }
     const std::string& ErrorText() const { return error_; }
 
+    // Whether the open file was changed since Open (its size or modification
+    // time differs, or it is shorter than `bytesRead`): what was read then
+    // need not be one consistent file. Sets ErrorText() when it was.
+    bool ChangedWhileRead(std::uint64_t bytesRead);
+
 private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    std::int64_t modifiedSeconds_ = 0;
+    std::int64_t modifiedNanoseconds_ = 0;
     std::string error_;
 };
 

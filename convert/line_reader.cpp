@@ -14,8 +14,6 @@
 namespace torvane {
 namespace {
 
-constexpr std::size_t kBlockSize = 1u << 20;
-
 // Offset of the first CR or LF in [data, data + size), or size.
 std::size_t FindLineEnd(const char* data, std::size_t size) {
     std::size_t i = 0;
@@ -36,8 +34,12 @@ std::size_t FindLineEnd(const char* data, std::size_t size) {
 
 }  // namespace
 
-LineReader::LineReader(int fd, std::size_t maxLineLength)
-    : fd_(fd), maxLineLength_(maxLineLength), capacity_(maxLineLength + kBlockSize), buffer_(new char[maxLineLength + kBlockSize]) {}
+LineReader::LineReader(int fd, std::size_t maxLineLength, std::size_t blockSize)
+    : fd_(fd),
+      maxLineLength_(maxLineLength),
+      blockSize_(std::max<std::size_t>(blockSize, 1)),
+      capacity_(maxLineLength + blockSize_),
+      buffer_(new char[capacity_]) {}
 
 bool LineReader::Refill() {
     if (begin_ > 0) {
@@ -47,12 +49,14 @@ bool LineReader::Refill() {
         begin_ = 0;
         end_ = kept;
     }
-    if (end_ >= maxLineLength_) {
+    // The unread data is the start of one line, up to scanned_ (where a
+    // last CR may wait for the LF that could follow it).
+    if (scanned_ >= maxLineLength_) {
         error_ = "line " + std::to_string(lineNumber_ + 1) + " is longer than " + std::to_string(maxLineLength_) +
                  " bytes; this is not a text log";
         return false;
     }
-    const std::size_t room = std::min(capacity_ - end_, kBlockSize);
+    const std::size_t room = std::min(capacity_ - end_, blockSize_);
     for (;;) {
         const ssize_t n = ::read(fd_, buffer_.get() + end_, room);
         if (n > 0) {

@@ -17,12 +17,16 @@ namespace torvane {
 // so no input (a file without any line end, say) can make memory grow.
 inline constexpr std::size_t kMaxLineLength = 4u << 20;
 
+// Bytes asked of the file per read.
+inline constexpr std::size_t kReadBlockSize = 1u << 20;
+
 class LineReader {
 public:
     enum class Status { Line, End, Error };
 
     // Reads from the open file descriptor `fd` (not closed by the reader).
-    explicit LineReader(int fd, std::size_t maxLineLength = kMaxLineLength);
+    explicit LineReader(int fd, std::size_t maxLineLength = kMaxLineLength,
+                        std::size_t blockSize = kReadBlockSize);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
@@ -38,6 +42,7 @@ private:
 
     int fd_;
     std::size_t maxLineLength_;
+    std::size_t blockSize_;
     std::size_t capacity_;
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;      // start of the unread data

@@ -29,6 +29,15 @@ bool OutputFile::Open(const std::string& finalPath) {
     Discard();
     error_.clear();
     finalPath_ = finalPath;
+    // Only a regular file is replaced: the rename would otherwise put a
+    // regular file in place of a device (/dev/null, say) or a FIFO, and a
+    // directory would fail only after the whole conversion.
+    struct stat info {};
+    if (::stat(finalPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        error_ = S_ISDIR(info.st_mode) ? "cannot create: " + std::string(std::strerror(EISDIR))
+                                       : std::string("cannot create: not a regular file");
+        return false;
+    }
     tempPath_ = finalPath + ".tmp-XXXXXX";
     fd_ = ::mkstemp(tempPath_.data());
     if (fd_ < 0) {
@@ -48,7 +57,13 @@ bool OutputFile::OpenDirect(const std::string& path) {
     Discard();
     error_.clear();
     finalPath_ = path;
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // A file left at `path` is replaced by a new one rather than written
+    // through: a link there must not carry the text into another file.
+    if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR) {
+        Fail("cannot create");
+        return false;
+    }
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd_ < 0) {
         Fail("cannot create");
         return false;

@@ -19,11 +19,14 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the temporary file for `finalPath`. False on failure, with ErrorText().
+    // Creates the temporary file for `finalPath`. False on failure, with
+    // ErrorText(); also when `finalPath` names something other than a
+    // regular file (a directory, a device).
     bool Open(const std::string& finalPath);
 
-    // Creates (or truncates) `path` itself and writes there directly; for
-    // files that are themselves a step before a rename. Discard() removes it.
+    // Creates `path` itself (a file of that name is removed first) and writes
+    // there directly; for files that are themselves a step before a rename.
+    // Discard() removes it.
     bool OpenDirect(const std::string& path);
 
     void Write(std::string_view text);

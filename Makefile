@@ -1,7 +1,8 @@
 # Torvane's front door. Every target installs what is missing first.
-.PHONY: all deps build demo test test-locale gui asan bench clean
+.PHONY: all deps build demo test test-locale gui asan fuzz bench clean
 
 JOBS ?= $(shell nproc)
+FUZZ_SECONDS ?= 60
 
 all: build
 
@@ -29,10 +30,16 @@ asan: deps
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
 
+# Builds the libFuzzer targets (clang) and runs each for FUZZ_SECONDS.
+fuzz: deps
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+	@scripts/fuzz build-fuzz $(FUZZ_SECONDS)
+
 bench: deps
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
 	@scripts/bench build-release
 
 clean:
-	rm -rf build build-asan build-release
+	rm -rf build build-asan build-release build-fuzz

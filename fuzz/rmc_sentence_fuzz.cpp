@@ -1,0 +1,9 @@
+// The RMC sentence converter on one arbitrary line.
+#include "convert/nmea_sentences.h"
+#include "converter_check.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    return torvane::fuzz::FuzzOneLine(data, size, [](torvane::Settings& s, std::string_view line) {
+        torvane::ConvertRmcSentence(s, line);
+    });
+}

@@ -109,16 +109,21 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     input.Close();
 
     WriteOutputTrailer(s, output);
-    if (!output.Commit()) {
+    if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
+        // The overlay takes its name only once its point count is corrected.
+        if (!output.Finish()) {
+            return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() +
+                           ". No output written.");
+        }
+        std::string error;
+        if (!CorrectOverlayPointCount(s, output.WrittenPath(), error)) {
+            return Failure("Could not correct the point count of " + s.OutputFilePath + ": " + error +
+                           ". No output written.");
+        }
+        output.Discard();
+    } else if (!output.Commit()) {
         return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() +
                        ". No output written.");
-    }
-
-    if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
-        std::string error;
-        if (!CorrectOverlayPointCount(s, error)) {
-            return Failure("Could not correct the point count of " + s.OutputFilePath + ": " + error + ".");
-        }
     }
 
     RunReport report;

@@ -51,11 +51,7 @@ bool LineReader::Refill() {
     }
     // The unread data is the start of one line, up to scanned_ (where a
     // last CR may wait for the LF that could follow it).
-    if (scanned_ >= maxLineLength_) {
-        error_ = "line " + std::to_string(lineNumber_ + 1) + " is longer than " + std::to_string(maxLineLength_) +
-                 " bytes; this is not a text log";
-        return false;
-    }
+    if (scanned_ >= maxLineLength_) return LineTooLong();
     const std::size_t room = std::min(capacity_ - end_, blockSize_);
     for (;;) {
         const ssize_t n = ::read(fd_, buffer_.get() + end_, room);
@@ -74,6 +70,12 @@ bool LineReader::Refill() {
     }
 }
 
+bool LineReader::LineTooLong() {
+    error_ = "line " + std::to_string(lineNumber_ + 1) + " is longer than " + std::to_string(maxLineLength_) +
+             " bytes; this is not a text log";
+    return false;
+}
+
 LineReader::Status LineReader::Next(std::string_view& line) {
     for (;;) {
         const std::size_t from = std::max(scanned_, begin_);
@@ -83,6 +85,7 @@ LineReader::Status LineReader::Next(std::string_view& line) {
             const char mark = buffer_[at];
             const bool needNext = mark == '\r' && at + 1 == end_ && !eof_;
             if (!needNext) {
+                if (at - begin_ >= maxLineLength_ && !LineTooLong()) return Status::Error;
                 line = std::string_view(buffer_.get() + begin_, at - begin_);
                 begin_ = at + 1;
                 if (mark == '\r' && begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
@@ -91,6 +94,7 @@ LineReader::Status LineReader::Next(std::string_view& line) {
             }
         } else if (eof_) {
             if (begin_ < end_) {
+                if (end_ - begin_ >= maxLineLength_ && !LineTooLong()) return Status::Error;
                 line = std::string_view(buffer_.get() + begin_, end_ - begin_);
                 begin_ = end_;
                 ++lineNumber_;

@@ -12,9 +12,9 @@
 
 namespace torvane {
 
-// Longest line a reader holds (lines shorter than this are read). A longer
-// line ends the reading with an error,
-// so no input (a file without any line end, say) can make memory grow.
+// Lines shorter than this are read; a line of this length or longer ends the
+// reading with an error (wherever the reads happen to split the file), so no
+// input (a file without any line end, say) can make memory grow.
 inline constexpr std::size_t kMaxLineLength = 4u << 20;
 
 // Bytes asked of the file per read.
@@ -39,6 +39,7 @@ public:
 
 private:
     bool Refill();
+    bool LineTooLong();  // sets the error; false
 
     int fd_;
     std::size_t maxLineLength_;

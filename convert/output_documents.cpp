@@ -46,12 +46,16 @@ void WriteOutputTrailer(Settings& s, OutputFile& output) {
 }
 
 bool CorrectOverlayPointCount(const Settings& s, std::string& error) {
+    return CorrectOverlayPointCount(s, s.OutputFilePath, error);
+}
+
+bool CorrectOverlayPointCount(const Settings& s, const std::string& writtenPath, std::string& error) {
     const std::string replacement = OvlPointCountLine(s.RecordCount);
     const std::string newPath = s.OutputFilePath + ".new";
 
     InputFile input;
-    if (!input.Open(s.OutputFilePath)) {
-        error = "cannot read " + s.OutputFilePath + ": " + input.ErrorText();
+    if (!input.Open(writtenPath)) {
+        error = "cannot read " + writtenPath + ": " + input.ErrorText();
         return false;
     }
     OutputFile output;
@@ -67,7 +71,7 @@ bool CorrectOverlayPointCount(const Settings& s, std::string& error) {
     }
     input.Close();
     if (status == LineReader::Status::Error) {
-        error = "cannot read " + s.OutputFilePath + ": " + reader.ErrorText();
+        error = "cannot read " + writtenPath + ": " + reader.ErrorText();
         output.Discard();
         return false;
     }

@@ -23,4 +23,9 @@ void WriteOutputTrailer(Settings& s, OutputFile& output);
 // and false is returned with the reason in `error`.
 bool CorrectOverlayPointCount(const Settings& s, std::string& error);
 
+// The same, reading the overlay from `writtenPath` (the complete file of the
+// run, not yet under its name) so that OutputFilePath is replaced only by the
+// corrected text. `writtenPath` is left as it is.
+bool CorrectOverlayPointCount(const Settings& s, const std::string& writtenPath, std::string& error);
+
 }  // namespace torvane

@@ -108,7 +108,7 @@ void OutputFile::Write(std::string_view text) {
     }
 }
 
-bool OutputFile::Commit() {
+bool OutputFile::Finish() {
     if (fd_ < 0) {
         if (error_.empty()) error_ = "not open";
         return false;
@@ -117,8 +117,18 @@ bool OutputFile::Commit() {
     if (Good() && ::close(fd_) != 0) Fail("cannot write");
     else if (!Good()) ::close(fd_);
     fd_ = -1;
-    if (Good() && !direct_ && std::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) Fail("cannot replace");
     if (!Good()) {
+        ::unlink(tempPath_.c_str());
+        tempPath_.clear();
+        return false;
+    }
+    return true;
+}
+
+bool OutputFile::Commit() {
+    if (!Finish()) return false;
+    if (!direct_ && std::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+        Fail("cannot replace");
         ::unlink(tempPath_.c_str());
         tempPath_.clear();
         return false;

@@ -46,6 +46,12 @@ public:
     // closed). False on failure, in which case the written file is removed.
     bool Commit();
 
+    // Flushes and closes without renaming: the complete text can then be read
+    // at WrittenPath() until Discard() (or the destructor) removes it. False
+    // on failure, in which case the written file is removed.
+    bool Finish();
+    const std::string& WrittenPath() const { return tempPath_; }
+
     // Removes the temporary file; the final path is not touched.
     void Discard();
 

@@ -16,13 +16,13 @@ namespace {
 using test::TempDir;
 
 std::vector<std::string> ReadLines(const std::string& bytes, std::size_t maxLine = kMaxLineLength,
-                                   std::string* error = nullptr) {
+                                   std::string* error = nullptr, std::size_t block = kReadBlockSize) {
     TempDir dir;
     const std::string path = dir.File("input.txt");
     test::WriteFile(path, bytes);
     InputFile file;
     EXPECT_TRUE(file.Open(path));
-    LineReader reader(file.Descriptor(), maxLine);
+    LineReader reader(file.Descriptor(), maxLine, block);
     std::vector<std::string> lines;
     std::string_view line;
     LineReader::Status status;
@@ -60,6 +60,19 @@ TEST(LineReader, OverlongLineIsAnErrorNotAnAllocation) {
     EXPECT_EQ(error, "line 2 is longer than 16 bytes; this is not a text log");
     EXPECT_EQ(ReadLines("fifteen chars..\n", 16, &error), (Lines{"fifteen chars.."}));
     EXPECT_EQ(error, "");
+}
+
+TEST(LineReader, LineJustUnderTheCapIsReadWhenItsCrEndsARead) {
+    // The CR is the last byte of a full buffer; the LF that may follow it
+    // is still to be read. The line itself is under the cap.
+    for (std::size_t block = 1; block <= 20; ++block) {
+        std::string error;
+        EXPECT_EQ(ReadLines("fifteen chars..\r\nnext", 16, &error, block), (Lines{"fifteen chars..", "next"}))
+            << "block " << block;
+        EXPECT_EQ(error, "") << "block " << block;
+        EXPECT_EQ(ReadLines("sixteen chars...\r\nnext", 16, &error, block), Lines{}) << "block " << block;
+        EXPECT_EQ(error, "line 1 is longer than 16 bytes; this is not a text log");
+    }
 }
 
 TEST(InputFile, RefusesDirectoriesAndMissingFiles) {

@@ -1,0 +1,311 @@
+// Files that cannot be read or written, and inputs that change under a run:
+// each failure is reported with a message naming the file, and no output
+// file is left behind or replaced by a partial one.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
+
+#include "convert/conversion_run.h"
+#include "convert/input_analysis.h"
+#include "test_files.h"
+
+namespace torvane {
+namespace {
+
+using test::FileExists;
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+const std::string kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n";
+
+std::string GgaLog(std::size_t lines) {
+    std::string text;
+    text.reserve(lines * kGga.size());
+    for (std::size_t i = 0; i < lines; ++i) text += kGga;
+    return text;
+}
+
+std::string GpxLog(std::size_t points) {
+    std::string text = "<?xml version=\"1.0\"?>\n<gpx>\n<trk><trkseg>\n";
+    for (std::size_t i = 0; i < points; ++i) {
+        text += "<trkpt lat=\"53.1\" lon=\"8.8\">\n<ele>5.0</ele>\n<time>2024-01-01T10:15:30Z</time>\n</trkpt>\n";
+    }
+    return text + "</trkseg></trk>\n</gpx>\n";
+}
+
+// The names in `dir`, sorted, joined by blanks.
+std::string Listing(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename());
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
+    return text;
+}
+
+bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
+bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
+
+// A recognised GGA log in a fresh directory, ready for a run.
+struct PreparedRun {
+    TempDir dir;
+    Settings s;
+
+    explicit PreparedRun(const std::string& content, OutputKind kind = OutputKind::Table, bool eliminate = true) {
+        s.InputDirectory = dir.Path();
+        s.InputFilePath = dir.File("track.nmea");
+        WriteFile(s.InputFilePath, content);
+        EXPECT_FALSE(AnalyzeInput(s).failed);
+        s.OutputType = kind;
+        s.EliminateZeroPositions = eliminate;
+        FormOutputPath(s);
+    }
+};
+
+// Runs `work` in a child process whose files cannot grow beyond `limit`
+// bytes: a write past it fails with EFBIG (SIGXFSZ is ignored), as on a
+// full disk. Returns what `work` returned in the child.
+std::string WithFileSizeLimit(rlim_t limit, const std::function<std::string()>& work) {
+    int channel[2];
+    if (::pipe(channel) != 0) return "pipe failed";
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        ::signal(SIGXFSZ, SIG_IGN);
+        const rlimit size{limit, limit};
+        const std::string answer = ::setrlimit(RLIMIT_FSIZE, &size) == 0 ? work() : "setrlimit failed";
+        [[maybe_unused]] const ssize_t written = ::write(channel[1], answer.data(), answer.size());
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    std::string answer;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) answer.append(buffer, static_cast<std::size_t>(n));
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+    return answer;
+}
+
+std::string Describe(const RunReport& report) {
+    const char* outcome = report.outcome == RunReport::Outcome::Failed ? "Failed" : "Completed";
+    return std::string(outcome) + ": " + report.message;
+}
+
+TEST(FileFailures, InputThatIsMissingOrNoRegularFileIsReported) {
+    TempDir dir;
+    WriteFile(dir.File("blocker"), "");
+    ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
+    const struct {
+        std::string path;
+        const char* reason;
+    } cases[] = {
+        {dir.File("missing.nmea"), "No such file or directory"},
+        {dir.Path(), "Is a directory"},
+        {dir.File("blocker/track.nmea"), "Not a directory"},
+        {dir.File("pipe"), "not a regular file"},  // refused at once, not waited on
+    };
+    for (const auto& c : cases) {
+        Settings s;
+        s.InputFilePath = c.path;
+        const AnalysisReport analysis = AnalyzeInput(s);
+        EXPECT_TRUE(analysis.failed) << c.path;
+        EXPECT_EQ(analysis.message, "Cannot read input file " + c.path + ": " + c.reason + ".");
+        EXPECT_EQ(s.DataType, DataKind::None);
+
+        s.DataType = DataKind::GPGGA;
+        s.OutputType = OutputKind::Table;
+        s.OutputFilePath = dir.File("out.prn");
+        const RunReport run = PerformConversionRun(s);
+        EXPECT_EQ(run.outcome, RunReport::Outcome::Failed);
+        EXPECT_EQ(run.message, "Cannot read input file " + c.path + ": " + c.reason + ".");
+        EXPECT_FALSE(FileExists(dir.File("out.prn")));
+    }
+}
+
+TEST(FileFailures, UnreadableInputIsReportedWhenNotRoot) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+    PreparedRun r(GgaLog(2));
+    ::chmod(r.s.InputFilePath.c_str(), 0);
+    const RunReport run = PerformConversionRun(r.s);
+    EXPECT_EQ(run.message, "Cannot read input file " + r.s.InputFilePath + ": Permission denied.");
+    EXPECT_FALSE(FileExists(r.s.OutputFilePath));
+}
+
+TEST(FileFailures, OutputPathThatIsNoRegularFileIsLeftAlone) {
+    PreparedRun r(GgaLog(2));
+    std::filesystem::create_directory(r.s.OutputFilePath);
+    RunReport run = PerformConversionRun(r.s);
+    EXPECT_EQ(run.outcome, RunReport::Outcome::Failed);
+    EXPECT_EQ(run.message, "Cannot write output file " + r.s.OutputFilePath + ": cannot create: Is a directory.");
+    EXPECT_TRUE(std::filesystem::is_directory(r.s.OutputFilePath));
+
+    // A FIFO (or a device such as /dev/null) is not replaced by a regular file.
+    std::filesystem::remove(r.s.OutputFilePath);
+    ASSERT_EQ(::mkfifo(r.s.OutputFilePath.c_str(), 0600), 0);
+    run = PerformConversionRun(r.s);
+    EXPECT_EQ(run.message, "Cannot write output file " + r.s.OutputFilePath + ": cannot create: not a regular file.");
+    EXPECT_TRUE(std::filesystem::is_fifo(r.s.OutputFilePath));
+    EXPECT_EQ(Listing(r.dir.Path()), "track.nmea track_GGA.prn");
+}
+
+TEST(FileFailures, ReadOnlyOutputDirectoryIsReportedWhenNotRoot) {
+    if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
+    PreparedRun r(GgaLog(2));
+    ::chmod(r.dir.Path().c_str(), 0555);
+    const RunReport run = PerformConversionRun(r.s);
+    ::chmod(r.dir.Path().c_str(), 0755);
+    EXPECT_EQ(run.message, "Cannot write output file " + r.s.OutputFilePath + ": cannot create: Permission denied.");
+    EXPECT_FALSE(FileExists(r.s.OutputFilePath));
+}
+
+TEST(FileFailures, GpxCopyThatCannotBeWrittenFailsTheAnalysis) {
+    TempDir dir;
+    Settings s;
+    s.InputFilePath = dir.File("hike.gpx");
+    WriteFile(s.InputFilePath, GpxLog(3));
+    std::filesystem::create_directory(dir.File("hike_CRLF.gpx"));
+    const AnalysisReport report = AnalyzeInput(s);
+    EXPECT_TRUE(report.failed);
+    EXPECT_EQ(report.message, "Cannot write GPX copy " + dir.File("hike_CRLF.gpx") + ": cannot create: Is a directory.");
+    EXPECT_EQ(s.InputFilePath, dir.File("hike.gpx"));
+    EXPECT_EQ(s.DataType, DataKind::None);
+    EXPECT_TRUE(report.gpxCopyPath.empty());
+}
+
+TEST(FileFailures, FullDiskFailsTheRunAndKeepsThePreviousOutput) {
+    for (const OutputKind kind : {OutputKind::Table, OutputKind::KML, OutputKind::OVL}) {
+        for (const bool eliminate : {false, true}) {
+            PreparedRun r(GgaLog(4000), kind, eliminate);  // about 180 KB of output
+            WriteFile(r.s.OutputFilePath, "previous");
+            const std::string answer = WithFileSizeLimit(64 << 10, [&] { return Describe(PerformConversionRun(r.s)); });
+            EXPECT_EQ(answer, "Failed: Cannot write output file " + r.s.OutputFilePath +
+                                  ": cannot write: File too large. No output written.");
+            EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
+            EXPECT_EQ(Listing(r.dir.Path()), "track.nmea " + r.s.OutputFilePath.substr(r.dir.Path().size() + 1));
+        }
+    }
+}
+
+TEST(FileFailures, FullDiskDuringTheOverlayCorrectionKeepsThePreviousOverlay) {
+    // The corrected text is larger (every point line gets CR LF): a limit
+    // between the two sizes lets the run's file be written but not the correction.
+    PreparedRun r(GgaLog(2000), OutputKind::OVL, false);
+    ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
+    const auto uncorrected = std::filesystem::file_size(r.s.OutputFilePath);
+    WriteFile(r.s.OutputFilePath, "previous");
+    r.s.EliminateZeroPositions = true;
+    const std::string answer =
+        WithFileSizeLimit(static_cast<rlim_t>(uncorrected + 1000), [&] { return Describe(PerformConversionRun(r.s)); });
+    EXPECT_TRUE(StartsWith(answer, "Failed: Could not correct the point count of " + r.s.OutputFilePath)) << answer;
+    EXPECT_TRUE(Has(answer, "File too large")) << answer;
+    EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
+    EXPECT_EQ(Listing(r.dir.Path()), "track.nmea track_GGA.ovl");
+}
+
+TEST(FileFailures, FullDiskWhileWritingTheGpxCopyKeepsThePreviousCopy) {
+    TempDir dir;
+    Settings s;
+    s.InputFilePath = dir.File("hike.gpx");
+    WriteFile(s.InputFilePath, GpxLog(2000));
+    WriteFile(dir.File("hike_CRLF.gpx"), "previous");
+    const std::string answer = WithFileSizeLimit(64 << 10, [&] {
+        const AnalysisReport report = AnalyzeInput(s);
+        return (report.failed ? "Failed: " : "Completed: ") + report.message;
+    });
+    EXPECT_EQ(answer, "Failed: Cannot write GPX copy " + dir.File("hike_CRLF.gpx") + ": cannot write: File too large.");
+    EXPECT_EQ(ReadFile(dir.File("hike_CRLF.gpx")), "previous");
+    EXPECT_EQ(Listing(dir.Path()), "hike.gpx hike_CRLF.gpx");
+}
+
+// Progress hooks that act on the input once, in the middle of a pass.
+ProgressHooks OnFirstProgress(std::function<void()> action) {
+    ProgressHooks hooks;
+    hooks.progress = [action = std::move(action), done = false](std::uint64_t, std::uint64_t) mutable {
+        if (!done) action();
+        done = true;
+    };
+    return hooks;
+}
+
+TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
+    PreparedRun r(GgaLog(50000));  // 3.6 MB: several progress calls
+    const std::string input = r.s.InputFilePath;
+    const ProgressHooks truncate = OnFirstProgress([&] { ASSERT_EQ(::truncate(input.c_str(), 1000000), 0); });
+    WriteFile(r.s.OutputFilePath, "previous");
+    WriteFile(input, GgaLog(50000));
+    const RunReport run = PerformConversionRun(r.s, &truncate);
+    EXPECT_EQ(run.outcome, RunReport::Outcome::Failed);
+    EXPECT_EQ(run.message, "Cannot read input file " + input + ": the file was changed while it was read. No output written.");
+    EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
+
+    WriteFile(input, GgaLog(50000));
+    Settings s;
+    s.InputFilePath = input;
+    const ProgressHooks truncateAgain = OnFirstProgress([&] { ASSERT_EQ(::truncate(input.c_str(), 1000000), 0); });
+    const AnalysisReport analysis = AnalyzeInput(s, &truncateAgain);
+    EXPECT_TRUE(analysis.failed);
+    EXPECT_EQ(analysis.message, "Cannot read input file " + input + ": the file was changed while it was read.");
+    EXPECT_EQ(s.DataType, DataKind::None);
+
+    // The GPX copy of a file cut short is not kept either.
+    const std::string gpx = r.dir.File("hike.gpx");
+    WriteFile(gpx, GpxLog(30000));
+    const ProgressHooks truncateGpx = OnFirstProgress([&] { ASSERT_EQ(::truncate(gpx.c_str(), 1000000), 0); });
+    s.InputFilePath = gpx;
+    EXPECT_TRUE(AnalyzeInput(s, &truncateGpx).failed);
+    EXPECT_FALSE(FileExists(r.dir.File("hike_CRLF.gpx")));
+}
+
+TEST(FileFailures, InputRemovedOrReplacedDuringARunIsReadAsItWasOpened) {
+    PreparedRun r(GgaLog(50000));
+    const std::string input = r.s.InputFilePath;
+    const std::string other = r.dir.File("other.nmea");
+    for (const std::function<void()>& change : std::initializer_list<std::function<void()>>{
+             [&] { ASSERT_EQ(::unlink(input.c_str()), 0); },
+             [&] {
+                 WriteFile(other, GgaLog(3));
+                 ASSERT_EQ(::rename(other.c_str(), input.c_str()), 0);
+             }}) {
+        WriteFile(input, GgaLog(50000));
+        const ProgressHooks hooks = OnFirstProgress(change);
+        const RunReport run = PerformConversionRun(r.s, &hooks);
+        EXPECT_EQ(run.outcome, RunReport::Outcome::Written) << run.message;
+        EXPECT_EQ(run.count, 50000);
+    }
+}
+
+TEST(FileFailures, LinkAtTheOverlayCorrectionPathIsNotWrittenThrough) {
+    PreparedRun r(GgaLog(3), OutputKind::OVL, true);
+    const std::string victim = r.dir.File("victim.txt");
+    WriteFile(victim, "untouched");
+    std::filesystem::create_symlink(victim, r.s.OutputFilePath + ".new");
+    const RunReport run = PerformConversionRun(r.s);
+    EXPECT_EQ(run.outcome, RunReport::Outcome::Written) << run.message;
+    EXPECT_EQ(ReadFile(victim), "untouched");
+    EXPECT_TRUE(Has(ReadFile(r.s.OutputFilePath), "\r\nPunkte=3\r\n"));
+    EXPECT_FALSE(FileExists(r.s.OutputFilePath + ".new"));
+}
+
+TEST(FileFailures, FailedOverlayCorrectionKeepsThePreviousOverlay) {
+    PreparedRun r(GgaLog(3), OutputKind::OVL, true);
+    WriteFile(r.s.OutputFilePath, "previous");
+    std::filesystem::create_directory(r.s.OutputFilePath + ".new");
+    const RunReport run = PerformConversionRun(r.s);
+    EXPECT_EQ(run.outcome, RunReport::Outcome::Failed);
+    EXPECT_TRUE(StartsWith(run.message, "Could not correct the point count of " + r.s.OutputFilePath)) << run.message;
+    EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
+}
+
+}  // namespace
+}  // namespace torvane

@@ -32,7 +32,7 @@ const NumberPattern& PatternAt(unsigned index) {
 std::string Expected(double value, const NumberPattern& pattern) {
     std::string text;
     if (value < 0) {
-        text = pattern.negativePrefix != nullptr ? pattern.negativePrefix : std::string("-") + pattern.positivePrefix;
+        text = pattern.oneSection ? "-" + std::string(pattern.positivePrefix) : std::string(pattern.negativePrefix);
     } else {
         text = pattern.positivePrefix;
     }

@@ -90,8 +90,8 @@ check "unwritable message" grep -q "Cannot write output file $work/blocker/out.p
 mkdir "$work/adir"
 "$cli" convert "$work/track.nmea" -o "$work/adir" 2>"$work/err" >/dev/null; rc=$?
 check "output directory exit" same "$rc" 2
-check "output directory message" same "$(cat "$work/err")" \
-  "torvane-cli: Cannot write output file $work/adir: cannot create: Is a directory."
+# (the reason after "cannot create:" is the system's, in the user's language)
+check "output directory message" grep -q "^torvane-cli: Cannot write output file $work/adir: cannot create: " "$work/err"
 mkfifo "$work/fifo"
 timeout 20 "$cli" convert "$work/track.nmea" -o "$work/fifo" 2>"$work/err" >/dev/null; rc=$?
 check "output fifo exit" same "$rc" 2
@@ -103,14 +103,14 @@ for i in $(seq 2000); do printf '%s\r\n' "$gga"; done > "$work/long.nmea"
 printf 'previous' > "$work/long_GGA.prn"
 (ulimit -f 32; trap '' XFSZ; "$cli" convert "$work/long.nmea" --overwrite) 2>"$work/err" >/dev/null; rc=$?
 check "disk full exit" same "$rc" 2
-check "disk full message" grep -q "Cannot write output file $work/long_GGA.prn: cannot write: File too large" "$work/err"
+check "disk full message" grep -q "Cannot write output file $work/long_GGA.prn: cannot write: " "$work/err"
 check "disk full keeps previous" same "$(cat "$work/long_GGA.prn")" "previous"
 check "disk full leaves no temporary file" same "$(ls "$work" | grep -c tmp-)" 0
 printf '<gpx>\n<trkpt lat="1" lon="2">\n</trkpt>\n<trkpt lat="1" lon="2">\n</trkpt>\n</gpx>\n' > "$work/hike.gpx"
 mkdir "$work/hike_CRLF.gpx"
 "$cli" convert "$work/hike.gpx" 2>"$work/err" >/dev/null; rc=$?
 check "gpx copy exit" same "$rc" 2
-check "gpx copy message" grep -q "Cannot write GPX copy $work/hike_CRLF.gpx: cannot create: Is a directory." "$work/err"
+check "gpx copy message" grep -q "Cannot write GPX copy $work/hike_CRLF.gpx: cannot create: " "$work/err"
 for args in "" "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-set 2 x" \
             "convert --decimal-comma --to kml x" "frobnicate x" "convert -o a b c"; do
   "$cli" $args >/dev/null 2>&1; rc=$?

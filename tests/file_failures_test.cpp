@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <set>
@@ -108,11 +110,11 @@ TEST(FileFailures, InputThatIsMissingOrNoRegularFileIsReported) {
     ASSERT_EQ(::mkfifo(dir.File("pipe").c_str(), 0600), 0);
     const struct {
         std::string path;
-        const char* reason;
+        std::string reason;
     } cases[] = {
-        {dir.File("missing.nmea"), "No such file or directory"},
-        {dir.Path(), "Is a directory"},
-        {dir.File("blocker/track.nmea"), "Not a directory"},
+        {dir.File("missing.nmea"), std::strerror(ENOENT)},
+        {dir.Path(), std::strerror(EISDIR)},
+        {dir.File("blocker/track.nmea"), std::strerror(ENOTDIR)},
         {dir.File("pipe"), "not a regular file"},  // refused at once, not waited on
     };
     for (const auto& c : cases) {
@@ -138,7 +140,7 @@ TEST(FileFailures, UnreadableInputIsReportedWhenNotRoot) {
     PreparedRun r(GgaLog(2));
     ::chmod(r.s.InputFilePath.c_str(), 0);
     const RunReport run = PerformConversionRun(r.s);
-    EXPECT_EQ(run.message, "Cannot read input file " + r.s.InputFilePath + ": Permission denied.");
+    EXPECT_EQ(run.message, "Cannot read input file " + r.s.InputFilePath + ": " + std::string(std::strerror(EACCES)) + ".");
     EXPECT_FALSE(FileExists(r.s.OutputFilePath));
 }
 
@@ -147,7 +149,7 @@ TEST(FileFailures, OutputPathThatIsNoRegularFileIsLeftAlone) {
     std::filesystem::create_directory(r.s.OutputFilePath);
     RunReport run = PerformConversionRun(r.s);
     EXPECT_EQ(run.outcome, RunReport::Outcome::Failed);
-    EXPECT_EQ(run.message, "Cannot write output file " + r.s.OutputFilePath + ": cannot create: Is a directory.");
+    EXPECT_EQ(run.message, "Cannot write output file " + r.s.OutputFilePath + ": cannot create: " + std::strerror(EISDIR) + ".");
     EXPECT_TRUE(std::filesystem::is_directory(r.s.OutputFilePath));
 
     // A FIFO (or a device such as /dev/null) is not replaced by a regular file.
@@ -165,7 +167,7 @@ TEST(FileFailures, ReadOnlyOutputDirectoryIsReportedWhenNotRoot) {
     ::chmod(r.dir.Path().c_str(), 0555);
     const RunReport run = PerformConversionRun(r.s);
     ::chmod(r.dir.Path().c_str(), 0755);
-    EXPECT_EQ(run.message, "Cannot write output file " + r.s.OutputFilePath + ": cannot create: Permission denied.");
+    EXPECT_EQ(run.message, "Cannot write output file " + r.s.OutputFilePath + ": cannot create: " + std::strerror(EACCES) + ".");
     EXPECT_FALSE(FileExists(r.s.OutputFilePath));
 }
 
@@ -177,7 +179,7 @@ TEST(FileFailures, GpxCopyThatCannotBeWrittenFailsTheAnalysis) {
     std::filesystem::create_directory(dir.File("hike_CRLF.gpx"));
     const AnalysisReport report = AnalyzeInput(s);
     EXPECT_TRUE(report.failed);
-    EXPECT_EQ(report.message, "Cannot write GPX copy " + dir.File("hike_CRLF.gpx") + ": cannot create: Is a directory.");
+    EXPECT_EQ(report.message, "Cannot write GPX copy " + dir.File("hike_CRLF.gpx") + ": cannot create: " + std::strerror(EISDIR) + ".");
     EXPECT_EQ(s.InputFilePath, dir.File("hike.gpx"));
     EXPECT_EQ(s.DataType, DataKind::None);
     EXPECT_TRUE(report.gpxCopyPath.empty());
@@ -190,7 +192,8 @@ TEST(FileFailures, FullDiskFailsTheRunAndKeepsThePreviousOutput) {
             WriteFile(r.s.OutputFilePath, "previous");
             const std::string answer = WithFileSizeLimit(64 << 10, [&] { return Describe(PerformConversionRun(r.s)); });
             EXPECT_EQ(answer, "Failed: Cannot write output file " + r.s.OutputFilePath +
-                                  ": cannot write: File too large. No output written.");
+                                  ": cannot write: " + std::strerror(EFBIG) +
+                                  ". No output written.");
             EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
             EXPECT_EQ(Listing(r.dir.Path()), "track.nmea " + r.s.OutputFilePath.substr(r.dir.Path().size() + 1));
         }
@@ -208,7 +211,7 @@ TEST(FileFailures, FullDiskDuringTheOverlayCorrectionKeepsThePreviousOverlay) {
     const std::string answer =
         WithFileSizeLimit(static_cast<rlim_t>(uncorrected + 1000), [&] { return Describe(PerformConversionRun(r.s)); });
     EXPECT_TRUE(StartsWith(answer, "Failed: Could not correct the point count of " + r.s.OutputFilePath)) << answer;
-    EXPECT_TRUE(Has(answer, "File too large")) << answer;
+    EXPECT_TRUE(Has(answer, std::strerror(EFBIG))) << answer;
     EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
     EXPECT_EQ(Listing(r.dir.Path()), "track.nmea track_GGA.ovl");
 }
@@ -223,7 +226,7 @@ TEST(FileFailures, FullDiskWhileWritingTheGpxCopyKeepsThePreviousCopy) {
         const AnalysisReport report = AnalyzeInput(s);
         return (report.failed ? "Failed: " : "Completed: ") + report.message;
     });
-    EXPECT_EQ(answer, "Failed: Cannot write GPX copy " + dir.File("hike_CRLF.gpx") + ": cannot write: File too large.");
+    EXPECT_EQ(answer, "Failed: Cannot write GPX copy " + dir.File("hike_CRLF.gpx") + ": cannot write: " + std::strerror(EFBIG) + ".");
     EXPECT_EQ(ReadFile(dir.File("hike_CRLF.gpx")), "previous");
     EXPECT_EQ(Listing(dir.Path()), "hike.gpx hike_CRLF.gpx");
 }

@@ -76,7 +76,12 @@ struct Fixture {
         s.OutputType = kind;
         s.EliminateZeroPositions = eliminate;
         FormOutputPath(s);
-        return PerformConversionRun(s);
+        RunReport report = PerformConversionRun(s);
+        if (kind == OutputKind::KML && report.outcome != RunReport::Outcome::Failed) {
+            std::string complaint;
+            EXPECT_TRUE(test::IsWellFormedXml(s.OutputFilePath, complaint)) << complaint;
+        }
+        return report;
     }
 
     std::string Output() const { return ReadFile(s.OutputFilePath); }

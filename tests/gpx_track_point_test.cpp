@@ -8,6 +8,7 @@
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "test_files.h"
+#include "whole_file_test.h"
 
 namespace torvane {
 namespace {
@@ -159,25 +160,11 @@ TEST(GpxTrackPoint, AltitudeManipulationByTheGpxRule) {
 }
 
 // Whole files, from the analysis (with its copy) to the written output.
-class GpxFile : public ::testing::Test {
+class GpxFile : public test::WholeFileTest {
 protected:
     std::string Convert(std::string_view name, std::string_view text, OutputKind kind, bool eliminate) {
-        const std::string path = dir_.File(name);
-        test::WriteFile(path, text);
-        settings_.InputFilePath = path;
-        const AnalysisReport analysis = AnalyzeInput(settings_);
-        EXPECT_FALSE(analysis.failed) << analysis.message;
-        EXPECT_EQ(settings_.DataType, DataKind::GPGXT);
-        settings_.OutputType = kind;
-        settings_.EliminateZeroPositions = eliminate;
-        FormOutputPath(settings_);
-        report_ = PerformConversionRun(settings_);
-        return test::ReadFile(settings_.OutputFilePath);
+        return ConvertFile(name, text, DataKind::GPGXT, kind, eliminate);
     }
-
-    test::TempDir dir_;
-    Settings settings_;
-    RunReport report_;
 };
 
 // Pretty-printed, LF line ends: a waypoint before the track, a point without

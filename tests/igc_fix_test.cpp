@@ -7,6 +7,7 @@
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "test_files.h"
+#include "whole_file_test.h"
 
 namespace torvane {
 namespace {
@@ -136,25 +137,11 @@ TEST(IgcFix, ShortAndGarbledRecordsReadMissingFieldsAsZero) {
 }
 
 // Whole files, from the analysis to the written output.
-class IgcFile : public ::testing::Test {
+class IgcFile : public test::WholeFileTest {
 protected:
     std::string Convert(std::string_view name, std::string_view text, OutputKind kind, bool eliminate) {
-        const std::string path = dir_.File(name);
-        test::WriteFile(path, text);
-        settings_.InputFilePath = path;
-        const AnalysisReport analysis = AnalyzeInput(settings_);
-        EXPECT_FALSE(analysis.failed) << analysis.message;
-        EXPECT_EQ(settings_.DataType, DataKind::GPIGC);
-        settings_.OutputType = kind;
-        settings_.EliminateZeroPositions = eliminate;
-        FormOutputPath(settings_);
-        report_ = PerformConversionRun(settings_);
-        return test::ReadFile(settings_.OutputFilePath);
+        return ConvertFile(name, text, DataKind::GPIGC, kind, eliminate);
     }
-
-    test::TempDir dir_;
-    Settings settings_;
-    RunReport report_;
 };
 
 // Header, task, event and extension records around fixes; one "V" fix, a

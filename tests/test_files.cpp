@@ -41,6 +41,15 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+bool IsWellFormedXml(const std::string& path, std::string& complaint) {
+    const std::string report = path + ".xmllint";
+    const std::string command = "xmllint --noout '" + path + "' 2> '" + report + "'";
+    const int status = std::system(command.c_str());
+    complaint = ReadFile(report);
+    std::filesystem::remove(report);
+    return status == 0;
+}
+
 std::string SharedTestData() {
     const std::string path = TORVANE_SHARED_TESTDATA;
     return FileExists(path + "/README.md") ? path : std::string();

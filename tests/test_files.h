@@ -29,4 +29,8 @@ bool FileExists(const std::string& path);
 // The shared acceptance-test data folder, or "" when it is not there.
 std::string SharedTestData();
 
+// Whether a strict XML parser (xmllint) accepts the file; the parser's
+// complaint goes to `complaint`.
+bool IsWellFormedXml(const std::string& path, std::string& complaint);
+
 }  // namespace torvane::test

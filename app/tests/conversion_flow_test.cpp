@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 
 #include "altitude_manipulation.h"
@@ -152,10 +153,17 @@ void ConversionFlowTest::everyInputToEveryOutput() {
         case OutputKind::Table:
             QCOMPARE(written.count("\r\n"), expected);
             break;
-        case OutputKind::KML:
+        case OutputKind::KML: {
             QVERIFY(written.startsWith("<?xml"));
             QVERIFY(written.contains("<name>" + outputName.toUtf8() + "</name>"));
+            // A strict XML parser accepts every KML the window makes.
+            QProcess xmllint;
+            xmllint.start(QStringLiteral("xmllint"), {QStringLiteral("--noout"), outputPath});
+            QVERIFY(xmllint.waitForFinished(30000));
+            QVERIFY2(xmllint.exitStatus() == QProcess::NormalExit && xmllint.exitCode() == 0,
+                     xmllint.readAllStandardError().constData());
             break;
+        }
         case OutputKind::OVL:
             QVERIFY(written.startsWith("[Symbol 1]\r\n"));
             QVERIFY(written.contains("\r\nPunkte=" + QByteArray::number(expected) + "\r\n"));

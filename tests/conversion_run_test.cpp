@@ -8,6 +8,7 @@
 #include "convert/about.h"
 #include "convert/input_analysis.h"
 #include "convert/output_documents.h"
+#include "sample_logs.h"
 #include "test_files.h"
 
 namespace torvane {
@@ -18,7 +19,7 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-const std::string kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E";
+const std::string kGga = test::kExampleGga;
 const std::string kGsv = "$GPGSV,3,1,12,04,45,123,42,05,30,060,38,09,70,270,45,12,15,320,30*7F";
 const std::string kGnGga = "$GNGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E";
 const std::string kZero = "$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E";

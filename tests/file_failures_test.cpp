@@ -18,6 +18,7 @@
 
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
+#include "sample_logs.h"
 #include "test_files.h"
 
 namespace torvane {
@@ -28,7 +29,7 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-const std::string kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n";
+const std::string kGga = test::kExampleGga + "\r\n";
 
 std::string GgaLog(std::size_t lines) {
     std::string text;

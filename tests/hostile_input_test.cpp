@@ -7,6 +7,7 @@
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "convert/line_reader.h"
+#include "sample_logs.h"
 #include "test_files.h"
 
 namespace torvane {
@@ -17,14 +18,9 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-const std::string kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E";
+using test::Repeat;
 
-std::string Repeat(const std::string& text, std::size_t times) {
-    std::string out;
-    out.reserve(text.size() * times);
-    for (std::size_t i = 0; i < times; ++i) out += text;
-    return out;
-}
+const std::string kGga = test::kExampleGga;
 
 const std::string kCapMessage = " is longer than " + std::to_string(kMaxLineLength) + " bytes; this is not a text log.";
 

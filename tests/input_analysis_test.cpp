@@ -6,6 +6,7 @@
 
 #include "convert/about.h"
 #include "convert/gpx_copy.h"
+#include "sample_logs.h"
 #include "test_files.h"
 
 namespace torvane {
@@ -15,15 +16,11 @@ using test::ReadFile;
 using test::TempDir;
 using test::WriteFile;
 
-const std::string kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n";
-const std::string kGll = "$GPGLL,4723.4560,N,00832.1230,E,101530.00,A,A*63\r\n";
-const std::string kRmc = "$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67\r\n";
+const std::string kGga = test::kExampleGga + "\r\n";
+const std::string kGll = test::kExampleGll + "\r\n";
+const std::string kRmc = test::kExampleRmc + "\r\n";
 
-std::string Repeat(const std::string& line, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i) text += line;
-    return text;
-}
+using test::Repeat;
 
 AnalysisCounts Count(const std::string& bytes) {
     AnalysisCounts counts;

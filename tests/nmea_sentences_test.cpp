@@ -5,13 +5,14 @@
 #include <string>
 
 #include "convert/text_scan.h"
+#include "sample_logs.h"
 
 namespace torvane {
 namespace {
 
-constexpr const char* kGga = "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E";
-constexpr const char* kGll = "$GPGLL,4723.4560,N,00832.1230,E,101530.00,A,A*63";
-constexpr const char* kRmc = "$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67";
+const char* const kGga = test::kExampleGga.c_str();
+const char* const kGll = test::kExampleGll.c_str();
+const char* const kRmc = test::kExampleRmc.c_str();
 
 using Converter = void (*)(Settings&, std::string_view);
 

@@ -27,8 +27,8 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
     value_ = new QLineEdit(QStringLiteral("0"), this);
     value_->setObjectName(QStringLiteral("Text1"));
     value_->setMaximumWidth(value_->fontMetrics().horizontalAdvance(QStringLiteral("-0000.000")) + 16);
-    add_ = MakeRadioButton(QStringLiteral("Option1"), QStringLiteral("A&dd altitude:"), this);
-    set_ = MakeRadioButton(QStringLiteral("Option2"), QStringLiteral("&Set fixed altitude:"), this);
+    add_ = MakeNamed<QRadioButton>(QStringLiteral("Option1"), QStringLiteral("A&dd altitude:"), this);
+    set_ = MakeNamed<QRadioButton>(QStringLiteral("Option2"), QStringLiteral("&Set fixed altitude:"), this);
     add_->setChecked(true);
 
     auto* grid = new QGridLayout;
@@ -39,7 +39,7 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
     grid->addWidget(set_, 3, 0, 1, 2);
     grid->setColumnStretch(2, 1);
 
-    continue_ = MakeButton(QStringLiteral("Command1"), QStringLiteral("&Continue"), this);
+    continue_ = MakeNamed<QPushButton>(QStringLiteral("Command1"), QStringLiteral("&Continue"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);

@@ -104,7 +104,7 @@ void OpenNMEAFile::BuildControls() {
     lists_ = new InputFileLists(this);
     connect(lists_, &InputFileLists::FileChosen, this, &OpenNMEAFile::FileChosen);
 
-    auto* inputFrame = MakeGroup(QStringLiteral("Frame3"), QStringLiteral("Input File"), this);
+    auto* inputFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame3"), QStringLiteral("Input File"), this);
     inputPath_ = new QLineEdit(inputFrame);
     inputPath_->setObjectName(QStringLiteral("Text3"));
     inputPath_->setReadOnly(true);
@@ -112,15 +112,15 @@ void OpenNMEAFile::BuildControls() {
     auto* inputLayout = new QVBoxLayout(inputFrame);
     inputLayout->addWidget(inputPath_);
 
-    analyze_ = MakeButton(QStringLiteral("Command2"), QStringLiteral("&ANALYZE SELECTED FILE !"), this);
+    analyze_ = MakeNamed<QPushButton>(QStringLiteral("Command2"), QStringLiteral("&ANALYZE SELECTED FILE !"), this);
     analyze_->setMinimumHeight(analyze_->sizeHint().height() * 3 / 2);
 
-    auto* outputFrame = MakeGroup(QStringLiteral("Frame2"), QStringLiteral("Output Type"), this);
-    table_ = MakeRadioButton(QStringLiteral("Option4"), QStringLiteral("&Data table"), outputFrame);
+    auto* outputFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame2"), QStringLiteral("Output Type"), this);
+    table_ = MakeNamed<QRadioButton>(QStringLiteral("Option4"), QStringLiteral("&Data table"), outputFrame);
     table_->setToolTip(QStringLiteral("for GP programs, such as EXCEL (TM) or MATHCAD (TM)"));
-    kml_ = MakeRadioButton(QStringLiteral("Option5"), QStringLiteral("Google &KML file"), outputFrame);
+    kml_ = MakeNamed<QRadioButton>(QStringLiteral("Option5"), QStringLiteral("Google &KML file"), outputFrame);
     kml_->setToolTip(QStringLiteral("to draw the path onto GOOGLE (TM) world map"));
-    ovl_ = MakeRadioButton(QStringLiteral("Option1"), QStringLiteral("&TOP OVL file"), outputFrame);
+    ovl_ = MakeNamed<QRadioButton>(QStringLiteral("Option1"), QStringLiteral("&TOP OVL file"), outputFrame);
     table_->setChecked(true);
     auto* outputLayout = new QVBoxLayout(outputFrame);
     outputLayout->addWidget(table_);
@@ -128,12 +128,12 @@ void OpenNMEAFile::BuildControls() {
     outputLayout->addWidget(ovl_);
     outputLayout->addStretch(1);
 
-    auto* optionsFrame = MakeGroup(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
-    altitude_ = MakeCheckBox(QStringLiteral("Check2"), QStringLiteral("Apply altitude &manipulation"), optionsFrame);
-    decimalComma_ = MakeCheckBox(QStringLiteral("Check1"), QStringLiteral("&Use comma as decimal point"), optionsFrame);
+    auto* optionsFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
+    altitude_ = MakeNamed<QCheckBox>(QStringLiteral("Check2"), QStringLiteral("Apply altitude &manipulation"), optionsFrame);
+    decimalComma_ = MakeNamed<QCheckBox>(QStringLiteral("Check1"), QStringLiteral("&Use comma as decimal point"), optionsFrame);
     decimalComma_->setToolTip(QStringLiteral("e.g. for German EXCEL (TM)"));
     eliminateZero_ =
-        MakeCheckBox(QStringLiteral("Check3"), QStringLiteral("&Eliminate \"Zero\" positions"), optionsFrame);
+        MakeNamed<QCheckBox>(QStringLiteral("Check3"), QStringLiteral("&Eliminate \"Zero\" positions"), optionsFrame);
     eliminateZero_->setChecked(true);
     eliminateZero_->setEnabled(false);
     auto* optionsLayout = new QVBoxLayout(optionsFrame);
@@ -142,7 +142,7 @@ void OpenNMEAFile::BuildControls() {
     optionsLayout->addWidget(eliminateZero_);
     optionsLayout->addStretch(1);
 
-    start_ = MakeButton(QStringLiteral("Command1"), QStringLiteral("&START FILE PROCESSING !"), this);
+    start_ = MakeNamed<QPushButton>(QStringLiteral("Command1"), QStringLiteral("&START FILE PROCESSING !"), this);
     start_->setMinimumHeight(start_->sizeHint().height() * 7 / 4);
     for (QPushButton* button : {analyze_, start_}) {
         QFont font = button->font();

@@ -37,7 +37,7 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : QD
 
     auto* heading = MakeHeading(QStringLiteral("Parameters for TOP Overlay"), this);
 
-    auto* overlay = MakeGroup(QStringLiteral("Frame1"), QStringLiteral("Overlay"), this);
+    auto* overlay = MakeNamed<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Overlay"), this);
     mapName_ = new QLineEdit(overlay);
     mapName_->setObjectName(QStringLiteral("Text2"));
     auto* mapRow = new QHBoxLayout;
@@ -49,7 +49,7 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : QD
         MakeLabel(QStringLiteral("Label3"), QStringLiteral("For Map Names, refer to TOP CD, File 'mapnames.dat'"),
                   nullptr, overlay));
 
-    auto* lineProperties = MakeGroup(QStringLiteral("Frame2"), QStringLiteral("Line Properties"), this);
+    auto* lineProperties = MakeNamed<QGroupBox>(QStringLiteral("Frame2"), QStringLiteral("Line Properties"), this);
     width_ = new QLineEdit(lineProperties);
     width_->setObjectName(QStringLiteral("Text3"));
     width_->setMaximumWidth(width_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
@@ -58,12 +58,12 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : QD
     widthRow->addWidget(width_);
     widthRow->addStretch(1);
 
-    auto* colour = MakeGroup(QStringLiteral("Frame3"), QStringLiteral("Colour"), lineProperties);
+    auto* colour = MakeNamed<QGroupBox>(QStringLiteral("Frame3"), QStringLiteral("Colour"), lineProperties);
     auto* colourGrid = new QGridLayout(colour);
     for (int column = 0; column < 3; ++column) {
         for (int row = 0; row < 3; ++row) {
             const int code = kColumns[static_cast<std::size_t>(column)][static_cast<std::size_t>(row)];
-            auto* button = MakeRadioButton(QStringLiteral("Option%1").arg(code), ColourCaption(code), colour);
+            auto* button = MakeNamed<QRadioButton>(QStringLiteral("Option%1").arg(code), ColourCaption(code), colour);
             colours_[static_cast<std::size_t>(code - 1)] = button;
             colourGrid->addWidget(button, row, column);
             connect(button, &QRadioButton::clicked, this, [this, code] { settings_.OvlProperties.colour = code; });
@@ -73,7 +73,7 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : QD
     linePropertiesLayout->addLayout(widthRow);
     linePropertiesLayout->addWidget(colour);
 
-    continue_ = MakeButton(QStringLiteral("OVL_Continue"), QStringLiteral("&Continue"), this);
+    continue_ = MakeNamed<QPushButton>(QStringLiteral("OVL_Continue"), QStringLiteral("&Continue"), this);
     connect(continue_, &QPushButton::clicked, this, &QDialog::hide);
 
     auto* layout = new QVBoxLayout(this);

@@ -36,7 +36,7 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : QDialog(pare
 
     auto* heading = MakeHeading(QStringLiteral("Parameters for Track Plot in GOOGLE Earth"), this);
 
-    auto* placemark = MakeGroup(QStringLiteral("Frame1"), QStringLiteral("Placemark"), this);
+    auto* placemark = MakeNamed<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Placemark"), this);
     name_ = new QLineEdit(placemark);
     name_->setObjectName(QStringLiteral("Text1"));
     description_ = new QPlainTextEdit(placemark);
@@ -49,23 +49,23 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : QDialog(pare
     placemarkLayout->addRow(MakeLabel(QStringLiteral("Label3"), QStringLiteral("&Description:"), description_),
                             description_);
 
-    auto* linestring = MakeGroup(QStringLiteral("Frame2"), QStringLiteral("Linestring"), this);
+    auto* linestring = MakeNamed<QGroupBox>(QStringLiteral("Frame2"), QStringLiteral("Linestring"), this);
     colour_ = new QComboBox(linestring);
     colour_->setObjectName(QStringLiteral("Combo1"));
     auto* colourRow = new QHBoxLayout;
     colourRow->addWidget(MakeLabel(QStringLiteral("Label4"), QStringLiteral("Line Co&lor:"), colour_));
     colourRow->addWidget(colour_, 1);
 
-    auto* lineProperties = MakeGroup(QStringLiteral("Frame3"), QStringLiteral("Line Properties"), linestring);
-    tessellate_ = MakeCheckBox(QStringLiteral("Check1"), QStringLiteral("&Tessellate"), lineProperties);
-    extrude_ = MakeCheckBox(QStringLiteral("Check2"), QStringLiteral("E&xtrude"), lineProperties);
+    auto* lineProperties = MakeNamed<QGroupBox>(QStringLiteral("Frame3"), QStringLiteral("Line Properties"), linestring);
+    tessellate_ = MakeNamed<QCheckBox>(QStringLiteral("Check1"), QStringLiteral("&Tessellate"), lineProperties);
+    extrude_ = MakeNamed<QCheckBox>(QStringLiteral("Check2"), QStringLiteral("E&xtrude"), lineProperties);
     auto* linePropertiesLayout = new QVBoxLayout(lineProperties);
     linePropertiesLayout->addWidget(tessellate_);
     linePropertiesLayout->addWidget(extrude_);
 
-    auto* altitudeMode = MakeGroup(QStringLiteral("Frame4"), QStringLiteral("Altitude Mode"), linestring);
-    relative_ = MakeRadioButton(QStringLiteral("Option1"), QStringLiteral("&Relative to Ground"), altitudeMode);
-    absolute_ = MakeRadioButton(QStringLiteral("Option2"), QStringLiteral("A&bsolute"), altitudeMode);
+    auto* altitudeMode = MakeNamed<QGroupBox>(QStringLiteral("Frame4"), QStringLiteral("Altitude Mode"), linestring);
+    relative_ = MakeNamed<QRadioButton>(QStringLiteral("Option1"), QStringLiteral("&Relative to Ground"), altitudeMode);
+    absolute_ = MakeNamed<QRadioButton>(QStringLiteral("Option2"), QStringLiteral("A&bsolute"), altitudeMode);
     relative_->setChecked(true);
     auto* altitudeModeLayout = new QVBoxLayout(altitudeMode);
     altitudeModeLayout->addWidget(relative_);
@@ -78,7 +78,7 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : QDialog(pare
     linestringLayout->addLayout(colourRow);
     linestringLayout->addLayout(groupsRow);
 
-    continue_ = MakeButton(QStringLiteral("Command1"), QStringLiteral("&Continue"), this);
+    continue_ = MakeNamed<QPushButton>(QStringLiteral("Command1"), QStringLiteral("&Continue"), this);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);

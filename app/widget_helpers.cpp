@@ -26,30 +26,6 @@ QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWid
     return label;
 }
 
-QGroupBox* MakeGroup(const QString& name, const QString& title, QWidget* parent) {
-    auto* group = new QGroupBox(title, parent);
-    group->setObjectName(name);
-    return group;
-}
-
-QCheckBox* MakeCheckBox(const QString& name, const QString& text, QWidget* parent) {
-    auto* box = new QCheckBox(text, parent);
-    box->setObjectName(name);
-    return box;
-}
-
-QRadioButton* MakeRadioButton(const QString& name, const QString& text, QWidget* parent) {
-    auto* button = new QRadioButton(text, parent);
-    button->setObjectName(name);
-    return button;
-}
-
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(name);
-    return button;
-}
-
 QHBoxLayout* ContinueRow(QPushButton* button) {
     button->setDefault(true);
     button->setMinimumWidth(button->sizeHint().width() * 3 / 2);

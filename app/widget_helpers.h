@@ -17,10 +17,13 @@ namespace torvane::app {
 QLabel* MakeHeading(const QString& text, QWidget* parent);
 // A label; with a buddy its mnemonic moves the focus there.
 QLabel* MakeLabel(const QString& name, const QString& text, QWidget* buddy, QWidget* parent = nullptr);
-QGroupBox* MakeGroup(const QString& name, const QString& title, QWidget* parent);
-QCheckBox* MakeCheckBox(const QString& name, const QString& text, QWidget* parent);
-QRadioButton* MakeRadioButton(const QString& name, const QString& text, QWidget* parent);
-QPushButton* MakeButton(const QString& name, const QString& text, QWidget* parent);
+// A control with a caption (group box, check box, option or push button).
+template <typename Control>
+Control* MakeNamed(const QString& name, const QString& text, QWidget* parent) {
+    auto* control = new Control(text, parent);
+    control->setObjectName(name);
+    return control;
+}
 
 // A row holding the dialog's Continue button at its right end; the button
 // is the dialog's default button.

@@ -1,11 +1,8 @@
 #include "widget_helpers.h"
 
-#include <QCheckBox>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 
 namespace torvane::app {
 

@@ -47,10 +47,14 @@ bool OutputFile::Open(const std::string& finalPath) {
     }
     ::fchmod(fd_, NewFileMode());
     direct_ = false;
+    StartBuffer();
+    return true;
+}
+
+void OutputFile::StartBuffer() {
     if (!buffer_) buffer_.reset(new char[kBufferSize]);
     bufferSize_ = kBufferSize;
     used_ = 0;
-    return true;
 }
 
 bool OutputFile::OpenDirect(const std::string& path) {
@@ -70,9 +74,7 @@ bool OutputFile::OpenDirect(const std::string& path) {
     }
     tempPath_ = path;
     direct_ = true;
-    if (!buffer_) buffer_.reset(new char[kBufferSize]);
-    bufferSize_ = kBufferSize;
-    used_ = 0;
+    StartBuffer();
     return true;
 }
 

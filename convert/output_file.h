@@ -58,6 +58,7 @@ public:
     const std::string& ErrorText() const { return error_; }
 
 private:
+    void StartBuffer();
     void Flush();
     void Fail(const char* what);
 

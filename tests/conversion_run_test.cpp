@@ -193,6 +193,26 @@ TEST(ConversionRun, KmlDocument) {
     EXPECT_EQ(f.Output(), KmlHeaderText("track_GGA.kml") + line + line + kKmlTrailer);
 }
 
+TEST(ConversionRun, GllAndRmcDocuments) {
+    // RMC into KML: no altitude in the record, so every tuple ends in 000.0.
+    Fixture rmc(CrLf({test::kExampleRmc, test::kExampleRmc}));
+    EXPECT_EQ(rmc.s.DataType, DataKind::GPRMC);
+    rmc.Run(OutputKind::KML);
+    const std::string line = "  008.53538333,47.3909333,000.0\r\n";
+    EXPECT_EQ(rmc.Output(), KmlHeaderText("track_RMC.kml") + line + line + kKmlTrailer);
+
+    // GLL into an overlay without elimination: the analysis count stands.
+    Fixture gll(CrLf({test::kExampleGll, test::kExampleGll}));
+    EXPECT_EQ(gll.s.DataType, DataKind::GPGLL);
+    gll.Run(OutputKind::OVL, false);
+    EXPECT_EQ(gll.Output(), CrLf({"[Symbol 1]", "Typ=3", "Group=2", "Col=1", "Zoom=2", "Size=104", "Art=1", "Punkte=3"}) +
+                                "XKoord0=8.53538333\nYKoord0=47.3909333\r\n"
+                                "XKoord1=8.53538333\nYKoord1=47.3909333\r\n" +
+                                CrLf({"[Overlay]", "Symbols=1", "[MapLage]", "MapName=Top. Karte 1:50.000 Nieders.",
+                                      "DimmFc=100", "ZoomFc=100", "CenterLat=47.3909333", "CenterLong=8.5353833",
+                                      "RefOn=0"}));
+}
+
 TEST(ConversionRun, EmptyRunsStillWriteCompleteDocuments) {
     Fixture f(CrLf({kGga, kGga}));
     WriteFile(f.s.InputFilePath, "");  // emptied after the analysis

@@ -1,6 +1,5 @@
 #include "altitude_manipulation.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -18,7 +17,7 @@ constexpr double kLimit = 1000;
 
 }  // namespace
 
-AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
+AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) : PropertyDialog(parent), settings_(settings) {
     setObjectName(QStringLiteral("AltitudeManipulation"));
     setWindowTitle(QStringLiteral("Torvane  AM"));
 
@@ -50,13 +49,7 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
     connect(continue_, &QPushButton::clicked, this, &AltitudeManipulation::Continue);
 }
 
-void AltitudeManipulation::ShowNonModal() {
-    setEnabled(true);
-    show();
-    raise();
-    activateWindow();
-    continue_->setFocus();
-}
+void AltitudeManipulation::Shown() { continue_->setFocus(); }
 
 void AltitudeManipulation::ResetAfterRun() {
     hide();
@@ -67,11 +60,6 @@ void AltitudeManipulation::ResetAfterRun() {
     // amount, a fixed altitude chosen for the last run does not carry over
     // into the next one.
     if (settings_.AltitudeMode != 0) settings_.AltitudeMode = 1;
-}
-
-void AltitudeManipulation::closeEvent(QCloseEvent* event) {
-    QDialog::closeEvent(event);
-    if (event->isAccepted()) emit ClosedByUser();
 }
 
 void AltitudeManipulation::StoreValue(const QString& text) {

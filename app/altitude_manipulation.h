@@ -3,9 +3,8 @@
 // held within -1000 to 1000 m; the mode is stored on Continue.
 #pragma once
 
-#include <QDialog>
-
 #include "convert/settings.h"
+#include "property_dialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -13,23 +12,18 @@ class QRadioButton;
 
 namespace torvane::app {
 
-class AltitudeManipulation : public QDialog {
+class AltitudeManipulation : public PropertyDialog {
     Q_OBJECT
 
 public:
     AltitudeManipulation(Settings& settings, QWidget* parent);
 
-    // Shows the dialog without blocking the main window, the focus on Continue.
-    void ShowNonModal();
-
     // The state after a run: hidden, no amount, "Add altitude:" selected.
     void ResetAfterRun();
 
-signals:
-    void ClosedByUser();
-
 protected:
-    void closeEvent(QCloseEvent* event) override;
+    // The focus goes to Continue whenever the dialog is shown.
+    void Shown() override;
 
 private:
     void StoreValue(const QString& text);

@@ -373,37 +373,20 @@ void OpenNMEAFile::dropEvent(QDropEvent* event) {
 
 // A dialog closed with its close box is made afresh, with its creation
 // defaults, the next time it is needed.
-TrackPlotForm& OpenNMEAFile::EnsureTrackPlotForm() {
-    if (trackPlotForm_.isNull()) {
-        trackPlotForm_ = new TrackPlotForm(settings_, this);
-        connect(trackPlotForm_, &TrackPlotForm::ClosedByUser, this, [this] {
-            trackPlotForm_->deleteLater();
-            trackPlotForm_.clear();
+template <typename Dialog>
+Dialog& OpenNMEAFile::EnsureDialog(QPointer<Dialog>& dialog) {
+    if (dialog.isNull()) {
+        dialog = new Dialog(settings_, this);
+        connect(dialog, &PropertyDialog::ClosedByUser, this, [&dialog] {
+            dialog->deleteLater();
+            dialog.clear();
         });
     }
-    return *trackPlotForm_;
+    return *dialog;
 }
 
-TOP_OVL_Properties& OpenNMEAFile::EnsureOverlayProperties() {
-    if (overlayProperties_.isNull()) {
-        overlayProperties_ = new TOP_OVL_Properties(settings_, this);
-        connect(overlayProperties_, &TOP_OVL_Properties::ClosedByUser, this, [this] {
-            overlayProperties_->deleteLater();
-            overlayProperties_.clear();
-        });
-    }
-    return *overlayProperties_;
-}
-
-AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() {
-    if (altitudeManipulation_.isNull()) {
-        altitudeManipulation_ = new AltitudeManipulation(settings_, this);
-        connect(altitudeManipulation_, &AltitudeManipulation::ClosedByUser, this, [this] {
-            altitudeManipulation_->deleteLater();
-            altitudeManipulation_.clear();
-        });
-    }
-    return *altitudeManipulation_;
-}
+TrackPlotForm& OpenNMEAFile::EnsureTrackPlotForm() { return EnsureDialog(trackPlotForm_); }
+TOP_OVL_Properties& OpenNMEAFile::EnsureOverlayProperties() { return EnsureDialog(overlayProperties_); }
+AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() { return EnsureDialog(altitudeManipulation_); }
 
 }  // namespace torvane::app

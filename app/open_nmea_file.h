@@ -68,6 +68,8 @@ private:
     TrackPlotForm& EnsureTrackPlotForm();
     TOP_OVL_Properties& EnsureOverlayProperties();
     AltitudeManipulation& EnsureAltitudeManipulation();
+    template <typename Dialog>
+    Dialog& EnsureDialog(QPointer<Dialog>& dialog);
 
     Settings& settings_;
     DesktopServices services_;

@@ -1,6 +1,5 @@
 #include "top_ovl_properties.h"
 
-#include <QCloseEvent>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -31,7 +30,7 @@ QString ColourCaption(int code) {
 
 }  // namespace
 
-TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
+TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : PropertyDialog(parent), settings_(settings) {
     setObjectName(QStringLiteral("TOP_OVL_Properties"));
     setWindowTitle(QStringLiteral("Torvane TOP OVL Properties"));
 
@@ -93,17 +92,6 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : QD
             [this](const QString& text) { settings_.OvlProperties.mapName = text.toStdString(); });
     connect(width_, &QLineEdit::textChanged, this,
             [this](const QString& text) { settings_.OvlProperties.lineWidth = text.toStdString(); });
-}
-
-void TOP_OVL_Properties::ShowNonModal() {
-    show();
-    raise();
-    activateWindow();
-}
-
-void TOP_OVL_Properties::closeEvent(QCloseEvent* event) {
-    QDialog::closeEvent(event);
-    if (event->isAccepted()) emit ClosedByUser();
 }
 
 }  // namespace torvane::app

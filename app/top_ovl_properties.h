@@ -2,11 +2,10 @@
 // Every change is stored at once; Continue only hides the dialog.
 #pragma once
 
-#include <QDialog>
-
 #include <array>
 
 #include "convert/settings.h"
+#include "property_dialog.h"
 
 class QLineEdit;
 class QPushButton;
@@ -14,19 +13,11 @@ class QRadioButton;
 
 namespace torvane::app {
 
-class TOP_OVL_Properties : public QDialog {
+class TOP_OVL_Properties : public PropertyDialog {
     Q_OBJECT
 
 public:
     TOP_OVL_Properties(Settings& settings, QWidget* parent);
-
-    void ShowNonModal();
-
-signals:
-    void ClosedByUser();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     Settings& settings_;

@@ -1,7 +1,6 @@
 #include "track_plot_form.h"
 
 #include <QCheckBox>
-#include <QCloseEvent>
 #include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
@@ -30,7 +29,7 @@ QString TypedText(bool modified, const QString& text) {
 
 }  // namespace
 
-TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : QDialog(parent), settings_(settings) {
+TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : PropertyDialog(parent), settings_(settings) {
     setObjectName(QStringLiteral("TrackPlotForm"));
     setWindowTitle(QStringLiteral("Torvane - TrackPlotProperties"));
 
@@ -97,17 +96,6 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : QDialog(pare
     StoreColour(0);
     connect(colour_, &QComboBox::currentIndexChanged, this, &TrackPlotForm::StoreColour);
     connect(continue_, &QPushButton::clicked, this, &TrackPlotForm::Continue);
-}
-
-void TrackPlotForm::ShowNonModal() {
-    show();
-    raise();
-    activateWindow();
-}
-
-void TrackPlotForm::closeEvent(QCloseEvent* event) {
-    QDialog::closeEvent(event);
-    if (event->isAccepted()) emit ClosedByUser();
 }
 
 void TrackPlotForm::StoreColour(int index) {

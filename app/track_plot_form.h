@@ -3,9 +3,8 @@
 // stored at once; the rest on Continue, which hides the dialog.
 #pragma once
 
-#include <QDialog>
-
 #include "convert/settings.h"
+#include "property_dialog.h"
 
 class QCheckBox;
 class QComboBox;
@@ -16,21 +15,11 @@ class QRadioButton;
 
 namespace torvane::app {
 
-class TrackPlotForm : public QDialog {
+class TrackPlotForm : public PropertyDialog {
     Q_OBJECT
 
 public:
     TrackPlotForm(Settings& settings, QWidget* parent);
-
-    // Shows the dialog without blocking the main window.
-    void ShowNonModal();
-
-signals:
-    // The user closed the dialog with its close box.
-    void ClosedByUser();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
 
 private:
     void StoreColour(int index);

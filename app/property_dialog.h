@@ -1,0 +1,30 @@
+// What the three property dialogs share: they are shown without blocking the
+// main window, and tell it when the user closed them with the close box (the
+// main window then makes them afresh, with their creation defaults).
+#pragma once
+
+#include <QDialog>
+
+namespace torvane::app {
+
+class PropertyDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    using QDialog::QDialog;
+
+    // Shows the dialog without blocking the main window, in front.
+    void ShowNonModal();
+
+signals:
+    // The user closed the dialog with its close box.
+    void ClosedByUser();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+    // Called after the dialog is shown; a dialog may move the focus here.
+    virtual void Shown() {}
+};
+
+}  // namespace torvane::app

@@ -118,10 +118,6 @@ void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& position
     }
 }
 
-void ScanMarkPositions(std::string_view line, char mark, int last, std::array<int, 16>& positions) {
-    MarkPositions(ScanMarks(line, mark), last, positions);
-}
-
 std::string_view TextBetween(std::string_view line, int from, int to) {
     const int length = to - from - 1;
     if (length <= 0) return {};

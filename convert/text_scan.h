@@ -23,12 +23,10 @@ MarkScan ScanMarks(std::string_view line, char mark);
 // The same for two mark characters that count alike (say, both quotes).
 MarkScan ScanMarks(std::string_view line, char mark, char otherMark);
 
-// Fills `positions` with 1-based positions of `mark` in `line`: element 0 is 1;
-// element i (1 to `last`) is the first `mark` at or after position
-// (element i-1) + 1, or 0 when there is none, so after a 0 the search starts
-// again at position 1. Elements after `last` are left as they are.
-void ScanMarkPositions(std::string_view line, char mark, int last, std::array<int, 16>& positions);
-// The same from a scan of the line already made.
+// Fills `positions` from the scan of a line: element 0 is 1; element i
+// (1 to `last`) is the 1-based position of the first mark at or after
+// position (element i-1) + 1, or 0 when there is none, so after a 0 the
+// search starts again at position 1. Elements after `last` are left as they are.
 void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& positions);
 
 // The text between the marks at 1-based positions `from` and `to`

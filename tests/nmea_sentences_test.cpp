@@ -144,11 +144,11 @@ TEST(NmeaSentences, AnyLineOfRmcShapeIsConverted) {
 
 TEST(NmeaSentences, CommaScanRestartsAfterAMissingComma) {
     std::array<int, 16> positions{};
-    ScanMarkPositions("a,b,c", ',', 15, positions);
+    MarkPositions(ScanMarks("a,b,c", ','), 15, positions);
     const std::array<int, 16> expected{1, 2, 4, 0, 2, 4, 0, 2, 4, 0, 2, 4, 0, 2, 4, 0};
     EXPECT_EQ(positions, expected);
     // The first search starts after position 1: a comma there is found only after a restart.
-    ScanMarkPositions(",x", ',', 3, positions);
+    MarkPositions(ScanMarks(",x", ','), 3, positions);
     EXPECT_EQ(positions[1], 0);
     EXPECT_EQ(positions[2], 1);
     EXPECT_EQ(positions[3], 0);

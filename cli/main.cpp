@@ -41,15 +41,21 @@ bool AskOverwrite() {
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
 }
 
-int Analyze(const std::string& file) {
+void PrintOtherTalkersHint(const AnalysisReport& report) {
+    if (report.otherTalkersOnly) std::cerr << OtherTalkersHint("--any-talker") << '\n' << std::flush;
+}
+
+int Analyze(const std::string& file, const Options& options) {
     Settings s;
     s.InputFilePath = file;
+    ApplyAnalysisOptions(options, s);
     const AnalysisReport report = AnalyzeInput(s);
     if (report.failed) {
         PrintError(report.message);
         return kFailure;
     }
     PrintMessage(report.message);
+    PrintOtherTalkersHint(report);
     const AnalysisCounts& c = report.counts;
     std::cout << "Data type: " << (report.recognised ? DataTypeWord(s.DataType) : std::string_view("none")) << '\n'
               << "Detected records: " << s.DetectedRecordCount << '\n'
@@ -68,12 +74,14 @@ int Convert(const std::string& file, const Options& options, bool& stop) {
     const std::size_t slash = file.rfind('/');
     s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
 
+    ApplyAnalysisOptions(options, s);
     const AnalysisReport analysis = AnalyzeInput(s);
     if (analysis.failed) {
         PrintError(analysis.message);
         return kFailure;
     }
     PrintMessage(analysis.message);
+    PrintOtherTalkersHint(analysis);
     if (!analysis.recognised) return kNothingWritten;
 
     ApplyOptions(options, s);
@@ -130,7 +138,7 @@ int main(int argc, char** argv) {
     int status = kAllWritten;
     for (const std::string& file : options.files) {
         bool stop = false;
-        const int code = options.command == Command::Analyze ? Analyze(file) : Convert(file, options, stop);
+        const int code = options.command == Command::Analyze ? Analyze(file, options) : Convert(file, options, stop);
         status = std::max(status, code);
         if (stop) break;
     }

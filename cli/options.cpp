@@ -86,6 +86,9 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             onlyFiles = true;
             continue;
         }
+        if (arg == "--any-talker") { o.anyTalker = true; continue; }
+        if (arg == "--verify-checksums") { o.verifyChecksums = true; continue; }
+        if (arg == "--igc-gnss-altitude") { o.igcGnssAltitude = true; continue; }
         if (o.command == Command::Analyze) {
             if (arg == "--help" || arg == "-h") {
                 o.command = Command::Help;
@@ -190,6 +193,12 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     return true;
 }
 
+void ApplyAnalysisOptions(const Options& o, Settings& s) {
+    s.AcceptAnyTalker = o.anyTalker;
+    s.VerifyChecksums = o.verifyChecksums;
+    s.IgcGnssAltitude = o.igcGnssAltitude;
+}
+
 void ApplyOptions(const Options& o, Settings& s) {
     s.OutputType = o.outputType;
     s.UseDecimalComma = o.decimalComma;
@@ -212,7 +221,7 @@ void ApplyOptions(const Options& o, Settings& s) {
 
 const char* UsageText() {
     return R"(Usage:
-  torvane-cli analyze FILE...
+  torvane-cli analyze FILE... [--any-talker] [--verify-checksums]
   torvane-cli convert FILE... [options]
   torvane-cli --help | --version
 
@@ -223,7 +232,15 @@ convert  analyses each file and converts it; the output is written beside the
          (track.nmea -> track_GGA.prn). GPX files are first copied with
          CR LF line ends to NAME_CRLF.gpx, and the copy is converted.
 
+Options of analyze and convert:
+  --any-talker              accept position sentences of every satellite
+                            system ($GNGGA, $GLRMC, $GAGLL, ...) as $GP...
+  --verify-checksums        skip sentences whose "*hh" checksum is missing
+                            or wrong (not counted, not converted)
+
 Options of convert:
+  --igc-gnss-altitude       IGC: write the GNSS altitude of each fix instead
+                            of the pressure altitude
   --to table|kml|ovl        output type (default table)
   --decimal-comma           write "," as decimal point (table only)
   --keep-zero-positions     keep invalid records and positions at 0,0

@@ -16,6 +16,9 @@ struct Options {
     std::vector<std::string> files;
 
     OutputKind outputType = OutputKind::Table;
+    bool anyTalker = false;        // also for analyze
+    bool verifyChecksums = false;  // also for analyze
+    bool igcGnssAltitude = false;  // also accepted by analyze
     bool decimalComma = false;
     bool keepZeroPositions = false;
     std::optional<int> altitudeMode;  // 1 add, 2 set
@@ -32,6 +35,9 @@ struct Options {
 
 // Parses argv; false with a message in `error` for a usage error.
 bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
+
+// Puts the choices that decide what analysis recognises into `s`, before it.
+void ApplyAnalysisOptions(const Options& options, Settings& s);
 
 // Puts the choices into `s` after its analysis, as the window and its
 // dialogs would.

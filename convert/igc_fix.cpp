@@ -23,7 +23,8 @@ constexpr int kLatitudeHemisphere = 15;
 constexpr FieldPlace kLongitudeDegrees{16, 3};
 constexpr FieldPlace kLongitudeMinutes{19, 5};  // thousandths of a minute
 constexpr int kLongitudeHemisphere = 24;
-constexpr FieldPlace kPressureAltitude{26, 5};  // the GNSS altitude (31-35) is not used
+constexpr FieldPlace kPressureAltitude{26, 5};
+constexpr FieldPlace kGnssAltitude{31, 5};  // read instead with "GNSS altitude (IGC)"
 
 // The field's leading number; a field missing from a short record reads as 0.
 double FieldValue(std::string_view line, FieldPlace place) {
@@ -63,7 +64,7 @@ void ConvertIgcFix(Settings& s, std::string_view line) {
     const double timeOfDay =
         FieldValue(line, kHours) * 3600 + FieldValue(line, kMinutes) * 60 + FieldValue(line, kSeconds);
 
-    s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, FieldValue(line, kPressureAltitude)));
+    s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, FieldValue(line, s.IgcGnssAltitude ? kGnssAltitude : kPressureAltitude)));
     ComposeCurrentRecord(s, timeOfDay, s.Altitude, true);
 }
 

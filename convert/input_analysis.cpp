@@ -6,6 +6,7 @@
 #include "gpx_copy.h"
 #include "input_file.h"
 #include "line_reader.h"
+#include "sentence_checks.h"
 #include "text_scan.h"
 
 namespace torvane {
@@ -40,6 +41,19 @@ void CountSentences(std::string_view line, AnalysisCounts& counts) {
     counts.rmc += rmc;
 }
 
+// The same with the rules of the options: any talker and/or a right checksum.
+void CountSentences(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
+    if (line.find('*') == std::string_view::npos) return;
+    if (rules.verifyChecksums && !HasValidChecksum(line)) return;
+    if (!rules.anyTalker) {
+        CountSentences(line, counts);
+        return;
+    }
+    counts.gga += HoldsSentenceOfAnyTalker(line, "GGA");
+    counts.gll += HoldsSentenceOfAnyTalker(line, "GLL");
+    counts.rmc += HoldsSentenceOfAnyTalker(line, "RMC");
+}
+
 // Adds the IGC header hits of one line and takes its date and pilot.
 void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
     if (!Contains(line, "HF")) return;
@@ -56,10 +70,28 @@ void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
     if (Contains(line, "HFPRS")) ++counts.igcHeader;
 }
 
+// A second pass over a file nothing was recognised in, counting sentences of
+// every talker; only files that failed pay for it.
+bool OtherTalkersWouldBeRecognised(const Settings& s) {
+    InputFile input;
+    if (!input.Open(s.InputFilePath)) return false;
+    LineReader reader(input.Descriptor());
+    AnalysisCounts counts;
+    const SentenceRules rules{true, s.VerifyChecksums};
+    std::string_view line;
+    while (reader.Next(line) == LineReader::Status::Line) CountLine(line, counts, rules);
+    const DataKind kind = DecideDataType(counts);
+    return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
+}
+
 }  // namespace
 
-void CountLine(std::string_view line, AnalysisCounts& counts) {
-    CountSentences(line, counts);
+void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
+    if (rules.anyTalker || rules.verifyChecksums) {
+        CountSentences(line, counts, rules);
+    } else {
+        CountSentences(line, counts);
+    }
     CountIgcHeader(line, counts);
     if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') ++counts.validFix;
     if (Contains(line, "<trkpt") && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
@@ -88,6 +120,11 @@ std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePat
         case DataKind::None: break;
     }
     return "Could not recognize data in selected file  " + inputFilePath + ".";
+}
+
+std::string OtherTalkersHint(std::string_view howToAccept) {
+    return "Hint: this file holds position sentences of other satellite systems; " + std::string(howToAccept) +
+           " converts them.";
 }
 
 void SetKmlDefaults(Settings& s) {
@@ -136,11 +173,12 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
     LineReader reader(input.Descriptor());
     report.counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
     report.counts.igcPilot = s.IgcPilot;
+    const SentenceRules rules{s.AcceptAnyTalker, s.VerifyChecksums};
     std::string_view line;
     LineReader::Status status;
     std::uint64_t reported = 0;
     while ((status = reader.Next(line)) == LineReader::Status::Line) {
-        CountLine(line, report.counts);
+        CountLine(line, report.counts, rules);
         if (hooks != nullptr && hooks->progress && reader.BytesRead() != reported) {
             reported = reader.BytesRead();
             hooks->progress(reported, input.Size());
@@ -163,6 +201,7 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
     report.recognised = recognised != DataKind::None;
     if (report.recognised) s.DataType = recognised;
     report.message = AnalysisMessage(recognised, s.InputFilePath);
+    if (!report.recognised && !s.AcceptAnyTalker) report.otherTalkersOnly = OtherTalkersWouldBeRecognised(s);
     s.DetectedRecordCount = CountFor(s.DataType, report.counts);
     SetKmlDefaults(s);
     return report;

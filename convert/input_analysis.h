@@ -26,10 +26,23 @@ struct AnalysisReport {
     std::string message;      // the message area's text (or the failure)
     AnalysisCounts counts;
     std::string gpxCopyPath;  // set when a GPX copy was written
+    // Nothing was recognised, but accepting every satellite system would
+    // recognise the file (only looked for when that option is off).
+    bool otherTalkersOnly = false;
+};
+
+// Which NMEA sentences analysis counts.
+struct SentenceRules {
+    bool anyTalker = false;        // "$" and any two capitals A-Z count as "$GP"
+    bool verifyChecksums = false;  // only lines with a right checksum count
 };
 
 // Counts the lines of each kind in one line (exposed for tests and tools).
-void CountLine(std::string_view line, AnalysisCounts& counts);
+void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules = {});
+
+// The hint printed below "Could not recognize data ..." when only sentences
+// of other satellite systems were found; `howToAccept` names the switch.
+std::string OtherTalkersHint(std::string_view howToAccept);
 
 // Decides the data type from the counts; DataKind::None when nothing is recognised.
 DataKind DecideDataType(const AnalysisCounts& counts);

@@ -3,6 +3,7 @@
 #include "gpx_track_point.h"
 #include "igc_fix.h"
 #include "nmea_sentences.h"
+#include "sentence_checks.h"
 #include "text_scan.h"
 
 namespace torvane {
@@ -21,6 +22,23 @@ bool ProcessGga(Settings& s, std::string_view line) {
 bool ProcessGll(Settings& s, std::string_view line) {
     const MarkScan commas = ScanMarks(line, ',');
     if (!Contains(line, "$GPGLL")) s.RecordInvalid = true;
+    if (commas.total < 6 || commas.total > 7) s.RecordInvalid = true;
+    ConvertGllSentence(s, line, commas);
+    return true;
+}
+
+// With "accept every satellite system": any talker's sentence of the kind.
+bool ProcessGgaAnyTalker(Settings& s, std::string_view line) {
+    const MarkScan commas = ScanMarks(line, ',');
+    if (!HoldsSentenceOfAnyTalker(line, "GGA")) s.RecordInvalid = true;
+    if (commas.total != 14) s.RecordInvalid = true;
+    ConvertGgaSentence(s, line, commas);
+    return true;
+}
+
+bool ProcessGllAnyTalker(Settings& s, std::string_view line) {
+    const MarkScan commas = ScanMarks(line, ',');
+    if (!HoldsSentenceOfAnyTalker(line, "GLL")) s.RecordInvalid = true;
     if (commas.total < 6 || commas.total > 7) s.RecordInvalid = true;
     ConvertGllSentence(s, line, commas);
     return true;
@@ -75,14 +93,31 @@ bool Loop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inpu
 
 bool Ignore(Settings&, std::string_view) { return false; }
 
+// With "skip sentences with a wrong checksum": such lines are skipped altogether.
+template <bool (*Process)(Settings&, std::string_view)>
+bool Checked(Settings& s, std::string_view line) {
+    return HasValidChecksum(line) && Process(s, line);
+}
+
+template <bool (*Process)(Settings&, std::string_view)>
+bool RunNmea(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize, const ProgressHooks* hooks,
+             std::string& error) {
+    if (s.VerifyChecksums) return Loop<Checked<Process>, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+    return Loop<Process, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+}
+
 }  // namespace
 
 bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
     switch (s.DataType) {
-        case DataKind::GPGGA: return Loop<ProcessGga, PassesWriteTest>(s, input, output, inputSize, hooks, error);
-        case DataKind::GPGLL: return Loop<ProcessGll, PassesWriteTest>(s, input, output, inputSize, hooks, error);
-        case DataKind::GPRMC: return Loop<ProcessRmc, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+        case DataKind::GPGGA:
+            if (s.AcceptAnyTalker) return RunNmea<ProcessGgaAnyTalker>(s, input, output, inputSize, hooks, error);
+            return RunNmea<ProcessGga>(s, input, output, inputSize, hooks, error);
+        case DataKind::GPGLL:
+            if (s.AcceptAnyTalker) return RunNmea<ProcessGllAnyTalker>(s, input, output, inputSize, hooks, error);
+            return RunNmea<ProcessGll>(s, input, output, inputSize, hooks, error);
+        case DataKind::GPRMC: return RunNmea<ProcessRmc>(s, input, output, inputSize, hooks, error);
         case DataKind::GPIGC: return Loop<ProcessIgc, PassesWriteTest>(s, input, output, inputSize, hooks, error);
         case DataKind::GPGXT: return Loop<ProcessGpx, PassesGpxWriteTest>(s, input, output, inputSize, hooks, error);
         case DataKind::None: break;

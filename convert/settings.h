@@ -65,6 +65,9 @@ struct Settings {
     // Options of the main window read by the record loop.
     bool UseDecimalComma = false;         // "Use comma as decimal point"
     bool EliminateZeroPositions = true;   // "Eliminate "Zero" positions"
+    bool AcceptAnyTalker = false;         // "Accept every satellite system": $GN..., $GL..., ... count as $GP...
+    bool VerifyChecksums = false;         // "Skip sentences with a wrong checksum"
+    bool IgcGnssAltitude = false;         // "GNSS altitude (IGC)": positions 31-35 instead of 26-30
 
     // Property tables.
     std::array<std::string, 6> KmlProperties{};

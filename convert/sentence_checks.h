@@ -1,0 +1,21 @@
+// Cheap tests of an NMEA line that the options "accept every satellite
+// system" and "skip sentences with a wrong checksum" add.
+#pragma once
+
+#include <string_view>
+
+namespace torvane {
+
+// True when `line` holds "$", two capital letters A-Z and then `kind`
+// ("GGA", "GLL" or "RMC") anywhere: a sentence of that kind from any talker.
+bool HoldsSentenceOfAnyTalker(std::string_view line, std::string_view kind);
+
+// True when the line's sentence carries "*" and two hexadecimal digits (either
+// case) equal to the XOR of the bytes between its "$" and the "*". The
+// sentence is the one that starts at the line's last "$" before its first "*"
+// following a "$": in a line holding several "$" (a receiver restarting
+// mid-sentence), the last start before the checksum is the sentence that the
+// checksum closes. A line without "$" or without such "*" fails.
+bool HasValidChecksum(std::string_view line);
+
+}  // namespace torvane

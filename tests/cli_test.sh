@@ -122,6 +122,22 @@ printf '%s\r\n' "$gga" > "$work/one.nmea"
 "$cli" convert "$work/track.nmea" "$work/one.nmea" "$work/note.txt" --overwrite >/dev/null; rc=$?
 check "batch exit" same "$rc" 1
 
+# Other satellite systems: a hint without --any-talker, converted with it.
+gn='$GNGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*70'
+printf '%s\r\n%s\r\n' "$gn" "$gn" > "$work/gn.nmea"
+out=$("$cli" analyze "$work/gn.nmea" 2>"$work/err"); rc=$?
+check "other talkers exit" same "$rc" 1
+check "other talkers message unchanged" same "$(printf '%s\n' "$out" | head -1)" "Could not recognize data in selected file  $work/gn.nmea."
+check "other talkers hint" same "$(cat "$work/err")" "Hint: this file holds position sentences of other satellite systems; --any-talker converts them."
+"$cli" convert --any-talker "$work/gn.nmea" --overwrite >/dev/null; rc=$?
+check "any talker converts" same "$(wc -l < "$work/gn_GGA.prn")" 2
+# Checksums: a wrong one is skipped altogether, also keeping zero positions.
+printf '%s\r\n%s\r\n%s\r\n' "$gga" "${gga%6E}6F" "$gga" > "$work/ck.nmea"
+"$cli" convert --verify-checksums --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null; rc=$?
+check "checksum skips" same "$(wc -l < "$work/ck_GGA.prn")" 2
+"$cli" convert --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null; rc=$?
+check "checksum off keeps" same "$(wc -l < "$work/ck_GGA.prn")" 3
+
 # The real logs of the acceptance data convert without a crash.
 shared="$top/../shared/testdata/nmea"
 if [ -d "$shared" ]; then

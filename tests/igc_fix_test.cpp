@@ -83,6 +83,21 @@ TEST(IgcFix, PressureAltitudeOnly) {
     }
 }
 
+TEST(IgcFix, GnssAltitudeWhenChosen) {
+    struct Case {
+        std::string_view pressureAndGnss;  // positions 26 to 35
+        float altitude;
+    };
+    for (const Case c : {Case{"0012300150", 150}, Case{"00123-0012", -12}, Case{"00123", 0},
+                         Case{"00123     ", 0}}) {
+        Settings s;
+        s.IgcGnssAltitude = true;
+        s.OutputType = OutputKind::Table;
+        ConvertIgcFix(s, Patched(kFix, 26, c.pressureAndGnss).substr(0, 25 + c.pressureAndGnss.size()));
+        EXPECT_EQ(s.Altitude, c.altitude) << c.pressureAndGnss;
+    }
+}
+
 TEST(IgcFix, AltitudeManipulationLeavesTheFixAloneForValueZero) {
     struct Case {
         int mode;

@@ -86,6 +86,35 @@ TEST(InputAnalysis, CountsLinesByTheirMarks) {
     EXPECT_EQ(c.igcPilot, "  Hans Muster");
 }
 
+TEST(InputAnalysis, TalkerAndChecksumRules) {
+    struct Case {
+        const char* line;
+        SentenceRules rules;
+        std::int64_t gga, rmc;
+    };
+    const Case cases[] = {
+        {"$GNGGA,1,2*4B", {}, 0, 0},                      // default: "$GP" only
+        {"$GNGGA,1,2*4B", {true, false}, 1, 0},           // any talker
+        {"$GLRMC,1,2*54", {true, false}, 0, 1},
+        {"$G1GGA,1,2*00", {true, false}, 0, 0},           // digit is no talker letter
+        {"$gnGGA,1,2*00", {true, false}, 0, 0},           // lower case is no talker
+        {"$GNGGA,1,2", {true, false}, 0, 0},              // no star
+        {"$GPGGA,1,2*55", {false, true}, 1, 0},           // right checksum
+        {"$GPGGA,1,2*56", {false, true}, 0, 0},           // wrong checksum
+        {"$GPGGA,1,2*", {false, true}, 0, 0},             // missing digits
+        {"$GPGGA,1,2*5", {false, true}, 0, 0},            // one digit only
+        {"$GLRMC,1,2*54", {true, true}, 0, 1},
+        {"$GNGGA,1,2*4b", {true, true}, 1, 0},            // lower-case hex
+        {"$GPGGA,brok$GNGGA,1,2*4B", {true, true}, 1, 0},  // the last "$" before "*" is summed
+    };
+    for (const Case& c : cases) {
+        AnalysisCounts counts;
+        CountLine(c.line, counts, c.rules);
+        EXPECT_EQ(counts.gga, c.gga) << c.line;
+        EXPECT_EQ(counts.rmc, c.rmc) << c.line;
+    }
+}
+
 TEST(InputAnalysis, MessagesOfEachResult) {
     EXPECT_EQ(AnalysisMessage(DataKind::GPGGA, "x"), "NMEA GPGGA data found. \r\nSelect options then press START. ");
     EXPECT_EQ(AnalysisMessage(DataKind::GPGLL, "x"),

@@ -20,6 +20,8 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include "altitude_manipulation.h"
 #include "convert/about.h"
 #include "convert/conversion_run.h"
@@ -41,6 +43,8 @@ constexpr std::string_view kNothingRecognised =
 // The design's client area in twips (1440 to the inch).
 constexpr int kDesignWidthTwips = 8880;
 constexpr int kDesignHeightTwips = 7170;
+// The line below the analysis message when only other satellite systems' sentences were found.
+constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
 
 std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
 
@@ -90,11 +94,17 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
     SetOutputTypesEnabled(false);
     settings_.UseDecimalComma = decimalComma_->isChecked();
     settings_.EliminateZeroPositions = eliminateZero_->isChecked();
+    igcGnssAltitude_->setEnabled(false);
+    CopySentenceOptions();
 
-    // The design's proportions, scaled with the desktop's resolution.
+    // The design's proportions, scaled with the desktop's resolution. The
+    // row of receiver options above START makes the window that much
+    // taller, so that the designed controls keep their sizes.
     const double pixelsPerTwip = logicalDpiX() / 1440.0;
+    const int rowTwips = static_cast<int>(
+        (anyTalker_->sizeHint().height() + std::max(0, layout()->spacing())) / pixelsPerTwip);
     const QSize design(static_cast<int>(kDesignWidthTwips * pixelsPerTwip),
-                       static_cast<int>(kDesignHeightTwips * pixelsPerTwip));
+                       static_cast<int>((kDesignHeightTwips + rowTwips) * pixelsPerTwip));
     resize(design.expandedTo(sizeHint()));
 }
 
@@ -142,6 +152,23 @@ void OpenNMEAFile::BuildControls() {
     optionsLayout->addWidget(eliminateZero_);
     optionsLayout->addStretch(1);
 
+    // What analysis and the run accept from a receiver, in a row above START.
+    anyTalker_ = MakeNamed<QCheckBox>(QStringLiteral("Check4"), QStringLiteral("Accept e&very satellite system"), this);
+    anyTalker_->setToolTip(QStringLiteral(
+        "also read $GNGGA, $GLRMC, $GAGLL ... sentences of GLONASS, Galileo, BeiDou and combined receivers as $GP ones"));
+    verifyChecksums_ =
+        MakeNamed<QCheckBox>(QStringLiteral("Check5"), QStringLiteral("Skip sentences with a wrong &checksum"), this);
+    verifyChecksums_->setToolTip(
+        QStringLiteral("count and convert only NMEA sentences whose checksum after \"*\" is present and right"));
+    igcGnssAltitude_ = MakeNamed<QCheckBox>(QStringLiteral("Check6"), QStringLiteral("&GNSS altitude (IGC)"), this);
+    igcGnssAltitude_->setToolTip(
+        QStringLiteral("write the GNSS altitude of IGC fixes instead of the pressure altitude"));
+    auto* receiverRow = new QHBoxLayout;
+    receiverRow->addWidget(anyTalker_);
+    receiverRow->addWidget(verifyChecksums_);
+    receiverRow->addWidget(igcGnssAltitude_);
+    receiverRow->addStretch(1);
+
     start_ = MakeNamed<QPushButton>(QStringLiteral("Command1"), QStringLiteral("&START FILE PROCESSING !"), this);
     start_->setMinimumHeight(start_->sizeHint().height() * 7 / 4);
     for (QPushButton* button : {analyze_, start_}) {
@@ -156,7 +183,8 @@ void OpenNMEAFile::BuildControls() {
     messages_->setTabChangesFocus(true);
 
     // Left: the three lists; right: the input path, ANALYZE, output type
-    // and options side by side; below: START and the message area.
+    // and options side by side; below: the receiver options, START and the
+    // message area.
     auto* left = new QVBoxLayout;
     left->addWidget(lists_->DriveList());
     left->addWidget(lists_->DirectoryList(), 1215);
@@ -176,6 +204,7 @@ void OpenNMEAFile::BuildControls() {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(top, 3300);
+    layout->addLayout(receiverRow);
     layout->addWidget(start_);
     layout->addWidget(messages_, 2775);
 
@@ -190,7 +219,10 @@ void OpenNMEAFile::BuildControls() {
     setTabOrder(ovl_, altitude_);
     setTabOrder(altitude_, decimalComma_);
     setTabOrder(decimalComma_, eliminateZero_);
-    setTabOrder(eliminateZero_, start_);
+    setTabOrder(eliminateZero_, anyTalker_);
+    setTabOrder(anyTalker_, verifyChecksums_);
+    setTabOrder(verifyChecksums_, igcGnssAltitude_);
+    setTabOrder(igcGnssAltitude_, start_);
     setTabOrder(start_, messages_);
 
     connect(analyze_, &QPushButton::clicked, this, &OpenNMEAFile::AnalyzeClicked);
@@ -202,6 +234,9 @@ void OpenNMEAFile::BuildControls() {
     // The record loop reads the two options through the shared settings.
     connect(decimalComma_, &QCheckBox::toggled, this, [this](bool on) { settings_.UseDecimalComma = on; });
     connect(eliminateZero_, &QCheckBox::toggled, this, [this](bool on) { settings_.EliminateZeroPositions = on; });
+    connect(anyTalker_, &QCheckBox::toggled, this, &OpenNMEAFile::SentenceRuleToggled);
+    connect(verifyChecksums_, &QCheckBox::toggled, this, &OpenNMEAFile::SentenceRuleToggled);
+    connect(igcGnssAltitude_, &QCheckBox::toggled, this, [this](bool on) { settings_.IgcGnssAltitude = on; });
 }
 
 TrackPlotForm* OpenNMEAFile::TrackPlotDialog() const { return trackPlotForm_; }
@@ -237,9 +272,12 @@ void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
     decimalComma_->setEnabled(false);
     altitude_->setChecked(false);
     altitude_->setEnabled(false);
+    igcGnssAltitude_->setChecked(false);
+    igcGnssAltitude_->setEnabled(false);
     Deselect(kml_);
     SetOutputTypesEnabled(false);
     analyze_->setEnabled(true);
+    analysed_ = false;
 }
 
 void OpenNMEAFile::AnalyzeClicked() {
@@ -247,7 +285,9 @@ void OpenNMEAFile::AnalyzeClicked() {
     if (!inputPath_->text().isEmpty()) {
         decimalComma_->setChecked(false);
         altitude_->setChecked(false);
+        igcGnssAltitude_->setChecked(false);
         table_->setChecked(true);
+        CopySentenceOptions();
 
         AnalysisReport report;
         {
@@ -255,15 +295,21 @@ void OpenNMEAFile::AnalyzeClicked() {
                                       [this](const QString& status) { ShowMessage(status); });
             report = AnalyzeInput(settings_, progress.Hooks());
         }
-        ShowMessage(report.message);
+        if (report.otherTalkersOnly) {
+            ShowMessage(report.message + "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption));
+        } else {
+            ShowMessage(report.message);
+        }
         if (report.failed) {
             // Nothing to convert: the user may try again or choose another file.
             SetOutputTypesEnabled(false);
             decimalComma_->setEnabled(false);
             altitude_->setEnabled(false);
+            igcGnssAltitude_->setEnabled(false);
             start_->setEnabled(false);
             return;
         }
+        analysed_ = true;
         analyze_->setEnabled(false);
         start_->setEnabled(true);
         decimalComma_->setEnabled(true);
@@ -271,6 +317,22 @@ void OpenNMEAFile::AnalyzeClicked() {
         eliminateZero_->setEnabled(true);
     }
     if (!CarriesAltitude(settings_.DataType)) altitude_->setEnabled(false);
+    igcGnssAltitude_->setEnabled(analysed_ && settings_.DataType == DataKind::GPIGC);
+}
+
+void OpenNMEAFile::CopySentenceOptions() {
+    settings_.AcceptAnyTalker = anyTalker_->isChecked();
+    settings_.VerifyChecksums = verifyChecksums_->isChecked();
+    settings_.IgcGnssAltitude = igcGnssAltitude_->isChecked();
+}
+
+void OpenNMEAFile::SentenceRuleToggled() {
+    CopySentenceOptions();
+    if (!analysed_) return;
+    // What the file holds depends on the two rules: analyse it again, from
+    // the chosen file (not a GPX copy analysis made of it).
+    settings_.InputFilePath = ToPath(inputPath_->text());
+    AnalyzeClicked();
 }
 
 void OpenNMEAFile::TableClicked() {
@@ -313,6 +375,10 @@ void OpenNMEAFile::StartClicked() {
     SetOutputTypesEnabled(false);
     decimalComma_->setEnabled(false);
     altitude_->setEnabled(false);
+    anyTalker_->setEnabled(false);
+    verifyChecksums_->setEnabled(false);
+    igcGnssAltitude_->setEnabled(false);
+    CopySentenceOptions();
     start_->setEnabled(false);
 
     messages_->clear();
@@ -343,6 +409,11 @@ void OpenNMEAFile::StartClicked() {
 void OpenNMEAFile::ResetAfterRun() {
     decimalComma_->setChecked(false);
     altitude_->setChecked(false);
+    igcGnssAltitude_->setChecked(false);
+    // The receiver's sentence rules stay as chosen, for the next file.
+    anyTalker_->setEnabled(true);
+    verifyChecksums_->setEnabled(true);
+    analysed_ = false;
     start_->setEnabled(false);
     EnsureTrackPlotForm().hide();
     EnsureAltitudeManipulation().ResetAfterRun();

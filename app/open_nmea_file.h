@@ -62,6 +62,8 @@ private:
     void AltitudeClicked();
     void StartClicked();
     void ResetAfterRun();
+    void SentenceRuleToggled();
+    void CopySentenceOptions();  // the three receiver options into the settings
     void SetOutputTypesEnabled(bool enabled);
     void EndProgram();
 
@@ -74,6 +76,7 @@ private:
     Settings& settings_;
     DesktopServices services_;
     bool ending_ = false;
+    bool analysed_ = false;  // the file in Text3 was analysed with the current sentence rules
 
     InputFileLists* lists_ = nullptr;
     QLineEdit* inputPath_ = nullptr;        // Text3
@@ -84,6 +87,9 @@ private:
     QCheckBox* altitude_ = nullptr;         // Check2
     QCheckBox* decimalComma_ = nullptr;     // Check1
     QCheckBox* eliminateZero_ = nullptr;    // Check3
+    QCheckBox* anyTalker_ = nullptr;        // Check4
+    QCheckBox* verifyChecksums_ = nullptr;  // Check5
+    QCheckBox* igcGnssAltitude_ = nullptr;  // Check6
     QPushButton* start_ = nullptr;          // Command1
     QPlainTextEdit* messages_ = nullptr;    // Text2
 

@@ -12,7 +12,9 @@
 
 #include "altitude_manipulation.h"
 #include "convert/about.h"
+#include "convert/input_analysis.h"
 #include "progress_reporter.h"
+#include "tests/sample_logs.h"
 #include "top_ovl_properties.h"
 #include "track_plot_form.h"
 #include "widget_helpers.h"
@@ -36,6 +38,33 @@ QString StateRow(const WindowFixture& f) {
              flag(f.Kml()->isChecked()), flag(f.Ovl()->isChecked()), flag(f.DecimalComma()->isEnabled()))
         .arg(flag(f.DecimalComma()->isChecked()), flag(f.Altitude()->isEnabled()), flag(f.Altitude()->isChecked()),
              flag(f.EliminateZero()->isEnabled()), flag(f.EliminateZero()->isChecked()));
+}
+
+// The enabled and checked states of the three receiver options.
+QString ReceiverRow(const WindowFixture& f) {
+    const auto state = [](const QCheckBox* box) {
+        return QStringLiteral("%1/%2").arg(box->isEnabled() ? 1 : 0).arg(box->isChecked() ? 1 : 0);
+    };
+    return QStringLiteral("talker=%1 checksum=%2 gnss=%3")
+        .arg(state(f.AnyTalker()), state(f.VerifyChecksums()), state(f.IgcGnssAltitude()));
+}
+
+// The example GGA sentence with another talker (its checksum adjusted) or a wrong checksum.
+std::string GnggaSentence() {
+    std::string sentence = torvane::test::kExampleGga;
+    sentence[2] = 'N';
+    return sentence.replace(sentence.find('*') + 1, 2, "70");  // 0x6E ^ ('P' ^ 'N')
+}
+std::string WrongChecksumGga() {
+    std::string sentence = torvane::test::kExampleGga;
+    return sentence.replace(sentence.find('*') + 1, 2, "00");
+}
+
+void WriteBytes(const QString& path, const std::string& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), static_cast<qint64>(bytes.size())) < 0) {
+        qWarning("cannot write %s", qPrintable(path));
+    }
 }
 
 }  // namespace
@@ -63,6 +92,15 @@ private slots:
     void closingTheWindowEndsTheProgram();
     void messageBoxesCarryTheirButtons();
     void progressDialogOnlyForLongWork();
+    void receiverOptionsFollowTheAnalysis_data();
+    void receiverOptionsFollowTheAnalysis();
+    void receiverOptionsDuringAndAfterARun();
+    void gnssAltitudeReachesTheTable_data();
+    void gnssAltitudeReachesTheTable();
+    void sentenceRulesAnalyseTheFileAgain_data();
+    void sentenceRulesAnalyseTheFileAgain();
+    void sentenceRulesBeforeAnalysisAnalyseNothing();
+    void reanalysisOfAGpxFileReadsTheChosenFile();
 };
 
 void MainWindowTest::startState() {
@@ -82,6 +120,11 @@ void MainWindowTest::startState() {
     QCOMPARE(model->filePath(directories->rootIndex()), drives->currentData().toString());
     QVERIFY(f.Find<QListView>("File1") != nullptr);
     QCOMPARE(f.ended, 0);
+    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/0 checksum=1/0 gnss=0/0"));
+    QVERIFY(!f.settings.AcceptAnyTalker && !f.settings.VerifyChecksums && !f.settings.IgcGnssAltitude);
+    // The window, with the row of receiver options, still fits a small laptop screen.
+    QVERIFY2(f.window->width() <= 1366 && f.window->height() <= 768 - 40,
+             qPrintable(QStringLiteral("%1x%2").arg(f.window->width()).arg(f.window->height())));
 }
 
 void MainWindowTest::captionsAndToolTips() {
@@ -97,6 +140,12 @@ void MainWindowTest::captionsAndToolTips() {
     QCOMPARE(f.Table()->toolTip(), QStringLiteral("for GP programs, such as EXCEL (TM) or MATHCAD (TM)"));
     QCOMPARE(f.Kml()->toolTip(), QStringLiteral("to draw the path onto GOOGLE (TM) world map"));
     QCOMPARE(f.DecimalComma()->toolTip(), QStringLiteral("e.g. for German EXCEL (TM)"));
+    QCOMPARE(Caption(f.AnyTalker()->text()), QStringLiteral("Accept every satellite system"));
+    QCOMPARE(Caption(f.VerifyChecksums()->text()), QStringLiteral("Skip sentences with a wrong checksum"));
+    QCOMPARE(Caption(f.IgcGnssAltitude()->text()), QStringLiteral("GNSS altitude (IGC)"));
+    for (const QCheckBox* box : {f.AnyTalker(), f.VerifyChecksums(), f.IgcGnssAltitude()}) {
+        QVERIFY2(!box->toolTip().isEmpty(), qPrintable(box->objectName()));
+    }
     QCOMPARE(f.Find<QGroupBox>("Frame3")->title(), QStringLiteral("Input File"));
     QCOMPARE(f.Find<QGroupBox>("Frame2")->title(), QStringLiteral("Output Type"));
     QCOMPARE(f.Find<QGroupBox>("Frame1")->title(), QStringLiteral("Options"));
@@ -120,7 +169,7 @@ void MainWindowTest::mnemonicsAreUniqueAndTabReachesEveryControl() {
         if (widget->focusPolicy() & Qt::TabFocus) visited.insert(widget);
     }
     for (const char* name : {"Drive1", "Dir1", "File1", "Command2", "Option4", "Option5", "Option1", "Check2",
-                             "Check1", "Check3", "Command1", "Text2"}) {
+                             "Check1", "Check3", "Check4", "Check5", "Check6", "Command1", "Text2"}) {
         QVERIFY2(visited.contains(f.Find<QWidget>(name)), name);
     }
 }
@@ -389,6 +438,137 @@ void MainWindowTest::progressDialogOnlyForLongWork() {
     slow.Hooks()->progress(1 << 20, 4 << 20);
     QVERIFY(slow.Dialog()->isVisible());
     QCOMPARE(slow.Dialog()->labelText(), QStringLiteral("Converting"));
+}
+
+void MainWindowTest::receiverOptionsFollowTheAnalysis_data() {
+    QTest::addColumn<Sample>("sample");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("state");
+    QTest::newRow("GGA") << Sample::Gga << "walk.nmea" << "talker=1/0 checksum=1/0 gnss=0/0";
+    QTest::newRow("IGC") << Sample::Igc << "flight.igc" << "talker=1/0 checksum=1/0 gnss=1/0";
+    QTest::newRow("GPX") << Sample::Gpx << "walk.gpx" << "talker=1/0 checksum=1/0 gnss=0/0";
+}
+
+void MainWindowTest::receiverOptionsFollowTheAnalysis() {
+    QFETCH(Sample, sample);
+    QFETCH(QString, name);
+    QFETCH(QString, state);
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(sample, name));
+    QCOMPARE(ReceiverRow(f), state);
+    // The altitude source is a choice for this file only: choosing a file clears it.
+    if (f.IgcGnssAltitude()->isEnabled()) f.IgcGnssAltitude()->click();
+    f.window->SelectInputFile(f.WriteSample(Sample::Igc, QStringLiteral("next.igc")));
+    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/0 checksum=1/0 gnss=0/0"));
+    QVERIFY(!f.settings.IgcGnssAltitude);
+}
+
+void MainWindowTest::receiverOptionsDuringAndAfterARun() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Igc, QStringLiteral("flight.igc"));
+    WriteBytes(f.Path(QStringLiteral("flight_IGC.prn")), "old");  // so that the run asks, while it runs
+    f.ChooseAndAnalyze(path);
+    f.AnyTalker()->click();
+    f.VerifyChecksums()->click();
+    f.IgcGnssAltitude()->click();
+    QString during;
+    f.whileAsking = [&] { during = ReceiverRow(f); };
+    f.Start()->click();
+    QCOMPARE(f.asked.size(), std::size_t{1});
+    QCOMPARE(during, QStringLiteral("talker=0/1 checksum=0/1 gnss=0/1"));
+    // The run's reset keeps the sentence rules for the next file.
+    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/1 checksum=1/1 gnss=0/0"));
+    QVERIFY(f.settings.AcceptAnyTalker && f.settings.VerifyChecksums && !f.settings.IgcGnssAltitude);
+    // With the input box empty a change analyses nothing.
+    const QString message = f.Message();
+    f.AnyTalker()->click();
+    QCOMPARE(f.Message(), message);
+    QVERIFY(!f.Start()->isEnabled());
+}
+
+void MainWindowTest::gnssAltitudeReachesTheTable_data() {
+    QTest::addColumn<bool>("gnss");
+    QTest::addColumn<QByteArray>("firstLine");
+    QTest::newRow("pressure altitude") << false << QByteArray(" 036930.00  47.3909333  008.5353833  0432.00");
+    QTest::newRow("GNSS altitude") << true << QByteArray(" 036930.00  47.3909333  008.5353833  0450.00");
+}
+
+void MainWindowTest::gnssAltitudeReachesTheTable() {
+    QFETCH(bool, gnss);
+    QFETCH(QByteArray, firstLine);
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Igc, QStringLiteral("flight.igc")));
+    if (gnss) f.IgcGnssAltitude()->click();
+    f.Start()->click();
+    const QByteArray table = ReadAll(f.Path(QStringLiteral("flight_IGC.prn")));
+    QVERIFY2(table.startsWith(firstLine + "\r\n"), table.constData());
+    QCOMPARE(table.count('\n'), 4);  // the fix marked "V" is not written either way
+}
+
+void MainWindowTest::sentenceRulesAnalyseTheFileAgain_data() {
+    QTest::addColumn<QByteArray>("log");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QString>("after");
+    const QString notRecognised = QStringLiteral("Could not recognize data in selected file  %1.");
+    const QString gga = QStringLiteral("NMEA GPGGA data found. \nSelect options then press START. ");
+    const QString hint = QStringLiteral("\n") + Shown(OtherTalkersHint("\"Accept every satellite system\""));
+    const auto lines = [](const std::string& sentence) {
+        return QByteArray::fromStdString(torvane::test::Repeat(sentence + "\r\n", 3));
+    };
+    QTest::newRow("other talker, accept every system") << lines(GnggaSentence()) << "Check4" << notRecognised + hint << gga;
+    QTest::newRow("wrong checksum, skip wrong checksums") << lines(WrongChecksumGga()) << "Check5" << gga << notRecognised;
+    QTest::newRow("right checksum, skip wrong checksums") << lines(torvane::test::kExampleGga) << "Check5" << gga << gga;
+    QTest::newRow("other talker with a wrong checksum") << lines("$GNGGA" + WrongChecksumGga().substr(6)) << "Check5"
+                                                        << notRecognised + hint << notRecognised;
+}
+
+void MainWindowTest::sentenceRulesAnalyseTheFileAgain() {
+    QFETCH(QByteArray, log);
+    QFETCH(QString, box);
+    QFETCH(QString, before);
+    QFETCH(QString, after);
+    WindowFixture f;
+    const QString path = f.Path(QStringLiteral("receiver.nmea"));
+    WriteBytes(path, log.toStdString());
+    f.ChooseAndAnalyze(path);
+    const auto withPath = [&path](const QString& message) {
+        return message.contains(QStringLiteral("%1")) ? message.arg(path) : message;
+    };
+    QCOMPARE(f.Message(), withPath(before));
+    f.Kml()->click();  // the analysis selects Table again, as ANALYZE does
+    f.Find<QCheckBox>(box.toLatin1().constData())->click();
+    QCOMPARE(f.Message(), withPath(after));
+    QCOMPARE(f.settings.DataType, after.contains(QStringLiteral("GPGGA")) || before.contains(QStringLiteral("GPGGA"))
+                                      ? DataKind::GPGGA
+                                      : DataKind::None);
+    QCOMPARE(f.settings.DetectedRecordCount, after.contains(QStringLiteral("GPGGA")) ? 3 : 0);
+    QCOMPARE(StateRow(f), QStringLiteral("analyze=0 start=1 types=111 selected=100 comma=1/0 altitude=%1/0 zero=1/1")
+                              .arg(f.settings.DataType == DataKind::GPGGA ? 1 : 0));
+}
+
+void MainWindowTest::sentenceRulesBeforeAnalysisAnalyseNothing() {
+    WindowFixture f;
+    const QString path = f.Path(QStringLiteral("receiver.nmea"));
+    WriteBytes(path, torvane::test::Repeat(GnggaSentence() + "\r\n", 2));
+    QVERIFY(f.window->SelectInputFile(path));
+    f.AnyTalker()->click();
+    QCOMPARE(f.Message(), Shown(kIntroductionText));
+    QVERIFY(f.Analyze()->isEnabled());
+    QVERIFY(f.settings.AcceptAnyTalker);
+    f.Analyze()->click();  // the box ticked beforehand counts
+    QCOMPARE(f.settings.DataType, DataKind::GPGGA);
+    QCOMPARE(f.Message(), QStringLiteral("NMEA GPGGA data found. \nSelect options then press START. "));
+}
+
+void MainWindowTest::reanalysisOfAGpxFileReadsTheChosenFile() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gpx, QStringLiteral("walk.gpx")));
+    f.VerifyChecksums()->click();
+    QCOMPARE(f.Message(), QStringLiteral("GPX TRK data found. \nChose output file type and options then press START. "));
+    QCOMPARE(QString::fromStdString(f.settings.InputFilePath), f.Path(QStringLiteral("walk_CRLF.gpx")));
+    QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files),
+             (QStringList{QStringLiteral("walk.gpx"), QStringLiteral("walk_CRLF.gpx")}));
 }
 
 QTEST_MAIN(MainWindowTest)

@@ -45,6 +45,9 @@ struct WindowFixture {
     QCheckBox* Altitude() const { return Find<QCheckBox>("Check2"); }
     QCheckBox* DecimalComma() const { return Find<QCheckBox>("Check1"); }
     QCheckBox* EliminateZero() const { return Find<QCheckBox>("Check3"); }
+    QCheckBox* AnyTalker() const { return Find<QCheckBox>("Check4"); }
+    QCheckBox* VerifyChecksums() const { return Find<QCheckBox>("Check5"); }
+    QCheckBox* IgcGnssAltitude() const { return Find<QCheckBox>("Check6"); }
     QLineEdit* InputPath() const { return Find<QLineEdit>("Text3"); }
     QString Message() const { return Find<QPlainTextEdit>("Text2")->toPlainText(); }
 

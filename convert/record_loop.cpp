@@ -9,44 +9,44 @@
 namespace torvane {
 namespace {
 
+// The sentence test of the GGA and GLL pre-checks: "$GP" and the kind, or,
+// with "accept every satellite system", "$", any two capitals and the kind.
+template <bool AnyTalker>
+bool HoldsSentence(std::string_view line, std::string_view gpTag) {
+    if constexpr (AnyTalker) {
+        return HoldsSentenceOfAnyTalker(line, gpTag.substr(3));
+    } else {
+        return Contains(line, gpTag);
+    }
+}
+
 // Pre-checks and converter of each data type. Each returns false for a line
 // that is skipped altogether (not converted, not written, not counted).
+template <bool AnyTalker>
 bool ProcessGga(Settings& s, std::string_view line) {
     const MarkScan commas = ScanMarks(line, ',');
-    if (!Contains(line, "$GPGGA")) s.RecordInvalid = true;
+    if (!HoldsSentence<AnyTalker>(line, "$GPGGA")) s.RecordInvalid = true;
     if (commas.total != 14) s.RecordInvalid = true;
     ConvertGgaSentence(s, line, commas);
     return true;
 }
 
+template <bool AnyTalker>
 bool ProcessGll(Settings& s, std::string_view line) {
     const MarkScan commas = ScanMarks(line, ',');
-    if (!Contains(line, "$GPGLL")) s.RecordInvalid = true;
+    if (!HoldsSentence<AnyTalker>(line, "$GPGLL")) s.RecordInvalid = true;
     if (commas.total < 6 || commas.total > 7) s.RecordInvalid = true;
     ConvertGllSentence(s, line, commas);
     return true;
 }
 
-// With "accept every satellite system": any talker's sentence of the kind.
-bool ProcessGgaAnyTalker(Settings& s, std::string_view line) {
-    const MarkScan commas = ScanMarks(line, ',');
-    if (!HoldsSentenceOfAnyTalker(line, "GGA")) s.RecordInvalid = true;
-    if (commas.total != 14) s.RecordInvalid = true;
-    ConvertGgaSentence(s, line, commas);
-    return true;
-}
-
-bool ProcessGllAnyTalker(Settings& s, std::string_view line) {
-    const MarkScan commas = ScanMarks(line, ',');
-    if (!HoldsSentenceOfAnyTalker(line, "GLL")) s.RecordInvalid = true;
-    if (commas.total < 6 || commas.total > 7) s.RecordInvalid = true;
-    ConvertGllSentence(s, line, commas);
-    return true;
-}
-
+// Receivers of NMEA 4.10, the multi-system ones, end RMC with a navigational
+// status field: one comma more, taken along with "accept every satellite system".
+template <bool AnyTalker>
 bool ProcessRmc(Settings& s, std::string_view line) {
+    constexpr int kMostCommas = AnyTalker ? 13 : 12;
     const MarkScan commas = ScanMarks(line, ',');
-    if (commas.total < 11 || commas.total > 12) s.RecordInvalid = true;
+    if (commas.total < 11 || commas.total > kMostCommas) s.RecordInvalid = true;
     ConvertRmcSentence(s, line, commas);
     return true;
 }
@@ -112,12 +112,14 @@ bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint
                    const ProgressHooks* hooks, std::string& error) {
     switch (s.DataType) {
         case DataKind::GPGGA:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessGgaAnyTalker>(s, input, output, inputSize, hooks, error);
-            return RunNmea<ProcessGga>(s, input, output, inputSize, hooks, error);
+            if (s.AcceptAnyTalker) return RunNmea<ProcessGga<true>>(s, input, output, inputSize, hooks, error);
+            return RunNmea<ProcessGga<false>>(s, input, output, inputSize, hooks, error);
         case DataKind::GPGLL:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessGllAnyTalker>(s, input, output, inputSize, hooks, error);
-            return RunNmea<ProcessGll>(s, input, output, inputSize, hooks, error);
-        case DataKind::GPRMC: return RunNmea<ProcessRmc>(s, input, output, inputSize, hooks, error);
+            if (s.AcceptAnyTalker) return RunNmea<ProcessGll<true>>(s, input, output, inputSize, hooks, error);
+            return RunNmea<ProcessGll<false>>(s, input, output, inputSize, hooks, error);
+        case DataKind::GPRMC:
+            if (s.AcceptAnyTalker) return RunNmea<ProcessRmc<true>>(s, input, output, inputSize, hooks, error);
+            return RunNmea<ProcessRmc<false>>(s, input, output, inputSize, hooks, error);
         case DataKind::GPIGC: return Loop<ProcessIgc, PassesWriteTest>(s, input, output, inputSize, hooks, error);
         case DataKind::GPGXT: return Loop<ProcessGpx, PassesGpxWriteTest>(s, input, output, inputSize, hooks, error);
         case DataKind::None: break;

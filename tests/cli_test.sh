@@ -131,6 +131,18 @@ check "other talkers message unchanged" same "$(printf '%s\n' "$out" | head -1)"
 check "other talkers hint" same "$(cat "$work/err")" "Hint: this file holds position sentences of other satellite systems; --any-talker converts them."
 "$cli" convert --any-talker "$work/gn.nmea" --overwrite >/dev/null; rc=$?
 check "any talker converts" same "$(wc -l < "$work/gn_GGA.prn")" 2
+# With --any-talker: GLL of any talker; RMC with the navigational status
+# field of NMEA 4.10 (13 commas) too, but not with 14; without it 12 at most.
+rmc12='$GPRMC,103607.00,A,5327.03942,N,00214.42462,W,0.046,,060321,,,A*7A'
+for row in "GNGLL,4723.4560,N,00832.1230,E,101530.00,A,A*70|--any-talker|gn_GLL.prn|2" \
+           "${rmc12#\$}|--any-talker|gn_RMC.prn|2" "${rmc12%\*7A},V*7A|--any-talker|gn_RMC.prn|2" \
+           "${rmc12%\*7A},V,X*7A|--any-talker|gn_RMC.prn|0" "${rmc12%\*7A},V*7A||gn_RMC.prn|0"; do
+  IFS='|' read -r sentence flag out want <<<"$row"
+  printf '$%s\r\n$%s\r\n' "$sentence" "$sentence" > "$work/gn.nmea"
+  rm -f "$work/$out"
+  "$cli" convert $flag "$work/gn.nmea" --overwrite >/dev/null 2>&1
+  check "any talker: $sentence $flag" same "$(cat "$work/$out" 2>/dev/null | wc -l)" "$want"
+done
 # Checksums: a wrong one is skipped altogether, also keeping zero positions.
 printf '%s\r\n%s\r\n%s\r\n' "$gga" "${gga%6E}6F" "$gga" > "$work/ck.nmea"
 "$cli" convert --verify-checksums --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null; rc=$?

@@ -1,11 +1,13 @@
 // torvane-cli: the analysis and conversion of the desktop program for
 // scripts and batches. Each file is handled as by a freshly started program.
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <iostream>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -66,9 +68,13 @@ int Analyze(const std::string& file, const Options& options) {
     return report.recognised ? kAllWritten : kNothingWritten;
 }
 
+// The files one call wrote (device and inode), so that two inputs of a batch
+// mapping to one output do not replace each other.
+using WrittenFiles = std::set<std::pair<dev_t, ino_t>>;
+
 // Returns the exit code for this file; `stop` is set when the program must
 // end (an existing output file was not to be replaced).
-int Convert(const std::string& file, const Options& options, bool& stop) {
+int Convert(const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
     Settings s;
     s.InputFilePath = file;
     const std::size_t slash = file.rfind('/');
@@ -88,6 +94,12 @@ int Convert(const std::string& file, const Options& options, bool& stop) {
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
 
+    struct stat info {};
+    if (::stat(s.OutputFilePath.c_str(), &info) == 0 && written.count({info.st_dev, info.st_ino}) != 0) {
+        PrintError("Output file " + s.OutputFilePath + " was written from another input of this call; " + file +
+                   " is skipped.");
+        return kFailure;
+    }
     if (OutputFileExists(s.OutputFilePath) && !options.overwrite && !AskOverwrite()) {
         PrintError("Output file exists: " + s.OutputFilePath);
         PrintError("Move existing file to another directory and try again!");
@@ -96,6 +108,9 @@ int Convert(const std::string& file, const Options& options, bool& stop) {
     }
 
     const RunReport run = PerformConversionRun(s);
+    if (run.outcome != RunReport::Outcome::Failed && ::stat(s.OutputFilePath.c_str(), &info) == 0) {
+        written.insert({info.st_dev, info.st_ino});
+    }
     switch (run.outcome) {
         case RunReport::Outcome::Written:
             PrintMessage(run.message);
@@ -119,6 +134,10 @@ int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
     Options options;
     std::string error;
+    if (argc < 2) {
+        std::cerr << UsageText();
+        return kFailure;
+    }
     if (!ParseOptions(argc, argv, options, error)) {
         PrintError(error);
         std::cerr << "Try 'torvane-cli --help'.\n";
@@ -126,21 +145,28 @@ int main(int argc, char** argv) {
     }
     switch (options.command) {
         case Command::Help:
-            std::cout << UsageText();
-            return 0;
+            std::cout << UsageText() << std::flush;
+            return std::cout ? 0 : kFailure;
         case Command::Version:
-            std::cout << "torvane-cli " << torvane::kProgramVersion << '\n';
-            return 0;
+            std::cout << "torvane-cli " << torvane::kProgramVersion << '\n' << std::flush;
+            return std::cout ? 0 : kFailure;
         case Command::Analyze:
         case Command::Convert:
             break;
     }
     int status = kAllWritten;
+    WrittenFiles written;
     for (const std::string& file : options.files) {
         bool stop = false;
-        const int code = options.command == Command::Analyze ? Analyze(file, options) : Convert(file, options, stop);
+        const int code =
+            options.command == Command::Analyze ? Analyze(file, options) : Convert(file, options, written, stop);
         status = std::max(status, code);
         if (stop) break;
+    }
+    if (!std::cout) {
+        // The messages were lost: the caller must not take the run as reported.
+        PrintError("cannot write to standard output");
+        return kFailure;
     }
     return status;
 }

@@ -51,10 +51,24 @@ std::string KmlColour(const std::string& text) {
     return {};
 }
 
+namespace {
+
+bool TakesValue(const std::string& name) {
+    static constexpr std::string_view kNames[] = {"--to", "--altitude-add", "--altitude-set", "-o", "--output",
+                                                  "--kml-name", "--kml-description", "--kml-color", "--kml-extrude",
+                                                  "--kml-tessellate", "--ovl-color", "--ovl-width", "--ovl-map-name"};
+    return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
+}
+
+// A line break would start new lines and sections in the overlay.
+bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
+
+}  // namespace
+
 bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
     if (argc < 2) {
-        o.command = Command::Help;
-        return true;
+        error = "no command given";
+        return false;
     }
     const std::string command = argv[1];
     if (command == "--help" || command == "-h" || command == "help") {
@@ -115,6 +129,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             name = arg.substr(0, equals);
             value = arg.substr(equals + 1);
         } else {
+            if (!TakesValue(name)) {
+                error = "unknown option '" + name + "'";
+                return false;
+            }
             if (i + 1 >= argc) {
                 error = "option '" + arg + "' needs a value";
                 return false;
@@ -168,6 +186,9 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                 return false;
             }
             o.ovlColour = code;
+        } else if ((name == "--ovl-width" || name == "--ovl-map-name") && HasLineBreak(value)) {
+            error = name + " takes text without line breaks";
+            return false;
         } else if (name == "--ovl-width") {
             o.ovlWidth = value;
         } else if (name == "--ovl-map-name") {

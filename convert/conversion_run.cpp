@@ -69,7 +69,8 @@ void SetOutputPath(Settings& s, const std::string& path) {
 bool OutputFileExists(const std::string& path) {
     if (path.empty() || path.back() == kSeparator) return false;
     struct stat info {};
-    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    // A symbolic link there is not an output to replace; the run refuses it.
+    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
 }
 
 std::string CountMessage(const Settings& s) {
@@ -88,6 +89,9 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         return Failure("Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".");
+    }
+    if (input.IsSameFile(s.OutputFilePath)) {
+        return Failure("Cannot write output file " + s.OutputFilePath + ": it is the input file.");
     }
     OutputFile output;
     if (!output.Open(s.OutputFilePath)) {
@@ -116,7 +120,7 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
                            ". No output written.");
         }
         std::string error;
-        if (!CorrectOverlayPointCount(s, output.WrittenPath(), error)) {
+        if (!CorrectOverlayPointCount(s, output.ReadBack(), error)) {
             return Failure("Could not correct the point count of " + s.OutputFilePath + ": " + error +
                            ". No output written.");
         }

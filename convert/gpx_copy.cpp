@@ -53,7 +53,7 @@ public:
     // False once a line of the copy has grown too long; see LongLine().
     bool Feed(const char* data, std::size_t size) {
         std::size_t i = 0;
-        while (i < size && column_ < kMaxLineLength) {
+        while (i < size && column_ <= kMaxLineLength) {
             if (pendingCr_ || afterTagEnd_) {
                 Put(data[i++]);
                 continue;
@@ -68,7 +68,7 @@ public:
             }
             if (i < size) Put(data[i++]);
         }
-        return column_ < kMaxLineLength;
+        return column_ <= kMaxLineLength;
     }
 
     // The number of the line that grew too long.
@@ -76,7 +76,7 @@ public:
 
     void Finish() {
         ReleaseHeld();
-        if (pendingCr_ || lineOpen_) output_.Write("\r\n");
+        if (lineOpen_) output_.Write("\r\n");  // a line ended by CR has its CR LF already
         pendingCr_ = lineOpen_ = false;
     }
 
@@ -154,6 +154,10 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
         error = "Cannot read input file " + inputPath + ": " + input.ErrorText() + ".";
         return false;
     }
+    if (input.IsSameFile(copyPath)) {
+        error = "Cannot write GPX copy " + copyPath + ": it is the input file.";
+        return false;
+    }
     OutputFile output;
     if (!output.Open(copyPath)) {
         error = "Cannot write GPX copy " + copyPath + ": " + output.ErrorText() + ".";
@@ -179,6 +183,10 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
         done += static_cast<std::uint64_t>(n);
         if (hooks != nullptr && hooks->progress) hooks->progress(done, input.Size());
         if (!output.Good()) break;
+    }
+    if (!output.Good()) {
+        error = "Cannot write GPX copy " + copyPath + ": " + output.ErrorText() + ".";
+        return false;
     }
     if (input.ChangedWhileRead(done)) {
         error = "Cannot read input file " + inputPath + ": " + input.ErrorText() + ".";

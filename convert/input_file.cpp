@@ -37,6 +37,8 @@ bool InputFile::Open(const std::string& path) {
     }
     ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
     size_ = static_cast<std::uint64_t>(info.st_size);
+    device_ = static_cast<std::uint64_t>(info.st_dev);
+    inode_ = static_cast<std::uint64_t>(info.st_ino);
     modifiedSeconds_ = static_cast<std::int64_t>(info.st_mtim.tv_sec);
     modifiedNanoseconds_ = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
 #ifdef POSIX_FADV_SEQUENTIAL
@@ -56,6 +58,12 @@ bool InputFile::ChangedWhileRead(std::uint64_t bytesRead) {
                          static_cast<std::int64_t>(info.st_mtim.tv_nsec) != modifiedNanoseconds_;
     if (changed) error_ = "the file was changed while it was read";
     return changed;
+}
+
+bool InputFile::IsSameFile(const std::string& path) const {
+    struct stat info {};
+    return fd_ >= 0 && ::stat(path.c_str(), &info) == 0 && static_cast<std::uint64_t>(info.st_dev) == device_ &&
+           static_cast<std::uint64_t>(info.st_ino) == inode_;
 }
 
 void InputFile::Close() {

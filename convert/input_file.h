@@ -20,6 +20,9 @@ public:
     bool Open(const std::string& path);
     void Close();
 
+    // Whether `path` names the open file (also through a hard link).
+    bool IsSameFile(const std::string& path) const;
+
     int Descriptor() const { return fd_; }
     std::uint64_t Size() const { return size_; }
     const std::string& ErrorText() const { return error_; }
@@ -32,6 +35,8 @@ public:
 private:
     int fd_ = -1;
     std::uint64_t size_ = 0;
+    std::uint64_t device_ = 0;
+    std::uint64_t inode_ = 0;
     std::int64_t modifiedSeconds_ = 0;
     std::int64_t modifiedNanoseconds_ = 0;
     std::string error_;

@@ -38,7 +38,7 @@ LineReader::LineReader(int fd, std::size_t maxLineLength, std::size_t blockSize)
     : fd_(fd),
       maxLineLength_(maxLineLength),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
-      capacity_(maxLineLength + blockSize_),
+      capacity_(maxLineLength + blockSize_ + 1),
       buffer_(new char[capacity_]) {}
 
 bool LineReader::Refill() {
@@ -51,7 +51,7 @@ bool LineReader::Refill() {
     }
     // The unread data is the start of one line, up to scanned_ (where a
     // last CR may wait for the LF that could follow it).
-    if (scanned_ >= maxLineLength_) return LineTooLong();
+    if (scanned_ > maxLineLength_) return LineTooLong();
     const std::size_t room = std::min(capacity_ - end_, blockSize_);
     for (;;) {
         const ssize_t n = ::read(fd_, buffer_.get() + end_, room);
@@ -85,7 +85,7 @@ LineReader::Status LineReader::Next(std::string_view& line) {
             const char mark = buffer_[at];
             const bool needNext = mark == '\r' && at + 1 == end_ && !eof_;
             if (!needNext) {
-                if (at - begin_ >= maxLineLength_ && !LineTooLong()) return Status::Error;
+                if (at - begin_ > maxLineLength_ && !LineTooLong()) return Status::Error;
                 line = std::string_view(buffer_.get() + begin_, at - begin_);
                 begin_ = at + 1;
                 if (mark == '\r' && begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
@@ -94,7 +94,7 @@ LineReader::Status LineReader::Next(std::string_view& line) {
             }
         } else if (eof_) {
             if (begin_ < end_) {
-                if (end_ - begin_ >= maxLineLength_ && !LineTooLong()) return Status::Error;
+                if (end_ - begin_ > maxLineLength_ && !LineTooLong()) return Status::Error;
                 line = std::string_view(buffer_.get() + begin_, end_ - begin_);
                 begin_ = end_;
                 ++lineNumber_;

@@ -1,7 +1,6 @@
 #include "output_documents.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <cstring>
 
 #include "input_file.h"
@@ -46,42 +45,37 @@ void WriteOutputTrailer(Settings& s, OutputFile& output) {
 }
 
 bool CorrectOverlayPointCount(const Settings& s, std::string& error) {
-    return CorrectOverlayPointCount(s, s.OutputFilePath, error);
+    InputFile input;
+    if (!input.Open(s.OutputFilePath)) {
+        error = "cannot read " + s.OutputFilePath + ": " + input.ErrorText();
+        return false;
+    }
+    return CorrectOverlayPointCount(s, input.Descriptor(), error);
 }
 
-bool CorrectOverlayPointCount(const Settings& s, const std::string& writtenPath, std::string& error) {
+bool CorrectOverlayPointCount(const Settings& s, int writtenFd, std::string& error) {
     const std::string replacement = OvlPointCountLine(s.RecordCount);
-    const std::string newPath = s.OutputFilePath + ".new";
-
-    InputFile input;
-    if (!input.Open(writtenPath)) {
-        error = "cannot read " + writtenPath + ": " + input.ErrorText();
-        return false;
-    }
     OutputFile output;
-    if (!output.OpenDirect(newPath)) {
-        error = newPath + ": " + output.ErrorText();
+    if (!output.Open(s.OutputFilePath)) {
+        error = output.ErrorText();
         return false;
     }
-    LineReader reader(input.Descriptor());
+    LineReader reader(writtenFd);
     std::string_view line;
     LineReader::Status status;
+    bool replaced = false;
     while ((status = reader.Next(line)) == LineReader::Status::Line) {
-        output.WriteLine(Contains(line, "Punkte") ? std::string_view(replacement) : line);
+        // Only the symbol section's count: a map name may hold the word too.
+        const bool count = !replaced && line.substr(0, 7) == "Punkte=";
+        replaced = replaced || count;
+        output.WriteLine(count ? std::string_view(replacement) : line);
     }
-    input.Close();
     if (status == LineReader::Status::Error) {
-        error = "cannot read " + writtenPath + ": " + reader.ErrorText();
-        output.Discard();
+        error = "cannot read the written overlay: " + reader.ErrorText();
         return false;
     }
     if (!output.Commit()) {
-        error = newPath + ": " + output.ErrorText();
-        return false;
-    }
-    if (std::rename(newPath.c_str(), s.OutputFilePath.c_str()) != 0) {
-        error = "cannot replace " + s.OutputFilePath + ": " + std::strerror(errno);
-        std::remove(newPath.c_str());
+        error = output.ErrorText();
         return false;
     }
     return true;

@@ -17,15 +17,15 @@ void WriteOutputHeader(const Settings& s, OutputFile& output);
 void WriteOutputTrailer(Settings& s, OutputFile& output);
 
 // Rewrites the overlay at OutputFilePath with "Punkte=" + RecordCount in
-// place of every line that holds "Punkte", every line ending in CR LF. The
-// new text goes to OutputFilePath + ".new", which then replaces the file in
-// one rename. On failure the file stays as it was, no ".new" file is left,
-// and false is returned with the reason in `error`.
+// place of the symbol section's "Punkte=" line (the first line that starts
+// so), every line ending in CR LF. The new text replaces the file in one
+// step; on failure the file stays as it was, nothing else is left, and false
+// is returned with the reason in `error`.
 bool CorrectOverlayPointCount(const Settings& s, std::string& error);
 
-// The same, reading the overlay from `writtenPath` (the complete file of the
-// run, not yet under its name) so that OutputFilePath is replaced only by the
-// corrected text. `writtenPath` is left as it is.
-bool CorrectOverlayPointCount(const Settings& s, const std::string& writtenPath, std::string& error);
+// The same, reading the overlay from `writtenFd` (the complete file of the
+// run, not yet under its name, read from its start) so that OutputFilePath
+// is replaced only by the corrected text.
+bool CorrectOverlayPointCount(const Settings& s, int writtenFd, std::string& error);
 
 }  // namespace torvane

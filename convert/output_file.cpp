@@ -1,24 +1,23 @@
 #include "output_file.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
+
+#include "output_file_system.h"
 
 namespace torvane {
 namespace {
 
 constexpr std::size_t kBufferSize = 256u << 10;
 
-mode_t NewFileMode() {
+unsigned NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
-    return static_cast<mode_t>(0666 & ~mask);
+    return static_cast<unsigned>(0666 & ~mask);
 }
 
 }  // namespace
@@ -30,23 +29,36 @@ bool OutputFile::Open(const std::string& finalPath) {
     error_.clear();
     finalPath_ = finalPath;
     // Only a regular file is replaced: the rename would otherwise put a
-    // regular file in place of a device (/dev/null, say) or a FIFO, and a
-    // directory would fail only after the whole conversion.
-    struct stat info {};
-    if (::stat(finalPath.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
-        error_ = S_ISDIR(info.st_mode) ? "cannot create: " + std::string(std::strerror(EISDIR))
-                                       : std::string("cannot create: not a regular file");
-        return false;
+    // regular file in place of a device (/dev/null, say), a FIFO or a
+    // symbolic link, and a directory would fail only after the whole run.
+    unsigned mode = NewFileMode();
+    switch (output_fs::Inspect(finalPath, mode)) {
+        case output_fs::PathKind::Directory:
+            error_ = "cannot create: " + std::string(std::strerror(EISDIR));
+            return false;
+        case output_fs::PathKind::Link:
+            error_ = "cannot create: it is a symbolic link";
+            return false;
+        case output_fs::PathKind::Other:
+            error_ = "cannot create: not a regular file";
+            return false;
+        case output_fs::PathKind::Unknown:  // a name too long, a file in the way of the directory
+            Fail("cannot create");
+            return false;
+        case output_fs::PathKind::Missing:
+        case output_fs::PathKind::Regular:
+            break;
     }
-    tempPath_ = finalPath + ".tmp-XXXXXX";
-    fd_ = ::mkstemp(tempPath_.data());
+    output_fs::IgnoreFileSizeSignal();
+    directory_ = output_fs::DirectoryOf(finalPath);
+    fd_ = output_fs::OpenUnnamed(directory_, mode);
+    if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        fd_ = output_fs::CreateNamed(directory_, mode, tempPath_);
+    }
     if (fd_ < 0) {
-        tempPath_.clear();
         Fail("cannot create");
         return false;
     }
-    ::fchmod(fd_, NewFileMode());
-    direct_ = false;
     StartBuffer();
     return true;
 }
@@ -55,27 +67,6 @@ void OutputFile::StartBuffer() {
     if (!buffer_) buffer_.reset(new char[kBufferSize]);
     bufferSize_ = kBufferSize;
     used_ = 0;
-}
-
-bool OutputFile::OpenDirect(const std::string& path) {
-    Discard();
-    error_.clear();
-    finalPath_ = path;
-    // A file left at `path` is replaced by a new one rather than written
-    // through: a link there must not carry the text into another file.
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT && errno != EISDIR) {
-        Fail("cannot create");
-        return false;
-    }
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd_ < 0) {
-        Fail("cannot create");
-        return false;
-    }
-    tempPath_ = path;
-    direct_ = true;
-    StartBuffer();
-    return true;
 }
 
 void OutputFile::Fail(const char* what) {
@@ -116,26 +107,40 @@ bool OutputFile::Finish() {
         return false;
     }
     Flush();
-    if (Good() && ::close(fd_) != 0) Fail("cannot write");
-    else if (!Good()) ::close(fd_);
-    fd_ = -1;
     if (!Good()) {
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
+        Discard();
         return false;
     }
     return true;
 }
 
+int OutputFile::ReadBack() {
+    if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return -1;
+    return fd_;
+}
+
 bool OutputFile::Commit() {
     if (!Finish()) return false;
-    if (!direct_ && std::rename(tempPath_.c_str(), finalPath_.c_str()) != 0) {
+    bool named = false;
+    if (tempPath_.empty()) {
+        named = output_fs::NameUnnamed(fd_, directory_, finalPath_);
+    } else {
+        named = output_fs::Replace(tempPath_, finalPath_);
+        if (named) output_fs::Forget(tempPath_);
+    }
+    if (!named) {
         Fail("cannot replace");
-        ::unlink(tempPath_.c_str());
-        tempPath_.clear();
+        Discard();
         return false;
     }
     tempPath_.clear();
+    const int fd = fd_;
+    fd_ = -1;
+    if (::close(fd) != 0) {
+        // The text may not have reached the disk; it has its name already.
+        Fail("cannot write");
+        return false;
+    }
     return true;
 }
 
@@ -145,7 +150,7 @@ void OutputFile::Discard() {
         fd_ = -1;
     }
     if (!tempPath_.empty()) {
-        ::unlink(tempPath_.c_str());
+        output_fs::Remove(tempPath_);
         tempPath_.clear();
     }
 }

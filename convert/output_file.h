@@ -1,6 +1,7 @@
 // An output file that appears under its final name only when complete.
-// Text goes to a temporary file beside the final path through one reused
-// buffer; Commit() flushes it and renames it over the final path in one step.
+// Text goes through one reused buffer to a file beside the final path that
+// has no name yet (or, where the file system has no such files, a short
+// temporary name); Commit() gives it the final name in one step.
 // Until then an existing file of that name stays as it was, and a file that
 // is dropped (Discard(), destructor, failed write) leaves nothing behind.
 #pragma once
@@ -19,15 +20,11 @@ public:
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
 
-    // Creates the temporary file for `finalPath`. False on failure, with
-    // ErrorText(); also when `finalPath` names something other than a
-    // regular file (a directory, a device).
+    // Creates the file that will take the name `finalPath`. False on failure,
+    // with ErrorText(); also when `finalPath` names something other than a
+    // regular file (a directory, a device, a symbolic link). A replaced file's
+    // permission bits carry over to the new one.
     bool Open(const std::string& finalPath);
-
-    // Creates `path` itself (a file of that name is removed first) and writes
-    // there directly; for files that are themselves a step before a rename.
-    // Discard() removes it.
-    bool OpenDirect(const std::string& path);
 
     void Write(std::string_view text);
     void Write(char c) {
@@ -42,17 +39,19 @@ public:
     // Whether every write so far succeeded.
     bool Good() const { return error_.empty(); }
 
-    // Flushes, closes and renames over the final path (a direct file is only
-    // closed). False on failure, in which case the written file is removed.
+    // Flushes and gives the file its final name, replacing a file of that
+    // name in one step. False on failure, in which case the written file is
+    // removed and the final path is not touched.
     bool Commit();
 
-    // Flushes and closes without renaming: the complete text can then be read
-    // at WrittenPath() until Discard() (or the destructor) removes it. False
-    // on failure, in which case the written file is removed.
+    // Flushes without naming the file: ReadBack() then reads the complete
+    // text until Discard() (or the destructor) drops it. False on failure.
     bool Finish();
-    const std::string& WrittenPath() const { return tempPath_; }
+    // A descriptor of the finished file positioned at its start, or -1.
+    int ReadBack();
 
-    // Removes the temporary file; the final path is not touched.
+    // Drops the written file; the final path is not touched. A run that is
+    // abandoned midway leaves nothing behind through this (or the destructor).
     void Discard();
 
     const std::string& ErrorText() const { return error_; }
@@ -64,8 +63,8 @@ private:
 
     int fd_ = -1;
     std::string finalPath_;
-    std::string tempPath_;  // the file being written; removed unless committed
-    bool direct_ = false;
+    std::string directory_;
+    std::string tempPath_;  // the named file being written, where files cannot be unnamed
     std::unique_ptr<char[]> buffer_;
     std::size_t used_ = 0;
     std::size_t bufferSize_ = 0;  // 0 until the buffer is made

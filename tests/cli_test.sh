@@ -105,17 +105,143 @@ printf 'previous' > "$work/long_GGA.prn"
 check "disk full exit" same "$rc" 2
 check "disk full message" grep -q "Cannot write output file $work/long_GGA.prn: cannot write: " "$work/err"
 check "disk full keeps previous" same "$(cat "$work/long_GGA.prn")" "previous"
-check "disk full leaves no temporary file" same "$(ls "$work" | grep -c tmp-)" 0
+check "disk full leaves no temporary file" same "$(ls -A "$work" | grep -c -e tmp- -e '^\.tv')" 0
 printf '<gpx>\n<trkpt lat="1" lon="2">\n</trkpt>\n<trkpt lat="1" lon="2">\n</trkpt>\n</gpx>\n' > "$work/hike.gpx"
 mkdir "$work/hike_CRLF.gpx"
 "$cli" convert "$work/hike.gpx" 2>"$work/err" >/dev/null; rc=$?
 check "gpx copy exit" same "$rc" 2
 check "gpx copy message" grep -q "Cannot write GPX copy $work/hike_CRLF.gpx: cannot create: " "$work/err"
-for args in "" "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-set 2 x" \
+for args in "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-set 2 x" \
             "convert --decimal-comma --to kml x" "frobnicate x" "convert -o a b c"; do
   "$cli" $args >/dev/null 2>&1; rc=$?
-  if [ -z "$args" ]; then check "no arguments shows help" same "$rc" 0; else check "usage: $args" same "$rc" 2; fi
+  check "usage: $args" same "$rc" 2
 done
+# Without arguments the usage goes to standard error as a usage error.
+"$cli" >"$work/out" 2>"$work/err"; rc=$?
+check "no arguments exit" same "$rc" 2
+check "no arguments usage on stderr" grep -q "^Usage:" "$work/err"
+check "no arguments nothing on stdout" same "$(cat "$work/out")" ""
+# An unknown option is named as such, also one that looks like a file.
+"$cli" convert -dash.nmea 2>"$work/err" >/dev/null; rc=$?
+check "dash file exit" same "$rc" 2
+check "dash file named" grep -q "unknown option '-dash.nmea'" "$work/err"
+"$cli" convert "$work/track.nmea" --bogus 2>"$work/err" >/dev/null; rc=$?
+check "last unknown option exit" same "$rc" 2
+check "last unknown option named" grep -q "unknown option '--bogus'" "$work/err"
+# Messages that cannot be written make the call fail.
+if [ -w /dev/full ]; then
+  "$cli" convert "$work/track.nmea" --overwrite >/dev/full 2>"$work/err"; rc=$?
+  check "lost messages exit" same "$rc" 2
+  "$cli" --help >/dev/full 2>/dev/null; rc=$?
+  check "lost help exit" same "$rc" 2
+else
+  echo "skipped: /dev/full is not writable here"
+fi
+# Line breaks in overlay values would add lines and sections: refused.
+for opt in --ovl-map-name --ovl-width; do
+  "$cli" convert "$work/track.nmea" --to ovl -o "$work/evil.ovl" $opt $'X\r\nCenterLat=0\r\n[Evil]' 2>"$work/err" >/dev/null; rc=$?
+  check "$opt line break exit" same "$rc" 2
+  check "$opt line break message" grep -q -- "$opt takes text without line breaks" "$work/err"
+  check "$opt line break no output" test ! -e "$work/evil.ovl"
+done
+# A map name holding "Punkte" keeps its line; only the count is corrected.
+"$cli" convert "$work/track.nmea" --to ovl -o "$work/map.ovl" --ovl-map-name 'Karte Punkte 1:25000' >/dev/null; rc=$?
+check "punkte map name exit" same "$rc" 0
+check "punkte map name kept" grep -q $'^MapName=Karte Punkte 1:25000\r$' "$work/map.ovl"
+check "punkte one count" same "$(grep -c '^Punkte=' "$work/map.ovl")" 1
+
+# Outputs that are links or the input itself are refused; nothing is touched.
+printf 'untouched' > "$work/victim"
+ln -s "$work/victim" "$work/link.prn"
+"$cli" convert "$work/track.nmea" -o "$work/link.prn" --overwrite 2>"$work/err" >/dev/null; rc=$?
+check "link output exit" same "$rc" 2
+check "link output message" grep -q "Cannot write output file $work/link.prn: cannot create: it is a symbolic link." "$work/err"
+check "link output kept" test -L "$work/link.prn"
+check "link target kept" same "$(cat "$work/victim")" "untouched"
+cp "$work/track.nmea" "$work/lnk.nmea"
+cp "$work/track.nmea" "$work/two.nmea"
+ln -s "$work/victim" "$work/lnk_GGA.prn"
+"$cli" convert "$work/lnk.nmea" "$work/two.nmea" --overwrite 2>"$work/err" >/dev/null; rc=$?
+check "link default name exit" same "$rc" 2
+check "link default name kept" test -L "$work/lnk_GGA.prn"
+check "link default name others written" test -s "$work/two_GGA.prn"
+check "link default target kept" same "$(cat "$work/victim")" "untouched"
+cp "$work/hike.gpx" "$work/lhike.gpx"
+ln -s "$work/victim" "$work/lhike_CRLF.gpx"
+"$cli" convert "$work/lhike.gpx" 2>"$work/err" >/dev/null; rc=$?
+check "link gpx copy exit" same "$rc" 2
+check "link gpx copy kept" test -L "$work/lhike_CRLF.gpx"
+check "link gpx target kept" same "$(cat "$work/victim")" "untouched"
+cp "$work/track.nmea" "$work/self.nmea"
+ln "$work/self.nmea" "$work/self-hard.nmea"
+for out in "$work/self.nmea" "$work/./self.nmea" "$work/self-hard.nmea"; do
+  "$cli" convert "$work/self.nmea" -o "$out" --overwrite 2>"$work/err" >/dev/null; rc=$?
+  check "input as output exit ($out)" same "$rc" 2
+  check "input as output message ($out)" grep -q "Cannot write output file $out: it is the input file." "$work/err"
+  check "input as output kept ($out)" cmp -s "$work/self.nmea" "$work/track.nmea"
+done
+
+# Two inputs of one batch with one output: the second is skipped.
+cp "$work/track.nmea" "$work/a.x.nmea"
+{ cat "$work/track.nmea"; cat "$work/track.nmea"; } > "$work/a.y.nmea"
+"$cli" convert "$work/a.x.nmea" "$work/a.y.nmea" --overwrite 2>"$work/err" >/dev/null; rc=$?
+check "same output in batch exit" same "$rc" 2
+check "same output in batch message" grep -q "Output file $work/a_GGA.prn was written from another input of this call; $work/a.y.nmea is skipped." "$work/err"
+check "same output in batch keeps first" same "$(wc -l < "$work/a_GGA.prn")" 2
+
+# Beyond the file size limit: the ordinary failure, not a death by SIGXFSZ.
+printf 'previous' > "$work/long_GGA.prn"
+(ulimit -f 32; exec "$cli" convert "$work/long.nmea" --overwrite) 2>"$work/err" >/dev/null; rc=$?
+check "file size limit exit" same "$rc" 2
+check "file size limit message" grep -q "Cannot write output file $work/long_GGA.prn: cannot write: " "$work/err"
+check "file size limit keeps previous" same "$(cat "$work/long_GGA.prn")" "previous"
+
+# A replaced file keeps its permission bits.
+for mode in 444 600 640; do
+  printf 'old' > "$work/mode_GGA.prn"; chmod "$mode" "$work/mode_GGA.prn"
+  cp "$work/track.nmea" "$work/mode.nmea"
+  "$cli" convert "$work/mode.nmea" --overwrite >/dev/null 2>&1
+  check "mode $mode kept" same "$(stat -c %a "$work/mode_GGA.prn")" "$mode"
+done
+
+# Disk full while copying a GPX file of more than one block.
+if [ "$(id -u)" = 0 ] && mkdir -p "$work/small" && mount -t tmpfs -o size=2m tmpfs "$work/small" 2>/dev/null; then
+  { printf '<gpx>\n'; for i in $(seq 25000); do printf '<trkpt lat="53.1" lon="8.8">\n<ele>5</ele>\n</trkpt>\n'; done; printf '</gpx>\n'; } > "$work/small/t.gpx"
+  "$cli" convert "$work/small/t.gpx" 2>"$work/err" >/dev/null; rc=$?
+  check "disk full gpx exit" same "$rc" 2
+  check "disk full gpx message" grep -q "Cannot write GPX copy $work/small/t_CRLF.gpx: cannot write: " "$work/err"
+  check "disk full gpx not a change" test "$(grep -c 'changed while' "$work/err")" = 0
+  check "disk full gpx nothing left" same "$(ls "$work/small")" "t.gpx"
+  umount "$work/small"
+else
+  echo "skipped: disk full on a small tmpfs (needs root and mount)"
+fi
+
+# Under a user of its own (permission bits do not stop root).
+if [ "$(id -u)" = 0 ] && command -v useradd >/dev/null && command -v setpriv >/dev/null; then
+  user="tvtest$$"
+  if useradd -M -r -s /usr/sbin/nologin "$user" 2>/dev/null; then
+    as_user() { setpriv --reuid="$user" --regid="$user" --clear-groups "$@"; }
+    mkdir "$work/u"; cp "$work/track.nmea" "$work/u/t.nmea"; chown -R "$user" "$work/u"; chmod 755 "$work"
+    chmod 0 "$work/u/t.nmea"
+    as_user "$cli" convert "$work/u/t.nmea" 2>"$work/err" >/dev/null; rc=$?
+    check "user: unreadable input exit" same "$rc" 2
+    chmod 644 "$work/u/t.nmea"; chmod 555 "$work/u"
+    as_user "$cli" convert "$work/u/t.nmea" 2>"$work/err" >/dev/null; rc=$?
+    check "user: read-only directory exit" same "$rc" 2
+    check "user: read-only directory message" grep -q "Cannot write output file $work/u/t_GGA.prn: cannot create: " "$work/err"
+    chmod 755 "$work/u"; printf 'old' > "$work/u/t_GGA.prn"; chmod 444 "$work/u/t_GGA.prn"
+    as_user "$cli" convert "$work/u/t.nmea" --overwrite >/dev/null 2>&1; rc=$?
+    check "user: read-only file replaced" same "$rc" 0
+    check "user: read-only mode kept" same "$(stat -c %a "$work/u/t_GGA.prn")" 444
+    check "user: output owned by the user" same "$(stat -c %U "$work/u/t_GGA.prn")" "$user"
+    userdel "$user" 2>/dev/null
+  else
+    echo "skipped: tests as a non-root user (useradd failed)"
+  fi
+else
+  echo "skipped: tests as a non-root user (need root, useradd and setpriv)"
+fi
 
 # Several files: each as by a fresh program; the worst result counts.
 printf '%s\r\n' "$gga" > "$work/one.nmea"

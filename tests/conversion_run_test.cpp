@@ -257,16 +257,24 @@ TEST(ConversionRun, FailedCorrectionLeavesTheOverlayAsItWas) {
     Fixture f(CrLf({kGga, kGga}));
     f.Run(OutputKind::OVL, false);
     const std::string before = f.Output();
-    std::filesystem::create_directory(f.s.OutputFilePath + ".new");  // the ".new" path cannot be a file
+    // A symbolic link at the overlay's name is not replaced by the correction.
+    const std::string real = f.s.OutputFilePath + ".real";
+    std::filesystem::rename(f.s.OutputFilePath, real);
+    std::filesystem::create_symlink(real, f.s.OutputFilePath);
     f.s.RecordCount = 1;
     std::string error;
     EXPECT_FALSE(CorrectOverlayPointCount(f.s, error));
-    EXPECT_NE(error.find(".new"), std::string::npos) << error;
+    EXPECT_NE(error.find("symbolic link"), std::string::npos) << error;
     EXPECT_EQ(f.Output(), before);
+    EXPECT_TRUE(std::filesystem::is_symlink(f.s.OutputFilePath));
 
+    // The correction makes no file beside the overlay: something at the
+    // ".new" name does not stop it and is left alone.
+    std::filesystem::remove(f.s.OutputFilePath);
+    std::filesystem::create_directory(f.s.OutputFilePath + ".new");
     const RunReport report = f.Run(OutputKind::OVL, true);
-    EXPECT_EQ(report.outcome, RunReport::Outcome::Failed);
-    EXPECT_NE(report.message.find("point count"), std::string::npos) << report.message;
+    EXPECT_EQ(report.outcome, RunReport::Outcome::Written) << report.message;
+    EXPECT_TRUE(std::filesystem::is_directory(f.s.OutputFilePath + ".new"));
 }
 
 TEST(ConversionRun, FileFailuresAreReportedAndWriteNothing) {

@@ -18,6 +18,7 @@
 
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
+#include "convert/output_file_system.h"
 #include "sample_logs.h"
 #include "test_files.h"
 
@@ -218,10 +219,12 @@ TEST(FileFailures, FullDiskDuringTheOverlayCorrectionKeepsThePreviousOverlay) {
 }
 
 TEST(FileFailures, FullDiskWhileWritingTheGpxCopyKeepsThePreviousCopy) {
+  // 180 KB, and over 1 MiB: more than one block read before the write fails.
+  for (const std::size_t points : {2000, 15000}) {
     TempDir dir;
     Settings s;
     s.InputFilePath = dir.File("hike.gpx");
-    WriteFile(s.InputFilePath, GpxLog(2000));
+    WriteFile(s.InputFilePath, GpxLog(points));
     WriteFile(dir.File("hike_CRLF.gpx"), "previous");
     const std::string answer = WithFileSizeLimit(64 << 10, [&] {
         const AnalysisReport report = AnalyzeInput(s);
@@ -230,6 +233,7 @@ TEST(FileFailures, FullDiskWhileWritingTheGpxCopyKeepsThePreviousCopy) {
     EXPECT_EQ(answer, "Failed: Cannot write GPX copy " + dir.File("hike_CRLF.gpx") + ": cannot write: " + std::strerror(EFBIG) + ".");
     EXPECT_EQ(ReadFile(dir.File("hike_CRLF.gpx")), "previous");
     EXPECT_EQ(Listing(dir.Path()), "hike.gpx hike_CRLF.gpx");
+  }
 }
 
 // Progress hooks that act on the input once, in the middle of a pass.
@@ -298,17 +302,149 @@ TEST(FileFailures, LinkAtTheOverlayCorrectionPathIsNotWrittenThrough) {
     EXPECT_EQ(run.outcome, RunReport::Outcome::Written) << run.message;
     EXPECT_EQ(ReadFile(victim), "untouched");
     EXPECT_TRUE(Has(ReadFile(r.s.OutputFilePath), "\r\nPunkte=3\r\n"));
-    EXPECT_FALSE(FileExists(r.s.OutputFilePath + ".new"));
+    EXPECT_TRUE(std::filesystem::is_symlink(r.s.OutputFilePath + ".new"));
 }
 
-TEST(FileFailures, FailedOverlayCorrectionKeepsThePreviousOverlay) {
+TEST(FileFailures, DirectoryAtTheOldCorrectionPathDoesNotStopTheOverlay) {
     PreparedRun r(GgaLog(3), OutputKind::OVL, true);
     WriteFile(r.s.OutputFilePath, "previous");
     std::filesystem::create_directory(r.s.OutputFilePath + ".new");
     const RunReport run = PerformConversionRun(r.s);
-    EXPECT_EQ(run.outcome, RunReport::Outcome::Failed);
-    EXPECT_TRUE(StartsWith(run.message, "Could not correct the point count of " + r.s.OutputFilePath)) << run.message;
+    EXPECT_EQ(run.outcome, RunReport::Outcome::Written) << run.message;
+    EXPECT_TRUE(Has(ReadFile(r.s.OutputFilePath), "\r\nPunkte=3\r\n"));
+    EXPECT_TRUE(std::filesystem::is_directory(r.s.OutputFilePath + ".new"));
+}
+
+TEST(FileFailures, OutputThatIsALinkOrTheInputItselfIsRefused) {
+    PreparedRun r(GgaLog(2));
+    const std::string input = r.s.InputFilePath;
+    const std::string victim = r.dir.File("victim.txt");
+    const std::string log = ReadFile(input);
+    ::mkfifo(r.dir.File("fifo").c_str(), 0600);
+    const std::string link = ": cannot create: it is a symbolic link.";
+    const std::string same = ": it is the input file.";
+    const struct {
+        std::string output;
+        std::function<void()> make;
+        std::string reason;
+    } cases[] = {
+        {r.dir.File("out.prn"), [&] { std::filesystem::create_symlink(victim, r.dir.File("out.prn")); }, link},
+        {r.dir.File("fifo.prn"), [&] { std::filesystem::create_symlink(r.dir.File("fifo"), r.dir.File("fifo.prn")); }, link},
+        {r.dir.File("none.prn"), [&] { std::filesystem::create_symlink(r.dir.File("missing"), r.dir.File("none.prn")); }, link},
+        {input, [] {}, same},
+        {r.dir.Path() + "/./track.nmea", [] {}, same},
+        {r.dir.File("hard.nmea"), [&] { std::filesystem::create_hard_link(input, r.dir.File("hard.nmea")); }, same},
+    };
+    for (const auto& c : cases) {
+        WriteFile(victim, "untouched");
+        c.make();
+        const std::string before = std::filesystem::is_symlink(c.output) ? std::filesystem::read_symlink(c.output).string() : "";
+        r.s.OutputFilePath = c.output;
+        const RunReport run = PerformConversionRun(r.s);
+        EXPECT_EQ(run.outcome, RunReport::Outcome::Failed) << c.output;
+        EXPECT_EQ(run.message, "Cannot write output file " + c.output + c.reason);
+        EXPECT_EQ(ReadFile(victim), "untouched");
+        EXPECT_EQ(ReadFile(input), log);
+        if (!before.empty()) {
+            EXPECT_EQ(std::filesystem::read_symlink(c.output).string(), before);
+        }
+    }
+
+    // The GPX copy's name is not replaced through a link either.
+    Settings s;
+    s.InputFilePath = r.dir.File("hike.gpx");
+    WriteFile(s.InputFilePath, GpxLog(3));
+    std::filesystem::create_symlink(victim, r.dir.File("hike_CRLF.gpx"));
+    const AnalysisReport report = AnalyzeInput(s);
+    EXPECT_TRUE(report.failed);
+    EXPECT_EQ(report.message, "Cannot write GPX copy " + r.dir.File("hike_CRLF.gpx") + link);
+    EXPECT_EQ(ReadFile(victim), "untouched");
+    EXPECT_TRUE(std::filesystem::is_symlink(r.dir.File("hike_CRLF.gpx")));
+}
+
+TEST(FileFailures, OutputNamesUpToTheSystemLimitAreWritten) {
+    PreparedRun r(GgaLog(2));
+    for (const std::size_t length : {245, 250, 255, 256}) {
+        r.s.OutputFilePath = r.dir.File(std::string(length - 4, 'n') + ".prn");
+        const RunReport run = PerformConversionRun(r.s);
+        if (length <= 255) {
+            EXPECT_EQ(run.outcome, RunReport::Outcome::Written) << length << ": " << run.message;
+            EXPECT_TRUE(FileExists(r.s.OutputFilePath)) << length;
+            std::filesystem::remove(r.s.OutputFilePath);
+        } else {
+            EXPECT_EQ(run.message, "Cannot write output file " + r.s.OutputFilePath + ": cannot create: " +
+                                       std::strerror(ENAMETOOLONG) + ".");
+        }
+        EXPECT_EQ(Listing(r.dir.Path()), "track.nmea") << length;
+    }
+}
+
+TEST(FileFailures, ReplacedOutputKeepsItsPermissionBits) {
+    for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL}) {
+        for (const mode_t mode : {0444, 0600, 0640, 0755}) {
+            PreparedRun r(GgaLog(2), kind, true);
+            WriteFile(r.s.OutputFilePath, "previous");
+            ASSERT_EQ(::chmod(r.s.OutputFilePath.c_str(), mode), 0);
+            ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
+            struct stat info {};
+            ASSERT_EQ(::stat(r.s.OutputFilePath.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
+            EXPECT_NE(ReadFile(r.s.OutputFilePath), "previous");
+        }
+    }
+    // A new file takes the usual mode for new files.
+    PreparedRun r(GgaLog(2));
+    const mode_t mask = ::umask(027);
+    ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
+    ::umask(mask);
+    struct stat info {};
+    ASSERT_EQ(::stat(r.s.OutputFilePath.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+// Runs a conversion in a child process that `stop` ends from the progress
+// hook, midway; returns the names left in the run's directory.
+std::string ListingAfterStoppedRun(const std::function<void()>& stop) {
+    PreparedRun r(GgaLog(50000));  // 3.6 MB: several progress calls
+    WriteFile(r.s.OutputFilePath, "previous");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const ProgressHooks hooks = OnFirstProgress(stop);
+        PerformConversionRun(r.s, &hooks);
+        ::_exit(0);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFSIGNALED(status)) << status;
     EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
+    return Listing(r.dir.Path());
+}
+
+TEST(FileFailures, StoppedRunLeavesNothingBehind) {
+    for (const int signal : {SIGKILL, SIGTERM, SIGHUP, SIGINT}) {
+        EXPECT_EQ(ListingAfterStoppedRun([signal] { ::raise(signal); }), "track.nmea track_GGA.prn")
+            << strsignal(signal);
+    }
+}
+
+TEST(FileFailures, NamedTemporaryFileIsRemovedWhenASignalStopsTheProgram) {
+    // Where files cannot be unnamed, the output is written under a short
+    // temporary name; a stopping signal removes it.
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+        TempDir dir;
+        const pid_t child = ::fork();
+        if (child == 0) {
+            std::string path;
+            const int fd = output_fs::CreateNamed(dir.Path(), 0644, path);
+            if (fd < 0 || !FileExists(path) || path.size() > dir.Path().size() + 12) ::_exit(1);
+            ::raise(signal);
+            ::_exit(2);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
+        EXPECT_EQ(Listing(dir.Path()), "") << strsignal(signal);
+    }
 }
 
 }  // namespace

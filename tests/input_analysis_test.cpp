@@ -224,6 +224,9 @@ TEST(GpxCopy, NamesAndLineEnds) {
         {"<gpx>\n  <trkpt lat=\"1\" lon=\"2\">\n    <ele>5</ele>\n  </trkpt>\n</gpx>",
          "<gpx>\r\n  <trkpt lat=\"1\" lon=\"2\">\r\n    <ele>5</ele>\r\n  </trkpt>\r\n</gpx>\r\n"},
         {"a\r\nb\rc\n", "a\r\nb\r\nc\r\n"},
+        // A last line ended by a lone CR gets one CR LF, as any other line.
+        {"</gpx>\r", "</gpx>\r\n"},
+        {"a\r\r", "a\r\n\r\n"},
         // Tags on one line are split; the blanks between them are dropped.
         {"<trkpt lat=\"1\" lon=\"2\"> \t<ele>5</ele><time>T10:00:00Z</time></trkpt>",
          "<trkpt lat=\"1\" lon=\"2\">\r\n<ele>5</ele>\r\n<time>T10:00:00Z</time>\r\n</trkpt>\r\n"},

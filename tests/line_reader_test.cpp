@@ -62,15 +62,20 @@ TEST(LineReader, OverlongLineIsAnErrorNotAnAllocation) {
     EXPECT_EQ(error, "");
 }
 
-TEST(LineReader, LineJustUnderTheCapIsReadWhenItsCrEndsARead) {
+TEST(LineReader, LineAtTheCapIsReadWhenItsCrEndsARead) {
     // The CR is the last byte of a full buffer; the LF that may follow it
-    // is still to be read. The line itself is under the cap.
+    // is still to be read. A line as long as the cap is read; one byte more
+    // is "longer than" the cap.
     for (std::size_t block = 1; block <= 20; ++block) {
         std::string error;
-        EXPECT_EQ(ReadLines("fifteen chars..\r\nnext", 16, &error, block), (Lines{"fifteen chars..", "next"}))
+        EXPECT_EQ(ReadLines("sixteen chars...\r\nnext", 16, &error, block), (Lines{"sixteen chars...", "next"}))
             << "block " << block;
         EXPECT_EQ(error, "") << "block " << block;
-        EXPECT_EQ(ReadLines("sixteen chars...\r\nnext", 16, &error, block), Lines{}) << "block " << block;
+        EXPECT_EQ(ReadLines("sixteen chars...", 16, &error, block), (Lines{"sixteen chars..."})) << "block " << block;
+        EXPECT_EQ(error, "") << "block " << block;
+        EXPECT_EQ(ReadLines("seventeen chars..\r\nnext", 16, &error, block), Lines{}) << "block " << block;
+        EXPECT_EQ(error, "line 1 is longer than 16 bytes; this is not a text log");
+        EXPECT_EQ(ReadLines("seventeen chars..", 16, &error, block), Lines{}) << "block " << block;
         EXPECT_EQ(error, "line 1 is longer than 16 bytes; this is not a text log");
     }
 }

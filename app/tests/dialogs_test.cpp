@@ -239,6 +239,15 @@ void DialogsTest::overlayStoresEveryChangeAtOnce() {
     mapName->clear();
     QTest::keyClicks(mapName, QStringLiteral(" Bayern "));
     QCOMPARE(s.OvlProperties.mapName, std::string(" Bayern "));
+    // Pasted line breaks would add lines and sections to the overlay.
+    for (QLineEdit* box : {mapName, width}) {
+        const QString before = box->text();
+        box->insert(QStringLiteral("X\r\nCenterLat=0\r\n[Evil]"));
+        QCOMPARE(box->text(), before);
+        box->insert(QStringLiteral("\n"));
+        QCOMPARE(box->text(), before);
+    }
+    QCOMPARE(s.OvlProperties.mapName, std::string(" Bayern "));
 
     Child<QPushButton>(&dialog, "OVL_Continue")->click();
     QVERIFY(!dialog.isVisible());

@@ -1,5 +1,5 @@
 # Torvane's front door. Every target installs what is missing first.
-.PHONY: all deps build demo test test-locale gui asan fuzz bench clean
+.PHONY: all deps build demo test test-locale gui asan fuzz bench package package-check clean
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
@@ -29,6 +29,14 @@ asan: deps
 	@cmake --preset asan >/dev/null
 	@cmake --build --preset asan -j $(JOBS)
 	@ctest --preset asan -j $(JOBS)
+
+# The Debian package torvane_VERSION_ARCH.deb in build/, and its checks.
+package: build
+	@cd build && cpack -G DEB >/dev/null
+	@ls build/torvane_*.deb
+
+package-check: package
+	@scripts/package-check build
 
 # Builds the libFuzzer targets (clang) and runs each for FUZZ_SECONDS.
 fuzz: deps

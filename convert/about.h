@@ -3,9 +3,11 @@
 
 #include <string_view>
 
+#include "torvane_version.h"
+
 namespace torvane {
 
-inline constexpr std::string_view kProgramVersion = "6.5";
+inline constexpr std::string_view kProgramVersion = TORVANE_VERSION;
 inline constexpr std::string_view kHomePage = "https://torvane.org";
 
 // The introduction text of the message area; lines end with CR LF except the last.
@@ -16,7 +18,7 @@ inline constexpr std::string_view kIntroductionText =
     "If you agree, please select the input file with the GPS data to be processed, \r\n"
     "press ANALYZE, then select the options and press START. \r\n"
     "Have some patience, processing may take time.\r\n"
-    "Torvane, V6.5, (2009/10/23). \r\n"
+    "Torvane, V" TORVANE_VERSION ", (2009/10/23). \r\n"
     "Made by the Torvane developers. \r\n"
     "https://torvane.org";
 

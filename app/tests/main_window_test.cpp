@@ -1,6 +1,7 @@
 // The main window on its own: start state, choosing a file, ANALYZE, the
 // output-type and option controls, START refused, and the end of the program.
 #include <QComboBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QGroupBox>
 #include <QFileSystemModel>
@@ -11,6 +12,7 @@
 #include <QUrl>
 
 #include "altitude_manipulation.h"
+#include "command_line_file.h"
 #include "convert/about.h"
 #include "convert/input_analysis.h"
 #include "progress_reporter.h"
@@ -80,6 +82,8 @@ private slots:
     void startBeforeAnythingWasRecognisedIsRefused();
     void analyzeWithoutFileOnlyEnablesOutputTypes();
     void choosingAFileLeavesOnlyAnalyze();
+    void fileOnTheCommandLineIsChosen();
+    void missingFileOnTheCommandLineLeavesTheStartState();
     void analysisMessageAndState_data();
     void analysisMessageAndState();
     void unrecognisedFileKeepsTheEarlierDataType();
@@ -219,6 +223,35 @@ void MainWindowTest::choosingAFileLeavesOnlyAnalyze() {
     QCOMPARE(QString::fromStdString(f.settings.InputFilePath), path);
     QCOMPARE(QString::fromStdString(f.settings.InputDirectory), f.folder.path());
     QVERIFY(!f.settings.EliminateZeroPositions);
+}
+
+void MainWindowTest::fileOnTheCommandLineIsChosen() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
+    // A relative name is taken from the working directory, as a shell gives it.
+    const QString previous = QDir::currentPath();
+    QDir::setCurrent(f.folder.path());
+    const bool chosen =
+        OpenCommandLineFile(*f.window, {QStringLiteral("torvane"), QStringLiteral("walk.nmea")});
+    QDir::setCurrent(previous);
+    QVERIFY(chosen);
+    WindowFixture clicked;
+    QVERIFY(clicked.window->SelectInputFile(clicked.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"))));
+    QCOMPARE(StateRow(f), StateRow(clicked));
+    QVERIFY(f.Analyze()->isEnabled());
+    QCOMPARE(f.InputPath()->text(), path);
+    QCOMPARE(f.window->findChild<QListView*>(QStringLiteral("File1"))->currentIndex().data().toString(),
+             QStringLiteral("walk.nmea"));
+    QCOMPARE(QString::fromStdString(f.settings.InputDirectory), f.folder.path());
+}
+
+void MainWindowTest::missingFileOnTheCommandLineLeavesTheStartState() {
+    WindowFixture f;
+    const QString before = StateRow(f);
+    QVERIFY(!OpenCommandLineFile(*f.window, {QStringLiteral("torvane")}));
+    QVERIFY(!OpenCommandLineFile(*f.window, {QStringLiteral("torvane"), f.Path(QStringLiteral("none.nmea"))}));
+    QCOMPARE(StateRow(f), before);
+    QVERIFY(f.InputPath()->text().isEmpty());
 }
 
 void MainWindowTest::analysisMessageAndState_data() {

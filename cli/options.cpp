@@ -255,7 +255,8 @@ convert  analyses each file and converts it; the output is written beside the
 
 Options of analyze and convert:
   --any-talker              accept position sentences of every satellite
-                            system ($GNGGA, $GLRMC, $GAGLL, ...) as $GP...
+                            system ($GNGGA, $GLRMC, $GAGLL, ...) as $GP...,
+                            and RMC with a navigational status field
   --verify-checksums        skip sentences whose "*hh" checksum is missing
                             or wrong (not counted, not converted)
 

@@ -78,6 +78,8 @@ struct Settings {
     double Latitude = 0;
     double Longitude = 0;
     float Altitude = 0;
+    double TimeOfDay = 0;        // seconds since midnight of the current record
+    bool AltitudeKnown = false;  // the current record's kind carries an altitude
     bool RecordInvalid = false;
     std::int64_t RecordCount = 0;
     OverlayBounds OverlayExtent;

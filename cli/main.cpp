@@ -12,6 +12,7 @@
 #include "convert/about.h"
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
+#include "convert/track_summary.h"
 #include "options.h"
 
 namespace torvane::cli {
@@ -41,7 +42,7 @@ bool AskOverwrite() {
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
 }
 
-int Analyze(const std::string& file) {
+int Analyze(const std::string& file, const Options& options) {
     Settings s;
     s.InputFilePath = file;
     const AnalysisReport report = AnalyzeInput(s);
@@ -57,6 +58,16 @@ int Analyze(const std::string& file) {
               << c.igcHeader << ", valid fixes " << c.validFix << ", track points " << c.trackPoint << '\n';
     if (!report.gpxCopyPath.empty()) std::cout << "GPX copy: " << report.gpxCopyPath << '\n';
     std::cout << std::flush;
+    if (options.summary && report.recognised) {
+        ApplyOptions(options, s);
+        TrackSummary summary;
+        std::string error;
+        if (!ComputeTrackSummary(s, summary, error)) {
+            PrintError(error);
+            return kFailure;
+        }
+        std::cout << TrackSummaryText(FiguresOf(summary)) << std::flush;
+    }
     return report.recognised ? kAllWritten : kNothingWritten;
 }
 
@@ -102,6 +113,40 @@ int Convert(const std::string& file, const Options& options, bool& stop) {
     return kFailure;
 }
 
+// The SVG picture of the file's track; the same refusal to replace an
+// existing file as convert.
+int Preview(const std::string& file, const Options& options) {
+    Settings s;
+    s.InputFilePath = file;
+    const std::size_t slash = file.rfind('/');
+    s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
+    const AnalysisReport analysis = AnalyzeInput(s);
+    if (analysis.failed) {
+        PrintError(analysis.message);
+        return kFailure;
+    }
+    PrintMessage(analysis.message);
+    if (!analysis.recognised) return kNothingWritten;
+
+    ApplyOptions(options, s);
+    s.OutputType = OutputKind::Table;
+    FormOutputPath(s);
+    std::string path = s.OutputFilePath.substr(0, s.OutputFilePath.size() - 3) + "svg";  // "..._GGA.prn"
+    if (options.outputPath) path = *options.outputPath;
+    if (OutputFileExists(path) && !options.overwrite && !AskOverwrite()) {
+        PrintError("Output file exists: " + path);
+        PrintError("Move existing file to another directory and try again!");
+        return kFailure;
+    }
+    std::string error;
+    if (!WriteTrackPreview(s, path, error)) {
+        PrintError(error);
+        return kFailure;
+    }
+    std::cout << "Preview written to file " << path << ".\n" << std::flush;
+    return kAllWritten;
+}
+
 }  // namespace
 }  // namespace torvane::cli
 
@@ -125,12 +170,15 @@ int main(int argc, char** argv) {
             return 0;
         case Command::Analyze:
         case Command::Convert:
+        case Command::Preview:
             break;
     }
     int status = kAllWritten;
     for (const std::string& file : options.files) {
         bool stop = false;
-        const int code = options.command == Command::Analyze ? Analyze(file) : Convert(file, options, stop);
+        const int code = options.command == Command::Analyze   ? Analyze(file, options)
+                         : options.command == Command::Preview ? Preview(file, options)
+                                                               : Convert(file, options, stop);
         status = std::max(status, code);
         if (stop) break;
     }

@@ -6,6 +6,7 @@
 
 #include "input_file.h"
 #include "line_reader.h"
+#include "output_file.h"
 
 namespace torvane {
 namespace {
@@ -169,6 +170,25 @@ TrackSummary TrackSummaryBuilder::Finish() {
     return t;
 }
 
+TrackFigures FiguresOf(const TrackSummary& t) {
+    TrackFigures f;
+    f.records = t.records;
+    f.hasTime = t.hasTime;
+    f.start = t.start;
+    f.end = t.end;
+    f.duration = t.duration;
+    f.lengthMetres = t.lengthMetres;
+    f.hasPosition = t.records > 0;
+    f.latMin = t.latMin;
+    f.latMax = t.latMax;
+    f.lonMin = t.lonMin;
+    f.lonMax = t.lonMax;
+    f.hasAltitude = t.hasAltitude;
+    f.altMin = t.altMin;
+    f.altMax = t.altMax;
+    return f;
+}
+
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks) {
     Settings s = options;
@@ -191,6 +211,34 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         return false;
     }
     summary = builder.Finish();
+    return true;
+}
+
+TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
+    TrackDrawing d;
+    d.title = std::move(title);
+    d.figures = FiguresOf(t);
+    d.track.reserve(t.polyline.size());
+    for (const TrackSample& p : t.polyline) d.track.push_back({p.latitude, p.longitude});
+    d.profileOverTime = t.hasTime;
+    d.profile.reserve(t.profile.size());
+    for (const TrackSample& p : t.profile) d.profile.push_back({t.hasTime ? p.elapsed : p.distance, p.altitude});
+    return d;
+}
+
+bool WriteTrackPreview(const Settings& options, const std::string& path, std::string& error) {
+    TrackSummary summary;
+    if (!ComputeTrackSummary(options, summary, error)) return false;
+    OutputFile output;
+    if (!output.Open(path)) {
+        error = "Cannot write output file " + path + ": " + output.ErrorText() + ".";
+        return false;
+    }
+    output.Write(TrackSvg(DrawingOf(summary, options.InputFilePath)));
+    if (!output.Commit()) {
+        error = "Cannot write output file " + path + ": " + output.ErrorText() + ". No output written.";
+        return false;
+    }
     return true;
 }
 

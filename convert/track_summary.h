@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "output/track_summary_text.h"
+#include "output/track_svg.h"
 #include "progress.h"
 #include "record_loop.h"
 #include "settings.h"
@@ -95,6 +97,17 @@ private:
 // Runs the record loop over the input of `options` (after its analysis) as
 // a Table run would, without writing. False when the input cannot be read,
 // with the message in `error`; `options` is not changed.
+// The figures for formatting.
+TrackFigures FiguresOf(const TrackSummary& summary);
+
+// The drawing of a summary: the profile over time, or over distance when
+// the track has no time.
+TrackDrawing DrawingOf(const TrackSummary& summary, std::string title);
+
+// Writes the drawing of `options`' track as SVG to `path` through an output
+// file (complete or not at all). False with the reason in `error`.
+bool WriteTrackPreview(const Settings& options, const std::string& path, std::string& error);
+
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks = nullptr);
 

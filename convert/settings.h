@@ -72,6 +72,10 @@ struct Settings {
     float AltitudeValue = 0;
     int AltitudeMode = 0;  // 0: never set, 1: add, 2: set fixed
 
+    // A run that only collects positions: the converters leave a marker in
+    // OutputLine instead of composing the line's text.
+    bool PositionsOnly = false;
+
     // State of the run and of the current record.
     std::string OutputLine;
     std::array<int, 16> CommaPos{};

@@ -193,6 +193,7 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
                          const ProgressHooks* hooks) {
     Settings s = options;
     s.OutputType = OutputKind::Table;
+    s.PositionsOnly = true;
     s.RecordCount = 0;
     InputFile input;
     if (!input.Open(s.InputFilePath)) {

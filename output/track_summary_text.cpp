@@ -6,6 +6,8 @@
 namespace torvane {
 
 std::string ClockText(double seconds) {
+    if (!std::isfinite(seconds)) return "-";
+    if (seconds < 0) return "-" + ClockText(-seconds);  // a log whose times run back
     const long long whole = static_cast<long long>(std::floor(seconds));
     const long long h = whole / 3600, m = whole / 60 % 60, sec = whole % 60;
     std::string text;

@@ -14,6 +14,7 @@
 #include "convert/about.h"
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
+#include "convert/track_summary.h"
 #include "options.h"
 
 namespace torvane::cli {
@@ -65,6 +66,16 @@ int Analyze(const std::string& file, const Options& options) {
               << c.igcHeader << ", valid fixes " << c.validFix << ", track points " << c.trackPoint << '\n';
     if (!report.gpxCopyPath.empty()) std::cout << "GPX copy: " << report.gpxCopyPath << '\n';
     std::cout << std::flush;
+    if (options.summary && report.recognised) {
+        ApplyOptions(options, s);
+        TrackSummary summary;
+        std::string error;
+        if (!ComputeTrackSummary(s, summary, error)) {
+            PrintError(error);
+            return kFailure;
+        }
+        std::cout << TrackSummaryText(FiguresOf(summary)) << std::flush;
+    }
     return report.recognised ? kAllWritten : kNothingWritten;
 }
 
@@ -125,6 +136,42 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     return kFailure;
 }
 
+// The SVG picture of the file's track; the same refusal to replace an
+// existing file as convert.
+int Preview(const std::string& file, const Options& options) {
+    Settings s;
+    s.InputFilePath = file;
+    const std::size_t slash = file.rfind('/');
+    s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
+    ApplyAnalysisOptions(options, s);
+    const AnalysisReport analysis = AnalyzeInput(s);
+    if (analysis.failed) {
+        PrintError(analysis.message);
+        return kFailure;
+    }
+    PrintMessage(analysis.message);
+    PrintOtherTalkersHint(analysis);
+    if (!analysis.recognised) return kNothingWritten;
+
+    ApplyOptions(options, s);
+    s.OutputType = OutputKind::Table;
+    FormOutputPath(s);
+    std::string path = s.OutputFilePath.substr(0, s.OutputFilePath.size() - 3) + "svg";  // "..._GGA.prn"
+    if (options.outputPath) path = *options.outputPath;
+    if (OutputFileExists(path) && !options.overwrite && !AskOverwrite()) {
+        PrintError("Output file exists: " + path);
+        PrintError("Move existing file to another directory and try again!");
+        return kFailure;
+    }
+    std::string error;
+    if (!WriteTrackPreview(s, path, error)) {
+        PrintError(error);
+        return kFailure;
+    }
+    std::cout << "Preview written to file " << path << ".\n" << std::flush;
+    return kAllWritten;
+}
+
 }  // namespace
 }  // namespace torvane::cli
 
@@ -152,14 +199,16 @@ int main(int argc, char** argv) {
             return std::cout ? 0 : kFailure;
         case Command::Analyze:
         case Command::Convert:
+        case Command::Preview:
             break;
     }
     int status = kAllWritten;
     WrittenFiles written;
     for (const std::string& file : options.files) {
         bool stop = false;
-        const int code =
-            options.command == Command::Analyze ? Analyze(file, options) : Convert(file, options, written, stop);
+        const int code = options.command == Command::Analyze   ? Analyze(file, options)
+                         : options.command == Command::Preview ? Preview(file, options)
+                                                               : Convert(file, options, written, stop);
         status = std::max(status, code);
         if (stop) break;
     }

@@ -83,12 +83,15 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         o.command = Command::Analyze;
     } else if (command == "convert") {
         o.command = Command::Convert;
+    } else if (command == "preview") {
+        o.command = Command::Preview;
     } else {
         error = "unknown command '" + command + "'";
         return false;
     }
 
     bool sawAltitude = false;
+    bool sawPositionOption = false;
     bool onlyFiles = false;
     for (int i = 2; i < argc; ++i) {
         const std::string arg = argv[i];
@@ -103,12 +106,30 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         if (arg == "--any-talker") { o.anyTalker = true; continue; }
         if (arg == "--verify-checksums") { o.verifyChecksums = true; continue; }
         if (arg == "--igc-gnss-altitude") { o.igcGnssAltitude = true; continue; }
-        if (o.command == Command::Analyze) {
+        if (o.command == Command::Analyze && arg == "--summary") {
+            o.summary = true;
+            continue;
+        }
+        // analyze and preview take only the options that change positions
+        // (and preview its output's).
+        const bool positionOption = arg == "--keep-zero-positions" || arg.rfind("--altitude-add", 0) == 0 ||
+                                    arg.rfind("--altitude-set", 0) == 0;
+        const bool previewOption = arg == "-o" || arg.rfind("--output", 0) == 0 || arg == "--overwrite";
+        if (o.command == Command::Analyze && positionOption) sawPositionOption = true;
+        if (o.command == Command::Analyze && !positionOption) {
             if (arg == "--help" || arg == "-h") {
                 o.command = Command::Help;
                 return true;
             }
             error = "unknown option '" + arg + "' for analyze";
+            return false;
+        }
+        if (o.command == Command::Preview && !positionOption && !previewOption) {
+            if (arg == "--help" || arg == "-h") {
+                o.command = Command::Help;
+                return true;
+            }
+            error = "unknown option '" + arg + "' for preview";
             return false;
         }
         // Options without a value.
@@ -203,6 +224,14 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "no input file given";
         return false;
     }
+    if (sawPositionOption && !o.summary) {
+        error = "analyze takes position options only with --summary";
+        return false;
+    }
+    if (o.command == Command::Preview && o.files.size() != 1) {
+        error = "preview draws a single input file";
+        return false;
+    }
     if (o.outputPath && o.files.size() != 1) {
         error = "-o names the output of a single input file";
         return false;
@@ -242,12 +271,19 @@ void ApplyOptions(const Options& o, Settings& s) {
 
 const char* UsageText() {
     return R"(Usage:
-  torvane-cli analyze FILE... [--any-talker] [--verify-checksums]
+  torvane-cli analyze [--summary] FILE... [--any-talker] [--verify-checksums]
   torvane-cli convert FILE... [options]
+  torvane-cli preview FILE [-o PATH] [--overwrite]
   torvane-cli --help | --version
 
 analyze  recognises the data in each file (NMEA GGA/GLL/RMC, IGC, GPX) and
-         prints the analysis message, the data type and the counts.
+         prints the analysis message, the data type and the counts; with
+         --summary also the track's figures (records, times, length, extent)
+         of the records a table conversion would write.
+preview  draws the track, its altitude profile and its figures as an SVG
+         document (default: the table output's name with ".svg").
+         analyze --summary and preview take --keep-zero-positions,
+         --altitude-add and --altitude-set as convert does.
 convert  analyses each file and converts it; the output is written beside the
          input, named after it, the data type and the output type
          (track.nmea -> track_GGA.prn). GPX files are first copied with

@@ -9,7 +9,7 @@
 
 namespace torvane::cli {
 
-enum class Command { Help, Version, Analyze, Convert };
+enum class Command { Help, Version, Analyze, Convert, Preview };
 
 struct Options {
     Command command = Command::Help;
@@ -24,6 +24,7 @@ struct Options {
     std::optional<int> altitudeMode;  // 1 add, 2 set
     double altitudeValue = 0;
     bool overwrite = false;
+    bool summary = false;  // analyze: print the track's figures
     std::optional<std::string> outputPath;
 
     std::optional<std::string> kmlName, kmlDescription, kmlColor;

@@ -9,6 +9,7 @@ namespace torvane {
 // Uses Latitude, Longitude, OutputType and RecordCount (the overlay point
 // number) of `s`. `altitude` is the value written in the Table and KML
 // lines; `tableAltitude` says whether the Table line has an altitude column.
+// Leaves the time of day in TimeOfDay and `tableAltitude` in AltitudeKnown.
 void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool tableAltitude);
 
 // Altitude manipulation by the settings, rounded once to a 32-bit float.

@@ -62,8 +62,22 @@ bool ProcessGpx(Settings& s, std::string_view line) {
     return true;
 }
 
-template <bool (*Process)(Settings&, std::string_view), bool (*WriteTest)(bool, bool, double, double)>
-bool Loop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize, const ProgressHooks* hooks,
+// Where the lines that pass the write test go: the output file as text
+// (after the decimal-comma step), or a record sink that takes the records.
+struct FileTarget {
+    static constexpr bool kText = true;
+    OutputFile& output;
+    void Take(const Settings& s) { output.WriteLine(s.OutputLine); }
+};
+
+struct SinkTarget {
+    static constexpr bool kText = false;
+    RecordSink& sink;
+    void Take(const Settings& s) { sink.Take(s); }
+};
+
+template <bool (*Process)(Settings&, std::string_view), bool (*WriteTest)(bool, bool, double, double), class Target>
+bool Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
           std::string& error) {
     const bool decimalComma = s.UseDecimalComma;
     const bool eliminate = s.EliminateZeroPositions;
@@ -83,9 +97,9 @@ bool Loop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inpu
         }
         s.RecordInvalid = false;
         if (!Process(s, line)) continue;
-        PostProcessLine(s.OutputLine, decimalComma);
+        if constexpr (Target::kText) PostProcessLine(s.OutputLine, decimalComma);
         if (WriteTest(eliminate, s.RecordInvalid, s.Latitude, s.Longitude)) {
-            output.WriteLine(s.OutputLine);
+            target.Take(s);
             ++s.RecordCount;
         }
     }
@@ -99,32 +113,43 @@ bool Checked(Settings& s, std::string_view line) {
     return HasValidChecksum(line) && Process(s, line);
 }
 
-template <bool (*Process)(Settings&, std::string_view)>
-bool RunNmea(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize, const ProgressHooks* hooks,
+template <bool (*Process)(Settings&, std::string_view), class Target>
+bool RunNmea(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
              std::string& error) {
-    if (s.VerifyChecksums) return Loop<Checked<Process>, PassesWriteTest>(s, input, output, inputSize, hooks, error);
-    return Loop<Process, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+    if (s.VerifyChecksums) return Loop<Checked<Process>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+    return Loop<Process, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+}
+
+template <class Target>
+bool RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+             std::string& error) {
+    switch (s.DataType) {
+        case DataKind::GPGGA:
+            if (s.AcceptAnyTalker) return RunNmea<ProcessGga<true>>(s, input, target, inputSize, hooks, error);
+            return RunNmea<ProcessGga<false>>(s, input, target, inputSize, hooks, error);
+        case DataKind::GPGLL:
+            if (s.AcceptAnyTalker) return RunNmea<ProcessGll<true>>(s, input, target, inputSize, hooks, error);
+            return RunNmea<ProcessGll<false>>(s, input, target, inputSize, hooks, error);
+        case DataKind::GPRMC:
+            if (s.AcceptAnyTalker) return RunNmea<ProcessRmc<true>>(s, input, target, inputSize, hooks, error);
+            return RunNmea<ProcessRmc<false>>(s, input, target, inputSize, hooks, error);
+        case DataKind::GPIGC: return Loop<ProcessIgc, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+        case DataKind::GPGXT: return Loop<ProcessGpx, PassesGpxWriteTest>(s, input, target, inputSize, hooks, error);
+        case DataKind::None: break;
+    }
+    return Loop<Ignore, PassesWriteTest>(s, input, target, inputSize, hooks, error);
 }
 
 }  // namespace
 
 bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
-    switch (s.DataType) {
-        case DataKind::GPGGA:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessGga<true>>(s, input, output, inputSize, hooks, error);
-            return RunNmea<ProcessGga<false>>(s, input, output, inputSize, hooks, error);
-        case DataKind::GPGLL:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessGll<true>>(s, input, output, inputSize, hooks, error);
-            return RunNmea<ProcessGll<false>>(s, input, output, inputSize, hooks, error);
-        case DataKind::GPRMC:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessRmc<true>>(s, input, output, inputSize, hooks, error);
-            return RunNmea<ProcessRmc<false>>(s, input, output, inputSize, hooks, error);
-        case DataKind::GPIGC: return Loop<ProcessIgc, PassesWriteTest>(s, input, output, inputSize, hooks, error);
-        case DataKind::GPGXT: return Loop<ProcessGpx, PassesGpxWriteTest>(s, input, output, inputSize, hooks, error);
-        case DataKind::None: break;
-    }
-    return Loop<Ignore, PassesWriteTest>(s, input, output, inputSize, hooks, error);
+    return RunLoop(s, input, FileTarget{output}, inputSize, hooks, error);
+}
+
+bool RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
+                   const ProgressHooks* hooks, std::string& error) {
+    return RunLoop(s, input, SinkTarget{sink}, inputSize, hooks, error);
 }
 
 }  // namespace torvane

@@ -12,10 +12,23 @@
 
 namespace torvane {
 
+// Takes the records that pass the write test instead of a file: the
+// current record of `s` (Latitude, Longitude, TimeOfDay, Altitude when
+// AltitudeKnown, OutputLine before the decimal-comma step).
+class RecordSink {
+public:
+    virtual ~RecordSink() = default;
+    virtual void Take(const Settings& s) = 0;
+};
+
 // Reads `input` to its end. False when reading failed (the reason in
 // `error`); RecordCount holds the number of lines written. Write failures
 // are left in `output`.
 bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
+                   const ProgressHooks* hooks, std::string& error);
+
+// The same run, handing each record that would be written to `sink`.
+bool RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);
 
 }  // namespace torvane

@@ -75,12 +75,18 @@ struct Settings {
     float AltitudeValue = 0;
     int AltitudeMode = 0;  // 0: never set, 1: add, 2: set fixed
 
+    // A run that only collects positions: the converters leave a marker in
+    // OutputLine instead of composing the line's text.
+    bool PositionsOnly = false;
+
     // State of the run and of the current record.
     std::string OutputLine;
     std::array<int, 16> CommaPos{};
     double Latitude = 0;
     double Longitude = 0;
     float Altitude = 0;
+    double TimeOfDay = 0;        // seconds since midnight of the current record
+    bool AltitudeKnown = false;  // the current record's kind carries an altitude
     bool RecordInvalid = false;
     std::int64_t RecordCount = 0;
     OverlayBounds OverlayExtent;

@@ -41,6 +41,21 @@ check "refusal keeps file" same "$(cat "$work/track_GGA.prn")" "keep me"
 check "overwrite exit" same "$rc" 0
 check "overwrite replaces" same "$(wc -l < "$work/track_GGA.prn")" 2
 
+# analyze --summary adds the figures; preview draws a valid, renderable SVG
+# beside the input, named like the table, and keeps an existing one.
+out=$(LC_ALL=de_DE.UTF-8 "$cli" analyze --summary "$work/track.nmea"); rc=$?
+check "summary exit" same "$rc" 0
+check "summary figures" same "$(printf '%s\n' "$out" | grep -E '^(records|length_m|lat_min|alt_max):')" "records: 2
+length_m: 0
+lat_min: 47.390933
+alt_max: 432.5"
+"$cli" preview "$work/track.nmea" >/dev/null; rc=$?
+check "preview exit" same "$rc" 0
+check "preview well-formed" xmllint --noout "$work/track_GGA.svg"
+check "preview renders" rsvg-convert -o "$work/track_GGA.png" "$work/track_GGA.svg"
+"$cli" preview "$work/track.nmea" >/dev/null 2>&1 </dev/null; rc=$?
+check "preview refusal" same "$rc" 2
+
 # On a terminal the command asks; No is the default answer.
 if command -v script >/dev/null; then
   printf 'keep me' > "$work/track_GGA.prn"

@@ -1,0 +1,246 @@
+#include "track_summary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "input_file.h"
+#include "line_reader.h"
+#include "output_file.h"
+
+namespace torvane {
+namespace {
+
+constexpr double kHalfDay = 12 * 3600;
+constexpr double kDay = 24 * 3600;
+
+// Buckets of each drawing: every bucket keeps two samples per key, and the
+// first and last record come on top.
+constexpr std::size_t kTrackBuckets = (kMaxDrawingPoints - 2) / 4 / 2 * 2;
+constexpr std::size_t kProfileBuckets = (kMaxDrawingPoints - 2) / 2 / 2 * 2;
+
+double Radians(double degrees) { return degrees * (std::numbers::pi / 180); }
+
+// The decimated points with the first and last record, in order, each once.
+std::vector<TrackSample> WithEnds(const TrackSample& first, std::vector<TrackSample> points, const TrackSample& last) {
+    std::vector<TrackSample> out;
+    out.reserve(points.size() + 2);
+    out.push_back(first);
+    for (const TrackSample& p : points) {
+        if (p.index != out.back().index) out.push_back(p);
+    }
+    if (last.index != out.back().index) out.push_back(last);
+    return out;
+}
+
+}  // namespace
+
+double HaversineMetres(double lat1, double lon1, double lat2, double lon2) {
+    const double sinLat = std::sin(Radians(lat2 - lat1) / 2);
+    const double sinLon = std::sin(Radians(lon2 - lon1) / 2);
+    const double h = sinLat * sinLat + std::cos(Radians(lat1)) * std::cos(Radians(lat2)) * sinLon * sinLon;
+    return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
+}
+
+template <std::size_t Keys>
+ExtremeDecimator<Keys>::ExtremeDecimator(std::array<Key, Keys> keys, std::size_t maxBuckets)
+    : keys_(keys), maxBuckets_(std::max<std::size_t>(2, maxBuckets / 2 * 2)) {
+    buckets_.reserve(maxBuckets_);
+}
+
+template <std::size_t Keys>
+void ExtremeDecimator<Keys>::Include(Bucket& bucket, const TrackSample& sample) const {
+    for (std::size_t k = 0; k < Keys; ++k) {
+        const Key key = keys_[k];
+        if (sample.*key < bucket.low[k].*key) bucket.low[k] = sample;
+        if (sample.*key > bucket.high[k].*key) bucket.high[k] = sample;
+    }
+}
+
+template <std::size_t Keys>
+void ExtremeDecimator<Keys>::MergePairs() {
+    // Called only when every bucket is full, so the buckets pair up exactly.
+    for (std::size_t i = 0; i < buckets_.size() / 2; ++i) {
+        Bucket merged = buckets_[2 * i];
+        const Bucket& second = buckets_[2 * i + 1];
+        for (std::size_t k = 0; k < Keys; ++k) {
+            Include(merged, second.low[k]);
+            Include(merged, second.high[k]);
+        }
+        buckets_[i] = merged;
+    }
+    buckets_.resize(buckets_.size() / 2);
+    width_ *= 2;
+}
+
+template <std::size_t Keys>
+void ExtremeDecimator<Keys>::Add(const TrackSample& sample) {
+    if (inLast_ == 0) {
+        if (buckets_.size() == maxBuckets_) MergePairs();
+        Bucket bucket;
+        bucket.low.fill(sample);
+        bucket.high.fill(sample);
+        buckets_.push_back(bucket);
+    } else {
+        Include(buckets_.back(), sample);
+    }
+    if (++inLast_ == width_) inLast_ = 0;
+}
+
+template <std::size_t Keys>
+std::vector<TrackSample> ExtremeDecimator<Keys>::Points() const {
+    std::vector<TrackSample> out;
+    out.reserve(buckets_.size() * 2 * Keys);
+    std::array<TrackSample, 2 * Keys> picks;
+    for (const Bucket& bucket : buckets_) {
+        std::copy(bucket.low.begin(), bucket.low.end(), picks.begin());
+        std::copy(bucket.high.begin(), bucket.high.end(), picks.begin() + Keys);
+        std::sort(picks.begin(), picks.end(),
+                  [](const TrackSample& a, const TrackSample& b) { return a.index < b.index; });
+        for (const TrackSample& p : picks) {
+            if (out.empty() || out.back().index != p.index) out.push_back(p);
+        }
+    }
+    return out;
+}
+
+template class ExtremeDecimator<1>;
+template class ExtremeDecimator<2>;
+
+TrackSummaryBuilder::TrackSummaryBuilder()
+    : track_({&TrackSample::latitude, &TrackSample::longitude}, kTrackBuckets),
+      profile_({&TrackSample::altitude}, kProfileBuckets) {}
+
+void TrackSummaryBuilder::Take(const Settings& s) {
+    // A record whose fields failed their checks has no line and no position.
+    if (s.OutputLine.empty()) return;
+    Add(s.TimeOfDay, s.Latitude, s.Longitude, s.AltitudeKnown, s.Altitude);
+}
+
+void TrackSummaryBuilder::Add(double timeOfDay, double latitude, double longitude, bool altitudeKnown,
+                              double altitude) {
+    TrackSummary& t = summary_;
+    TrackSample sample;
+    sample.latitude = latitude;
+    sample.longitude = longitude;
+    sample.altitude = altitudeKnown ? altitude : 0;
+    if (t.records == 0) {
+        t.start = timeOfDay;
+        t.latMin = t.latMax = latitude;
+        t.lonMin = t.lonMax = longitude;
+        t.altMin = t.altMax = sample.altitude;
+        t.hasAltitude = altitudeKnown;
+    } else {
+        sample.index = last_.index + 1;
+        double step = timeOfDay - lastTime_;
+        if (step < -kHalfDay) step += kDay;
+        sample.elapsed = last_.elapsed + step;
+        const double metres = HaversineMetres(last_.latitude, last_.longitude, latitude, longitude);
+        sample.distance = last_.distance + metres;
+        t.latMin = std::min(t.latMin, latitude);
+        t.latMax = std::max(t.latMax, latitude);
+        t.lonMin = std::min(t.lonMin, longitude);
+        t.lonMax = std::max(t.lonMax, longitude);
+        if (altitudeKnown) {
+            t.altMin = std::min(t.altMin, altitude);
+            t.altMax = std::max(t.altMax, altitude);
+        }
+    }
+    if (timeOfDay != 0) t.hasTime = true;
+    t.end = timeOfDay;
+    lastTime_ = timeOfDay;
+    ++t.records;
+    if (t.records == 1) first_ = sample;
+    last_ = sample;
+    track_.Add(sample);
+    if (altitudeKnown) profile_.Add(sample);
+}
+
+TrackSummary TrackSummaryBuilder::Finish() {
+    TrackSummary t = summary_;
+    if (t.records == 0) return t;
+    t.lengthMetres = last_.distance;
+    if (t.hasTime) {
+        t.duration = last_.elapsed;
+    } else {
+        t.start = t.end = 0;
+    }
+    t.polyline = WithEnds(first_, track_.Points(), last_);
+    if (t.hasAltitude) t.profile = WithEnds(first_, profile_.Points(), last_);
+    return t;
+}
+
+TrackFigures FiguresOf(const TrackSummary& t) {
+    TrackFigures f;
+    f.records = t.records;
+    f.hasTime = t.hasTime;
+    f.start = t.start;
+    f.end = t.end;
+    f.duration = t.duration;
+    f.lengthMetres = t.lengthMetres;
+    f.hasPosition = t.records > 0;
+    f.latMin = t.latMin;
+    f.latMax = t.latMax;
+    f.lonMin = t.lonMin;
+    f.lonMax = t.lonMax;
+    f.hasAltitude = t.hasAltitude;
+    f.altMin = t.altMin;
+    f.altMax = t.altMax;
+    return f;
+}
+
+bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
+                         const ProgressHooks* hooks) {
+    Settings s = options;
+    s.OutputType = OutputKind::Table;
+    s.PositionsOnly = true;
+    s.RecordCount = 0;
+    InputFile input;
+    if (!input.Open(s.InputFilePath)) {
+        error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        return false;
+    }
+    LineReader reader(input.Descriptor());
+    TrackSummaryBuilder builder;
+    std::string readError;
+    if (!RunRecordLoop(s, reader, builder, input.Size(), hooks, readError)) {
+        error = "Cannot read input file " + s.InputFilePath + ": " + readError + ".";
+        return false;
+    }
+    if (input.ChangedWhileRead(reader.BytesRead())) {
+        error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        return false;
+    }
+    summary = builder.Finish();
+    return true;
+}
+
+TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
+    TrackDrawing d;
+    d.title = std::move(title);
+    d.figures = FiguresOf(t);
+    d.track.reserve(t.polyline.size());
+    for (const TrackSample& p : t.polyline) d.track.push_back({p.latitude, p.longitude});
+    d.profileOverTime = t.hasTime;
+    d.profile.reserve(t.profile.size());
+    for (const TrackSample& p : t.profile) d.profile.push_back({t.hasTime ? p.elapsed : p.distance, p.altitude});
+    return d;
+}
+
+bool WriteTrackPreview(const Settings& options, const std::string& path, std::string& error) {
+    TrackSummary summary;
+    if (!ComputeTrackSummary(options, summary, error)) return false;
+    OutputFile output;
+    if (!output.Open(path)) {
+        error = "Cannot write output file " + path + ": " + output.ErrorText() + ".";
+        return false;
+    }
+    output.Write(TrackSvg(DrawingOf(summary, options.InputFilePath)));
+    if (!output.Commit()) {
+        error = "Cannot write output file " + path + ": " + output.ErrorText() + ". No output written.";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace torvane

@@ -1,0 +1,64 @@
+#include "track_summary_text.h"
+
+#include <charconv>
+#include <cmath>
+
+namespace torvane {
+
+std::string ClockText(double seconds) {
+    if (!std::isfinite(seconds)) return "-";
+    if (seconds < 0) return "-" + ClockText(-seconds);  // a log whose times run back
+    const long long whole = static_cast<long long>(std::floor(seconds));
+    const long long h = whole / 3600, m = whole / 60 % 60, sec = whole % 60;
+    std::string text;
+    const auto two = [&text](long long v) {
+        if (v < 10) text += '0';
+        text += std::to_string(v);
+    };
+    two(h);
+    text += ':';
+    two(m);
+    text += ':';
+    two(sec);
+    return text;
+}
+
+std::string NumberText(double value, int decimals) {
+    if (!std::isfinite(value)) return "-";
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    std::string text(buffer, result.ptr);
+    if (text.find('.') != std::string::npos) {
+        while (text.back() == '0') text.pop_back();
+        if (text.back() == '.') text.pop_back();
+    }
+    if (text == "-0") text = "0";
+    return text;
+}
+
+std::string TrackSummaryText(const TrackFigures& f) {
+    std::string text;
+    const auto line = [&text](const char* name, const std::string& value) {
+        text += name;
+        text += ": ";
+        text += value;
+        text += '\n';
+    };
+    const bool time = f.hasTime && f.records > 0;
+    const bool position = f.hasPosition && f.records > 0;
+    const bool altitude = f.hasAltitude && f.records > 0;
+    line("records", std::to_string(f.records));
+    line("start", time ? ClockText(f.start) : "-");
+    line("end", time ? ClockText(f.end) : "-");
+    line("duration", time ? ClockText(f.duration) : "-");
+    line("length_m", position ? NumberText(f.lengthMetres, 1) : "-");
+    line("lat_min", position ? NumberText(f.latMin, 6) : "-");
+    line("lat_max", position ? NumberText(f.latMax, 6) : "-");
+    line("lon_min", position ? NumberText(f.lonMin, 6) : "-");
+    line("lon_max", position ? NumberText(f.lonMax, 6) : "-");
+    line("alt_min", altitude ? NumberText(f.altMin, 1) : "-");
+    line("alt_max", altitude ? NumberText(f.altMax, 1) : "-");
+    return text;
+}
+
+}  // namespace torvane

@@ -1,0 +1,30 @@
+// The figures of a track as "name: value" lines, numbers with "." as
+// decimal point whatever the locale.
+#pragma once
+
+#include <string>
+
+namespace torvane {
+
+struct TrackFigures {
+    long long records = 0;
+    bool hasTime = false;
+    double start = 0, end = 0, duration = 0;  // seconds
+    double lengthMetres = 0;
+    bool hasPosition = false;
+    double latMin = 0, latMax = 0, lonMin = 0, lonMax = 0;
+    bool hasAltitude = false;
+    double altMin = 0, altMax = 0;
+};
+
+// "hh:mm:ss" of a time of day in seconds (whole seconds, rounded down).
+std::string ClockText(double seconds);
+// A number with up to `decimals` decimals, "." as decimal point, trailing zeros dropped.
+std::string NumberText(double value, int decimals);
+
+// One line each, ending in "\n": records, start, end, duration, length_m,
+// lat_min, lat_max, lon_min, lon_max, alt_min, alt_max; "-" for a value
+// the track does not have.
+std::string TrackSummaryText(const TrackFigures& f);
+
+}  // namespace torvane

@@ -1,0 +1,152 @@
+// The track's figures against values worked out by hand from the haversine
+// formula, and the drawing's bound and kept extremes.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+#include <string>
+#include <vector>
+
+#include "convert/track_summary.h"
+#include "test_files.h"
+
+namespace torvane {
+namespace {
+
+using test::TempDir;
+
+constexpr double kR = 6371008.8;
+constexpr double kArcMinute = std::numbers::pi / 180 / 60;  // radians
+
+// A GGA sentence at `time` (hhmmss), latitude/longitude as written.
+std::string Gga(const std::string& time, const std::string& lat, const std::string& ns, const std::string& lon,
+                const std::string& ew, const std::string& alt) {
+    return "$GPGGA," + time + ".00," + lat + "," + ns + "," + lon + "," + ew + ",1,07,1.2," + alt +
+           ",M,48.0,M,,*00\r\n";
+}
+
+std::string Meridian() {  // 47°00' to 47°10' N along 8° E, one minute of arc a minute
+    std::string log;
+    for (int i = 0; i <= 10; ++i) {
+        char lat[16], time[8];
+        std::snprintf(lat, sizeof lat, "47%02d.0000", i);
+        std::snprintf(time, sizeof time, "10%02d00", i);
+        log += Gga(time, lat, "N", "00800.0000", "E", std::to_string(400 + (i % 4) * 10));
+    }
+    return log;
+}
+
+struct Row {
+    const char* name;
+    std::string log;
+    std::int64_t records;
+    bool hasTime;
+    double start, end, duration, length;
+    double latMin, latMax, lonMin, lonMax, altMin, altMax;
+};
+
+TEST(TrackSummary, FiguresOfGeneratedTracks) {
+    const std::vector<Row> rows = {
+        {"meridian", Meridian(), 11, true, 36000, 36600, 600, kR * 10 * kArcMinute, 47, 47 + 10.0 / 60, 8, 8, 400,
+         430},
+        {"midnight",
+         Gga("235930", "4700.0000", "N", "00800.0000", "E", "5.0") +
+             Gga("235959", "4701.0000", "N", "00800.0000", "E", "7.0") +
+             Gga("000029", "4702.0000", "N", "00800.0000", "E", "6.0"),
+         3, true, 86370, 29, 59, kR * 2 * kArcMinute, 47, 47 + 2.0 / 60, 8, 8, 5, 7},
+        {"antimeridian on the equator",
+         Gga("120000", "0000.0000", "N", "17959.0000", "E", "0.0") +
+             Gga("120010", "0000.0000", "N", "17959.0000", "W", "0.0"),
+         2, true, 43200, 43210, 10, kR * 2 * kArcMinute, 0, 0, -(179 + 59.0 / 60), 179 + 59.0 / 60, 0, 0},
+        {"no times",
+         Gga("000000", "4700.0000", "S", "00800.0000", "W", "1.0") +
+             Gga("000000", "4701.0000", "S", "00800.0000", "W", "2.0"),
+         2, false, 0, 0, 0, kR * kArcMinute, -(47 + 1.0 / 60), -47, -8, -8, 1, 2},
+        {"single point", Gga("101530", "4700.0000", "N", "00800.0000", "E", "3.0"), 1, true, 36930, 36930, 0, 0, 47,
+         47, 8, 8, 3, 3},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        Settings s;
+        s.InputFilePath = dir.File("log.nmea");
+        s.DataType = DataKind::GPGGA;
+        test::WriteFile(s.InputFilePath, row.log);
+        TrackSummary t;
+        std::string error;
+        ASSERT_TRUE(ComputeTrackSummary(s, t, error)) << error;
+        EXPECT_EQ(t.records, row.records);
+        EXPECT_EQ(t.hasTime, row.hasTime);
+        EXPECT_DOUBLE_EQ(t.start, row.start);
+        EXPECT_DOUBLE_EQ(t.end, row.end);
+        EXPECT_NEAR(t.duration, row.duration, 1e-6);
+        EXPECT_NEAR(t.lengthMetres, row.length, 1e-3);
+        EXPECT_NEAR(t.latMin, row.latMin, 1e-9);
+        EXPECT_NEAR(t.latMax, row.latMax, 1e-9);
+        EXPECT_NEAR(t.lonMin, row.lonMin, 1e-9);
+        EXPECT_NEAR(t.lonMax, row.lonMax, 1e-9);
+        EXPECT_TRUE(t.hasAltitude);
+        EXPECT_NEAR(t.altMin, row.altMin, 1e-6);
+        EXPECT_NEAR(t.altMax, row.altMax, 1e-6);
+        EXPECT_EQ(t.polyline.size(), static_cast<std::size_t>(row.records));
+        EXPECT_EQ(s.RecordCount, 0);  // the caller's settings stay as they were
+    }
+}
+
+TEST(TrackSummary, KindWithoutAltitudeHasNone) {
+    TempDir dir;
+    Settings s;
+    s.InputFilePath = dir.File("log.nmea");
+    s.DataType = DataKind::GPGLL;
+    test::WriteFile(s.InputFilePath, "$GPGLL,4700.0000,N,00800.0000,E,101530.00,A,A*00\r\n");
+    TrackSummary t;
+    std::string error;
+    ASSERT_TRUE(ComputeTrackSummary(s, t, error)) << error;
+    EXPECT_EQ(t.records, 1);
+    EXPECT_FALSE(t.hasAltitude);
+    EXPECT_TRUE(t.profile.empty());
+    EXPECT_NE(TrackSummaryText(FiguresOf(t)).find("alt_min: -\n"), std::string::npos);
+}
+
+// Many more records than drawing points: both drawings stay within the
+// bound, start with the first and end with the last record, and keep the
+// single highest and lowest samples wherever they fall.
+TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
+    for (const std::int64_t count : {std::int64_t{3999}, std::int64_t{4001}, std::int64_t{250007}}) {
+        SCOPED_TRACE(count);
+        TrackSummaryBuilder builder;
+        Settings s;
+        s.OutputLine = "x";
+        s.AltitudeKnown = true;
+        const std::int64_t spike = count * 2 / 3 + 1;
+        for (std::int64_t i = 0; i < count; ++i) {
+            s.TimeOfDay = static_cast<double>(i % 86400);
+            s.Latitude = 47 + 1e-6 * static_cast<double>(i % 97) + (i == spike ? 1 : 0);
+            s.Longitude = 8 - (i == spike + 5 ? 1 : 0);
+            s.Altitude = static_cast<float>(i % 50) - (i == spike + 9 ? 1000.0F : 0.0F);
+            builder.Take(s);
+        }
+        const TrackSummary t = builder.Finish();
+        ASSERT_EQ(t.records, count);
+        for (const auto* points : {&t.polyline, &t.profile}) {
+            ASSERT_LE(points->size(), kMaxDrawingPoints);
+            EXPECT_EQ(points->front().index, 0U);
+            EXPECT_EQ(points->back().index, static_cast<std::uint64_t>(count - 1));
+            EXPECT_TRUE(std::is_sorted(points->begin(), points->end(),
+                                       [](const auto& a, const auto& b) { return a.index <= b.index; }) ||
+                        points->size() == 1);
+        }
+        const auto has = [](const std::vector<TrackSample>& v, std::int64_t index) {
+            return std::any_of(v.begin(), v.end(),
+                               [index](const TrackSample& p) { return p.index == static_cast<std::uint64_t>(index); });
+        };
+        EXPECT_TRUE(has(t.polyline, spike));
+        EXPECT_TRUE(has(t.polyline, spike + 5));
+        EXPECT_TRUE(has(t.profile, spike + 9));
+        EXPECT_DOUBLE_EQ(t.altMin, static_cast<double>((spike + 9) % 50) - 1000);
+    }
+}
+
+}  // namespace
+}  // namespace torvane

@@ -47,6 +47,11 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
 
     connect(value_, &QLineEdit::textChanged, this, &AltitudeManipulation::StoreValue);
     connect(continue_, &QPushButton::clicked, this, &AltitudeManipulation::Continue);
+
+    // A dialog made afresh (after its close box) shows "0" and "Add"; what is
+    // stored follows, so no amount or fixed altitude applies unseen.
+    StoreValue(value_->text());
+    if (settings_.AltitudeMode != 0) settings_.AltitudeMode = 1;
 }
 
 void AltitudeManipulation::Shown() { continue_->setFocus(); }

@@ -264,6 +264,9 @@ void OpenNMEAFile::AnalyzeClicked() {
             start_->setEnabled(false);
             return;
         }
+        // The analysis stored fresh placemark values; a KML dialog made
+        // earlier shows them from now on.
+        if (!trackPlotForm_.isNull()) trackPlotForm_->ShowAnalysed();
         analyze_->setEnabled(false);
         start_->setEnabled(true);
         decimalComma_->setEnabled(true);

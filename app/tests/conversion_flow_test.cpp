@@ -90,9 +90,11 @@ private slots:
     void failedRunIsReportedAndDoesNotEnd();
     void runWithNothingToWrite();
     void kmlDialogSettingsReachTheDocument();
+    void kmlDialogShowsWhatTheNextFileGets();
     void overlayDialogSettingsReachTheDocument();
     void decimalCommaReachesTheTable();
     void altitudeSettingsApplyOnceAndAreResetAfterTheRun();
+    void altitudeDialogMadeAfreshAppliesWhatItShows();
     void secondFileUsesItsOwnDataType();
 };
 
@@ -304,6 +306,33 @@ void ConversionFlowTest::kmlDialogSettingsReachTheDocument() {
     QVERIFY(kml.contains("<altitudeMode>absolute</altitudeMode>"));
 }
 
+void ConversionFlowTest::kmlDialogShowsWhatTheNextFileGets() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gll, QStringLiteral("harbour.nmea")));
+    f.Kml()->click();
+    TrackPlotForm* dialog = f.window->TrackPlotDialog();
+    auto* colour = dialog->findChild<QComboBox*>(QStringLiteral("Combo1"));
+    auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    colour->setCurrentIndex(3);  // blue
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("My <Track> & Co"));
+    dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    f.Start()->click();
+    QVERIFY(ReadAll(f.Path(QStringLiteral("harbour_GLL.kml"))).contains("<name>My &lt;Track&gt; &amp; Co</name>"));
+
+    // The next file's analysis stored its own name and colour: the same
+    // dialog shows them, and the document gets what was shown.
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Kml()->click();
+    QCOMPARE(f.window->TrackPlotDialog(), dialog);
+    QCOMPARE(name->text(), QStringLiteral("<default>"));
+    QCOMPARE(colour->currentText(), QStringLiteral("yellow"));
+    f.Start()->click();
+    const QByteArray kml = ReadAll(f.Path(QStringLiteral("walk_GGA.kml")));
+    QVERIFY(kml.contains("  <name>walk_GGA.kml</name>\n"));
+    QVERIFY(kml.contains("        <color>ff00ffff</color>\n"));
+}
+
 void ConversionFlowTest::overlayDialogSettingsReachTheDocument() {
     WindowFixture f;
     f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
@@ -366,6 +395,27 @@ void ConversionFlowTest::altitudeSettingsApplyOnceAndAreResetAfterTheRun() {
     QCOMPARE(read.size(), fixed.size());
     QCOMPARE(read.front(), 432.5);  // the first fix of the log, as recorded
     QCOMPARE(read.count(0.0), 0);
+}
+
+void ConversionFlowTest::altitudeDialogMadeAfreshAppliesWhatItShows() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Kml()->click();
+    f.Altitude()->click();
+    auto* value = f.window->AltitudeDialog()->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    value->clear();
+    QTest::keyClicks(value, QStringLiteral("500"));
+    f.window->AltitudeDialog()->close();  // the close box: no Continue
+
+    f.Altitude()->click();  // made afresh, showing "0" and "Add altitude:"
+    AltitudeManipulation* dialog = f.window->AltitudeDialog();
+    QCOMPARE(dialog->findChild<QLineEdit*>(QStringLiteral("Text1"))->text(), QStringLiteral("0"));
+    QVERIFY(dialog->findChild<QRadioButton*>(QStringLiteral("Option1"))->isChecked());
+    dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    f.Start()->click();
+    const QList<double> altitudes = KmlAltitudes(ReadAll(f.Path(QStringLiteral("walk_GGA.kml"))));
+    QVERIFY(!altitudes.isEmpty());
+    QCOMPARE(altitudes.front(), 432.5);  // the first fix as recorded, nothing added
 }
 
 void ConversionFlowTest::secondFileUsesItsOwnDataType() {

@@ -59,6 +59,7 @@ private slots:
     void outputTypesAndAltitudeShowTheirDialogs();
     void closedDialogIsMadeAfresh();
     void clickInTheFileListChoosesTheFile();
+    void fileDeletedFromOutsideStaysChosen();
     void droppedFileIsChosen();
     void closingTheWindowEndsTheProgram();
     void messageBoxesCarryTheirButtons();
@@ -318,6 +319,26 @@ void MainWindowTest::clickInTheFileListChoosesTheFile() {
     QCOMPARE(f.InputPath()->text(), path);
     QVERIFY(f.Analyze()->isEnabled());
     QVERIFY(!f.Start()->isEnabled());
+}
+
+void MainWindowTest::fileDeletedFromOutsideStaysChosen() {
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.WriteSample(Sample::Gga, QStringLiteral("a-walk.nmea"));
+    const QString victim = f.WriteSample(Sample::Gga, QStringLiteral("b-victim.nmea"));
+    f.WriteSample(Sample::Gga, QStringLiteral("c-walk.nmea"));
+    QVERIFY(f.window->SelectInputFile(victim));
+    auto* files = f.Find<QListView>("File1");
+    auto* model = qobject_cast<QFileSystemModel*>(files->model());
+    QTRY_VERIFY(model->index(f.Path(QStringLiteral("c-walk.nmea"))).isValid());
+    f.Analyze()->click();
+    QCOMPARE(f.InputPath()->text(), victim);
+
+    QVERIFY(QFile::remove(victim));
+    QTRY_VERIFY_WITH_TIMEOUT(!model->index(victim).isValid(), 10000);
+    QTest::qWait(200);
+    QCOMPARE(f.InputPath()->text(), victim);
 }
 
 void MainWindowTest::droppedFileIsChosen() {

@@ -6,6 +6,7 @@
 #include <QFileSystemModel>
 #include <QListView>
 #include <QMimeData>
+#include <QScreen>
 #include <QSet>
 #include <QTreeView>
 #include <QUrl>
@@ -58,6 +59,7 @@ private slots:
     void tableAndKmlSwitchTheDecimalComma();
     void outputTypesAndAltitudeShowTheirDialogs();
     void closedDialogIsMadeAfresh();
+    void dialogsOpenBesideTheMainWindow();
     void clickInTheFileListChoosesTheFile();
     void fileDeletedFromOutsideStaysChosen();
     void droppedFileIsChosen();
@@ -299,6 +301,25 @@ void MainWindowTest::closedDialogIsMadeAfresh() {
     f.Ovl()->click();
     QCOMPARE(f.window->OverlayDialog()->findChild<QLineEdit*>(QStringLiteral("Text3"))->text(), QStringLiteral("4"));
     QCOMPARE(f.settings.OvlProperties.lineWidth, std::string("4"));
+}
+
+void MainWindowTest::dialogsOpenBesideTheMainWindow() {
+    WindowFixture f;
+    f.window->resize(500, 400);
+    f.window->move(0, 0);
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Kml()->click();
+    f.Altitude()->click();
+    const QRect screen = f.window->screen()->availableGeometry();
+    const QRect start(f.Start()->mapToGlobal(QPoint(0, 0)), f.Start()->size());
+    for (QWidget* dialog : {static_cast<QWidget*>(f.window->TrackPlotDialog()), static_cast<QWidget*>(f.window->AltitudeDialog())}) {
+        QVERIFY(dialog->isVisible());
+        const QRect placed = dialog->frameGeometry();
+        QVERIFY2(!placed.intersects(start), qPrintable(dialog->objectName()));
+        QVERIFY2(placed.left() >= screen.left() && placed.top() >= screen.top(), qPrintable(dialog->objectName()));
+    }
 }
 
 void MainWindowTest::clickInTheFileListChoosesTheFile() {

@@ -47,6 +47,14 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
 
     connect(value_, &QLineEdit::textChanged, this, &AltitudeManipulation::StoreValue);
     connect(continue_, &QPushButton::clicked, this, &AltitudeManipulation::Continue);
+
+    // Closed with its close box, the dialog is made afresh next time, showing
+    // "0" and "Add altitude:"; that is what applies from now on, so no amount
+    // or fixed altitude typed into the closed dialog applies unseen.
+    connect(this, &PropertyDialog::ClosedByUser, this, [this] {
+        StoreValue(QStringLiteral("0"));
+        if (settings_.AltitudeMode != 0) settings_.AltitudeMode = 1;
+    });
 }
 
 void AltitudeManipulation::Shown() { continue_->setFocus(); }

@@ -40,7 +40,12 @@ InputFileLists::InputFileLists(QWidget* parent)
 
     fileModel_->setFilter(QDir::Files);
     fileModel_->setReadOnly(true);
+    // A file that vanishes from the folder moves the list's selection on to
+    // another row; that is no choice of the user's. Connected before the
+    // list is, so the guard stands while the list moves its selection.
+    connect(fileModel_, &QFileSystemModel::rowsAboutToBeRemoved, this, [this] { selecting_ = true; });
     files_->setModel(fileModel_);
+    connect(fileModel_, &QFileSystemModel::rowsRemoved, this, [this] { selecting_ = false; });
     files_->setSelectionMode(QAbstractItemView::SingleSelection);
     files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 

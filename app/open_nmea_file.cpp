@@ -310,6 +310,9 @@ void OpenNMEAFile::AnalyzeClicked() {
             return;
         }
         analysed_ = true;
+        // The analysis stored fresh placemark values; a KML dialog made
+        // earlier shows them from now on.
+        if (!trackPlotForm_.isNull()) trackPlotForm_->ShowAnalysed();
         analyze_->setEnabled(false);
         start_->setEnabled(true);
         decimalComma_->setEnabled(true);

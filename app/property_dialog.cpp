@@ -1,15 +1,47 @@
 #include "property_dialog.h"
 
 #include <QCloseEvent>
+#include <QScreen>
+
+#include <algorithm>
 
 namespace torvane::app {
 
 void PropertyDialog::ShowNonModal() {
     setEnabled(true);
+    if (!placed_) PlaceBesideMainWindow();
     show();
     raise();
     activateWindow();
     Shown();
+}
+
+// First shown beside the main window, so that its controls (START among
+// them) stay reachable: right of it, else left, below or above it, where the
+// screen has room; always inside the screen.
+void PropertyDialog::PlaceBesideMainWindow() {
+    QWidget* main = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+    if (main == nullptr || !main->isVisible()) return;
+    placed_ = true;
+    const QRect screen = main->screen()->availableGeometry();
+    const QRect beside = main->frameGeometry();
+    const QSize size = sizeHint().expandedTo(minimumSizeHint());
+    const QPoint candidates[] = {
+        {beside.right() + 1, beside.top()},
+        {beside.left() - size.width(), beside.top()},
+        {beside.left(), beside.bottom() + 1},
+        {beside.left(), beside.top() - size.height()},
+    };
+    QPoint chosen = candidates[0];
+    for (const QPoint& candidate : candidates) {
+        if (screen.contains(QRect(candidate, size))) {
+            chosen = candidate;
+            break;
+        }
+    }
+    chosen.setX(std::clamp(chosen.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
+    chosen.setY(std::clamp(chosen.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
+    move(chosen);
 }
 
 void PropertyDialog::closeEvent(QCloseEvent* event) {

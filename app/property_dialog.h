@@ -25,6 +25,11 @@ protected:
 
     // Called after the dialog is shown; a dialog may move the focus here.
     virtual void Shown() {}
+
+private:
+    void PlaceBesideMainWindow();
+
+    bool placed_ = false;
 };
 
 }  // namespace torvane::app

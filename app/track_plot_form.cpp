@@ -10,6 +10,8 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalBlocker>
+#include <QStringDecoder>
 #include <QVBoxLayout>
 
 #include "convert/colours.h"
@@ -25,6 +27,14 @@ const QString kDefaultText = QStringLiteral("<default>");
 QString TypedText(bool modified, const QString& text) {
     if (!modified || text.isEmpty() || text == kDefaultText) return {};
     return text;
+}
+
+// Stored text as it is written: UTF-8 where it is valid, else Latin-1.
+QString StoredText(const std::string& text) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString decoded = utf8.decode(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+    if (!utf8.hasError()) return decoded;
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 
 }  // namespace
@@ -98,6 +108,24 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : PropertyDial
     connect(continue_, &QPushButton::clicked, this, &TrackPlotForm::Continue);
 }
 
+void TrackPlotForm::ShowAnalysed() {
+    name_->setText(kDefaultText);
+    name_->setModified(false);
+    description_->setPlainText(kDefaultText);
+    description_->document()->setModified(false);
+    int index = -1;
+    for (std::size_t i = 0; i < kKmlColours.size(); ++i) {
+        if (kKmlColours[i].second == settings_.KmlProperties[kKmlLineColor]) index = static_cast<int>(i);
+    }
+    if (index < 0) {
+        // A colour the list does not hold: the list's own choice is stored.
+        StoreColour(colour_->currentIndex());
+        return;
+    }
+    const QSignalBlocker blocker(colour_);
+    colour_->setCurrentIndex(index);
+}
+
 void TrackPlotForm::StoreColour(int index) {
     if (index < 0 || index >= static_cast<int>(kKmlColours.size())) return;
     settings_.KmlProperties[kKmlLineColor] = std::string(kKmlColours[static_cast<std::size_t>(index)].second);
@@ -111,8 +139,8 @@ void TrackPlotForm::Continue() {
     const QString typedDescription =
         TypedText(description_->document()->isModified(), description_->toPlainText());
     if (!typedDescription.isEmpty()) settings_.KmlProperties[kKmlDescription] = typedDescription.toStdString();
-    name_->setText(QString::fromStdString(settings_.KmlProperties[kKmlName]));
-    description_->setPlainText(QString::fromStdString(settings_.KmlProperties[kKmlDescription]));
+    name_->setText(StoredText(settings_.KmlProperties[kKmlName]));
+    description_->setPlainText(StoredText(settings_.KmlProperties[kKmlDescription]));
     description_->document()->setModified(false);
 
     settings_.KmlProperties[kKmlExtrude] = extrude_->isChecked() ? " 1" : " 0";

@@ -21,6 +21,11 @@ class TrackPlotForm : public PropertyDialog {
 public:
     TrackPlotForm(Settings& settings, QWidget* parent);
 
+    // After an analysis, which stored fresh values: both texts back to
+    // "<default>" (the stored values apply), the colour list on the stored
+    // colour, as a dialog made now would show them.
+    void ShowAnalysed();
+
 private:
     void StoreColour(int index);
     void Continue();

@@ -56,6 +56,8 @@ private slots:
     void trackPlotFormStoresColourAtOnce();
     void trackPlotFormContinue();
     void trackPlotFormTakesOnlyTypedText();
+    void trackPlotFormShowsStoredTextAsWritten_data();
+    void trackPlotFormShowsStoredTextAsWritten();
     void overlayCreation();
     void overlayStoresEveryChangeAtOnce();
     void altitudeCreation();
@@ -178,6 +180,31 @@ void DialogsTest::trackPlotFormTakesOnlyTypedText() {
     QTest::keyClick(name, Qt::Key_Backspace);  // typed, but back to "<default>"
     continueButton->click();
     QCOMPARE(s.KmlProperties[kKmlName], std::string(""));
+}
+
+void DialogsTest::trackPlotFormShowsStoredTextAsWritten_data() {
+    QTest::addColumn<QByteArray>("stored");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("UTF-8") << QByteArray("Jos\xc3\xa9 M\xc3\xbcller") << QStringLiteral("Jos\u00e9 M\u00fcller");
+    QTest::newRow("Latin-1") << QByteArray("Jos\xe9 M\xfcller") << QStringLiteral("Jos\u00e9 M\u00fcller");
+    QTest::newRow("ASCII") << QByteArray("Jose Mueller") << QStringLiteral("Jose Mueller");
+}
+
+void DialogsTest::trackPlotFormShowsStoredTextAsWritten() {
+    QFETCH(QByteArray, stored);
+    QFETCH(QString, shown);
+    Settings s = AnalysedSettings();
+    s.KmlProperties[kKmlDescription] = stored.toStdString();
+    TrackPlotForm dialog(s, nullptr);
+    auto* description = Child<QPlainTextEdit>(&dialog, "Text2");
+    Child<QPushButton>(&dialog, "Command1")->click();
+    QCOMPARE(description->toPlainText(), shown);
+
+    // Edited, it is stored as the text shown, in UTF-8.
+    description->moveCursor(QTextCursor::End);
+    QTest::keyClicks(description, QStringLiteral(" edited"));
+    Child<QPushButton>(&dialog, "Command1")->click();
+    QCOMPARE(QString::fromUtf8(s.KmlProperties[kKmlDescription]), shown + QStringLiteral(" edited"));
 }
 
 void DialogsTest::overlayCreation() {

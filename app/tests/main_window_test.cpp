@@ -7,6 +7,7 @@
 #include <QFileSystemModel>
 #include <QListView>
 #include <QMimeData>
+#include <QScreen>
 #include <QSet>
 #include <QTreeView>
 #include <QUrl>
@@ -91,7 +92,9 @@ private slots:
     void tableAndKmlSwitchTheDecimalComma();
     void outputTypesAndAltitudeShowTheirDialogs();
     void closedDialogIsMadeAfresh();
+    void dialogsOpenBesideTheMainWindow();
     void clickInTheFileListChoosesTheFile();
+    void fileDeletedFromOutsideStaysChosen();
     void droppedFileIsChosen();
     void closingTheWindowEndsTheProgram();
     void messageBoxesCarryTheirButtons();
@@ -382,6 +385,25 @@ void MainWindowTest::closedDialogIsMadeAfresh() {
     QCOMPARE(f.settings.OvlProperties.lineWidth, std::string("4"));
 }
 
+void MainWindowTest::dialogsOpenBesideTheMainWindow() {
+    WindowFixture f;
+    f.window->resize(500, 400);
+    f.window->move(0, 0);
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Kml()->click();
+    f.Altitude()->click();
+    const QRect screen = f.window->screen()->availableGeometry();
+    const QRect start(f.Start()->mapToGlobal(QPoint(0, 0)), f.Start()->size());
+    for (QWidget* dialog : {static_cast<QWidget*>(f.window->TrackPlotDialog()), static_cast<QWidget*>(f.window->AltitudeDialog())}) {
+        QVERIFY(dialog->isVisible());
+        const QRect placed = dialog->frameGeometry();
+        QVERIFY2(!placed.intersects(start), qPrintable(dialog->objectName()));
+        QVERIFY2(placed.left() >= screen.left() && placed.top() >= screen.top(), qPrintable(dialog->objectName()));
+    }
+}
+
 void MainWindowTest::clickInTheFileListChoosesTheFile() {
     WindowFixture f;
     f.window->show();
@@ -400,6 +422,26 @@ void MainWindowTest::clickInTheFileListChoosesTheFile() {
     QCOMPARE(f.InputPath()->text(), path);
     QVERIFY(f.Analyze()->isEnabled());
     QVERIFY(!f.Start()->isEnabled());
+}
+
+void MainWindowTest::fileDeletedFromOutsideStaysChosen() {
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.WriteSample(Sample::Gga, QStringLiteral("a-walk.nmea"));
+    const QString victim = f.WriteSample(Sample::Gga, QStringLiteral("b-victim.nmea"));
+    f.WriteSample(Sample::Gga, QStringLiteral("c-walk.nmea"));
+    QVERIFY(f.window->SelectInputFile(victim));
+    auto* files = f.Find<QListView>("File1");
+    auto* model = qobject_cast<QFileSystemModel*>(files->model());
+    QTRY_VERIFY(model->index(f.Path(QStringLiteral("c-walk.nmea"))).isValid());
+    f.Analyze()->click();
+    QCOMPARE(f.InputPath()->text(), victim);
+
+    QVERIFY(QFile::remove(victim));
+    QTRY_VERIFY_WITH_TIMEOUT(!model->index(victim).isValid(), 10000);
+    QTest::qWait(200);
+    QCOMPARE(f.InputPath()->text(), victim);
 }
 
 void MainWindowTest::droppedFileIsChosen() {

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
+#include <QScreen>
 
 #include "altitude_manipulation.h"
 #include "top_ovl_properties.h"
@@ -41,6 +42,21 @@ void Capture(QWidget* widget, const QString& name) {
     qInfo("%s", qPrintable(path));
 }
 
+// Saves the whole screen, the main window with its dialogs on it, as
+// NAME-scaleS.png, S the scale factor the run was started with.
+void CaptureScreen(QWidget* window, const QString& name) {
+    QCoreApplication::processEvents();
+    const QPixmap picture = window->screen()->grabWindow(0);
+    QVERIFY2(!picture.isNull(), qPrintable(name));
+    QString scale = QString::fromLocal8Bit(qgetenv("QT_SCALE_FACTOR"));
+    if (scale.isEmpty()) scale = QStringLiteral("1");
+    QDir folder(QStringLiteral(TORVANE_SCREENSHOT_DIR));
+    QVERIFY(folder.mkpath(QStringLiteral(".")));
+    const QString path = folder.filePath(QStringLiteral("%1-scale%2.png").arg(name, scale));
+    QVERIFY(picture.save(path));
+    qInfo("%s", qPrintable(path));
+}
+
 }  // namespace
 
 class ScreenshotTest : public QObject {
@@ -68,10 +84,15 @@ void ScreenshotTest::windows() {
 
     f.Kml()->click();
     Capture(f.window->TrackPlotDialog(), QStringLiteral("track-plot-form"));
+    CaptureScreen(f.window.get(), QStringLiteral("screen-track-plot-form"));
+    f.window->TrackPlotDialog()->hide();
     f.Ovl()->click();
     Capture(f.window->OverlayDialog(), QStringLiteral("top-ovl-properties"));
+    CaptureScreen(f.window.get(), QStringLiteral("screen-top-ovl-properties"));
+    f.window->OverlayDialog()->hide();
     f.Altitude()->click();
     Capture(f.window->AltitudeDialog(), QStringLiteral("altitude-manipulation"));
+    CaptureScreen(f.window.get(), QStringLiteral("screen-altitude-manipulation"));
 }
 
 QTEST_MAIN(ScreenshotTest)

@@ -397,11 +397,13 @@ void OpenNMEAFile::StartClicked() {
     RunReport report;
     {
         ProgressReporter progress(this, QStringLiteral("Converting %1").arg(inputPath_->text()),
-                                  [this](const QString& status) { ShowMessage(status); });
+                                  [this](const QString& status) { ShowMessage(status); }, ProgressReporter::kCancellable);
         report = PerformConversionRun(settings_, progress.Hooks());
     }
     // An overlay is the last thing the program makes.
-    if (settings_.OutputType == OutputKind::OVL && report.outcome != RunReport::Outcome::Failed) {
+    const bool completed =
+        report.outcome == RunReport::Outcome::Written || report.outcome == RunReport::Outcome::NothingWritten;
+    if (settings_.OutputType == OutputKind::OVL && completed) {
         EndProgram();
         return;
     }

@@ -8,8 +8,9 @@ constexpr int kSteps = 1000;
 }  // namespace
 
 ProgressReporter::ProgressReporter(QWidget* parent, const QString& label,
-                                   std::function<void(const QString&)> status)
-    : dialog_(new QProgressDialog(label, QString(), 0, kSteps, parent)) {
+                                   std::function<void(const QString&)> status, Cancel cancel)
+    : dialog_(new QProgressDialog(label, cancel == kCancellable ? QStringLiteral("Cancel") : QString(), 0, kSteps,
+                                  parent)) {
     dialog_->setObjectName(QStringLiteral("Progress"));
     dialog_->setWindowTitle(QStringLiteral("Torvane"));
     dialog_->setWindowModality(Qt::ApplicationModal);
@@ -17,6 +18,7 @@ ProgressReporter::ProgressReporter(QWidget* parent, const QString& label,
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->setValue(0);
+    if (cancel == kNotCancellable) dialog_->setWindowFlag(Qt::WindowCloseButtonHint, false);
 
     QPointer<QProgressDialog> dialog = dialog_;
     hooks_.status = [dialog, status](std::string_view text) {
@@ -30,6 +32,7 @@ ProgressReporter::ProgressReporter(QWidget* parent, const QString& label,
         // A modal progress dialog handles pending events here once it shows.
         dialog->setValue(static_cast<int>(share));
     };
+    if (cancel == kCancellable) hooks_.cancelled = [dialog] { return !dialog || dialog->wasCanceled(); };
 }
 
 ProgressReporter::~ProgressReporter() {

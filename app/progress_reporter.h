@@ -1,6 +1,7 @@
 // A progress dialog for a long analysis or run. It appears only when the
 // work takes longer than about a second, shows the share of the input read,
-// and has no cancel button: the work always runs to its end.
+// and, for a conversion run, a Cancel button (its close box does the same);
+// an analysis has neither and always runs to its end.
 #pragma once
 
 #include <QPointer>
@@ -16,7 +17,9 @@ namespace torvane::app {
 class ProgressReporter {
 public:
     // `status` receives the status texts of the work (for the message area).
-    ProgressReporter(QWidget* parent, const QString& label, std::function<void(const QString&)> status);
+    enum Cancel { kNotCancellable, kCancellable };
+    ProgressReporter(QWidget* parent, const QString& label, std::function<void(const QString&)> status,
+                     Cancel cancel = kNotCancellable);
     ~ProgressReporter();
     ProgressReporter(const ProgressReporter&) = delete;
     ProgressReporter& operator=(const ProgressReporter&) = delete;

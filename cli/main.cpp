@@ -119,7 +119,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     }
 
     const RunReport run = PerformConversionRun(s);
-    if (run.outcome != RunReport::Outcome::Failed && ::stat(s.OutputFilePath.c_str(), &info) == 0) {
+    if ((run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten) && ::stat(s.OutputFilePath.c_str(), &info) == 0) {
         written.insert({info.st_dev, info.st_ino});
     }
     switch (run.outcome) {
@@ -130,6 +130,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
             PrintMessage(run.message);
             return kNothingWritten;
         case RunReport::Outcome::Failed:
+        case RunReport::Outcome::Cancelled:  // the command line offers no cancel
             break;
     }
     PrintError(run.message);

@@ -105,6 +105,13 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     LineReader reader(input.Descriptor());
     std::string readError;
     if (!RunRecordLoop(s, reader, output, input.Size(), hooks, readError)) {
+        if (hooks != nullptr && hooks->cancelled && hooks->cancelled()) {
+            RunReport report;
+            report.outcome = RunReport::Outcome::Cancelled;
+            report.message = "The run was cancelled. No output written; an existing file " + s.OutputFilePath +
+                             " is kept as it was.";
+            return report;
+        }
         return Failure("Cannot read input file " + s.InputFilePath + ": " + readError + ". No output written.");
     }
     if (input.ChangedWhileRead(reader.BytesRead())) {

@@ -32,6 +32,7 @@ struct RunReport {
         Written,         // at least one data set written
         NothingWritten,  // complete, but no data set
         Failed,          // a file could not be opened, read or written; nothing is reported as written
+        Cancelled,       // stopped by the user; nothing new written, an existing output kept
     };
     Outcome outcome = Outcome::Failed;
     std::int64_t count = 0;

@@ -13,6 +13,9 @@ struct ProgressHooks {
     // Bytes of the input read so far and the input's size (0 when unknown);
     // called about once per megabyte.
     std::function<void(std::uint64_t done, std::uint64_t total)> progress;
+    // Asked right after each progress report during a conversion run; true
+    // stops the run, which then writes nothing. Empty: the run goes to its end.
+    std::function<bool()> cancelled;
 };
 
 }  // namespace torvane

@@ -94,6 +94,10 @@ bool Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize
         if (reportProgress && input.BytesRead() != reported) {
             reported = input.BytesRead();
             hooks->progress(reported, inputSize);
+            if (hooks->cancelled && hooks->cancelled()) {
+                error = "the run was cancelled";
+                return false;
+            }
         }
         s.RecordInvalid = false;
         if (!Process(s, line)) continue;

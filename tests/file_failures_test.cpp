@@ -275,6 +275,28 @@ TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
     EXPECT_FALSE(FileExists(r.dir.File("hike_CRLF.gpx")));
 }
 
+TEST(FileFailures, CancelledRunKeepsThePreviousOutputAndLeavesNothingNew) {
+    for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL}) {
+        PreparedRun r(GgaLog(50000), kind);  // 3.6 MB: several progress calls
+        WriteFile(r.s.OutputFilePath, "previous");
+        int asked = 0;
+        ProgressHooks hooks;
+        hooks.progress = [](std::uint64_t, std::uint64_t) {};
+        hooks.cancelled = [&asked] { return ++asked >= 2; };  // after the first megabyte
+        const RunReport run = PerformConversionRun(r.s, &hooks);
+        EXPECT_EQ(run.outcome, RunReport::Outcome::Cancelled);
+        EXPECT_EQ(run.message, "The run was cancelled. No output written; an existing file " + r.s.OutputFilePath +
+                                   " is kept as it was.");
+        EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
+        std::size_t entries = 0;
+        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(r.dir.Path())) ++entries;
+        EXPECT_EQ(entries, 2u) << "input and previous output only";
+
+        hooks.cancelled = [] { return false; };  // the same run, not cancelled, completes
+        EXPECT_EQ(PerformConversionRun(r.s, &hooks).outcome, RunReport::Outcome::Written);
+    }
+}
+
 TEST(FileFailures, InputRemovedOrReplacedDuringARunIsReadAsItWasOpened) {
     PreparedRun r(GgaLog(50000));
     const std::string input = r.s.InputFilePath;

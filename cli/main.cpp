@@ -79,18 +79,13 @@ int Analyze(const std::string& file, const Options& options) {
     return report.recognised ? kAllWritten : kNothingWritten;
 }
 
-// The files one call wrote (device and inode), so that two inputs of a batch
-// mapping to one output do not replace each other.
-using WrittenFiles = std::set<std::pair<dev_t, ino_t>>;
-
-// Returns the exit code for this file; `stop` is set when the program must
-// end (an existing output file was not to be replaced).
-int Convert(const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
-    Settings s;
+// Analyses `file` as the window's ANALYZE does, prints its message and puts
+// the options into `s`. Returns 0 when the file was recognised, else the
+// file's exit code.
+int AnalyzeForOutput(const std::string& file, const Options& options, Settings& s) {
     s.InputFilePath = file;
     const std::size_t slash = file.rfind('/');
     s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
-
     ApplyAnalysisOptions(options, s);
     const AnalysisReport analysis = AnalyzeInput(s);
     if (analysis.failed) {
@@ -100,8 +95,19 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     PrintMessage(analysis.message);
     PrintOtherTalkersHint(analysis);
     if (!analysis.recognised) return kNothingWritten;
-
     ApplyOptions(options, s);
+    return 0;
+}
+
+// The files one call wrote (device and inode), so that two inputs of a batch
+// mapping to one output do not replace each other.
+using WrittenFiles = std::set<std::pair<dev_t, ino_t>>;
+
+// Returns the exit code for this file; `stop` is set when the program must
+// end (an existing output file was not to be replaced).
+int Convert(const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
+    Settings s;
+    if (const int code = AnalyzeForOutput(file, options, s); code != 0) return code;
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
 
@@ -119,7 +125,9 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     }
 
     const RunReport run = PerformConversionRun(s);
-    if ((run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten) && ::stat(s.OutputFilePath.c_str(), &info) == 0) {
+    const bool completed =
+        run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten;
+    if (completed && ::stat(s.OutputFilePath.c_str(), &info) == 0) {
         written.insert({info.st_dev, info.st_ino});
     }
     switch (run.outcome) {
@@ -141,20 +149,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
 // existing file as convert.
 int Preview(const std::string& file, const Options& options) {
     Settings s;
-    s.InputFilePath = file;
-    const std::size_t slash = file.rfind('/');
-    s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
-    ApplyAnalysisOptions(options, s);
-    const AnalysisReport analysis = AnalyzeInput(s);
-    if (analysis.failed) {
-        PrintError(analysis.message);
-        return kFailure;
-    }
-    PrintMessage(analysis.message);
-    PrintOtherTalkersHint(analysis);
-    if (!analysis.recognised) return kNothingWritten;
-
-    ApplyOptions(options, s);
+    if (const int code = AnalyzeForOutput(file, options, s); code != 0) return code;
     s.OutputType = OutputKind::Table;
     FormOutputPath(s);
     std::string path = s.OutputFilePath.substr(0, s.OutputFilePath.size() - 3) + "svg";  // "..._GGA.prn"

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "kml_document.h"
+
 namespace torvane {
 namespace {
 
@@ -16,47 +18,7 @@ constexpr double kMetresPerDegree = 6371008.8 * std::numbers::pi / 180;
 
 std::string N(double v) { return NumberText(v, 2); }
 
-// Length of the valid UTF-8 sequence at `i`, 0 when there is none.
-std::size_t Utf8Length(std::string_view t, std::size_t i) {
-    const unsigned char c = static_cast<unsigned char>(t[i]);
-    std::size_t n = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
-    if (n == 0 || i + n > t.size()) return 0;
-    for (std::size_t k = 1; k < n; ++k) {
-        if ((static_cast<unsigned char>(t[i + k]) & 0xC0) != 0x80) return 0;
-    }
-    return n;
-}
-
 }  // namespace
-
-std::string XmlEscaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (std::size_t i = 0; i < text.size();) {
-        const unsigned char c = static_cast<unsigned char>(text[i]);
-        const std::size_t n = Utf8Length(text, i);
-        if (n == 0) {
-            out += '?';
-            ++i;
-            continue;
-        }
-        if (n > 1) {
-            out.append(text.substr(i, n));
-            i += n;
-            continue;
-        }
-        switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            case '\'': out += "&apos;"; break;
-            default: out += (c < 0x20 && c != '\t') || c == 0x7F ? '?' : static_cast<char>(c);
-        }
-        ++i;
-    }
-    return out;
-}
 
 double ScaleBarMetres(double metres) {
     const double target = metres / 4;
@@ -78,9 +40,9 @@ std::string TrackSvg(const TrackDrawing& d) {
     s += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     s += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + N(kWidth) + "\" height=\"" + N(kHeight) +
          "\" viewBox=\"0 0 " + N(kWidth) + ' ' + N(kHeight) + "\" font-family=\"sans-serif\" font-size=\"14\">\n";
-    s += "<title>" + XmlEscaped(d.title) + "</title>\n";
+    s += "<title>" + XmlText(d.title) + "</title>\n";
     s += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
-    s += "<text x=\"" + N(kMargin) + "\" y=\"30\" font-size=\"18\">" + XmlEscaped(d.title) + "</text>\n";
+    s += "<text x=\"" + N(kMargin) + "\" y=\"30\" font-size=\"18\">" + XmlText(d.title) + "</text>\n";
 
     // The track, to scale, north up.
     if (!d.track.empty()) {
@@ -164,7 +126,7 @@ std::string TrackSvg(const TrackDrawing& d) {
     while (from < figures.size()) {
         const std::size_t eol = figures.find('\n', from);
         s += "<text x=\"" + N(kMargin) + "\" y=\"" + N(y) + "\">" +
-             XmlEscaped(std::string_view(figures).substr(from, eol - from)) + "</text>\n";
+             XmlText(std::string_view(figures).substr(from, eol - from)) + "</text>\n";
         y += 20;
         from = eol + 1;
     }

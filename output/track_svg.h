@@ -25,10 +25,6 @@ struct TrackDrawing {
     TrackFigures figures;
 };
 
-// Text with &, <, >, " and ' replaced by their XML entities, and characters
-// XML does not allow (control characters, broken UTF-8 bytes) by "?".
-std::string XmlEscaped(std::string_view text);
-
 // The scale bar's length in metres for a drawing `metres` wide: 1, 2 or 5
 // times a power of ten, at most a quarter of it; its label in m or km.
 double ScaleBarMetres(double metres);

@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTreeView>
 #include <QComboBox>
 #include <QUrl>
@@ -105,7 +106,11 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
         (anyTalker_->sizeHint().height() + std::max(0, layout()->spacing())) / pixelsPerTwip);
     const QSize design(static_cast<int>(kDesignWidthTwips * pixelsPerTwip),
                        static_cast<int>((kDesignHeightTwips + rowTwips) * pixelsPerTwip));
-    resize(design.expandedTo(sizeHint()));
+    // On a small or highly scaled screen the window starts no larger than
+    // the screen; its lists and message area give up the room.
+    QSize size = design.expandedTo(sizeHint());
+    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
+    resize(size.expandedTo(minimumSizeHint()));
 }
 
 OpenNMEAFile::~OpenNMEAFile() = default;
@@ -292,7 +297,8 @@ void OpenNMEAFile::AnalyzeClicked() {
         AnalysisReport report;
         {
             ProgressReporter progress(this, QStringLiteral("Analysing %1").arg(inputPath_->text()),
-                                      [this](const QString& status) { ShowMessage(status); });
+                                      [this](const QString& status) { ShowMessage(status); },
+                                      ProgressReporter::kNotCancellable, services_.progressDelayMs);
             report = AnalyzeInput(settings_, progress.Hooks());
         }
         if (report.otherTalkersOnly) {
@@ -397,7 +403,8 @@ void OpenNMEAFile::StartClicked() {
     RunReport report;
     {
         ProgressReporter progress(this, QStringLiteral("Converting %1").arg(inputPath_->text()),
-                                  [this](const QString& status) { ShowMessage(status); }, ProgressReporter::kCancellable);
+                                  [this](const QString& status) { ShowMessage(status); }, ProgressReporter::kCancellable,
+                                  services_.progressDelayMs);
         report = PerformConversionRun(settings_, progress.Hooks());
     }
     // An overlay is the last thing the program makes.

@@ -77,7 +77,7 @@ struct SinkTarget {
 };
 
 template <bool (*Process)(Settings&, std::string_view), bool (*WriteTest)(bool, bool, double, double), class Target>
-bool Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+LoopEnd Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
           std::string& error) {
     const bool decimalComma = s.UseDecimalComma;
     const bool eliminate = s.EliminateZeroPositions;
@@ -86,18 +86,15 @@ bool Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize
     std::string_view line;
     for (;;) {
         const LineReader::Status status = input.Next(line);
-        if (status == LineReader::Status::End) return true;
+        if (status == LineReader::Status::End) return LoopEnd::Finished;
         if (status == LineReader::Status::Error) {
             error = input.ErrorText();
-            return false;
+            return LoopEnd::ReadFailed;
         }
         if (reportProgress && input.BytesRead() != reported) {
             reported = input.BytesRead();
             hooks->progress(reported, inputSize);
-            if (hooks->cancelled && hooks->cancelled()) {
-                error = "the run was cancelled";
-                return false;
-            }
+            if (hooks->cancelled && hooks->cancelled()) return LoopEnd::Cancelled;
         }
         s.RecordInvalid = false;
         if (!Process(s, line)) continue;
@@ -118,14 +115,14 @@ bool Checked(Settings& s, std::string_view line) {
 }
 
 template <bool (*Process)(Settings&, std::string_view), class Target>
-bool RunNmea(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+LoopEnd RunNmea(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
              std::string& error) {
     if (s.VerifyChecksums) return Loop<Checked<Process>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
     return Loop<Process, PassesWriteTest>(s, input, target, inputSize, hooks, error);
 }
 
 template <class Target>
-bool RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+LoopEnd RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
              std::string& error) {
     switch (s.DataType) {
         case DataKind::GPGGA:
@@ -146,12 +143,12 @@ bool RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputS
 
 }  // namespace
 
-bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
     return RunLoop(s, input, FileTarget{output}, inputSize, hooks, error);
 }
 
-bool RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
     return RunLoop(s, input, SinkTarget{sink}, inputSize, hooks, error);
 }

@@ -203,7 +203,12 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     LineReader reader(input.Descriptor());
     TrackSummaryBuilder builder;
     std::string readError;
-    if (!RunRecordLoop(s, reader, builder, input.Size(), hooks, readError)) {
+    const LoopEnd end = RunRecordLoop(s, reader, builder, input.Size(), hooks, readError);
+    if (end == LoopEnd::Cancelled) {
+        error = "The preview was cancelled.";
+        return false;
+    }
+    if (end == LoopEnd::ReadFailed) {
         error = "Cannot read input file " + s.InputFilePath + ": " + readError + ".";
         return false;
     }

@@ -77,6 +77,7 @@ class MainWindowTest : public QObject {
 
 private slots:
     void startState();
+    void windowFitsTheScreen();
     void captionsAndToolTips();
     void mnemonicsAreUniqueAndTabReachesEveryControl();
     void startBeforeAnyFileIsRefused();
@@ -95,6 +96,8 @@ private slots:
     void dialogsOpenBesideTheMainWindow();
     void clickInTheFileListChoosesTheFile();
     void fileDeletedFromOutsideStaysChosen();
+    void fileListShowsNoFolders();
+    void capitalsWithMarksFitTheirRows();
     void droppedFileIsChosen();
     void closingTheWindowEndsTheProgram();
     void messageBoxesCarryTheirButtons();
@@ -132,6 +135,21 @@ void MainWindowTest::startState() {
     // The window, with the row of receiver options, still fits a small laptop screen.
     QVERIFY2(f.window->width() <= 1366 && f.window->height() <= 768 - 40,
              qPrintable(QStringLiteral("%1x%2").arg(f.window->width()).arg(f.window->height())));
+}
+
+void MainWindowTest::windowFitsTheScreen() {
+    WindowFixture f;
+    // It starts no larger than the screen it opens on (also run with QT_SCALE_FACTOR=1.5,
+    // where the test screen is smaller than the window's designed size) ...
+    const QSize available = f.window->screen()->availableGeometry().size();
+    const QSize least = f.window->minimumSizeHint();
+    QVERIFY2(f.window->width() <= std::max(available.width(), least.width()) &&
+                 f.window->height() <= std::max(available.height(), least.height()),
+             qPrintable(QStringLiteral("%1x%2 on %3x%4").arg(f.window->width()).arg(f.window->height())
+                            .arg(available.width()).arg(available.height())));
+    // ... and may shrink to fit a 1280x800 screen at 1.5 and a 1920x1080 one at 2, with a task bar.
+    QVERIFY2(least.width() <= 1280 / 1.5 && least.height() <= 800 / 1.5 - 48,
+             qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
 }
 
 void MainWindowTest::captionsAndToolTips() {
@@ -442,6 +460,48 @@ void MainWindowTest::fileDeletedFromOutsideStaysChosen() {
     QTRY_VERIFY_WITH_TIMEOUT(!model->index(victim).isValid(), 10000);
     QTest::qWait(200);
     QCOMPARE(f.InputPath()->text(), victim);
+}
+
+void MainWindowTest::fileListShowsNoFolders() {
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QVERIFY(f.window->SelectInputFile(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"))));
+    auto* drives = f.Find<QComboBox>("Drive1");
+    const int root = drives->findData(QDir::rootPath());
+    if (root < 0) QSKIP("the drive list holds no root volume here");
+    drives->setCurrentIndex(root == 0 ? 1 : 0);
+    QTest::qWait(300);
+    drives->setCurrentIndex(root);
+    auto* files = f.Find<QListView>("File1");
+    auto* model = qobject_cast<QFileSystemModel*>(files->model());
+    QTest::qWait(500);
+    // The folders on the way to the file chosen before are folders still.
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(files->rootIndex()); ++row) {
+        if (!files->isRowHidden(row)) shown << model->fileName(model->index(row, 0, files->rootIndex()));
+    }
+    for (const QString& name : shown) QVERIFY2(!QFileInfo(QDir::root().filePath(name)).isDir(), qPrintable(name));
+}
+
+void MainWindowTest::capitalsWithMarksFitTheirRows() {
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QVERIFY(f.window->SelectInputFile(f.WriteSample(Sample::Gga, QStringLiteral("Flug \u00d6 \u00c5.nmea"))));
+    // The marks above capitals rise higher than the font's ascent; the row,
+    // its text centred, leaves them room at its top.
+    for (const QAbstractItemView* list :
+         {static_cast<const QAbstractItemView*>(f.Find<QListView>("File1")),
+          static_cast<const QAbstractItemView*>(f.Find<QTreeView>("Dir1"))}) {
+        const QModelIndex row = list == f.Find<QListView>("File1") ? list->currentIndex() : list->model()->index(0, 0, list->rootIndex());
+        QTRY_VERIFY(row.isValid());
+        const QFontMetrics metrics(list->font());
+        const int rise = std::max(0, -metrics.tightBoundingRect(QStringLiteral("\u00c5\u00d6\u00c9")).top() - metrics.ascent());
+        QVERIFY2(list->visualRect(row).height() >= metrics.height() + 2 * rise,
+                 qPrintable(QStringLiteral("%1 row %2 px, text %3 px, marks %4 px above").arg(list->objectName())
+                                .arg(list->visualRect(row).height()).arg(metrics.height()).arg(rise)));
+    }
 }
 
 void MainWindowTest::droppedFileIsChosen() {

@@ -74,6 +74,8 @@ void ScreenshotTest::windows() {
     const QString log = home.filePath(QStringLiteral("gps-logs/city-walk.nmea"));
     WriteSampleFile(Sample::Gga, log);
     WriteSampleFile(Sample::Rmc, home.filePath(QStringLiteral("gps-logs/drive-rmc.nmea")));
+    // Capital letters with marks above them, drawn whole in the file list.
+    WriteSampleFile(Sample::Igc, home.filePath(QStringLiteral("gps-logs/Flug \u00d6 \u00c5 2009.igc")));
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home.path()));
     WindowFixture f;

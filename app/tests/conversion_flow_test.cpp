@@ -342,7 +342,7 @@ void ConversionFlowTest::kmlDialogSettingsReachTheDocument() {
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
     name->selectAll();
     QTest::keyClicks(name, QStringLiteral("Evening walk"));
-    dialog->findChild<QCheckBox*>(QStringLiteral("Check2"))->click();  // "Extrude"
+    dialog->findChild<QCheckBox*>(QStringLiteral("Check1"))->click();  // "Tessellate", shown ticked
     dialog->findChild<QRadioButton*>(QStringLiteral("Option2"))->click();  // "Absolute"
     dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     f.Start()->click();

@@ -1,6 +1,8 @@
 // Pictures of the windows for review: the main window after analysing a GGA
-// log, and each dialog, rendered offscreen into PNG files in the build folder.
+// log, each dialog, and the track preview of a GGA log, an IGC flight and a
+// GPX hike, rendered offscreen into PNG files in the build folder.
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
@@ -9,6 +11,7 @@
 #include "altitude_manipulation.h"
 #include "top_ovl_properties.h"
 #include "track_plot_form.h"
+#include "track_preview_panel.h"
 #include "window_fixture.h"
 
 using namespace torvane::app;
@@ -95,6 +98,21 @@ void ScreenshotTest::windows() {
     f.Altitude()->click();
     Capture(f.window->AltitudeDialog(), QStringLiteral("altitude-manipulation"));
     CaptureScreen(f.window.get(), QStringLiteral("screen-altitude-manipulation"));
+    f.window->AltitudeDialog()->hide();
+
+    // The preview of each kind of log, from the examples.
+    f.Find<QCheckBox>("Check7")->click();
+    for (const char* example : {"city-walk.nmea", "flight.igc", "hike.gpx"}) {
+        const QString name = QString::fromLatin1(example);
+        const QString copy = home.filePath(QStringLiteral("gps-logs/") + name);
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(QStringLiteral(TORVANE_SOURCE_DIR "/examples/") + name, copy));
+        f.ChooseAndAnalyze(copy);
+        QVERIFY2(!f.window->PreviewPanel()->Picture().isEmpty(), example);
+        const QString kind = QFileInfo(name).suffix();
+        Capture(f.window.get(), QStringLiteral("preview-") + kind);
+        CaptureScreen(f.window.get(), QStringLiteral("screen-preview-") + kind);
+    }
 }
 
 QTEST_MAIN(ScreenshotTest)

@@ -74,7 +74,7 @@ int Analyze(const std::string& file, const Options& options) {
             PrintError(error);
             return kFailure;
         }
-        std::cout << TrackSummaryText(FiguresOf(summary)) << std::flush;
+        std::cout << TrackSummaryText(summary) << std::flush;
     }
     return report.recognised ? kAllWritten : kNothingWritten;
 }

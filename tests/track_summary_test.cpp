@@ -106,7 +106,7 @@ TEST(TrackSummary, KindWithoutAltitudeHasNone) {
     EXPECT_EQ(t.records, 1);
     EXPECT_FALSE(t.hasAltitude);
     EXPECT_TRUE(t.profile.empty());
-    EXPECT_NE(TrackSummaryText(FiguresOf(t)).find("alt_min: -\n"), std::string::npos);
+    EXPECT_NE(TrackSummaryText(t).find("alt_min: -\n"), std::string::npos);
 }
 
 // Many more records than drawing points: both drawings stay within the

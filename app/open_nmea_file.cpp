@@ -28,6 +28,7 @@
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "input_file_lists.h"
+#include "convert/analysis_with_summary.h"
 #include "convert/track_summary.h"
 #include "progress_reporter.h"
 #include "top_ovl_properties.h"
@@ -300,6 +301,10 @@ void OpenNMEAFile::RefreshPreview() {
                                   ProgressReporter::kNotCancellable, services_.progressDelayMs);
         computed = ComputeTrackSummary(settings_, summary, error, progress.Hooks());
     }
+    ShowPreview(computed, summary, error);
+}
+
+void OpenNMEAFile::ShowPreview(bool computed, const TrackSummary& summary, const std::string& error) {
     if (!computed) {
         previewPanel_->ShowNote(FromBytes(error));
         return;
@@ -359,13 +364,19 @@ void OpenNMEAFile::AnalyzeClicked() {
         table_->setChecked(true);
         CopySentenceOptions();
 
-        AnalysisReport report;
+        // With the preview, its summary is made alongside the analysis.
+        AnalysisWithSummary analysis;
         {
             ProgressReporter progress(this, QStringLiteral("Analysing %1").arg(inputPath_->text()),
                                       [this](const QString& status) { ShowMessage(status); },
                                       ProgressReporter::kNotCancellable, services_.progressDelayMs);
-            report = AnalyzeInput(settings_, progress.Hooks());
+            if (preview_->isChecked()) {
+                analysis = AnalyzeWithSummary(settings_, {}, progress.Hooks());
+            } else {
+                analysis.report = AnalyzeInput(settings_, progress.Hooks());
+            }
         }
+        const AnalysisReport& report = analysis.report;
         if (report.otherTalkersOnly) {
             ShowMessage(report.message + "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption));
         } else {
@@ -394,10 +405,11 @@ void OpenNMEAFile::AnalyzeClicked() {
         decimalComma_->setEnabled(true);
         altitude_->setEnabled(true);
         eliminateZero_->setEnabled(true);
+        if (preview_->isChecked() && recognised_) ShowPreview(analysis.summarised, analysis.summary, analysis.summaryError);
     }
     if (!CarriesAltitude(settings_.DataType)) altitude_->setEnabled(false);
     igcGnssAltitude_->setEnabled(analysed_ && settings_.DataType == DataKind::GPIGC);
-    if (analysed_) RefreshPreview();
+    if (analysed_ && !recognised_) RefreshPreview();
 }
 
 void OpenNMEAFile::CopySentenceOptions() {

@@ -19,6 +19,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace torvane {
+struct TrackSummary;
+}
+
 namespace torvane::app {
 
 class AltitudeManipulation;
@@ -69,6 +73,7 @@ private:
     void SetOutputTypesEnabled(bool enabled);
     void PreviewToggled(bool on);
     void RefreshPreview();  // the preview of the file as the options now stand
+    void ShowPreview(bool computed, const TrackSummary& summary, const std::string& error);
     void EndProgram();
 
     TrackPlotForm& EnsureTrackPlotForm();

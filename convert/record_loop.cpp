@@ -23,10 +23,11 @@ bool HoldsSentence(std::string_view line, std::string_view gpTag) {
 // Pre-checks and converter of each data type. Each returns false for a line
 // that is skipped altogether (not converted, not written, not counted).
 //
-// `Quick`: only records that pass elimination are wanted, and only their
-// positions (a track summary). A line that fails a pre-check can never be
-// such a record, and converting it leaves nothing that a later line does
-// not set afresh, so it is skipped before its conversion.
+// `Quick`: only records that pass elimination are wanted, and nothing is
+// gathered from the others (the overlay's extent is, from every converted
+// line). A line that fails a pre-check can never be such a record, and
+// converting it leaves nothing that a later line does not set afresh, so
+// it is skipped before its conversion.
 template <bool AnyTalker, bool Quick>
 bool ProcessGga(Settings& s, std::string_view line) {
     const bool sentence = HoldsSentence<AnyTalker>(line, "$GPGGA");
@@ -164,8 +165,9 @@ LoopEnd RunKind(Settings& s, LineReader& input, Target target, std::uint64_t inp
 template <class Target>
 LoopEnd RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
                 std::string& error) {
-    if constexpr (!Target::kText) {
-        if (s.PositionsOnly && s.EliminateZeroPositions) return RunKind<true>(s, input, target, inputSize, hooks, error);
+    const bool gathersFromEveryLine = s.OutputType == OutputKind::OVL && !s.PositionsOnly;
+    if (s.EliminateZeroPositions && !gathersFromEveryLine) {
+        return RunKind<true>(s, input, target, inputSize, hooks, error);
     }
     return RunKind<false>(s, input, target, inputSize, hooks, error);
 }

@@ -88,9 +88,6 @@ bool OtherTalkersWouldBeRecognised(const Settings& s) {
     return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
 }
 
-// Logs from this size on are counted in two halves at once.
-constexpr std::uint64_t kTwoHalvesBytes = 8u << 20;
-
 enum class Counted { Done, Failed };
 
 // Counts the lines `reader` gives; progress goes to `progress` (bytes of

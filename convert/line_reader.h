@@ -67,6 +67,10 @@ private:
     std::string error_;
 };
 
+// Files from this size on are worth reading in two halves at once, one
+// on each core, where the work on the halves adds up.
+inline constexpr std::uint64_t kTwoHalvesBytes = 8u << 20;
+
 // An offset just after a LF near the middle of the file's `size` bytes,
 // where two readers can split the file between two whole lines; 0 when
 // there is none near it.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <thread>
 
 #include "input_file.h"
 #include "line_reader.h"
@@ -156,6 +157,43 @@ void TrackSummaryBuilder::Add(double timeOfDay, double latitude, double longitud
     if (altitudeKnown) profile_.Add(sample);
 }
 
+void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
+    const TrackSummary& b = later.summary_;
+    if (b.records == 0) return;
+    if (summary_.records == 0) {
+        *this = later;
+        return;
+    }
+    TrackSummary& t = summary_;
+    // The step from this part's last record to the later part's first, as
+    // one pass would have taken it; the later samples continue from there.
+    double step = b.start - lastTime_;
+    if (step < -kHalfDay) step += kDay;
+    const double metres = HaversineMetres(last_.latitude, last_.longitude, later.first_.latitude, later.first_.longitude);
+    const TrackSample from = last_;
+    const auto continued = [&](TrackSample p) {
+        p.index += from.index + 1;
+        p.elapsed += from.elapsed + step;
+        p.distance += from.distance + metres;
+        return p;
+    };
+    t.records += b.records;
+    t.hasTime = t.hasTime || b.hasTime;
+    t.end = b.end;
+    t.latMin = std::min(t.latMin, b.latMin);
+    t.latMax = std::max(t.latMax, b.latMax);
+    t.lonMin = std::min(t.lonMin, b.lonMin);
+    t.lonMax = std::max(t.lonMax, b.lonMax);
+    if (b.hasAltitude) {
+        t.altMin = std::min(t.altMin, b.altMin);
+        t.altMax = std::max(t.altMax, b.altMax);
+    }
+    lastTime_ = later.lastTime_;
+    last_ = continued(later.last_);
+    for (const TrackSample& p : later.track_.Points()) track_.Add(continued(p));
+    for (const TrackSample& p : later.profile_.Points()) profile_.Add(continued(p));
+}
+
 TrackSummary TrackSummaryBuilder::Finish() {
     TrackSummary t = summary_;
     t.hasPosition = t.records > 0;
@@ -182,8 +220,43 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
         return false;
     }
-    LineReader reader(input.Descriptor());
     TrackSummaryBuilder builder;
+    // Both halves of a large log at once, each line converted on its own
+    // (a GPX copy's track points, which may span lines, in one pass). When
+    // a half fails, one pass tells the reason as it meets it.
+    const std::uint64_t split = input.Size() >= kTwoHalvesBytes && s.DataType != DataKind::GPGXT
+                                    ? LineBoundaryNearMiddle(input.Descriptor(), input.Size())
+                                    : 0;
+    if (split != 0) {
+        Settings laterSettings = s;
+        TrackSummaryBuilder later;
+        LineReader second(input.Descriptor(), ByteRange{split, input.Size()});
+        std::string laterError;
+        LoopEnd laterEnd = LoopEnd::ReadFailed;
+        std::thread worker([&] {
+            laterEnd = RunRecordLoop(laterSettings, second, later, input.Size(), nullptr, laterError);
+        });
+        LineReader first(input.Descriptor(), ByteRange{0, split});
+        std::string firstError;
+        const LoopEnd firstEnd = RunRecordLoop(s, first, builder, input.Size(), hooks, firstError);
+        worker.join();
+        if (firstEnd == LoopEnd::Cancelled) {
+            error = "The preview was cancelled.";
+            return false;
+        }
+        if (firstEnd == LoopEnd::Finished && laterEnd == LoopEnd::Finished) {
+            if (input.ChangedWhileRead(first.BytesRead() + second.BytesRead())) {
+                error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+                return false;
+            }
+            builder.Append(later);
+            summary = builder.Finish();
+            return true;
+        }
+        builder = TrackSummaryBuilder();
+        s.RecordCount = 0;
+    }
+    LineReader reader(input.Descriptor());
     std::string readError;
     const LoopEnd end = RunRecordLoop(s, reader, builder, input.Size(), hooks, readError);
     if (end == LoopEnd::Cancelled) {

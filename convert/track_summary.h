@@ -76,6 +76,8 @@ class TrackSummaryBuilder : public RecordSink {
 public:
     TrackSummaryBuilder();
     void Take(const Settings& s) override;
+    // Adds what `later` collected from the records that follow these.
+    void Append(const TrackSummaryBuilder& later);
     TrackSummary Finish();
 
 private:
@@ -99,7 +101,8 @@ TrackDrawing DrawingOf(const TrackSummary& summary, std::string title);
 bool WriteTrackPreview(const Settings& options, const std::string& path, std::string& error);
 
 // Runs the record loop over the input of `options` (after its analysis) as
-// a Table run would, without writing. False when the input cannot be read,
+// a Table run would, without writing; a large NMEA or IGC log in two halves
+// at once, whose summaries are joined. False when the input cannot be read,
 // with the message in `error`; `options` is not changed.
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks = nullptr);

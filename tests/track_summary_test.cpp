@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/analysis_with_summary.h"
+#include "convert/line_reader.h"
 #include "convert/track_summary.h"
 #include "test_files.h"
 
@@ -155,61 +155,47 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
 namespace torvane {
 namespace {
 
-std::string Rmc(int i) {
-    char line[96];
-    std::snprintf(line, sizeof line, "$GPRMC,%02d%02d%02d.00,A,47%02d.%04d,N,008%02d.%04d,E,0.0,0.0,231009,,,A*00\r\n",
-                  i / 3600 % 24, i / 60 % 60, i % 60, i / 10000 % 60, i % 10000, i / 7000 % 60, i * 7 % 10000);
-    return line;
-}
-
-std::string GgaAt(int i) {
-    char time[8], lat[16], lon[16];
-    std::snprintf(time, sizeof time, "%02d%02d%02d", i / 3600 % 24, i / 60 % 60, i % 60);
-    std::snprintf(lat, sizeof lat, "47%02d.%04d", i / 10000 % 60, i % 10000);
-    std::snprintf(lon, sizeof lon, "008%02d.%04d", i / 9000 % 60, i * 3 % 10000);
-    return Gga(time, lat, "N", lon, "E", std::to_string(400 + i % 97));
-}
-
-// The summary computed beside the analysis is the one computed after it:
-// when the first block shows the type the analysis decides on, and when it
-// shows another one (RMC first, but GGA wins once its sentences come).
-TEST(TrackSummary, SummaryBesideTheAnalysisIsTheSummaryAfterIt) {
-    struct Case {
-        const char* name;
-        int rmcOnlyFirst;  // RMC sentences before the first GGA
-    };
-    for (const Case c : {Case{"first block shows the type", 0}, Case{"first block shows another type", 20000}}) {
-        TempDir dir;
-        std::string log;
-        for (int i = 0; i < c.rmcOnlyFirst; ++i) log += Rmc(i);
-        for (int i = 0; log.size() < kSpeculativeSummaryBytes + (1u << 20); ++i) log += GgaAt(i) + Rmc(i);
-        Settings s;
-        s.InputFilePath = dir.File("long.nmea");
-        test::WriteFile(s.InputFilePath, log);
-        const auto altitudePlus = [](Settings& run) {
-            run.AltitudeMode = 1;  // add
-            run.AltitudeValue = 12.5f;
-        };
-
-        Settings sequential = s;
-        ASSERT_TRUE(AnalyzeInput(sequential).recognised);
-        altitudePlus(sequential);
-        TrackSummary expected;
-        std::string error;
-        ASSERT_TRUE(ComputeTrackSummary(sequential, expected, error)) << error;
-
-        const AnalysisWithSummary both = AnalyzeWithSummary(s, altitudePlus);
-        ASSERT_TRUE(both.summarised) << c.name << ": " << both.summaryError;
-        EXPECT_EQ(s.DataType, DataKind::GPGGA) << c.name;
-        EXPECT_EQ(TrackSummaryText(both.summary), TrackSummaryText(expected)) << c.name;
-        ASSERT_EQ(both.summary.polyline.size(), expected.polyline.size()) << c.name;
-        ASSERT_EQ(both.summary.profile.size(), expected.profile.size()) << c.name;
-        for (std::size_t i = 0; i < expected.profile.size(); ++i) {
-            EXPECT_EQ(both.summary.profile[i].index, expected.profile[i].index) << c.name;
-            EXPECT_EQ(both.summary.profile[i].altitude, expected.profile[i].altitude) << c.name;
-        }
-        EXPECT_EQ(expected.altMin, 412.5) << c.name;
+// A log long enough to be summarised in two halves at once: a meridian
+// walked in steps of 0.0001 arc minutes, one a second for more than a day
+// (midnight passes), altitudes 400 to 496 m. Its figures follow from the
+// formula, whichever half holds which record.
+TEST(TrackSummary, LargeLogSummarisedInHalvesAddsUp) {
+    constexpr int kRecords = 120000;
+    std::string log;
+    log.reserve(kRecords * 80);
+    for (int i = 0; i < kRecords; ++i) {
+        char time[8], lat[16];
+        const int t = i % 86400;
+        std::snprintf(time, sizeof time, "%02d%02d%02d", t / 3600, t / 60 % 60, t % 60);
+        std::snprintf(lat, sizeof lat, "47%07.4f", i * 0.0001);
+        log += Gga(time, lat, "N", "00800.0000", "E", std::to_string(400 + i % 97));
     }
+    ASSERT_GE(log.size(), kTwoHalvesBytes);
+    TempDir dir;
+    Settings s;
+    s.InputFilePath = dir.File("long.nmea");
+    s.DataType = DataKind::GPGGA;
+    test::WriteFile(s.InputFilePath, log);
+    TrackSummary t;
+    std::string error;
+    ASSERT_TRUE(ComputeTrackSummary(s, t, error)) << error;
+    EXPECT_EQ(t.records, kRecords);
+    EXPECT_DOUBLE_EQ(t.duration, kRecords - 1);
+    EXPECT_NEAR(t.lengthMetres, (kRecords - 1) * kR * 0.0001 * kArcMinute, 1e-3);
+    EXPECT_DOUBLE_EQ(t.latMin, 47);
+    EXPECT_NEAR(t.latMax, 47 + (kRecords - 1) * 0.0001 / 60, 1e-9);
+    EXPECT_EQ(t.altMin, 400);
+    EXPECT_EQ(t.altMax, 496);
+    // The drawings within the bound, from the first record to the last, in order.
+    for (const auto* drawing : {&t.polyline, &t.profile}) {
+        ASSERT_LE(drawing->size(), kMaxDrawingPoints);
+        EXPECT_EQ(drawing->front().index, 0u);
+        EXPECT_EQ(drawing->back().index, kRecords - 1u);
+        EXPECT_DOUBLE_EQ(drawing->back().elapsed, kRecords - 1);
+        EXPECT_TRUE(std::is_sorted(drawing->begin(), drawing->end(),
+                                   [](const TrackSample& a, const TrackSample& b) { return a.index < b.index; }));
+    }
+    EXPECT_TRUE(std::any_of(t.profile.begin(), t.profile.end(), [](const TrackSample& p) { return p.altitude == 496; }));
 }
 
 }  // namespace

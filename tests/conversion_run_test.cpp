@@ -185,6 +185,47 @@ TEST(ConversionRun, DecimalCommaAndLineEndVariantsGiveTheSameRecords) {
                                 " 036932,00  00,0000000  008,0000000  0432,50"}));
 }
 
+TEST(ConversionRun, LoopPreChecksOnEachSideOfTheirBounds) {
+    // Each line follows two sentences of its kind that make the log
+    // recognised; its fields pass the converter's checks, so only the
+    // loop's tag and comma tests decide whether it is written.
+    struct Case {
+        std::string line;
+        bool anyTalker;
+        bool written;
+    };
+    const std::string gga = "$GPGGA,101545.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,";
+    const std::string gll = "$GPGLL,4723.4560,N,00832.1230,E,101545.00,A";
+    const std::string rmc = "$GPRMC,101545.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,";
+    const Case cases[] = {
+        {gga + "*6E", false, false},                    // 13 commas
+        {gga + ",*6E", false, true},                    // 14
+        {gga + ",,*6E", false, false},                  // 15
+        {"$GNGGA" + gga.substr(6) + ",*6E", false, false},  // no "$GPGGA"
+        {"$GNGGA" + gga.substr(6) + ",*6E", true, true},
+        {gll + "*63", false, true},                     // 6 commas
+        {gll + ",A*63", false, true},                   // 7
+        {gll + ",A,*63", false, false},                 // 8
+        {"$GNGLL" + gll.substr(6) + ",A*63", false, false},
+        {rmc + "*67", false, false},                    // 10 commas
+        {rmc + ",*67", false, true},                    // 11
+        {rmc + ",,*67", false, true},                   // 12
+        {rmc + ",,,*67", false, false},                 // 13
+        {rmc + ",,,*67", true, true},                   // 13: the status field of multi-system receivers
+        {rmc + ",,,,*67", true, false},                 // 14
+        {"$GNRMC" + rmc.substr(6) + ",*67", false, true},  // RMC has no tag test
+    };
+    for (const Case& c : cases) {
+        const std::string kind = c.line.substr(3, 3);
+        const std::string example = kind == "GGA" ? kGga : kind == "GLL" ? test::kExampleGll : test::kExampleRmc;
+        Fixture f(CrLf({example, example, c.line}));
+        f.s.AcceptAnyTalker = c.anyTalker;
+        const RunReport report = f.Run(OutputKind::Table);
+        EXPECT_EQ(report.count, c.written ? 3 : 2) << c.line << (c.anyTalker ? " (any talker)" : "");
+        EXPECT_EQ(f.Output().find(" 036945.00 ") != std::string::npos, c.written) << c.line;
+    }
+}
+
 TEST(ConversionRun, KmlDocument) {
     Fixture f(CrLf({kGga, kZero, kGga}));
     const RunReport report = f.Run(OutputKind::KML);

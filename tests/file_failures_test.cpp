@@ -1,6 +1,7 @@
 // Files that cannot be read or written, and inputs that change under a run:
 // each failure is reported with a message naming the file, and no output
 // file is left behind or replaced by a partial one.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -246,6 +247,26 @@ ProgressHooks OnFirstProgress(std::function<void()> action) {
     return hooks;
 }
 
+// Writes the first byte of a GGA log ("$") over itself and moves the
+// modification time one second on (`modified`), or moves only the access
+// time: the size stays, and no timestamp granularity can hide the change.
+bool TouchInPlace(const std::string& path, bool modified) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool done = ::fstat(fd, &info) == 0;
+    timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+    if (modified) {
+        done = done && ::pwrite(fd, "$", 1, 0) == 1;
+        times[1] = {info.st_mtim.tv_sec + 1, info.st_mtim.tv_nsec};
+    } else {
+        times[0] = {info.st_atim.tv_sec + 1, info.st_atim.tv_nsec};
+    }
+    done = done && ::futimens(fd, times) == 0;
+    ::close(fd);
+    return done;
+}
+
 TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
     PreparedRun r(GgaLog(50000));  // 3.6 MB: several progress calls
     const std::string input = r.s.InputFilePath;
@@ -265,6 +286,20 @@ TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
     EXPECT_TRUE(analysis.failed);
     EXPECT_EQ(analysis.message, "Cannot read input file " + input + ": the file was changed while it was read.");
     EXPECT_EQ(s.DataType, DataKind::None);
+
+    // Changed in place to the same size: only the modification time tells.
+    // Moving the access time alone is no change.
+    for (const bool modified : {true, false}) {
+        WriteFile(input, GgaLog(50000));
+        const ProgressHooks touch = OnFirstProgress([&] { ASSERT_TRUE(TouchInPlace(input, modified)); });
+        const RunReport touched = PerformConversionRun(r.s, &touch);
+        if (modified) {
+            EXPECT_EQ(touched.message,
+                      "Cannot read input file " + input + ": the file was changed while it was read. No output written.");
+        } else {
+            EXPECT_EQ(touched.outcome, RunReport::Outcome::Written) << touched.message;
+        }
+    }
 
     // The GPX copy of a file cut short is not kept either.
     const std::string gpx = r.dir.File("hike.gpx");

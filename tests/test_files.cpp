@@ -50,9 +50,4 @@ bool IsWellFormedXml(const std::string& path, std::string& complaint) {
     return status == 0;
 }
 
-std::string SharedTestData() {
-    const std::string path = TORVANE_SHARED_TESTDATA;
-    return FileExists(path + "/README.md") ? path : std::string();
-}
-
 }  // namespace torvane::test

@@ -26,9 +26,6 @@ void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
 
-// The shared acceptance-test data folder, or "" when it is not there.
-std::string SharedTestData();
-
 // Whether a strict XML parser (xmllint) accepts the file; the parser's
 // complaint goes to `complaint`.
 bool IsWellFormedXml(const std::string& path, std::string& complaint);

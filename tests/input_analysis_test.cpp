@@ -119,17 +119,26 @@ TEST(InputAnalysis, TalkerAndChecksumRules) {
 }
 
 TEST(InputAnalysis, MessagesOfEachResult) {
-    EXPECT_EQ(AnalysisMessage(DataKind::GPGGA, "x"), "NMEA GPGGA data found. \r\nSelect options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::GPGLL, "x"),
-              "NMEA GPGLL data found. \r\nChose output file type and options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::GPRMC, "x"),
-              "NMEA GPRMC data found. \r\nChose output file type and options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::GPIGC, "x"),
-              "IGC data found. \r\nChose output file type and options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::GPGXT, "x"),
-              "GPX TRK data found. \r\nChose output file type and options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::None, "/logs/a.txt"),
-              "Could not recognize data in selected file  /logs/a.txt.");
+    // GGA has a wording of its own; the other kinds ask to choose the output
+    // type; a file not recognised is named after two blanks.
+    TempDir dir;
+    const struct {
+        std::string name;
+        std::string content;
+        std::string message;
+    } cases[] = {
+        {"walk.nmea", Repeat(kGga, 2), "NMEA GPGGA data found. \r\nSelect options then press START. "},
+        {"drive.nmea", Repeat(kRmc, 2), "NMEA GPRMC data found. \r\nChose output file type and options then press START. "},
+        {"flight.igc", "HFDTE150807\r\nHFPLTPILOT: Jane\r\nHFGIDGLIDERID: D-1234\r\n",
+         "IGC data found. \r\nChose output file type and options then press START. "},
+        {"notes.txt", kGga + "plain text\r\n", "Could not recognize data in selected file  " + dir.File("notes.txt") + "."},
+    };
+    for (const auto& c : cases) {
+        Settings s;
+        s.InputFilePath = dir.File(c.name);
+        WriteFile(s.InputFilePath, c.content);
+        EXPECT_EQ(AnalyzeInput(s).message, c.message) << c.name;
+    }
 }
 
 TEST(InputAnalysis, KmlDefaultsAreSetAfreshByDataType) {

@@ -54,6 +54,7 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
     connect(this, &PropertyDialog::ClosedByUser, this, [this] {
         StoreValue(QStringLiteral("0"));
         if (settings_.AltitudeMode != 0) settings_.AltitudeMode = 1;
+        emit Applied();
     });
 }
 
@@ -80,6 +81,7 @@ void AltitudeManipulation::StoreValue(const QString& text) {
 void AltitudeManipulation::Continue() {
     hide();
     settings_.AltitudeMode = set_->isChecked() ? 2 : 1;
+    emit Applied();
 }
 
 }  // namespace torvane::app

@@ -21,6 +21,10 @@ public:
     // The state after a run: hidden, no amount, "Add altitude:" selected.
     void ResetAfterRun();
 
+signals:
+    // The amount and the mode a run uses were stored (Continue or the close box).
+    void Applied();
+
 protected:
     // The focus goes to Continue whenever the dialog is shown.
     void Shown() override;

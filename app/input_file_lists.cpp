@@ -7,7 +7,10 @@
 #include <QHeaderView>
 #include <QListView>
 #include <QStorageInfo>
+#include <QStyledItemDelegate>
 #include <QTreeView>
+
+#include <algorithm>
 
 namespace torvane::app {
 namespace {
@@ -17,6 +20,24 @@ bool IsUnder(const QString& path, const QString& root) {
     if (root == QDir::rootPath()) return path.startsWith(root);
     return path == root || path.startsWith(root + u'/');
 }
+
+// Rows tall enough for the marks above capitals ("Flug \u00d6 2009.igc"),
+// which rise above the font's ascent and would be cut off at the top of
+// a row only as tall as the font.
+class MarkedCapitalsDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QSize size = QStyledItemDelegate::sizeHint(option, index);
+        const QFontMetrics& metrics = option.fontMetrics;
+        const int rise =
+            std::max(0, -metrics.tightBoundingRect(QStringLiteral("\u00c5\u00d6\u00c9")).top() - metrics.ascent());
+        // The text is centred in its row: room above it is room below it too.
+        size.setHeight(std::max(size.height(), metrics.height() + 2 * rise));
+        return size;
+    }
+};
 
 }  // namespace
 
@@ -33,6 +54,7 @@ InputFileLists::InputFileLists(QWidget* parent)
 
     directoryModel_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
     directories_->setModel(directoryModel_);
+    directories_->setItemDelegate(new MarkedCapitalsDelegate(directories_));
     directories_->setHeaderHidden(true);
     for (int column = 1; column < directoryModel_->columnCount(); ++column) directories_->hideColumn(column);
     directories_->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -45,7 +67,14 @@ InputFileLists::InputFileLists(QWidget* parent)
     // list is, so the guard stands while the list moves its selection.
     connect(fileModel_, &QFileSystemModel::rowsAboutToBeRemoved, this, [this] { selecting_ = true; });
     files_->setModel(fileModel_);
+    files_->setItemDelegate(new MarkedCapitalsDelegate(files_));
     connect(fileModel_, &QFileSystemModel::rowsRemoved, this, [this] { selecting_ = false; });
+    // The model keeps the folders on the way to a folder shown before, even
+    // though it lists files only; the file list hides them.
+    connect(fileModel_, &QFileSystemModel::rowsInserted, this, [this](const QModelIndex& parent) {
+        if (parent == files_->rootIndex()) HideFolders();
+    });
+    connect(fileModel_, &QFileSystemModel::directoryLoaded, this, &InputFileLists::HideFolders);
     files_->setSelectionMode(QAbstractItemView::SingleSelection);
     files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -93,6 +122,14 @@ void InputFileLists::ShowDirectory(const QString& path) {
     filesPath_ = path;
     fileModel_->setRootPath(path);
     files_->setRootIndex(fileModel_->index(path));
+    HideFolders();
+}
+
+void InputFileLists::HideFolders() {
+    const QModelIndex root = files_->rootIndex();
+    for (int row = 0; row < fileModel_->rowCount(root); ++row) {
+        files_->setRowHidden(row, fileModel_->isDir(fileModel_->index(row, 0, root)));
+    }
 }
 
 void InputFileLists::ChooseFileAt(const QModelIndex& index) {

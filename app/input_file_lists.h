@@ -39,6 +39,7 @@ private:
     void FillDriveList();
     void ShowDrive(int index);
     void ShowDirectory(const QString& path);
+    void HideFolders();
     void ChooseFileAt(const QModelIndex& index);
 
     QComboBox* drives_;

@@ -27,6 +27,7 @@ using AskFunction = std::function<QMessageBox::StandardButton(const MessageReque
 struct DesktopServices {
     AskFunction ask;                  // a message box; a modal QMessageBox when empty
     std::function<void()> endProgram; // ends the program; QCoreApplication::exit when empty
+    int progressDelayMs = 1000;       // how long work runs before its progress dialog shows
 };
 
 // The message box for a request, ready to be shown.

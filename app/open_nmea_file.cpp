@@ -15,6 +15,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QTreeView>
 #include <QComboBox>
 #include <QUrl>
@@ -27,9 +28,12 @@
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "input_file_lists.h"
+#include "convert/analysis_with_summary.h"
+#include "convert/track_summary.h"
 #include "progress_reporter.h"
 #include "top_ovl_properties.h"
 #include "track_plot_form.h"
+#include "track_preview_panel.h"
 #include "widget_helpers.h"
 
 namespace torvane::app {
@@ -105,7 +109,11 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
         (anyTalker_->sizeHint().height() + std::max(0, layout()->spacing())) / pixelsPerTwip);
     const QSize design(static_cast<int>(kDesignWidthTwips * pixelsPerTwip),
                        static_cast<int>((kDesignHeightTwips + rowTwips) * pixelsPerTwip));
-    resize(design.expandedTo(sizeHint()));
+    // On a small or highly scaled screen the window starts no larger than
+    // the screen; its lists and message area give up the room.
+    QSize size = design.expandedTo(sizeHint());
+    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
+    resize(size.expandedTo(minimumSizeHint()));
 }
 
 OpenNMEAFile::~OpenNMEAFile() = default;
@@ -151,6 +159,11 @@ void OpenNMEAFile::BuildControls() {
     optionsLayout->addWidget(decimalComma_);
     optionsLayout->addWidget(eliminateZero_);
     optionsLayout->addStretch(1);
+    preview_ = MakeNamed<QCheckBox>(QStringLiteral("Check7"), QStringLiteral("Show track &preview"), optionsFrame);
+    preview_->setToolTip(QStringLiteral(
+        "show the track, its altitude profile and its figures beside the controls, as a run with the options "
+        "chosen would write it"));
+    optionsLayout->addWidget(preview_);
 
     // What analysis and the run accept from a receiver, in a row above START.
     anyTalker_ = MakeNamed<QCheckBox>(QStringLiteral("Check4"), QStringLiteral("Accept e&very satellite system"), this);
@@ -168,6 +181,9 @@ void OpenNMEAFile::BuildControls() {
     receiverRow->addWidget(verifyChecksums_);
     receiverRow->addWidget(igcGnssAltitude_);
     receiverRow->addStretch(1);
+
+    previewPanel_ = new TrackPreviewPanel(this);
+    previewPanel_->hide();
 
     start_ = MakeNamed<QPushButton>(QStringLiteral("Command1"), QStringLiteral("&START FILE PROCESSING !"), this);
     start_->setMinimumHeight(start_->sizeHint().height() * 7 / 4);
@@ -202,11 +218,17 @@ void OpenNMEAFile::BuildControls() {
     top->addLayout(left, 2895);
     top->addLayout(right, 5610);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top, 3300);
-    layout->addLayout(receiverRow);
-    layout->addWidget(start_);
-    layout->addWidget(messages_, 2775);
+    auto* controls = new QVBoxLayout;
+    controls->setContentsMargins(0, 0, 0, 0);
+    controls->addLayout(top, 3300);
+    controls->addLayout(receiverRow);
+    controls->addWidget(start_);
+    controls->addWidget(messages_, 2775);
+
+    // The preview, when shown, to the right of all the controls.
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(controls, 1);
+    layout->addWidget(previewPanel_);
 
     // Tab order: top to bottom, left column first.
     setTabOrder(lists_->DriveList(), lists_->DirectoryList());
@@ -219,7 +241,8 @@ void OpenNMEAFile::BuildControls() {
     setTabOrder(ovl_, altitude_);
     setTabOrder(altitude_, decimalComma_);
     setTabOrder(decimalComma_, eliminateZero_);
-    setTabOrder(eliminateZero_, anyTalker_);
+    setTabOrder(eliminateZero_, preview_);
+    setTabOrder(preview_, anyTalker_);
     setTabOrder(anyTalker_, verifyChecksums_);
     setTabOrder(verifyChecksums_, igcGnssAltitude_);
     setTabOrder(igcGnssAltitude_, start_);
@@ -236,7 +259,57 @@ void OpenNMEAFile::BuildControls() {
     connect(eliminateZero_, &QCheckBox::toggled, this, [this](bool on) { settings_.EliminateZeroPositions = on; });
     connect(anyTalker_, &QCheckBox::toggled, this, &OpenNMEAFile::SentenceRuleToggled);
     connect(verifyChecksums_, &QCheckBox::toggled, this, &OpenNMEAFile::SentenceRuleToggled);
-    connect(igcGnssAltitude_, &QCheckBox::toggled, this, [this](bool on) { settings_.IgcGnssAltitude = on; });
+    connect(igcGnssAltitude_, &QCheckBox::toggled, this, [this](bool on) {
+        settings_.IgcGnssAltitude = on;
+        RefreshPreview();
+    });
+    connect(eliminateZero_, &QCheckBox::toggled, this, &OpenNMEAFile::RefreshPreview);
+    connect(preview_, &QCheckBox::toggled, this, &OpenNMEAFile::PreviewToggled);
+}
+
+void OpenNMEAFile::PreviewToggled(bool on) {
+    // The window widens by the panel and narrows again, the controls keeping their places.
+    // (The width is taken first: showing the panel may widen the window to its least width at once.)
+    const int panel = previewPanel_->sizeHint().width() + std::max(0, layout()->spacing());
+    const QSize before = size();
+    previewPanel_->setVisible(on);
+    QSize size(before.width() + (on ? panel : -panel), before.height());
+    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
+    resize(size.expandedTo(minimumSizeHint()));
+    RefreshPreview();
+}
+
+void OpenNMEAFile::RefreshPreview() {
+    if (!preview_->isChecked()) return;
+    if (inputPath_->text().isEmpty()) {
+        previewPanel_->ShowNote(QStringLiteral("Select a file and press ANALYZE to see its track."));
+        return;
+    }
+    if (!triedAnalysis_) {
+        previewPanel_->ShowNote(QStringLiteral("Press ANALYZE to see the track of the chosen file."));
+        return;
+    }
+    if (!analysed_ || !recognised_) {
+        previewPanel_->ShowNote(QStringLiteral("No track to show: no GPS data recognised in this file."));
+        return;
+    }
+    TrackSummary summary;
+    std::string error;
+    bool computed = false;
+    {
+        ProgressReporter progress(this, QStringLiteral("Previewing %1").arg(inputPath_->text()), {},
+                                  ProgressReporter::kNotCancellable, services_.progressDelayMs);
+        computed = ComputeTrackSummary(settings_, summary, error, progress.Hooks());
+    }
+    ShowPreview(computed, summary, error);
+}
+
+void OpenNMEAFile::ShowPreview(bool computed, const TrackSummary& summary, const std::string& error) {
+    if (!computed) {
+        previewPanel_->ShowNote(FromBytes(error));
+        return;
+    }
+    previewPanel_->ShowTrack(summary, QFileInfo(inputPath_->text()).fileName());
 }
 
 TrackPlotForm* OpenNMEAFile::TrackPlotDialog() const { return trackPlotForm_; }
@@ -278,6 +351,8 @@ void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
     SetOutputTypesEnabled(false);
     analyze_->setEnabled(true);
     analysed_ = false;
+    triedAnalysis_ = false;
+    RefreshPreview();
 }
 
 void OpenNMEAFile::AnalyzeClicked() {
@@ -289,12 +364,19 @@ void OpenNMEAFile::AnalyzeClicked() {
         table_->setChecked(true);
         CopySentenceOptions();
 
-        AnalysisReport report;
+        // With the preview, its summary is made alongside the analysis.
+        AnalysisWithSummary analysis;
         {
             ProgressReporter progress(this, QStringLiteral("Analysing %1").arg(inputPath_->text()),
-                                      [this](const QString& status) { ShowMessage(status); });
-            report = AnalyzeInput(settings_, progress.Hooks());
+                                      [this](const QString& status) { ShowMessage(status); },
+                                      ProgressReporter::kNotCancellable, services_.progressDelayMs);
+            if (preview_->isChecked()) {
+                analysis = AnalyzeWithSummary(settings_, {}, progress.Hooks());
+            } else {
+                analysis.report = AnalyzeInput(settings_, progress.Hooks());
+            }
         }
+        const AnalysisReport& report = analysis.report;
         if (report.otherTalkersOnly) {
             ShowMessage(report.message + "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption));
         } else {
@@ -307,9 +389,14 @@ void OpenNMEAFile::AnalyzeClicked() {
             altitude_->setEnabled(false);
             igcGnssAltitude_->setEnabled(false);
             start_->setEnabled(false);
+            triedAnalysis_ = true;
+            recognised_ = false;
+            RefreshPreview();
             return;
         }
         analysed_ = true;
+        triedAnalysis_ = true;
+        recognised_ = report.recognised;
         // The analysis stored fresh placemark values; a KML dialog made
         // earlier shows them from now on.
         if (!trackPlotForm_.isNull()) trackPlotForm_->ShowAnalysed();
@@ -318,9 +405,11 @@ void OpenNMEAFile::AnalyzeClicked() {
         decimalComma_->setEnabled(true);
         altitude_->setEnabled(true);
         eliminateZero_->setEnabled(true);
+        if (preview_->isChecked() && recognised_) ShowPreview(analysis.summarised, analysis.summary, analysis.summaryError);
     }
     if (!CarriesAltitude(settings_.DataType)) altitude_->setEnabled(false);
     igcGnssAltitude_->setEnabled(analysed_ && settings_.DataType == DataKind::GPIGC);
+    if (analysed_ && !recognised_) RefreshPreview();
 }
 
 void OpenNMEAFile::CopySentenceOptions() {
@@ -397,7 +486,8 @@ void OpenNMEAFile::StartClicked() {
     RunReport report;
     {
         ProgressReporter progress(this, QStringLiteral("Converting %1").arg(inputPath_->text()),
-                                  [this](const QString& status) { ShowMessage(status); }, ProgressReporter::kCancellable);
+                                  [this](const QString& status) { ShowMessage(status); }, ProgressReporter::kCancellable,
+                                  services_.progressDelayMs);
         report = PerformConversionRun(settings_, progress.Hooks());
     }
     // An overlay is the last thing the program makes.
@@ -419,10 +509,12 @@ void OpenNMEAFile::ResetAfterRun() {
     anyTalker_->setEnabled(true);
     verifyChecksums_->setEnabled(true);
     analysed_ = false;
+    triedAnalysis_ = false;
     start_->setEnabled(false);
     EnsureTrackPlotForm().hide();
     EnsureAltitudeManipulation().ResetAfterRun();
     inputPath_->clear();
+    RefreshPreview();
 }
 
 void OpenNMEAFile::EndProgram() {
@@ -463,6 +555,11 @@ Dialog& OpenNMEAFile::EnsureDialog(QPointer<Dialog>& dialog) {
 
 TrackPlotForm& OpenNMEAFile::EnsureTrackPlotForm() { return EnsureDialog(trackPlotForm_); }
 TOP_OVL_Properties& OpenNMEAFile::EnsureOverlayProperties() { return EnsureDialog(overlayProperties_); }
-AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() { return EnsureDialog(altitudeManipulation_); }
+AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() {
+    const bool made = altitudeManipulation_.isNull();
+    AltitudeManipulation& dialog = EnsureDialog(altitudeManipulation_);
+    if (made) connect(&dialog, &AltitudeManipulation::Applied, this, &OpenNMEAFile::RefreshPreview);
+    return dialog;
+}
 
 }  // namespace torvane::app

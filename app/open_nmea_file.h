@@ -19,12 +19,17 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 
+namespace torvane {
+struct TrackSummary;
+}
+
 namespace torvane::app {
 
 class AltitudeManipulation;
 class InputFileLists;
 class TOP_OVL_Properties;
 class TrackPlotForm;
+class TrackPreviewPanel;
 
 class OpenNMEAFile : public QWidget {
     Q_OBJECT
@@ -43,6 +48,7 @@ public:
     TrackPlotForm* TrackPlotDialog() const;
     TOP_OVL_Properties* OverlayDialog() const;
     AltitudeManipulation* AltitudeDialog() const;
+    TrackPreviewPanel* PreviewPanel() const { return previewPanel_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -65,6 +71,9 @@ private:
     void SentenceRuleToggled();
     void CopySentenceOptions();  // the three receiver options into the settings
     void SetOutputTypesEnabled(bool enabled);
+    void PreviewToggled(bool on);
+    void RefreshPreview();  // the preview of the file as the options now stand
+    void ShowPreview(bool computed, const TrackSummary& summary, const std::string& error);
     void EndProgram();
 
     TrackPlotForm& EnsureTrackPlotForm();
@@ -77,6 +86,8 @@ private:
     DesktopServices services_;
     bool ending_ = false;
     bool analysed_ = false;  // the file in Text3 was analysed with the current sentence rules
+    bool recognised_ = false;  // ... and its analysis recognised a data type in it
+    bool triedAnalysis_ = false;  // ANALYZE was pressed for the file in Text3
 
     InputFileLists* lists_ = nullptr;
     QLineEdit* inputPath_ = nullptr;        // Text3
@@ -90,6 +101,8 @@ private:
     QCheckBox* anyTalker_ = nullptr;        // Check4
     QCheckBox* verifyChecksums_ = nullptr;  // Check5
     QCheckBox* igcGnssAltitude_ = nullptr;  // Check6
+    QCheckBox* preview_ = nullptr;          // Check7
+    TrackPreviewPanel* previewPanel_ = nullptr;
     QPushButton* start_ = nullptr;          // Command1
     QPlainTextEdit* messages_ = nullptr;    // Text2
 

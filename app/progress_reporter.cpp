@@ -8,13 +8,13 @@ constexpr int kSteps = 1000;
 }  // namespace
 
 ProgressReporter::ProgressReporter(QWidget* parent, const QString& label,
-                                   std::function<void(const QString&)> status, Cancel cancel)
+                                   std::function<void(const QString&)> status, Cancel cancel, int delayMs)
     : dialog_(new QProgressDialog(label, cancel == kCancellable ? QStringLiteral("Cancel") : QString(), 0, kSteps,
                                   parent)) {
     dialog_->setObjectName(QStringLiteral("Progress"));
     dialog_->setWindowTitle(QStringLiteral("Torvane"));
     dialog_->setWindowModality(Qt::ApplicationModal);
-    dialog_->setMinimumDuration(1000);
+    dialog_->setMinimumDuration(delayMs);
     dialog_->setAutoClose(false);
     dialog_->setAutoReset(false);
     dialog_->setValue(0);

@@ -95,8 +95,10 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : PropertyDial
     layout->addWidget(linestring);
     layout->addLayout(ContinueRow(continue_));
 
-    // Creation defaults: both boxes cleared, "<default>" in both texts, and
-    // the first colour, which is stored at once.
+    // Creation defaults: "<default>" in both texts and the first colour,
+    // which is stored at once. The boxes and the altitude mode show the
+    // stored flags, which they store at once when changed, so that what the
+    // dialog shows is what a run writes, whether or not Continue is pressed.
     name_->setText(kDefaultText);
     description_->setPlainText(kDefaultText);
     for (const auto& [colourName, code] : kKmlColours) {
@@ -104,8 +106,28 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : PropertyDial
     }
     colour_->setCurrentIndex(0);
     StoreColour(0);
+    ShowStoredFlags();
     connect(colour_, &QComboBox::currentIndexChanged, this, &TrackPlotForm::StoreColour);
+    for (QAbstractButton* flag : {static_cast<QAbstractButton*>(extrude_), static_cast<QAbstractButton*>(tessellate_),
+                                  static_cast<QAbstractButton*>(absolute_)}) {
+        connect(flag, &QAbstractButton::toggled, this, &TrackPlotForm::StoreFlags);
+    }
     connect(continue_, &QPushButton::clicked, this, &TrackPlotForm::Continue);
+}
+
+void TrackPlotForm::ShowStoredFlags() {
+    const QSignalBlocker extrude(extrude_);
+    const QSignalBlocker tessellate(tessellate_);
+    const QSignalBlocker absolute(absolute_);
+    extrude_->setChecked(settings_.KmlProperties[kKmlExtrude] == " 1");
+    tessellate_->setChecked(settings_.KmlProperties[kKmlTessellate] == " 1");
+    (settings_.KmlProperties[kKmlAltitudeMode] == "absolute" ? absolute_ : relative_)->setChecked(true);
+}
+
+void TrackPlotForm::StoreFlags() {
+    settings_.KmlProperties[kKmlExtrude] = extrude_->isChecked() ? " 1" : " 0";
+    settings_.KmlProperties[kKmlTessellate] = tessellate_->isChecked() ? " 1" : " 0";
+    settings_.KmlProperties[kKmlAltitudeMode] = absolute_->isChecked() ? "absolute" : "relativeToGround";
 }
 
 void TrackPlotForm::ShowAnalysed() {
@@ -113,6 +135,7 @@ void TrackPlotForm::ShowAnalysed() {
     name_->setModified(false);
     description_->setPlainText(kDefaultText);
     description_->document()->setModified(false);
+    ShowStoredFlags();
     int index = -1;
     for (std::size_t i = 0; i < kKmlColours.size(); ++i) {
         if (kKmlColours[i].second == settings_.KmlProperties[kKmlLineColor]) index = static_cast<int>(i);
@@ -143,9 +166,7 @@ void TrackPlotForm::Continue() {
     description_->setPlainText(StoredText(settings_.KmlProperties[kKmlDescription]));
     description_->document()->setModified(false);
 
-    settings_.KmlProperties[kKmlExtrude] = extrude_->isChecked() ? " 1" : " 0";
-    settings_.KmlProperties[kKmlTessellate] = tessellate_->isChecked() ? " 1" : " 0";
-    settings_.KmlProperties[kKmlAltitudeMode] = absolute_->isChecked() ? "absolute" : "relativeToGround";
+    StoreFlags();
     hide();
 }
 

@@ -1,6 +1,7 @@
 // TrackPlotForm: the parameters of the KML placemark (name, description,
-// line colour, extrude and tessellate flags, altitude mode). The colour is
-// stored at once; the rest on Continue, which hides the dialog.
+// line colour, extrude and tessellate flags, altitude mode). The colour, the
+// flags and the altitude mode are stored at once; typed texts on Continue,
+// which hides the dialog.
 #pragma once
 
 #include "convert/settings.h"
@@ -22,12 +23,14 @@ public:
     TrackPlotForm(Settings& settings, QWidget* parent);
 
     // After an analysis, which stored fresh values: both texts back to
-    // "<default>" (the stored values apply), the colour list on the stored
-    // colour, as a dialog made now would show them.
+    // "<default>" (the stored values apply), the colour list, the boxes and
+    // the altitude mode on the stored values, as a dialog made now shows them.
     void ShowAnalysed();
 
 private:
     void StoreColour(int index);
+    void ShowStoredFlags();
+    void StoreFlags();
     void Continue();
 
     Settings& settings_;

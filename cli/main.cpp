@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "convert/about.h"
+#include "convert/analysis_with_summary.h"
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "convert/track_summary.h"
@@ -52,7 +53,13 @@ int Analyze(const std::string& file, const Options& options) {
     Settings s;
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
-    const AnalysisReport report = AnalyzeInput(s);
+    AnalysisWithSummary analysis;
+    if (options.summary) {
+        analysis = AnalyzeWithSummary(s, [&options](Settings& run) { ApplyOptions(options, run); });
+    } else {
+        analysis.report = AnalyzeInput(s);
+    }
+    const AnalysisReport& report = analysis.report;
     if (report.failed) {
         PrintError(report.message);
         return kFailure;
@@ -67,14 +74,11 @@ int Analyze(const std::string& file, const Options& options) {
     if (!report.gpxCopyPath.empty()) std::cout << "GPX copy: " << report.gpxCopyPath << '\n';
     std::cout << std::flush;
     if (options.summary && report.recognised) {
-        ApplyOptions(options, s);
-        TrackSummary summary;
-        std::string error;
-        if (!ComputeTrackSummary(s, summary, error)) {
-            PrintError(error);
+        if (!analysis.summarised) {
+            PrintError(analysis.summaryError);
             return kFailure;
         }
-        std::cout << TrackSummaryText(FiguresOf(summary)) << std::flush;
+        std::cout << TrackSummaryText(analysis.summary) << std::flush;
     }
     return report.recognised ? kAllWritten : kNothingWritten;
 }

@@ -104,8 +104,9 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
 
     LineReader reader(input.Descriptor());
     std::string readError;
-    if (!RunRecordLoop(s, reader, output, input.Size(), hooks, readError)) {
-        if (hooks != nullptr && hooks->cancelled && hooks->cancelled()) {
+    const LoopEnd end = RunRecordLoop(s, reader, output, input.Size(), hooks, readError);
+    if (end != LoopEnd::Finished) {
+        if (end == LoopEnd::Cancelled) {
             RunReport report;
             report.outcome = RunReport::Outcome::Cancelled;
             report.message = "The run was cancelled. No output written; an existing file " + s.OutputFilePath +

@@ -1,6 +1,8 @@
 #include "input_analysis.h"
 
+#include <atomic>
 #include <cstring>
+#include <thread>
 
 #include "about.h"
 #include "gpx_copy.h"
@@ -60,11 +62,13 @@ void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
     if (Contains(line, "HFDTE")) {
         ++counts.igcHeader;
         counts.igcFlightDate.assign(Mid(line, 6, 6));
+        counts.igcFlightDateSeen = true;
     }
     if (Contains(line, "HFPLT")) {
         ++counts.igcHeader;
         const std::size_t colon = line.find(':');
         counts.igcPilot.assign(colon == std::string_view::npos ? line : line.substr(colon + 1));
+        counts.igcPilotSeen = true;
     }
     if (Contains(line, "HFGID")) ++counts.igcHeader;
     if (Contains(line, "HFPRS")) ++counts.igcHeader;
@@ -84,7 +88,74 @@ bool OtherTalkersWouldBeRecognised(const Settings& s) {
     return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
 }
 
+// Logs from this size on are counted in two halves at once.
+constexpr std::uint64_t kTwoHalvesBytes = 8u << 20;
+
+enum class Counted { Done, Failed };
+
+// Counts the lines `reader` gives; progress goes to `progress` (bytes of
+// this reader) when given.
+template <class Progress>
+Counted CountLines(LineReader& reader, AnalysisCounts& counts, const SentenceRules& rules, Progress progress) {
+    std::string_view line;
+    LineReader::Status status;
+    std::uint64_t reported = 0;
+    while ((status = reader.Next(line)) == LineReader::Status::Line) {
+        CountLine(line, counts, rules);
+        if (reader.BytesRead() != reported) {
+            reported = reader.BytesRead();
+            progress(reported);
+        }
+    }
+    return status == LineReader::Status::Error ? Counted::Failed : Counted::Done;
+}
+
+// Counts a large file in two halves, the second on another thread; the
+// counts add up to those of one pass. False when either half could not be
+// read (one pass then tells the reason as it meets it).
+bool CountInHalves(const InputFile& input, AnalysisCounts& counts, const SentenceRules& rules,
+                   const ProgressHooks* hooks, std::uint64_t& bytesRead) {
+    const std::uint64_t split = LineBoundaryNearMiddle(input.Descriptor(), input.Size());
+    if (split == 0) return false;
+    AnalysisCounts later;
+    std::atomic<std::uint64_t> laterBytes{0};
+    LineReader second(input.Descriptor(), ByteRange{split, input.Size()});
+    Counted secondResult = Counted::Failed;
+    std::thread worker([&] {
+        secondResult = CountLines(second, later, rules, [&](std::uint64_t bytes) {
+            laterBytes.store(bytes, std::memory_order_relaxed);
+        });
+    });
+    LineReader first(input.Descriptor(), ByteRange{0, split});
+    const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
+    const Counted firstResult = CountLines(first, counts, rules, [&](std::uint64_t bytes) {
+        if (reportProgress) hooks->progress(bytes + laterBytes.load(std::memory_order_relaxed), input.Size());
+    });
+    worker.join();
+    if (firstResult == Counted::Failed || secondResult == Counted::Failed) return false;
+    counts.Add(later);
+    bytesRead = first.BytesRead() + second.BytesRead();
+    return true;
+}
+
 }  // namespace
+
+void AnalysisCounts::Add(const AnalysisCounts& later) {
+    gga += later.gga;
+    gll += later.gll;
+    rmc += later.rmc;
+    igcHeader += later.igcHeader;
+    validFix += later.validFix;
+    trackPoint += later.trackPoint;
+    if (later.igcFlightDateSeen) {
+        igcFlightDate = later.igcFlightDate;
+        igcFlightDateSeen = true;
+    }
+    if (later.igcPilotSeen) {
+        igcPilot = later.igcPilot;
+        igcPilotSeen = true;
+    }
+}
 
 void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
     if (rules.anyTalker || rules.verifyChecksums) {
@@ -170,26 +241,30 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
         report.message = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
         return report;
     }
-    LineReader reader(input.Descriptor());
-    report.counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
-    report.counts.igcPilot = s.IgcPilot;
     const SentenceRules rules{s.AcceptAnyTalker, s.VerifyChecksums};
-    std::string_view line;
-    LineReader::Status status;
-    std::uint64_t reported = 0;
-    while ((status = reader.Next(line)) == LineReader::Status::Line) {
-        CountLine(line, report.counts, rules);
-        if (hooks != nullptr && hooks->progress && reader.BytesRead() != reported) {
-            reported = reader.BytesRead();
-            hooks->progress(reported, input.Size());
+    const auto fresh = [&s] {
+        AnalysisCounts counts;
+        counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
+        counts.igcPilot = s.IgcPilot;
+        return counts;
+    };
+    std::uint64_t bytesRead = 0;
+    report.counts = fresh();
+    if (input.Size() < kTwoHalvesBytes || !CountInHalves(input, report.counts, rules, hooks, bytesRead)) {
+        report.counts = fresh();
+        LineReader reader(input.Descriptor());
+        const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
+        const Counted counted = CountLines(reader, report.counts, rules, [&](std::uint64_t bytes) {
+            if (reportProgress) hooks->progress(bytes, input.Size());
+        });
+        if (counted == Counted::Failed) {
+            report.failed = true;
+            report.message = "Cannot read input file " + s.InputFilePath + ": " + reader.ErrorText() + ".";
+            return report;
         }
+        bytesRead = reader.BytesRead();
     }
-    if (status == LineReader::Status::Error) {
-        report.failed = true;
-        report.message = "Cannot read input file " + s.InputFilePath + ": " + reader.ErrorText() + ".";
-        return report;
-    }
-    if (input.ChangedWhileRead(reader.BytesRead())) {
+    if (input.ChangedWhileRead(bytesRead)) {
         report.failed = true;
         report.message = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
         return report;

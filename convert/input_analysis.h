@@ -18,6 +18,10 @@ struct AnalysisCounts {
     std::int64_t trackPoint = 0; // lines with "<trkpt", "lat=" and "lon="
     std::string igcFlightDate;   // from the last "HFDTE" line
     std::string igcPilot;        // from the last "HFPLT" line
+    bool igcFlightDateSeen = false, igcPilotSeen = false;  // such a line was counted
+
+    // Adds the counts of the lines that follow these (in the file's order).
+    void Add(const AnalysisCounts& later);
 };
 
 struct AnalysisReport {

@@ -41,6 +41,24 @@ LineReader::LineReader(int fd, std::size_t maxLineLength, std::size_t blockSize)
       capacity_(maxLineLength + blockSize_ + 1),
       buffer_(new char[capacity_]) {}
 
+LineReader::LineReader(int fd, ByteRange range) : LineReader(fd) {
+    ranged_ = true;
+    rangeBegin_ = range.begin;
+    rangeSize_ = range.end > range.begin ? range.end - range.begin : 0;
+}
+
+std::uint64_t LineBoundaryNearMiddle(int fd, std::uint64_t size) {
+    constexpr std::size_t kLook = 64u << 10;
+    char block[kLook];
+    const std::uint64_t middle = size / 2;
+    const ssize_t n = ::pread(fd, block, kLook, static_cast<off_t>(middle));
+    if (n <= 0) return 0;
+    const void* lf = std::memchr(block, '\n', static_cast<std::size_t>(n));
+    if (lf == nullptr) return 0;
+    const std::uint64_t after = middle + static_cast<std::uint64_t>(static_cast<const char*>(lf) - block) + 1;
+    return after < size ? after : 0;
+}
+
 bool LineReader::Refill() {
     if (begin_ > 0) {
         const std::size_t kept = end_ - begin_;
@@ -52,9 +70,13 @@ bool LineReader::Refill() {
     // The unread data is the start of one line, up to scanned_ (where a
     // last CR may wait for the LF that could follow it).
     if (scanned_ > maxLineLength_) return LineTooLong();
-    const std::size_t room = std::min(capacity_ - end_, blockSize_);
+    std::size_t room = std::min(capacity_ - end_, blockSize_);
+    if (ranged_) room = static_cast<std::size_t>(std::min<std::uint64_t>(room, rangeSize_ - bytesRead_));
     for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.get() + end_, room);
+        const ssize_t n = !ranged_ ? ::read(fd_, buffer_.get() + end_, room)
+                          : room == 0 ? 0
+                                      : ::pread(fd_, buffer_.get() + end_, room,
+                                                static_cast<off_t>(rangeBegin_ + bytesRead_));
         if (n > 0) {
             end_ += static_cast<std::size_t>(n);
             bytesRead_ += static_cast<std::uint64_t>(n);

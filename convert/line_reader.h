@@ -20,6 +20,12 @@ inline constexpr std::size_t kMaxLineLength = 4u << 20;
 // Bytes asked of the file per read.
 inline constexpr std::size_t kReadBlockSize = 1u << 20;
 
+// The bytes [begin, end) of a file.
+struct ByteRange {
+    std::uint64_t begin = 0;
+    std::uint64_t end = 0;
+};
+
 class LineReader {
 public:
     enum class Status { Line, End, Error };
@@ -27,6 +33,9 @@ public:
     // Reads from the open file descriptor `fd` (not closed by the reader).
     explicit LineReader(int fd, std::size_t maxLineLength = kMaxLineLength,
                         std::size_t blockSize = kReadBlockSize);
+    // Reads the bytes [begin, end) of the file, wherever its offset stands
+    // (several readers may share `fd`, on several threads).
+    LineReader(int fd, ByteRange range);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
@@ -42,6 +51,9 @@ private:
     bool LineTooLong();  // sets the error; false
 
     int fd_;
+    bool ranged_ = false;          // reads [rangeBegin_, rangeBegin_ + rangeSize_) by offset
+    std::uint64_t rangeBegin_ = 0;
+    std::uint64_t rangeSize_ = 0;
     std::size_t maxLineLength_;
     std::size_t blockSize_;
     std::size_t capacity_;
@@ -54,5 +66,10 @@ private:
     std::uint64_t lineNumber_ = 0;
     std::string error_;
 };
+
+// An offset just after a LF near the middle of the file's `size` bytes,
+// where two readers can split the file between two whole lines; 0 when
+// there is none near it.
+std::uint64_t LineBoundaryNearMiddle(int fd, std::uint64_t size);
 
 }  // namespace torvane

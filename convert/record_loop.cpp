@@ -22,31 +22,52 @@ bool HoldsSentence(std::string_view line, std::string_view gpTag) {
 
 // Pre-checks and converter of each data type. Each returns false for a line
 // that is skipped altogether (not converted, not written, not counted).
-template <bool AnyTalker>
+//
+// `Quick`: only records that pass elimination are wanted, and nothing is
+// gathered from the others (the overlay's extent is, from every converted
+// line). A line that fails a pre-check can never be such a record, and
+// converting it leaves nothing that a later line does not set afresh, so
+// it is skipped before its conversion.
+template <bool AnyTalker, bool Quick>
 bool ProcessGga(Settings& s, std::string_view line) {
+    const bool sentence = HoldsSentence<AnyTalker>(line, "$GPGGA");
+    if constexpr (Quick) {
+        if (!sentence) return false;
+    }
     const MarkScan commas = ScanMarks(line, ',');
-    if (!HoldsSentence<AnyTalker>(line, "$GPGGA")) s.RecordInvalid = true;
-    if (commas.total != 14) s.RecordInvalid = true;
+    if (!sentence || commas.total != 14) {
+        if constexpr (Quick) return false;
+        s.RecordInvalid = true;
+    }
     ConvertGgaSentence(s, line, commas);
     return true;
 }
 
-template <bool AnyTalker>
+template <bool AnyTalker, bool Quick>
 bool ProcessGll(Settings& s, std::string_view line) {
+    const bool sentence = HoldsSentence<AnyTalker>(line, "$GPGLL");
+    if constexpr (Quick) {
+        if (!sentence) return false;
+    }
     const MarkScan commas = ScanMarks(line, ',');
-    if (!HoldsSentence<AnyTalker>(line, "$GPGLL")) s.RecordInvalid = true;
-    if (commas.total < 6 || commas.total > 7) s.RecordInvalid = true;
+    if (!sentence || commas.total < 6 || commas.total > 7) {
+        if constexpr (Quick) return false;
+        s.RecordInvalid = true;
+    }
     ConvertGllSentence(s, line, commas);
     return true;
 }
 
 // Receivers of NMEA 4.10, the multi-system ones, end RMC with a navigational
 // status field: one comma more, taken along with "accept every satellite system".
-template <bool AnyTalker>
+template <bool AnyTalker, bool Quick>
 bool ProcessRmc(Settings& s, std::string_view line) {
     constexpr int kMostCommas = AnyTalker ? 13 : 12;
     const MarkScan commas = ScanMarks(line, ',');
-    if (commas.total < 11 || commas.total > kMostCommas) s.RecordInvalid = true;
+    if (commas.total < 11 || commas.total > kMostCommas) {
+        if constexpr (Quick) return false;
+        s.RecordInvalid = true;
+    }
     ConvertRmcSentence(s, line, commas);
     return true;
 }
@@ -77,7 +98,7 @@ struct SinkTarget {
 };
 
 template <bool (*Process)(Settings&, std::string_view), bool (*WriteTest)(bool, bool, double, double), class Target>
-bool Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+LoopEnd Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
           std::string& error) {
     const bool decimalComma = s.UseDecimalComma;
     const bool eliminate = s.EliminateZeroPositions;
@@ -86,18 +107,15 @@ bool Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize
     std::string_view line;
     for (;;) {
         const LineReader::Status status = input.Next(line);
-        if (status == LineReader::Status::End) return true;
+        if (status == LineReader::Status::End) return LoopEnd::Finished;
         if (status == LineReader::Status::Error) {
             error = input.ErrorText();
-            return false;
+            return LoopEnd::ReadFailed;
         }
         if (reportProgress && input.BytesRead() != reported) {
             reported = input.BytesRead();
             hooks->progress(reported, inputSize);
-            if (hooks->cancelled && hooks->cancelled()) {
-                error = "the run was cancelled";
-                return false;
-            }
+            if (hooks->cancelled && hooks->cancelled()) return LoopEnd::Cancelled;
         }
         s.RecordInvalid = false;
         if (!Process(s, line)) continue;
@@ -118,25 +136,25 @@ bool Checked(Settings& s, std::string_view line) {
 }
 
 template <bool (*Process)(Settings&, std::string_view), class Target>
-bool RunNmea(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+LoopEnd RunNmea(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
              std::string& error) {
     if (s.VerifyChecksums) return Loop<Checked<Process>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
     return Loop<Process, PassesWriteTest>(s, input, target, inputSize, hooks, error);
 }
 
-template <class Target>
-bool RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
-             std::string& error) {
+template <bool Quick, class Target>
+LoopEnd RunKind(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+                std::string& error) {
     switch (s.DataType) {
         case DataKind::GPGGA:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessGga<true>>(s, input, target, inputSize, hooks, error);
-            return RunNmea<ProcessGga<false>>(s, input, target, inputSize, hooks, error);
+            if (s.AcceptAnyTalker) return RunNmea<ProcessGga<true, Quick>>(s, input, target, inputSize, hooks, error);
+            return RunNmea<ProcessGga<false, Quick>>(s, input, target, inputSize, hooks, error);
         case DataKind::GPGLL:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessGll<true>>(s, input, target, inputSize, hooks, error);
-            return RunNmea<ProcessGll<false>>(s, input, target, inputSize, hooks, error);
+            if (s.AcceptAnyTalker) return RunNmea<ProcessGll<true, Quick>>(s, input, target, inputSize, hooks, error);
+            return RunNmea<ProcessGll<false, Quick>>(s, input, target, inputSize, hooks, error);
         case DataKind::GPRMC:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessRmc<true>>(s, input, target, inputSize, hooks, error);
-            return RunNmea<ProcessRmc<false>>(s, input, target, inputSize, hooks, error);
+            if (s.AcceptAnyTalker) return RunNmea<ProcessRmc<true, Quick>>(s, input, target, inputSize, hooks, error);
+            return RunNmea<ProcessRmc<false, Quick>>(s, input, target, inputSize, hooks, error);
         case DataKind::GPIGC: return Loop<ProcessIgc, PassesWriteTest>(s, input, target, inputSize, hooks, error);
         case DataKind::GPGXT: return Loop<ProcessGpx, PassesGpxWriteTest>(s, input, target, inputSize, hooks, error);
         case DataKind::None: break;
@@ -144,14 +162,24 @@ bool RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputS
     return Loop<Ignore, PassesWriteTest>(s, input, target, inputSize, hooks, error);
 }
 
+template <class Target>
+LoopEnd RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+                std::string& error) {
+    const bool gathersFromEveryLine = s.OutputType == OutputKind::OVL && !s.PositionsOnly;
+    if (s.EliminateZeroPositions && !gathersFromEveryLine) {
+        return RunKind<true>(s, input, target, inputSize, hooks, error);
+    }
+    return RunKind<false>(s, input, target, inputSize, hooks, error);
+}
+
 }  // namespace
 
-bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
     return RunLoop(s, input, FileTarget{output}, inputSize, hooks, error);
 }
 
-bool RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
     return RunLoop(s, input, SinkTarget{sink}, inputSize, hooks, error);
 }

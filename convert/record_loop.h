@@ -21,14 +21,20 @@ public:
     virtual void Take(const Settings& s) = 0;
 };
 
-// Reads `input` to its end. False when reading failed (the reason in
-// `error`); RecordCount holds the number of lines written. Write failures
-// are left in `output`.
-bool RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
+// How a run of the loop ended.
+enum class LoopEnd {
+    Finished,    // the input was read to its end
+    ReadFailed,  // reading failed; the reason is in `error`
+    Cancelled,   // the progress hooks asked the run to stop
+};
+
+// Reads `input` to its end. RecordCount holds the number of lines written.
+// Write failures are left in `output`.
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);
 
 // The same run, handing each record that would be written to `sink`.
-bool RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);
 
 }  // namespace torvane

@@ -158,6 +158,7 @@ void TrackSummaryBuilder::Add(double timeOfDay, double latitude, double longitud
 
 TrackSummary TrackSummaryBuilder::Finish() {
     TrackSummary t = summary_;
+    t.hasPosition = t.records > 0;
     if (t.records == 0) return t;
     t.lengthMetres = last_.distance;
     if (t.hasTime) {
@@ -168,25 +169,6 @@ TrackSummary TrackSummaryBuilder::Finish() {
     t.polyline = WithEnds(first_, track_.Points(), last_);
     if (t.hasAltitude) t.profile = WithEnds(first_, profile_.Points(), last_);
     return t;
-}
-
-TrackFigures FiguresOf(const TrackSummary& t) {
-    TrackFigures f;
-    f.records = t.records;
-    f.hasTime = t.hasTime;
-    f.start = t.start;
-    f.end = t.end;
-    f.duration = t.duration;
-    f.lengthMetres = t.lengthMetres;
-    f.hasPosition = t.records > 0;
-    f.latMin = t.latMin;
-    f.latMax = t.latMax;
-    f.lonMin = t.lonMin;
-    f.lonMax = t.lonMax;
-    f.hasAltitude = t.hasAltitude;
-    f.altMin = t.altMin;
-    f.altMax = t.altMax;
-    return f;
 }
 
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
@@ -203,7 +185,12 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     LineReader reader(input.Descriptor());
     TrackSummaryBuilder builder;
     std::string readError;
-    if (!RunRecordLoop(s, reader, builder, input.Size(), hooks, readError)) {
+    const LoopEnd end = RunRecordLoop(s, reader, builder, input.Size(), hooks, readError);
+    if (end == LoopEnd::Cancelled) {
+        error = "The preview was cancelled.";
+        return false;
+    }
+    if (end == LoopEnd::ReadFailed) {
         error = "Cannot read input file " + s.InputFilePath + ": " + readError + ".";
         return false;
     }
@@ -218,7 +205,7 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
 TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
     TrackDrawing d;
     d.title = std::move(title);
-    d.figures = FiguresOf(t);
+    d.figures = t;  // the figures alone
     d.track.reserve(t.polyline.size());
     for (const TrackSample& p : t.polyline) d.track.push_back({p.latitude, p.longitude});
     d.profileOverTime = t.hasTime;

@@ -34,15 +34,10 @@ constexpr std::size_t kMaxDrawingPoints = 4000;
 // kEarthRadiusMetres, in metres.
 double HaversineMetres(double lat1, double lon1, double lat2, double lon2);
 
-struct TrackSummary {
-    std::int64_t records = 0;  // records with a position
-    bool hasTime = false;      // false when every time of day is 0
-    double start = 0, end = 0; // time of day of the first and last record, seconds
-    double duration = 0;       // seconds; a step back of more than 12 hours passes midnight
-    double lengthMetres = 0;
-    double latMin = 0, latMax = 0, lonMin = 0, lonMax = 0;
-    bool hasAltitude = false;  // the data kind carries altitudes
-    double altMin = 0, altMax = 0;
+// The figures of the track (records with a position; no time when every
+// time of day is 0; a step back of more than 12 hours passes midnight;
+// altitudes only for data kinds that carry them) and its drawing points.
+struct TrackSummary : TrackFigures {
     // At most kMaxDrawingPoints each, in track order, first and last record
     // included, the extremes of each stretch kept.
     std::vector<TrackSample> polyline;  // keeps least/greatest latitude and longitude
@@ -94,11 +89,6 @@ private:
     ExtremeDecimator<1> profile_;
 };
 
-// Runs the record loop over the input of `options` (after its analysis) as
-// a Table run would, without writing. False when the input cannot be read,
-// with the message in `error`; `options` is not changed.
-// The figures for formatting.
-TrackFigures FiguresOf(const TrackSummary& summary);
 
 // The drawing of a summary: the profile over time, or over distance when
 // the track has no time.
@@ -108,6 +98,9 @@ TrackDrawing DrawingOf(const TrackSummary& summary, std::string title);
 // file (complete or not at all). False with the reason in `error`.
 bool WriteTrackPreview(const Settings& options, const std::string& path, std::string& error);
 
+// Runs the record loop over the input of `options` (after its analysis) as
+// a Table run would, without writing. False when the input cannot be read,
+// with the message in `error`; `options` is not changed.
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks = nullptr);
 

@@ -6,8 +6,13 @@
 namespace torvane {
 
 std::string ClockText(double seconds) {
-    if (!std::isfinite(seconds)) return "-";
-    if (seconds < 0) return "-" + ClockText(-seconds);  // a log whose times run back
+    // No clock for what is no time or beyond any log's reach (and beyond a long long).
+    if (!std::isfinite(seconds) || std::fabs(seconds) >= 1e15) return "-";
+    if (seconds < 0) {  // a log whose times run back
+        std::string text = ClockText(-seconds);
+        text.insert(text.begin(), '-');
+        return text;
+    }
     const long long whole = static_cast<long long>(std::floor(seconds));
     const long long h = whole / 3600, m = whole / 60 % 60, sec = whole % 60;
     std::string text;

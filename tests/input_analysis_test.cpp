@@ -191,6 +191,33 @@ TEST(InputAnalysis, AnalysesAFileAndKeepsTheTypeWhenNothingIsRecognised) {
     EXPECT_EQ(s.KmlProperties[kKmlDescription].rfind("GPS data path", 0), 0u);
 }
 
+// A large log is counted in two halves at once: the counts add up to one
+// pass's, and the flight date and pilot are those of the last lines that
+// carry them, whichever half holds them.
+TEST(InputAnalysis, LargeLogCountedInHalvesCountsAsOnePass) {
+    TempDir dir;
+    const std::string log = dir.File("long.nmea");
+    std::string bytes = "HFDTE010101\r\nHFPLTPILOT:First Half\r\n";
+    while (bytes.size() < (5u << 20)) bytes += kGga + kRmc + "plain text\r\n";
+    bytes += "HFDTE020202\r\n";
+    while (bytes.size() < (10u << 20)) bytes += kGll + kGga;
+    WriteFile(log, bytes);
+    const AnalysisCounts expected = Count(bytes);
+    ASSERT_EQ(expected.igcFlightDate, "020202");
+
+    Settings s;
+    s.InputFilePath = log;
+    const AnalysisReport report = AnalyzeInput(s);
+    ASSERT_FALSE(report.failed) << report.message;
+    EXPECT_EQ(report.counts.gga, expected.gga);
+    EXPECT_EQ(report.counts.gll, expected.gll);
+    EXPECT_EQ(report.counts.rmc, expected.rmc);
+    EXPECT_EQ(report.counts.igcHeader, 3);
+    EXPECT_EQ(s.IgcFlightDate, "020202");
+    EXPECT_EQ(s.IgcPilot, "First Half");
+    EXPECT_EQ(s.DetectedRecordCount, expected.gga);
+}
+
 TEST(InputAnalysis, LfOnlyLogIsRecognisedLikeItsCrLfTwin) {
     TempDir dir;
     std::string lf = Repeat(kGga, 4);

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "convert/analysis_with_summary.h"
 #include "convert/track_summary.h"
 #include "test_files.h"
 
@@ -106,7 +107,7 @@ TEST(TrackSummary, KindWithoutAltitudeHasNone) {
     EXPECT_EQ(t.records, 1);
     EXPECT_FALSE(t.hasAltitude);
     EXPECT_TRUE(t.profile.empty());
-    EXPECT_NE(TrackSummaryText(FiguresOf(t)).find("alt_min: -\n"), std::string::npos);
+    EXPECT_NE(TrackSummaryText(t).find("alt_min: -\n"), std::string::npos);
 }
 
 // Many more records than drawing points: both drawings stay within the
@@ -145,6 +146,69 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
         EXPECT_TRUE(has(t.polyline, spike + 5));
         EXPECT_TRUE(has(t.profile, spike + 9));
         EXPECT_DOUBLE_EQ(t.altMin, static_cast<double>((spike + 9) % 50) - 1000);
+    }
+}
+
+}  // namespace
+}  // namespace torvane
+
+namespace torvane {
+namespace {
+
+std::string Rmc(int i) {
+    char line[96];
+    std::snprintf(line, sizeof line, "$GPRMC,%02d%02d%02d.00,A,47%02d.%04d,N,008%02d.%04d,E,0.0,0.0,231009,,,A*00\r\n",
+                  i / 3600 % 24, i / 60 % 60, i % 60, i / 10000 % 60, i % 10000, i / 7000 % 60, i * 7 % 10000);
+    return line;
+}
+
+std::string GgaAt(int i) {
+    char time[8], lat[16], lon[16];
+    std::snprintf(time, sizeof time, "%02d%02d%02d", i / 3600 % 24, i / 60 % 60, i % 60);
+    std::snprintf(lat, sizeof lat, "47%02d.%04d", i / 10000 % 60, i % 10000);
+    std::snprintf(lon, sizeof lon, "008%02d.%04d", i / 9000 % 60, i * 3 % 10000);
+    return Gga(time, lat, "N", lon, "E", std::to_string(400 + i % 97));
+}
+
+// The summary computed beside the analysis is the one computed after it:
+// when the first block shows the type the analysis decides on, and when it
+// shows another one (RMC first, but GGA wins once its sentences come).
+TEST(TrackSummary, SummaryBesideTheAnalysisIsTheSummaryAfterIt) {
+    struct Case {
+        const char* name;
+        int rmcOnlyFirst;  // RMC sentences before the first GGA
+    };
+    for (const Case c : {Case{"first block shows the type", 0}, Case{"first block shows another type", 20000}}) {
+        TempDir dir;
+        std::string log;
+        for (int i = 0; i < c.rmcOnlyFirst; ++i) log += Rmc(i);
+        for (int i = 0; log.size() < kSpeculativeSummaryBytes + (1u << 20); ++i) log += GgaAt(i) + Rmc(i);
+        Settings s;
+        s.InputFilePath = dir.File("long.nmea");
+        test::WriteFile(s.InputFilePath, log);
+        const auto altitudePlus = [](Settings& run) {
+            run.AltitudeMode = 1;  // add
+            run.AltitudeValue = 12.5f;
+        };
+
+        Settings sequential = s;
+        ASSERT_TRUE(AnalyzeInput(sequential).recognised);
+        altitudePlus(sequential);
+        TrackSummary expected;
+        std::string error;
+        ASSERT_TRUE(ComputeTrackSummary(sequential, expected, error)) << error;
+
+        const AnalysisWithSummary both = AnalyzeWithSummary(s, altitudePlus);
+        ASSERT_TRUE(both.summarised) << c.name << ": " << both.summaryError;
+        EXPECT_EQ(s.DataType, DataKind::GPGGA) << c.name;
+        EXPECT_EQ(TrackSummaryText(both.summary), TrackSummaryText(expected)) << c.name;
+        ASSERT_EQ(both.summary.polyline.size(), expected.polyline.size()) << c.name;
+        ASSERT_EQ(both.summary.profile.size(), expected.profile.size()) << c.name;
+        for (std::size_t i = 0; i < expected.profile.size(); ++i) {
+            EXPECT_EQ(both.summary.profile[i].index, expected.profile[i].index) << c.name;
+            EXPECT_EQ(both.summary.profile[i].altitude, expected.profile[i].altitude) << c.name;
+        }
+        EXPECT_EQ(expected.altMin, 412.5) << c.name;
     }
 }
 

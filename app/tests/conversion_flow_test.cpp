@@ -5,7 +5,10 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <QProgressDialog>
+#include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 
 #include "altitude_manipulation.h"
 #include "top_ovl_properties.h"
@@ -86,6 +89,7 @@ private slots:
     void everyInputToEveryOutput();
     void existingOutputIsReplacedOnYes();
     void existingOutputRefusedEndsTheProgram();
+    void cancelKeepsTheExistingOutput();
     void failedRunIsReportedAndDoesNotEnd_data();
     void failedRunIsReportedAndDoesNotEnd();
     void runWithNothingToWrite();
@@ -225,6 +229,49 @@ void ConversionFlowTest::existingOutputIsReplacedOnYes() {
     QVERIFY(f.Message().endsWith(QStringLiteral("Chose a new file for processing or exit the program.")));
 }
 
+void ConversionFlowTest::cancelKeepsTheExistingOutput() {
+    WindowFixture f(0);  // the progress dialog shows at once
+    // A log of several read blocks, so that the run reports progress more than once.
+    const QByteArray walk = ReadAll(f.WriteSample(Sample::Gga, QStringLiteral("long-walk.nmea")));
+    QByteArray log;
+    while (log.size() < (4 << 20)) log += walk;
+    QFile input(f.Path(QStringLiteral("long-walk.nmea")));
+    QVERIFY(input.open(QIODevice::WriteOnly) && input.write(log) == log.size());
+    input.close();
+    const QString outputPath = f.Path(QStringLiteral("long-walk_GGA.prn"));
+    QFile old(outputPath);
+    QVERIFY(old.open(QIODevice::WriteOnly) && old.write("old table\r\n") > 0);
+    old.close();
+    f.ChooseAndAnalyze(input.fileName());
+
+    // The user presses Cancel in the run's progress dialog.
+    int pressed = 0;
+    QTimer press;
+    QObject::connect(&press, &QTimer::timeout, [&] {
+        auto* dialog = f.window->findChild<QProgressDialog*>(QStringLiteral("Progress"));
+        if (dialog == nullptr || !dialog->isVisible() || pressed > 0) return;
+        for (QPushButton* button : dialog->findChildren<QPushButton*>()) {
+            if (button->text() == QStringLiteral("Cancel")) {
+                button->click();
+                ++pressed;
+            }
+        }
+    });
+    press.start(0);
+    f.answer = QMessageBox::Yes;
+    f.Start()->click();
+    press.stop();
+
+    QCOMPARE(pressed, 1);
+    QCOMPARE(f.Message(), QStringLiteral("The run was cancelled. No output written; an existing file %1 is kept as it was.")
+                              .arg(outputPath));
+    QCOMPARE(ReadAll(outputPath), QByteArray("old table\r\n"));
+    QCOMPARE(QDir(f.folder.path()).entryList(QDir::Files | QDir::Hidden | QDir::System),
+             QStringList({QStringLiteral("long-walk.nmea"), QStringLiteral("long-walk_GGA.prn")}));
+    QCOMPARE(f.ended, 0);
+    VerifyResetAfterRun(f);
+}
+
 void ConversionFlowTest::existingOutputRefusedEndsTheProgram() {
     WindowFixture f;
     const QString path = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
@@ -295,7 +342,7 @@ void ConversionFlowTest::kmlDialogSettingsReachTheDocument() {
     auto* name = dialog->findChild<QLineEdit*>(QStringLiteral("Text1"));
     name->selectAll();
     QTest::keyClicks(name, QStringLiteral("Evening walk"));
-    dialog->findChild<QCheckBox*>(QStringLiteral("Check2"))->click();  // "Extrude"
+    dialog->findChild<QCheckBox*>(QStringLiteral("Check1"))->click();  // "Tessellate", shown ticked
     dialog->findChild<QRadioButton*>(QStringLiteral("Option2"))->click();  // "Absolute"
     dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
     f.Start()->click();

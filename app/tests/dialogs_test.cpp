@@ -82,7 +82,10 @@ void DialogsTest::trackPlotFormCreation() {
     auto* extrude = Child<QCheckBox>(&dialog, "Check2");
     QCOMPARE(Caption(tessellate->text()), QStringLiteral("Tessellate"));
     QCOMPARE(Caption(extrude->text()), QStringLiteral("Extrude"));
-    QVERIFY(!tessellate->isChecked() && !extrude->isChecked());
+    // The boxes show the flags the analysis stored, which a run writes.
+    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 1"));
+    QCOMPARE(s.KmlProperties[kKmlTessellate], std::string(" 1"));
+    QVERIFY(tessellate->isChecked() && extrude->isChecked());
     QCOMPARE(Caption(Child<QRadioButton>(&dialog, "Option1")->text()), QStringLiteral("Relative to Ground"));
     QCOMPARE(Caption(Child<QRadioButton>(&dialog, "Option2")->text()), QStringLiteral("Absolute"));
     QVERIFY(Child<QRadioButton>(&dialog, "Option1")->isChecked());
@@ -98,7 +101,12 @@ void DialogsTest::trackPlotFormCreation() {
     QCOMPARE(entries, (QStringList{"yellow", "red", "magenta", "blue", "green"}));
     QCOMPARE(colours->currentIndex(), 0);
     QCOMPARE(s.KmlProperties[kKmlLineColor], std::string("ff00ffff"));
-    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 1"));  // only Continue stores the flags
+    // Flags stored " 0" (an earlier Continue) are shown cleared.
+    s.KmlProperties[kKmlExtrude] = " 0";
+    s.KmlProperties[kKmlAltitudeMode] = "absolute";
+    dialog.ShowAnalysed();
+    QVERIFY(tessellate->isChecked() && !extrude->isChecked());
+    QVERIFY(Child<QRadioButton>(&dialog, "Option2")->isChecked());
 }
 
 void DialogsTest::trackPlotFormStoresColourAtOnce() {
@@ -118,30 +126,33 @@ void DialogsTest::trackPlotFormContinue() {
     Settings s = AnalysedSettings();
     TrackPlotForm dialog(s, nullptr);
     dialog.ShowNonModal();
-    // Untouched: both flags off, the stored texts shown in the boxes.
+    // Untouched: the flags as shown, the stored texts shown in the boxes.
     Child<QPushButton>(&dialog, "Command1")->click();
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 0"));
-    QCOMPARE(s.KmlProperties[kKmlTessellate], std::string(" 0"));
+    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 1"));
+    QCOMPARE(s.KmlProperties[kKmlTessellate], std::string(" 1"));
     QCOMPARE(s.KmlProperties[kKmlAltitudeMode], std::string("relativeToGround"));
     QCOMPARE(s.KmlProperties[kKmlName], std::string(""));
     QCOMPARE(Child<QLineEdit>(&dialog, "Text1")->text(), QString());
     QCOMPARE(Child<QPlainTextEdit>(&dialog, "Text2")->toPlainText(),
              QStringLiteral("GPS data pathGenerator: Torvane, https://torvane.org"));
 
-    // Each box feeds the flag its label names; "Absolute" the altitude mode.
+    // Each box feeds the flag its label names, at once; "Absolute" the altitude mode.
+    dialog.ShowNonModal();
     Child<QCheckBox>(&dialog, "Check2")->click();  // Extrude
+    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 0"));  // before Continue: a run started now writes it
     Child<QRadioButton>(&dialog, "Option2")->click();
+    QCOMPARE(s.KmlProperties[kKmlAltitudeMode], std::string("absolute"));
     Child<QPushButton>(&dialog, "Command1")->click();
-    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 1"));
-    QCOMPARE(s.KmlProperties[kKmlTessellate], std::string(" 0"));
+    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 0"));
+    QCOMPARE(s.KmlProperties[kKmlTessellate], std::string(" 1"));
     QCOMPARE(s.KmlProperties[kKmlAltitudeMode], std::string("absolute"));
     Child<QCheckBox>(&dialog, "Check1")->click();  // Tessellate
     Child<QCheckBox>(&dialog, "Check2")->click();
     Child<QRadioButton>(&dialog, "Option1")->click();
-    Child<QPushButton>(&dialog, "Command1")->click();
-    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 0"));
-    QCOMPARE(s.KmlProperties[kKmlTessellate], std::string(" 1"));
+    dialog.close();  // the close box keeps what the dialog shows
+    QCOMPARE(s.KmlProperties[kKmlExtrude], std::string(" 1"));
+    QCOMPARE(s.KmlProperties[kKmlTessellate], std::string(" 0"));
     QCOMPARE(s.KmlProperties[kKmlAltitudeMode], std::string("relativeToGround"));
 }
 

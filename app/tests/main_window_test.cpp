@@ -20,6 +20,7 @@
 #include "tests/sample_logs.h"
 #include "top_ovl_properties.h"
 #include "track_plot_form.h"
+#include "track_preview_panel.h"
 #include "widget_helpers.h"
 #include "window_fixture.h"
 
@@ -77,6 +78,8 @@ class MainWindowTest : public QObject {
 
 private slots:
     void startState();
+    void windowFitsTheScreen();
+    void previewFollowsTheFileAndTheOptions();
     void captionsAndToolTips();
     void mnemonicsAreUniqueAndTabReachesEveryControl();
     void startBeforeAnyFileIsRefused();
@@ -95,6 +98,8 @@ private slots:
     void dialogsOpenBesideTheMainWindow();
     void clickInTheFileListChoosesTheFile();
     void fileDeletedFromOutsideStaysChosen();
+    void fileListShowsNoFolders();
+    void capitalsWithMarksFitTheirRows();
     void droppedFileIsChosen();
     void closingTheWindowEndsTheProgram();
     void messageBoxesCarryTheirButtons();
@@ -132,6 +137,91 @@ void MainWindowTest::startState() {
     // The window, with the row of receiver options, still fits a small laptop screen.
     QVERIFY2(f.window->width() <= 1366 && f.window->height() <= 768 - 40,
              qPrintable(QStringLiteral("%1x%2").arg(f.window->width()).arg(f.window->height())));
+}
+
+void MainWindowTest::windowFitsTheScreen() {
+    WindowFixture f;
+    // It starts no larger than the screen it opens on (also run with QT_SCALE_FACTOR=1.5,
+    // where the test screen is smaller than the window's designed size) ...
+    const QSize available = f.window->screen()->availableGeometry().size();
+    const QSize least = f.window->minimumSizeHint();
+    QVERIFY2(f.window->width() <= std::max(available.width(), least.width()) &&
+                 f.window->height() <= std::max(available.height(), least.height()),
+             qPrintable(QStringLiteral("%1x%2 on %3x%4").arg(f.window->width()).arg(f.window->height())
+                            .arg(available.width()).arg(available.height())));
+    // ... and may shrink to fit a 1280x800 screen at 1.5 and a 1920x1080 one at 2, with a task bar.
+    QVERIFY2(least.width() <= 1280 / 1.5 && least.height() <= 800 / 1.5 - 48,
+             qPrintable(QStringLiteral("%1x%2").arg(least.width()).arg(least.height())));
+
+    // With the preview beside the controls it still fits a 1366x768 screen at 1.25 (also run so).
+    f.Find<QCheckBox>("Check7")->click();
+    const QSize withPreview = f.window->minimumSizeHint();
+    QVERIFY2(f.window->width() <= std::max(available.width(), withPreview.width()) &&
+                 f.window->height() <= std::max(available.height(), withPreview.height()),
+             qPrintable(QStringLiteral("%1x%2 on %3x%4").arg(f.window->width()).arg(f.window->height())
+                            .arg(available.width()).arg(available.height())));
+    QVERIFY2(withPreview.width() <= 1366 / 1.25 && withPreview.height() <= 768 / 1.25 - 48,
+             qPrintable(QStringLiteral("%1x%2").arg(withPreview.width()).arg(withPreview.height())));
+}
+
+void MainWindowTest::previewFollowsTheFileAndTheOptions() {
+    WindowFixture f;
+    auto* preview = f.Find<QCheckBox>("Check7");
+    TrackPreviewPanel* panel = f.window->PreviewPanel();
+    // Off unless asked for: the window is as designed.
+    QVERIFY(!preview->isChecked() && preview->isEnabled());
+    QVERIFY(panel->isHidden());
+    const int designedWidth = f.window->width();
+    preview->click();
+    QVERIFY(!panel->isHidden());
+    // Wider by the panel, the controls as wide as before.
+    QVERIFY(f.window->width() > designedWidth);
+    QVERIFY2(f.window->width() <= designedWidth + panel->sizeHint().width() + 20,
+             qPrintable(QStringLiteral("%1 -> %2").arg(designedWidth).arg(f.window->width())));
+    QCOMPARE(panel->Note(), QStringLiteral("Select a file and press ANALYZE to see its track."));
+
+    const QString walk = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));
+    f.window->SelectInputFile(walk);
+    QCOMPARE(panel->Note(), QStringLiteral("Press ANALYZE to see the track of the chosen file."));
+    QVERIFY(panel->Picture().isEmpty());
+    f.Analyze()->click();
+    QVERIFY2(panel->Figures().startsWith(QStringLiteral("records: 300\nstart: 10:15:30\nend: 10:20:29\n")),
+             qPrintable(panel->Figures()));
+    QVERIFY(panel->Figures().endsWith(QStringLiteral("alt_min: 432.2\nalt_max: 437.2")));
+    QVERIFY(panel->Picture().contains("<polyline"));
+    QVERIFY(panel->Picture().contains("<title>walk.nmea</title>"));
+
+    // A fixed altitude, once applied, is what the profile shows.
+    f.Altitude()->click();
+    AltitudeManipulation* altitude = f.window->AltitudeDialog();
+    altitude->findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+    auto* value = altitude->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    value->selectAll();
+    QTest::keyClicks(value, QStringLiteral("500"));
+    QVERIFY(panel->Figures().endsWith(QStringLiteral("alt_min: 432.2\nalt_max: 437.2")));  // not yet applied
+    altitude->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
+    QVERIFY2(panel->Figures().endsWith(QStringLiteral("alt_min: 500\nalt_max: 500")), qPrintable(panel->Figures()));
+
+    // A fix at 0/0 counts only without elimination.
+    QFile log(walk);
+    QVERIFY(log.open(QIODevice::Append));
+    log.write("$GPGGA,102030.00,0000.0000,N,00000.0000,E,1,08,0.9,432.5,M,48.0,M,,*6B\r\n");
+    log.close();
+    f.ChooseAndAnalyze(walk);
+    QVERIFY2(panel->Figures().startsWith(QStringLiteral("records: 300\n")), qPrintable(panel->Figures()));
+    f.EliminateZero()->click();
+    QVERIFY2(panel->Figures().startsWith(QStringLiteral("records: 301\n")), qPrintable(panel->Figures()));
+    QVERIFY(panel->Figures().contains(QStringLiteral("lat_min: 0\n")));
+
+    // Nothing recognised: a note, no picture.
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Unrecognised, QStringLiteral("list.txt")));
+    QCOMPARE(panel->Note(), QStringLiteral("No track to show: no GPS data recognised in this file."));
+    QVERIFY(panel->Picture().isEmpty());
+
+    // Hidden again: the window as designed.
+    preview->click();
+    QVERIFY(panel->isHidden());
+    QCOMPARE(f.window->width(), designedWidth);
 }
 
 void MainWindowTest::captionsAndToolTips() {
@@ -442,6 +532,48 @@ void MainWindowTest::fileDeletedFromOutsideStaysChosen() {
     QTRY_VERIFY_WITH_TIMEOUT(!model->index(victim).isValid(), 10000);
     QTest::qWait(200);
     QCOMPARE(f.InputPath()->text(), victim);
+}
+
+void MainWindowTest::fileListShowsNoFolders() {
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QVERIFY(f.window->SelectInputFile(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"))));
+    auto* drives = f.Find<QComboBox>("Drive1");
+    const int root = drives->findData(QDir::rootPath());
+    if (root < 0) QSKIP("the drive list holds no root volume here");
+    drives->setCurrentIndex(root == 0 ? 1 : 0);
+    QTest::qWait(300);
+    drives->setCurrentIndex(root);
+    auto* files = f.Find<QListView>("File1");
+    auto* model = qobject_cast<QFileSystemModel*>(files->model());
+    QTest::qWait(500);
+    // The folders on the way to the file chosen before are folders still.
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(files->rootIndex()); ++row) {
+        if (!files->isRowHidden(row)) shown << model->fileName(model->index(row, 0, files->rootIndex()));
+    }
+    for (const QString& name : shown) QVERIFY2(!QFileInfo(QDir::root().filePath(name)).isDir(), qPrintable(name));
+}
+
+void MainWindowTest::capitalsWithMarksFitTheirRows() {
+    WindowFixture f;
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QVERIFY(f.window->SelectInputFile(f.WriteSample(Sample::Gga, QStringLiteral("Flug \u00d6 \u00c5.nmea"))));
+    // The marks above capitals rise higher than the font's ascent; the row,
+    // its text centred, leaves them room at its top.
+    for (const QAbstractItemView* list :
+         {static_cast<const QAbstractItemView*>(f.Find<QListView>("File1")),
+          static_cast<const QAbstractItemView*>(f.Find<QTreeView>("Dir1"))}) {
+        const QModelIndex row = list == f.Find<QListView>("File1") ? list->currentIndex() : list->model()->index(0, 0, list->rootIndex());
+        QTRY_VERIFY(row.isValid());
+        const QFontMetrics metrics(list->font());
+        const int rise = std::max(0, -metrics.tightBoundingRect(QStringLiteral("\u00c5\u00d6\u00c9")).top() - metrics.ascent());
+        QVERIFY2(list->visualRect(row).height() >= metrics.height() + 2 * rise,
+                 qPrintable(QStringLiteral("%1 row %2 px, text %3 px, marks %4 px above").arg(list->objectName())
+                                .arg(list->visualRect(row).height()).arg(metrics.height()).arg(rise)));
+    }
 }
 
 void MainWindowTest::droppedFileIsChosen() {

@@ -1,6 +1,8 @@
 // Pictures of the windows for review: the main window after analysing a GGA
-// log, and each dialog, rendered offscreen into PNG files in the build folder.
+// log, each dialog, and the track preview of a GGA log, an IGC flight and a
+// GPX hike, rendered offscreen into PNG files in the build folder.
 #include <QDir>
+#include <QFileInfo>
 #include <QFile>
 #include <QImage>
 #include <QPixmap>
@@ -9,6 +11,7 @@
 #include "altitude_manipulation.h"
 #include "top_ovl_properties.h"
 #include "track_plot_form.h"
+#include "track_preview_panel.h"
 #include "window_fixture.h"
 
 using namespace torvane::app;
@@ -74,6 +77,8 @@ void ScreenshotTest::windows() {
     const QString log = home.filePath(QStringLiteral("gps-logs/city-walk.nmea"));
     WriteSampleFile(Sample::Gga, log);
     WriteSampleFile(Sample::Rmc, home.filePath(QStringLiteral("gps-logs/drive-rmc.nmea")));
+    // Capital letters with marks above them, drawn whole in the file list.
+    WriteSampleFile(Sample::Igc, home.filePath(QStringLiteral("gps-logs/Flug \u00d6 \u00c5 2009.igc")));
     const QByteArray oldHome = qgetenv("HOME");
     qputenv("HOME", QFile::encodeName(home.path()));
     WindowFixture f;
@@ -93,6 +98,21 @@ void ScreenshotTest::windows() {
     f.Altitude()->click();
     Capture(f.window->AltitudeDialog(), QStringLiteral("altitude-manipulation"));
     CaptureScreen(f.window.get(), QStringLiteral("screen-altitude-manipulation"));
+    f.window->AltitudeDialog()->hide();
+
+    // The preview of each kind of log, from the examples.
+    f.Find<QCheckBox>("Check7")->click();
+    for (const char* example : {"city-walk.nmea", "flight.igc", "hike.gpx"}) {
+        const QString name = QString::fromLatin1(example);
+        const QString copy = home.filePath(QStringLiteral("gps-logs/") + name);
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(QStringLiteral(TORVANE_SOURCE_DIR "/examples/") + name, copy));
+        f.ChooseAndAnalyze(copy);
+        QVERIFY2(!f.window->PreviewPanel()->Picture().isEmpty(), example);
+        const QString kind = QFileInfo(name).suffix();
+        Capture(f.window.get(), QStringLiteral("preview-") + kind);
+        CaptureScreen(f.window.get(), QStringLiteral("screen-preview-") + kind);
+    }
 }
 
 QTEST_MAIN(ScreenshotTest)

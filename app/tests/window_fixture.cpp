@@ -54,8 +54,9 @@ QByteArray SampleBytes(Sample sample) {
 
 }  // namespace
 
-WindowFixture::WindowFixture() {
+WindowFixture::WindowFixture(int progressDelayMs) {
     DesktopServices services;
+    services.progressDelayMs = progressDelayMs;
     services.ask = [this](const MessageRequest& request) {
         asked.push_back(request);
         if (whileAsking) whileAsking();

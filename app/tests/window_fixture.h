@@ -27,7 +27,8 @@ namespace torvane::app::test {
 enum class Sample { Gga, Gll, Rmc, Igc, Gpx, Unrecognised };
 
 struct WindowFixture {
-    WindowFixture();
+    // `progressDelayMs`: how long work runs before its progress dialog shows.
+    explicit WindowFixture(int progressDelayMs = 1000);
     ~WindowFixture();
 
     template <typename T>

@@ -1,8 +1,14 @@
 # Torvane's front door. Every target installs what is missing first.
-.PHONY: all deps build demo test test-locale gui asan fuzz bench package package-check clean
+.PHONY: all deps build demo test test-locale screenshots gui asan fuzz bench package package-check clean
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
+
+# Pictures of the main window and its dialogs in build/screenshots/, when
+# the desktop program is built.
+take_screenshots = if [ -x build/app/tests/screenshot_test ]; then \
+	  cmake --build --preset default --target screenshots; \
+	else echo "the desktop program was not built: no screenshots"; fi
 
 all: build
 
@@ -20,6 +26,10 @@ test: build
 	@ctest --preset default -j $(JOBS)
 	@echo "== the same tests under a locale with a decimal comma (de_DE.UTF-8) =="
 	@LC_ALL=de_DE.UTF-8 ctest --preset default -j $(JOBS)
+	@$(take_screenshots)
+
+screenshots: build
+	@$(take_screenshots)
 
 gui: build
 	@test -x build/app/torvane || { echo "the desktop program was not built (is Qt 6 installed?)"; exit 1; }

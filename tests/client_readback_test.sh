@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Real clients read what torvane-cli writes: every KML passes xmllint, and
 # GPSBabel reads our KML and OVL back with the coordinates of our Table
-# output of the same log, within the decimals written.
+# output of the same log, within the decimals written. With
+# --skip-unrecognised a log that is not recognised is only converted, which
+# must end normally.
 #   client_readback_test.sh [--skip-unrecognised] CLI LOG...
 set -u
 skip_unrecognised=0
@@ -32,7 +34,13 @@ for log in "$@"; do
   name=$(basename "$log")
   cp "$log" "$work/$name"  # analysis of a GPX file writes its copy beside it: never beside the original
   input="$work/$name"
-  if [ "$skip_unrecognised" -eq 1 ] && ! "$cli" analyze "$input" >/dev/null 2>&1; then rm -f "$work"/*; continue; fi
+  if [ "$skip_unrecognised" -eq 1 ] && ! "$cli" analyze "$input" >/dev/null 2>&1; then
+    # Not recognised: converting it still ends normally (exit status 0 or 1).
+    "$cli" convert "$input" --overwrite >/dev/null 2>&1
+    result $(($? > 1)) "$name: convert of an unrecognised log"
+    rm -f "$work"/*
+    continue
+  fi
   base="$work/${name%%.*}"
   for type in table kml ovl; do
     "$cli" convert "$input" --to "$type" --overwrite >/dev/null 2>"$work/err" || { result 1 "$name $type: $(cat "$work/err")"; continue; }

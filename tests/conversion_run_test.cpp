@@ -9,6 +9,7 @@
 #include "convert/input_analysis.h"
 #include "convert/output_documents.h"
 #include "sample_logs.h"
+#include "log_run.h"
 #include "test_files.h"
 
 namespace torvane {
@@ -61,38 +62,7 @@ std::string KmlHeaderText(const std::string& name) {
 const std::string kKmlTrailer =
     "        </coordinates>\n      </LineString>\n    </Placemark>\n</kml>\r\n";
 
-// A log in a fresh directory, analysed as ANALYZE does.
-struct Fixture {
-    TempDir dir;
-    Settings s;
-
-    explicit Fixture(const std::string& content, const std::string& name = "track.nmea") {
-        s.InputDirectory = dir.Path();
-        s.InputFilePath = dir.File(name);
-        WriteFile(s.InputFilePath, content);
-        EXPECT_FALSE(AnalyzeInput(s).failed);
-    }
-
-    RunReport Run(OutputKind kind, bool eliminate = true) {
-        s.OutputType = kind;
-        s.EliminateZeroPositions = eliminate;
-        FormOutputPath(s);
-        RunReport report = PerformConversionRun(s);
-        if (kind == OutputKind::KML && report.outcome != RunReport::Outcome::Failed) {
-            std::string complaint;
-            EXPECT_TRUE(test::IsWellFormedXml(s.OutputFilePath, complaint)) << complaint;
-        }
-        return report;
-    }
-
-    std::string Output() const { return ReadFile(s.OutputFilePath); }
-    // No temporary or ".new" file is left beside the output.
-    int FilesInDirectory() const {
-        int n = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(dir.Path())) ++n;
-        return n;
-    }
-};
+using test::LogRun;
 
 TEST(OutputPath, FormedFromInputDataTypeAndOutputType) {
     struct Case {
@@ -154,7 +124,7 @@ TEST(OutputPath, ExistsTestFindsRegularFilesOnly) {
 }
 
 TEST(ConversionRun, TableWithAndWithoutZeroElimination) {
-    Fixture f(CrLf({kGga, kGsv, kGnGga, kZero, kEquator}));
+    LogRun f(CrLf({kGga, kGsv, kGnGga, kZero, kEquator}));
     RunReport report = f.Run(OutputKind::Table, true);
     EXPECT_EQ(report.outcome, RunReport::Outcome::Written);
     EXPECT_EQ(report.count, 2);
@@ -165,7 +135,7 @@ TEST(ConversionRun, TableWithAndWithoutZeroElimination) {
     report = f.Run(OutputKind::Table, false);
     EXPECT_EQ(report.count, 5);
     EXPECT_EQ(f.Output(), CrLf({kLine1, "", kLine1, kZeroLine, kEquatorLine}));
-    EXPECT_EQ(f.FilesInDirectory(), 2);
+    EXPECT_EQ(test::Listing(f.dir.Path()), "track.nmea track_GGA.prn");
 }
 
 TEST(ConversionRun, DecimalCommaAndLineEndVariantsGiveTheSameRecords) {
@@ -173,20 +143,61 @@ TEST(ConversionRun, DecimalCommaAndLineEndVariantsGiveTheSameRecords) {
     for (const std::string& separator : {std::string("\n"), std::string("\r")}) {
         std::string other = crlf;
         for (std::size_t at; (at = other.find("\r\n")) != std::string::npos;) other.replace(at, 2, separator);
-        Fixture f(other);
+        LogRun f(other);
         EXPECT_EQ(f.s.DataType, DataKind::GPGGA);
         f.Run(OutputKind::Table);
         EXPECT_EQ(f.Output(), CrLf({kLine1, kEquatorLine}));
     }
-    Fixture f(crlf);
+    LogRun f(crlf);
     f.s.UseDecimalComma = true;
     f.Run(OutputKind::Table);
     EXPECT_EQ(f.Output(), CrLf({" 036930,00  47,3909333  008,5353833  0432,50",
                                 " 036932,00  00,0000000  008,0000000  0432,50"}));
 }
 
+TEST(ConversionRun, LoopPreChecksOnEachSideOfTheirBounds) {
+    // Each line follows two sentences of its kind that make the log
+    // recognised; its fields pass the converter's checks, so only the
+    // loop's tag and comma tests decide whether it is written.
+    struct Case {
+        std::string line;
+        bool anyTalker;
+        bool written;
+    };
+    const std::string gga = "$GPGGA,101545.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,";
+    const std::string gll = "$GPGLL,4723.4560,N,00832.1230,E,101545.00,A";
+    const std::string rmc = "$GPRMC,101545.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,";
+    const Case cases[] = {
+        {gga + "*6E", false, false},                    // 13 commas
+        {gga + ",*6E", false, true},                    // 14
+        {gga + ",,*6E", false, false},                  // 15
+        {"$GNGGA" + gga.substr(6) + ",*6E", false, false},  // no "$GPGGA"
+        {"$GNGGA" + gga.substr(6) + ",*6E", true, true},
+        {gll + "*63", false, true},                     // 6 commas
+        {gll + ",A*63", false, true},                   // 7
+        {gll + ",A,*63", false, false},                 // 8
+        {"$GNGLL" + gll.substr(6) + ",A*63", false, false},
+        {rmc + "*67", false, false},                    // 10 commas
+        {rmc + ",*67", false, true},                    // 11
+        {rmc + ",,*67", false, true},                   // 12
+        {rmc + ",,,*67", false, false},                 // 13
+        {rmc + ",,,*67", true, true},                   // 13: the status field of multi-system receivers
+        {rmc + ",,,,*67", true, false},                 // 14
+        {"$GNRMC" + rmc.substr(6) + ",*67", false, true},  // RMC has no tag test
+    };
+    for (const Case& c : cases) {
+        const std::string kind = c.line.substr(3, 3);
+        const std::string example = kind == "GGA" ? kGga : kind == "GLL" ? test::kExampleGll : test::kExampleRmc;
+        LogRun f(CrLf({example, example, c.line}));
+        f.s.AcceptAnyTalker = c.anyTalker;
+        const RunReport report = f.Run(OutputKind::Table);
+        EXPECT_EQ(report.count, c.written ? 3 : 2) << c.line << (c.anyTalker ? " (any talker)" : "");
+        EXPECT_EQ(f.Output().find(" 036945.00 ") != std::string::npos, c.written) << c.line;
+    }
+}
+
 TEST(ConversionRun, KmlDocument) {
-    Fixture f(CrLf({kGga, kZero, kGga}));
+    LogRun f(CrLf({kGga, kZero, kGga}));
     const RunReport report = f.Run(OutputKind::KML);
     EXPECT_EQ(report.count, 2);
     const std::string line = "  008.53538333,47.3909333,432.5\r\n";
@@ -195,14 +206,14 @@ TEST(ConversionRun, KmlDocument) {
 
 TEST(ConversionRun, GllAndRmcDocuments) {
     // RMC into KML: no altitude in the record, so every tuple ends in 000.0.
-    Fixture rmc(CrLf({test::kExampleRmc, test::kExampleRmc}));
+    LogRun rmc(CrLf({test::kExampleRmc, test::kExampleRmc}));
     EXPECT_EQ(rmc.s.DataType, DataKind::GPRMC);
     rmc.Run(OutputKind::KML);
     const std::string line = "  008.53538333,47.3909333,000.0\r\n";
     EXPECT_EQ(rmc.Output(), KmlHeaderText("track_RMC.kml") + line + line + kKmlTrailer);
 
     // GLL into an overlay without elimination: the analysis count stands.
-    Fixture gll(CrLf({test::kExampleGll, test::kExampleGll}));
+    LogRun gll(CrLf({test::kExampleGll, test::kExampleGll}));
     EXPECT_EQ(gll.s.DataType, DataKind::GPGLL);
     gll.Run(OutputKind::OVL, false);
     EXPECT_EQ(gll.Output(), CrLf({"[Symbol 1]", "Typ=3", "Group=2", "Col=1", "Zoom=2", "Size=104", "Art=1", "Punkte=3"}) +
@@ -214,7 +225,7 @@ TEST(ConversionRun, GllAndRmcDocuments) {
 }
 
 TEST(ConversionRun, EmptyRunsStillWriteCompleteDocuments) {
-    Fixture f(CrLf({kGga, kGga}));
+    LogRun f(CrLf({kGga, kGga}));
     WriteFile(f.s.InputFilePath, "");  // emptied after the analysis
     EXPECT_EQ(f.Run(OutputKind::Table).outcome, RunReport::Outcome::NothingWritten);
     EXPECT_EQ(f.Output(), "");
@@ -229,7 +240,7 @@ TEST(ConversionRun, EmptyRunsStillWriteCompleteDocuments) {
 }
 
 TEST(ConversionRun, OverlayKeepsOrCorrectsItsPointCount) {
-    Fixture f(CrLf({kGga, kZero, kEquator}));
+    LogRun f(CrLf({kGga, kZero, kEquator}));
     f.s.OvlProperties.colour = 7;
     f.s.OvlProperties.lineWidth = "2";
     f.Run(OutputKind::OVL, false);
@@ -250,11 +261,11 @@ TEST(ConversionRun, OverlayKeepsOrCorrectsItsPointCount) {
                               CrLf({"[Overlay]", "Symbols=1", "[MapLage]", "MapName=Top. Karte 1:50.000 Nieders.",
                                     "DimmFc=100", "ZoomFc=100", "CenterLat=23.6954667", "CenterLong=4.2676917",
                                     "RefOn=0"}));
-    EXPECT_EQ(f.FilesInDirectory(), 2);
+    EXPECT_EQ(test::Listing(f.dir.Path()), "track.nmea track_GGA.ovl");
 }
 
 TEST(ConversionRun, FailedCorrectionLeavesTheOverlayAsItWas) {
-    Fixture f(CrLf({kGga, kGga}));
+    LogRun f(CrLf({kGga, kGga}));
     f.Run(OutputKind::OVL, false);
     const std::string before = f.Output();
     // A symbolic link at the overlay's name is not replaced by the correction.
@@ -278,7 +289,7 @@ TEST(ConversionRun, FailedCorrectionLeavesTheOverlayAsItWas) {
 }
 
 TEST(ConversionRun, FileFailuresAreReportedAndWriteNothing) {
-    Fixture f(CrLf({kGga, kGga}));
+    LogRun f(CrLf({kGga, kGga}));
     // Input gone after the analysis.
     std::filesystem::remove(f.s.InputFilePath);
     RunReport report = f.Run(OutputKind::Table);
@@ -307,7 +318,7 @@ TEST(ConversionRun, FileFailuresAreReportedAndWriteNothing) {
 }
 
 TEST(ConversionRun, UnreadableInputKeepsThePreviousOutput) {
-    Fixture f(CrLf({kGga, kGga}));
+    LogRun f(CrLf({kGga, kGga}));
     f.Run(OutputKind::Table);
     const std::string previous = f.Output();
     WriteFile(f.s.InputFilePath, CrLf({kGga}) + std::string(5u << 20, 'x'));  // a line no log has
@@ -315,28 +326,48 @@ TEST(ConversionRun, UnreadableInputKeepsThePreviousOutput) {
     EXPECT_EQ(report.outcome, RunReport::Outcome::Failed);
     EXPECT_NE(report.message.find("line 2 is longer than"), std::string::npos) << report.message;
     EXPECT_EQ(f.Output(), previous);
-    EXPECT_EQ(f.FilesInDirectory(), 2);
+    EXPECT_EQ(test::Listing(f.dir.Path()), "track.nmea track_GGA.prn");
+}
+
+// The record lines of a KML document: the text between its coordinates tags.
+std::string Coordinates(const std::string& kml) {
+    const std::size_t start = kml.find("<coordinates>\r\n");
+    const std::size_t end = kml.find("        </coordinates>\n");
+    if (start == std::string::npos || end == std::string::npos || end < start) return "<no coordinates element>";
+    return kml.substr(start + 15, end - start - 15);
 }
 
 TEST(ConversionRun, BrokenInputGivesDefinedResults) {
+    // Converted as GGA into KML without elimination: every line the reader
+    // finds is written, as an empty line where the field checks fail.
     std::string binary;
     for (int i = 0; i < 4096; ++i) binary += static_cast<char>((i * 131) & 0xFF);
-    const std::string inputs[] = {
-        binary,
-        std::string(1u << 20, 'A') + "\r\n" + kGga + "\r\n",
-        kGga.substr(0, 20) + std::string(1, '\0') + kGga.substr(20) + "\r\n" + kGga + "\r\n",
-        std::string("\xFF\xFE$\0G\0P\0G\0G\0A\0", 14),
+    std::string nul = kGga;
+    nul.insert(20, 1, '\0');  // inside the latitude minutes, which then read "2"
+    const struct {
+        std::string input;
+        std::int64_t count;
+        std::string lines;
+    } cases[] = {
+        // Each of the 16 runs through all byte values holds one CR and one LF,
+        // never side by side; the bytes after the last one make a last line.
+        {binary, 33, test::Repeat("\r\n", 33)},
+        {std::string(1u << 20, 'A') + "\r\n" + kGga + "\r\n", 2, "\r\n  008.53538333,47.3909333,432.5\r\n"},
+        {nul + "\r\n" + kGga + "\r\n", 2, "  008.53538333,47.0333333,432.5\r\n  008.53538333,47.3909333,432.5\r\n"},
+        {std::string("\xFF\xFE$\0G\0P\0G\0G\0A\0", 14), 1, "\r\n"},  // UTF-16, no line end
     };
-    for (const std::string& input : inputs) {
-        Fixture f(input);
+    for (const auto& c : cases) {
+        LogRun f(c.input);
         f.s.DataType = DataKind::GPGGA;  // converted as GGA whatever the analysis found
         const RunReport report = f.Run(OutputKind::KML, false);
-        EXPECT_NE(report.outcome, RunReport::Outcome::Failed) << report.message;
+        EXPECT_EQ(report.outcome, RunReport::Outcome::Written) << report.message;
+        EXPECT_EQ(report.count, c.count) << report.message;
+        EXPECT_EQ(Coordinates(f.Output()), c.lines);
     }
 }
 
 TEST(ConversionRun, NextRunUsesTheNextAnalysis) {
-    Fixture f(CrLf({kGga, kGga}));
+    LogRun f(CrLf({kGga, kGga}));
     WriteFile(f.dir.File("drive.log"),
               CrLf({"$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67",
                     "$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67"}));

@@ -1,6 +1,7 @@
 // Files that cannot be read or written, and inputs that change under a run:
 // each failure is reported with a message naming the file, and no output
 // file is left behind or replaced by a partial one.
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -13,13 +14,13 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
-#include <set>
 #include <string>
 
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "convert/output_file_system.h"
 #include "sample_logs.h"
+#include "log_run.h"
 #include "test_files.h"
 
 namespace torvane {
@@ -47,33 +48,11 @@ std::string GpxLog(std::size_t points) {
     return text + "</trkseg></trk>\n</gpx>\n";
 }
 
-// The names in `dir`, sorted, joined by blanks.
-std::string Listing(const std::string& dir) {
-    std::set<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename());
-    std::string text;
-    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
-    return text;
-}
-
 bool StartsWith(const std::string& text, const std::string& prefix) { return text.rfind(prefix, 0) == 0; }
 bool Has(const std::string& text, const std::string& part) { return text.find(part) != std::string::npos; }
 
-// A recognised GGA log in a fresh directory, ready for a run.
-struct PreparedRun {
-    TempDir dir;
-    Settings s;
-
-    explicit PreparedRun(const std::string& content, OutputKind kind = OutputKind::Table, bool eliminate = true) {
-        s.InputDirectory = dir.Path();
-        s.InputFilePath = dir.File("track.nmea");
-        WriteFile(s.InputFilePath, content);
-        EXPECT_FALSE(AnalyzeInput(s).failed);
-        s.OutputType = kind;
-        s.EliminateZeroPositions = eliminate;
-        FormOutputPath(s);
-    }
-};
+using test::Listing;
+using test::LogRun;
 
 // Runs `work` in a child process whose files cannot grow beyond `limit`
 // bytes: a write past it fails with EFBIG (SIGXFSZ is ignored), as on a
@@ -139,7 +118,7 @@ TEST(FileFailures, InputThatIsMissingOrNoRegularFileIsReported) {
 
 TEST(FileFailures, UnreadableInputIsReportedWhenNotRoot) {
     if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
-    PreparedRun r(GgaLog(2));
+    LogRun r(GgaLog(2));
     ::chmod(r.s.InputFilePath.c_str(), 0);
     const RunReport run = PerformConversionRun(r.s);
     EXPECT_EQ(run.message, "Cannot read input file " + r.s.InputFilePath + ": " + std::string(std::strerror(EACCES)) + ".");
@@ -147,7 +126,7 @@ TEST(FileFailures, UnreadableInputIsReportedWhenNotRoot) {
 }
 
 TEST(FileFailures, OutputPathThatIsNoRegularFileIsLeftAlone) {
-    PreparedRun r(GgaLog(2));
+    LogRun r(GgaLog(2));
     std::filesystem::create_directory(r.s.OutputFilePath);
     RunReport run = PerformConversionRun(r.s);
     EXPECT_EQ(run.outcome, RunReport::Outcome::Failed);
@@ -165,7 +144,7 @@ TEST(FileFailures, OutputPathThatIsNoRegularFileIsLeftAlone) {
 
 TEST(FileFailures, ReadOnlyOutputDirectoryIsReportedWhenNotRoot) {
     if (::geteuid() == 0) GTEST_SKIP() << "permission bits do not stop root";
-    PreparedRun r(GgaLog(2));
+    LogRun r(GgaLog(2));
     ::chmod(r.dir.Path().c_str(), 0555);
     const RunReport run = PerformConversionRun(r.s);
     ::chmod(r.dir.Path().c_str(), 0755);
@@ -190,7 +169,7 @@ TEST(FileFailures, GpxCopyThatCannotBeWrittenFailsTheAnalysis) {
 TEST(FileFailures, FullDiskFailsTheRunAndKeepsThePreviousOutput) {
     for (const OutputKind kind : {OutputKind::Table, OutputKind::KML, OutputKind::OVL}) {
         for (const bool eliminate : {false, true}) {
-            PreparedRun r(GgaLog(4000), kind, eliminate);  // about 180 KB of output
+            LogRun r(GgaLog(4000), kind, eliminate);  // about 180 KB of output
             WriteFile(r.s.OutputFilePath, "previous");
             const std::string answer = WithFileSizeLimit(64 << 10, [&] { return Describe(PerformConversionRun(r.s)); });
             EXPECT_EQ(answer, "Failed: Cannot write output file " + r.s.OutputFilePath +
@@ -205,7 +184,7 @@ TEST(FileFailures, FullDiskFailsTheRunAndKeepsThePreviousOutput) {
 TEST(FileFailures, FullDiskDuringTheOverlayCorrectionKeepsThePreviousOverlay) {
     // The corrected text is larger (every point line gets CR LF): a limit
     // between the two sizes lets the run's file be written but not the correction.
-    PreparedRun r(GgaLog(2000), OutputKind::OVL, false);
+    LogRun r(GgaLog(2000), OutputKind::OVL, false);
     ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
     const auto uncorrected = std::filesystem::file_size(r.s.OutputFilePath);
     WriteFile(r.s.OutputFilePath, "previous");
@@ -246,8 +225,28 @@ ProgressHooks OnFirstProgress(std::function<void()> action) {
     return hooks;
 }
 
+// Writes the first byte of a GGA log ("$") over itself and moves the
+// modification time one second on (`modified`), or moves only the access
+// time: the size stays, and no timestamp granularity can hide the change.
+bool TouchInPlace(const std::string& path, bool modified) {
+    const int fd = ::open(path.c_str(), O_WRONLY);
+    if (fd < 0) return false;
+    struct stat info {};
+    bool done = ::fstat(fd, &info) == 0;
+    timespec times[2] = {{0, UTIME_OMIT}, {0, UTIME_OMIT}};
+    if (modified) {
+        done = done && ::pwrite(fd, "$", 1, 0) == 1;
+        times[1] = {info.st_mtim.tv_sec + 1, info.st_mtim.tv_nsec};
+    } else {
+        times[0] = {info.st_atim.tv_sec + 1, info.st_atim.tv_nsec};
+    }
+    done = done && ::futimens(fd, times) == 0;
+    ::close(fd);
+    return done;
+}
+
 TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
-    PreparedRun r(GgaLog(50000));  // 3.6 MB: several progress calls
+    LogRun r(GgaLog(50000));  // 3.6 MB: several progress calls
     const std::string input = r.s.InputFilePath;
     const ProgressHooks truncate = OnFirstProgress([&] { ASSERT_EQ(::truncate(input.c_str(), 1000000), 0); });
     WriteFile(r.s.OutputFilePath, "previous");
@@ -266,6 +265,20 @@ TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
     EXPECT_EQ(analysis.message, "Cannot read input file " + input + ": the file was changed while it was read.");
     EXPECT_EQ(s.DataType, DataKind::None);
 
+    // Changed in place to the same size: only the modification time tells.
+    // Moving the access time alone is no change.
+    for (const bool modified : {true, false}) {
+        WriteFile(input, GgaLog(50000));
+        const ProgressHooks touch = OnFirstProgress([&] { ASSERT_TRUE(TouchInPlace(input, modified)); });
+        const RunReport touched = PerformConversionRun(r.s, &touch);
+        if (modified) {
+            EXPECT_EQ(touched.message,
+                      "Cannot read input file " + input + ": the file was changed while it was read. No output written.");
+        } else {
+            EXPECT_EQ(touched.outcome, RunReport::Outcome::Written) << touched.message;
+        }
+    }
+
     // The GPX copy of a file cut short is not kept either.
     const std::string gpx = r.dir.File("hike.gpx");
     WriteFile(gpx, GpxLog(30000));
@@ -277,7 +290,7 @@ TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
 
 TEST(FileFailures, CancelledRunKeepsThePreviousOutputAndLeavesNothingNew) {
     for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL}) {
-        PreparedRun r(GgaLog(50000), kind);  // 3.6 MB: several progress calls
+        LogRun r(GgaLog(50000), kind);  // 3.6 MB: several progress calls
         WriteFile(r.s.OutputFilePath, "previous");
         int asked = 0;
         ProgressHooks hooks;
@@ -288,9 +301,8 @@ TEST(FileFailures, CancelledRunKeepsThePreviousOutputAndLeavesNothingNew) {
         EXPECT_EQ(run.message, "The run was cancelled. No output written; an existing file " + r.s.OutputFilePath +
                                    " is kept as it was.");
         EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
-        std::size_t entries = 0;
-        for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(r.dir.Path())) ++entries;
-        EXPECT_EQ(entries, 2u) << "input and previous output only";
+        EXPECT_EQ(Listing(r.dir.Path()), "track.nmea " + std::filesystem::path(r.s.OutputFilePath).filename().string())
+            << "input and previous output only";
 
         hooks.cancelled = [] { return false; };  // the same run, not cancelled, completes
         EXPECT_EQ(PerformConversionRun(r.s, &hooks).outcome, RunReport::Outcome::Written);
@@ -298,7 +310,7 @@ TEST(FileFailures, CancelledRunKeepsThePreviousOutputAndLeavesNothingNew) {
 }
 
 TEST(FileFailures, InputRemovedOrReplacedDuringARunIsReadAsItWasOpened) {
-    PreparedRun r(GgaLog(50000));
+    LogRun r(GgaLog(50000));
     const std::string input = r.s.InputFilePath;
     const std::string other = r.dir.File("other.nmea");
     for (const std::function<void()>& change : std::initializer_list<std::function<void()>>{
@@ -316,7 +328,7 @@ TEST(FileFailures, InputRemovedOrReplacedDuringARunIsReadAsItWasOpened) {
 }
 
 TEST(FileFailures, LinkAtTheOverlayCorrectionPathIsNotWrittenThrough) {
-    PreparedRun r(GgaLog(3), OutputKind::OVL, true);
+    LogRun r(GgaLog(3), OutputKind::OVL, true);
     const std::string victim = r.dir.File("victim.txt");
     WriteFile(victim, "untouched");
     std::filesystem::create_symlink(victim, r.s.OutputFilePath + ".new");
@@ -328,7 +340,7 @@ TEST(FileFailures, LinkAtTheOverlayCorrectionPathIsNotWrittenThrough) {
 }
 
 TEST(FileFailures, DirectoryAtTheOldCorrectionPathDoesNotStopTheOverlay) {
-    PreparedRun r(GgaLog(3), OutputKind::OVL, true);
+    LogRun r(GgaLog(3), OutputKind::OVL, true);
     WriteFile(r.s.OutputFilePath, "previous");
     std::filesystem::create_directory(r.s.OutputFilePath + ".new");
     const RunReport run = PerformConversionRun(r.s);
@@ -338,7 +350,7 @@ TEST(FileFailures, DirectoryAtTheOldCorrectionPathDoesNotStopTheOverlay) {
 }
 
 TEST(FileFailures, OutputThatIsALinkOrTheInputItselfIsRefused) {
-    PreparedRun r(GgaLog(2));
+    LogRun r(GgaLog(2));
     const std::string input = r.s.InputFilePath;
     const std::string victim = r.dir.File("victim.txt");
     const std::string log = ReadFile(input);
@@ -385,7 +397,7 @@ TEST(FileFailures, OutputThatIsALinkOrTheInputItselfIsRefused) {
 }
 
 TEST(FileFailures, OutputNamesUpToTheSystemLimitAreWritten) {
-    PreparedRun r(GgaLog(2));
+    LogRun r(GgaLog(2));
     for (const std::size_t length : {245, 250, 255, 256}) {
         r.s.OutputFilePath = r.dir.File(std::string(length - 4, 'n') + ".prn");
         const RunReport run = PerformConversionRun(r.s);
@@ -404,7 +416,7 @@ TEST(FileFailures, OutputNamesUpToTheSystemLimitAreWritten) {
 TEST(FileFailures, ReplacedOutputKeepsItsPermissionBits) {
     for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL}) {
         for (const mode_t mode : {0444, 0600, 0640, 0755}) {
-            PreparedRun r(GgaLog(2), kind, true);
+            LogRun r(GgaLog(2), kind, true);
             WriteFile(r.s.OutputFilePath, "previous");
             ASSERT_EQ(::chmod(r.s.OutputFilePath.c_str(), mode), 0);
             ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
@@ -415,7 +427,7 @@ TEST(FileFailures, ReplacedOutputKeepsItsPermissionBits) {
         }
     }
     // A new file takes the usual mode for new files.
-    PreparedRun r(GgaLog(2));
+    LogRun r(GgaLog(2));
     const mode_t mask = ::umask(027);
     ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
     ::umask(mask);
@@ -427,7 +439,7 @@ TEST(FileFailures, ReplacedOutputKeepsItsPermissionBits) {
 // Runs a conversion in a child process that `stop` ends from the progress
 // hook, midway; returns the names left in the run's directory.
 std::string ListingAfterStoppedRun(const std::function<void()>& stop) {
-    PreparedRun r(GgaLog(50000));  // 3.6 MB: several progress calls
+    LogRun r(GgaLog(50000));  // 3.6 MB: several progress calls
     WriteFile(r.s.OutputFilePath, "previous");
     const pid_t child = ::fork();
     if (child == 0) {

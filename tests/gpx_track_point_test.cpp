@@ -8,7 +8,7 @@
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "test_files.h"
-#include "whole_file_test.h"
+#include "log_run.h"
 
 namespace torvane {
 namespace {
@@ -160,10 +160,10 @@ TEST(GpxTrackPoint, AltitudeManipulationByTheGpxRule) {
 }
 
 // Whole files, from the analysis (with its copy) to the written output.
-class GpxFile : public test::WholeFileTest {
+class GpxFile : public ::testing::Test, protected test::LogRun {
 protected:
     std::string Convert(std::string_view name, std::string_view text, OutputKind kind, bool eliminate) {
-        return ConvertFile(name, text, DataKind::GPGXT, kind, eliminate);
+        return LogRun::Convert(name, text, DataKind::GPGXT, kind, eliminate);
     }
 };
 
@@ -207,15 +207,15 @@ constexpr std::string_view kHike =
 
 TEST_F(GpxFile, TableWithoutEliminationWritesOnlyCompletedValidPoints) {
     const std::string out = Convert("hike.gpx", kHike, OutputKind::Table, false);
-    EXPECT_EQ(settings_.InputFilePath, dir_.File("hike_CRLF.gpx"));
-    EXPECT_EQ(settings_.OutputFilePath, dir_.File("hike_CRLF_GXT.prn"));
-    EXPECT_EQ(settings_.DetectedRecordCount, 6);
+    EXPECT_EQ(s.InputFilePath, dir.File("hike_CRLF.gpx"));
+    EXPECT_EQ(s.OutputFilePath, dir.File("hike_CRLF_GXT.prn"));
+    EXPECT_EQ(s.DetectedRecordCount, 6);
     EXPECT_EQ(out,
               " 029730.00  53.1000000  008.8000000  0012.50\r\n"
               " 029730.00  53.1100000  008.8100000  0012.50\r\n"
               " 029733.00  00.0000000  000.0000000 -0003.25\r\n"
               " 029733.00  53.1200000  008.8300000  0015.00\r\n");
-    EXPECT_EQ(report_.count, 4);
+    EXPECT_EQ(report.count, 4);
 }
 
 TEST_F(GpxFile, TableWithEliminationDropsTheZeroPosition) {
@@ -254,7 +254,7 @@ TEST_F(GpxFile, OneLineTrackPoints) {
     EXPECT_EQ(Convert("points.GPX", kOneLinePoints, OutputKind::Table, true),
               " 029730.00  53.1000000  008.8000000  0012.50\r\n"
               " 029730.00  53.2000000  008.9000000  0013.00\r\n");
-    EXPECT_EQ(settings_.OutputFilePath, dir_.File("points_CRLF_GXT.prn"));
+    EXPECT_EQ(s.OutputFilePath, dir.File("points_CRLF_GXT.prn"));
 
     EXPECT_EQ(Convert("points.txt", kOneLinePoints, OutputKind::Table, true),
               " 029730.00  53.1000000  008.8000000  0000.00\r\n"

@@ -7,7 +7,7 @@
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "test_files.h"
-#include "whole_file_test.h"
+#include "log_run.h"
 
 namespace torvane {
 namespace {
@@ -152,10 +152,10 @@ TEST(IgcFix, ShortAndGarbledRecordsReadMissingFieldsAsZero) {
 }
 
 // Whole files, from the analysis to the written output.
-class IgcFile : public test::WholeFileTest {
+class IgcFile : public ::testing::Test, protected test::LogRun {
 protected:
     std::string Convert(std::string_view name, std::string_view text, OutputKind kind, bool eliminate) {
-        return ConvertFile(name, text, DataKind::GPIGC, kind, eliminate);
+        return LogRun::Convert(name, text, DataKind::GPIGC, kind, eliminate);
     }
 };
 
@@ -181,14 +181,14 @@ constexpr std::string_view kFlight =
 
 TEST_F(IgcFile, TableWithoutEliminationWritesEveryValidFix) {
     const std::string out = Convert("flight.igc", kFlight, OutputKind::Table, false);
-    EXPECT_EQ(settings_.OutputFilePath, dir_.File("flight_IGC.prn"));
+    EXPECT_EQ(s.OutputFilePath, dir.File("flight_IGC.prn"));
     EXPECT_EQ(out,
               " 036754.00  53.1187167  008.8724167  0123.00\r\n"
               " 036757.00 -53.1200000 -008.8733333 -0012.00\r\n"
               " 036758.00  00.0000000  000.0000000  0000.00\r\n"
               " 036759.00  95.1187167  008.8724167  0123.00\r\n");
-    EXPECT_EQ(report_.count, 4);
-    EXPECT_EQ(settings_.DetectedRecordCount, 4);
+    EXPECT_EQ(report.count, 4);
+    EXPECT_EQ(s.DetectedRecordCount, 4);
 }
 
 TEST_F(IgcFile, TableWithEliminationDropsZeroAndOutOfRangeFixes) {
@@ -196,13 +196,13 @@ TEST_F(IgcFile, TableWithEliminationDropsZeroAndOutOfRangeFixes) {
     EXPECT_EQ(out,
               " 036754.00  53.1187167  008.8724167  0123.00\r\n"
               " 036757.00 -53.1200000 -008.8733333 -0012.00\r\n");
-    EXPECT_EQ(report_.count, 2);
+    EXPECT_EQ(report.count, 2);
 }
 
 TEST_F(IgcFile, LfOnlyFileWithDecimalComma) {
     std::string text(kFlight);
     for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at)) text.erase(at, 1);
-    settings_.UseDecimalComma = true;
+    s.UseDecimalComma = true;
     const std::string out = Convert("flight.IGC", text, OutputKind::Table, true);
     EXPECT_EQ(out,
               " 036754,00  53,1187167  008,8724167  0123,00\r\n"

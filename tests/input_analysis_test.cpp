@@ -6,6 +6,7 @@
 
 #include "convert/about.h"
 #include "convert/gpx_copy.h"
+#include "convert/line_reader.h"
 #include "sample_logs.h"
 #include "test_files.h"
 
@@ -57,6 +58,8 @@ TEST(InputAnalysis, DecisionRules) {
     igc.igcHeader = 3;
     EXPECT_EQ(DecideDataType(igc), DataKind::GPIGC);
     AnalysisCounts gpx;
+    gpx.trackPoint = 1;
+    EXPECT_EQ(DecideDataType(gpx), DataKind::None);  // one track point is not enough
     gpx.trackPoint = 2;
     EXPECT_EQ(DecideDataType(gpx), DataKind::GPGXT);
     gpx.rmc = 2;
@@ -116,17 +119,26 @@ TEST(InputAnalysis, TalkerAndChecksumRules) {
 }
 
 TEST(InputAnalysis, MessagesOfEachResult) {
-    EXPECT_EQ(AnalysisMessage(DataKind::GPGGA, "x"), "NMEA GPGGA data found. \r\nSelect options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::GPGLL, "x"),
-              "NMEA GPGLL data found. \r\nChose output file type and options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::GPRMC, "x"),
-              "NMEA GPRMC data found. \r\nChose output file type and options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::GPIGC, "x"),
-              "IGC data found. \r\nChose output file type and options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::GPGXT, "x"),
-              "GPX TRK data found. \r\nChose output file type and options then press START. ");
-    EXPECT_EQ(AnalysisMessage(DataKind::None, "/logs/a.txt"),
-              "Could not recognize data in selected file  /logs/a.txt.");
+    // GGA has a wording of its own; the other kinds ask to choose the output
+    // type; a file not recognised is named after two blanks.
+    TempDir dir;
+    const struct {
+        std::string name;
+        std::string content;
+        std::string message;
+    } cases[] = {
+        {"walk.nmea", Repeat(kGga, 2), "NMEA GPGGA data found. \r\nSelect options then press START. "},
+        {"drive.nmea", Repeat(kRmc, 2), "NMEA GPRMC data found. \r\nChose output file type and options then press START. "},
+        {"flight.igc", "HFDTE150807\r\nHFPLTPILOT: Jane\r\nHFGIDGLIDERID: D-1234\r\n",
+         "IGC data found. \r\nChose output file type and options then press START. "},
+        {"notes.txt", kGga + "plain text\r\n", "Could not recognize data in selected file  " + dir.File("notes.txt") + "."},
+    };
+    for (const auto& c : cases) {
+        Settings s;
+        s.InputFilePath = dir.File(c.name);
+        WriteFile(s.InputFilePath, c.content);
+        EXPECT_EQ(AnalyzeInput(s).message, c.message) << c.name;
+    }
 }
 
 TEST(InputAnalysis, KmlDefaultsAreSetAfreshByDataType) {
@@ -243,9 +255,12 @@ TEST(GpxCopy, NamesAndLineEnds) {
     EXPECT_FALSE(IsGpxPath("a.txt"));
 
     struct Case {
-        const char* input;
-        const char* copy;
+        std::string input;
+        std::string copy;
     };
+    // The copy reads blocks of kReadBlockSize bytes; a line end or a tag
+    // boundary may fall between two of them.
+    const std::string x(kReadBlockSize - 3, 'x');
     const Case cases[] = {
         // One element per line: the same lines, indentation kept, CR LF after each.
         {"<gpx>\n  <trkpt lat=\"1\" lon=\"2\">\n    <ele>5</ele>\n  </trkpt>\n</gpx>",
@@ -260,6 +275,10 @@ TEST(GpxCopy, NamesAndLineEnds) {
         // Text between tags, and blanks before a line end, stay.
         {"<name> a </name> x <b> \r\n", "<name> a </name> x <b> \r\n"},
         {"", ""},
+        {x + "ab\r\ny", x + "ab\r\ny\r\n"},                // CR ends the first block, LF starts the next
+        {"<a" + x + "> \t<b>", "<a" + x + ">\r\n<b>\r\n"},   // ">" ends the first block
+        {"<a" + x + "  <b>", "<a" + x + "  <b>\r\n"},         // no ">" before the blanks
+        {"<a" + x.substr(1) + ">  <b>", "<a" + x.substr(1) + ">\r\n<b>\r\n"},  // the blanks straddle
     };
     TempDir dir;
     for (const Case& c : cases) {
@@ -267,7 +286,9 @@ TEST(GpxCopy, NamesAndLineEnds) {
         WriteFile(input, c.input);
         std::string error;
         ASSERT_TRUE(WriteGpxCopy(input, GpxCopyPath(input), error)) << error;
-        EXPECT_EQ(ReadFile(GpxCopyPath(input)), c.copy) << c.input;
+        const std::string copy = ReadFile(GpxCopyPath(input));
+        EXPECT_TRUE(copy == c.copy) << c.input.substr(0, 80) << " (" << c.input.size() << " bytes) gave "
+                                    << copy.substr(0, 80) << " (" << copy.size() << " bytes)";
     }
 }
 

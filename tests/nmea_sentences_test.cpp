@@ -5,6 +5,7 @@
 #include <string>
 
 #include "convert/text_scan.h"
+#include "number_oracle.h"
 #include "sample_logs.h"
 
 namespace torvane {
@@ -164,6 +165,12 @@ TEST(LeadingNumber, ReadsTheNumberAtTheStart) {
     EXPECT_EQ(LeadingNumber("1.2.3"), 1.2);
     EXPECT_EQ(LeadingNumber("1e5"), 1);
     EXPECT_EQ(LeadingNumber("0x1A"), 0);
+    // Up to 15 digits the value is gathered exactly; longer numbers must
+    // still be the correctly rounded value of all their digits.
+    for (const char* digits : {"4723.45601234567", "9304.812536290363", "4723.4560123456789", "99.53162247613507",
+                               "93515093206858.25", "-945.1199455806891", "0.000000000000000000001234567890123456"}) {
+        EXPECT_EQ(LeadingNumber(digits), oracle::LeadingNumberValue(digits)) << digits;
+    }
     for (const char* zero : {"", "-", ".", "-.", "abc", " ", "+-1"}) EXPECT_EQ(LeadingNumber(zero), 0) << zero;
     EXPECT_EQ(LeadingNumber(std::string(400, '9')), std::numeric_limits<double>::infinity());
     EXPECT_EQ(LeadingNumber("-" + std::string(400, '9')), -std::numeric_limits<double>::infinity());

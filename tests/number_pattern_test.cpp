@@ -2,9 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <random>
 #include <string>
+
+#include "convert/text_scan.h"
+#include "number_oracle.h"
 
 namespace torvane {
 namespace {
@@ -90,6 +96,81 @@ TEST(NumberPattern, InfinityAndNanReplaceTheDigits) {
     EXPECT_EQ(Format(std::nan(""), patterns::OvlLongitude), "nan");
     EXPECT_EQ(Format(std::numeric_limits<double>::denorm_min(), patterns::OvlLatitude), ".0000000");
     EXPECT_EQ(Format(std::numeric_limits<double>::max(), patterns::TableTime).size(), 1 + 309 + 3u);
+}
+
+// Seeded, so that every run checks the same values; a failure names the
+// value, which can then become a row above.
+constexpr std::uint64_t kOracleSeed = 20261208;
+constexpr int kOracleRounds = 10000;
+
+// A double of one of the kinds where rounding goes wrong: any bit pattern;
+// magnitudes from 1e-9 to 1e17 spread evenly on a log scale; values a few
+// units of the last place beside a decimal half-way point; exact binary ties.
+double RandomValue(std::mt19937_64& random, int decimals) {
+    std::uniform_real_distribution<double> unit(0.0, 1.0);
+    const double sign = random() % 2 == 0 ? 1.0 : -1.0;
+    const double scale = std::pow(10.0, decimals);
+    switch (random() % 4) {
+        case 0: return std::bit_cast<double>(random());
+        case 1: return sign * std::pow(10.0, -9.0 + 26.0 * unit(random));
+        case 2: {
+            const double n = std::floor(std::pow(10.0, 8.0 * unit(random)));
+            double value = (n + 0.5) / scale;
+            for (int steps = static_cast<int>(random() % 7) - 3; steps != 0; steps += steps > 0 ? -1 : 1) {
+                value = std::nextafter(value, steps > 0 ? INFINITY : 0.0);
+            }
+            return sign * value;
+        }
+        default: {
+            // n + 5^d (2i + 1) / 2^(d + 1) is exactly half-way at d decimals.
+            const double five = std::pow(5.0, decimals);
+            const double odd = static_cast<double>(2 * (random() % 64) + 1);
+            const double fraction = std::fmod(five * odd, std::ldexp(1.0, decimals + 1));
+            return sign * (static_cast<double>(random() % 100000) + fraction / std::ldexp(1.0, decimals + 1));
+        }
+    }
+}
+
+// Text that a field may hold: blanks, a sign, up to 24 digits with perhaps a
+// point, and a tail that stops the number.
+std::string RandomNumberText(std::mt19937_64& random) {
+    static constexpr std::string_view kTails[] = {"", "*6E", ",N", ".5", "e5", "-1", " 7"};
+    std::string text(random() % 3, ' ');
+    if (random() % 3 == 0) text += random() % 2 == 0 ? '-' : '+';
+    const int digits = static_cast<int>(random() % 25);
+    const int point = static_cast<int>(random() % (digits + 2)) - 1;  // -1: none
+    for (int i = 0; i < digits; ++i) {
+        if (i == point) text += '.';
+        text += static_cast<char>('0' + random() % 10);
+    }
+    return text += kTails[random() % std::size(kTails)];
+}
+
+TEST(NumberPattern, AgreesWithTheExactRoundingOracle) {
+    std::mt19937_64 random(kOracleSeed);
+    int failures = 0;
+    for (int round = 0; round < kOracleRounds && failures < 10; ++round) {
+        for (const NumberPattern* pattern : oracle::kAllPatterns) {
+            const double value = RandomValue(random, pattern->decimals);
+            const std::string expected = oracle::PatternText(value, *pattern);
+            const std::string written = Format(value, *pattern);
+            if (written != expected) ++failures;
+            EXPECT_EQ(written, expected) << std::hexfloat << value << " (seed " << kOracleSeed << ")";
+        }
+    }
+}
+
+TEST(LeadingNumber, AgreesWithTheCorrectlyRoundedReading) {
+    std::mt19937_64 random(kOracleSeed);
+    int failures = 0;
+    for (int round = 0; round < 50 * kOracleRounds && failures < 10; ++round) {
+        const std::string text = RandomNumberText(random);
+        const double value = LeadingNumber(text);
+        const double expected = oracle::LeadingNumberValue(text);
+        if (!oracle::SameLeadingNumber(value, expected)) ++failures;
+        EXPECT_TRUE(oracle::SameLeadingNumber(value, expected))
+            << '"' << text << "\" gives " << value << ", not " << expected << " (seed " << kOracleSeed << ")";
+    }
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -41,6 +42,14 @@ bool FileExists(const std::string& path) {
     return ::stat(path.c_str(), &info) == 0;
 }
 
+std::string Listing(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename());
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "" : " ") + name;
+    return text;
+}
+
 bool IsWellFormedXml(const std::string& path, std::string& complaint) {
     const std::string report = path + ".xmllint";
     const std::string command = "xmllint --noout '" + path + "' 2> '" + report + "'";
@@ -48,11 +57,6 @@ bool IsWellFormedXml(const std::string& path, std::string& complaint) {
     complaint = ReadFile(report);
     std::filesystem::remove(report);
     return status == 0;
-}
-
-std::string SharedTestData() {
-    const std::string path = TORVANE_SHARED_TESTDATA;
-    return FileExists(path + "/README.md") ? path : std::string();
 }
 
 }  // namespace torvane::test

@@ -25,9 +25,8 @@ private:
 void WriteFile(const std::string& path, std::string_view bytes);
 std::string ReadFile(const std::string& path);
 bool FileExists(const std::string& path);
-
-// The shared acceptance-test data folder, or "" when it is not there.
-std::string SharedTestData();
+// The names in directory `dir`, sorted, joined by blanks.
+std::string Listing(const std::string& dir);
 
 // Whether a strict XML parser (xmllint) accepts the file; the parser's
 // complaint goes to `complaint`.

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Converts the small logs in tests/golden/ with each output type and option
+# set below and compares every output, byte for byte, with its expected file
+# in tests/expected/. The expected files are written out by hand from the
+# conversion rules; they are not the program's output blessed after the fact.
+# On a difference the first differing line is shown, CR as ^M and the line
+# end as $ (a line without $ has no LF after it).
+#   golden_files_test.sh CLI TESTS_DIR
+set -u
+cli=$(realpath "$1") tests=$(realpath "$2")
+inputs=$tests/golden expected=$tests/expected
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+# expected file        input        options
+cases='
+gga.prn                gga.nmea
+gga-keep.prn           gga.nmea     --keep-zero-positions
+gga-comma.prn          gga.nmea     --decimal-comma
+gga.kml                gga.nmea     --to kml
+gga-keep-add.kml       gga.nmea     --to kml --keep-zero-positions --altitude-add 12.5
+gga.ovl                gga.nmea     --to ovl
+gga-keep.ovl           gga.nmea     --to ovl --keep-zero-positions
+gll.prn                gll.nmea
+gll-keep.prn           gll.nmea     --keep-zero-positions
+gll-set.kml            gll.nmea     --to kml --altitude-set 250
+gll.ovl                gll.nmea     --to ovl
+rmc.prn                rmc.nmea
+rmc-add.kml            rmc.nmea     --to kml --altitude-add 100
+rmc-keep.ovl           rmc.nmea     --to ovl --keep-zero-positions
+igc.prn                flight.igc
+igc-keep-add.prn       flight.igc   --keep-zero-positions --altitude-add 100
+igc-set-comma.prn      flight.igc   --altitude-set -3.25 --decimal-comma
+igc.kml                flight.igc   --to kml
+igc.ovl                flight.igc   --to ovl
+gpx.prn                hike.gpx
+gpx-keep-add.prn       hike.gpx     --keep-zero-positions --altitude-add 10
+gpx.kml                hike.gpx     --to kml
+gpx.ovl                hike.gpx     --to ovl
+'
+
+# Prints the first line where `actual` differs from `wanted`.
+first_difference() {
+  cat -A "$1" > "$work/wanted.visible"
+  cat -A "$2" > "$work/actual.visible"
+  awk 'FILENAME == ARGV[1] { e[FNR] = $0; ne = FNR; next }
+       { a[FNR] = $0; na = FNR }
+       END {
+         n = ne > na ? ne : na
+         for (i = 1; i <= n; i++) {
+           if (i > ne || i > na || e[i] != a[i]) {
+             printf "  first difference in line %d\n", i
+             printf "    expected: %s\n", i <= ne ? e[i] : "(end of file)"
+             printf "    got:      %s\n", i <= na ? a[i] : "(end of file)"
+             exit
+           }
+         }
+       }' "$work/wanted.visible" "$work/actual.visible"
+}
+
+passed=0 failed=0
+# Compares `actual` with the expected file `name`.
+compare() {
+  local name=$1 actual=$2
+  if [ ! -f "$actual" ]; then
+    echo "FAIL $name: no output was written"
+    failed=$((failed + 1))
+  elif cmp -s "$expected/$name" "$actual"; then
+    passed=$((passed + 1))
+  else
+    echo "FAIL $name differs from tests/expected/$name"
+    first_difference "$expected/$name" "$actual"
+    failed=$((failed + 1))
+  fi
+}
+
+while read -r name input options; do
+  [ -n "$name" ] || continue
+  rm -rf "$work/run" && mkdir "$work/run"
+  cp "$inputs/$input" "$work/run/"
+  # shellcheck disable=SC2086 # the options are words
+  "$cli" convert "$work/run/$input" $options -o "$work/run/$name" > "$work/messages" 2>&1
+  compare "$name" "$work/run/$name" || true
+  case $input in
+    *.gpx) compare "${input%.gpx}_CRLF.gpx" "$work/run/${input%.gpx}_CRLF.gpx" ;;
+  esac
+done <<< "$cases"
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]

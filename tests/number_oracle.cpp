@@ -32,7 +32,12 @@ private:
 std::string PatternText(double value, const NumberPattern& pattern) {
     std::string text;
     if (value < 0) {
-        text = pattern.oneSection ? "-" + std::string(pattern.positivePrefix) : std::string(pattern.negativePrefix);
+        if (pattern.oneSection) {
+            text.assign(1, '-');
+            text.append(pattern.positivePrefix);
+        } else {
+            text.assign(pattern.negativePrefix);
+        }
     } else {
         text = pattern.positivePrefix;
     }

@@ -54,7 +54,7 @@ std::string PatternText(double value, const NumberPattern& pattern) {
     const std::size_t point = digits.find('.');
     const bool up = digits[point + 1 + static_cast<std::size_t>(pattern.decimals)] >= '5';
     digits.resize(point + 1 + static_cast<std::size_t>(pattern.decimals));
-    digits.insert(0, "0");  // room for a carry
+    digits.insert(digits.begin(), '0');  // room for a carry
     for (std::size_t i = digits.size(); up && i-- > 0;) {
         if (digits[i] == '.') continue;
         if (digits[i] == '9') {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_documents.h"
@@ -88,14 +89,14 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
 
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
-        return Failure("Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".");
+        return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText()));
     }
     if (input.IsSameFile(s.OutputFilePath)) {
-        return Failure("Cannot write output file " + s.OutputFilePath + ": it is the input file.");
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, "it is the input file"));
     }
     OutputFile output;
     if (!output.Open(s.OutputFilePath)) {
-        return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() + ".");
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText()));
     }
 
     s.RecordCount = 0;
@@ -112,10 +113,11 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
                              " is kept as it was.";
             return report;
         }
-        return Failure("Cannot read input file " + s.InputFilePath + ": " + readError + ". No output written.");
+        return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError, kNoOutputWritten));
     }
     if (input.ChangedWhileRead(reader.BytesRead())) {
-        return Failure("Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ". No output written.");
+        return Failure(
+            FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText(), kNoOutputWritten));
     }
     input.Close();
 
@@ -123,18 +125,17 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
         // The overlay takes its name only once its point count is corrected.
         if (!output.Finish()) {
-            return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() +
-                           ". No output written.");
+            return Failure(
+                FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
         }
         std::string error;
         if (!CorrectOverlayPointCount(s, output.ReadBack(), error)) {
-            return Failure("Could not correct the point count of " + s.OutputFilePath + ": " + error +
-                           ". No output written.");
+            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error, kNoOutputWritten));
         }
         output.Discard();
     } else if (!output.Commit()) {
-        return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() +
-                       ". No output written.");
+        return Failure(
+            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
     }
 
     RunReport report;

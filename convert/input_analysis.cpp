@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "about.h"
+#include "file_messages.h"
 #include "gpx_copy.h"
 #include "input_file.h"
 #include "line_reader.h"
@@ -167,7 +168,7 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         report.failed = true;
-        report.message = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return report;
     }
     LineReader reader(input.Descriptor());
@@ -186,12 +187,12 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
     }
     if (status == LineReader::Status::Error) {
         report.failed = true;
-        report.message = "Cannot read input file " + s.InputFilePath + ": " + reader.ErrorText() + ".";
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, reader.ErrorText());
         return report;
     }
     if (input.ChangedWhileRead(reader.BytesRead())) {
         report.failed = true;
-        report.message = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return report;
     }
 

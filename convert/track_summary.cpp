@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_file.h"
@@ -197,18 +198,18 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     s.RecordCount = 0;
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
-        error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
     LineReader reader(input.Descriptor());
     TrackSummaryBuilder builder;
     std::string readError;
     if (!RunRecordLoop(s, reader, builder, input.Size(), hooks, readError)) {
-        error = "Cannot read input file " + s.InputFilePath + ": " + readError + ".";
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
         return false;
     }
     if (input.ChangedWhileRead(reader.BytesRead())) {
-        error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
     summary = builder.Finish();
@@ -232,12 +233,12 @@ bool WriteTrackPreview(const Settings& options, const std::string& path, std::st
     if (!ComputeTrackSummary(options, summary, error)) return false;
     OutputFile output;
     if (!output.Open(path)) {
-        error = "Cannot write output file " + path + ": " + output.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText());
         return false;
     }
     output.Write(TrackSvg(DrawingOf(summary, options.InputFilePath)));
     if (!output.Commit()) {
-        error = "Cannot write output file " + path + ": " + output.ErrorText() + ". No output written.";
+        error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText(), kNoOutputWritten);
         return false;
     }
     return true;

@@ -59,9 +59,9 @@ void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord&
     line.assign(buffer, static_cast<std::size_t>(out - buffer));
 }
 
-double ApplyAltitudeManipulation(double altitude, int mode, double value) {
-    if (mode == 1 && value != 0) return altitude + value;
-    if (mode == 2) return value;
+double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double value) {
+    if (mode == AltitudeMode::Add && value != 0) return altitude + value;
+    if (mode == AltitudeMode::SetFixed) return value;
     return altitude;
 }
 

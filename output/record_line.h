@@ -30,10 +30,14 @@ struct PositionRecord {
 void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
                        std::int64_t pointNumber);
 
-// The altitude after manipulation: mode 1 adds `value` (when not 0), mode 2
-// replaces the altitude by `value`; any other mode leaves it as it is. The
+// What the altitude dialog does to every altitude. NeverSet until its
+// Continue is first pressed; from then on Add or SetFixed.
+enum class AltitudeMode { NeverSet, Add, SetFixed };
+
+// The altitude after manipulation: Add adds `value` (when not 0), SetFixed
+// replaces the altitude by `value`; NeverSet leaves it as it is. The
 // arithmetic is in double precision; the caller rounds to float once.
-double ApplyAltitudeManipulation(double altitude, int mode, double value);
+double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double value);
 
 // Decimal separator and KML field separator, in the record loop's order.
 void PostProcessLine(std::string& line, bool decimalComma);

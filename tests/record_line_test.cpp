@@ -48,12 +48,12 @@ TEST(RecordLine, PostProcessingTurnsStrayCommasIntoPoints) {
 }
 
 TEST(RecordLine, AltitudeManipulation) {
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 0, 50), 123);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 1, 50), 173);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 1, 0), 123);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 2, 250), 250);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 2, 0), 0);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 3, 250), 123);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::NeverSet, 50), 123);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::Add, 50), 173);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::Add, 0), 123);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::SetFixed, 250), 250);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::SetFixed, 0), 0);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::NeverSet, 0), 123);
 }
 
 TEST(RecordLine, WriteTests) {

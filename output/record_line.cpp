@@ -68,6 +68,10 @@ double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double valu
 void PostProcessLine(std::string& line, bool decimalComma) {
     // The decimal separator first, then the KML field separator; done in one
     // pass, as no replacement makes a character that a later one looks for.
+    // Without decimal comma the exchange is "," to "."; it never fires, as
+    // ComposeRecordLine writes every number with "." and separates KML fields
+    // with kKmlFieldSeparator. It stays so that the rule is one exchange of
+    // separators either way.
     const char from = decimalComma ? '.' : ',';
     const char to = decimalComma ? ',' : '.';
     char* data = line.data();

@@ -39,7 +39,10 @@ enum class AltitudeMode { NeverSet, Add, SetFixed };
 // arithmetic is in double precision; the caller rounds to float once.
 double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double value);
 
-// Decimal separator and KML field separator, in the record loop's order.
+// Decimal separator and KML field separator, in the record loop's order:
+// with `decimalComma` every "." becomes ","; without it every "," becomes
+// "." (a line from ComposeRecordLine holds none, so nothing changes); then
+// kKmlFieldSeparator becomes ",".
 void PostProcessLine(std::string& line, bool decimalComma);
 
 // Standard write rule: everything without elimination; with it, only valid

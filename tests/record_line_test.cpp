@@ -38,13 +38,14 @@ TEST(RecordLine, OverlayPointBelowOneDegreeHasNoLeadingDigit) {
     EXPECT_EQ(Line(OutputKind::OVL, {0, 0.25, 0.5, 0, true}, 7), "XKoord7=.50000000\nYKoord7=.2500000");
 }
 
-TEST(RecordLine, PostProcessingTurnsStrayCommasIntoPoints) {
-    std::string line = "1,5\xA7 2.5";
+// Lines as ComposeRecordLine leaves them: "." in numbers, the field separator in KML.
+TEST(RecordLine, PostProcessingTurnsTheFieldSeparatorIntoACommaAndWithDecimalCommaThePoints) {
+    std::string line = "1.5\xA7 2.5\xA7" "3";
     PostProcessLine(line, false);
-    EXPECT_EQ(line, "1.5, 2.5");
-    line = "1,5\xA7 2.5";
+    EXPECT_EQ(line, "1.5, 2.5,3");
+    line = "1.5\xA7 2.5\xA7" "3";
     PostProcessLine(line, true);
-    EXPECT_EQ(line, "1,5, 2,5");
+    EXPECT_EQ(line, "1,5, 2,5,3");
 }
 
 TEST(RecordLine, AltitudeManipulation) {

@@ -1,6 +1,6 @@
 #include "igc_fix.h"
 
-#include "record_compose.h"
+#include "current_record.h"
 #include "text_scan.h"
 
 namespace torvane {

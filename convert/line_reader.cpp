@@ -51,7 +51,10 @@ bool LineReader::Refill() {
     }
     // The unread data is the start of one line, up to scanned_ (where a
     // last CR may wait for the LF that could follow it).
-    if (scanned_ > maxLineLength_) return LineTooLong();
+    if (scanned_ > maxLineLength_) {
+        SetLineTooLongError();
+        return false;
+    }
     const std::size_t room = std::min(capacity_ - end_, blockSize_);
     for (;;) {
         const ssize_t n = ::read(fd_, buffer_.get() + end_, room);
@@ -70,10 +73,9 @@ bool LineReader::Refill() {
     }
 }
 
-bool LineReader::LineTooLong() {
+void LineReader::SetLineTooLongError() {
     error_ = "line " + std::to_string(lineNumber_ + 1) + " is longer than " + std::to_string(maxLineLength_) +
              " bytes; this is not a text log";
-    return false;
 }
 
 LineReader::Status LineReader::Next(std::string_view& line) {
@@ -85,7 +87,10 @@ LineReader::Status LineReader::Next(std::string_view& line) {
             const char mark = buffer_[at];
             const bool needNext = mark == '\r' && at + 1 == end_ && !eof_;
             if (!needNext) {
-                if (at - begin_ > maxLineLength_ && !LineTooLong()) return Status::Error;
+                if (at - begin_ > maxLineLength_) {
+                    SetLineTooLongError();
+                    return Status::Error;
+                }
                 line = std::string_view(buffer_.get() + begin_, at - begin_);
                 begin_ = at + 1;
                 if (mark == '\r' && begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
@@ -94,7 +99,10 @@ LineReader::Status LineReader::Next(std::string_view& line) {
             }
         } else if (eof_) {
             if (begin_ < end_) {
-                if (end_ - begin_ > maxLineLength_ && !LineTooLong()) return Status::Error;
+                if (end_ - begin_ > maxLineLength_) {
+                    SetLineTooLongError();
+                    return Status::Error;
+                }
                 line = std::string_view(buffer_.get() + begin_, end_ - begin_);
                 begin_ = end_;
                 ++lineNumber_;

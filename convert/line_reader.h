@@ -39,7 +39,7 @@ public:
 
 private:
     bool Refill();
-    bool LineTooLong();  // sets the error; false
+    void SetLineTooLongError();  // the error for the line that is being read
 
     int fd_;
     std::size_t maxLineLength_;

@@ -1,6 +1,6 @@
 #include "nmea_sentences.h"
 
-#include "record_compose.h"
+#include "current_record.h"
 
 namespace torvane {
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/record_line.h"
+#include "output/position_line.h"
 
 namespace torvane {
 
@@ -33,11 +33,11 @@ inline constexpr std::string_view kDefaultMapName = "Top. Karte 1:50.000 Nieders
 // KmlProperties entries.
 enum KmlEntry { kKmlName = 0, kKmlDescription, kKmlLineColor, kKmlExtrude, kKmlTessellate, kKmlAltitudeMode };
 
-// The overlay symbol's settings (entries 0, 12 and 13 of the overlay table).
+// What the overlay dialog sets: the line's colour and width and the map name.
 struct OvlPropertiesRecord {
-    int colour = 1;                                    // entry 0: colour code 1 to 9
-    std::string mapName = std::string(kDefaultMapName);  // entry 12
-    std::string lineWidth = "4";                       // entry 13, written after "Size=10"
+    int colour = 1;                                      // "Col=" of the symbol section: colour code 1 to 9
+    std::string mapName = std::string(kDefaultMapName);  // "MapName=" of the map-position section
+    std::string lineWidth = "4";                         // written right after "Size=10" of the symbol section
 };
 
 // The line-oriented GPX reader's state; it lasts across lines and runs.

@@ -1,7 +1,12 @@
-// One output line per position record, in the form of the chosen output
-// type, plus the rules every converter and the record loop share: altitude
-// manipulation, line post-processing, the write decision and the overlay
-// centre.
+// The text of one position in the output: the Table, KML or OVL line of a
+// position record, plus the rules every converter and the record loop share:
+// altitude manipulation, line post-processing, the write decision and the
+// overlay centre. Pure formatting: values in, text out.
+//
+// Of the three steps per input line, this is the last: the record loop
+// (convert/record_loop) reads a line and hands it to a converter, the
+// converter fills the current record of Settings and composes its line
+// through convert/current_record, which calls ComposeRecordLine here.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +16,8 @@ namespace torvane {
 
 enum class OutputKind { None, Table, KML, OVL };
 
-// The KML field separator a converter puts between coordinates. It stands
-// for "§" (0xA7 in the 8-bit code page) and becomes "," in post-processing.
+// The KML field separator a converter puts between coordinates: the byte
+// 0xA7 ("§" in Latin-1). It becomes "," in post-processing.
 inline constexpr char kKmlFieldSeparator = '\xA7';
 
 struct PositionRecord {

@@ -1,4 +1,4 @@
-#include "record_line.h"
+#include "position_line.h"
 
 #include <algorithm>
 #include <charconv>

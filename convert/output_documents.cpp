@@ -32,6 +32,8 @@ void WriteOutputTrailer(Settings& s, OutputFile& output) {
             break;
         case OutputKind::OVL:
             FormatOverlayCenter(s.OverlayExtent, s.CenterLatText, s.CenterLongText);
+            // The centre texts hold "." whatever the option; this exchange,
+            // the post-processing rule of the record lines, never fires.
             if (!s.UseDecimalComma) {
                 std::replace(s.CenterLongText.begin(), s.CenterLongText.end(), ',', '.');
                 std::replace(s.CenterLatText.begin(), s.CenterLatText.end(), ',', '.');

@@ -1,18 +1,17 @@
 #include "conversion_run.h"
 
-#include <sys/stat.h>
-
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_documents.h"
 #include "output_file.h"
+#include "platform/file_system.h"
 #include "record_loop.h"
 
 namespace torvane {
 namespace {
 
-constexpr char kSeparator = '/';
+constexpr char kSeparator = platform::kPathSeparator;
 
 std::string_view Extension(OutputKind kind) {
     switch (kind) {
@@ -69,9 +68,9 @@ void SetOutputPath(Settings& s, const std::string& path) {
 
 bool OutputFileExists(const std::string& path) {
     if (path.empty() || path.back() == kSeparator) return false;
-    struct stat info {};
+    unsigned mode = 0;
     // A symbolic link there is not an output to replace; the run refuses it.
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return platform::Inspect(path, mode) == platform::PathKind::Regular;
 }
 
 std::string CountMessage(const Settings& s) {

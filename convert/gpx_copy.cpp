@@ -1,7 +1,5 @@
 #include "gpx_copy.h"
 
-#include <unistd.h>
-
 #include <bit>
 #include <cctype>
 #include <cerrno>
@@ -168,10 +166,9 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
     std::unique_ptr<char[]> block(new char[kBlock]);
     std::uint64_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(input.Descriptor(), block.get(), kBlock);
+        const std::ptrdiff_t n = platform::ReadSome(input.Descriptor(), block.get(), kBlock);
         if (n == 0) break;
         if (n < 0) {
-            if (errno == EINTR) continue;
             error = FileFailureMessage(FileAction::ReadInput, inputPath, std::strerror(errno));
             return false;
         }

@@ -1,7 +1,5 @@
 #include "line_reader.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <algorithm>
 #include <bit>
@@ -34,8 +32,8 @@ std::size_t FindLineEnd(const char* data, std::size_t size) {
 
 }  // namespace
 
-LineReader::LineReader(int fd, std::size_t maxLineLength, std::size_t blockSize)
-    : fd_(fd),
+LineReader::LineReader(platform::FileHandle file, std::size_t maxLineLength, std::size_t blockSize)
+    : file_(file),
       maxLineLength_(maxLineLength),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
       capacity_(maxLineLength + blockSize_ + 1),
@@ -56,21 +54,18 @@ bool LineReader::Refill() {
         return false;
     }
     const std::size_t room = std::min(capacity_ - end_, blockSize_);
-    for (;;) {
-        const ssize_t n = ::read(fd_, buffer_.get() + end_, room);
-        if (n > 0) {
-            end_ += static_cast<std::size_t>(n);
-            bytesRead_ += static_cast<std::uint64_t>(n);
-            return true;
-        }
-        if (n == 0) {
-            eof_ = true;
-            return true;
-        }
-        if (errno == EINTR) continue;
-        error_ = std::strerror(errno);
-        return false;
+    const std::ptrdiff_t n = platform::ReadSome(file_, buffer_.get() + end_, room);
+    if (n > 0) {
+        end_ += static_cast<std::size_t>(n);
+        bytesRead_ += static_cast<std::uint64_t>(n);
+        return true;
     }
+    if (n == 0) {
+        eof_ = true;
+        return true;
+    }
+    error_ = std::strerror(errno);
+    return false;
 }
 
 void LineReader::SetLineTooLongError() {

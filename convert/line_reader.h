@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace torvane {
 
 // Lines shorter than this are read; a line of this length or longer ends the
@@ -24,8 +26,8 @@ class LineReader {
 public:
     enum class Status { Line, End, Error };
 
-    // Reads from the open file descriptor `fd` (not closed by the reader).
-    explicit LineReader(int fd, std::size_t maxLineLength = kMaxLineLength,
+    // Reads from the open file `file` (not closed by the reader).
+    explicit LineReader(platform::FileHandle file, std::size_t maxLineLength = kMaxLineLength,
                         std::size_t blockSize = kReadBlockSize);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
@@ -41,7 +43,7 @@ private:
     bool Refill();
     void SetLineTooLongError();  // the error for the line that is being read
 
-    int fd_;
+    platform::FileHandle file_;
     std::size_t maxLineLength_;
     std::size_t blockSize_;
     std::size_t capacity_;

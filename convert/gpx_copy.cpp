@@ -43,7 +43,7 @@ std::size_t FindSpecial(const char* data, std::size_t size) {
 }
 
 // Streams bytes into `output`, normalising line ends and splitting tags.
-// Stops at a line of the copy that the analysis could not read (as long as
+// Stops at a line of the copy that the analysis could not read (longer than
 // kMaxLineLength), so a file without line ends is not copied in full first.
 class CopyFilter {
 public:

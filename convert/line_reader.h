@@ -14,9 +14,9 @@
 
 namespace torvane {
 
-// Lines shorter than this are read; a line of this length or longer ends the
-// reading with an error (wherever the reads happen to split the file), so no
-// input (a file without any line end, say) can make memory grow.
+// Lines of up to this length are read; a longer line ends the reading with
+// an error (wherever the reads happen to split the file), so no input (a
+// file without any line end, say) can make memory grow.
 inline constexpr std::size_t kMaxLineLength = 4u << 20;
 
 // Bytes asked of the file per read.

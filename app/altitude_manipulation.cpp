@@ -11,11 +11,6 @@
 #include "widget_helpers.h"
 
 namespace torvane::app {
-namespace {
-
-constexpr double kLimit = 1000;
-
-}  // namespace
 
 AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) : PropertyDialog(parent), settings_(settings) {
     setObjectName(QStringLiteral("AltitudeManipulation"));
@@ -53,7 +48,7 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
     // or fixed altitude typed into the closed dialog applies unseen.
     connect(this, &PropertyDialog::ClosedByUser, this, [this] {
         StoreValue(QStringLiteral("0"));
-        if (settings_.AltitudeMode != 0) settings_.AltitudeMode = 1;
+        if (settings_.AltitudeMode != AltitudeMode::NeverSet) settings_.AltitudeMode = AltitudeMode::Add;
         emit Applied();
     });
 }
@@ -68,19 +63,16 @@ void AltitudeManipulation::ResetAfterRun() {
     // The stored mode follows the dialog as it now stands: with "Add" and no
     // amount, a fixed altitude chosen for the last run does not carry over
     // into the next one.
-    if (settings_.AltitudeMode != 0) settings_.AltitudeMode = 1;
+    if (settings_.AltitudeMode != AltitudeMode::NeverSet) settings_.AltitudeMode = AltitudeMode::Add;
 }
 
 void AltitudeManipulation::StoreValue(const QString& text) {
-    double value = LeadingNumber(text.toStdString());
-    if (value < -kLimit) value = -kLimit;
-    if (value > kLimit) value = kLimit;
-    settings_.AltitudeValue = static_cast<float>(value);
+    settings_.AltitudeValue = HeldAltitudeValue(LeadingNumber(text.toStdString()));
 }
 
 void AltitudeManipulation::Continue() {
     hide();
-    settings_.AltitudeMode = set_->isChecked() ? 2 : 1;
+    settings_.AltitudeMode = set_->isChecked() ? AltitudeMode::SetFixed : AltitudeMode::Add;
     emit Applied();
 }
 

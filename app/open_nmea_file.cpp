@@ -44,9 +44,10 @@ constexpr std::string_view kNoInputChosen = "No input file chosen. Select a file
 constexpr std::string_view kNothingRecognised =
     "No GPS data recognised yet. Select a file with GPS data and press ANALYZE first.";
 
-// The design's client area in twips (1440 to the inch).
-constexpr int kDesignWidthTwips = 8880;
-constexpr int kDesignHeightTwips = 7170;
+// The window's first client area in twips (1440 to the inch, so it grows
+// with the desktop's resolution): about 6.2 by 5 inches.
+constexpr int kStartWidthTwips = 8880;
+constexpr int kStartHeightTwips = 7170;
 // The line below the analysis message when only other satellite systems' sentences were found.
 constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
 
@@ -101,17 +102,17 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
     igcGnssAltitude_->setEnabled(false);
     CopySentenceOptions();
 
-    // The design's proportions, scaled with the desktop's resolution. The
-    // row of receiver options above START makes the window that much
-    // taller, so that the designed controls keep their sizes.
+    // The first size, scaled with the desktop's resolution. The row of
+    // receiver options above START makes the window that much taller, so
+    // that the other controls keep their sizes.
     const double pixelsPerTwip = logicalDpiX() / 1440.0;
     const int rowTwips = static_cast<int>(
         (anyTalker_->sizeHint().height() + std::max(0, layout()->spacing())) / pixelsPerTwip);
-    const QSize design(static_cast<int>(kDesignWidthTwips * pixelsPerTwip),
-                       static_cast<int>((kDesignHeightTwips + rowTwips) * pixelsPerTwip));
+    const QSize start(static_cast<int>(kStartWidthTwips * pixelsPerTwip),
+                      static_cast<int>((kStartHeightTwips + rowTwips) * pixelsPerTwip));
     // On a small or highly scaled screen the window starts no larger than
     // the screen; its lists and message area give up the room.
-    QSize size = design.expandedTo(sizeHint());
+    QSize size = start.expandedTo(sizeHint());
     if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
     resize(size.expandedTo(minimumSizeHint()));
 }

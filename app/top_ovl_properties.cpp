@@ -90,7 +90,7 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : Pr
 
     // Creation defaults, stored at once; from then on every change is.
     colours_[0]->setChecked(true);
-    mapName_->setText(QStringLiteral("Top. Karte 1:50.000 Nieders."));
+    mapName_->setText(QString::fromUtf8(kDefaultMapName.data(), static_cast<qsizetype>(kDefaultMapName.size())));
     width_->setText(QStringLiteral("4"));
     settings_.OvlProperties.colour = 1;
     settings_.OvlProperties.mapName = mapName_->text().toStdString();

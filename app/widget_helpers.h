@@ -1,5 +1,6 @@
-// Small builders for the controls of the windows: each control carries its
-// design name as objectName, so that it can be found by that name.
+// Small builders for the controls of the windows: each control carries a
+// fixed objectName (Command1, Check3, Option5, Text2, ...), so that tests
+// find it by that name.
 #pragma once
 
 #include <QString>

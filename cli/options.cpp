@@ -179,7 +179,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                 error = name + " takes a number of metres, not '" + value + "'";
                 return false;
             }
-            o.altitudeMode = name == "--altitude-add" ? 1 : 2;
+            o.altitudeMode = name == "--altitude-add" ? AltitudeMode::Add : AltitudeMode::SetFixed;
         } else if (name == "-o" || name == "--output") {
             o.outputPath = value;
         } else if (name == "--kml-name") {
@@ -254,9 +254,8 @@ void ApplyOptions(const Options& o, Settings& s) {
     s.UseDecimalComma = o.decimalComma;
     s.EliminateZeroPositions = !o.keepZeroPositions;
     if (o.altitudeMode) {
-        // The altitude dialog's rule: the value is held within -1000 to 1000.
         s.AltitudeMode = *o.altitudeMode;
-        s.AltitudeValue = static_cast<float>(std::clamp(o.altitudeValue, -1000.0, 1000.0));
+        s.AltitudeValue = HeldAltitudeValue(o.altitudeValue);
     }
     if (o.kmlName) s.KmlProperties[kKmlName] = *o.kmlName;
     if (o.kmlDescription) s.KmlProperties[kKmlDescription] = *o.kmlDescription;
@@ -269,8 +268,8 @@ void ApplyOptions(const Options& o, Settings& s) {
     if (o.ovlMapName) s.OvlProperties.mapName = *o.ovlMapName;
 }
 
-const char* UsageText() {
-    return R"(Usage:
+const std::string& UsageText() {
+    static const std::string text = std::string(R"(Usage:
   torvane-cli analyze [--summary] FILE... [--any-talker] [--verify-checksums]
   torvane-cli convert FILE... [options]
   torvane-cli preview FILE [-o PATH] [--overwrite]
@@ -316,12 +315,13 @@ Options of convert:
   --ovl-color COLOUR        red, green, blue, yellow, black, white,
                             invisible, magenta or turquoise (default red)
   --ovl-width TEXT          line width in pixels (default 4)
-  --ovl-map-name TEXT       map name (default "Top. Karte 1:50.000 Nieders.")
+  --ovl-map-name TEXT       map name (default ")") + std::string(kDefaultMapName) + R"(")
 
 Exit status: 0 when every file wrote at least one data set, 1 when a file
 yielded none or was not recognised, 2 for usage errors and files that could
 not be read or written.
 )";
+    return text;
 }
 
 }  // namespace torvane::cli

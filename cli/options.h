@@ -21,7 +21,7 @@ struct Options {
     bool igcGnssAltitude = false;  // also accepted by analyze
     bool decimalComma = false;
     bool keepZeroPositions = false;
-    std::optional<int> altitudeMode;  // 1 add, 2 set
+    std::optional<AltitudeMode> altitudeMode;  // Add or SetFixed
     double altitudeValue = 0;
     bool overwrite = false;
     bool summary = false;  // analyze: print the track's figures
@@ -51,6 +51,6 @@ int OvlColourCode(const std::string& name);
 // eight hexadecimal digits; empty when neither.
 std::string KmlColour(const std::string& text);
 
-const char* UsageText();
+const std::string& UsageText();
 
 }  // namespace torvane::cli

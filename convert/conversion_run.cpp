@@ -1,17 +1,17 @@
 #include "conversion_run.h"
 
-#include <sys/stat.h>
-
+#include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_documents.h"
 #include "output_file.h"
+#include "platform/file_system.h"
 #include "record_loop.h"
 
 namespace torvane {
 namespace {
 
-constexpr char kSeparator = '/';
+constexpr char kSeparator = platform::kPathSeparator;
 
 std::string_view Extension(OutputKind kind) {
     switch (kind) {
@@ -68,9 +68,9 @@ void SetOutputPath(Settings& s, const std::string& path) {
 
 bool OutputFileExists(const std::string& path) {
     if (path.empty() || path.back() == kSeparator) return false;
-    struct stat info {};
+    unsigned mode = 0;
     // A symbolic link there is not an output to replace; the run refuses it.
-    return ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return platform::Inspect(path, mode) == platform::PathKind::Regular;
 }
 
 std::string CountMessage(const Settings& s) {
@@ -88,14 +88,14 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
 
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
-        return Failure("Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".");
+        return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText()));
     }
     if (input.IsSameFile(s.OutputFilePath)) {
-        return Failure("Cannot write output file " + s.OutputFilePath + ": it is the input file.");
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, "it is the input file"));
     }
     OutputFile output;
     if (!output.Open(s.OutputFilePath)) {
-        return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() + ".");
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText()));
     }
 
     s.RecordCount = 0;
@@ -113,10 +113,11 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
                              " is kept as it was.";
             return report;
         }
-        return Failure("Cannot read input file " + s.InputFilePath + ": " + readError + ". No output written.");
+        return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError, kNoOutputWritten));
     }
     if (input.ChangedWhileRead(reader.BytesRead())) {
-        return Failure("Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ". No output written.");
+        return Failure(
+            FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText(), kNoOutputWritten));
     }
     input.Close();
 
@@ -124,18 +125,17 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
         // The overlay takes its name only once its point count is corrected.
         if (!output.Finish()) {
-            return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() +
-                           ". No output written.");
+            return Failure(
+                FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
         }
         std::string error;
         if (!CorrectOverlayPointCount(s, output.ReadBack(), error)) {
-            return Failure("Could not correct the point count of " + s.OutputFilePath + ": " + error +
-                           ". No output written.");
+            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error, kNoOutputWritten));
         }
         output.Discard();
     } else if (!output.Commit()) {
-        return Failure("Cannot write output file " + s.OutputFilePath + ": " + output.ErrorText() +
-                       ". No output written.");
+        return Failure(
+            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
     }
 
     RunReport report;

@@ -1,7 +1,5 @@
 #include "gpx_copy.h"
 
-#include <unistd.h>
-
 #include <bit>
 #include <cctype>
 #include <cerrno>
@@ -12,6 +10,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_file.h"
@@ -44,7 +43,7 @@ std::size_t FindSpecial(const char* data, std::size_t size) {
 }
 
 // Streams bytes into `output`, normalising line ends and splitting tags.
-// Stops at a line of the copy that the analysis could not read (as long as
+// Stops at a line of the copy that the analysis could not read (longer than
 // kMaxLineLength), so a file without line ends is not copied in full first.
 class CopyFilter {
 public:
@@ -151,33 +150,32 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
                   const ProgressHooks* hooks) {
     InputFile input;
     if (!input.Open(inputPath)) {
-        error = "Cannot read input file " + inputPath + ": " + input.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
         return false;
     }
     if (input.IsSameFile(copyPath)) {
-        error = "Cannot write GPX copy " + copyPath + ": it is the input file.";
+        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, "it is the input file");
         return false;
     }
     OutputFile output;
     if (!output.Open(copyPath)) {
-        error = "Cannot write GPX copy " + copyPath + ": " + output.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
         return false;
     }
     CopyFilter filter(output);
     std::unique_ptr<char[]> block(new char[kBlock]);
     std::uint64_t done = 0;
     for (;;) {
-        const ssize_t n = ::read(input.Descriptor(), block.get(), kBlock);
+        const std::ptrdiff_t n = platform::ReadSome(input.Descriptor(), block.get(), kBlock);
         if (n == 0) break;
         if (n < 0) {
-            if (errno == EINTR) continue;
-            error = "Cannot read input file " + inputPath + ": " + std::strerror(errno) + ".";
+            error = FileFailureMessage(FileAction::ReadInput, inputPath, std::strerror(errno));
             return false;
         }
         if (!filter.Feed(block.get(), static_cast<std::size_t>(n))) {
-            error = "Cannot read input file " + inputPath + ": line " + std::to_string(filter.LongLine()) +
-                    " of its GPX copy is longer than " + std::to_string(kMaxLineLength) +
-                    " bytes; this is not a text log.";
+            error = FileFailureMessage(FileAction::ReadInput, inputPath,
+                                       "line " + std::to_string(filter.LongLine()) + " of its GPX copy is longer than " +
+                                           std::to_string(kMaxLineLength) + " bytes; this is not a text log");
             return false;
         }
         done += static_cast<std::uint64_t>(n);
@@ -185,16 +183,16 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
         if (!output.Good()) break;
     }
     if (!output.Good()) {
-        error = "Cannot write GPX copy " + copyPath + ": " + output.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
         return false;
     }
     if (input.ChangedWhileRead(done)) {
-        error = "Cannot read input file " + inputPath + ": " + input.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
         return false;
     }
     filter.Finish();
     if (!output.Commit()) {
-        error = "Cannot write GPX copy " + copyPath + ": " + output.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
         return false;
     }
     return true;

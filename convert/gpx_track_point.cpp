@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "record_compose.h"
+#include "current_record.h"
 #include "text_scan.h"
 
 namespace torvane {

@@ -1,8 +1,6 @@
 #include "igc_fix.h"
 
-#include <cctype>
-
-#include "record_compose.h"
+#include "current_record.h"
 #include "text_scan.h"
 
 namespace torvane {
@@ -31,20 +29,13 @@ double FieldValue(std::string_view line, FieldPlace place) {
     return LeadingNumber(Mid(line, place.start, place.width));
 }
 
-// -1 when the letter at `position`, upper-cased, is `negativeLetter`.
-double HemisphereSign(std::string_view line, int position, char negativeLetter) {
-    const std::string_view letter = Mid(line, position, 1);
-    if (letter.empty()) return 1.0;
-    return std::toupper(static_cast<unsigned char>(letter[0])) == negativeLetter ? -1.0 : 1.0;
-}
-
 // IGC's own manipulation rule: a value of 0 leaves the altitude as recorded
 // in both modes.
 double IgcManipulatedAltitude(const Settings& s, double altitude) {
     const double value = s.AltitudeValue;
     if (value == 0) return altitude;
-    if (s.AltitudeMode == 1) return altitude + value;
-    if (s.AltitudeMode == 2) return value;
+    if (s.AltitudeMode == AltitudeMode::Add) return altitude + value;
+    if (s.AltitudeMode == AltitudeMode::SetFixed) return value;
     return altitude;
 }
 

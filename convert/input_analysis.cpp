@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "about.h"
+#include "file_messages.h"
 #include "gpx_copy.h"
 #include "input_file.h"
 #include "line_reader.h"
@@ -235,7 +236,7 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         report.failed = true;
-        report.message = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return report;
     }
     const SentenceRules rules{s.AcceptAnyTalker, s.VerifyChecksums};
@@ -256,14 +257,14 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
         });
         if (counted == Counted::Failed) {
             report.failed = true;
-            report.message = "Cannot read input file " + s.InputFilePath + ": " + reader.ErrorText() + ".";
+            report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, reader.ErrorText());
             return report;
         }
         bytesRead = reader.BytesRead();
     }
     if (input.ChangedWhileRead(bytesRead)) {
         report.failed = true;
-        report.message = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return report;
     }
 

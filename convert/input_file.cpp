@@ -1,9 +1,5 @@
 #include "input_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstring>
 
@@ -18,57 +14,39 @@ bool InputFile::Open(const std::string& path) {
         error_ = "no file name";
         return false;
     }
-    // Non-blocking, so that opening a FIFO returns at once and is refused below.
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd_ < 0) {
-        error_ = std::strerror(errno);
-        return false;
+    file_ = platform::OpenForReading(path, opened_);
+    if (file_ != platform::kNoFile) return true;
+    switch (opened_.kind) {
+        case platform::PathKind::Directory: error_ = std::strerror(EISDIR); break;
+        case platform::PathKind::Unknown: error_ = std::strerror(errno); break;
+        default: error_ = "not a regular file"; break;
     }
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0) {
-        error_ = std::strerror(errno);
-        Close();
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error_ = S_ISDIR(info.st_mode) ? std::strerror(EISDIR) : "not a regular file";
-        Close();
-        return false;
-    }
-    ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_NONBLOCK);
-    size_ = static_cast<std::uint64_t>(info.st_size);
-    device_ = static_cast<std::uint64_t>(info.st_dev);
-    inode_ = static_cast<std::uint64_t>(info.st_ino);
-    modifiedSeconds_ = static_cast<std::int64_t>(info.st_mtim.tv_sec);
-    modifiedNanoseconds_ = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
-#ifdef POSIX_FADV_SEQUENTIAL
-    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
-#endif
-    return true;
+    opened_ = platform::FileStatus{};
+    return false;
 }
 
 bool InputFile::ChangedWhileRead(std::uint64_t bytesRead) {
-    struct stat info {};
-    if (fd_ < 0 || ::fstat(fd_, &info) != 0) {
+    platform::FileStatus now;
+    if (!platform::StatusOf(file_, now)) {
         error_ = "the file could not be checked after reading";
         return true;
     }
-    const bool changed = static_cast<std::uint64_t>(info.st_size) != size_ || bytesRead < size_ ||
-                         static_cast<std::int64_t>(info.st_mtim.tv_sec) != modifiedSeconds_ ||
-                         static_cast<std::int64_t>(info.st_mtim.tv_nsec) != modifiedNanoseconds_;
+    const bool changed = now.size != opened_.size || bytesRead < opened_.size ||
+                         now.modifiedSeconds != opened_.modifiedSeconds ||
+                         now.modifiedNanoseconds != opened_.modifiedNanoseconds;
     if (changed) error_ = "the file was changed while it was read";
     return changed;
 }
 
 bool InputFile::IsSameFile(const std::string& path) const {
-    struct stat info {};
-    return fd_ >= 0 && ::stat(path.c_str(), &info) == 0 && static_cast<std::uint64_t>(info.st_dev) == device_ &&
-           static_cast<std::uint64_t>(info.st_ino) == inode_;
+    platform::FileStatus other;
+    return file_ != platform::kNoFile && platform::StatusOfPath(path, other) && other.device == opened_.device &&
+           other.inode == opened_.inode;
 }
 
 void InputFile::Close() {
-    if (fd_ >= 0) ::close(fd_);
-    fd_ = -1;
+    if (file_ != platform::kNoFile) platform::Close(file_);
+    file_ = platform::kNoFile;
 }
 
 }  // namespace torvane

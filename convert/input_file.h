@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/file_system.h"
+
 namespace torvane {
 
 class InputFile {
@@ -23,8 +25,8 @@ public:
     // Whether `path` names the open file (also through a hard link).
     bool IsSameFile(const std::string& path) const;
 
-    int Descriptor() const { return fd_; }
-    std::uint64_t Size() const { return size_; }
+    platform::FileHandle Descriptor() const { return file_; }
+    std::uint64_t Size() const { return opened_.size; }
     const std::string& ErrorText() const { return error_; }
 
     // Whether the open file was changed since Open (its size or modification
@@ -33,12 +35,8 @@ public:
     bool ChangedWhileRead(std::uint64_t bytesRead);
 
 private:
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
-    std::uint64_t device_ = 0;
-    std::uint64_t inode_ = 0;
-    std::int64_t modifiedSeconds_ = 0;
-    std::int64_t modifiedNanoseconds_ = 0;
+    platform::FileHandle file_ = platform::kNoFile;
+    platform::FileStatus opened_;  // as it was when opened
     std::string error_;
 };
 

@@ -1,7 +1,5 @@
 #include "line_reader.h"
 
-#include <unistd.h>
-
 #include <cerrno>
 #include <algorithm>
 #include <bit>
@@ -34,24 +32,24 @@ std::size_t FindLineEnd(const char* data, std::size_t size) {
 
 }  // namespace
 
-LineReader::LineReader(int fd, std::size_t maxLineLength, std::size_t blockSize)
-    : fd_(fd),
+LineReader::LineReader(platform::FileHandle file, std::size_t maxLineLength, std::size_t blockSize)
+    : file_(file),
       maxLineLength_(maxLineLength),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
       capacity_(maxLineLength + blockSize_ + 1),
       buffer_(new char[capacity_]) {}
 
-LineReader::LineReader(int fd, ByteRange range) : LineReader(fd) {
+LineReader::LineReader(platform::FileHandle file, ByteRange range) : LineReader(file) {
     ranged_ = true;
     rangeBegin_ = range.begin;
     rangeSize_ = range.end > range.begin ? range.end - range.begin : 0;
 }
 
-std::uint64_t LineBoundaryNearMiddle(int fd, std::uint64_t size) {
+std::uint64_t LineBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size) {
     constexpr std::size_t kLook = 64u << 10;
     char block[kLook];
     const std::uint64_t middle = size / 2;
-    const ssize_t n = ::pread(fd, block, kLook, static_cast<off_t>(middle));
+    const std::ptrdiff_t n = platform::ReadSomeAt(file, block, kLook, middle);
     if (n <= 0) return 0;
     const void* lf = std::memchr(block, '\n', static_cast<std::size_t>(n));
     if (lf == nullptr) return 0;
@@ -69,33 +67,32 @@ bool LineReader::Refill() {
     }
     // The unread data is the start of one line, up to scanned_ (where a
     // last CR may wait for the LF that could follow it).
-    if (scanned_ > maxLineLength_) return LineTooLong();
-    std::size_t room = std::min(capacity_ - end_, blockSize_);
-    if (ranged_) room = static_cast<std::size_t>(std::min<std::uint64_t>(room, rangeSize_ - bytesRead_));
-    for (;;) {
-        const ssize_t n = !ranged_ ? ::read(fd_, buffer_.get() + end_, room)
-                          : room == 0 ? 0
-                                      : ::pread(fd_, buffer_.get() + end_, room,
-                                                static_cast<off_t>(rangeBegin_ + bytesRead_));
-        if (n > 0) {
-            end_ += static_cast<std::size_t>(n);
-            bytesRead_ += static_cast<std::uint64_t>(n);
-            return true;
-        }
-        if (n == 0) {
-            eof_ = true;
-            return true;
-        }
-        if (errno == EINTR) continue;
-        error_ = std::strerror(errno);
+    if (scanned_ > maxLineLength_) {
+        SetLineTooLongError();
         return false;
     }
+    std::size_t room = std::min(capacity_ - end_, blockSize_);
+    if (ranged_) room = static_cast<std::size_t>(std::min<std::uint64_t>(room, rangeSize_ - bytesRead_));
+    const std::ptrdiff_t n = !ranged_   ? platform::ReadSome(file_, buffer_.get() + end_, room)
+                             : room == 0 ? 0
+                                         : platform::ReadSomeAt(file_, buffer_.get() + end_, room,
+                                                                rangeBegin_ + bytesRead_);
+    if (n > 0) {
+        end_ += static_cast<std::size_t>(n);
+        bytesRead_ += static_cast<std::uint64_t>(n);
+        return true;
+    }
+    if (n == 0) {
+        eof_ = true;
+        return true;
+    }
+    error_ = std::strerror(errno);
+    return false;
 }
 
-bool LineReader::LineTooLong() {
+void LineReader::SetLineTooLongError() {
     error_ = "line " + std::to_string(lineNumber_ + 1) + " is longer than " + std::to_string(maxLineLength_) +
              " bytes; this is not a text log";
-    return false;
 }
 
 LineReader::Status LineReader::Next(std::string_view& line) {
@@ -107,7 +104,10 @@ LineReader::Status LineReader::Next(std::string_view& line) {
             const char mark = buffer_[at];
             const bool needNext = mark == '\r' && at + 1 == end_ && !eof_;
             if (!needNext) {
-                if (at - begin_ > maxLineLength_ && !LineTooLong()) return Status::Error;
+                if (at - begin_ > maxLineLength_) {
+                    SetLineTooLongError();
+                    return Status::Error;
+                }
                 line = std::string_view(buffer_.get() + begin_, at - begin_);
                 begin_ = at + 1;
                 if (mark == '\r' && begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
@@ -116,7 +116,10 @@ LineReader::Status LineReader::Next(std::string_view& line) {
             }
         } else if (eof_) {
             if (begin_ < end_) {
-                if (end_ - begin_ > maxLineLength_ && !LineTooLong()) return Status::Error;
+                if (end_ - begin_ > maxLineLength_) {
+                    SetLineTooLongError();
+                    return Status::Error;
+                }
                 line = std::string_view(buffer_.get() + begin_, end_ - begin_);
                 begin_ = end_;
                 ++lineNumber_;

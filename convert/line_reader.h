@@ -10,11 +10,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace torvane {
 
-// Lines shorter than this are read; a line of this length or longer ends the
-// reading with an error (wherever the reads happen to split the file), so no
-// input (a file without any line end, say) can make memory grow.
+// Lines of up to this length are read; a longer line ends the reading with
+// an error (wherever the reads happen to split the file), so no input (a
+// file without any line end, say) can make memory grow.
 inline constexpr std::size_t kMaxLineLength = 4u << 20;
 
 // Bytes asked of the file per read.
@@ -30,12 +32,12 @@ class LineReader {
 public:
     enum class Status { Line, End, Error };
 
-    // Reads from the open file descriptor `fd` (not closed by the reader).
-    explicit LineReader(int fd, std::size_t maxLineLength = kMaxLineLength,
+    // Reads from the open file `file` (not closed by the reader).
+    explicit LineReader(platform::FileHandle file, std::size_t maxLineLength = kMaxLineLength,
                         std::size_t blockSize = kReadBlockSize);
     // Reads the bytes [begin, end) of the file, wherever its offset stands
-    // (several readers may share `fd`, on several threads).
-    LineReader(int fd, ByteRange range);
+    // (several readers may share `file`, on several threads).
+    LineReader(platform::FileHandle file, ByteRange range);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
@@ -48,9 +50,9 @@ public:
 
 private:
     bool Refill();
-    bool LineTooLong();  // sets the error; false
+    void SetLineTooLongError();  // the error for the line that is being read
 
-    int fd_;
+    platform::FileHandle file_;
     bool ranged_ = false;          // reads [rangeBegin_, rangeBegin_ + rangeSize_) by offset
     std::uint64_t rangeBegin_ = 0;
     std::uint64_t rangeSize_ = 0;
@@ -74,6 +76,6 @@ inline constexpr std::uint64_t kTwoHalvesBytes = 8u << 20;
 // An offset just after a LF near the middle of the file's `size` bytes,
 // where two readers can split the file between two whole lines; 0 when
 // there is none near it.
-std::uint64_t LineBoundaryNearMiddle(int fd, std::uint64_t size);
+std::uint64_t LineBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size);
 
 }  // namespace torvane

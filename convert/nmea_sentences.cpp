@@ -1,8 +1,6 @@
 #include "nmea_sentences.h"
 
-#include <cctype>
-
-#include "record_compose.h"
+#include "current_record.h"
 
 namespace torvane {
 namespace {
@@ -42,11 +40,9 @@ int FieldLength(const Settings& s, int comma) {
     return s.CommaPos[static_cast<std::size_t>(comma + 1)] - s.CommaPos[static_cast<std::size_t>(comma)] - 1;
 }
 
-// -1 when the character after `comma`, upper-cased, is `negativeLetter`.
-double HemisphereSign(const Settings& s, std::string_view line, int comma, char negativeLetter) {
-    const std::string_view letter = Mid(line, s.CommaPos[static_cast<std::size_t>(comma)] + 1, 1);
-    if (letter.empty()) return 1.0;
-    return std::toupper(static_cast<unsigned char>(letter[0])) == negativeLetter ? -1.0 : 1.0;
+// The sign of the hemisphere letter right after `comma`.
+double HemisphereSignAfter(const Settings& s, std::string_view line, int comma, char negativeLetter) {
+    return HemisphereSign(line, s.CommaPos[static_cast<std::size_t>(comma)] + 1, negativeLetter);
 }
 
 void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& layout, const MarkScan& commas) {
@@ -66,8 +62,8 @@ void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& l
     const std::string_view latitude = Field(s, line, layout.latitude.comma);
     const std::string_view longitude = Field(s, line, layout.longitude.comma);
 
-    const double latitudeSign = HemisphereSign(s, line, layout.latitudeHemisphereComma, 'S');
-    const double longitudeSign = HemisphereSign(s, line, layout.longitudeHemisphereComma, 'W');
+    const double latitudeSign = HemisphereSignAfter(s, line, layout.latitudeHemisphereComma, 'S');
+    const double longitudeSign = HemisphereSignAfter(s, line, layout.longitudeHemisphereComma, 'W');
 
     s.Latitude = (LeadingNumber(Mid(latitude, 1, 2)) + LeadingNumber(MidToEnd(latitude, 3)) / 60) * latitudeSign;
     if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;

@@ -32,6 +32,8 @@ void WriteOutputTrailer(Settings& s, OutputFile& output) {
             break;
         case OutputKind::OVL:
             FormatOverlayCenter(s.OverlayExtent, s.CenterLatText, s.CenterLongText);
+            // The centre texts hold "." whatever the option; this exchange,
+            // the post-processing rule of the record lines, never fires.
             if (!s.UseDecimalComma) {
                 std::replace(s.CenterLongText.begin(), s.CenterLongText.end(), ',', '.');
                 std::replace(s.CenterLatText.begin(), s.CenterLatText.end(), ',', '.');
@@ -53,14 +55,14 @@ bool CorrectOverlayPointCount(const Settings& s, std::string& error) {
     return CorrectOverlayPointCount(s, input.Descriptor(), error);
 }
 
-bool CorrectOverlayPointCount(const Settings& s, int writtenFd, std::string& error) {
+bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, std::string& error) {
     const std::string replacement = OvlPointCountLine(s.RecordCount);
     OutputFile output;
     if (!output.Open(s.OutputFilePath)) {
         error = output.ErrorText();
         return false;
     }
-    LineReader reader(writtenFd);
+    LineReader reader(written);
     std::string_view line;
     LineReader::Status status;
     bool replaced = false;

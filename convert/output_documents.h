@@ -23,9 +23,9 @@ void WriteOutputTrailer(Settings& s, OutputFile& output);
 // is returned with the reason in `error`.
 bool CorrectOverlayPointCount(const Settings& s, std::string& error);
 
-// The same, reading the overlay from `writtenFd` (the complete file of the
+// The same, reading the overlay from `written` (the complete file of the
 // run, not yet under its name, read from its start) so that OutputFilePath
 // is replaced only by the corrected text.
-bool CorrectOverlayPointCount(const Settings& s, int writtenFd, std::string& error);
+bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, std::string& error);
 
 }  // namespace torvane

@@ -1,24 +1,13 @@
 #include "output_file.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-
-#include "output_file_system.h"
 
 namespace torvane {
 namespace {
 
 constexpr std::size_t kBufferSize = 256u << 10;
-
-unsigned NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<unsigned>(0666 & ~mask);
-}
 
 }  // namespace
 
@@ -31,31 +20,28 @@ bool OutputFile::Open(const std::string& finalPath) {
     // Only a regular file is replaced: the rename would otherwise put a
     // regular file in place of a device (/dev/null, say), a FIFO or a
     // symbolic link, and a directory would fail only after the whole run.
-    unsigned mode = NewFileMode();
-    switch (output_fs::Inspect(finalPath, mode)) {
-        case output_fs::PathKind::Directory:
+    unsigned mode = platform::NewFileMode();
+    switch (platform::Inspect(finalPath, mode)) {
+        case platform::PathKind::Directory:
             error_ = "cannot create: " + std::string(std::strerror(EISDIR));
             return false;
-        case output_fs::PathKind::Link:
+        case platform::PathKind::Link:
             error_ = "cannot create: it is a symbolic link";
             return false;
-        case output_fs::PathKind::Other:
+        case platform::PathKind::Other:
             error_ = "cannot create: not a regular file";
             return false;
-        case output_fs::PathKind::Unknown:  // a name too long, a file in the way of the directory
+        case platform::PathKind::Unknown:  // a name too long, a file in the way of the directory
             Fail("cannot create");
             return false;
-        case output_fs::PathKind::Missing:
-        case output_fs::PathKind::Regular:
+        case platform::PathKind::Missing:
+        case platform::PathKind::Regular:
             break;
     }
-    output_fs::IgnoreFileSizeSignal();
-    directory_ = output_fs::DirectoryOf(finalPath);
-    fd_ = output_fs::OpenUnnamed(directory_, mode);
-    if (fd_ < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-        fd_ = output_fs::CreateNamed(directory_, mode, tempPath_);
-    }
-    if (fd_ < 0) {
+    platform::IgnoreFileSizeSignal();
+    directory_ = platform::DirectoryOf(finalPath);
+    file_ = platform::CreateTemporary(directory_, mode, tempPath_);
+    if (file_ == platform::kNoFile) {
         Fail("cannot create");
         return false;
     }
@@ -76,11 +62,9 @@ void OutputFile::Fail(const char* what) {
 void OutputFile::Flush() {
     std::size_t done = 0;
     while (done < used_ && Good()) {
-        const ssize_t n = ::write(fd_, buffer_.get() + done, used_ - done);
+        const std::ptrdiff_t n = platform::WriteSome(file_, buffer_.get() + done, used_ - done);
         if (n > 0) {
             done += static_cast<std::size_t>(n);
-        } else if (n < 0 && errno == EINTR) {
-            continue;
         } else {
             if (n == 0) errno = EIO;
             Fail("cannot write");
@@ -90,7 +74,7 @@ void OutputFile::Flush() {
 }
 
 void OutputFile::Write(std::string_view text) {
-    if (fd_ < 0 || !Good()) return;
+    if (file_ == platform::kNoFile || !Good()) return;
     while (!text.empty()) {
         if (used_ == kBufferSize) Flush();
         if (!Good()) return;
@@ -102,7 +86,7 @@ void OutputFile::Write(std::string_view text) {
 }
 
 bool OutputFile::Finish() {
-    if (fd_ < 0) {
+    if (file_ == platform::kNoFile) {
         if (error_.empty()) error_ = "not open";
         return false;
     }
@@ -114,29 +98,22 @@ bool OutputFile::Finish() {
     return true;
 }
 
-int OutputFile::ReadBack() {
-    if (fd_ < 0 || ::lseek(fd_, 0, SEEK_SET) != 0) return -1;
-    return fd_;
+platform::FileHandle OutputFile::ReadBack() {
+    if (!platform::Rewind(file_)) return platform::kNoFile;
+    return file_;
 }
 
 bool OutputFile::Commit() {
     if (!Finish()) return false;
-    bool named = false;
-    if (tempPath_.empty()) {
-        named = output_fs::NameUnnamed(fd_, directory_, finalPath_);
-    } else {
-        named = output_fs::Replace(tempPath_, finalPath_);
-        if (named) output_fs::Forget(tempPath_);
-    }
-    if (!named) {
+    if (!platform::CommitTemporary(file_, directory_, tempPath_, finalPath_)) {
         Fail("cannot replace");
         Discard();
         return false;
     }
     tempPath_.clear();
-    const int fd = fd_;
-    fd_ = -1;
-    if (::close(fd) != 0) {
+    const platform::FileHandle file = file_;
+    file_ = platform::kNoFile;
+    if (!platform::Close(file)) {
         // The text may not have reached the disk; it has its name already.
         Fail("cannot write");
         return false;
@@ -145,12 +122,12 @@ bool OutputFile::Commit() {
 }
 
 void OutputFile::Discard() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (file_ != platform::kNoFile) {
+        platform::Close(file_);
+        file_ = platform::kNoFile;
     }
     if (!tempPath_.empty()) {
-        output_fs::Remove(tempPath_);
+        platform::DiscardTemporary(tempPath_);
         tempPath_.clear();
     }
 }

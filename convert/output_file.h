@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/file_system.h"
+
 namespace torvane {
 
 class OutputFile {
@@ -28,7 +30,7 @@ public:
 
     void Write(std::string_view text);
     void Write(char c) {
-        if (used_ < bufferSize_ && fd_ >= 0) buffer_[used_++] = c;
+        if (used_ < bufferSize_ && file_ != platform::kNoFile) buffer_[used_++] = c;
         else Write(std::string_view(&c, 1));
     }
     void WriteLine(std::string_view text) {  // text, then CR LF
@@ -47,8 +49,8 @@ public:
     // Flushes without naming the file: ReadBack() then reads the complete
     // text until Discard() (or the destructor) drops it. False on failure.
     bool Finish();
-    // A descriptor of the finished file positioned at its start, or -1.
-    int ReadBack();
+    // The finished file positioned at its start, or platform::kNoFile.
+    platform::FileHandle ReadBack();
 
     // Drops the written file; the final path is not touched. A run that is
     // abandoned midway leaves nothing behind through this (or the destructor).
@@ -61,7 +63,7 @@ private:
     void Flush();
     void Fail(const char* what);
 
-    int fd_ = -1;
+    platform::FileHandle file_ = platform::kNoFile;
     std::string finalPath_;
     std::string directory_;
     std::string tempPath_;  // the named file being written, where files cannot be unnamed

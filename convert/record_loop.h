@@ -1,6 +1,11 @@
 // The record loop: reads the input line by line, hands each line to the
 // converter of the data type, post-processes the returned line, decides
 // whether it is written, writes it with CR LF and counts it.
+//
+// This is the outer of the three steps per input line: the loop here, the
+// converters (nmea_sentences, igc_fix, gpx_track_point) that end in
+// current_record.h, and the line text of output/position_line.h. The loop
+// owns the flow and the file; the other two only fill Settings.
 #pragma once
 
 #include <string>

@@ -1,6 +1,12 @@
 #include "settings.h"
 
+#include <algorithm>
+
 namespace torvane {
+
+float HeldAltitudeValue(double value) {
+    return static_cast<float>(std::clamp(value, -kAltitudeValueLimit, kAltitudeValueLimit));
+}
 
 std::string_view DataTypeWord(DataKind kind) {
     switch (kind) {

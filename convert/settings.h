@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/record_line.h"
+#include "output/position_line.h"
 
 namespace torvane {
 
@@ -21,14 +21,23 @@ std::string_view DataTypeWord(DataKind kind);
 // "Table", "KML", "OVL"; "" for None.
 std::string_view OutputTypeWord(OutputKind kind);
 
+// The altitude dialog holds its amount within -1000 to 1000 m.
+inline constexpr double kAltitudeValueLimit = 1000;
+
+// `value` held within that range, as AltitudeValue stores it.
+float HeldAltitudeValue(double value);
+
+// The map an overlay names until the user types another.
+inline constexpr std::string_view kDefaultMapName = "Top. Karte 1:50.000 Nieders.";
+
 // KmlProperties entries.
 enum KmlEntry { kKmlName = 0, kKmlDescription, kKmlLineColor, kKmlExtrude, kKmlTessellate, kKmlAltitudeMode };
 
-// The overlay symbol's settings (entries 0, 12 and 13 of the overlay table).
+// What the overlay dialog sets: the line's colour and width and the map name.
 struct OvlPropertiesRecord {
-    int colour = 1;                                    // entry 0: colour code 1 to 9
-    std::string mapName = "Top. Karte 1:50.000 Nieders.";  // entry 12
-    std::string lineWidth = "4";                       // entry 13, written after "Size=10"
+    int colour = 1;                                      // "Col=" of the symbol section: colour code 1 to 9
+    std::string mapName = std::string(kDefaultMapName);  // "MapName=" of the map-position section
+    std::string lineWidth = "4";                         // written right after "Size=10" of the symbol section
 };
 
 // The line-oriented GPX reader's state; it lasts across lines and runs.
@@ -73,7 +82,7 @@ struct Settings {
     std::array<std::string, 6> KmlProperties{};
     OvlPropertiesRecord OvlProperties;
     float AltitudeValue = 0;
-    int AltitudeMode = 0;  // 0: never set, 1: add, 2: set fixed
+    torvane::AltitudeMode AltitudeMode = torvane::AltitudeMode::NeverSet;
 
     // A run that only collects positions: the converters leave a marker in
     // OutputLine instead of composing the line's text.

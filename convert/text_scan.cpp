@@ -1,6 +1,7 @@
 #include "text_scan.h"
 
 #include <bit>
+#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -136,6 +137,12 @@ std::string_view MidToEnd(std::string_view text, int start) {
     const std::size_t index = static_cast<std::size_t>(start - 1);
     if (index >= text.size()) return {};
     return text.substr(index);
+}
+
+double HemisphereSign(std::string_view line, int position, char negativeLetter) {
+    const std::string_view letter = Mid(line, position, 1);
+    if (letter.empty()) return 1.0;
+    return std::toupper(static_cast<unsigned char>(letter[0])) == negativeLetter ? -1.0 : 1.0;
 }
 
 }  // namespace torvane

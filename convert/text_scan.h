@@ -40,6 +40,11 @@ std::string_view Mid(std::string_view text, int start, int length);
 // From 1-based position `start` to the end.
 std::string_view MidToEnd(std::string_view text, int start);
 
+// -1 when the letter at 1-based position `position`, upper-cased, is
+// `negativeLetter` (the hemisphere letters 'S' and 'W'); 1 otherwise, also
+// where the line has no character there.
+double HemisphereSign(std::string_view line, int position, char negativeLetter);
+
 // Whether `text` contains `word` (exact, case-sensitive).
 inline bool Contains(std::string_view text, std::string_view word) {
     return text.find(word) != std::string_view::npos;

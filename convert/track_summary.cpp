@@ -5,6 +5,7 @@
 #include <numbers>
 #include <thread>
 
+#include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_file.h"
@@ -217,7 +218,7 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     s.RecordCount = 0;
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
-        error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
     TrackSummaryBuilder builder;
@@ -246,7 +247,7 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         }
         if (firstEnd == LoopEnd::Finished && laterEnd == LoopEnd::Finished) {
             if (input.ChangedWhileRead(first.BytesRead() + second.BytesRead())) {
-                error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+                error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
                 return false;
             }
             builder.Append(later);
@@ -264,11 +265,11 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         return false;
     }
     if (end == LoopEnd::ReadFailed) {
-        error = "Cannot read input file " + s.InputFilePath + ": " + readError + ".";
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
         return false;
     }
     if (input.ChangedWhileRead(reader.BytesRead())) {
-        error = "Cannot read input file " + s.InputFilePath + ": " + input.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
     summary = builder.Finish();
@@ -292,12 +293,12 @@ bool WriteTrackPreview(const Settings& options, const std::string& path, std::st
     if (!ComputeTrackSummary(options, summary, error)) return false;
     OutputFile output;
     if (!output.Open(path)) {
-        error = "Cannot write output file " + path + ": " + output.ErrorText() + ".";
+        error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText());
         return false;
     }
     output.Write(TrackSvg(DrawingOf(summary, options.InputFilePath)));
     if (!output.Commit()) {
-        error = "Cannot write output file " + path + ": " + output.ErrorText() + ". No output written.";
+        error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText(), kNoOutputWritten);
         return false;
     }
     return true;

@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "output/record_line.h"
+#include "output/position_line.h"
 
 namespace torvane::fuzz {
 

@@ -74,7 +74,7 @@ void ChooseOptions(Settings& s, std::uint64_t choice) {
     s.UseDecimalComma = s.OutputType == OutputKind::Table && (choice & 1) != 0;
     s.EliminateZeroPositions = (choice & 2) != 0;
     choice >>= 2;
-    s.AltitudeMode = static_cast<int>(choice % 3);
+    s.AltitudeMode = static_cast<AltitudeMode>(choice % 3);
     choice /= 3;
     s.AltitudeValue = kAltitudes[choice % 5];
 }

@@ -1,6 +1,6 @@
 // The line reader on arbitrary bytes, with small line caps and read blocks
 // so that lines, CR LF pairs and the cap meet block boundaries. Its lines
-// must be those of a plain splitter, up to the first line that reaches the
+// must be those of a plain splitter, up to the first line longer than the
 // cap, where reading ends with an error.
 #include <sys/mman.h>
 #include <unistd.h>
@@ -50,7 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     while ((status = reader.Next(line)) == torvane::LineReader::Status::Line) {
         Require(count < expected.size(), "more lines than the text holds");
         Require(line == expected[count], "line differs from the plain splitter", line);
-        Require(line.size() < maxLine, "line as long as the cap was read");
+        Require(line.size() <= maxLine, "line longer than the cap was read");
         ++count;
         Require(reader.LineNumber() == count, "line number out of step");
     }
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(reader.BytesRead() == text.size(), "not every byte was read");
         Require(reader.Next(line) == torvane::LineReader::Status::End, "End is not lasting");
     } else {
-        Require(count < expected.size() && expected[count].size() >= maxLine,
+        Require(count < expected.size() && expected[count].size() > maxLine,
                 "reading failed at a line shorter than the cap", reader.ErrorText());
         Require(reader.ErrorText().rfind("line " + std::to_string(count + 1) + " is longer than ", 0) == 0,
                 "unclear message for a long line", reader.ErrorText());

@@ -18,7 +18,7 @@
 
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
-#include "convert/output_file_system.h"
+#include "convert/platform/file_system.h"
 #include "sample_logs.h"
 #include "log_run.h"
 #include "test_files.h"
@@ -469,7 +469,7 @@ TEST(FileFailures, NamedTemporaryFileIsRemovedWhenASignalStopsTheProgram) {
         const pid_t child = ::fork();
         if (child == 0) {
             std::string path;
-            const int fd = output_fs::CreateNamed(dir.Path(), 0644, path);
+            const int fd = platform::CreateNamed(dir.Path(), 0644, path);
             if (fd < 0 || !FileExists(path) || path.size() > dir.Path().size() + 12) ::_exit(1);
             ::raise(signal);
             ::_exit(2);

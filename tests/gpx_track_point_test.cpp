@@ -150,7 +150,7 @@ TEST(GpxTrackPoint, AltitudeManipulationByTheGpxRule) {
                          Case{2, 250, 250, 250}, Case{0, 100, 12.5f, 12.5f}, Case{1, -20.25f, -7.75f, -7.75f}}) {
         Settings s;
         s.OutputType = OutputKind::KML;
-        s.AltitudeMode = c.mode;
+        s.AltitudeMode = static_cast<AltitudeMode>(c.mode);
         s.AltitudeValue = c.value;
         Feed(s, kPoint);
         EXPECT_EQ(s.Altitude, c.first) << "mode " << c.mode << " value " << c.value;

@@ -108,7 +108,7 @@ TEST(IgcFix, AltitudeManipulationLeavesTheFixAloneForValueZero) {
                          Case{0, 300, 123}, Case{1, -1000, -877}, Case{1, 0.1f, 123.1f}}) {
         Settings s;
         s.OutputType = OutputKind::KML;
-        s.AltitudeMode = c.mode;
+        s.AltitudeMode = static_cast<AltitudeMode>(c.mode);
         s.AltitudeValue = c.value;
         ConvertIgcFix(s, kFix);
         EXPECT_EQ(s.Altitude, c.altitude) << "mode " << c.mode << " value " << c.value;

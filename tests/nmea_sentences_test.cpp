@@ -58,11 +58,11 @@ TEST(NmeaSentences, GllAndRmcGiveTheSameLinesWithoutAltitude) {
 
 TEST(NmeaSentences, AltitudeManipulationByKind) {
     Settings s = WithOutput(OutputKind::KML);
-    s.AltitudeMode = 1;
+    s.AltitudeMode = AltitudeMode::Add;
     s.AltitudeValue = 50;
     EXPECT_EQ(Convert(s, ConvertGllSentence, kGll), "  008.53538333,47.3909333,050.0");
     EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,47.3909333,482.5");
-    s.AltitudeMode = 2;
+    s.AltitudeMode = AltitudeMode::SetFixed;
     s.AltitudeValue = 250;
     EXPECT_EQ(Convert(s, ConvertGllSentence, kGll), "  008.53538333,47.3909333,250.0");
     EXPECT_EQ(Convert(s, ConvertGgaSentence, kGga), "  008.53538333,47.3909333,250.0");

@@ -426,7 +426,7 @@ void ConversionFlowTest::altitudeSettingsApplyOnceAndAreResetAfterTheRun() {
     QTest::keyClicks(value, QStringLiteral("777"));
     dialog->findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
     dialog->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-    QCOMPARE(f.settings.AltitudeMode, 2);
+    QCOMPARE(f.settings.AltitudeMode, AltitudeMode::SetFixed);
     f.Start()->click();
     const QByteArray first = ReadAll(f.Path(QStringLiteral("walk_GGA.kml")));
     const QList<double> fixed = KmlAltitudes(first);

@@ -308,7 +308,7 @@ void DialogsTest::altitudeCreation() {
     QCOMPARE(Caption(Child<QPushButton>(&dialog, "Command1")->text()), QStringLiteral("Continue"));
     // Nothing is stored until the user acts.
     QCOMPARE(s.AltitudeValue, 12.5f);
-    QCOMPARE(s.AltitudeMode, 0);
+    QCOMPARE(s.AltitudeMode, AltitudeMode::NeverSet);
 }
 
 void DialogsTest::altitudeValueIsHeldWithinLimits_data() {
@@ -336,7 +336,7 @@ void DialogsTest::altitudeValueIsHeldWithinLimits() {
     QTest::keyClicks(value, typed);
     QCOMPARE(s.AltitudeValue, stored);
     QCOMPARE(value->text(), typed);  // the box itself is not corrected
-    QCOMPARE(s.AltitudeMode, 0);
+    QCOMPARE(s.AltitudeMode, AltitudeMode::NeverSet);
 }
 
 void DialogsTest::altitudeModeWaitsForContinue() {
@@ -344,13 +344,13 @@ void DialogsTest::altitudeModeWaitsForContinue() {
     AltitudeManipulation dialog(s, nullptr);
     dialog.ShowNonModal();
     Child<QRadioButton>(&dialog, "Option2")->click();
-    QCOMPARE(s.AltitudeMode, 0);
+    QCOMPARE(s.AltitudeMode, AltitudeMode::NeverSet);
     Child<QPushButton>(&dialog, "Command1")->click();
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(s.AltitudeMode, 2);
+    QCOMPARE(s.AltitudeMode, AltitudeMode::SetFixed);
     Child<QRadioButton>(&dialog, "Option1")->click();
     Child<QPushButton>(&dialog, "Command1")->click();
-    QCOMPARE(s.AltitudeMode, 1);
+    QCOMPARE(s.AltitudeMode, AltitudeMode::Add);
     QCOMPARE(s.AltitudeValue, 12.5f);  // the box was never changed
 }
 
@@ -368,14 +368,14 @@ void DialogsTest::altitudeResetAfterRun() {
     QCOMPARE(value->text(), QStringLiteral("0"));
     QVERIFY(Child<QRadioButton>(&dialog, "Option1")->isChecked());
     QCOMPARE(s.AltitudeValue, 0.0f);
-    QCOMPARE(s.AltitudeMode, 1);
+    QCOMPARE(s.AltitudeMode, AltitudeMode::Add);
 
     // A box that shows "0" already still clears the stored amount.
     Settings other = AnalysedSettings();
     AltitudeManipulation fresh(other, nullptr);
     fresh.ResetAfterRun();
     QCOMPARE(other.AltitudeValue, 0.0f);
-    QCOMPARE(other.AltitudeMode, 0);
+    QCOMPARE(other.AltitudeMode, AltitudeMode::NeverSet);
 }
 
 QTEST_MAIN(DialogsTest)

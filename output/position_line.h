@@ -1,7 +1,12 @@
-// One output line per position record, in the form of the chosen output
-// type, plus the rules every converter and the record loop share: altitude
-// manipulation, line post-processing, the write decision and the overlay
-// centre.
+// The text of one position in the output: the Table, KML or OVL line of a
+// position record, plus the rules every converter and the record loop share:
+// altitude manipulation, line post-processing, the write decision and the
+// overlay centre. Pure formatting: values in, text out.
+//
+// Of the three steps per input line, this is the last: the record loop
+// (convert/record_loop) reads a line and hands it to a converter, the
+// converter fills the current record of Settings and composes its line
+// through convert/current_record, which calls ComposeRecordLine here.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +16,8 @@ namespace torvane {
 
 enum class OutputKind { None, Table, KML, OVL };
 
-// The KML field separator a converter puts between coordinates. It stands
-// for "§" (0xA7 in the 8-bit code page) and becomes "," in post-processing.
+// The KML field separator a converter puts between coordinates: the byte
+// 0xA7 ("§" in Latin-1). It becomes "," in post-processing.
 inline constexpr char kKmlFieldSeparator = '\xA7';
 
 struct PositionRecord {
@@ -30,12 +35,19 @@ struct PositionRecord {
 void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
                        std::int64_t pointNumber);
 
-// The altitude after manipulation: mode 1 adds `value` (when not 0), mode 2
-// replaces the altitude by `value`; any other mode leaves it as it is. The
-// arithmetic is in double precision; the caller rounds to float once.
-double ApplyAltitudeManipulation(double altitude, int mode, double value);
+// What the altitude dialog does to every altitude. NeverSet until its
+// Continue is first pressed; from then on Add or SetFixed.
+enum class AltitudeMode { NeverSet, Add, SetFixed };
 
-// Decimal separator and KML field separator, in the record loop's order.
+// The altitude after manipulation: Add adds `value` (when not 0), SetFixed
+// replaces the altitude by `value`; NeverSet leaves it as it is. The
+// arithmetic is in double precision; the caller rounds to float once.
+double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double value);
+
+// Decimal separator and KML field separator, in the record loop's order:
+// with `decimalComma` every "." becomes ","; without it every "," becomes
+// "." (a line from ComposeRecordLine holds none, so nothing changes); then
+// kKmlFieldSeparator becomes ",".
 void PostProcessLine(std::string& line, bool decimalComma);
 
 // Standard write rule: everything without elimination; with it, only valid

@@ -1,5 +1,10 @@
 // The last step every converter shares: compose the current record's output
 // line into Settings::OutputLine and, for an overlay, widen its bounds.
+//
+// The "current record" is the position a converter has just read into
+// Settings (Latitude, Longitude, Altitude, TimeOfDay). The record loop
+// (record_loop.h) calls the converters line by line; each converter ends
+// here; the text itself comes from output/position_line.h.
 #pragma once
 
 #include "settings.h"

@@ -1,4 +1,4 @@
-#include "record_compose.h"
+#include "current_record.h"
 
 namespace torvane {
 

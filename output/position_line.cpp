@@ -1,4 +1,4 @@
-#include "record_line.h"
+#include "position_line.h"
 
 #include <algorithm>
 #include <charconv>
@@ -59,15 +59,19 @@ void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord&
     line.assign(buffer, static_cast<std::size_t>(out - buffer));
 }
 
-double ApplyAltitudeManipulation(double altitude, int mode, double value) {
-    if (mode == 1 && value != 0) return altitude + value;
-    if (mode == 2) return value;
+double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double value) {
+    if (mode == AltitudeMode::Add && value != 0) return altitude + value;
+    if (mode == AltitudeMode::SetFixed) return value;
     return altitude;
 }
 
 void PostProcessLine(std::string& line, bool decimalComma) {
     // The decimal separator first, then the KML field separator; done in one
     // pass, as no replacement makes a character that a later one looks for.
+    // Without decimal comma the exchange is "," to "."; it never fires, as
+    // ComposeRecordLine writes every number with "." and separates KML fields
+    // with kKmlFieldSeparator. It stays so that the rule is one exchange of
+    // separators either way.
     const char from = decimalComma ? '.' : ',';
     const char to = decimalComma ? ',' : '.';
     char* data = line.data();

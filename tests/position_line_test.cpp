@@ -1,4 +1,4 @@
-#include "output/record_line.h"
+#include "output/position_line.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +18,7 @@ std::string Line(OutputKind kind, const PositionRecord& record, std::int64_t poi
 const PositionRecord kZurich{36930, 47.39093333, 8.53538333, 432.5, true};
 const PositionRecord kSydney{36930, -33.8688, -151.2093, 432.5, true};
 
-TEST(RecordLine, ComposesEachOutputType) {
+TEST(PositionLine, ComposesEachOutputType) {
     EXPECT_EQ(Line(OutputKind::Table, kZurich), " 036930.00  47.3909333  008.5353833  0432.50");
     EXPECT_EQ(Line(OutputKind::Table, kZurich, 0, true), " 036930,00  47,3909333  008,5353833  0432,50");
     EXPECT_EQ(Line(OutputKind::KML, kZurich), "  008.53538333,47.3909333,432.5");
@@ -34,29 +34,30 @@ TEST(RecordLine, ComposesEachOutputType) {
     EXPECT_EQ(Line(OutputKind::Table, rmc), " 036930.00 -33.8688000 -151.2093000");
 }
 
-TEST(RecordLine, OverlayPointBelowOneDegreeHasNoLeadingDigit) {
+TEST(PositionLine, OverlayPointBelowOneDegreeHasNoLeadingDigit) {
     EXPECT_EQ(Line(OutputKind::OVL, {0, 0.25, 0.5, 0, true}, 7), "XKoord7=.50000000\nYKoord7=.2500000");
 }
 
-TEST(RecordLine, PostProcessingTurnsStrayCommasIntoPoints) {
-    std::string line = "1,5\xA7 2.5";
+// Lines as ComposeRecordLine leaves them: "." in numbers, the field separator in KML.
+TEST(PositionLine, PostProcessingTurnsTheFieldSeparatorIntoACommaAndWithDecimalCommaThePoints) {
+    std::string line = "1.5\xA7 2.5\xA7" "3";
     PostProcessLine(line, false);
-    EXPECT_EQ(line, "1.5, 2.5");
-    line = "1,5\xA7 2.5";
+    EXPECT_EQ(line, "1.5, 2.5,3");
+    line = "1.5\xA7 2.5\xA7" "3";
     PostProcessLine(line, true);
-    EXPECT_EQ(line, "1,5, 2,5");
+    EXPECT_EQ(line, "1,5, 2,5,3");
 }
 
-TEST(RecordLine, AltitudeManipulation) {
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 0, 50), 123);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 1, 50), 173);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 1, 0), 123);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 2, 250), 250);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 2, 0), 0);
-    EXPECT_EQ(ApplyAltitudeManipulation(123, 3, 250), 123);
+TEST(PositionLine, AltitudeManipulation) {
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::NeverSet, 50), 123);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::Add, 50), 173);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::Add, 0), 123);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::SetFixed, 250), 250);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::SetFixed, 0), 0);
+    EXPECT_EQ(ApplyAltitudeManipulation(123, AltitudeMode::NeverSet, 0), 123);
 }
 
-TEST(RecordLine, WriteTests) {
+TEST(PositionLine, WriteTests) {
     // Without elimination everything is written by the standard rule.
     EXPECT_TRUE(PassesWriteTest(false, true, 0, 0));
     EXPECT_FALSE(PassesWriteTest(true, true, 47, 8));
@@ -69,7 +70,7 @@ TEST(RecordLine, WriteTests) {
     EXPECT_FALSE(PassesGpxWriteTest(true, false, 0, 0));
 }
 
-TEST(RecordLine, OverlayCentre) {
+TEST(PositionLine, OverlayCentre) {
     OverlayBounds bounds;
     std::string lat = "old", lon = "old";
     FormatOverlayCenter(bounds, lat, lon);

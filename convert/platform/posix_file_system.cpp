@@ -1,0 +1,277 @@
+// The file calls of platform/file_system.h on a POSIX system (Linux and the
+// BSDs): O_TMPFILE and linkat for the unnamed output where the system has
+// them, a short temporary name beside the final one otherwise.
+#include "file_system.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+namespace torvane::platform {
+namespace {
+
+int Fd(FileHandle file) { return static_cast<int>(file); }
+
+// Named temporary files to remove when a signal stops the program. A signal
+// handler can reach nothing else, hence this one fixed table.
+constexpr int kSlots = 16;
+constexpr std::size_t kPathMax = 4096;
+struct PendingFiles {
+    std::atomic<bool> used[kSlots];
+    char path[kSlots][kPathMax];
+};
+PendingFiles pending{};
+
+extern "C" void RemovePendingAndStop(int signal) {
+    for (int i = 0; i < kSlots; ++i) {
+        if (pending.used[i].load()) ::unlink(pending.path[i]);
+    }
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);
+}
+
+void InstallHandlers() {
+    static std::atomic<bool> installed{false};
+    if (installed.exchange(true)) return;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction old {};
+        if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) continue;  // kept as the program set it
+        struct sigaction action {};
+        action.sa_handler = RemovePendingAndStop;
+        sigemptyset(&action.sa_mask);
+        ::sigaction(signal, &action, nullptr);
+    }
+}
+
+void Register(const std::string& path) {
+    if (path.size() >= kPathMax) return;
+    InstallHandlers();
+    for (int i = 0; i < kSlots; ++i) {
+        if (pending.used[i].load()) continue;
+        std::memcpy(pending.path[i], path.c_str(), path.size() + 1);
+        pending.used[i].store(true);
+        return;
+    }
+}
+
+// No longer removed on a signal.
+void Forget(const std::string& path) {
+    for (int i = 0; i < kSlots; ++i) {
+        if (pending.used[i].load() && path == pending.path[i]) pending.used[i].store(false);
+    }
+}
+
+// Removed now.
+void Remove(const std::string& path) {
+    ::unlink(path.c_str());
+    Forget(path);
+}
+
+// Renames `from` over `to` in one step.
+bool Replace(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
+
+// A short name in `directory` that no file has yet, most likely.
+std::string FreshName(const std::string& directory) {
+    static std::atomic<unsigned> counter{0};
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    char name[64];
+    std::snprintf(name, sizeof name, "/.tv%x%lx%x", static_cast<unsigned>(::getpid()),
+                  static_cast<unsigned long>(now.tv_nsec), counter.fetch_add(1));
+    return directory + name;
+}
+
+PathKind KindOf(mode_t mode) {
+    if (S_ISLNK(mode)) return PathKind::Link;
+    if (S_ISDIR(mode)) return PathKind::Directory;
+    if (!S_ISREG(mode)) return PathKind::Other;
+    return PathKind::Regular;
+}
+
+void Fill(const struct stat& info, FileStatus& status) {
+    status.kind = KindOf(info.st_mode);
+    status.size = static_cast<std::uint64_t>(info.st_size);
+    status.device = static_cast<std::uint64_t>(info.st_dev);
+    status.inode = static_cast<std::uint64_t>(info.st_ino);
+    status.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
+    status.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+}
+
+// A file without a name in `directory`: the system drops it if the program
+// ends before NameUnnamed. -1 where the file system has no such files.
+int OpenUnnamed(const std::string& directory, unsigned mode) {
+#ifdef O_TMPFILE
+    const int fd = ::open(directory.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, static_cast<mode_t>(mode));
+    if (fd >= 0) ::fchmod(fd, static_cast<mode_t>(mode));
+    return fd;
+#else
+    (void)directory;
+    (void)mode;
+    errno = EOPNOTSUPP;
+    return -1;
+#endif
+}
+
+// Gives the unnamed file `fd` the name `finalPath`, replacing a file of that
+// name in one step.
+bool NameUnnamed(int fd, const std::string& directory, const std::string& finalPath) {
+    char procPath[64];
+    std::snprintf(procPath, sizeof procPath, "/proc/self/fd/%d", fd);
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        // A link cannot replace a file, so the file is linked to a fresh
+        // name first and that name is renamed over the final one.
+        const std::string step = FreshName(directory);
+        Register(step);
+        int linked = ::linkat(AT_FDCWD, procPath, AT_FDCWD, step.c_str(), AT_SYMLINK_FOLLOW);
+#ifdef AT_EMPTY_PATH
+        if (linked != 0 && errno != EEXIST) linked = ::linkat(fd, "", AT_FDCWD, step.c_str(), AT_EMPTY_PATH);
+#endif
+        if (linked != 0) {
+            const int error = errno;
+            Forget(step);
+            errno = error;
+            if (error == EEXIST) continue;
+            return false;
+        }
+        if (!Replace(step, finalPath)) {
+            const int error = errno;
+            Remove(step);
+            errno = error;
+            return false;
+        }
+        Forget(step);
+        return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+FileHandle OpenForReading(const std::string& path, FileStatus& status) {
+    status = FileStatus{};
+    // Non-blocking, so that opening a FIFO returns at once and is refused below.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return kNoFile;
+    if (!StatusOf(fd, status)) {
+        const int error = errno;
+        ::close(fd);
+        status.kind = PathKind::Unknown;
+        errno = error;
+        return kNoFile;
+    }
+    if (status.kind != PathKind::Regular) {
+        ::close(fd);
+        return kNoFile;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+#ifdef POSIX_FADV_SEQUENTIAL
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+    return fd;
+}
+
+bool StatusOf(FileHandle file, FileStatus& status) {
+    struct stat info {};
+    if (file == kNoFile || ::fstat(Fd(file), &info) != 0) return false;
+    Fill(info, status);
+    return true;
+}
+
+bool StatusOfPath(const std::string& path, FileStatus& status) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return false;
+    Fill(info, status);
+    return true;
+}
+
+std::ptrdiff_t ReadSome(FileHandle file, char* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(Fd(file), data, size);
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
+}
+
+std::ptrdiff_t ReadSomeAt(FileHandle file, char* data, std::size_t size, std::uint64_t offset) {
+    for (;;) {
+        const ssize_t n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
+}
+
+bool Rewind(FileHandle file) { return file != kNoFile && ::lseek(Fd(file), 0, SEEK_SET) == 0; }
+
+bool Close(FileHandle file) { return ::close(Fd(file)) == 0; }
+
+PathKind Inspect(const std::string& path, unsigned& mode) {
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? PathKind::Missing : PathKind::Unknown;
+    const PathKind kind = KindOf(info.st_mode);
+    if (kind == PathKind::Regular) mode = static_cast<unsigned>(info.st_mode & 07777);
+    return kind;
+}
+
+unsigned NewFileMode() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return static_cast<unsigned>(0666 & ~mask);
+}
+
+std::string DirectoryOf(const std::string& path) {
+    const std::size_t slash = path.rfind(kPathSeparator);
+    if (slash == std::string::npos) return ".";
+    if (slash == 0) return std::string(1, kPathSeparator);
+    return path.substr(0, slash);
+}
+
+FileHandle CreateTemporary(const std::string& directory, unsigned mode, std::string& tempPath) {
+    tempPath.clear();
+    const int fd = OpenUnnamed(directory, mode);
+    if (fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+        return CreateNamed(directory, mode, tempPath);
+    }
+    return fd < 0 ? kNoFile : fd;
+}
+
+FileHandle CreateNamed(const std::string& directory, unsigned mode, std::string& path) {
+    path = directory + "/.tvXXXXXX";
+    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
+    if (fd < 0) {
+        path.clear();
+        return kNoFile;
+    }
+    Register(path);
+    ::fchmod(fd, static_cast<mode_t>(mode));
+    return fd;
+}
+
+bool CommitTemporary(FileHandle file, const std::string& directory, const std::string& tempPath,
+                     const std::string& finalPath) {
+    if (tempPath.empty()) return NameUnnamed(Fd(file), directory, finalPath);
+    if (!Replace(tempPath, finalPath)) return false;
+    Forget(tempPath);
+    return true;
+}
+
+void DiscardTemporary(const std::string& tempPath) { Remove(tempPath); }
+
+std::ptrdiff_t WriteSome(FileHandle file, const char* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::write(Fd(file), data, size);
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
+}
+
+void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
+
+}  // namespace torvane::platform

@@ -167,7 +167,7 @@ TEST(TrackSummary, LargeLogSummarisedInHalvesAddsUp) {
         char time[8], lat[16];
         const int t = i % 86400;
         std::snprintf(time, sizeof time, "%02d%02d%02d", t / 3600, t / 60 % 60, t % 60);
-        std::snprintf(lat, sizeof lat, "47%07.4f", i * 0.0001);
+        std::snprintf(lat, sizeof lat, "47%02d.%04d", i / 10000, i % 10000);  // no locale in it
         log += Gga(time, lat, "N", "00800.0000", "E", std::to_string(400 + i % 97));
     }
     ASSERT_GE(log.size(), kTwoHalvesBytes);

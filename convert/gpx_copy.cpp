@@ -6,14 +6,11 @@
 #include <cstring>
 #include <memory>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_file.h"
+#include "output/byte_scan.h"
 
 namespace torvane {
 namespace {
@@ -25,21 +22,8 @@ constexpr std::size_t kMaxHeldBlanks = 64u << 10;
 
 // Offset of the first CR, LF or ">" in [data, data + size), or size.
 std::size_t FindSpecial(const char* data, std::size_t size) {
-    std::size_t i = 0;
-#ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r'), lf = _mm_set1_epi8('\n'), gt = _mm_set1_epi8('>');
-    for (; i + 16 <= size; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i hits =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)), _mm_cmpeq_epi8(block, gt));
-        const unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
-        if (bits != 0) return i + static_cast<std::size_t>(std::countr_zero(bits));
-    }
-#endif
-    for (; i < size; ++i) {
-        if (data[i] == '\r' || data[i] == '\n' || data[i] == '>') return i;
-    }
-    return size;
+    const ByteSet kSpecial('\r', '\n', '>');
+    return FindFirstOf(data, size, kSpecial);
 }
 
 // Streams bytes into `output`, normalising line ends and splitting tags.

@@ -3,11 +3,8 @@
 #include <bit>
 #include <cstddef>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
 #include "current_record.h"
+#include "output/byte_scan.h"
 #include "text_scan.h"
 
 namespace torvane {
@@ -126,19 +123,10 @@ LineWords FindWords(std::string_view line) {
     LineWords words;
     const char* const begin = line.data();
     const char* const end = begin + line.size();
-    const char* p = begin;
-#ifdef __SSE2__
-    const __m128i t = _mm_set1_epi8('t'), l = _mm_set1_epi8('l'), e = _mm_set1_epi8('e');
-    for (; end - p >= 16; p += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-        const __m128i hits =
-            _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(block, t), _mm_cmpeq_epi8(block, l)), _mm_cmpeq_epi8(block, e));
-        for (unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hits)); bits != 0; bits &= bits - 1) {
-            NoteWordAt(p + std::countr_zero(bits), end, begin, words);
-        }
-    }
-#endif
-    for (; p < end; ++p) NoteWordAt(p, end, begin, words);
+    ScanBytes(begin, line.size(), ByteSet('t', 'l', 'e'), [&](std::size_t at) {
+        NoteWordAt(begin + at, end, begin, words);
+        return true;
+    });
     return words;
 }
 

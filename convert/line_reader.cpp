@@ -1,33 +1,18 @@
 #include "line_reader.h"
 
-#include <cerrno>
 #include <algorithm>
-#include <bit>
+#include <cerrno>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "output/byte_scan.h"
 
 namespace torvane {
 namespace {
 
 // Offset of the first CR or LF in [data, data + size), or size.
 std::size_t FindLineEnd(const char* data, std::size_t size) {
-    std::size_t i = 0;
-#ifdef __SSE2__
-    const __m128i cr = _mm_set1_epi8('\r');
-    const __m128i lf = _mm_set1_epi8('\n');
-    for (; i + 16 <= size; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const int bits = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, cr), _mm_cmpeq_epi8(block, lf)));
-        if (bits != 0) return i + static_cast<std::size_t>(std::countr_zero(static_cast<unsigned>(bits)));
-    }
-#endif
-    for (; i < size; ++i) {
-        if (data[i] == '\r' || data[i] == '\n') return i;
-    }
-    return size;
+    const ByteSet kLineEnds('\r', '\n');
+    return FindFirstOf(data, size, kLineEnds);
 }
 
 }  // namespace

@@ -7,9 +7,7 @@
 #include <cstring>
 #include <limits>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
+#include "output/byte_scan.h"
 
 namespace torvane {
 
@@ -62,44 +60,15 @@ double LeadingNumber(std::string_view text) {
     return negative ? -value : value;
 }
 
-namespace {
-
-// Set bits of a 16-bit mask, without a library call on processors that lack
-// a population count instruction.
-inline int BitCount16(unsigned x) {
-    x = x - ((x >> 1) & 0x5555u);
-    x = (x & 0x3333u) + ((x >> 2) & 0x3333u);
-    x = (x + (x >> 4)) & 0x0F0Fu;
-    return static_cast<int>((x + (x >> 8)) & 0x1Fu);
-}
-
-}  // namespace
-
 MarkScan ScanMarks(std::string_view line, char mark) { return ScanMarks(line, mark, mark); }
 
 MarkScan ScanMarks(std::string_view line, char mark, char otherMark) {
     MarkScan scan;
-    const char* data = line.data();
-    const std::size_t size = line.size();
-    std::size_t i = 0;
-#ifdef __SSE2__
-    const __m128i wanted = _mm_set1_epi8(mark);
-    const __m128i alsoWanted = _mm_set1_epi8(otherMark);
-    for (; i + 16 <= size; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(block, wanted), _mm_cmpeq_epi8(block, alsoWanted));
-        unsigned bits = static_cast<unsigned>(_mm_movemask_epi8(hits));
-        scan.total += BitCount16(bits);
-        for (; bits != 0 && scan.count < 16; bits &= bits - 1) {
-            scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(i) + std::countr_zero(bits) + 1;
-        }
-    }
-#endif
-    for (; i < size; ++i) {
-        if (data[i] != mark && data[i] != otherMark) continue;
+    ScanBytes(line.data(), line.size(), ByteSet(mark, otherMark), [&scan](std::size_t at) {
+        if (scan.count < 16) scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(at) + 1;
         ++scan.total;
-        if (scan.count < 16) scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(i) + 1;
-    }
+        return true;
+    });
     return scan;
 }
 

@@ -4,10 +4,7 @@
 #include <charconv>
 #include <cstring>
 
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-
+#include "byte_scan.h"
 #include "number_pattern.h"
 
 namespace torvane {
@@ -75,26 +72,10 @@ void PostProcessLine(std::string& line, bool decimalComma) {
     const char from = decimalComma ? '.' : ',';
     const char to = decimalComma ? ',' : '.';
     char* data = line.data();
-    const std::size_t size = line.size();
-    std::size_t i = 0;
-#ifdef __SSE2__
-    // Blocks holding neither character are left as they are.
-    const __m128i wantedFrom = _mm_set1_epi8(from);
-    const __m128i wantedSeparator = _mm_set1_epi8(kKmlFieldSeparator);
-    for (; i + 16 <= size; i += 16) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + i));
-        const __m128i hits = _mm_or_si128(_mm_cmpeq_epi8(block, wantedFrom), _mm_cmpeq_epi8(block, wantedSeparator));
-        if (_mm_movemask_epi8(hits) == 0) continue;
-        for (std::size_t k = i; k < i + 16; ++k) {
-            if (data[k] == from) data[k] = to;
-            else if (data[k] == kKmlFieldSeparator) data[k] = ',';
-        }
-    }
-#endif
-    for (; i < size; ++i) {
-        if (data[i] == from) data[i] = to;
-        else if (data[i] == kKmlFieldSeparator) data[i] = ',';
-    }
+    ScanBytes(data, line.size(), ByteSet(from, kKmlFieldSeparator), [data, to](std::size_t at) {
+        data[at] = data[at] == kKmlFieldSeparator ? ',' : to;
+        return true;
+    });
 }
 
 bool PassesWriteTest(bool eliminateZeroPositions, bool recordInvalid, double latitude, double longitude) {

@@ -1,5 +1,9 @@
 #include "conversion_run.h"
 
+#include <atomic>
+#include <memory>
+#include <thread>
+
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
@@ -34,6 +38,98 @@ std::string FileName(const std::string& path) {
     const std::size_t slash = path.rfind(kSeparator);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
+
+// How the record lines of a run were written.
+struct Body {
+    LoopEnd end = LoopEnd::Finished;
+    std::string error;             // with LoopEnd::ReadFailed
+    std::uint64_t bytesRead = 0;
+    bool retryInOnePass = false;  // the halves did not come out; nothing is to be kept
+};
+
+// Table and KML lines depend on their own input line alone (not on the
+// record count, as overlay points do, nor on the lines before, as GPX track
+// points may).
+bool LinesConvertOnTheirOwn(const Settings& s) {
+    return (s.OutputType == OutputKind::Table || s.OutputType == OutputKind::KML) && s.DataType != DataKind::GPGXT &&
+           s.DataType != DataKind::None;
+}
+
+// Appends the finished file `later` to `output`. False when it cannot be read.
+bool Append(OutputFile& later, OutputFile& output) {
+    const platform::FileHandle file = later.ReadBack();
+    if (file == platform::kNoFile) return false;
+    constexpr std::size_t kBlock = 1u << 20;
+    const std::unique_ptr<char[]> block(new char[kBlock]);
+    for (;;) {
+        const std::ptrdiff_t n = platform::ReadSome(file, block.get(), kBlock);
+        if (n < 0) return false;
+        if (n == 0) return true;
+        output.Write(std::string_view(block.get(), static_cast<std::size_t>(n)));
+    }
+}
+
+// Writes the record lines of the input to `output`: in one pass, or, for a
+// large log whose lines convert each on their own and with `halves`, the
+// two halves at once, the later one into a file of its own that is appended
+// once both are done. The output is the same byte for byte.
+Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks, bool halves) {
+    Body body;
+    const std::uint64_t split = halves && input.Size() >= kTwoHalvesBytes && LinesConvertOnTheirOwn(s)
+                                    ? LineBoundaryNearMiddle(input.Descriptor(), input.Size())
+                                    : 0;
+    OutputFile later;
+    if (split == 0 || !later.Open(s.OutputFilePath)) {
+        LineReader reader(input.Descriptor());
+        body.end = RunRecordLoop(s, reader, output, input.Size(), hooks, body.error);
+        body.bytesRead = reader.BytesRead();
+        return body;
+    }
+
+    Settings laterSettings = s;
+    laterSettings.RecordCount = 0;
+    std::atomic<std::uint64_t> laterBytes{0};
+    std::atomic<bool> stop{false};
+    ProgressHooks laterHooks;
+    laterHooks.progress = [&laterBytes](std::uint64_t done, std::uint64_t) {
+        laterBytes.store(done, std::memory_order_relaxed);
+    };
+    laterHooks.cancelled = [&stop] { return stop.load(std::memory_order_relaxed); };
+    LineReader second(input.Descriptor(), ByteRange{split, input.Size()});
+    std::string laterError;
+    LoopEnd laterEnd = LoopEnd::ReadFailed;
+    std::thread worker([&] {
+        laterEnd = RunRecordLoop(laterSettings, second, later, input.Size(), &laterHooks, laterError);
+    });
+
+    // The caller's hooks see the bytes of both halves; they are called on
+    // this thread only.
+    ProgressHooks firstHooks;
+    if (hooks != nullptr) {
+        firstHooks.status = hooks->status;
+        firstHooks.cancelled = hooks->cancelled;
+        if (hooks->progress) {
+            firstHooks.progress = [hooks, &laterBytes](std::uint64_t done, std::uint64_t total) {
+                hooks->progress(done + laterBytes.load(std::memory_order_relaxed), total);
+            };
+        }
+    }
+    LineReader first(input.Descriptor(), ByteRange{0, split});
+    body.end = RunRecordLoop(s, first, output, input.Size(), hooks != nullptr ? &firstHooks : nullptr, body.error);
+    if (body.end != LoopEnd::Finished) stop.store(true, std::memory_order_relaxed);
+    worker.join();
+    // A failure in the first half is the first one a single pass meets too.
+    if (body.end != LoopEnd::Finished) return body;
+    if (laterEnd != LoopEnd::Finished || !later.Finish() || !Append(later, output)) {
+        body.retryInOnePass = true;  // one pass tells the reason, with its line number
+        return body;
+    }
+    s.RecordCount += laterSettings.RecordCount;
+    body.bytesRead = first.BytesRead() + second.BytesRead();
+    return body;
+}
+
+RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryInOnePass);
 
 }  // namespace
 
@@ -84,6 +180,15 @@ std::string CountMessage(const Settings& s) {
 }
 
 RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
+    bool retry = false;
+    RunReport report = Run(s, hooks, true, retry);
+    if (retry) report = Run(s, hooks, false, retry);
+    return report;
+}
+
+namespace {
+
+RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryInOnePass) {
     if (s.InputFilePath.empty()) return Failure("No input file chosen. Select a file and press ANALYZE first.");
 
     InputFile input;
@@ -102,9 +207,13 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     s.OverlayExtent = OverlayBounds{};
     WriteOutputHeader(s, output);
 
-    LineReader reader(input.Descriptor());
-    std::string readError;
-    const LoopEnd end = RunRecordLoop(s, reader, output, input.Size(), hooks, readError);
+    const Body body = WriteBody(s, input, output, hooks, halves);
+    if (body.retryInOnePass) {
+        retryInOnePass = true;
+        return {};
+    }
+    const LoopEnd end = body.end;
+    const std::string& readError = body.error;
     if (end != LoopEnd::Finished) {
         if (end == LoopEnd::Cancelled) {
             RunReport report;
@@ -115,7 +224,7 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
         }
         return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError, kNoOutputWritten));
     }
-    if (input.ChangedWhileRead(reader.BytesRead())) {
+    if (input.ChangedWhileRead(body.bytesRead)) {
         return Failure(
             FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText(), kNoOutputWritten));
     }
@@ -149,5 +258,7 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     }
     return report;
 }
+
+}  // namespace
 
 }  // namespace torvane

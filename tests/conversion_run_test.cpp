@@ -1,4 +1,5 @@
 #include "convert/conversion_run.h"
+#include "convert/line_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -136,6 +137,45 @@ TEST(ConversionRun, TableWithAndWithoutZeroElimination) {
     EXPECT_EQ(report.count, 5);
     EXPECT_EQ(f.Output(), CrLf({kLine1, "", kLine1, kZeroLine, kEquatorLine}));
     EXPECT_EQ(test::Listing(f.dir.Path()), "track.nmea track_GGA.prn");
+}
+
+// A large log is converted in two halves at once where its lines convert
+// each on their own (Table and KML of NMEA and IGC). Its output is the one
+// pass's: that of its twin with CR line ends, which offers no place to
+// split, whatever the elimination.
+TEST(ConversionRun, LargeLogConvertedInHalvesWritesWhatOnePassWrites) {
+    const std::string igcFix = "B1015304723456N00832123EA0043200450";
+    const struct {
+        const char* name;
+        std::string block;
+        DataKind type;
+    } logs[] = {
+        {"GGA", CrLf({kGga, kGsv, kGnGga, kZero, kEquator, test::kExampleRmc}), DataKind::GPGGA},
+        {"IGC", CrLf({"HFDTE150807", "HFPLTPILOT: Ada", "HFGIDGLIDERID: D-1", igcFix, "LXXX", igcFix}),
+         DataKind::GPIGC},
+    };
+    for (const auto& log : logs) {
+        std::string crBlock = log.block;
+        for (std::size_t at = 0; (at = crBlock.find("\r\n", at)) != std::string::npos; ++at) crBlock.erase(at + 1, 1);
+        std::string crlf, cr;
+        while (crlf.size() < kTwoHalvesBytes + (1u << 20)) {
+            crlf += log.block;
+            cr += crBlock;
+        }
+        for (const OutputKind kind : {OutputKind::Table, OutputKind::KML}) {
+            for (const bool eliminate : {true, false}) {
+                LogRun halves, onePass;
+                const std::string split = halves.Convert("track.nmea", crlf, log.type, kind, eliminate);
+                const std::string whole = onePass.Convert("track.nmea", cr, log.type, kind, eliminate);
+                SCOPED_TRACE(std::string(log.name) + (kind == OutputKind::KML ? " KML" : " table") +
+                             (eliminate ? " eliminating" : " keeping all"));
+                EXPECT_GT(halves.report.count, 40000);
+                EXPECT_EQ(halves.report.count, onePass.report.count);
+                EXPECT_TRUE(split == whole);  // megabytes: no print of them
+                EXPECT_EQ(test::Listing(halves.dir.Path()), test::Listing(onePass.dir.Path()));
+            }
+        }
+    }
 }
 
 TEST(ConversionRun, DecimalCommaAndLineEndVariantsGiveTheSameRecords) {

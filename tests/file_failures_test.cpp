@@ -289,8 +289,10 @@ TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
 }
 
 TEST(FileFailures, CancelledRunKeepsThePreviousOutputAndLeavesNothingNew) {
-    for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL}) {
-        LogRun r(GgaLog(50000), kind);  // 3.6 MB: several progress calls
+    // 3.6 MB: several progress calls; 11 MB: a table converted in two halves at once.
+    for (const auto& [kind, records] : {std::pair{OutputKind::Table, 50000}, std::pair{OutputKind::OVL, 50000},
+                                        std::pair{OutputKind::Table, 150000}}) {
+        LogRun r(GgaLog(records), kind);
         WriteFile(r.s.OutputFilePath, "previous");
         int asked = 0;
         ProgressHooks hooks;

@@ -28,8 +28,20 @@ bool HoldsSentence(std::string_view line, std::string_view gpTag) {
 // line). A line that fails a pre-check can never be such a record, and
 // converting it leaves nothing that a later line does not set afresh, so
 // it is skipped before its conversion.
-template <bool AnyTalker, bool Quick>
+//
+// `Verify`: with "skip sentences with a wrong checksum", such a line is
+// skipped altogether. A quick run asks only of the lines that pass the
+// pre-checks, which skips the same lines at less cost.
+template <bool Verify, bool Quick>
+bool ChecksumSkips(std::string_view line, bool beforePreChecks) {
+    if constexpr (!Verify) return false;
+    if (beforePreChecks == Quick) return false;
+    return !HasValidChecksum(line);
+}
+
+template <bool AnyTalker, bool Quick, bool Verify>
 bool ProcessGga(Settings& s, std::string_view line) {
+    if (ChecksumSkips<Verify, Quick>(line, true)) return false;
     const bool sentence = HoldsSentence<AnyTalker>(line, "$GPGGA");
     if constexpr (Quick) {
         if (!sentence) return false;
@@ -39,12 +51,14 @@ bool ProcessGga(Settings& s, std::string_view line) {
         if constexpr (Quick) return false;
         s.RecordInvalid = true;
     }
+    if (ChecksumSkips<Verify, Quick>(line, false)) return false;
     ConvertGgaSentence(s, line, commas);
     return true;
 }
 
-template <bool AnyTalker, bool Quick>
+template <bool AnyTalker, bool Quick, bool Verify>
 bool ProcessGll(Settings& s, std::string_view line) {
+    if (ChecksumSkips<Verify, Quick>(line, true)) return false;
     const bool sentence = HoldsSentence<AnyTalker>(line, "$GPGLL");
     if constexpr (Quick) {
         if (!sentence) return false;
@@ -54,20 +68,23 @@ bool ProcessGll(Settings& s, std::string_view line) {
         if constexpr (Quick) return false;
         s.RecordInvalid = true;
     }
+    if (ChecksumSkips<Verify, Quick>(line, false)) return false;
     ConvertGllSentence(s, line, commas);
     return true;
 }
 
 // Receivers of NMEA 4.10, the multi-system ones, end RMC with a navigational
 // status field: one comma more, taken along with "accept every satellite system".
-template <bool AnyTalker, bool Quick>
+template <bool AnyTalker, bool Quick, bool Verify>
 bool ProcessRmc(Settings& s, std::string_view line) {
+    if (ChecksumSkips<Verify, Quick>(line, true)) return false;
     constexpr int kMostCommas = AnyTalker ? 13 : 12;
     const MarkScan commas = ScanMarks(line, ',');
     if (commas.total < 11 || commas.total > kMostCommas) {
         if constexpr (Quick) return false;
         s.RecordInvalid = true;
     }
+    if (ChecksumSkips<Verify, Quick>(line, false)) return false;
     ConvertRmcSentence(s, line, commas);
     return true;
 }
@@ -129,17 +146,17 @@ LoopEnd Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputS
 
 bool Ignore(Settings&, std::string_view) { return false; }
 
-// With "skip sentences with a wrong checksum": such lines are skipped altogether.
-template <bool (*Process)(Settings&, std::string_view)>
-bool Checked(Settings& s, std::string_view line) {
-    return HasValidChecksum(line) && Process(s, line);
-}
-
-template <bool (*Process)(Settings&, std::string_view), class Target>
+template <bool Quick, bool AnyTalker, bool Verify, class Target>
 LoopEnd RunNmea(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
-             std::string& error) {
-    if (s.VerifyChecksums) return Loop<Checked<Process>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
-    return Loop<Process, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+                std::string& error) {
+    switch (s.DataType) {
+        case DataKind::GPGGA:
+            return Loop<ProcessGga<AnyTalker, Quick, Verify>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+        case DataKind::GPGLL:
+            return Loop<ProcessGll<AnyTalker, Quick, Verify>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+        default:
+            return Loop<ProcessRmc<AnyTalker, Quick, Verify>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+    }
 }
 
 template <bool Quick, class Target>
@@ -147,14 +164,14 @@ LoopEnd RunKind(Settings& s, LineReader& input, Target target, std::uint64_t inp
                 std::string& error) {
     switch (s.DataType) {
         case DataKind::GPGGA:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessGga<true, Quick>>(s, input, target, inputSize, hooks, error);
-            return RunNmea<ProcessGga<false, Quick>>(s, input, target, inputSize, hooks, error);
         case DataKind::GPGLL:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessGll<true, Quick>>(s, input, target, inputSize, hooks, error);
-            return RunNmea<ProcessGll<false, Quick>>(s, input, target, inputSize, hooks, error);
         case DataKind::GPRMC:
-            if (s.AcceptAnyTalker) return RunNmea<ProcessRmc<true, Quick>>(s, input, target, inputSize, hooks, error);
-            return RunNmea<ProcessRmc<false, Quick>>(s, input, target, inputSize, hooks, error);
+            if (s.AcceptAnyTalker) {
+                if (s.VerifyChecksums) return RunNmea<Quick, true, true>(s, input, target, inputSize, hooks, error);
+                return RunNmea<Quick, true, false>(s, input, target, inputSize, hooks, error);
+            }
+            if (s.VerifyChecksums) return RunNmea<Quick, false, true>(s, input, target, inputSize, hooks, error);
+            return RunNmea<Quick, false, false>(s, input, target, inputSize, hooks, error);
         case DataKind::GPIGC: return Loop<ProcessIgc, PassesWriteTest>(s, input, target, inputSize, hooks, error);
         case DataKind::GPGXT: return Loop<ProcessGpx, PassesGpxWriteTest>(s, input, target, inputSize, hooks, error);
         case DataKind::None: break;

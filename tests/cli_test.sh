@@ -287,6 +287,8 @@ done
 printf '%s\r\n%s\r\n%s\r\n' "$gga" "${gga%6E}6F" "$gga" > "$work/ck.nmea"
 "$cli" convert --verify-checksums --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null; rc=$?
 check "checksum skips" same "$(wc -l < "$work/ck_GGA.prn")" 2
+"$cli" convert --verify-checksums "$work/ck.nmea" --overwrite >/dev/null; rc=$?
+check "checksum skips, eliminating" same "$(wc -l < "$work/ck_GGA.prn")" 2
 "$cli" convert --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null; rc=$?
 check "checksum off keeps" same "$(wc -l < "$work/ck_GGA.prn")" 3
 

@@ -1,8 +1,6 @@
 #include "conversion_run.h"
 
-#include <atomic>
 #include <memory>
-#include <thread>
 
 #include "file_messages.h"
 #include "input_file.h"
@@ -88,44 +86,17 @@ Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const Pr
 
     Settings laterSettings = s;
     laterSettings.RecordCount = 0;
-    std::atomic<std::uint64_t> laterBytes{0};
-    std::atomic<bool> stop{false};
-    ProgressHooks laterHooks;
-    laterHooks.progress = [&laterBytes](std::uint64_t done, std::uint64_t) {
-        laterBytes.store(done, std::memory_order_relaxed);
-    };
-    laterHooks.cancelled = [&stop] { return stop.load(std::memory_order_relaxed); };
-    LineReader second(input.Descriptor(), ByteRange{split, input.Size()});
-    std::string laterError;
-    LoopEnd laterEnd = LoopEnd::ReadFailed;
-    std::thread worker([&] {
-        laterEnd = RunRecordLoop(laterSettings, second, later, input.Size(), &laterHooks, laterError);
-    });
-
-    // The caller's hooks see the bytes of both halves; they are called on
-    // this thread only.
-    ProgressHooks firstHooks;
-    if (hooks != nullptr) {
-        firstHooks.status = hooks->status;
-        firstHooks.cancelled = hooks->cancelled;
-        if (hooks->progress) {
-            firstHooks.progress = [hooks, &laterBytes](std::uint64_t done, std::uint64_t total) {
-                hooks->progress(done + laterBytes.load(std::memory_order_relaxed), total);
-            };
-        }
-    }
-    LineReader first(input.Descriptor(), ByteRange{0, split});
-    body.end = RunRecordLoop(s, first, output, input.Size(), hooks != nullptr ? &firstHooks : nullptr, body.error);
-    if (body.end != LoopEnd::Finished) stop.store(true, std::memory_order_relaxed);
-    worker.join();
+    const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings, input.Descriptor(), input.Size(), split, output,
+                                                later, hooks, body.error);
+    body.end = end.first;
     // A failure in the first half is the first one a single pass meets too.
     if (body.end != LoopEnd::Finished) return body;
-    if (laterEnd != LoopEnd::Finished || !later.Finish() || !Append(later, output)) {
+    if (end.later != LoopEnd::Finished || !later.Finish() || !Append(later, output)) {
         body.retryInOnePass = true;  // one pass tells the reason, with its line number
         return body;
     }
     s.RecordCount += laterSettings.RecordCount;
-    body.bytesRead = first.BytesRead() + second.BytesRead();
+    body.bytesRead = end.bytesRead;
     return body;
 }
 

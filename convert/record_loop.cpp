@@ -1,5 +1,8 @@
 #include "record_loop.h"
 
+#include <atomic>
+#include <thread>
+
 #include "gpx_track_point.h"
 #include "igc_fix.h"
 #include "nmea_sentences.h"
@@ -189,7 +192,52 @@ LoopEnd RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inp
     return RunKind<false>(s, input, target, inputSize, hooks, error);
 }
 
+template <class Target>
+HalvesEnd RunInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
+                      std::uint64_t split, Target first, Target later, const ProgressHooks* hooks, std::string& error) {
+    HalvesEnd end;
+    std::atomic<std::uint64_t> laterBytes{0};
+    std::atomic<bool> stop{false};
+    ProgressHooks laterHooks;
+    laterHooks.progress = [&laterBytes](std::uint64_t done, std::uint64_t) {
+        laterBytes.store(done, std::memory_order_relaxed);
+    };
+    laterHooks.cancelled = [&stop] { return stop.load(std::memory_order_relaxed); };
+    LineReader second(file, ByteRange{split, size});
+    std::string laterError;
+    std::thread worker([&] { end.later = RunLoop(laterSettings, second, later, size, &laterHooks, laterError); });
+
+    ProgressHooks firstHooks;
+    if (hooks != nullptr) {
+        firstHooks.status = hooks->status;
+        firstHooks.cancelled = hooks->cancelled;
+        if (hooks->progress) {
+            firstHooks.progress = [hooks, &laterBytes](std::uint64_t done, std::uint64_t total) {
+                hooks->progress(done + laterBytes.load(std::memory_order_relaxed), total);
+            };
+        }
+    }
+    LineReader reader(file, ByteRange{0, split});
+    end.first = RunLoop(s, reader, first, size, hooks != nullptr ? &firstHooks : nullptr, error);
+    if (end.first != LoopEnd::Finished) stop.store(true, std::memory_order_relaxed);
+    worker.join();
+    end.bytesRead = reader.BytesRead() + second.BytesRead();
+    return end;
+}
+
 }  // namespace
+
+HalvesEnd RunRecordLoopInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
+                                std::uint64_t split, OutputFile& first, OutputFile& later, const ProgressHooks* hooks,
+                                std::string& error) {
+    return RunInHalves(s, laterSettings, file, size, split, FileTarget{first}, FileTarget{later}, hooks, error);
+}
+
+HalvesEnd RunRecordLoopInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
+                                std::uint64_t split, RecordSink& first, RecordSink& later, const ProgressHooks* hooks,
+                                std::string& error) {
+    return RunInHalves(s, laterSettings, file, size, split, SinkTarget{first}, SinkTarget{later}, hooks, error);
+}
 
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {

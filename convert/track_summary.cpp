@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
-#include <thread>
 
 #include "file_messages.h"
 #include "input_file.h"
@@ -231,22 +230,15 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     if (split != 0) {
         Settings laterSettings = s;
         TrackSummaryBuilder later;
-        LineReader second(input.Descriptor(), ByteRange{split, input.Size()});
-        std::string laterError;
-        LoopEnd laterEnd = LoopEnd::ReadFailed;
-        std::thread worker([&] {
-            laterEnd = RunRecordLoop(laterSettings, second, later, input.Size(), nullptr, laterError);
-        });
-        LineReader first(input.Descriptor(), ByteRange{0, split});
         std::string firstError;
-        const LoopEnd firstEnd = RunRecordLoop(s, first, builder, input.Size(), hooks, firstError);
-        worker.join();
-        if (firstEnd == LoopEnd::Cancelled) {
+        const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings, input.Descriptor(), input.Size(), split, builder,
+                                                    later, hooks, firstError);
+        if (end.first == LoopEnd::Cancelled) {
             error = "The preview was cancelled.";
             return false;
         }
-        if (firstEnd == LoopEnd::Finished && laterEnd == LoopEnd::Finished) {
-            if (input.ChangedWhileRead(first.BytesRead() + second.BytesRead())) {
+        if (end.first == LoopEnd::Finished && end.later == LoopEnd::Finished) {
+            if (input.ChangedWhileRead(end.bytesRead)) {
                 error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
                 return false;
             }

@@ -25,8 +25,21 @@ constexpr FieldPlace kPressureAltitude{26, 5};
 constexpr FieldPlace kGnssAltitude{31, 5};  // read instead with "GNSS altitude (IGC)"
 
 // The field's leading number; a field missing from a short record reads as 0.
+// A field of digits alone, as recorders write them, is the integer it spells:
+// what LeadingNumber reads there too, at a fraction of the cost.
 double FieldValue(std::string_view line, FieldPlace place) {
-    return LeadingNumber(Mid(line, place.start, place.width));
+    const std::string_view field = Mid(line, place.start, place.width);
+    if (field.size() == static_cast<std::size_t>(place.width)) {
+        unsigned value = 0;
+        bool digitsOnly = true;
+        for (const char c : field) {
+            const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
+            digitsOnly = digitsOnly && digit <= 9;
+            value = value * 10 + digit;
+        }
+        if (digitsOnly) return value;
+    }
+    return LeadingNumber(field);
 }
 
 // IGC's own manipulation rule: a value of 0 leaves the altitude as recorded

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <string_view>
 
 namespace torvane {
@@ -35,7 +36,12 @@ void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& position
 std::string_view TextBetween(std::string_view line, int from, int to);
 
 // Up to `length` characters from 1-based position `start` (fewer at the end).
-std::string_view Mid(std::string_view text, int start, int length);
+inline std::string_view Mid(std::string_view text, int start, int length) {
+    if (start < 1 || length <= 0) return {};
+    const std::size_t index = static_cast<std::size_t>(start - 1);
+    if (index >= text.size()) return {};
+    return text.substr(index, static_cast<std::size_t>(length));
+}
 
 // From 1-based position `start` to the end.
 std::string_view MidToEnd(std::string_view text, int start);

@@ -1,5 +1,6 @@
 // Scanning text for a few characters, 16 bytes at a time where the
-// processor has SSE2, byte by byte elsewhere and for the tail. The line
+// processor has SSE2 (a tail of a longer text as the last 16 bytes again),
+// byte by byte elsewhere and for texts shorter than 16 bytes. The line
 // reader, the GPX copy, the comma scan, the GPX word search and the
 // separator exchange of position lines all look for their characters so.
 #pragma once
@@ -57,6 +58,15 @@ inline std::size_t ScanBytes(const char* data, std::size_t size, const ByteSet& 
             const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(bits));
             if (!onHit(at)) return at;
         }
+    }
+    if (i < size && size >= 16) {
+        // The last 16 bytes once more, less those looked at already.
+        const std::size_t base = size - 16;
+        for (unsigned bits = set.Mask16(data + base) >> (i - base); bits != 0; bits &= bits - 1) {
+            const std::size_t at = i + static_cast<std::size_t>(std::countr_zero(bits));
+            if (!onHit(at)) return at;
+        }
+        return size;
     }
 #endif
     for (; i < size; ++i) {

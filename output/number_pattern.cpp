@@ -1,5 +1,6 @@
 #include "number_pattern.h"
 
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -9,8 +10,26 @@ namespace torvane {
 namespace {
 
 constexpr std::uint64_t kPowersOfTen[] = {
-    1ULL,         10ULL,         100ULL,         1000ULL,         10000ULL,
-    100000ULL,    1000000ULL,    10000000ULL,    100000000ULL,    1000000000ULL,
+    1ULL,
+    10ULL,
+    100ULL,
+    1000ULL,
+    10000ULL,
+    100000ULL,
+    1000000ULL,
+    10000000ULL,
+    100000000ULL,
+    1000000000ULL,
+    10000000000ULL,
+    100000000000ULL,
+    1000000000000ULL,
+    10000000000000ULL,
+    100000000000000ULL,
+    1000000000000000ULL,
+    10000000000000000ULL,
+    100000000000000000ULL,
+    1000000000000000000ULL,
+    10000000000000000000ULL,
 };
 
 char* Append(char* out, std::string_view text) {
@@ -24,32 +43,64 @@ char* AppendZeros(char* out, int count) {
 }
 
 // Rounds the exact value of magnitude * 10^decimals to an integer, half away
-// from zero. Valid while the scaled value stays below 2^52, where every
-// x + 0.5 is exactly representable; fma then gives the sign of the exact
-// difference, so no double rounding can move a value across a boundary.
-std::uint64_t RoundScaled(double magnitude, double scale) {
-    const double n0 = std::floor(magnitude * scale);
-    if (std::fma(magnitude, scale, -(n0 + 0.5)) >= 0.0) {
-        if (std::fma(magnitude, scale, -(n0 + 1.5)) >= 0.0) return static_cast<std::uint64_t>(n0) + 2;
-        return static_cast<std::uint64_t>(n0) + 1;
+// from zero, in integers: the double is mantissa * 2^exponent, so the scaled
+// value is mantissa * 10^decimals (below 2^83) shifted right, and the last
+// bit shifted out says whether it rounds up. Valid while the result stays
+// below 2^53 (magnitude below 2^52, exponent negative).
+std::uint64_t RoundScaled(double magnitude, int decimals) {
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;  // subnormal
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = biased - 1075;
     }
-    if (n0 >= 1.0 && std::fma(magnitude, scale, -(n0 - 0.5)) < 0.0) return static_cast<std::uint64_t>(n0) - 1;
-    return static_cast<std::uint64_t>(n0);
+    const std::uint64_t power = kPowersOfTen[decimals];
+    if (exponent >= 0) return (mantissa << exponent) * power;
+    // The 128-bit product high:low = mantissa * power.
+    const std::uint64_t lowPart = (mantissa & 0xffffffffu) * power;  // below 2^62
+    const std::uint64_t highPart = (mantissa >> 32) * power;         // below 2^51
+    const std::uint64_t low = lowPart + (highPart << 32);
+    const std::uint64_t high = (highPart >> 32) + (low < lowPart ? 1 : 0);
+    // Shifted right by one bit less than the exponent asks, the last bit is
+    // the first one dropped: adding it rounds half away from zero.
+    const int keep = -exponent - 1;
+    std::uint64_t halves = 0;
+    if (keep == 0) halves = low;
+    else if (keep < 64) halves = (low >> keep) | (high << (64 - keep));
+    else if (keep < 128) halves = high >> (keep - 64);
+    return (halves + 1) >> 1;
 }
+
+// Two ASCII digits for each value 0 to 99.
+constexpr char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 // Writes `value` in decimal with at least `minDigits` digits (leading zeros).
 char* WritePadded(char* out, std::uint64_t value, int minDigits) {
-    char digits[24];
-    char* first = digits + sizeof digits;
-    do {
-        *--first = static_cast<char>('0' + value % 10);
-        value /= 10;
-    } while (value != 0);
-    const char* const padTo = digits + sizeof digits - minDigits;
-    while (first > padTo) *--first = '0';
-    const std::size_t count = static_cast<std::size_t>(digits + sizeof digits - first);
-    std::memcpy(out, first, count);
-    return out + count;
+    int count = minDigits > 1 ? minDigits : 1;
+    while (count < 20 && value >= kPowersOfTen[count]) ++count;
+    char* const end = out + count;
+    char* at = end;
+    while (value >= 100) {
+        const std::size_t pair = static_cast<std::size_t>(value % 100) * 2;
+        value /= 100;
+        at -= 2;
+        at[0] = kDigitPairs[pair];
+        at[1] = kDigitPairs[pair + 1];
+    }
+    if (value >= 10) {
+        at -= 2;
+        at[0] = kDigitPairs[value * 2];
+        at[1] = kDigitPairs[value * 2 + 1];
+    } else {
+        *--at = static_cast<char>('0' + value);
+    }
+    while (at > out) *--at = '0';
+    return end;
 }
 
 // Writes integer part and decimals of a magnitude that fits the fast path.
@@ -116,7 +167,7 @@ char* FormatNumber(char* out, double value, const NumberPattern& pattern) {
 
     const double scale = static_cast<double>(kPowersOfTen[pattern.decimals]);
     if (magnitude * scale < 4.0e15) {
-        return WriteScaled(out, RoundScaled(magnitude, scale), pattern.integerDigits, pattern.decimals);
+        return WriteScaled(out, RoundScaled(magnitude, pattern.decimals), pattern.integerDigits, pattern.decimals);
     }
     return WriteLarge(out, magnitude, pattern.integerDigits, pattern.decimals);
 }

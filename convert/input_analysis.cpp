@@ -9,6 +9,7 @@
 #include "gpx_copy.h"
 #include "input_file.h"
 #include "line_reader.h"
+#include "output/byte_scan.h"
 #include "sentence_checks.h"
 #include "text_scan.h"
 
@@ -29,27 +30,54 @@ std::int64_t CountFor(DataKind kind, const AnalysisCounts& c) {
     return 0;
 }
 
-// Adds the NMEA hits of one line: each "$GP" followed by the sentence name.
-void CountSentences(std::string_view line, AnalysisCounts& counts) {
-    if (line.find('*') == std::string_view::npos) return;
+// What one pass over a line finds at its "*", "$", "H" and "<" characters:
+// a star; each "$GP" followed by the sentence name; "HF", which every IGC
+// header word starts with; "<trkpt".
+struct LineMarks {
+    bool star = false;
     bool gga = false, gll = false, rmc = false;
-    for (std::size_t at = line.find("$GP"); at != std::string_view::npos; at = line.find("$GP", at + 1)) {
-        const std::string_view name = line.substr(at + 3, 3);
-        gga = gga || name == "GGA";
-        gll = gll || name == "GLL";
-        rmc = rmc || name == "RMC";
-    }
-    counts.gga += gga;
-    counts.gll += gll;
-    counts.rmc += rmc;
+    bool headerWord = false;
+    bool trackPointTag = false;
+};
+
+LineMarks ScanLineMarks(std::string_view line) {
+    LineMarks marks;
+    const char* const data = line.data();
+    const std::size_t size = line.size();
+    ScanBytes(data, size, ByteSet('*', '$', 'H', '<'), [&](std::size_t at) {
+        switch (data[at]) {
+            case '*': marks.star = true; break;
+            case '$':
+                if (size - at >= 6 && data[at + 1] == 'G' && data[at + 2] == 'P') {
+                    const std::string_view name(data + at + 3, 3);
+                    marks.gga = marks.gga || name == "GGA";
+                    marks.gll = marks.gll || name == "GLL";
+                    marks.rmc = marks.rmc || name == "RMC";
+                }
+                break;
+            case 'H': marks.headerWord = marks.headerWord || (size - at >= 2 && data[at + 1] == 'F'); break;
+            default: marks.trackPointTag = marks.trackPointTag || line.substr(at, 6) == "<trkpt"; break;
+        }
+        return true;
+    });
+    return marks;
+}
+
+// Adds the NMEA hits of one line: each "$GP" followed by the sentence name,
+// on a line with a star.
+void CountSentences(const LineMarks& marks, AnalysisCounts& counts) {
+    if (!marks.star) return;
+    counts.gga += marks.gga;
+    counts.gll += marks.gll;
+    counts.rmc += marks.rmc;
 }
 
 // The same with the rules of the options: any talker and/or a right checksum.
-void CountSentences(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
-    if (line.find('*') == std::string_view::npos) return;
+void CountSentences(std::string_view line, const LineMarks& marks, AnalysisCounts& counts, const SentenceRules& rules) {
+    if (!marks.star) return;
     if (rules.verifyChecksums && !HasValidChecksum(line)) return;
     if (!rules.anyTalker) {
-        CountSentences(line, counts);
+        CountSentences(marks, counts);
         return;
     }
     counts.gga += HoldsSentenceOfAnyTalker(line, "GGA");
@@ -57,9 +85,8 @@ void CountSentences(std::string_view line, AnalysisCounts& counts, const Sentenc
     counts.rmc += HoldsSentenceOfAnyTalker(line, "RMC");
 }
 
-// Adds the IGC header hits of one line and takes its date and pilot.
+// Adds the IGC header hits of a line with "HF" and takes its date and pilot.
 void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
-    if (!Contains(line, "HF")) return;
     if (Contains(line, "HFDTE")) {
         ++counts.igcHeader;
         counts.igcFlightDate.assign(Mid(line, 6, 6));
@@ -156,14 +183,15 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
 }
 
 void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
+    const LineMarks marks = ScanLineMarks(line);
     if (rules.anyTalker || rules.verifyChecksums) {
-        CountSentences(line, counts, rules);
+        CountSentences(line, marks, counts, rules);
     } else {
-        CountSentences(line, counts);
+        CountSentences(marks, counts);
     }
-    CountIgcHeader(line, counts);
+    if (marks.headerWord) CountIgcHeader(line, counts);
     if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') ++counts.validFix;
-    if (Contains(line, "<trkpt") && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
+    if (marks.trackPointTag && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
 }
 
 DataKind DecideDataType(const AnalysisCounts& c) {

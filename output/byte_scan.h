@@ -14,35 +14,37 @@
 
 namespace torvane {
 
-// Up to three characters looked for (repeat one to look for fewer).
+// Up to four characters looked for (repeat one to look for fewer).
 class ByteSet {
 public:
-    ByteSet(char a, char b, char c) : a_(a), b_(b), c_(c) {
+    ByteSet(char a, char b, char c, char d) : a_(a), b_(b), c_(c), d_(d) {
 #ifdef __SSE2__
         va_ = _mm_set1_epi8(a);
         vb_ = _mm_set1_epi8(b);
         vc_ = _mm_set1_epi8(c);
+        vd_ = _mm_set1_epi8(d);
 #endif
     }
-    ByteSet(char a, char b) : ByteSet(a, b, b) {}
-    explicit ByteSet(char a) : ByteSet(a, a, a) {}
+    ByteSet(char a, char b, char c) : ByteSet(a, b, c, c) {}
+    ByteSet(char a, char b) : ByteSet(a, b, b, b) {}
+    explicit ByteSet(char a) : ByteSet(a, a, a, a) {}
 
-    bool Holds(char x) const { return x == a_ || x == b_ || x == c_; }
+    bool Holds(char x) const { return x == a_ || x == b_ || x == c_ || x == d_; }
 
 #ifdef __SSE2__
     // One bit for each of the 16 bytes at `block` that is in the set.
     unsigned Mask16(const char* block) const {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
         const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, va_), _mm_cmpeq_epi8(bytes, vb_)),
-                                          _mm_cmpeq_epi8(bytes, vc_));
+                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, vc_), _mm_cmpeq_epi8(bytes, vd_)));
         return static_cast<unsigned>(_mm_movemask_epi8(hits));
     }
 #endif
 
 private:
-    char a_, b_, c_;
+    char a_, b_, c_, d_;
 #ifdef __SSE2__
-    __m128i va_, vb_, vc_;
+    __m128i va_, vb_, vc_, vd_;
 #endif
 };
 

@@ -78,13 +78,20 @@ TEST(InputAnalysis, CountsLinesByTheirMarks) {
                                    "B1012345307123N00852345EV0012300150\r\n"
                                    " B1012345307123N00852345EA0012300150\r\n"
                                    "<trkpt lat=\"53.1\" lon=\"8.8\">\r\n"
-                                   "<trkpt>\r\n");
-    EXPECT_EQ(c.gga, 2);
+                                   "<trkpt>\r\n"
+                                   // marks cut off at the line's end
+                                   "lat= lon= * $GPXYZ $GPGG\r\n"
+                                   "B1012345307123N00852345EA H\r\n"
+                                   "lat= lon= <trkp\r\n"
+                                   // the same marks a byte before the end, in a line of 16 and more bytes
+                                   "lat= lon= * $GPGGA\r\n"
+                                   "HFGID lat= lon= <trkpt\r\n");
+    EXPECT_EQ(c.gga, 3);
     EXPECT_EQ(c.gll, 1);
     EXPECT_EQ(c.rmc, 2);
-    EXPECT_EQ(c.igcHeader, 4);
-    EXPECT_EQ(c.validFix, 1);
-    EXPECT_EQ(c.trackPoint, 1);
+    EXPECT_EQ(c.igcHeader, 5);
+    EXPECT_EQ(c.validFix, 2);
+    EXPECT_EQ(c.trackPoint, 2);
     EXPECT_EQ(c.igcFlightDate, "150807");
     EXPECT_EQ(c.igcPilot, "  Hans Muster");
 }

@@ -27,31 +27,29 @@ std::size_t FindSpecial(const char* data, std::size_t size) {
 }
 
 // Streams bytes into `output`, normalising line ends and splitting tags.
-// Stops at a line of the copy that the analysis could not read (longer than
-// kMaxLineLength), so a file without line ends is not copied in full first.
+// Each line of the copy is gathered whole, handed to `onLine` (when given)
+// and written with its CR LF. Stops at a line of the copy that the analysis
+// could not read (longer than kMaxLineLength), so a file without line ends
+// is not copied in full first.
 class CopyFilter {
 public:
-    explicit CopyFilter(OutputFile& output) : output_(output) {}
+    CopyFilter(OutputFile& output, const GpxCopyLineHandler& onLine) : output_(output), onLine_(onLine) {}
 
     // False once a line of the copy has grown too long; see LongLine().
     bool Feed(const char* data, std::size_t size) {
         std::size_t i = 0;
-        while (i < size && column_ <= kMaxLineLength) {
+        while (i < size && line_.size() <= kMaxLineLength) {
             if (pendingCr_ || afterTagEnd_) {
                 Put(data[i++]);
                 continue;
             }
             // Ordinary text up to the next line end or tag end is copied as it stands.
             const std::size_t end = i + FindSpecial(data + i, size - i);
-            if (end > i) {
-                output_.Write(std::string_view(data + i, end - i));
-                lineOpen_ = true;
-                column_ += end - i;
-                i = end;
-            }
+            line_.append(data + i, end - i);
+            i = end;
             if (i < size) Put(data[i++]);
         }
-        return column_ <= kMaxLineLength;
+        return line_.size() <= kMaxLineLength;
     }
 
     // The number of the line that grew too long.
@@ -59,11 +57,19 @@ public:
 
     void Finish() {
         ReleaseHeld();
-        if (lineOpen_) output_.Write("\r\n");  // a line ended by CR has its CR LF already
-        pendingCr_ = lineOpen_ = false;
+        if (!line_.empty()) EndLine();  // a line ended by CR has its CR LF already
+        pendingCr_ = false;
     }
 
 private:
+    void EndLine() {
+        if (onLine_) onLine_(line_);
+        output_.Write(line_);
+        output_.Write("\r\n");
+        line_.clear();
+        ++lineNumber_;
+    }
+
     void Put(char c) {
         if (pendingCr_) {
             pendingCr_ = false;
@@ -71,15 +77,11 @@ private:
         }
         if (c == '\r' || c == '\n') {
             ReleaseHeld();
-            output_.Write("\r\n");
-            ++lineNumber_;
-            column_ = 0;
-            lineOpen_ = false;
+            EndLine();
             afterTagEnd_ = false;
             pendingCr_ = c == '\r';
             return;
         }
-        lineOpen_ = true;
         if (afterTagEnd_) {
             if ((c == ' ' || c == '\t') && held_.size() < kMaxHeldBlanks) {
                 held_ += c;
@@ -88,31 +90,28 @@ private:
             if (c == '<') {
                 held_.clear();
                 afterTagEnd_ = false;
-                output_.Write("\r\n<");
-                ++lineNumber_;
-                column_ = 1;
+                EndLine();
+                line_ += '<';
                 return;
             }
             ReleaseHeld();
         }
         afterTagEnd_ = c == '>';
-        output_.Write(c);
-        ++column_;
+        line_ += c;
     }
 
     void ReleaseHeld() {
-        if (!held_.empty()) output_.Write(held_);
-        column_ += held_.size();
+        line_ += held_;
         held_.clear();
         afterTagEnd_ = false;
     }
 
     OutputFile& output_;
+    const GpxCopyLineHandler& onLine_;
+    std::string line_;  // the copy's current line so far (held blanks aside)
     std::string held_;
     bool afterTagEnd_ = false;  // the last character written was ">" (blanks may be held)
     bool pendingCr_ = false;    // a CR ended the last line; an LF right after it belongs to it
-    bool lineOpen_ = false;     // characters were written since the last line end
-    std::size_t column_ = 0;    // bytes of the copy's current line so far (held blanks aside)
     std::uint64_t lineNumber_ = 0;  // complete lines of the copy so far
 };
 
@@ -131,7 +130,7 @@ bool IsGpxPath(const std::string& path) {
 }
 
 bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std::string& error,
-                  const ProgressHooks* hooks) {
+                  const ProgressHooks* hooks, const GpxCopyLineHandler& onLine) {
     InputFile input;
     if (!input.Open(inputPath)) {
         error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
@@ -146,7 +145,7 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
         return false;
     }
-    CopyFilter filter(output);
+    CopyFilter filter(output, onLine);
     std::unique_ptr<char[]> block(new char[kBlock]);
     std::uint64_t done = 0;
     for (;;) {

@@ -246,38 +246,22 @@ void SetKmlDefaults(Settings& s) {
     s.KmlProperties = {"", description, "ff00ffff", " 1", " 1", "relativeToGround"};
 }
 
-AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
-    AnalysisReport report;
-    if (IsGpxPath(s.InputFilePath)) {
-        if (hooks != nullptr && hooks->status) hooks->status(kGpxCopyNotice);
-        const std::string copyPath = GpxCopyPath(s.InputFilePath);
-        std::string error;
-        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks)) {
-            report.failed = true;
-            report.message = error;
-            return report;
-        }
-        s.InputFilePath = copyPath;
-        report.gpxCopyPath = copyPath;
-    }
+namespace {
 
+// Counts the lines of the input file `s.InputFilePath`. False on failure,
+// with the report's message set.
+bool CountInputLines(Settings& s, const SentenceRules& rules, const ProgressHooks* hooks, AnalysisReport& report,
+                     const AnalysisCounts& fresh) {
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         report.failed = true;
         report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
-        return report;
+        return false;
     }
-    const SentenceRules rules{s.AcceptAnyTalker, s.VerifyChecksums};
-    const auto fresh = [&s] {
-        AnalysisCounts counts;
-        counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
-        counts.igcPilot = s.IgcPilot;
-        return counts;
-    };
     std::uint64_t bytesRead = 0;
-    report.counts = fresh();
+    report.counts = fresh;
     if (input.Size() < kTwoHalvesBytes || !CountInHalves(input, report.counts, rules, hooks, bytesRead)) {
-        report.counts = fresh();
+        report.counts = fresh;
         LineReader reader(input.Descriptor());
         const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
         const Counted counted = CountLines(reader, report.counts, rules, [&](std::uint64_t bytes) {
@@ -286,13 +270,44 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
         if (counted == Counted::Failed) {
             report.failed = true;
             report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, reader.ErrorText());
-            return report;
+            return false;
         }
         bytesRead = reader.BytesRead();
     }
     if (input.ChangedWhileRead(bytesRead)) {
         report.failed = true;
         report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
+    AnalysisReport report;
+    const SentenceRules rules{s.AcceptAnyTalker, s.VerifyChecksums};
+    AnalysisCounts fresh;
+    fresh.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
+    fresh.igcPilot = s.IgcPilot;
+
+    if (IsGpxPath(s.InputFilePath)) {
+        // The copy's lines are counted as they are written, so the copy is
+        // not read again for them.
+        if (hooks != nullptr && hooks->status) hooks->status(kGpxCopyNotice);
+        const std::string copyPath = GpxCopyPath(s.InputFilePath);
+        std::string error;
+        report.counts = fresh;
+        const GpxCopyLineHandler countLine = [&](std::string_view line) { CountLine(line, report.counts, rules); };
+        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks, countLine)) {
+            report.failed = true;
+            report.message = error;
+            report.counts = fresh;
+            return report;
+        }
+        s.InputFilePath = copyPath;
+        report.gpxCopyPath = copyPath;
+    } else if (!CountInputLines(s, rules, hooks, report, fresh)) {
         return report;
     }
 

@@ -73,7 +73,7 @@ void OutputFile::Flush() {
     used_ = 0;
 }
 
-void OutputFile::Write(std::string_view text) {
+void OutputFile::WriteThroughFlushes(std::string_view text) {
     if (file_ == platform::kNoFile || !Good()) return;
     while (!text.empty()) {
         if (used_ == kBufferSize) Flush();

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -28,7 +29,14 @@ public:
     // permission bits carry over to the new one.
     bool Open(const std::string& finalPath);
 
-    void Write(std::string_view text);
+    void Write(std::string_view text) {
+        if (file_ != platform::kNoFile && text.size() <= bufferSize_ - used_) {
+            std::memcpy(buffer_.get() + used_, text.data(), text.size());
+            used_ += text.size();
+        } else {
+            WriteThroughFlushes(text);
+        }
+    }
     void Write(char c) {
         if (used_ < bufferSize_ && file_ != platform::kNoFile) buffer_[used_++] = c;
         else Write(std::string_view(&c, 1));
@@ -59,6 +67,7 @@ public:
     const std::string& ErrorText() const { return error_; }
 
 private:
+    void WriteThroughFlushes(std::string_view text);  // text that does not fit the buffer's room
     void StartBuffer();
     void Flush();
     void Fail(const char* what);

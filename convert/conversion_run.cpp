@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "file_messages.h"
+#include "gpx_split.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_documents.h"
@@ -45,12 +46,20 @@ struct Body {
     bool retryInOnePass = false;  // the halves did not come out; nothing is to be kept
 };
 
-// Table and KML lines depend on their own input line alone (not on the
-// record count, as overlay points do, nor on the lines before, as GPX track
-// points may).
-bool LinesConvertOnTheirOwn(const Settings& s) {
-    return (s.OutputType == OutputKind::Table || s.OutputType == OutputKind::KML) && s.DataType != DataKind::GPGXT &&
-           s.DataType != DataKind::None;
+// Table and KML lines do not depend on the record count, as overlay points
+// do. NMEA and IGC lines depend on their own input line alone; a GPX track
+// point also on the points before it, so its later half starts with the
+// state one pass has there.
+std::uint64_t SplitForHalves(const Settings& s, const InputFile& input, Settings& laterSettings) {
+    if (input.Size() < kTwoHalvesBytes) return 0;
+    if (s.OutputType != OutputKind::Table && s.OutputType != OutputKind::KML) return 0;
+    if (s.DataType == DataKind::None) return 0;
+    if (s.DataType == DataKind::GPGXT) {
+        return TrackPointBoundaryNearMiddle(input.Descriptor(), input.Size(), s, laterSettings);
+    }
+    laterSettings = s;
+    laterSettings.RecordCount = 0;
+    return LineBoundaryNearMiddle(input.Descriptor(), input.Size());
 }
 
 // Appends the finished file `later` to `output`. False when it cannot be read.
@@ -68,14 +77,13 @@ bool Append(OutputFile& later, OutputFile& output) {
 }
 
 // Writes the record lines of the input to `output`: in one pass, or, for a
-// large log whose lines convert each on their own and with `halves`, the
-// two halves at once, the later one into a file of its own that is appended
+// large log that splits (see SplitForHalves) and with `halves`, the two
+// halves at once, the later one into a file of its own that is appended
 // once both are done. The output is the same byte for byte.
 Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks, bool halves) {
     Body body;
-    const std::uint64_t split = halves && input.Size() >= kTwoHalvesBytes && LinesConvertOnTheirOwn(s)
-                                    ? LineBoundaryNearMiddle(input.Descriptor(), input.Size())
-                                    : 0;
+    Settings laterSettings;
+    const std::uint64_t split = halves ? SplitForHalves(s, input, laterSettings) : 0;
     OutputFile later;
     if (split == 0 || !later.Open(s.OutputFilePath)) {
         LineReader reader(input.Descriptor());
@@ -84,8 +92,6 @@ Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const Pr
         return body;
     }
 
-    Settings laterSettings = s;
-    laterSettings.RecordCount = 0;
     const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings, input.Descriptor(), input.Size(), split, output,
                                                 later, hooks, body.error);
     body.end = end.first;

@@ -1,0 +1,83 @@
+#include "gpx_split.h"
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string_view>
+
+#include "gpx_track_point.h"
+#include "output/byte_scan.h"
+
+namespace torvane {
+namespace {
+
+constexpr std::size_t kLeadIn = 128u << 10;  // looked at before the middle
+constexpr std::size_t kLookAhead = 64u << 10;  // and after it
+constexpr std::string_view kOpenTag = "<trkpt";
+
+// A text no value of a point is read as until a line sets it: the values
+// still equal to it after the lead-in are unknown. (A file that sets a
+// value to this very text has the same state either way.)
+constexpr std::string_view kUnknownText = "\x01unknown\x01";
+
+// The start of the line holding the first "<trkpt" at or after `from`, if
+// that line starts in `text` after an LF (as the halves of other logs do;
+// a log with CR alone runs in one pass); npos otherwise.
+std::size_t OpeningLineAtOrAfter(std::string_view text, std::size_t from) {
+    for (std::size_t at = text.find(kOpenTag, from); at != std::string_view::npos; at = text.find(kOpenTag, at + 1)) {
+        const std::size_t end = text.find_last_of("\r\n", at);
+        if (end != std::string_view::npos && text[end] == '\n') return end + 1;
+    }
+    return std::string_view::npos;
+}
+
+// Converts the lines of `text` (a whole number of lines) into `s`, as the
+// line reader would hand them out.
+void ConvertLines(Settings& s, std::string_view text) {
+    const ByteSet lineEnds('\r', '\n');
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = start + FindFirstOf(text.data() + start, text.size() - start, lineEnds);
+        ConvertGpxLine(s, text.substr(start, end - start));
+        start = end + 1;
+        if (end < text.size() && text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
+    }
+}
+
+bool Known(double value) { return !std::isnan(value); }
+
+}  // namespace
+
+std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size, const Settings& s,
+                                           Settings& later) {
+    const std::uint64_t middle = size / 2;
+    const std::uint64_t windowStart = middle > kLeadIn ? middle - kLeadIn : 0;
+    const std::size_t wanted = static_cast<std::size_t>(middle - windowStart) + kLookAhead;
+    const std::unique_ptr<char[]> block(new char[wanted]);
+    const std::ptrdiff_t n = platform::ReadSomeAt(file, block.get(), wanted, windowStart);
+    if (n <= 0) return 0;
+    const std::string_view window(block.get(), static_cast<std::size_t>(n));
+
+    const std::size_t mid = static_cast<std::size_t>(middle - windowStart);
+    const std::size_t split = OpeningLineAtOrAfter(window, mid < window.size() ? mid : window.size());
+    const std::size_t leadIn = OpeningLineAtOrAfter(window, 0);
+    if (split == std::string_view::npos || leadIn == std::string_view::npos || leadIn >= split) return 0;
+    if (windowStart + split >= size) return 0;
+
+    later = s;
+    GpxPointStateRecord& point = later.GpxPointState;
+    point = GpxPointStateRecord{};
+    point.LatText = point.LonText = kUnknownText;
+    constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+    point.EleValue = point.HourValue = point.MinuteValue = point.SecondValue = kUnknown;
+    ConvertLines(later, window.substr(leadIn, split - leadIn));
+
+    const bool known = point.LatText != kUnknownText && point.LonText != kUnknownText && Known(point.EleValue) &&
+                       Known(point.HourValue) && Known(point.MinuteValue) && Known(point.SecondValue);
+    if (!known) return 0;
+    later.RecordCount = 0;
+    later.OutputLine.clear();
+    return windowStart + split;
+}
+
+}  // namespace torvane

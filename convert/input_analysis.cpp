@@ -35,10 +35,13 @@ std::int64_t CountFor(DataKind kind, const AnalysisCounts& c) {
 // header word starts with; "<trkpt".
 struct LineMarks {
     bool star = false;
-    bool gga = false, gll = false, rmc = false;
+    bool gga = false, gll = false, rmc = false;           // after "$GP"
+    bool anyGga = false, anyGll = false, anyRmc = false;  // after "$" and any two capitals
     bool headerWord = false;
     bool trackPointTag = false;
 };
+
+bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
 
 LineMarks ScanLineMarks(std::string_view line) {
     LineMarks marks;
@@ -48,11 +51,17 @@ LineMarks ScanLineMarks(std::string_view line) {
         switch (data[at]) {
             case '*': marks.star = true; break;
             case '$':
-                if (size - at >= 6 && data[at + 1] == 'G' && data[at + 2] == 'P') {
+                if (size - at >= 6 && IsCapital(data[at + 1]) && IsCapital(data[at + 2])) {
                     const std::string_view name(data + at + 3, 3);
-                    marks.gga = marks.gga || name == "GGA";
-                    marks.gll = marks.gll || name == "GLL";
-                    marks.rmc = marks.rmc || name == "RMC";
+                    const bool gga = name == "GGA", gll = name == "GLL", rmc = name == "RMC";
+                    marks.anyGga = marks.anyGga || gga;
+                    marks.anyGll = marks.anyGll || gll;
+                    marks.anyRmc = marks.anyRmc || rmc;
+                    if (data[at + 1] == 'G' && data[at + 2] == 'P') {
+                        marks.gga = marks.gga || gga;
+                        marks.gll = marks.gll || gll;
+                        marks.rmc = marks.rmc || rmc;
+                    }
                 }
                 break;
             case 'H': marks.headerWord = marks.headerWord || (size - at >= 2 && data[at + 1] == 'F'); break;
@@ -63,26 +72,21 @@ LineMarks ScanLineMarks(std::string_view line) {
     return marks;
 }
 
-// Adds the NMEA hits of one line: each "$GP" followed by the sentence name,
-// on a line with a star.
-void CountSentences(const LineMarks& marks, AnalysisCounts& counts) {
+// Adds the NMEA hits of one line with a star: each "$GP" followed by the
+// sentence name, or with "accept every satellite system" each "$" and two
+// capitals followed by it; with "skip sentences with a wrong checksum", only
+// when the line's checksum is right.
+void CountSentences(std::string_view line, const LineMarks& marks, AnalysisCounts& counts,
+                    const SentenceRules& rules) {
     if (!marks.star) return;
-    counts.gga += marks.gga;
-    counts.gll += marks.gll;
-    counts.rmc += marks.rmc;
-}
-
-// The same with the rules of the options: any talker and/or a right checksum.
-void CountSentences(std::string_view line, const LineMarks& marks, AnalysisCounts& counts, const SentenceRules& rules) {
-    if (!marks.star) return;
+    const bool gga = rules.anyTalker ? marks.anyGga : marks.gga;
+    const bool gll = rules.anyTalker ? marks.anyGll : marks.gll;
+    const bool rmc = rules.anyTalker ? marks.anyRmc : marks.rmc;
+    if (!gga && !gll && !rmc) return;
     if (rules.verifyChecksums && !HasValidChecksum(line)) return;
-    if (!rules.anyTalker) {
-        CountSentences(marks, counts);
-        return;
-    }
-    counts.gga += HoldsSentenceOfAnyTalker(line, "GGA");
-    counts.gll += HoldsSentenceOfAnyTalker(line, "GLL");
-    counts.rmc += HoldsSentenceOfAnyTalker(line, "RMC");
+    counts.gga += gga;
+    counts.gll += gll;
+    counts.rmc += rmc;
 }
 
 // Adds the IGC header hits of a line with "HF" and takes its date and pilot.
@@ -184,11 +188,7 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
 
 void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
     const LineMarks marks = ScanLineMarks(line);
-    if (rules.anyTalker || rules.verifyChecksums) {
-        CountSentences(line, marks, counts, rules);
-    } else {
-        CountSentences(marks, counts);
-    }
+    CountSentences(line, marks, counts, rules);
     if (marks.headerWord) CountIgcHeader(line, counts);
     if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') ++counts.validFix;
     if (marks.trackPointTag && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;

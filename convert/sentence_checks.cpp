@@ -1,5 +1,8 @@
 #include "sentence_checks.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace torvane {
 namespace {
 
@@ -10,6 +13,23 @@ int HexValue(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;
     return -1;
+}
+
+// The XOR of `size` bytes, eight at a time: XOR is the same in every byte
+// lane, so the lanes fold into the sum at the end.
+unsigned XorOfBytes(const char* data, std::size_t size) {
+    std::uint64_t lanes = 0;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, data + i, 8);
+        lanes ^= word;
+    }
+    for (; i < size; ++i) lanes ^= static_cast<unsigned char>(data[i]);
+    lanes ^= lanes >> 32;
+    lanes ^= lanes >> 16;
+    lanes ^= lanes >> 8;
+    return static_cast<unsigned>(lanes & 0xff);
 }
 
 }  // namespace
@@ -27,13 +47,13 @@ bool HasValidChecksum(std::string_view line) {
     if (firstDollar == std::string_view::npos) return false;
     const std::size_t star = line.find('*', firstDollar);
     if (star == std::string_view::npos || line.size() - star < 3) return false;
-    const std::size_t dollar = line.rfind('$', star);
+    // The last "$" before the star, looked for forwards: most lines have one.
+    std::size_t dollar = firstDollar;
+    for (std::size_t next = line.find('$', dollar + 1); next < star; next = line.find('$', next + 1)) dollar = next;
     const int high = HexValue(line[star + 1]);
     const int low = HexValue(line[star + 2]);
     if (high < 0 || low < 0) return false;
-    unsigned char sum = 0;
-    for (std::size_t i = dollar + 1; i < star; ++i) sum = static_cast<unsigned char>(sum ^ static_cast<unsigned char>(line[i]));
-    return sum == high * 16 + low;
+    return XorOfBytes(line.data() + dollar + 1, star - dollar - 1) == static_cast<unsigned>(high * 16 + low);
 }
 
 }  // namespace torvane

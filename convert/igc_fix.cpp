@@ -27,19 +27,21 @@ constexpr FieldPlace kGnssAltitude{31, 5};  // read instead with "GNSS altitude 
 // The field's leading number; a field missing from a short record reads as 0.
 // A field of digits alone, as recorders write them, is the integer it spells:
 // what LeadingNumber reads there too, at a fraction of the cost.
-double FieldValue(std::string_view line, FieldPlace place) {
-    const std::string_view field = Mid(line, place.start, place.width);
-    if (field.size() == static_cast<std::size_t>(place.width)) {
+template <FieldPlace place>
+double FieldValue(std::string_view line) {
+    constexpr std::size_t kEnd = static_cast<std::size_t>(place.start - 1 + place.width);
+    if (line.size() >= kEnd) {
+        const char* const field = line.data() + place.start - 1;
         unsigned value = 0;
-        bool digitsOnly = true;
-        for (const char c : field) {
-            const unsigned digit = static_cast<unsigned char>(c) - unsigned{'0'};
-            digitsOnly = digitsOnly && digit <= 9;
+        unsigned notDigit = 0;
+        for (int i = 0; i < place.width; ++i) {
+            const unsigned digit = static_cast<unsigned char>(field[i]) - unsigned{'0'};
+            notDigit |= digit > 9 ? 1u : 0u;
             value = value * 10 + digit;
         }
-        if (digitsOnly) return value;
+        if (notDigit == 0) return value;
     }
-    return LeadingNumber(field);
+    return LeadingNumber(Mid(line, place.start, place.width));
 }
 
 // IGC's own manipulation rule: a value of 0 leaves the altitude as recorded
@@ -55,10 +57,10 @@ double IgcManipulatedAltitude(const Settings& s, double altitude) {
 }  // namespace
 
 void ConvertIgcFix(Settings& s, std::string_view line) {
-    const double latitudeDegrees = FieldValue(line, kLatitudeDegrees);
-    const double latitudeMinutes = FieldValue(line, kLatitudeMinutes) / 1000;
-    const double longitudeDegrees = FieldValue(line, kLongitudeDegrees);
-    const double longitudeMinutes = FieldValue(line, kLongitudeMinutes) / 1000;
+    const double latitudeDegrees = FieldValue<kLatitudeDegrees>(line);
+    const double latitudeMinutes = FieldValue<kLatitudeMinutes>(line) / 1000;
+    const double longitudeDegrees = FieldValue<kLongitudeDegrees>(line);
+    const double longitudeMinutes = FieldValue<kLongitudeMinutes>(line) / 1000;
 
     s.Latitude = (latitudeDegrees + latitudeMinutes / 60) * HemisphereSign(line, kLatitudeHemisphere, 'S');
     if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;
@@ -66,9 +68,9 @@ void ConvertIgcFix(Settings& s, std::string_view line) {
     if (s.Longitude > 180 || s.Longitude < -180) s.RecordInvalid = true;
 
     const double timeOfDay =
-        FieldValue(line, kHours) * 3600 + FieldValue(line, kMinutes) * 60 + FieldValue(line, kSeconds);
+        FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line);
 
-    s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, FieldValue(line, s.IgcGnssAltitude ? kGnssAltitude : kPressureAltitude)));
+    s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, (s.IgcGnssAltitude ? FieldValue<kGnssAltitude>(line) : FieldValue<kPressureAltitude>(line))));
     ComposeCurrentRecord(s, timeOfDay, s.Altitude, true);
 }
 

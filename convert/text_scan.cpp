@@ -1,7 +1,6 @@
 #include "text_scan.h"
 
 #include <bit>
-#include <cctype>
 #include <charconv>
 #include <cstdint>
 #include <cstring>
@@ -104,7 +103,9 @@ std::string_view MidToEnd(std::string_view text, int start) {
 double HemisphereSign(std::string_view line, int position, char negativeLetter) {
     const std::string_view letter = Mid(line, position, 1);
     if (letter.empty()) return 1.0;
-    return std::toupper(static_cast<unsigned char>(letter[0])) == negativeLetter ? -1.0 : 1.0;
+    // ASCII alone: no locale's upper case turns another byte into 'S' or 'W'.
+    const char lowerCase = static_cast<char>(negativeLetter - 'A' + 'a');
+    return letter[0] == negativeLetter || letter[0] == lowerCase ? -1.0 : 1.0;
 }
 
 }  // namespace torvane

@@ -1,6 +1,5 @@
 #include "conversion_run.h"
 
-#include <memory>
 
 #include "file_messages.h"
 #include "gpx_split.h"
@@ -62,29 +61,16 @@ std::uint64_t SplitForHalves(const Settings& s, const InputFile& input, Settings
     return LineBoundaryNearMiddle(input.Descriptor(), input.Size());
 }
 
-// Appends the finished file `later` to `output`. False when it cannot be read.
-bool Append(OutputFile& later, OutputFile& output) {
-    const platform::FileHandle file = later.ReadBack();
-    if (file == platform::kNoFile) return false;
-    constexpr std::size_t kBlock = 1u << 20;
-    const std::unique_ptr<char[]> block(new char[kBlock]);
-    for (;;) {
-        const std::ptrdiff_t n = platform::ReadSome(file, block.get(), kBlock);
-        if (n < 0) return false;
-        if (n == 0) return true;
-        output.Write(std::string_view(block.get(), static_cast<std::size_t>(n)));
-    }
-}
-
 // Writes the record lines of the input to `output`: in one pass, or, for a
 // large log that splits (see SplitForHalves) and with `halves`, the two
 // halves at once, the later one into a file of its own that is appended
 // once both are done. The output is the same byte for byte.
 Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks, bool halves) {
     Body body;
-    Settings laterSettings;
-    const std::uint64_t split = halves ? SplitForHalves(s, input, laterSettings) : 0;
-    OutputFile later;
+    OwnCacheLines<Settings> laterSettings;
+    const std::uint64_t split = halves ? SplitForHalves(s, input, laterSettings.value) : 0;
+    OwnCacheLines<OutputFile> laterOutput;
+    OutputFile& later = laterOutput.value;
     if (split == 0 || !later.Open(s.OutputFilePath)) {
         LineReader reader(input.Descriptor());
         body.end = RunRecordLoop(s, reader, output, input.Size(), hooks, body.error);
@@ -92,16 +78,16 @@ Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const Pr
         return body;
     }
 
-    const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings, input.Descriptor(), input.Size(), split, output,
+    const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings.value, input.Descriptor(), input.Size(), split, output,
                                                 later, hooks, body.error);
     body.end = end.first;
     // A failure in the first half is the first one a single pass meets too.
     if (body.end != LoopEnd::Finished) return body;
-    if (end.later != LoopEnd::Finished || !later.Finish() || !Append(later, output)) {
+    if (end.later != LoopEnd::Finished || !later.Finish() || !output.AppendFinished(later)) {
         body.retryInOnePass = true;  // one pass tells the reason, with its line number
         return body;
     }
-    s.RecordCount += laterSettings.RecordCount;
+    s.RecordCount += laterSettings.value.RecordCount;
     body.bytesRead = end.bytesRead;
     return body;
 }

@@ -1,10 +1,13 @@
 #include "gpx_copy.h"
 
+#include <algorithm>
+#include <atomic>
 #include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <thread>
 
 #include "file_messages.h"
 #include "input_file.h"
@@ -129,8 +132,106 @@ bool IsGpxPath(const std::string& path) {
     return tail == "GPX";
 }
 
+namespace {
+
+// How feeding some bytes of the input through a filter ended.
+struct Fed {
+    enum class How { Done, ReadFailed, LineTooLong } how = How::Done;
+    std::string readError;  // with ReadFailed
+};
+
+// Feeds the bytes of `file` from `range.begin` up to `range.end` or the
+// file's end through `filter`, a block at a time, adding them to `done`
+// and calling `progress()` after each block.
+template <class Progress>
+Fed FeedRange(platform::FileHandle file, ByteRange range, CopyFilter& filter, const OutputFile& output,
+              std::uint64_t& done, Progress progress) {
+    const std::unique_ptr<char[]> block(new char[kBlock]);
+    for (std::uint64_t at = range.begin; at < range.end && output.Good();) {
+        const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, range.end - at));
+        const std::ptrdiff_t n = platform::ReadSomeAt(file, block.get(), want, at);
+        if (n == 0) break;  // an early end is told by the check after reading
+        if (n < 0) return {Fed::How::ReadFailed, std::strerror(errno)};
+        if (!filter.Feed(block.get(), static_cast<std::size_t>(n))) return {Fed::How::LineTooLong, {}};
+        at += static_cast<std::uint64_t>(n);
+        done += static_cast<std::uint64_t>(n);
+        progress();
+    }
+    return {};
+}
+
+std::string FeedFailure(const Fed& fed, const CopyFilter& filter, const std::string& inputPath) {
+    if (fed.how == Fed::How::ReadFailed) return FileFailureMessage(FileAction::ReadInput, inputPath, fed.readError);
+    return FileFailureMessage(FileAction::ReadInput, inputPath,
+                              "line " + std::to_string(filter.LongLine()) + " of its GPX copy is longer than " +
+                                  std::to_string(kMaxLineLength) + " bytes; this is not a text log");
+}
+
+// The checks after the last byte was fed, and the copy's name. False on
+// failure, with `error`.
+bool CompleteCopy(InputFile& input, std::uint64_t done, OutputFile& output, const std::string& inputPath,
+                  const std::string& copyPath, std::string& error) {
+    if (!output.Good()) {
+        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
+        return false;
+    }
+    if (input.ChangedWhileRead(done)) {
+        error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
+        return false;
+    }
+    if (!output.Commit()) {
+        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
+        return false;
+    }
+    return true;
+}
+
+enum class HalvesCopy { Written, Failed, RetryInOnePass };
+
+// The copy in two halves at once, split just after an LF, where the filter
+// is in its first state again: the later half goes through a filter of its
+// own into a file of its own, appended once both are done. A failure in the
+// later half (whose line numbers start afresh) is told by one pass instead.
+HalvesCopy CopyInHalves(InputFile& input, std::uint64_t split, OutputFile& output, const std::string& inputPath,
+                        const std::string& copyPath, std::string& error, const ProgressHooks* hooks,
+                        const GpxCopyLines& lines) {
+    OwnCacheLines<OutputFile> laterFile;
+    OutputFile& laterOutput = laterFile.value;
+    if (!laterOutput.Open(copyPath)) return HalvesCopy::RetryInOnePass;
+    OwnCacheLines<CopyFilter> laterCopy(laterOutput, lines.later);
+    CopyFilter& laterFilter = laterCopy.value;
+    std::atomic<std::uint64_t> laterDone{0};
+    Fed laterFed;
+    std::thread worker([&] {
+        std::uint64_t done = 0;
+        laterFed = FeedRange(input.Descriptor(), ByteRange{split, input.Size()}, laterFilter, laterOutput, done,
+                             [&] { laterDone.store(done, std::memory_order_relaxed); });
+        laterDone.store(done, std::memory_order_relaxed);
+    });
+    CopyFilter filter(output, lines.first);
+    std::uint64_t done = 0;
+    const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, split}, filter, output, done, [&] {
+        if (hooks != nullptr && hooks->progress) {
+            hooks->progress(done + laterDone.load(std::memory_order_relaxed), input.Size());
+        }
+    });
+    worker.join();
+    // A failure in the first half is the first one a single pass meets too.
+    if (fed.how != Fed::How::Done) {
+        error = FeedFailure(fed, filter, inputPath);
+        return HalvesCopy::Failed;
+    }
+    if (laterFed.how != Fed::How::Done) return HalvesCopy::RetryInOnePass;
+    laterFilter.Finish();
+    if (!laterOutput.Finish() || !output.AppendFinished(laterOutput)) return HalvesCopy::RetryInOnePass;
+    const bool written = CompleteCopy(input, done + laterDone.load(), output, inputPath, copyPath, error);
+    return written ? HalvesCopy::Written : HalvesCopy::Failed;
+}
+
+}  // namespace
+
 bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std::string& error,
-                  const ProgressHooks* hooks, const GpxCopyLineHandler& onLine) {
+                  const ProgressHooks* hooks, const GpxCopyLines& lines) {
     InputFile input;
     if (!input.Open(inputPath)) {
         error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
@@ -145,40 +246,33 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
         return false;
     }
-    CopyFilter filter(output, onLine);
-    std::unique_ptr<char[]> block(new char[kBlock]);
+    if (lines.later && input.Size() >= kTwoHalvesBytes) {
+        const std::uint64_t split = LineBoundaryNearMiddle(input.Descriptor(), input.Size());
+        if (split != 0) {
+            switch (CopyInHalves(input, split, output, inputPath, copyPath, error, hooks, lines)) {
+                case HalvesCopy::Written: return true;
+                case HalvesCopy::Failed: return false;
+                case HalvesCopy::RetryInOnePass: break;
+            }
+            if (!output.Open(copyPath)) {
+                error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
+                return false;
+            }
+            if (lines.restart) lines.restart();
+        }
+    }
+
+    CopyFilter filter(output, lines.first);
     std::uint64_t done = 0;
-    for (;;) {
-        const std::ptrdiff_t n = platform::ReadSome(input.Descriptor(), block.get(), kBlock);
-        if (n == 0) break;
-        if (n < 0) {
-            error = FileFailureMessage(FileAction::ReadInput, inputPath, std::strerror(errno));
-            return false;
-        }
-        if (!filter.Feed(block.get(), static_cast<std::size_t>(n))) {
-            error = FileFailureMessage(FileAction::ReadInput, inputPath,
-                                       "line " + std::to_string(filter.LongLine()) + " of its GPX copy is longer than " +
-                                           std::to_string(kMaxLineLength) + " bytes; this is not a text log");
-            return false;
-        }
-        done += static_cast<std::uint64_t>(n);
+    const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, UINT64_MAX}, filter, output, done, [&] {
         if (hooks != nullptr && hooks->progress) hooks->progress(done, input.Size());
-        if (!output.Good()) break;
-    }
-    if (!output.Good()) {
-        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
-        return false;
-    }
-    if (input.ChangedWhileRead(done)) {
-        error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
+    });
+    if (fed.how != Fed::How::Done) {
+        error = FeedFailure(fed, filter, inputPath);
         return false;
     }
     filter.Finish();
-    if (!output.Commit()) {
-        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
-        return false;
-    }
-    return true;
+    return CompleteCopy(input, done, output, inputPath, copyPath, error);
 }
 
 }  // namespace torvane

@@ -19,11 +19,20 @@ bool IsGpxPath(const std::string& path);
 // ended it before), and a line break (CR LF) wherever one tag ends and the
 // next begins with only blanks or tabs between them, which are dropped.
 // An existing copy is replaced only when the new one is complete. False on
-// failure with the reason in `error`. `onLine`, when given, sees each line
-// of the copy (without its CR LF) as it is written: the lines a reader of
-// the copy would read.
+// failure with the reason in `error`. `lines` see each line of the copy
+// (without its CR LF) as it is written: the lines a reader of the copy
+// would read.
 using GpxCopyLineHandler = std::function<void(std::string_view)>;
+struct GpxCopyLines {
+    GpxCopyLineHandler first;  // every line, or with `later` those of the first half
+    // When given, a large file is copied in two halves at once (each on a
+    // core of its own): `first` sees the lines of the first half, `later`
+    // those of the other, each in order. Where the halves do not come out,
+    // `restart` is called and one pass begins again with `first`.
+    GpxCopyLineHandler later;
+    std::function<void()> restart;
+};
 bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std::string& error,
-                  const ProgressHooks* hooks = nullptr, const GpxCopyLineHandler& onLine = {});
+                  const ProgressHooks* hooks = nullptr, const GpxCopyLines& lines = {});
 
 }  // namespace torvane

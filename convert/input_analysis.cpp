@@ -146,12 +146,12 @@ bool CountInHalves(const InputFile& input, AnalysisCounts& counts, const Sentenc
                    const ProgressHooks* hooks, std::uint64_t& bytesRead) {
     const std::uint64_t split = LineBoundaryNearMiddle(input.Descriptor(), input.Size());
     if (split == 0) return false;
-    AnalysisCounts later;
+    OwnCacheLines<AnalysisCounts> later;
     std::atomic<std::uint64_t> laterBytes{0};
-    LineReader second(input.Descriptor(), ByteRange{split, input.Size()});
+    OwnCacheLines<LineReader> second(input.Descriptor(), ByteRange{split, input.Size()});
     Counted secondResult = Counted::Failed;
     std::thread worker([&] {
-        secondResult = CountLines(second, later, rules, [&](std::uint64_t bytes) {
+        secondResult = CountLines(second.value, later.value, rules, [&](std::uint64_t bytes) {
             laterBytes.store(bytes, std::memory_order_relaxed);
         });
     });
@@ -162,8 +162,8 @@ bool CountInHalves(const InputFile& input, AnalysisCounts& counts, const Sentenc
     });
     worker.join();
     if (firstResult == Counted::Failed || secondResult == Counted::Failed) return false;
-    counts.Add(later);
-    bytesRead = first.BytesRead() + second.BytesRead();
+    counts.Add(later.value);
+    bytesRead = first.BytesRead() + second.value.BytesRead();
     return true;
 }
 
@@ -298,13 +298,21 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
         const std::string copyPath = GpxCopyPath(s.InputFilePath);
         std::string error;
         report.counts = fresh;
-        const GpxCopyLineHandler countLine = [&](std::string_view line) { CountLine(line, report.counts, rules); };
-        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks, countLine)) {
+        OwnCacheLines<AnalysisCounts> later;
+        GpxCopyLines lines;
+        lines.first = [&](std::string_view line) { CountLine(line, report.counts, rules); };
+        lines.later = [&](std::string_view line) { CountLine(line, later.value, rules); };
+        lines.restart = [&] {
+            report.counts = fresh;
+            later.value = AnalysisCounts{};
+        };
+        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks, lines)) {
             report.failed = true;
             report.message = error;
             report.counts = fresh;
             return report;
         }
+        report.counts.Add(later.value);  // nothing when the copy was made in one pass
         s.InputFilePath = copyPath;
         report.gpxCopyPath = copyPath;
     } else if (!CountInputLines(s, rules, hooks, report, fresh)) {

@@ -103,6 +103,18 @@ platform::FileHandle OutputFile::ReadBack() {
     return file_;
 }
 
+bool OutputFile::AppendFinished(OutputFile& other) {
+    const platform::FileHandle file = other.ReadBack();
+    if (file == platform::kNoFile) return false;
+    const std::unique_ptr<char[]> block(new char[kBufferSize]);
+    for (;;) {
+        const std::ptrdiff_t n = platform::ReadSome(file, block.get(), kBufferSize);
+        if (n < 0) return false;
+        if (n == 0) return true;
+        Write(std::string_view(block.get(), static_cast<std::size_t>(n)));
+    }
+}
+
 bool OutputFile::Commit() {
     if (!Finish()) return false;
     if (!platform::CommitTemporary(file_, directory_, tempPath_, finalPath_)) {

@@ -59,6 +59,9 @@ public:
     bool Finish();
     // The finished file positioned at its start, or platform::kNoFile.
     platform::FileHandle ReadBack();
+    // Writes the whole text of the finished file `other` here. False when
+    // it cannot be read back.
+    bool AppendFinished(OutputFile& other);
 
     // Drops the written file; the final path is not touched. A run that is
     // abandoned midway leaves nothing behind through this (or the destructor).

@@ -203,9 +203,10 @@ HalvesEnd RunInHalves(Settings& s, Settings& laterSettings, platform::FileHandle
         laterBytes.store(done, std::memory_order_relaxed);
     };
     laterHooks.cancelled = [&stop] { return stop.load(std::memory_order_relaxed); };
-    LineReader second(file, ByteRange{split, size});
+    OwnCacheLines<LineReader> second(file, ByteRange{split, size});
     std::string laterError;
-    std::thread worker([&] { end.later = RunLoop(laterSettings, second, later, size, &laterHooks, laterError); });
+    std::thread worker(
+        [&] { end.later = RunLoop(laterSettings, second.value, later, size, &laterHooks, laterError); });
 
     ProgressHooks firstHooks;
     if (hooks != nullptr) {
@@ -221,7 +222,7 @@ HalvesEnd RunInHalves(Settings& s, Settings& laterSettings, platform::FileHandle
     end.first = RunLoop(s, reader, first, size, hooks != nullptr ? &firstHooks : nullptr, error);
     if (end.first != LoopEnd::Finished) stop.store(true, std::memory_order_relaxed);
     worker.join();
-    end.bytesRead = reader.BytesRead() + second.BytesRead();
+    end.bytesRead = reader.BytesRead() + second.value.BytesRead();
     return end;
 }
 

@@ -228,11 +228,11 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
                                     ? LineBoundaryNearMiddle(input.Descriptor(), input.Size())
                                     : 0;
     if (split != 0) {
-        Settings laterSettings = s;
-        TrackSummaryBuilder later;
+        OwnCacheLines<Settings> laterSettings(s);
+        OwnCacheLines<TrackSummaryBuilder> later;
         std::string firstError;
-        const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings, input.Descriptor(), input.Size(), split, builder,
-                                                    later, hooks, firstError);
+        const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings.value, input.Descriptor(), input.Size(), split,
+                                                    builder, later.value, hooks, firstError);
         if (end.first == LoopEnd::Cancelled) {
             error = "The preview was cancelled.";
             return false;
@@ -242,7 +242,7 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
                 error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
                 return false;
             }
-            builder.Append(later);
+            builder.Append(later.value);
             summary = builder.Finish();
             return true;
         }

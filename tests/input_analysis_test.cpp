@@ -299,6 +299,36 @@ TEST(GpxCopy, NamesAndLineEnds) {
     }
 }
 
+TEST(GpxCopy, LargeFileCopiedInHalvesGivesTheOnePassCopyAndCounts) {
+    // Tags to split, blanks to drop, every kind of line end, a header word
+    // only in the later half, and a last line without an end.
+    const std::string points = "<trkpt lat=\"1\" lon=\"2\"> \t<ele>5</ele>\n<time>T10:00:00Z</time></trkpt>\r\n";
+    std::string bytes = "<gpx><trk><trkseg>\r";
+    while (bytes.size() < kTwoHalvesBytes) bytes += points + "<trkpt lat=\"3\" lon=\"4\"/>\r";
+    while (bytes.size() < 2 * kTwoHalvesBytes) bytes += points + "  <name> a </name> x <b> \n";
+    bytes += "HFDTE020202\r\n";
+    while (bytes.size() < 3 * kTwoHalvesBytes) bytes += points;
+    bytes += "</trkseg></trk></gpx>";
+
+    TempDir dir;
+    const std::string input = dir.File("walk.gpx");
+    WriteFile(input, bytes);
+    const std::string onePass = dir.File("one.gpx");
+    std::string error;
+    ASSERT_TRUE(WriteGpxCopy(input, onePass, error)) << error;  // no later half: one pass
+    const std::string expected = ReadFile(onePass);
+    const AnalysisCounts counts = Count(expected);
+
+    Settings s;
+    s.InputFilePath = input;
+    const AnalysisReport report = AnalyzeInput(s);
+    ASSERT_FALSE(report.failed) << report.message;
+    EXPECT_TRUE(ReadFile(s.InputFilePath) == expected);  // megabytes: no print of them
+    EXPECT_EQ(report.counts.trackPoint, counts.trackPoint);
+    EXPECT_EQ(report.counts.igcHeader, 1);
+    EXPECT_EQ(s.IgcFlightDate, "020202");
+}
+
 TEST(GpxCopy, AnalysisConvertsTheCopy) {
     TempDir dir;
     const std::string gpx = dir.File("walk.gpx");

@@ -5,6 +5,7 @@
 #include "gpx_split.h"
 #include "input_file.h"
 #include "line_reader.h"
+#include "two_halves.h"
 #include "output_documents.h"
 #include "output_file.h"
 #include "platform/file_system.h"

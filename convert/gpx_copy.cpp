@@ -1,18 +1,17 @@
 #include "gpx_copy.h"
 
 #include <algorithm>
-#include <atomic>
 #include <bit>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <memory>
-#include <thread>
 
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_file.h"
+#include "two_halves.h"
 #include "output/byte_scan.h"
 
 namespace torvane {
@@ -200,22 +199,19 @@ HalvesCopy CopyInHalves(InputFile& input, std::uint64_t split, OutputFile& outpu
     if (!laterOutput.Open(copyPath)) return HalvesCopy::RetryInOnePass;
     OwnCacheLines<CopyFilter> laterCopy(laterOutput, lines.later);
     CopyFilter& laterFilter = laterCopy.value;
-    std::atomic<std::uint64_t> laterDone{0};
     Fed laterFed;
-    std::thread worker([&] {
+    LaterHalf laterHalf([&](LaterHalf& half) {
         std::uint64_t done = 0;
         laterFed = FeedRange(input.Descriptor(), ByteRange{split, input.Size()}, laterFilter, laterOutput, done,
-                             [&] { laterDone.store(done, std::memory_order_relaxed); });
-        laterDone.store(done, std::memory_order_relaxed);
+                             [&] { half.Report(done); });
+        half.Report(done);
     });
     CopyFilter filter(output, lines.first);
     std::uint64_t done = 0;
     const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, split}, filter, output, done, [&] {
-        if (hooks != nullptr && hooks->progress) {
-            hooks->progress(done + laterDone.load(std::memory_order_relaxed), input.Size());
-        }
+        if (hooks != nullptr && hooks->progress) hooks->progress(done + laterHalf.Bytes(), input.Size());
     });
-    worker.join();
+    laterHalf.Join();
     // A failure in the first half is the first one a single pass meets too.
     if (fed.how != Fed::How::Done) {
         error = FeedFailure(fed, filter, inputPath);
@@ -224,7 +220,7 @@ HalvesCopy CopyInHalves(InputFile& input, std::uint64_t split, OutputFile& outpu
     if (laterFed.how != Fed::How::Done) return HalvesCopy::RetryInOnePass;
     laterFilter.Finish();
     if (!laterOutput.Finish() || !output.AppendFinished(laterOutput)) return HalvesCopy::RetryInOnePass;
-    const bool written = CompleteCopy(input, done + laterDone.load(), output, inputPath, copyPath, error);
+    const bool written = CompleteCopy(input, done + laterHalf.Bytes(), output, inputPath, copyPath, error);
     return written ? HalvesCopy::Written : HalvesCopy::Failed;
 }
 

@@ -1,8 +1,6 @@
 #include "input_analysis.h"
 
-#include <atomic>
 #include <cstring>
-#include <thread>
 
 #include "about.h"
 #include "file_messages.h"
@@ -12,6 +10,7 @@
 #include "output/byte_scan.h"
 #include "sentence_checks.h"
 #include "text_scan.h"
+#include "two_halves.h"
 
 namespace torvane {
 namespace {
@@ -147,20 +146,18 @@ bool CountInHalves(const InputFile& input, AnalysisCounts& counts, const Sentenc
     const std::uint64_t split = LineBoundaryNearMiddle(input.Descriptor(), input.Size());
     if (split == 0) return false;
     OwnCacheLines<AnalysisCounts> later;
-    std::atomic<std::uint64_t> laterBytes{0};
     OwnCacheLines<LineReader> second(input.Descriptor(), ByteRange{split, input.Size()});
     Counted secondResult = Counted::Failed;
-    std::thread worker([&] {
-        secondResult = CountLines(second.value, later.value, rules, [&](std::uint64_t bytes) {
-            laterBytes.store(bytes, std::memory_order_relaxed);
-        });
+    LaterHalf laterHalf([&](LaterHalf& half) {
+        secondResult =
+            CountLines(second.value, later.value, rules, [&half](std::uint64_t bytes) { half.Report(bytes); });
     });
     LineReader first(input.Descriptor(), ByteRange{0, split});
     const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
     const Counted firstResult = CountLines(first, counts, rules, [&](std::uint64_t bytes) {
-        if (reportProgress) hooks->progress(bytes + laterBytes.load(std::memory_order_relaxed), input.Size());
+        if (reportProgress) hooks->progress(bytes + laterHalf.Bytes(), input.Size());
     });
-    worker.join();
+    laterHalf.Join();
     if (firstResult == Counted::Failed || secondResult == Counted::Failed) return false;
     counts.Add(later.value);
     bytesRead = first.BytesRead() + second.value.BytesRead();

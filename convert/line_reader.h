@@ -9,7 +9,6 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <utility>
 
 #include "platform/file_system.h"
 
@@ -74,16 +73,6 @@ private:
 // on each core, where the work on the halves adds up: a megabyte takes a
 // few milliseconds, a second thread and file a fraction of one.
 inline constexpr std::uint64_t kTwoHalvesBytes = 1u << 20;
-
-// What the thread of one half changes at every line lives on cache lines of
-// its own: where the other thread's data shared a line with it, each change
-// would pass that line from core to core and slow both halves down.
-template <class T>
-struct alignas(64) OwnCacheLines {
-    template <class... Args>
-    explicit OwnCacheLines(Args&&... args) : value(std::forward<Args>(args)...) {}
-    T value;
-};
 
 // An offset just after a LF near the middle of the file's `size` bytes,
 // where two readers can split the file between two whole lines; 0 when

@@ -1,13 +1,12 @@
 #include "record_loop.h"
 
-#include <atomic>
-#include <thread>
 
 #include "gpx_track_point.h"
 #include "igc_fix.h"
 #include "nmea_sentences.h"
 #include "sentence_checks.h"
 #include "text_scan.h"
+#include "two_halves.h"
 
 namespace torvane {
 namespace {
@@ -196,32 +195,29 @@ template <class Target>
 HalvesEnd RunInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
                       std::uint64_t split, Target first, Target later, const ProgressHooks* hooks, std::string& error) {
     HalvesEnd end;
-    std::atomic<std::uint64_t> laterBytes{0};
-    std::atomic<bool> stop{false};
-    ProgressHooks laterHooks;
-    laterHooks.progress = [&laterBytes](std::uint64_t done, std::uint64_t) {
-        laterBytes.store(done, std::memory_order_relaxed);
-    };
-    laterHooks.cancelled = [&stop] { return stop.load(std::memory_order_relaxed); };
     OwnCacheLines<LineReader> second(file, ByteRange{split, size});
     std::string laterError;
-    std::thread worker(
-        [&] { end.later = RunLoop(laterSettings, second.value, later, size, &laterHooks, laterError); });
+    LaterHalf laterHalf([&](LaterHalf& half) {
+        ProgressHooks laterHooks;
+        laterHooks.progress = [&half](std::uint64_t done, std::uint64_t) { half.Report(done); };
+        laterHooks.cancelled = [&half] { return half.Stopped(); };
+        end.later = RunLoop(laterSettings, second.value, later, size, &laterHooks, laterError);
+    });
 
     ProgressHooks firstHooks;
     if (hooks != nullptr) {
         firstHooks.status = hooks->status;
         firstHooks.cancelled = hooks->cancelled;
         if (hooks->progress) {
-            firstHooks.progress = [hooks, &laterBytes](std::uint64_t done, std::uint64_t total) {
-                hooks->progress(done + laterBytes.load(std::memory_order_relaxed), total);
+            firstHooks.progress = [hooks, &laterHalf](std::uint64_t done, std::uint64_t total) {
+                hooks->progress(done + laterHalf.Bytes(), total);
             };
         }
     }
     LineReader reader(file, ByteRange{0, split});
     end.first = RunLoop(s, reader, first, size, hooks != nullptr ? &firstHooks : nullptr, error);
-    if (end.first != LoopEnd::Finished) stop.store(true, std::memory_order_relaxed);
-    worker.join();
+    if (end.first != LoopEnd::Finished) laterHalf.Stop();
+    laterHalf.Join();
     end.bytesRead = reader.BytesRead() + second.value.BytesRead();
     return end;
 }

@@ -7,6 +7,7 @@
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
+#include "two_halves.h"
 #include "output_file.h"
 
 namespace torvane {

@@ -14,45 +14,52 @@
 
 namespace torvane {
 
-// Up to four characters looked for (repeat one to look for fewer).
+// One to four characters looked for; each costs one comparison per block.
+template <int N>
 class ByteSet {
+    static_assert(N >= 1 && N <= 4);
+
 public:
-    ByteSet(char a, char b, char c, char d) : a_(a), b_(b), c_(c), d_(d) {
+    explicit ByteSet(char a, char b = 0, char c = 0, char d = 0) : chars_{a, b, c, d} {
 #ifdef __SSE2__
-        va_ = _mm_set1_epi8(a);
-        vb_ = _mm_set1_epi8(b);
-        vc_ = _mm_set1_epi8(c);
-        vd_ = _mm_set1_epi8(d);
+        for (int i = 0; i < N; ++i) vectors_[i] = _mm_set1_epi8(chars_[i]);
 #endif
     }
-    ByteSet(char a, char b, char c) : ByteSet(a, b, c, c) {}
-    ByteSet(char a, char b) : ByteSet(a, b, b, b) {}
-    explicit ByteSet(char a) : ByteSet(a, a, a, a) {}
 
-    bool Holds(char x) const { return x == a_ || x == b_ || x == c_ || x == d_; }
+    bool Holds(char x) const {
+        for (int i = 0; i < N; ++i) {
+            if (x == chars_[i]) return true;
+        }
+        return false;
+    }
 
 #ifdef __SSE2__
     // One bit for each of the 16 bytes at `block` that is in the set.
     unsigned Mask16(const char* block) const {
         const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
-        const __m128i hits = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, va_), _mm_cmpeq_epi8(bytes, vb_)),
-                                          _mm_or_si128(_mm_cmpeq_epi8(bytes, vc_), _mm_cmpeq_epi8(bytes, vd_)));
+        __m128i hits = _mm_cmpeq_epi8(bytes, vectors_[0]);
+        for (int i = 1; i < N; ++i) hits = _mm_or_si128(hits, _mm_cmpeq_epi8(bytes, vectors_[i]));
         return static_cast<unsigned>(_mm_movemask_epi8(hits));
     }
 #endif
 
 private:
-    char a_, b_, c_, d_;
+    char chars_[4];
 #ifdef __SSE2__
-    __m128i va_, vb_, vc_, vd_;
+    __m128i vectors_[N];
 #endif
 };
+
+ByteSet(char) -> ByteSet<1>;
+ByteSet(char, char) -> ByteSet<2>;
+ByteSet(char, char, char) -> ByteSet<3>;
+ByteSet(char, char, char, char) -> ByteSet<4>;
 
 // Calls `onHit(offset)` for each byte of [data, data + size) in `set`, in
 // order, as long as it returns true. Returns the offset where it stopped
 // (of the hit that returned false), or `size`.
-template <class OnHit>
-inline std::size_t ScanBytes(const char* data, std::size_t size, const ByteSet& set, OnHit onHit) {
+template <int N, class OnHit>
+inline std::size_t ScanBytes(const char* data, std::size_t size, const ByteSet<N>& set, OnHit onHit) {
     std::size_t i = 0;
 #ifdef __SSE2__
     for (; i + 16 <= size; i += 16) {
@@ -78,7 +85,8 @@ inline std::size_t ScanBytes(const char* data, std::size_t size, const ByteSet& 
 }
 
 // The offset of the first byte of [data, data + size) in `set`, or `size`.
-inline std::size_t FindFirstOf(const char* data, std::size_t size, const ByteSet& set) {
+template <int N>
+inline std::size_t FindFirstOf(const char* data, std::size_t size, const ByteSet<N>& set) {
     return ScanBytes(data, size, set, [](std::size_t) { return false; });
 }
 

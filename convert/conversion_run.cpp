@@ -1,15 +1,14 @@
 #include "conversion_run.h"
 
-
 #include "file_messages.h"
 #include "gpx_split.h"
 #include "input_file.h"
 #include "line_reader.h"
-#include "two_halves.h"
 #include "output_documents.h"
 #include "output_file.h"
 #include "platform/file_system.h"
 #include "record_loop.h"
+#include "two_halves.h"
 
 namespace torvane {
 namespace {

@@ -10,9 +10,9 @@
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
+#include "output/byte_scan.h"
 #include "output_file.h"
 #include "two_halves.h"
-#include "output/byte_scan.h"
 
 namespace torvane {
 namespace {

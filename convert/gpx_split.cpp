@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "gpx_track_point.h"
-#include "output/byte_scan.h"
+#include "line_reader.h"
 
 namespace torvane {
 namespace {
@@ -31,17 +31,14 @@ std::size_t OpeningLineAtOrAfter(std::string_view text, std::size_t from) {
     return std::string_view::npos;
 }
 
-// Converts the lines of `text` (a whole number of lines) into `s`, as the
-// line reader would hand them out.
-void ConvertLines(Settings& s, std::string_view text) {
-    const ByteSet lineEnds('\r', '\n');
-    std::size_t start = 0;
-    while (start < text.size()) {
-        const std::size_t end = start + FindFirstOf(text.data() + start, text.size() - start, lineEnds);
-        ConvertGpxLine(s, text.substr(start, end - start));
-        start = end + 1;
-        if (end < text.size() && text[end] == '\r' && start < text.size() && text[start] == '\n') ++start;
-    }
+// Converts the lines of the file's bytes `range` (whole lines) into `s`.
+// False when they cannot be read.
+bool ConvertLines(Settings& s, platform::FileHandle file, ByteRange range) {
+    LineReader reader(file, range);
+    std::string_view line;
+    LineReader::Status status;
+    while ((status = reader.Next(line)) == LineReader::Status::Line) ConvertGpxLine(s, line);
+    return status == LineReader::Status::End;
 }
 
 bool Known(double value) { return !std::isnan(value); }
@@ -70,13 +67,12 @@ std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint6
     point.LatText = point.LonText = kUnknownText;
     constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
     point.EleValue = point.HourValue = point.MinuteValue = point.SecondValue = kUnknown;
-    ConvertLines(later, window.substr(leadIn, split - leadIn));
+    if (!ConvertLines(later, file, ByteRange{windowStart + leadIn, windowStart + split})) return 0;
 
     const bool known = point.LatText != kUnknownText && point.LonText != kUnknownText && Known(point.EleValue) &&
                        Known(point.HourValue) && Known(point.MinuteValue) && Known(point.SecondValue);
     if (!known) return 0;
     later.RecordCount = 0;
-    later.OutputLine.clear();
     return windowStart + split;
 }
 

@@ -70,7 +70,8 @@ void ConvertIgcFix(Settings& s, std::string_view line) {
     const double timeOfDay =
         FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line);
 
-    s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, (s.IgcGnssAltitude ? FieldValue<kGnssAltitude>(line) : FieldValue<kPressureAltitude>(line))));
+    const double recorded = s.IgcGnssAltitude ? FieldValue<kGnssAltitude>(line) : FieldValue<kPressureAltitude>(line);
+    s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, recorded));
     ComposeCurrentRecord(s, timeOfDay, s.Altitude, true);
 }
 

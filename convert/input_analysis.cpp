@@ -40,8 +40,6 @@ struct LineMarks {
     bool trackPointTag = false;
 };
 
-bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
-
 LineMarks ScanLineMarks(std::string_view line) {
     LineMarks marks;
     const char* const data = line.data();
@@ -50,8 +48,7 @@ LineMarks ScanLineMarks(std::string_view line) {
         switch (data[at]) {
             case '*': marks.star = true; break;
             case '$':
-                if (size - at >= 6 && IsCapital(data[at + 1]) && IsCapital(data[at + 2])) {
-                    const std::string_view name(data + at + 3, 3);
+                if (const std::string_view name = SentenceNameAt(line, at); !name.empty()) {
                     const bool gga = name == "GGA", gll = name == "GLL", rmc = name == "RMC";
                     marks.anyGga = marks.anyGga || gga;
                     marks.anyGll = marks.anyGll || gll;

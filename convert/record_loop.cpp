@@ -1,6 +1,5 @@
 #include "record_loop.h"
 
-
 #include "gpx_track_point.h"
 #include "igc_fix.h"
 #include "nmea_sentences.h"

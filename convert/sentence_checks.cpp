@@ -6,8 +6,6 @@
 namespace torvane {
 namespace {
 
-bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
-
 int HexValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
@@ -36,8 +34,7 @@ unsigned XorOfBytes(const char* data, std::size_t size) {
 
 bool HoldsSentenceOfAnyTalker(std::string_view line, std::string_view kind) {
     for (std::size_t at = line.find('$'); at != std::string_view::npos; at = line.find('$', at + 1)) {
-        if (line.size() - at < 3 + kind.size()) return false;
-        if (IsCapital(line[at + 1]) && IsCapital(line[at + 2]) && line.substr(at + 3, kind.size()) == kind) return true;
+        if (SentenceNameAt(line, at) == kind) return true;
     }
     return false;
 }

@@ -2,9 +2,19 @@
 // system" and "skip sentences with a wrong checksum" add.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace torvane {
+
+// The three characters after the "$" at `at` when two capital letters A-Z
+// stand between (a talker: "GP", "GN", ...): the sentence name; empty when
+// the line has no such name there.
+inline std::string_view SentenceNameAt(std::string_view line, std::size_t at) {
+    const auto capital = [](char c) { return c >= 'A' && c <= 'Z'; };
+    if (line.size() - at < 6 || !capital(line[at + 1]) || !capital(line[at + 2])) return {};
+    return line.substr(at + 3, 3);
+}
 
 // True when `line` holds "$", two capital letters A-Z and then `kind`
 // ("GGA", "GLL" or "RMC") anywhere: a sentence of that kind from any talker.

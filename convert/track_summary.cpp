@@ -7,8 +7,8 @@
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
-#include "two_halves.h"
 #include "output_file.h"
+#include "two_halves.h"
 
 namespace torvane {
 namespace {

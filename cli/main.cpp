@@ -45,6 +45,11 @@ bool AskOverwrite() {
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
 }
 
+void PrintUndatedWarning(const std::string& file) {
+    PrintError(file + ": the log holds no date; its positions are written without times (give the date of the "
+                      "first position with --date YYYY-MM-DD)");
+}
+
 void PrintOtherTalkersHint(const AnalysisReport& report) {
     if (report.otherTalkersOnly) std::cerr << OtherTalkersHint("--any-talker") << '\n' << std::flush;
 }
@@ -137,6 +142,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     switch (run.outcome) {
         case RunReport::Outcome::Written:
             PrintMessage(run.message);
+            if (run.undated) PrintUndatedWarning(file);
             return kAllWritten;
         case RunReport::Outcome::NothingWritten:
             PrintMessage(run.message);

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "convert/colours.h"
+#include "output/track_time.h"
 
 namespace torvane::cli {
 namespace {
@@ -20,6 +21,21 @@ bool ParseNumber(const std::string& text, double& value) {
     if (first != last && *first == '+') ++first;
     const auto result = std::from_chars(first, last, value);
     return result.ec == std::errc{} && result.ptr == last && std::isfinite(value);
+}
+
+// "YYYY-MM-DD" of a day of the calendar.
+bool ParseDate(const std::string& text, std::int64_t& days) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
+    int parts[3] = {0, 0, 0};
+    const std::size_t starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
+    for (int i = 0; i < 3; ++i) {
+        const char* first = text.data() + starts[i];
+        const auto result = std::from_chars(first, first + lengths[i], parts[i]);
+        if (result.ec != std::errc{} || result.ptr != first + lengths[i]) return false;
+    }
+    if (!IsCivilDate(parts[0], parts[1], parts[2])) return false;
+    days = DaysFromCivil(parts[0], parts[1], parts[2]);
+    return true;
 }
 
 bool ParseFlag(const std::string& text, std::optional<std::string>& flag) {
@@ -56,7 +72,8 @@ namespace {
 bool TakesValue(const std::string& name) {
     static constexpr std::string_view kNames[] = {"--to", "--altitude-add", "--altitude-set", "-o", "--output",
                                                   "--kml-name", "--kml-description", "--kml-color", "--kml-extrude",
-                                                  "--kml-tessellate", "--ovl-color", "--ovl-width", "--ovl-map-name"};
+                                                  "--kml-tessellate", "--ovl-color", "--ovl-width", "--ovl-map-name",
+                                                  "--date"};
     return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
 }
 
@@ -113,7 +130,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         // analyze and preview take only the options that change positions
         // (and preview its output's).
         const bool positionOption = arg == "--keep-zero-positions" || arg.rfind("--altitude-add", 0) == 0 ||
-                                    arg.rfind("--altitude-set", 0) == 0;
+                                    arg.rfind("--altitude-set", 0) == 0 || arg.rfind("--date", 0) == 0;
         const bool previewOption = arg == "-o" || arg.rfind("--output", 0) == 0 || arg == "--overwrite";
         if (o.command == Command::Analyze && positionOption) sawPositionOption = true;
         if (o.command == Command::Analyze && !positionOption) {
@@ -141,6 +158,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         if (arg == "--keep-zero-positions") { o.keepZeroPositions = true; continue; }
         if (arg == "--overwrite") { o.overwrite = true; continue; }
         if (arg == "--kml-absolute") { o.kmlAbsolute = true; continue; }
+        if (arg == "--kml-time") { o.kmlTime = true; continue; }
 
         // Options with a value: "--name VALUE" or "--name=VALUE".
         std::string name = arg;
@@ -165,8 +183,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             if (value == "table") o.outputType = OutputKind::Table;
             else if (value == "kml") o.outputType = OutputKind::KML;
             else if (value == "ovl") o.outputType = OutputKind::OVL;
+            else if (value == "gpx") o.outputType = OutputKind::GPX;
+            else if (value == "geojson") o.outputType = OutputKind::GeoJSON;
             else {
-                error = "--to takes table, kml or ovl, not '" + value + "'";
+                error = "--to takes table, kml, ovl, gpx or geojson, not '" + value + "'";
                 return false;
             }
         } else if (name == "--altitude-add" || name == "--altitude-set") {
@@ -180,6 +200,13 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                 return false;
             }
             o.altitudeMode = name == "--altitude-add" ? AltitudeMode::Add : AltitudeMode::SetFixed;
+        } else if (name == "--date") {
+            std::int64_t days = 0;
+            if (!ParseDate(value, days)) {
+                error = "--date takes a date YYYY-MM-DD, not '" + value + "'";
+                return false;
+            }
+            o.firstDate = days;
         } else if (name == "-o" || name == "--output") {
             o.outputPath = value;
         } else if (name == "--kml-name") {
@@ -240,6 +267,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "--decimal-comma applies to table output only";
         return false;
     }
+    if (o.kmlTime && o.outputType != OutputKind::KML) {
+        error = "--kml-time applies to KML output only";
+        return false;
+    }
     return true;
 }
 
@@ -263,6 +294,8 @@ void ApplyOptions(const Options& o, Settings& s) {
     if (o.kmlExtrude) s.KmlProperties[kKmlExtrude] = *o.kmlExtrude;
     if (o.kmlTessellate) s.KmlProperties[kKmlTessellate] = *o.kmlTessellate;
     if (o.kmlAbsolute) s.KmlProperties[kKmlAltitudeMode] = "absolute";
+    s.KmlTimeTrack = o.kmlTime;
+    s.FirstPositionDate = o.firstDate;
     if (o.ovlColour) s.OvlProperties.colour = *o.ovlColour;
     if (o.ovlWidth) s.OvlProperties.lineWidth = *o.ovlWidth;
     if (o.ovlMapName) s.OvlProperties.mapName = *o.ovlMapName;
@@ -272,7 +305,7 @@ const std::string& UsageText() {
     static const std::string text = std::string(R"(Usage:
   torvane-cli analyze [--summary] FILE... [--any-talker] [--verify-checksums]
   torvane-cli convert FILE... [options]
-  torvane-cli preview FILE [-o PATH] [--overwrite]
+  torvane-cli preview FILE [-o PATH] [--overwrite] [--date YYYY-MM-DD]
   torvane-cli --help | --version
 
 analyze  recognises the data in each file (NMEA GGA/GLL/RMC, IGC, GPX) and
@@ -282,7 +315,7 @@ analyze  recognises the data in each file (NMEA GGA/GLL/RMC, IGC, GPX) and
 preview  draws the track, its altitude profile and its figures as an SVG
          document (default: the table output's name with ".svg").
          analyze --summary and preview take --keep-zero-positions,
-         --altitude-add and --altitude-set as convert does.
+         --altitude-add, --altitude-set and --date as convert does.
 convert  analyses each file and converts it; the output is written beside the
          input, named after it, the data type and the output type
          (track.nmea -> track_GGA.prn). GPX files are first copied with
@@ -298,7 +331,15 @@ Options of analyze and convert:
 Options of convert:
   --igc-gnss-altitude       IGC: write the GNSS altitude of each fix instead
                             of the pressure altitude
-  --to table|kml|ovl        output type (default table)
+  --to table|kml|ovl|gpx|geojson
+                            output type (default table); gpx (GPX 1.1) and
+                            geojson (RFC 7946) carry each position's date
+                            and time in UTC, as --kml-time does for KML
+  --kml-time                KML: add a time track (KML 2.2 gx:Track with a
+                            TimeSpan) that Google Earth's time slider plays
+  --date YYYY-MM-DD         the date of the first position of a log that has
+                            no date of its own (GGA or GLL alone, an IGC file
+                            without HFDTE)
   --decimal-comma           write "," as decimal point (table only)
   --keep-zero-positions     keep invalid records and positions at 0,0
                             (by default they are eliminated)
@@ -316,6 +357,14 @@ Options of convert:
                             invisible, magenta or turquoise (default red)
   --ovl-width TEXT          line width in pixels (default 4)
   --ovl-map-name TEXT       map name (default ")") + std::string(kDefaultMapName) + R"(")
+
+Dates: RMC's date field (yy below 80 is 20yy) and ZDA sentences date an NMEA
+log, positions before the first date counted back from it; the HFDTE line
+dates an IGC file; GPX times are taken with their zone and turned into UTC.
+Where the time of day falls by more than 12 hours from one position to the
+next, the day goes one on; a date the log gives resets the running day. A
+log without a date gets no times (a line on standard error says so), never
+the computer's clock.
 
 Exit status: 0 when every file wrote at least one data set, 1 when a file
 yielded none or was not recognised, 2 for usage errors and files that could

@@ -1,6 +1,7 @@
 // Command-line arguments of torvane-cli, parsed into the window's choices.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ struct Options {
     std::optional<std::string> kmlName, kmlDescription, kmlColor;
     std::optional<std::string> kmlExtrude, kmlTessellate;  // " 1" or " 0"
     bool kmlAbsolute = false;
+    bool kmlTime = false;  // the KML time track
+    std::optional<std::int64_t> firstDate;  // --date: days since 1970-01-01
     std::optional<int> ovlColour;
     std::optional<std::string> ovlWidth, ovlMapName;
 };

@@ -1,5 +1,6 @@
 #include "conversion_run.h"
 
+#include "dated_track_writer.h"
 #include "file_messages.h"
 #include "gpx_split.h"
 #include "input_file.h"
@@ -20,6 +21,8 @@ std::string_view Extension(OutputKind kind) {
         case OutputKind::Table: return "prn";
         case OutputKind::KML: return "kml";
         case OutputKind::OVL: return "ovl";
+        case OutputKind::GPX: return "gpx";
+        case OutputKind::GeoJSON: return "geojson";
         case OutputKind::None: break;
     }
     return "";
@@ -41,6 +44,7 @@ std::string FileName(const std::string& path) {
 struct Body {
     LoopEnd end = LoopEnd::Finished;
     std::string error;             // with LoopEnd::ReadFailed
+    std::string writeError;        // a part of the output could not be written
     std::uint64_t bytesRead = 0;
     bool retryInOnePass = false;  // the halves did not come out; nothing is to be kept
 };
@@ -51,6 +55,7 @@ struct Body {
 // state one pass has there.
 std::uint64_t SplitForHalves(const Settings& s, const InputFile& input, Settings& laterSettings) {
     if (input.Size() < kTwoHalvesBytes) return 0;
+    if (IsDatedOutput(s)) return 0;  // its dates run from the log's start
     if (s.OutputType != OutputKind::Table && s.OutputType != OutputKind::KML) return 0;
     if (s.DataType == DataKind::None) return 0;
     if (s.DataType == DataKind::GPGXT) {
@@ -90,6 +95,44 @@ Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const Pr
     s.RecordCount += laterSettings.value.RecordCount;
     body.bytesRead = end.bytesRead;
     return body;
+}
+
+// The body of a dated output: a first pass finds where its dated track
+// starts, then the track is written, once more with milliseconds should a
+// time with a fraction of a second come. `dated`: some position has a time.
+Body WriteDatedBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks,
+                    bool& dated) {
+    Body body;
+    std::optional<LogStart> start;
+    if (!FindLogStart(s, input.Descriptor(), input.Size(), start, body.error)) {
+        body.end = LoopEnd::ReadFailed;
+        return body;
+    }
+    bool milliseconds = false;
+    for (;;) {
+        // Each attempt starts from the state the run was given.
+        Settings run = s;
+        run.PositionsOnly = s.OutputType != OutputKind::KML;
+        DatedTrackWriter writer(run, output, CalendarFor(start), milliseconds);
+        if (!writer.Open(body.writeError)) return body;
+        LineReader reader(input.Descriptor(), ByteRange{0, input.Size()});
+        body.end = RunRecordLoop(run, reader, writer, input.Size(), hooks, body.error);
+        body.bytesRead = reader.BytesRead();
+        if (body.end == LoopEnd::Cancelled && writer.NeedsMilliseconds()) {
+            milliseconds = true;
+            output.Discard();
+            if (!output.Open(s.OutputFilePath)) {
+                body.writeError = output.ErrorText();
+                return body;
+            }
+            continue;
+        }
+        if (body.end == LoopEnd::Finished && !writer.Finish(body.writeError)) return body;
+        s.GpxPointState = run.GpxPointState;
+        s.RecordCount = s.OutputType == OutputKind::KML ? run.RecordCount : writer.Count();
+        dated = writer.Dated();
+        return body;
+    }
 }
 
 RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryInOnePass);
@@ -170,7 +213,12 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
     s.OverlayExtent = OverlayBounds{};
     WriteOutputHeader(s, output);
 
-    const Body body = WriteBody(s, input, output, hooks, halves);
+    bool dated = true;
+    const Body body =
+        IsDatedOutput(s) ? WriteDatedBody(s, input, output, hooks, dated) : WriteBody(s, input, output, hooks, halves);
+    if (!body.writeError.empty()) {
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, body.writeError, kNoOutputWritten));
+    }
     if (body.retryInOnePass) {
         retryInOnePass = true;
         return {};
@@ -212,6 +260,7 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
 
     RunReport report;
     report.count = s.RecordCount;
+    report.undated = !dated && s.RecordCount != 0;
     if (s.RecordCount != 0) {
         report.outcome = RunReport::Outcome::Written;
         report.message = CountMessage(s);

@@ -37,6 +37,9 @@ struct RunReport {
     Outcome outcome = Outcome::Failed;
     std::int64_t count = 0;
     std::string message;  // the message area's text
+    // A dated output (GPX, GeoJSON, KML with times) of a log without a date:
+    // its positions were written without times.
+    bool undated = false;
 };
 
 // Opens input and output, writes header, record lines and trailer (for an

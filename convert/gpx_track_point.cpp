@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "current_record.h"
+#include "date_sources.h"
 #include "output/byte_scan.h"
 #include "text_scan.h"
 
@@ -65,13 +66,15 @@ void ReadElevation(GpxPointStateRecord& point, std::string_view line) {
     point.EleValue = LeadingNumber(TextBetween(line, tagEnd, static_cast<int>(next) + 1));
 }
 
-// Hour, minute and second as written after the first upper-case "T"; the
-// date, fractions of a second and the zone are not read.
+// Hour, minute and second as written after the first upper-case "T" (the
+// time of day of the table and the drawing, as written); and the whole
+// ISO 8601 time around that "T", in UTC, for the dated outputs.
 void ReadTime(GpxPointStateRecord& point, std::string_view line) {
     const int t = PositionOf(line, 'T');
     point.HourValue = LeadingNumber(Mid(line, t + 1, 2));
     point.MinuteValue = LeadingNumber(Mid(line, t + 4, 2));
     point.SecondValue = LeadingNumber(Mid(line, t + 7, 2));
+    point.UtcTime = t > 10 ? IsoTimeMilliseconds(line.substr(static_cast<std::size_t>(t - 11))) : std::nullopt;
 }
 
 // Whether the line holds a track point written as an empty element,

@@ -12,6 +12,7 @@
 namespace torvane {
 
 void WriteOutputHeader(const Settings& s, OutputFile& output) {
+    if (IsDatedOutput(s)) return;  // written whole by the dated track writer
     switch (s.OutputType) {
         case OutputKind::KML:
             output.WriteLine(KmlHeader(s.KmlProperties));
@@ -20,12 +21,15 @@ void WriteOutputHeader(const Settings& s, OutputFile& output) {
             output.WriteLine(OvlHeader(s.OvlProperties.colour, s.OvlProperties.lineWidth, s.DetectedRecordCount));
             break;
         case OutputKind::Table:
+        case OutputKind::GPX:
+        case OutputKind::GeoJSON:
         case OutputKind::None:
             break;
     }
 }
 
 void WriteOutputTrailer(Settings& s, OutputFile& output) {
+    if (IsDatedOutput(s)) return;
     switch (s.OutputType) {
         case OutputKind::KML:
             output.WriteLine(KmlTrailer());
@@ -41,6 +45,8 @@ void WriteOutputTrailer(Settings& s, OutputFile& output) {
             output.WriteLine(OvlTrailer(s.OvlProperties.mapName, s.CenterLatText, s.CenterLongText));
             break;
         case OutputKind::Table:
+        case OutputKind::GPX:
+        case OutputKind::GeoJSON:
         case OutputKind::None:
             break;
     }

@@ -105,13 +105,27 @@ bool ProcessGpx(Settings& s, std::string_view line) {
 // (after the decimal-comma step), or a record sink that takes the records.
 struct FileTarget {
     static constexpr bool kText = true;
+    static constexpr bool kSeesLines = false;
+    bool SeeLine(std::string_view) { return false; }
     OutputFile& output;
     void Take(const Settings& s) { output.WriteLine(s.OutputLine); }
 };
 
 struct SinkTarget {
     static constexpr bool kText = false;
+    static constexpr bool kSeesLines = false;
     RecordSink& sink;
+    bool SeeLine(std::string_view) { return false; }
+    void Take(const Settings& s) { sink.Take(s); }
+};
+
+// The records and every line before them, for the dated outputs: the
+// record's line text is post-processed, since a KML path is written too.
+struct DatedSinkTarget {
+    static constexpr bool kText = true;
+    static constexpr bool kSeesLines = true;
+    DatedRecordSink& sink;
+    bool SeeLine(std::string_view line) { return sink.SeeLine(line); }
     void Take(const Settings& s) { sink.Take(s); }
 };
 
@@ -134,6 +148,9 @@ LoopEnd Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputS
             reported = input.BytesRead();
             hooks->progress(reported, inputSize);
             if (hooks->cancelled && hooks->cancelled()) return LoopEnd::Cancelled;
+        }
+        if constexpr (Target::kSeesLines) {
+            if (target.SeeLine(line)) return LoopEnd::Cancelled;
         }
         s.RecordInvalid = false;
         if (!Process(s, line)) continue;
@@ -243,6 +260,11 @@ LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::u
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
     return RunLoop(s, input, SinkTarget{sink}, inputSize, hooks, error);
+}
+
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
+                   const ProgressHooks* hooks, std::string& error) {
+    return RunLoop(s, input, DatedSinkTarget{sink}, inputSize, hooks, error);
 }
 
 }  // namespace torvane

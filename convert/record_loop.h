@@ -26,6 +26,14 @@ public:
     virtual void Take(const Settings& s) = 0;
 };
 
+// A record sink that also sees every input line before it is converted
+// (where a log gives its date), and can end the run there.
+class DatedRecordSink : public RecordSink {
+public:
+    // True ends the run (LoopEnd::Cancelled) before this line.
+    virtual bool SeeLine(std::string_view line) = 0;
+};
+
 // How a run of the loop ended.
 enum class LoopEnd {
     Finished,    // the input was read to its end
@@ -40,6 +48,10 @@ LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::u
 
 // The same run, handing each record that would be written to `sink`.
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
+                   const ProgressHooks* hooks, std::string& error);
+
+// The same run, showing each line to `sink` first.
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);
 
 // How a run over two halves ended: each half's end, and the bytes read.

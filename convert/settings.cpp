@@ -25,6 +25,8 @@ std::string_view OutputTypeWord(OutputKind kind) {
         case OutputKind::Table: return "Table";
         case OutputKind::KML: return "KML";
         case OutputKind::OVL: return "OVL";
+        case OutputKind::GPX: return "GPX";
+        case OutputKind::GeoJSON: return "GeoJSON";
         case OutputKind::None: break;
     }
     return "";

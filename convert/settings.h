@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -52,6 +53,9 @@ struct GpxPointStateRecord {
     double EleValue = 0;
     double HourValue = 0, MinuteValue = 0, SecondValue = 0;
     double TimeSeconds = 0;
+    // The point's time in UTC (milliseconds since 1970-01-01) where its time
+    // carries a date; carried over, like the pieces above, to a point without one.
+    std::optional<std::int64_t> UtcTime;
 };
 
 struct GpxAttributePosRecord {
@@ -77,6 +81,11 @@ struct Settings {
     bool AcceptAnyTalker = false;         // "Accept every satellite system": $GN..., $GL..., ... count as $GP...
     bool VerifyChecksums = false;         // "Skip sentences with a wrong checksum"
     bool IgcGnssAltitude = false;         // "GNSS altitude (IGC)": positions 31-35 instead of 26-30
+
+    // Options of the dated outputs (GPX, GeoJSON and KML with its time track).
+    bool KmlTimeTrack = false;                      // "Times for the time slider"
+    std::optional<std::int64_t> FirstPositionDate;  // "Date of the first position", days since 1970-01-01,
+                                                    // for a log without a date of its own
 
     // Property tables.
     std::array<std::string, 6> KmlProperties{};
@@ -104,5 +113,11 @@ struct Settings {
     GpxPointStateRecord GpxPointState;
     GpxAttributePosRecord GpxAttributePos;
 };
+
+// Whether `s` asks for a dated output: GPX, GeoJSON, or KML with its time track.
+inline bool IsDatedOutput(const Settings& s) {
+    return s.OutputType == OutputKind::GPX || s.OutputType == OutputKind::GeoJSON ||
+           (s.OutputType == OutputKind::KML && s.KmlTimeTrack);
+}
 
 }  // namespace torvane

@@ -1,79 +1,51 @@
 #include "kml_document.h"
 
+#include "coordinate_text.h"
+#include "utf8_text.h"
+
 namespace torvane {
 namespace {
 
-// Length of the well-formed UTF-8 sequence at the start of `text`, or 0.
-std::size_t Utf8SequenceLength(std::string_view text) {
-    const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    std::size_t length = 0;
-    unsigned int code = 0;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-        code = lead & 0x1Fu;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        code = lead & 0x0Fu;
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        code = lead & 0x07u;
-    } else {
-        return 0;
+void XmlAscii(std::string& out, char c) {
+    switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        case '\'': out += "&apos;"; break;
+        default:
+            // Control characters other than tab, LF and CR are not allowed in XML 1.0.
+            if (static_cast<unsigned char>(c) >= 0x20 || c == '\t' || c == '\n' || c == '\r') out += c;
     }
-    if (text.size() < length) return 0;
-    for (std::size_t i = 1; i < length; ++i) {
-        if ((byte(i) & 0xC0u) != 0x80u) return 0;
-        code = (code << 6) | (byte(i) & 0x3Fu);
-    }
-    const bool overlong = (length == 3 && code < 0x800) || (length == 4 && code < 0x10000);
-    const bool surrogate = code >= 0xD800 && code <= 0xDFFF;
-    const bool excluded = code > 0x10FFFF || code == 0xFFFE || code == 0xFFFF;
-    return overlong || surrogate || excluded ? 0 : length;
 }
+
+std::string_view AltitudeModeWord(const std::array<std::string, 6>& properties) {
+    return properties[5] == "absolute" ? "absolute" : "relativeToGround";
+}
+
+constexpr std::string_view kPathEnd =
+    "        </coordinates>\n"
+    "      </LineString>\n"
+    "    </Placemark>\n";
 
 }  // namespace
 
-std::string XmlText(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    while (!text.empty()) {
-        const unsigned char c = static_cast<unsigned char>(text[0]);
-        if (c < 0x80) {
-            switch (c) {
-                case '&': out += "&amp;"; break;
-                case '<': out += "&lt;"; break;
-                case '>': out += "&gt;"; break;
-                case '"': out += "&quot;"; break;
-                case '\'': out += "&apos;"; break;
-                default:
-                    // Control characters other than tab, LF and CR are not allowed in XML 1.0.
-                    if (c >= 0x20 || c == '\t' || c == '\n' || c == '\r') out += static_cast<char>(c);
-            }
-            text.remove_prefix(1);
-            continue;
-        }
-        if (const std::size_t length = Utf8SequenceLength(text)) {
-            out.append(text.substr(0, length));
-            text.remove_prefix(length);
-            continue;
-        }
-        // A byte of another code page: read as Latin-1. C1 controls are
-        // discouraged in XML but allowed; they stay as characters.
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-        text.remove_prefix(1);
-    }
-    return out;
-}
+std::string XmlText(std::string_view text) { return Utf8Text(text, XmlAscii); }
 
-std::string KmlHeader(const std::array<std::string, 6>& properties) {
+std::string KmlHeader(const std::array<std::string, 6>& properties, bool timeDocument) {
     std::string text;
     text.reserve(640);
     text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     text += "<kml xmlns=\"";
-    text += kKmlNamespace;
-    text += "\">\n";
+    if (timeDocument) {
+        text += kKml22Namespace;
+        text += "\" xmlns:gx=\"";
+        text += kKmlExtensionNamespace;
+        text += "\">\n<Document>\n";
+    } else {
+        text += kKmlNamespace;
+        text += "\">\n";
+    }
     text += "<Placemark>\n";
     text += "  <name>" + XmlText(properties[0]) + "</name>\n";
     text += "  <description>" + XmlText(properties[1]) + "</description>\n";
@@ -91,7 +63,7 @@ std::string KmlHeader(const std::array<std::string, 6>& properties) {
     text += "    <extrude>" + XmlText(properties[3]) + "</extrude>\n";
     text += "    <tessellate>" + XmlText(properties[4]) + "</tessellate>\n";
     text += "    <altitudeMode>";
-    text += properties[5] == "absolute" ? "absolute" : "relativeToGround";
+    text += AltitudeModeWord(properties);
     text += "</altitudeMode>\n";
     text += "    <coordinates>";
     return text;
@@ -101,6 +73,62 @@ std::string_view KmlTrailer() {
     return "        </coordinates>\n"
            "      </LineString>\n"
            "    </Placemark>\n"
+           "</kml>";
+}
+
+std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
+                             std::string_view end) {
+    std::string text(kPathEnd);
+    text += "<Placemark>\n";
+    text += "  <name>" + XmlText(properties[0]) + "</name>\n";
+    text += "  <TimeSpan>\n";
+    text += "    <begin>";
+    text += begin;
+    text += "</begin>\n";
+    text += "    <end>";
+    text += end;
+    text += "</end>\n";
+    text += "  </TimeSpan>\n";
+    text += "  <Style>\n";
+    text += "    <LineStyle>\n";
+    text += "      <color>" + XmlText(properties[2]) + "</color>\n";
+    text += "    </LineStyle>\n";
+    text += "  </Style>\n";
+    text += "  <gx:Track>\n";
+    text += "    <altitudeMode>";
+    text += AltitudeModeWord(properties);
+    text += "</altitudeMode>";
+    return text;
+}
+
+void ComposeKmlWhen(std::string& line, std::string_view isoTime) {
+    line.assign("    <when>");
+    line += isoTime;
+    line += "</when>";
+}
+
+void ComposeKmlTrackCoord(std::string& line, double latitude, double longitude, float altitude) {
+    line.assign("    <gx:coord>");
+    AppendDegrees(line, longitude, false);
+    line += ' ';
+    AppendDegrees(line, latitude, false);
+    line += ' ';
+    AppendAltitude(line, altitude);
+    line += "</gx:coord>";
+}
+
+std::string_view KmlTimeTrackTrailer() {
+    return "  </gx:Track>\n"
+           "</Placemark>\n"
+           "</Document>\n"
+           "</kml>";
+}
+
+std::string_view KmlTimeDocumentTrailerWithoutTrack() {
+    return "        </coordinates>\n"
+           "      </LineString>\n"
+           "    </Placemark>\n"
+           "</Document>\n"
            "</kml>";
 }
 

@@ -1,4 +1,4 @@
-// The frame of a KML 2.0 document around the record lines: one Placemark with
+// The frame of a KML 2.0 document (or of a KML 2.2 one with a time track) around the record lines: one Placemark with
 // one LineString whose coordinates element receives the lines. Each block's
 // inner lines are separated by LF; the writer appends CR LF to each block.
 #pragma once
@@ -15,10 +15,31 @@ inline constexpr std::string_view kKmlNamespace = "http://earth.google.com/kml/2
 // Header text (without the final CR LF) from the six KmlProperties entries:
 // name, description, line colour, extrude flag, tessellate flag, altitude
 // mode. Name and description are written as well-formed XML text in UTF-8.
-std::string KmlHeader(const std::array<std::string, 6>& properties);
+// With `timeDocument`, the same placemark opens a KML 2.2 document (with
+// Google's extension namespace) whose time track follows the path.
+std::string KmlHeader(const std::array<std::string, 6>& properties, bool timeDocument = false);
 
 // Trailer text (without the final CR LF).
 std::string_view KmlTrailer();
+
+// The KML 2.2 document with a time track: the styled path as above, then a
+// second placemark with a TimeSpan and a gx:Track holding first every
+// <when> line and then every <gx:coord> line (Google Earth shows nothing for
+// interleaved ones), in the path's altitude mode.
+inline constexpr std::string_view kKml22Namespace = "http://www.opengis.net/kml/2.2";
+inline constexpr std::string_view kKmlExtensionNamespace = "http://www.google.com/kml/ext/2.2";
+
+// After the path's coordinate lines, up to the first <when> line (without
+// the final CR LF). `begin` and `end` are the ISO times of the span.
+std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
+                             std::string_view end);
+// "<when>TIME</when>" and "<gx:coord>lon lat alt</gx:coord>", indented.
+void ComposeKmlWhen(std::string& line, std::string_view isoTime);
+void ComposeKmlTrackCoord(std::string& line, double latitude, double longitude, float altitude);
+// After the last <gx:coord> line; or, for a document without times, right
+// after the path's coordinate lines (without the final CR LF).
+std::string_view KmlTimeTrackTrailer();
+std::string_view KmlTimeDocumentTrailerWithoutTrack();
 
 // `text` as XML character data in UTF-8: markup characters escaped, bytes
 // that are not UTF-8 taken as Latin-1, characters XML forbids dropped.

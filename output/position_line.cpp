@@ -50,6 +50,8 @@ void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord&
             *out++ = '=';
             out = FormatNumber(out, record.latitude, patterns::OvlLatitude);
             break;
+        case OutputKind::GPX:
+        case OutputKind::GeoJSON:
         case OutputKind::None:
             break;
     }

@@ -14,7 +14,9 @@
 
 namespace torvane {
 
-enum class OutputKind { None, Table, KML, OVL };
+// GPX and GeoJSON are the dated outputs: their documents are written whole by
+// convert/dated_track_writer, not from record lines.
+enum class OutputKind { None, Table, KML, OVL, GPX, GeoJSON };
 
 // The KML field separator a converter puts between coordinates: the byte
 // 0xA7 ("§" in Latin-1). It becomes "," in post-processing.

@@ -43,6 +43,8 @@ void ChooseOutput(WindowFixture& f, OutputKind output) {
             f.Ovl()->click();
             f.window->OverlayDialog()->findChild<QPushButton*>(QStringLiteral("OVL_Continue"))->click();
             break;
+        case OutputKind::GPX:
+        case OutputKind::GeoJSON:
         case OutputKind::None: break;
     }
 }
@@ -176,6 +178,8 @@ void ConversionFlowTest::everyInputToEveryOutput() {
             QVERIFY(written.startsWith("[Symbol 1]\r\n"));
             QVERIFY(written.contains("\r\nPunkte=" + QByteArray::number(expected) + "\r\n"));
             break;
+        case OutputKind::GPX:
+        case OutputKind::GeoJSON:
         case OutputKind::None: break;
     }
 

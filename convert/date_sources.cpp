@@ -1,0 +1,143 @@
+#include "date_sources.h"
+
+#include <cmath>
+
+#include "output/track_time.h"
+#include "sentence_checks.h"
+#include "text_scan.h"
+
+namespace torvane {
+namespace {
+
+// The value of `count` digits at `at`, or -1 when they are not all digits.
+int Digits(std::string_view text, std::size_t at, std::size_t count) {
+    if (at + count > text.size()) return -1;
+    int value = 0;
+    for (std::size_t i = at; i < at + count; ++i) {
+        const unsigned digit = static_cast<unsigned char>(text[i]) - unsigned{'0'};
+        if (digit > 9) return -1;
+        value = value * 10 + static_cast<int>(digit);
+    }
+    return value;
+}
+
+std::optional<std::int64_t> Day(int year, int month, int day) {
+    if (!IsCivilDate(year, month, day)) return std::nullopt;
+    return DaysFromCivil(year, month, day);
+}
+
+// "ddmmyy" as the whole of `field`.
+std::optional<std::int64_t> ShortDate(std::string_view field) {
+    if (field.size() != 6) return std::nullopt;
+    const int day = Digits(field, 0, 2), month = Digits(field, 2, 2), yy = Digits(field, 4, 2);
+    if (day < 0 || month < 0 || yy < 0) return std::nullopt;
+    return Day(YearOfTwoDigits(yy), month, day);
+}
+
+// The fields of a sentence after its name, split at commas up to its "*".
+class SentenceFields {
+public:
+    explicit SentenceFields(std::string_view sentence) {
+        const std::size_t star = sentence.find('*');
+        rest_ = sentence.substr(0, star);
+        Next();  // the name
+    }
+    std::string_view Next() {
+        const std::size_t comma = rest_.find(',');
+        const std::string_view field = rest_.substr(0, comma);
+        rest_ = comma == std::string_view::npos ? std::string_view{} : rest_.substr(comma + 1);
+        return field;
+    }
+
+private:
+    std::string_view rest_;
+};
+
+double TimeOfDay(std::string_view field) {
+    return LeadingNumber(Mid(field, 1, 2)) * 3600 + LeadingNumber(Mid(field, 3, 2)) * 60 +
+           LeadingNumber(MidToEnd(field, 5));
+}
+
+std::optional<GivenDate> RmcDate(std::string_view sentence) {
+    SentenceFields fields(sentence);
+    const std::string_view time = fields.Next();
+    if (fields.Next() != "A") return std::nullopt;
+    for (int skip = 0; skip < 6; ++skip) fields.Next();  // position, speed, course
+    const auto day = ShortDate(fields.Next());
+    if (!day) return std::nullopt;
+    return GivenDate{*day, time.empty() ? std::nullopt : std::optional<double>(TimeOfDay(time))};
+}
+
+std::optional<GivenDate> ZdaDate(std::string_view sentence) {
+    SentenceFields fields(sentence);
+    const std::string_view time = fields.Next();
+    const std::string_view dayField = fields.Next(), monthField = fields.Next(), yearField = fields.Next();
+    if (dayField.size() != 2 || monthField.size() != 2 || yearField.size() != 4) return std::nullopt;
+    const int day = Digits(dayField, 0, 2), month = Digits(monthField, 0, 2), year = Digits(yearField, 0, 4);
+    if (day < 0 || month < 0 || year < 0) return std::nullopt;
+    const auto days = Day(year, month, day);
+    if (!days) return std::nullopt;
+    return GivenDate{*days, time.empty() ? std::nullopt : std::optional<double>(TimeOfDay(time))};
+}
+
+}  // namespace
+
+std::optional<GivenDate> NmeaSentenceDate(std::string_view line) {
+    for (std::size_t at = line.find('$'); at != std::string_view::npos; at = line.find('$', at + 1)) {
+        const std::string_view name = SentenceNameAt(line, at);
+        if (name == "RMC") return RmcDate(line.substr(at));
+        if (name == "ZDA") return ZdaDate(line.substr(at));
+    }
+    return std::nullopt;
+}
+
+std::optional<std::int64_t> IgcHeaderDate(std::string_view line) {
+    if (line.substr(0, 5) != "HFDTE") return std::nullopt;
+    std::string_view rest = line.substr(5);
+    if (rest.substr(0, 5) == "DATE:") rest.remove_prefix(5);
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    if (rest.size() > 6 && rest[6] != ',' && rest[6] != ' ') return std::nullopt;
+    return ShortDate(rest.substr(0, 6));
+}
+
+std::optional<std::int64_t> IsoTimeMilliseconds(std::string_view text) {
+    // YYYY-MM-DDThh:mm:ss
+    const int year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
+    const int hour = Digits(text, 11, 2), minute = Digits(text, 14, 2), second = Digits(text, 17, 2);
+    if (year < 0 || month < 0 || day < 0 || hour < 0 || minute < 0 || second < 0) return std::nullopt;
+    if (text[4] != '-' || text[7] != '-' || text[10] != 'T' || text[13] != ':' || text[16] != ':') return std::nullopt;
+    if (hour > 24 || minute > 59 || second > 60) return std::nullopt;
+    const auto days = Day(year, month, day);
+    if (!days) return std::nullopt;
+    std::int64_t ms = *days * kMillisecondsPerDay + (hour * 3600 + minute * 60 + second) * std::int64_t{1000};
+
+    std::size_t at = 19;
+    if (at < text.size() && (text[at] == '.' || text[at] == ',')) {
+        // The fraction to milliseconds, rounded half up on its decimal digits.
+        ++at;
+        int fraction = 0, digits = 0;
+        bool roundUp = false;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+            if (digits < 3) fraction = fraction * 10 + (text[at] - '0');
+            else if (digits == 3) roundUp = text[at] >= '5';
+            ++digits;
+            ++at;
+        }
+        if (digits == 0) return std::nullopt;
+        for (int i = digits; i < 3; ++i) fraction *= 10;
+        ms += fraction + (roundUp ? 1 : 0);
+    }
+    if (at < text.size() && (text[at] == '+' || text[at] == '-')) {
+        const int zoneHours = Digits(text, at + 1, 2);
+        std::size_t minutesAt = at + 3;
+        if (minutesAt < text.size() && text[minutesAt] == ':') ++minutesAt;
+        int zoneMinutes = Digits(text, minutesAt, 2);
+        if (zoneMinutes < 0) zoneMinutes = 0;  // "+hh" alone
+        if (zoneHours < 0 || zoneHours > 23 || zoneMinutes > 59) return std::nullopt;
+        const std::int64_t offset = (zoneHours * 60 + zoneMinutes) * std::int64_t{60000};
+        ms += text[at] == '+' ? -offset : offset;
+    }
+    return ms;
+}
+
+}  // namespace torvane

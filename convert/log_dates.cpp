@@ -1,0 +1,99 @@
+#include "log_dates.h"
+
+#include <cmath>
+
+#include "date_sources.h"
+#include "line_reader.h"
+#include "output/track_time.h"
+#include "record_loop.h"
+#include "sentence_checks.h"
+
+namespace torvane {
+
+void LogDates::SeeLine(std::string_view line) {
+    switch (kind_) {
+        case DataKind::GPGGA:
+        case DataKind::GPGLL:
+        case DataKind::GPRMC:
+            if (const auto date = NmeaSentenceDate(line)) {
+                if (!verifyChecksums_ || HasValidChecksum(line)) calendar_.DateGiven(date->day, date->timeOfDay);
+            }
+            break;
+        case DataKind::GPIGC:
+            if (!line.empty() && line[0] == 'H') {
+                if (const auto day = IgcHeaderDate(line)) calendar_.DateGiven(*day, std::nullopt);
+            }
+            break;
+        case DataKind::GPGXT:
+        case DataKind::None:
+            break;
+    }
+}
+
+std::optional<std::int64_t> LogDates::PositionTime(const Settings& s) {
+    // A GPX point carries its own date and time.
+    if (kind_ == DataKind::GPGXT) return s.GpxPointState.UtcTime;
+    return calendar_.Position(s.TimeOfDay);
+}
+
+namespace {
+
+// Follows the log up to its first dated position; the loop ends at the line
+// after it.
+class StartFinder : public DatedRecordSink {
+public:
+    explicit StartFinder(const Settings& s) : dates_(s, TrackCalendar()), gpx_(s.DataType == DataKind::GPGXT) {}
+
+    bool SeeLine(std::string_view line) override {
+        if (Start()) return true;
+        dates_.SeeLine(line);
+        return false;
+    }
+    void Take(const Settings& s) override {
+        if (s.RecordInvalid || Start()) return;
+        const std::optional<std::int64_t> time = dates_.PositionTime(s);
+        if (!firstTimeOfDay_) firstTimeOfDay_ = s.TimeOfDay;
+        if (gpx_ && time) gpxStart_ = LogStart{0, *time};
+    }
+
+    // The first position's day can become known at a date that follows it.
+    std::optional<LogStart> Start() const {
+        if (gpx_) return gpxStart_;
+        const auto day = dates_.Calendar().FirstDay();
+        if (!day || !firstTimeOfDay_) return std::nullopt;
+        return StartOn(*day);
+    }
+    // The start of an undated log whose first position the user dates.
+    std::optional<LogStart> StartOn(std::int64_t day) const {
+        if (gpx_ || !firstTimeOfDay_) return std::nullopt;
+        return LogStart{day, day * kMillisecondsPerDay + std::llround(*firstTimeOfDay_ * 1000)};
+    }
+
+private:
+    LogDates dates_;
+    bool gpx_;
+    std::optional<double> firstTimeOfDay_;
+    std::optional<LogStart> gpxStart_;
+};
+
+}  // namespace
+
+bool FindLogStart(const Settings& options, platform::FileHandle file, std::uint64_t size,
+                  std::optional<LogStart>& start, std::string& error) {
+    start.reset();
+    Settings s = options;
+    s.PositionsOnly = true;
+    s.RecordCount = 0;
+    StartFinder finder(s);
+    LineReader reader(file, ByteRange{0, size});
+    if (RunRecordLoop(s, reader, finder, size, nullptr, error) == LoopEnd::ReadFailed) return false;
+    start = finder.Start();
+    if (!start && options.FirstPositionDate) start = finder.StartOn(*options.FirstPositionDate);
+    return true;
+}
+
+TrackCalendar CalendarFor(const std::optional<LogStart>& start) {
+    return start ? TrackCalendar(start->firstDay) : TrackCalendar();
+}
+
+}  // namespace torvane

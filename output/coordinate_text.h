@@ -1,0 +1,22 @@
+// Numbers of the dated outputs (GPX, GeoJSON, the KML time track): degrees
+// in seven decimals and altitudes as the shortest text of their value.
+#pragma once
+
+#include <string>
+
+namespace torvane {
+
+// `degrees` with seven decimals, rounded half away from zero, without a
+// sign when it rounds to zero. With `longitude`, 180 is written as -180
+// (the same meridian, within the range GPX allows).
+void AppendDegrees(std::string& text, double degrees, bool longitude);
+
+// The shortest text that reads back as the 32-bit altitude (432.5, -2, 12.34).
+void AppendAltitude(std::string& text, float metres);
+
+// `text` as the contents of a JSON string (without the quotes): quote,
+// backslash and control characters escaped, bytes that are not UTF-8 taken
+// as Latin-1.
+std::string JsonText(std::string_view text);
+
+}  // namespace torvane

@@ -1,0 +1,76 @@
+#include "geojson_document.h"
+
+#include "coordinate_text.h"
+#include "track_time.h"
+
+namespace torvane {
+namespace {
+
+bool IsLine(const GeoJsonFrame& frame) { return frame.count > 1; }
+
+void AppendQuotedTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds) {
+    text += '"';
+    AppendIsoTime(text, utcMilliseconds, milliseconds);
+    text += '"';
+}
+
+}  // namespace
+
+void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point) {
+    text.assign(1, '[');
+    AppendDegrees(text, point.longitude, false);
+    text += ',';
+    AppendDegrees(text, point.latitude, false);
+    if (point.hasAltitude) {
+        text += ',';
+        AppendAltitude(text, point.altitude);
+    }
+    text += ']';
+}
+
+void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds) {
+    if (!point.hasTime) {
+        text.assign("null");
+        return;
+    }
+    text.clear();
+    AppendQuotedTime(text, point.utcMilliseconds, milliseconds);
+}
+
+std::string GeoJsonHead(const GeoJsonFrame& frame) {
+    std::string text = "{\"type\":\"FeatureCollection\",\r\n";
+    if (frame.count == 0) return text + "\"features\":[";
+    text += "\"bbox\":[";
+    AppendDegrees(text, frame.bounds.minLongitude, false);
+    text += ',';
+    AppendDegrees(text, frame.bounds.minLatitude, false);
+    text += ',';
+    AppendDegrees(text, frame.bounds.maxLongitude, false);
+    text += ',';
+    AppendDegrees(text, frame.bounds.maxLatitude, false);
+    text += "],\r\n\"features\":[{\"type\":\"Feature\",\r\n";
+    if (IsLine(frame)) return text + "\"geometry\":{\"type\":\"LineString\",\"coordinates\":[\r\n";
+    std::string position;
+    ComposeGeoJsonPosition(position, *frame.only);
+    return text + "\"geometry\":{\"type\":\"Point\",\"coordinates\":" + position;
+}
+
+std::string GeoJsonMiddle(const GeoJsonFrame& frame) {
+    if (frame.count == 0) return {};
+    std::string text = IsLine(frame) ? "\r\n]},\r\n" : "},\r\n";
+    text += "\"properties\":{\"name\":\"" + JsonText(frame.name) + "\"";
+    if (!frame.start || !frame.end) return text;
+    text += ",\"start\":";
+    AppendQuotedTime(text, *frame.start, frame.milliseconds);
+    text += ",\"end\":";
+    AppendQuotedTime(text, *frame.end, frame.milliseconds);
+    text += ",\"coordinateProperties\":{\"times\":[\r\n";
+    return text;
+}
+
+std::string_view GeoJsonTail(const GeoJsonFrame& frame) {
+    if (frame.count == 0) return "]}\r\n";
+    return frame.start ? "\r\n]}}}]}\r\n" : "}}]}\r\n";
+}
+
+}  // namespace torvane

@@ -1,0 +1,45 @@
+// A GeoJSON (RFC 7946) document of one track: a FeatureCollection with its
+// bbox and one Feature, whose geometry is a LineString of [lon, lat, alt]
+// (a Point for a single position) and whose properties hold the name, the
+// start and end times and, for a dated track, the time of every coordinate
+// (coordinateProperties.times). The coordinates and the times stand one a
+// line, in two runs of lines the writer collects apart; the frame goes
+// around them. Lines end in CR LF.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "dated_point.h"
+#include "position_line.h"
+
+namespace torvane {
+
+struct GeoJsonFrame {
+    std::string_view name;
+    std::int64_t count = 0;        // positions
+    OverlayBounds bounds;          // of every position
+    const DatedPoint* only = nullptr;  // the position of a track of one
+    // The times of the first and last dated positions; none for an undated track.
+    std::optional<std::int64_t> start, end;
+    bool milliseconds = false;
+};
+
+// `[lon,lat,alt]` (or `[lon,lat]` without an altitude).
+void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point);
+// `"YYYY-MM-DDThh:mm:ssZ"`; `null` for a position without a time.
+void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds);
+
+// Between two coordinate (or time) lines.
+inline constexpr std::string_view kGeoJsonSeparator = ",\r\n";
+
+// Before the coordinate lines; with one position the whole geometry.
+std::string GeoJsonHead(const GeoJsonFrame& frame);
+// After the coordinate lines, before the time lines (the properties).
+std::string GeoJsonMiddle(const GeoJsonFrame& frame);
+// After the time lines.
+std::string_view GeoJsonTail(const GeoJsonFrame& frame);
+
+}  // namespace torvane

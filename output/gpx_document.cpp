@@ -1,0 +1,68 @@
+#include "gpx_document.h"
+
+#include "coordinate_text.h"
+#include "kml_document.h"
+#include "track_time.h"
+
+namespace torvane {
+
+std::string GpxHeader(const GpxFrame& frame) {
+    const std::string name = XmlText(frame.name);
+    std::string text;
+    text.reserve(640);
+    text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\r\n";
+    text += "<gpx version=\"1.1\" creator=\"" + XmlText(frame.creator) + "\"";
+    text += " xmlns=\"http://www.topografix.com/GPX/1/1\"";
+    text += " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"";
+    text += " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\r\n";
+    text += "  <metadata>\r\n";
+    text += "    <name>" + name + "</name>\r\n";
+    if (frame.first != nullptr && frame.first->hasTime) {
+        text += "    <time>";
+        AppendIsoTime(text, frame.first->utcMilliseconds, frame.milliseconds);
+        text += "</time>\r\n";
+    }
+    if (!frame.bounds.empty) {
+        text += "    <bounds minlat=\"";
+        AppendDegrees(text, frame.bounds.minLatitude, false);
+        text += "\" minlon=\"";
+        AppendDegrees(text, frame.bounds.minLongitude, true);
+        text += "\" maxlat=\"";
+        AppendDegrees(text, frame.bounds.maxLatitude, false);
+        text += "\" maxlon=\"";
+        AppendDegrees(text, frame.bounds.maxLongitude, true);
+        text += "\"/>\r\n";
+    }
+    text += "  </metadata>\r\n";
+    text += "  <trk>\r\n";
+    text += "    <name>" + name + "</name>\r\n";
+    text += "    <trkseg>\r\n";
+    return text;
+}
+
+void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds) {
+    line.assign("      <trkpt lat=\"");
+    AppendDegrees(line, point.latitude, false);
+    line += "\" lon=\"";
+    AppendDegrees(line, point.longitude, true);
+    line += "\">";
+    if (point.hasAltitude) {
+        line += "<ele>";
+        AppendAltitude(line, point.altitude);
+        line += "</ele>";
+    }
+    if (point.hasTime) {
+        line += "<time>";
+        AppendIsoTime(line, point.utcMilliseconds, milliseconds);
+        line += "</time>";
+    }
+    line += "</trkpt>";
+}
+
+std::string_view GpxTrailer() {
+    return "    </trkseg>\r\n"
+           "  </trk>\r\n"
+           "</gpx>\r\n";
+}
+
+}  // namespace torvane

@@ -1,0 +1,26 @@
+// Dates and times of the dated outputs: days counted from 1970-01-01 in the
+// proleptic Gregorian calendar, and their ISO 8601 text in UTC.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace torvane {
+
+inline constexpr std::int64_t kMillisecondsPerDay = 86'400'000;
+
+// Days from 1970-01-01 to the given date (negative before it).
+std::int64_t DaysFromCivil(int year, int month, int day);
+
+// Whether day and month name a day of that year's calendar.
+bool IsCivilDate(int year, int month, int day);
+
+// A two-digit year of a receiver or flight recorder: below 80 it is 20yy,
+// otherwise 19yy.
+int YearOfTwoDigits(int yy);
+
+// "YYYY-MM-DDThh:mm:ssZ" of `utcMilliseconds` since 1970-01-01T00:00:00Z,
+// with ".sss" before the "Z" when `milliseconds` (else the fraction is cut).
+void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds);
+
+}  // namespace torvane

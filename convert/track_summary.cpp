@@ -7,6 +7,7 @@
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
+#include "log_dates.h"
 #include "output_file.h"
 #include "two_halves.h"
 
@@ -210,6 +211,29 @@ TrackSummary TrackSummaryBuilder::Finish() {
     return t;
 }
 
+namespace {
+
+// The UTC times of a summary's first and last record, where the log is dated.
+bool DateSummary(const Settings& s, const InputFile& input, TrackSummary& summary, std::string& error) {
+    if (summary.records == 0 || !summary.hasTime) return true;
+    std::optional<LogStart> start;
+    std::string readError;
+    if (!FindLogStart(s, input.Descriptor(), input.Size(), start, readError)) {
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
+        return false;
+    }
+    if (!start) return true;
+    summary.dated = true;
+    summary.startUtc = start->firstTime;
+    summary.endUtc = start->firstTime + std::llround(summary.duration * 1000);
+    return true;
+}
+
+bool ComputeUndatedSummary(Settings& s, InputFile& input, TrackSummary& summary, std::string& error,
+                           const ProgressHooks* hooks);
+
+}  // namespace
+
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks) {
     Settings s = options;
@@ -221,6 +245,13 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
+    return ComputeUndatedSummary(s, input, summary, error, hooks) && DateSummary(options, input, summary, error);
+}
+
+namespace {
+
+bool ComputeUndatedSummary(Settings& s, InputFile& input, TrackSummary& summary, std::string& error,
+                           const ProgressHooks* hooks) {
     TrackSummaryBuilder builder;
     // Both halves of a large log at once, each line converted on its own
     // (a GPX copy's track points, which may span lines, in one pass). When
@@ -268,6 +299,8 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     summary = builder.Finish();
     return true;
 }
+
+}  // namespace
 
 TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
     TrackDrawing d;

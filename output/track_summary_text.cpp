@@ -1,5 +1,7 @@
 #include "track_summary_text.h"
 
+#include "track_time.h"
+
 #include <charconv>
 #include <cmath>
 
@@ -53,8 +55,14 @@ std::string TrackSummaryText(const TrackFigures& f) {
     const bool position = f.hasPosition && f.records > 0;
     const bool altitude = f.hasAltitude && f.records > 0;
     line("records", std::to_string(f.records));
-    line("start", time ? ClockText(f.start) : "-");
-    line("end", time ? ClockText(f.end) : "-");
+    const auto moment = [&f](double timeOfDay, long long utc) {
+        if (!f.dated) return ClockText(timeOfDay);
+        std::string text;
+        AppendIsoTime(text, utc, false);
+        return text;
+    };
+    line("start", time ? moment(f.start, f.startUtc) : "-");
+    line("end", time ? moment(f.end, f.endUtc) : "-");
     line("duration", time ? ClockText(f.duration) : "-");
     line("length_m", position ? NumberText(f.lengthMetres, 1) : "-");
     line("lat_min", position ? NumberText(f.latMin, 6) : "-");

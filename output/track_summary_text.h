@@ -10,6 +10,10 @@ struct TrackFigures {
     long long records = 0;
     bool hasTime = false;
     double start = 0, end = 0, duration = 0;  // seconds
+    // A dated track: its first and last record's UTC time (milliseconds
+    // since 1970-01-01).
+    bool dated = false;
+    long long startUtc = 0, endUtc = 0;
     double lengthMetres = 0;
     bool hasPosition = false;
     double latMin = 0, latMax = 0, lonMin = 0, lonMax = 0;
@@ -24,7 +28,8 @@ std::string NumberText(double value, int decimals);
 
 // One line each, ending in "\n": records, start, end, duration, length_m,
 // lat_min, lat_max, lon_min, lon_max, alt_min, alt_max; "-" for a value
-// the track does not have.
+// the track does not have. Start and end are "YYYY-MM-DDThh:mm:ssZ" for a
+// dated track, else times of day.
 std::string TrackSummaryText(const TrackFigures& f);
 
 }  // namespace torvane

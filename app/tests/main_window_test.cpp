@@ -184,7 +184,7 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     QCOMPARE(panel->Note(), QStringLiteral("Press ANALYZE to see the track of the chosen file."));
     QVERIFY(panel->Picture().isEmpty());
     f.Analyze()->click();
-    QVERIFY2(panel->Figures().startsWith(QStringLiteral("records: 300\nstart: 10:15:30\nend: 10:20:29\n")),
+    QVERIFY2(panel->Figures().startsWith(QStringLiteral("records: 300\nstart: 2026-12-08T10:15:30Z\nend: 2026-12-08T10:20:29Z\n")),
              qPrintable(panel->Figures()));
     QVERIFY(panel->Figures().endsWith(QStringLiteral("alt_min: 432.2\nalt_max: 437.2")));
     QVERIFY(panel->Picture().contains("<polyline"));

@@ -30,7 +30,11 @@ std::string GpxHeader(const GpxFrame& frame) {
         text += "\" maxlat=\"";
         AppendDegrees(text, frame.bounds.maxLatitude, false);
         text += "\" maxlon=\"";
+        // The east bound stays east of the west one: a track that reaches
+        // the date line ends a step before it, where GPX's range ends.
+        const std::size_t at = text.size();
         AppendDegrees(text, frame.bounds.maxLongitude, true);
+        if (std::string_view(text).substr(at) == "-180.0000000") text.replace(at, std::string::npos, "179.9999999");
         text += "\"/>\r\n";
     }
     text += "  </metadata>\r\n";

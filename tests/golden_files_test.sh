@@ -37,6 +37,14 @@ gpx.prn                hike.gpx
 gpx-keep-add.prn       hike.gpx     --keep-zero-positions --altitude-add 10
 gpx.kml                hike.gpx     --to kml
 gpx.ovl                hike.gpx     --to ovl
+dated-gga.gpx          dated-gga.nmea     --to gpx
+dated-gga-date.gpx     dated-gga.nmea     --to gpx --date 2024-02-28
+dated-epochs.gpx       dated-epochs.nmea  --to gpx
+dated-zda.gpx          dated-zda.nmea     --to gpx
+dated-flight.gpx       dated-flight.igc   --to gpx
+dated-hike.gpx         dated-hike.gpx     --to gpx
+dated-rmc.geojson      dated-rmc.nmea     --to geojson
+dated-rmc.kml          dated-rmc.nmea     --to kml --kml-time
 '
 
 # Prints the first line where `actual` differs from `wanted`.

@@ -126,10 +126,26 @@ mkdir "$work/hike_CRLF.gpx"
 check "gpx copy exit" same "$rc" 2
 check "gpx copy message" grep -q "Cannot write GPX copy $work/hike_CRLF.gpx: cannot create: " "$work/err"
 for args in "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-set 2 x" \
-            "convert --decimal-comma --to kml x" "frobnicate x" "convert -o a b c"; do
+            "convert --decimal-comma --to kml x" "frobnicate x" "convert -o a b c" \
+            "convert --decimal-comma --to gpx x" "convert --kml-time x" "convert --date 2024-02-30 x" \
+            "convert --date 2024-2-01 x" "analyze --date 2024-02-01 x"; do
   "$cli" $args >/dev/null 2>&1; rc=$?
   check "usage: $args" same "$rc" 2
 done
+# A dated output of a log without a date: written without times, with one
+# line on standard error that names --date; with --date the times are there.
+"$cli" convert "$work/track.nmea" --to gpx 2>"$work/err" >/dev/null; rc=$?
+check "undated gpx exit" same "$rc" 0
+check "undated gpx warning" same "$(grep -c -e '--date YYYY-MM-DD' "$work/err")" 1
+check "undated gpx has no time" same "$(grep -c '<time>' "$work/track_GGA.gpx")" 0
+"$cli" convert "$work/track.nmea" --to gpx --date 2024-02-29 --overwrite 2>"$work/err" >/dev/null
+check "dated gpx no warning" same "$(cat "$work/err")" ""
+check "dated gpx times" same "$(grep -c '<time>2024-02-29T10:15:30Z</time>' "$work/track_GGA.gpx")" 3
+# One position: a GeoJSON Point.
+printf '%s\r\n' "$gga" '$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*63' > "$work/one.nmea"
+"$cli" convert "$work/one.nmea" --to geojson --date 2024-02-29 >/dev/null 2>&1
+check "geojson point" grep -q '"geometry":{"type":"Point","coordinates":\[8.5353833,47.3909333,432.5\]}' "$work/one_GGA.geojson"
+check "geojson point reads" ogrinfo -ro -q "$work/one_GGA.geojson"
 # Without arguments the usage goes to standard error as a usage error.
 "$cli" >"$work/out" 2>"$work/err"; rc=$?
 check "no arguments exit" same "$rc" 2

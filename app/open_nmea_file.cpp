@@ -7,8 +7,10 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListView>
 #include <QMimeData>
@@ -26,10 +28,12 @@
 #include "altitude_manipulation.h"
 #include "convert/about.h"
 #include "convert/conversion_run.h"
-#include "convert/input_analysis.h"
-#include "input_file_lists.h"
 #include "convert/analysis_with_summary.h"
+#include "convert/date_sources.h"
+#include "convert/input_analysis.h"
+#include "convert/log_dates.h"
 #include "convert/track_summary.h"
+#include "input_file_lists.h"
 #include "progress_reporter.h"
 #include "top_ovl_properties.h"
 #include "track_plot_form.h"
@@ -40,6 +44,11 @@ namespace torvane::app {
 namespace {
 
 // Reasons START gives for not running.
+constexpr std::string_view kNoDateNote =
+    "The log holds no date: for times in GPX, GeoJSON and KML, enter the date of the first position.";
+constexpr std::string_view kFirstDateForm =
+    "The date of the first position is written YYYY-MM-DD (for example 2024-02-29). Nothing was written.";
+constexpr std::string_view kWrittenWithoutTimes = "The log holds no date: its positions were written without times.";
 constexpr std::string_view kNoInputChosen = "No input file chosen. Select a file and press ANALYZE first.";
 constexpr std::string_view kNothingRecognised =
     "No GPS data recognised yet. Select a file with GPS data and press ANALYZE first.";
@@ -140,11 +149,33 @@ void OpenNMEAFile::BuildControls() {
     kml_ = MakeNamed<QRadioButton>(QStringLiteral("Option5"), QStringLiteral("Google &KML file"), outputFrame);
     kml_->setToolTip(QStringLiteral("to draw the path onto GOOGLE (TM) world map"));
     ovl_ = MakeNamed<QRadioButton>(QStringLiteral("Option1"), QStringLiteral("&TOP OVL file"), outputFrame);
+    gpx_ = MakeNamed<QRadioButton>(QStringLiteral("Option6"), QStringLiteral("GP&X"), outputFrame);
+    gpx_->setToolTip(QStringLiteral(
+        "GPX 1.1 track with the date and time of every position, for Strava, Garmin Connect, OpenStreetMap, QGIS"));
+    geoJson_ = MakeNamed<QRadioButton>(QStringLiteral("Option7"), QStringLiteral("Geo&JSON"), outputFrame);
+    geoJson_->setToolTip(QStringLiteral("GeoJSON line with the time of every position, for QGIS, Leaflet, pandas"));
     table_->setChecked(true);
+    // For a log without a date of its own (GGA alone): the dated outputs
+    // take this date for its first position.
+    firstDate_ = new QLineEdit(outputFrame);
+    firstDate_->setObjectName(QStringLiteral("Text4"));
+    firstDate_->setPlaceholderText(QStringLiteral("YYYY-MM-DD"));
+    firstDate_->setToolTip(QStringLiteral(
+        "the UTC date of the first position, for a log that has none of its own; GPX, GeoJSON and KML times "
+        "count on from it"));
+    firstDate_->setEnabled(false);
+    // The dated outputs in a second column, the date below both.
     auto* outputLayout = new QVBoxLayout(outputFrame);
-    outputLayout->addWidget(table_);
-    outputLayout->addWidget(kml_);
-    outputLayout->addWidget(ovl_);
+    auto* types = new QGridLayout;
+    types->addWidget(table_, 0, 0);
+    types->addWidget(kml_, 1, 0);
+    types->addWidget(ovl_, 2, 0);
+    types->addWidget(gpx_, 0, 1);
+    types->addWidget(geoJson_, 1, 1);
+    outputLayout->addLayout(types);
+    types->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("Date of the &first position:"), firstDate_), 3,
+                     0, 1, 2);
+    types->addWidget(firstDate_, 4, 0, 1, 2);
     outputLayout->addStretch(1);
 
     auto* optionsFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
@@ -239,7 +270,10 @@ void OpenNMEAFile::BuildControls() {
     setTabOrder(analyze_, table_);
     setTabOrder(table_, kml_);
     setTabOrder(kml_, ovl_);
-    setTabOrder(ovl_, altitude_);
+    setTabOrder(ovl_, gpx_);
+    setTabOrder(gpx_, geoJson_);
+    setTabOrder(geoJson_, firstDate_);
+    setTabOrder(firstDate_, altitude_);
     setTabOrder(altitude_, decimalComma_);
     setTabOrder(decimalComma_, eliminateZero_);
     setTabOrder(eliminateZero_, preview_);
@@ -253,6 +287,8 @@ void OpenNMEAFile::BuildControls() {
     connect(table_, &QRadioButton::clicked, this, &OpenNMEAFile::TableClicked);
     connect(kml_, &QRadioButton::clicked, this, &OpenNMEAFile::KmlClicked);
     connect(ovl_, &QRadioButton::clicked, this, &OpenNMEAFile::OvlClicked);
+    connect(gpx_, &QRadioButton::clicked, this, &OpenNMEAFile::DatedOutputClicked);
+    connect(geoJson_, &QRadioButton::clicked, this, &OpenNMEAFile::DatedOutputClicked);
     connect(altitude_, &QCheckBox::clicked, this, &OpenNMEAFile::AltitudeClicked);
     connect(start_, &QPushButton::clicked, this, &OpenNMEAFile::StartClicked);
     // The record loop reads the two options through the shared settings.
@@ -329,9 +365,7 @@ void OpenNMEAFile::ShowMessage(const QString& text) {
 }
 
 void OpenNMEAFile::SetOutputTypesEnabled(bool enabled) {
-    table_->setEnabled(enabled);
-    kml_->setEnabled(enabled);
-    ovl_->setEnabled(enabled);
+    for (QRadioButton* type : {table_, kml_, ovl_, gpx_, geoJson_}) type->setEnabled(enabled);
 }
 
 void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
@@ -350,6 +384,7 @@ void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
     igcGnssAltitude_->setEnabled(false);
     Deselect(kml_);
     SetOutputTypesEnabled(false);
+    SetFirstDateAsked(false);
     analyze_->setEnabled(true);
     analysed_ = false;
     triedAnalysis_ = false;
@@ -378,11 +413,12 @@ void OpenNMEAFile::AnalyzeClicked() {
             }
         }
         const AnalysisReport& report = analysis.report;
-        if (report.otherTalkersOnly) {
-            ShowMessage(report.message + "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption));
-        } else {
-            ShowMessage(report.message);
-        }
+        std::string message = report.message;
+        if (report.otherTalkersOnly) message += "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption);
+        ShowMessage(message);
+        // A log without a date of its own asks for the first position's.
+        undated_ = report.recognised && !LogHasDate(settings_);
+        SetFirstDateAsked(undated_);
         if (report.failed) {
             // Nothing to convert: the user may try again or choose another file.
             SetOutputTypesEnabled(false);
@@ -445,6 +481,17 @@ void OpenNMEAFile::OvlClicked() {
     EnsureOverlayProperties().ShowNonModal();
 }
 
+void OpenNMEAFile::DatedOutputClicked() {
+    decimalComma_->setChecked(false);
+    decimalComma_->setEnabled(false);
+    if (undated_) messages_->appendPlainText(QString::fromUtf8(kNoDateNote.data(), kNoDateNote.size()));
+}
+
+void OpenNMEAFile::SetFirstDateAsked(bool asked) {
+    firstDate_->setEnabled(asked);
+    if (!asked) firstDate_->clear();
+}
+
 void OpenNMEAFile::AltitudeClicked() { EnsureAltitudeManipulation().ShowNonModal(); }
 
 void OpenNMEAFile::StartClicked() {
@@ -464,6 +511,18 @@ void OpenNMEAFile::StartClicked() {
         settings_.OutputType = OutputKind::KML;
     } else if (ovl_->isChecked()) {
         settings_.OutputType = OutputKind::OVL;
+    } else if (gpx_->isChecked()) {
+        settings_.OutputType = OutputKind::GPX;
+    } else if (geoJson_->isChecked()) {
+        settings_.OutputType = OutputKind::GeoJSON;
+    }
+    settings_.FirstPositionDate.reset();
+    if (firstDate_->isEnabled() && !firstDate_->text().trimmed().isEmpty()) {
+        settings_.FirstPositionDate = IsoDateDays(firstDate_->text().trimmed().toStdString());
+        if (!settings_.FirstPositionDate) {
+            ShowMessage(kFirstDateForm);
+            return;
+        }
     }
     SetOutputTypesEnabled(false);
     decimalComma_->setEnabled(false);
@@ -498,7 +557,7 @@ void OpenNMEAFile::StartClicked() {
         EndProgram();
         return;
     }
-    ShowMessage(report.message);
+    ShowMessage(report.undated ? report.message + "\r\n" + std::string(kWrittenWithoutTimes) : report.message);
     ResetAfterRun();
 }
 
@@ -512,6 +571,7 @@ void OpenNMEAFile::ResetAfterRun() {
     analysed_ = false;
     triedAnalysis_ = false;
     start_->setEnabled(false);
+    SetFirstDateAsked(false);
     EnsureTrackPlotForm().hide();
     EnsureAltitudeManipulation().ResetAfterRun();
     inputPath_->clear();

@@ -65,6 +65,8 @@ private:
     void TableClicked();
     void KmlClicked();
     void OvlClicked();
+    void DatedOutputClicked();  // GPX or GeoJSON
+    void SetFirstDateAsked(bool asked);  // "Date of the first position" for a log without a date
     void AltitudeClicked();
     void StartClicked();
     void ResetAfterRun();
@@ -88,6 +90,7 @@ private:
     bool analysed_ = false;  // the file in Text3 was analysed with the current sentence rules
     bool recognised_ = false;  // ... and its analysis recognised a data type in it
     bool triedAnalysis_ = false;  // ANALYZE was pressed for the file in Text3
+    bool undated_ = false;  // ... and its log gives no date of its own
 
     InputFileLists* lists_ = nullptr;
     QLineEdit* inputPath_ = nullptr;        // Text3
@@ -95,6 +98,9 @@ private:
     QRadioButton* table_ = nullptr;         // Option4
     QRadioButton* kml_ = nullptr;           // Option5
     QRadioButton* ovl_ = nullptr;           // Option1
+    QRadioButton* gpx_ = nullptr;           // Option6
+    QRadioButton* geoJson_ = nullptr;       // Option7
+    QLineEdit* firstDate_ = nullptr;        // Text4: "Date of the first position"
     QCheckBox* altitude_ = nullptr;         // Check2
     QCheckBox* decimalComma_ = nullptr;     // Check1
     QCheckBox* eliminateZero_ = nullptr;    // Check3

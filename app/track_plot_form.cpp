@@ -93,7 +93,13 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : PropertyDial
     layout->addWidget(heading);
     layout->addWidget(placemark);
     layout->addWidget(linestring);
-    layout->addLayout(ContinueRow(continue_));
+    // Left of Continue, so that the dialog keeps its size.
+    timeTrack_ = MakeNamed<QCheckBox>(QStringLiteral("Check3"), QStringLiteral("Times for the time &slider"), this);
+    timeTrack_->setToolTip(QStringLiteral(
+        "add a track with the date and time of every position (KML 2.2), which Google Earth's time slider plays"));
+    QHBoxLayout* continueRow = ContinueRow(continue_);
+    continueRow->insertWidget(0, timeTrack_);
+    layout->addLayout(continueRow);
 
     // Creation defaults: "<default>" in both texts and the first colour,
     // which is stored at once. The boxes and the altitude mode show the
@@ -109,7 +115,7 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : PropertyDial
     ShowStoredFlags();
     connect(colour_, &QComboBox::currentIndexChanged, this, &TrackPlotForm::StoreColour);
     for (QAbstractButton* flag : {static_cast<QAbstractButton*>(extrude_), static_cast<QAbstractButton*>(tessellate_),
-                                  static_cast<QAbstractButton*>(absolute_)}) {
+                                  static_cast<QAbstractButton*>(absolute_), static_cast<QAbstractButton*>(timeTrack_)}) {
         connect(flag, &QAbstractButton::toggled, this, &TrackPlotForm::StoreFlags);
     }
     connect(continue_, &QPushButton::clicked, this, &TrackPlotForm::Continue);
@@ -119,6 +125,8 @@ void TrackPlotForm::ShowStoredFlags() {
     const QSignalBlocker extrude(extrude_);
     const QSignalBlocker tessellate(tessellate_);
     const QSignalBlocker absolute(absolute_);
+    const QSignalBlocker timeTrack(timeTrack_);
+    timeTrack_->setChecked(settings_.KmlTimeTrack);
     extrude_->setChecked(settings_.KmlProperties[kKmlExtrude] == " 1");
     tessellate_->setChecked(settings_.KmlProperties[kKmlTessellate] == " 1");
     (settings_.KmlProperties[kKmlAltitudeMode] == "absolute" ? absolute_ : relative_)->setChecked(true);
@@ -128,6 +136,7 @@ void TrackPlotForm::StoreFlags() {
     settings_.KmlProperties[kKmlExtrude] = extrude_->isChecked() ? " 1" : " 0";
     settings_.KmlProperties[kKmlTessellate] = tessellate_->isChecked() ? " 1" : " 0";
     settings_.KmlProperties[kKmlAltitudeMode] = absolute_->isChecked() ? "absolute" : "relativeToGround";
+    settings_.KmlTimeTrack = timeTrack_->isChecked();
 }
 
 void TrackPlotForm::ShowAnalysed() {

@@ -39,6 +39,7 @@ private:
     QComboBox* colour_;
     QCheckBox* tessellate_;
     QCheckBox* extrude_;
+    QCheckBox* timeTrack_;  // "Times for the time slider"
     QRadioButton* relative_;
     QRadioButton* absolute_;
     QPushButton* continue_;

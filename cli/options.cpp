@@ -10,7 +10,7 @@
 #include <utility>
 
 #include "convert/colours.h"
-#include "output/track_time.h"
+#include "convert/date_sources.h"
 
 namespace torvane::cli {
 namespace {
@@ -21,21 +21,6 @@ bool ParseNumber(const std::string& text, double& value) {
     if (first != last && *first == '+') ++first;
     const auto result = std::from_chars(first, last, value);
     return result.ec == std::errc{} && result.ptr == last && std::isfinite(value);
-}
-
-// "YYYY-MM-DD" of a day of the calendar.
-bool ParseDate(const std::string& text, std::int64_t& days) {
-    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return false;
-    int parts[3] = {0, 0, 0};
-    const std::size_t starts[3] = {0, 5, 8}, lengths[3] = {4, 2, 2};
-    for (int i = 0; i < 3; ++i) {
-        const char* first = text.data() + starts[i];
-        const auto result = std::from_chars(first, first + lengths[i], parts[i]);
-        if (result.ec != std::errc{} || result.ptr != first + lengths[i]) return false;
-    }
-    if (!IsCivilDate(parts[0], parts[1], parts[2])) return false;
-    days = DaysFromCivil(parts[0], parts[1], parts[2]);
-    return true;
 }
 
 bool ParseFlag(const std::string& text, std::optional<std::string>& flag) {
@@ -201,12 +186,11 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             }
             o.altitudeMode = name == "--altitude-add" ? AltitudeMode::Add : AltitudeMode::SetFixed;
         } else if (name == "--date") {
-            std::int64_t days = 0;
-            if (!ParseDate(value, days)) {
+            o.firstDate = IsoDateDays(value);
+            if (!o.firstDate) {
                 error = "--date takes a date YYYY-MM-DD, not '" + value + "'";
                 return false;
             }
-            o.firstDate = days;
         } else if (name == "-o" || name == "--output") {
             o.outputPath = value;
         } else if (name == "--kml-name") {

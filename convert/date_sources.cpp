@@ -100,6 +100,13 @@ std::optional<std::int64_t> IgcHeaderDate(std::string_view line) {
     return ShortDate(rest.substr(0, 6));
 }
 
+std::optional<std::int64_t> IsoDateDays(std::string_view text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const int year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);
+    if (year < 0 || month < 0 || day < 0) return std::nullopt;
+    return Day(year, month, day);
+}
+
 std::optional<std::int64_t> IsoTimeMilliseconds(std::string_view text) {
     // YYYY-MM-DDThh:mm:ss
     const int year = Digits(text, 0, 4), month = Digits(text, 5, 2), day = Digits(text, 8, 2);

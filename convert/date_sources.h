@@ -23,6 +23,9 @@ std::optional<GivenDate> NmeaSentenceDate(std::string_view line);
 // "HFDTEDATE: ddmmyy".
 std::optional<std::int64_t> IgcHeaderDate(std::string_view line);
 
+// "YYYY-MM-DD" of a day of the calendar: days since 1970-01-01.
+std::optional<std::int64_t> IsoDateDays(std::string_view text);
+
 // An ISO 8601 date and time "YYYY-MM-DDThh:mm:ss", with an optional fraction
 // (kept to milliseconds) and zone ("Z", "+hh:mm", "-hh:mm"; none is taken as
 // UTC), from the start of `text`: milliseconds since 1970-01-01T00:00:00Z.

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "date_sources.h"
+#include "input_file.h"
 #include "line_reader.h"
 #include "output/track_time.h"
 #include "record_loop.h"
@@ -90,6 +91,16 @@ bool FindLogStart(const Settings& options, platform::FileHandle file, std::uint6
     start = finder.Start();
     if (!start && options.FirstPositionDate) start = finder.StartOn(*options.FirstPositionDate);
     return true;
+}
+
+bool LogHasDate(const Settings& options) {
+    Settings s = options;
+    s.FirstPositionDate.reset();
+    InputFile input;
+    if (!input.Open(s.InputFilePath)) return false;
+    std::optional<LogStart> start;
+    std::string error;
+    return FindLogStart(s, input.Descriptor(), input.Size(), start, error) && start.has_value();
 }
 
 TrackCalendar CalendarFor(const std::optional<LogStart>& start) {

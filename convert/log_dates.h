@@ -51,6 +51,10 @@ struct LogStart {
 bool FindLogStart(const Settings& s, platform::FileHandle file, std::uint64_t size, std::optional<LogStart>& start,
                   std::string& error);
 
+// Whether the log of `s` (after its analysis) gives a date of its own; also
+// false when it cannot be read (the run then says why).
+bool LogHasDate(const Settings& s);
+
 // The calendar a run starts with for a log whose track starts at `start`.
 TrackCalendar CalendarFor(const std::optional<LogStart>& start);
 

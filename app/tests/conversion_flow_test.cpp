@@ -95,6 +95,7 @@ private slots:
     void failedRunIsReportedAndDoesNotEnd_data();
     void failedRunIsReportedAndDoesNotEnd();
     void runWithNothingToWrite();
+    void datedOutputsTakeTheDateOfTheFirstPosition();
     void kmlDialogSettingsReachTheDocument();
     void kmlDialogShowsWhatTheNextFileGets();
     void overlayDialogSettingsReachTheDocument();
@@ -326,6 +327,43 @@ void ConversionFlowTest::failedRunIsReportedAndDoesNotEnd() {
     VerifyResetAfterRun(f);
 }
 
+// The date field is asked only of a log without a date; what is typed
+// there dates the GPX, and a date that is not one writes nothing.
+void ConversionFlowTest::datedOutputsTakeTheDateOfTheFirstPosition() {
+    WindowFixture f;
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Rmc, QStringLiteral("drive.nmea")));
+    QVERIFY(!f.FirstDate()->isEnabled());
+    f.GeoJson()->click();
+    QVERIFY(!f.Message().contains(QStringLiteral("holds no date")));
+
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gll, QStringLiteral("harbour.nmea")));
+    QVERIFY(f.FirstDate()->isEnabled());
+    QVERIFY(!f.Message().contains(QStringLiteral("holds no date")));  // ANALYZE's message as designed
+    f.Gpx()->click();
+    QVERIFY2(f.Message().endsWith(QStringLiteral("enter the date of the first position.")), qPrintable(f.Message()));
+    f.FirstDate()->setText(QStringLiteral("2024-02-30"));
+    f.Start()->click();
+    QVERIFY2(f.Message().startsWith(QStringLiteral("The date of the first position is written YYYY-MM-DD")),
+             qPrintable(f.Message()));
+    QVERIFY(!QFile::exists(f.Path(QStringLiteral("harbour_GLL.gpx"))));
+
+    f.FirstDate()->setText(QStringLiteral("2024-02-29"));
+    f.Start()->click();
+    QVERIFY2(f.Message().startsWith(QStringLiteral("300 GPGLL data sets written")), qPrintable(f.Message()));
+    const QByteArray gpx = ReadAll(f.Path(QStringLiteral("harbour_GLL.gpx")));
+    QVERIFY(gpx.contains("<trkpt lat=\"47.3909333\" lon=\"8.5353833\"><time>2024-02-29T10:15:30Z</time></trkpt>"));
+    QVERIFY(!f.FirstDate()->isEnabled());
+    QVERIFY(f.FirstDate()->text().isEmpty());
+
+    // Without a date: written without times, and the message says so.
+    f.ChooseAndAnalyze(f.Path(QStringLiteral("harbour.nmea")));
+    f.Gpx()->click();
+    f.answer = QMessageBox::Yes;
+    f.Start()->click();
+    QVERIFY2(f.Message().endsWith(QStringLiteral("its positions were written without times.")), qPrintable(f.Message()));
+    QVERIFY(!ReadAll(f.Path(QStringLiteral("harbour_GLL.gpx"))).contains("<time>"));
+}
+
 void ConversionFlowTest::runWithNothingToWrite() {
     WindowFixture f;
     f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
@@ -357,6 +395,17 @@ void ConversionFlowTest::kmlDialogSettingsReachTheDocument() {
     QVERIFY(kml.contains("    <extrude> 1</extrude>\n"));
     QVERIFY(kml.contains("    <tessellate> 0</tessellate>\n"));
     QVERIFY(kml.contains("<altitudeMode>absolute</altitudeMode>"));
+    QVERIFY(kml.contains("<kml xmlns=\"http://earth.google.com/kml/2.0\">"));
+
+    // "Times for the time slider": the same path, and the time track after it.
+    f.ChooseAndAnalyze(f.Path(QStringLiteral("walk.nmea")));
+    f.Kml()->click();
+    f.window->TrackPlotDialog()->findChild<QCheckBox*>(QStringLiteral("Check3"))->click();
+    f.answer = QMessageBox::Yes;
+    f.Start()->click();
+    const QByteArray timed = ReadAll(f.Path(QStringLiteral("walk_GGA.kml")));
+    QVERIFY(timed.contains("<kml xmlns=\"http://www.opengis.net/kml/2.2\""));
+    QVERIFY(timed.contains("</altitudeMode>\r\n    <when>2026-12-08T10:15:30Z</when>"));
 }
 
 void ConversionFlowTest::kmlDialogShowsWhatTheNextFileGets() {

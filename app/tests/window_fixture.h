@@ -43,6 +43,9 @@ struct WindowFixture {
     QRadioButton* Table() const { return Find<QRadioButton>("Option4"); }
     QRadioButton* Kml() const { return Find<QRadioButton>("Option5"); }
     QRadioButton* Ovl() const { return Find<QRadioButton>("Option1"); }
+    QRadioButton* Gpx() const { return Find<QRadioButton>("Option6"); }
+    QRadioButton* GeoJson() const { return Find<QRadioButton>("Option7"); }
+    QLineEdit* FirstDate() const { return Find<QLineEdit>("Text4"); }
     QCheckBox* Altitude() const { return Find<QCheckBox>("Check2"); }
     QCheckBox* DecimalComma() const { return Find<QCheckBox>("Check1"); }
     QCheckBox* EliminateZero() const { return Find<QCheckBox>("Check3"); }

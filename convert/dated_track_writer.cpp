@@ -65,7 +65,7 @@ void DatedTrackWriter::Take(const Settings& s) {
 void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
     switch (kind_) {
         case OutputKind::GPX:
-            ComposeGpxPoint(line_, point, milliseconds_);
+            ComposeGpxPoint(line_, point, milliseconds_, times_);
             side_[0].WriteLine(line_);
             break;
         case OutputKind::GeoJSON:
@@ -75,14 +75,14 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
             }
             ComposeGeoJsonPosition(line_, point);
             side_[0].Write(line_);
-            ComposeGeoJsonTime(line_, point, milliseconds_);
+            ComposeGeoJsonTime(line_, point, milliseconds_, times_);
             side_[1].Write(line_);
             break;
         case OutputKind::KML:
             // Google Earth plays only a track whose every point has a time.
             if (!point.hasTime) break;
             time_.clear();
-            AppendIsoTime(time_, point.utcMilliseconds, milliseconds_);
+            times_.Append(time_, point.utcMilliseconds, milliseconds_);
             ComposeKmlWhen(line_, time_);
             side_[0].WriteLine(line_);
             ComposeKmlTrackCoord(line_, point.latitude, point.longitude, point.altitude);

@@ -15,6 +15,7 @@
 #include "log_dates.h"
 #include "output/dated_point.h"
 #include "output/position_line.h"
+#include "output/track_time.h"
 #include "output_file.h"
 #include "record_loop.h"
 #include "settings.h"
@@ -63,6 +64,7 @@ private:
     std::array<OutputFile, 2> side_;
     std::string line_;
     std::string time_;
+    IsoTimeText times_;
     std::int64_t count_ = 0;   // positions of the track
     std::int64_t timed_ = 0;   // of them with a time
     OverlayBounds bounds_;

@@ -28,13 +28,14 @@ void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point) {
     text += ']';
 }
 
-void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds) {
+void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
     if (!point.hasTime) {
         text.assign("null");
         return;
     }
-    text.clear();
-    AppendQuotedTime(text, point.utcMilliseconds, milliseconds);
+    text.assign(1, '"');
+    times.Append(text, point.utcMilliseconds, milliseconds);
+    text += '"';
 }
 
 std::string GeoJsonHead(const GeoJsonFrame& frame) {

@@ -14,6 +14,7 @@
 
 #include "dated_point.h"
 #include "position_line.h"
+#include "track_time.h"
 
 namespace torvane {
 
@@ -30,7 +31,7 @@ struct GeoJsonFrame {
 // `[lon,lat,alt]` (or `[lon,lat]` without an altitude).
 void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point);
 // `"YYYY-MM-DDThh:mm:ssZ"`; `null` for a position without a time.
-void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds);
+void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds, IsoTimeText& times);
 
 // Between two coordinate (or time) lines.
 inline constexpr std::string_view kGeoJsonSeparator = ",\r\n";

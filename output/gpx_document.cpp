@@ -44,7 +44,7 @@ std::string GpxHeader(const GpxFrame& frame) {
     return text;
 }
 
-void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds) {
+void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
     line.assign("      <trkpt lat=\"");
     AppendDegrees(line, point.latitude, false);
     line += "\" lon=\"";
@@ -57,7 +57,7 @@ void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool millisecon
     }
     if (point.hasTime) {
         line += "<time>";
-        AppendIsoTime(line, point.utcMilliseconds, milliseconds);
+        times.Append(line, point.utcMilliseconds, milliseconds);
         line += "</time>";
     }
     line += "</trkpt>";

@@ -8,6 +8,7 @@
 
 #include "dated_point.h"
 #include "position_line.h"
+#include "track_time.h"
 
 namespace torvane {
 
@@ -24,7 +25,7 @@ std::string GpxHeader(const GpxFrame& frame);
 
 // `<trkpt lat=".." lon=".."><ele>..</ele><time>..</time></trkpt>`, indented,
 // without a line end; ele and time only where the point has them.
-void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds);
+void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds, IsoTimeText& times);
 
 // Everything after the last trkpt line.
 std::string_view GpxTrailer();

@@ -52,13 +52,15 @@ bool IsCivilDate(int year, int month, int day) {
 
 int YearOfTwoDigits(int yy) { return yy < 80 ? 2000 + yy : 1900 + yy; }
 
-void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds) {
-    std::int64_t days = utcMilliseconds / kMillisecondsPerDay;
-    std::int64_t inDay = utcMilliseconds % kMillisecondsPerDay;
-    if (inDay < 0) {
-        inDay += kMillisecondsPerDay;
-        --days;
-    }
+namespace {
+
+void AppendTwoDigits(char*& out, std::int64_t value) {
+    *out++ = static_cast<char>('0' + value / 10);
+    *out++ = static_cast<char>('0' + value % 10);
+}
+
+// "YYYY-MM-DDT" of a day.
+void AppendDate(std::string& text, std::int64_t days) {
     const Civil date = CivilFromDays(days);
     if (date.year < 0) text += '-';
     AppendDigits(text, date.year < 0 ? -date.year : date.year, 4);
@@ -67,17 +69,57 @@ void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool millise
     text += '-';
     AppendDigits(text, date.day, 2);
     text += 'T';
+}
+
+// "hh:mm:ss[.sss]Z" of the milliseconds into a day.
+void AppendClock(std::string& text, std::int64_t inDay, bool milliseconds) {
+    char buffer[16];
+    char* out = buffer;
     const std::int64_t seconds = inDay / 1000;
-    AppendDigits(text, seconds / 3600, 2);
-    text += ':';
-    AppendDigits(text, seconds / 60 % 60, 2);
-    text += ':';
-    AppendDigits(text, seconds % 60, 2);
+    AppendTwoDigits(out, seconds / 3600);
+    *out++ = ':';
+    AppendTwoDigits(out, seconds / 60 % 60);
+    *out++ = ':';
+    AppendTwoDigits(out, seconds % 60);
     if (milliseconds) {
-        text += '.';
-        AppendDigits(text, inDay % 1000, 3);
+        const std::int64_t ms = inDay % 1000;
+        *out++ = '.';
+        *out++ = static_cast<char>('0' + ms / 100);
+        AppendTwoDigits(out, ms % 100);
     }
-    text += 'Z';
+    *out++ = 'Z';
+    text.append(buffer, out);
+}
+
+void SplitDay(std::int64_t utcMilliseconds, std::int64_t& days, std::int64_t& inDay) {
+    days = utcMilliseconds / kMillisecondsPerDay;
+    inDay = utcMilliseconds % kMillisecondsPerDay;
+    if (inDay < 0) {
+        inDay += kMillisecondsPerDay;
+        --days;
+    }
+}
+
+}  // namespace
+
+void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds) {
+    std::int64_t days = 0, inDay = 0;
+    SplitDay(utcMilliseconds, days, inDay);
+    AppendDate(text, days);
+    AppendClock(text, inDay, milliseconds);
+}
+
+void IsoTimeText::Append(std::string& text, std::int64_t utcMilliseconds, bool milliseconds) {
+    std::int64_t days = 0, inDay = 0;
+    SplitDay(utcMilliseconds, days, inDay);
+    if (!made_ || days != day_) {
+        date_.clear();
+        AppendDate(date_, days);
+        day_ = days;
+        made_ = true;
+    }
+    text += date_;
+    AppendClock(text, inDay, milliseconds);
 }
 
 }  // namespace torvane

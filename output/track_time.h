@@ -23,4 +23,15 @@ int YearOfTwoDigits(int yy);
 // with ".sss" before the "Z" when `milliseconds` (else the fraction is cut).
 void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds);
 
+// The same for one time after another: the date's text is made once a day.
+class IsoTimeText {
+public:
+    void Append(std::string& text, std::int64_t utcMilliseconds, bool milliseconds);
+
+private:
+    std::int64_t day_ = 0;
+    bool made_ = false;
+    std::string date_;  // "YYYY-MM-DDT"
+};
+
 }  // namespace torvane

@@ -28,6 +28,15 @@ void CheckDocument(const torvane::Settings& s, const std::string& document) {
             break;
         case OutputKind::KML: {
             std::string why;
+            if (s.KmlTimeTrack) {
+                Require(torvane::fuzz::IsWellFormedXml(document, why), "time KML is not well-formed", why);
+                Require(CountOf(document, "<when>") == CountOf(document, "<gx:coord>"), "whens and coords differ");
+                Require(document.find("<when>", document.find("<gx:coord>") == std::string::npos
+                                                     ? document.size()
+                                                     : document.find("<gx:coord>")) == std::string::npos,
+                        "a <when> follows a <gx:coord>");
+                break;
+            }
             Require(torvane::fuzz::IsWellFormedXml(document, why), "KML is not well-formed", why);
             constexpr std::string_view kOpen = "<coordinates>\r\n";
             const std::size_t open = document.find(kOpen);
@@ -51,6 +60,18 @@ void CheckDocument(const torvane::Settings& s, const std::string& document) {
                 Require(CountOf(document, "\r\nPunkte=" + std::to_string(count) + "\r\n") == 1,
                         "overlay point count not corrected");
             }
+            break;
+        case OutputKind::GPX: {
+            std::string why;
+            Require(torvane::fuzz::IsWellFormedXml(document, why), "GPX is not well-formed", why);
+            Require(CountOf(document, "<trkpt ") == count, "GPX points and data sets differ");
+            Require(CountOf(document, "<time>") <= count + 1, "more GPX times than points");
+            break;
+        }
+        case OutputKind::GeoJSON:
+            Require(document.starts_with("{\"type\":\"FeatureCollection\",\r\n") && document.ends_with("]}\r\n"),
+                    "GeoJSON frame broken");
+            Require(count < 2 || CountOf(document, "\r\n[") == count, "GeoJSON coordinates and data sets differ");
             break;
         case OutputKind::None:
             break;
@@ -82,9 +103,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     s.KmlProperties[torvane::kKmlName] = std::string(text.substr(0, 24));
     s.KmlProperties[torvane::kKmlDescription] = std::string(text.substr(text.size() / 2, 40));
 
-    for (const OutputKind kind : {OutputKind::Table, OutputKind::KML, OutputKind::OVL}) {
+    struct Output {
+        OutputKind kind;
+        bool timeTrack;
+    };
+    for (const Output output : {Output{OutputKind::Table, false}, Output{OutputKind::KML, false},
+                                Output{OutputKind::OVL, false}, Output{OutputKind::GPX, false},
+                                Output{OutputKind::GeoJSON, false}, Output{OutputKind::KML, true}}) {
         torvane::fuzz::ChooseOptions(s, choice);
-        s.OutputType = kind;
+        s.OutputType = output.kind;
+        s.KmlTimeTrack = output.timeTrack;
+        // A date for a log without one, as the user may give it.
+        if ((choice & 64) != 0) s.FirstPositionDate = static_cast<std::int64_t>(choice % 40000);
+        if (output.kind != OutputKind::Table) s.UseDecimalComma = false;
         torvane::FormOutputPath(s);
         const torvane::RunReport report = torvane::PerformConversionRun(s);
         Require(report.outcome != torvane::RunReport::Outcome::Failed, "conversion failed", report.message);

@@ -181,6 +181,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             }
             o.altitudeMode = name == "--altitude-add" ? AltitudeMode::Add : AltitudeMode::SetFixed;
         } else if (name == "-o" || name == "--output") {
+            if (value.empty()) {
+                error = name + " takes a file name, not an empty one";
+                return false;
+            }
             o.outputPath = value;
         } else if (name == "--kml-name") {
             o.kmlName = value;

@@ -132,6 +132,10 @@ bool OutputFileExists(const std::string& path) {
     return platform::Inspect(path, mode) == platform::PathKind::Regular;
 }
 
+bool IsInputFile(const Settings& s, const std::string& path) {
+    return SameFile(s.InputFilePath, path) || SameFile(s.AnalysedFilePath, path);
+}
+
 std::string CountMessage(const Settings& s) {
     std::string text = std::to_string(s.RecordCount);
     text += ' ';
@@ -158,7 +162,7 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
     if (!input.Open(s.InputFilePath)) {
         return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText()));
     }
-    if (input.IsSameFile(s.OutputFilePath)) {
+    if (input.IsSameFile(s.OutputFilePath) || SameFile(s.AnalysedFilePath, s.OutputFilePath)) {
         return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, "it is the input file"));
     }
     OutputFile output;
@@ -201,13 +205,15 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
                 FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
         }
         std::string error;
-        if (!CorrectOverlayPointCount(s, output.ReadBack(), error)) {
-            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error, kNoOutputWritten));
+        bool named = false;
+        if (!CorrectOverlayPointCount(s, output.ReadBack(), error, &named)) {
+            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error,
+                                              named ? kOutputInPlaceUnconfirmed : kNoOutputWritten));
         }
         output.Discard();
     } else if (!output.Commit()) {
         return Failure(
-            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
+            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), CommitFailureNote(output)));
     }
 
     RunReport report;

@@ -27,6 +27,11 @@ void SetOutputPath(Settings& s, const std::string& path);
 // existing regular file.
 bool OutputFileExists(const std::string& path);
 
+// Whether `path` names the file a run reads or the file the analysis read
+// (a GPX file, whose copy the run reads), by any name or link: an output
+// there would replace the input.
+bool IsInputFile(const Settings& s, const std::string& path);
+
 struct RunReport {
     enum class Outcome {
         Written,         // at least one data set written

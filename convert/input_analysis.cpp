@@ -280,6 +280,7 @@ bool CountInputLines(Settings& s, const SentenceRules& rules, const ProgressHook
 
 AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
     AnalysisReport report;
+    s.AnalysedFilePath = s.InputFilePath;
     const SentenceRules rules{s.AcceptAnyTalker, s.VerifyChecksums};
     AnalysisCounts fresh;
     fresh.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one

@@ -221,6 +221,20 @@ for row in "self.nmea|self.nmea" "self.nmea|./self.nmea" "self.nmea|self-hard.nm
   done
 done
 
+# A close that fails once the output has its name: the message says so.
+# (Under the address sanitizer the preloaded library cannot come first.)
+if [ -n "${2:-}" ] && ! ldd "$cli" 2>/dev/null | grep -q libasan; then
+  for row in "convert|track_GGA.prn|Cannot write output file" "convert --to ovl|track_GGA.ovl|Could not correct the point count of" \
+             "preview|track_GGA.svg|Cannot write output file"; do
+    IFS='|' read -r cmd name opening <<<"$row"
+    printf 'previous' > "$work/$name"
+    CLOSE_FAILS_FOR="$work/$name" LD_PRELOAD="$2" "$cli" $cmd "$work/track.nmea" --overwrite >/dev/null 2>"$work/err"; rc=$?
+    check "failed close exit ($cmd)" same "$rc" 2
+    check "failed close message ($cmd)" grep -q "^torvane-cli: $opening $work/$name: cannot write: .*\. The file now holds the new output, but its last write could not be confirmed\.$" "$work/err"
+    check "failed close replaced ($cmd)" test "$(cat "$work/$name")" != previous
+  done
+fi
+
 # Two inputs of one batch with one output: the second is skipped.
 cp "$work/track.nmea" "$work/a.x.nmea"
 { cat "$work/track.nmea"; cat "$work/track.nmea"; } > "$work/a.y.nmea"

@@ -235,6 +235,27 @@ if [ -n "${2:-}" ] && ! ldd "$cli" 2>/dev/null | grep -q libasan; then
   done
 fi
 
+# Short of memory (or of a thread): one line naming the file, exit 2, the
+# previous output kept, no temporary file. (The sanitizers need more.)
+if ! ldd "$cli" 2>/dev/null | grep -q libasan; then
+  mkdir "$work/mem"
+  for i in $(seq 30000); do printf '%s\r\n' "$gga"; done > "$work/mem/big.nmea"  # two halves at once
+  for cmd in "convert --overwrite" "convert --to kml --overwrite" "analyze --summary" "preview --overwrite"; do
+    for mb in 8 12 16 20 24; do
+      printf 'previous' > "$work/mem/big_GGA.prn"; printf 'previous' > "$work/mem/big_GGA.kml"
+      printf 'previous' > "$work/mem/big_GGA.svg"
+      (ulimit -v $((mb * 1024)); exec "$cli" $cmd "$work/mem/big.nmea") >/dev/null 2>"$work/err"; rc=$?
+      if [ "$rc" != 0 ]; then
+        check "memory $cmd ${mb}M exit" same "$rc" 2
+        check "memory $cmd ${mb}M message" grep -q "^torvane-cli: Cannot process input file $work/mem/big.nmea: .*\. No output written\.$" "$work/err"
+        check "memory $cmd ${mb}M one line" same "$(wc -l < "$work/err")" 1
+        check "memory $cmd ${mb}M previous kept" same "$(cat "$work/mem/big_GGA.prn" "$work/mem/big_GGA.kml" "$work/mem/big_GGA.svg")" "previouspreviousprevious"
+      fi
+      check "memory $cmd ${mb}M no temporary file" same "$(ls -A "$work/mem" | grep -c '^\.tv')" 0
+    done
+  done
+fi
+
 # Two inputs of one batch with one output: the second is skipped.
 cp "$work/track.nmea" "$work/a.x.nmea"
 { cat "$work/track.nmea"; cat "$work/track.nmea"; } > "$work/a.y.nmea"

@@ -3,6 +3,7 @@
 // file is left behind or replaced by a partial one.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -481,6 +482,65 @@ TEST(FileFailures, NamedTemporaryFileIsRemovedWhenASignalStopsTheProgram) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
         EXPECT_EQ(Listing(dir.Path()), "") << strsignal(signal);
     }
+}
+
+TEST(FileFailures, SignalAtAnyMomentOfMakingANamedTemporaryFileLeavesNothing) {
+    // Children make and drop named temporary files without pause; each is
+    // stopped at a moment of its own, often while a file is being made.
+    TempDir dir;
+    const int signals[] = {SIGTERM, SIGHUP, SIGINT};
+    for (int run = 0; run < 150; ++run) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(ready[0]);
+            bool told = false;
+            for (;;) {
+                std::string path;
+                const platform::FileHandle fd = platform::CreateNamed(dir.Path(), 0644, path);
+                if (fd == platform::kNoFile) ::_exit(1);
+                platform::Close(fd);
+                platform::DiscardTemporary(path);
+                if (!told) told = ::write(ready[1], "r", 1) == 1;
+            }
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::usleep(static_cast<useconds_t>(run % 7) * 50);
+        ::kill(child, signals[run % 3]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    }
+    EXPECT_EQ(Listing(dir.Path()), "");
+}
+
+TEST(FileFailures, NewOutputNeverShowsAnotherName) {
+    // Where the file system has unnamed files, a new output takes its name
+    // at once, so not even SIGKILL can leave another name behind.
+    TempDir dir;
+    const int probe = ::open(dir.Path().c_str(), O_TMPFILE | O_RDWR, 0600);
+    if (probe < 0) GTEST_SKIP() << "no unnamed files on this file system";
+    ::close(probe);
+    LogRun r(GgaLog(3));
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, r.dir.Path().c_str(), IN_CREATE | IN_MOVED_TO), 0);
+    ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
+    std::string names;
+    alignas(inotify_event) char events[8192];
+    for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+        for (char* at = events; at < events + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            names += std::string(event->len > 0 ? event->name : "") + " ";
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    ::close(watch);
+    EXPECT_EQ(names, "track_GGA.prn ");
 }
 
 }  // namespace

@@ -323,7 +323,7 @@ Options of convert:
 
 Exit status: 0 when every file wrote at least one data set, 1 when a file
 yielded none or was not recognised, 2 for usage errors and files that could
-not be read or written.
+not be read or written (or whose run ran out of memory).
 )";
     return text;
 }

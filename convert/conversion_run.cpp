@@ -147,10 +147,16 @@ std::string CountMessage(const Settings& s) {
 }
 
 RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
-    bool retry = false;
-    RunReport report = Run(s, hooks, true, retry);
-    if (retry) report = Run(s, hooks, false, retry);
-    return report;
+    // Short of memory or of a thread, the run stops; what it had begun to
+    // write is dropped on the way out.
+    try {
+        bool retry = false;
+        RunReport report = Run(s, hooks, true, retry);
+        if (retry) report = Run(s, hooks, false, retry);
+        return report;
+    } catch (const std::exception& failure) {
+        return Failure(FileFailureMessage(FileAction::Process, s.InputFilePath, FailureReason(failure), kNoOutputWritten));
+    }
 }
 
 namespace {

@@ -47,7 +47,8 @@ struct RunReport {
 // Opens input and output, writes header, record lines and trailer (for an
 // overlay with elimination on, then corrects the point count), and reports.
 // The output appears under its name only when complete; on failure an
-// existing file of that name is kept.
+// existing file of that name is kept. Short of memory or of a thread, the
+// run fails with "Cannot process input file PATH: REASON. No output written."
 RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks = nullptr);
 
 // "N GPGGA data sets written to file PATH." CR LF "Chose a new file ...".

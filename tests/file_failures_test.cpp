@@ -81,6 +81,20 @@ std::string WithFileSizeLimit(rlim_t limit, const std::function<std::string()>& 
     return answer;
 }
 
+// Runs `work` in a child process that may map no more memory than it has
+// mapped already; returns what `work` returned in the child.
+std::string WithNoMoreMemory(const std::function<std::string()>& work) {
+    return WithFileSizeLimit(RLIM_INFINITY, [&] {
+        unsigned long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlimit memory{pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)), RLIM_INFINITY};
+        return pages != 0 && ::setrlimit(RLIMIT_AS, &memory) == 0 ? work() : "setrlimit failed";
+    });
+}
+
 std::string Describe(const RunReport& report) {
     const char* outcome = report.outcome == RunReport::Outcome::Failed ? "Failed" : "Completed";
     return std::string(outcome) + ": " + report.message;
@@ -180,6 +194,21 @@ TEST(FileFailures, FullDiskFailsTheRunAndKeepsThePreviousOutput) {
             EXPECT_EQ(Listing(r.dir.Path()), "track.nmea " + r.s.OutputFilePath.substr(r.dir.Path().size() + 1));
         }
     }
+}
+
+TEST(FileFailures, RunShortOfMemoryOrOfAThreadFailsWithAMessage) {
+    // 11 MB: a table in two halves at once, whose thread needs a stack.
+    LogRun r(GgaLog(150000));
+    WriteFile(r.s.OutputFilePath, "previous");
+    const std::string answer = WithNoMoreMemory([&] { return Describe(PerformConversionRun(r.s)); });
+    // Run alone (as ctest runs each test), the process has no memory to spare;
+    // after other tests it may hold freed memory and thread stacks enough.
+    if (StartsWith(answer, "Completed: ")) GTEST_SKIP() << "memory to spare from earlier tests";
+    EXPECT_TRUE(StartsWith(answer, "Failed: Cannot process input file " + r.s.InputFilePath + ": ") &&
+                answer.ends_with(". No output written."))
+        << answer.substr(0, 200);
+    EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
+    EXPECT_EQ(Listing(r.dir.Path()), "track.nmea track_GGA.prn");
 }
 
 TEST(FileFailures, FullDiskDuringTheOverlayCorrectionKeepsThePreviousOverlay) {
@@ -397,6 +426,19 @@ TEST(FileFailures, OutputThatIsALinkOrTheInputItselfIsRefused) {
     EXPECT_EQ(report.message, "Cannot write GPX copy " + r.dir.File("hike_CRLF.gpx") + link);
     EXPECT_EQ(ReadFile(victim), "untouched");
     EXPECT_TRUE(std::filesystem::is_symlink(r.dir.File("hike_CRLF.gpx")));
+
+    // Nor is the GPX file a run's copy was made from, by any name.
+    Settings g;
+    g.InputFilePath = r.dir.File("walk.gpx");
+    WriteFile(g.InputFilePath, GpxLog(3));
+    std::filesystem::create_hard_link(g.InputFilePath, r.dir.File("walk-hard.gpx"));
+    ASSERT_TRUE(AnalyzeInput(g).recognised);
+    g.OutputType = OutputKind::Table;
+    for (const std::string& output : {r.dir.File("walk.gpx"), r.dir.File("walk-hard.gpx")}) {
+        g.OutputFilePath = output;
+        EXPECT_EQ(PerformConversionRun(g).message, "Cannot write output file " + output + same);
+        EXPECT_EQ(ReadFile(r.dir.File("walk.gpx")), GpxLog(3));
+    }
 }
 
 TEST(FileFailures, OutputNamesUpToTheSystemLimitAreWritten) {

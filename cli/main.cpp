@@ -14,6 +14,7 @@
 #include "convert/about.h"
 #include "convert/analysis_with_summary.h"
 #include "convert/conversion_run.h"
+#include "convert/file_messages.h"
 #include "convert/input_analysis.h"
 #include "convert/track_summary.h"
 #include "options.h"
@@ -108,6 +109,13 @@ int AnalyzeForOutput(const std::string& file, const Options& options, Settings& 
     return 0;
 }
 
+// An output at `path` would replace the input: refused before any question.
+bool RefusedAsInput(const Settings& s, const std::string& path) {
+    if (!IsInputFile(s, path)) return false;
+    PrintError(FileFailureMessage(FileAction::WriteOutput, path, "it is the input file"));
+    return true;
+}
+
 // The files one call wrote (device and inode), so that two inputs of a batch
 // mapping to one output do not replace each other.
 using WrittenFiles = std::set<std::pair<dev_t, ino_t>>;
@@ -120,6 +128,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
 
+    if (RefusedAsInput(s, s.OutputFilePath)) return kFailure;
     struct stat info {};
     if (::stat(s.OutputFilePath.c_str(), &info) == 0 && written.count({info.st_dev, info.st_ino}) != 0) {
         PrintError("Output file " + s.OutputFilePath + " was written from another input of this call; " + file +
@@ -164,18 +173,41 @@ int Preview(const std::string& file, const Options& options) {
     FormOutputPath(s);
     std::string path = s.OutputFilePath.substr(0, s.OutputFilePath.size() - 3) + "svg";  // "..._GGA.prn"
     if (options.outputPath) path = *options.outputPath;
+    if (RefusedAsInput(s, path)) return kFailure;
     if (OutputFileExists(path) && !options.overwrite && !AskOverwrite()) {
         PrintError("Output file exists: " + path);
         PrintError("Move existing file to another directory and try again!");
         return kFailure;
     }
     std::string error;
-    if (!WriteTrackPreview(s, path, error)) {
-        PrintError(error);
-        return kFailure;
+    switch (WriteTrackPreview(s, path, error)) {
+        case PreviewOutcome::Written:
+            std::cout << "Preview written to file " << path << ".\n" << std::flush;
+            return kAllWritten;
+        case PreviewOutcome::NothingToDraw:
+            std::cout << "No position to draw: no preview written.\n" << std::flush;
+            return kNothingWritten;
+        case PreviewOutcome::Failed:
+            break;
     }
-    std::cout << "Preview written to file " << path << ".\n" << std::flush;
-    return kAllWritten;
+    PrintError(error);
+    return kFailure;
+}
+
+// Runs one command on one file. Whatever stops it midway (memory or a
+// thread that cannot be had) is told in one line naming the file; what it
+// had begun to write was dropped on the way out.
+int RunCommand(const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
+    try {
+        return options.command == Command::Analyze   ? Analyze(file, options)
+               : options.command == Command::Preview ? Preview(file, options)
+                                                     : Convert(file, options, written, stop);
+    } catch (const std::exception& failure) {
+        PrintError(FileFailureMessage(FileAction::Process, file, FailureReason(failure), kNoOutputWritten));
+    } catch (...) {
+        PrintError(FileFailureMessage(FileAction::Process, file, "unknown failure", kNoOutputWritten));
+    }
+    return kFailure;
 }
 
 }  // namespace
@@ -212,9 +244,7 @@ int main(int argc, char** argv) {
     WrittenFiles written;
     for (const std::string& file : options.files) {
         bool stop = false;
-        const int code = options.command == Command::Analyze   ? Analyze(file, options)
-                         : options.command == Command::Preview ? Preview(file, options)
-                                                               : Convert(file, options, written, stop);
+        const int code = RunCommand(file, options, written, stop);
         status = std::max(status, code);
         if (stop) break;
     }

@@ -192,6 +192,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                 return false;
             }
         } else if (name == "-o" || name == "--output") {
+            if (value.empty()) {
+                error = name + " takes a file name, not an empty one";
+                return false;
+            }
             o.outputPath = value;
         } else if (name == "--kml-name") {
             o.kmlName = value;
@@ -352,7 +356,7 @@ the computer's clock.
 
 Exit status: 0 when every file wrote at least one data set, 1 when a file
 yielded none or was not recognised, 2 for usage errors and files that could
-not be read or written.
+not be read or written (or whose run ran out of memory).
 )";
     return text;
 }

@@ -1,5 +1,7 @@
 #include "analysis_with_summary.h"
 
+#include "file_messages.h"
+
 namespace torvane {
 
 AnalysisWithSummary AnalyzeWithSummary(Settings& s, const std::function<void(Settings&)>& runOptions,
@@ -8,7 +10,13 @@ AnalysisWithSummary AnalyzeWithSummary(Settings& s, const std::function<void(Set
     result.report = AnalyzeInput(s, hooks);
     if (result.report.failed || !result.report.recognised) return result;
     if (runOptions) runOptions(s);
-    result.summarised = ComputeTrackSummary(s, result.summary, result.summaryError, hooks);
+    try {
+        result.summarised = ComputeTrackSummary(s, result.summary, result.summaryError, hooks);
+    } catch (const std::exception& failure) {  // short of memory or of a thread
+        result.summarised = false;
+        result.summary = TrackSummary{};
+        result.summaryError = FileFailureMessage(FileAction::Process, s.InputFilePath, FailureReason(failure));
+    }
     return result;
 }
 

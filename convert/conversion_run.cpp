@@ -175,6 +175,10 @@ bool OutputFileExists(const std::string& path) {
     return platform::Inspect(path, mode) == platform::PathKind::Regular;
 }
 
+bool IsInputFile(const Settings& s, const std::string& path) {
+    return SameFile(s.InputFilePath, path) || SameFile(s.AnalysedFilePath, path);
+}
+
 std::string CountMessage(const Settings& s) {
     std::string text = std::to_string(s.RecordCount);
     text += ' ';
@@ -186,10 +190,16 @@ std::string CountMessage(const Settings& s) {
 }
 
 RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
-    bool retry = false;
-    RunReport report = Run(s, hooks, true, retry);
-    if (retry) report = Run(s, hooks, false, retry);
-    return report;
+    // Short of memory or of a thread, the run stops; what it had begun to
+    // write is dropped on the way out.
+    try {
+        bool retry = false;
+        RunReport report = Run(s, hooks, true, retry);
+        if (retry) report = Run(s, hooks, false, retry);
+        return report;
+    } catch (const std::exception& failure) {
+        return Failure(FileFailureMessage(FileAction::Process, s.InputFilePath, FailureReason(failure), kNoOutputWritten));
+    }
 }
 
 namespace {
@@ -201,7 +211,7 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
     if (!input.Open(s.InputFilePath)) {
         return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText()));
     }
-    if (input.IsSameFile(s.OutputFilePath)) {
+    if (input.IsSameFile(s.OutputFilePath) || SameFile(s.AnalysedFilePath, s.OutputFilePath)) {
         return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, "it is the input file"));
     }
     OutputFile output;
@@ -249,13 +259,15 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
                 FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
         }
         std::string error;
-        if (!CorrectOverlayPointCount(s, output.ReadBack(), error)) {
-            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error, kNoOutputWritten));
+        bool named = false;
+        if (!CorrectOverlayPointCount(s, output.ReadBack(), error, &named)) {
+            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error,
+                                              named ? kOutputInPlaceUnconfirmed : kNoOutputWritten));
         }
         output.Discard();
     } else if (!output.Commit()) {
         return Failure(
-            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
+            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), CommitFailureNote(output)));
     }
 
     RunReport report;

@@ -27,6 +27,11 @@ void SetOutputPath(Settings& s, const std::string& path);
 // existing regular file.
 bool OutputFileExists(const std::string& path);
 
+// Whether `path` names the file a run reads or the file the analysis read
+// (a GPX file, whose copy the run reads), by any name or link: an output
+// there would replace the input.
+bool IsInputFile(const Settings& s, const std::string& path);
+
 struct RunReport {
     enum class Outcome {
         Written,         // at least one data set written
@@ -45,7 +50,8 @@ struct RunReport {
 // Opens input and output, writes header, record lines and trailer (for an
 // overlay with elimination on, then corrects the point count), and reports.
 // The output appears under its name only when complete; on failure an
-// existing file of that name is kept.
+// existing file of that name is kept. Short of memory or of a thread, the
+// run fails with "Cannot process input file PATH: REASON. No output written."
 RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks = nullptr);
 
 // "N GPGGA data sets written to file PATH." CR LF "Chose a new file ...".

@@ -1,8 +1,18 @@
 #include "current_record.h"
 
+#include <cmath>
+
 namespace torvane {
 
 void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool tableAltitude) {
+    // A number too large for its value (an altitude beyond a 32-bit float, a
+    // coordinate beyond a double) is unreadable, like a field that fails its
+    // check: the record is invalid and has no line.
+    if (!std::isfinite(s.Latitude) || !std::isfinite(s.Longitude) || !std::isfinite(altitude)) {
+        s.RecordInvalid = true;
+        s.OutputLine.clear();
+        return;
+    }
     s.TimeOfDay = timeOfDay;
     s.AltitudeKnown = tableAltitude;
     if (s.PositionsOnly) {

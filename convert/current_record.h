@@ -15,6 +15,8 @@ namespace torvane {
 // number) of `s`. `altitude` is the value written in the Table and KML
 // lines; `tableAltitude` says whether the Table line has an altitude column.
 // Leaves the time of day in TimeOfDay and `tableAltitude` in AltitudeKnown.
+// A latitude, longitude or altitude that is not finite (its number did not
+// fit) marks the record invalid and leaves OutputLine empty.
 void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool tableAltitude);
 
 // Altitude manipulation by the settings, rounded once to a 32-bit float.

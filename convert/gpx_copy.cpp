@@ -120,7 +120,11 @@ private:
 }  // namespace
 
 std::string GpxCopyPath(const std::string& inputPath) {
-    const std::size_t keep = inputPath.size() >= 4 ? inputPath.size() - 4 : 0;
+    // The cut stays within the file's own name: a name of four characters
+    // or fewer ("gpx") gives "_CRLF.gpx" in the same folder.
+    const std::size_t slash = inputPath.rfind(platform::kPathSeparator);
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t keep = inputPath.size() >= nameStart + 4 ? inputPath.size() - 4 : nameStart;
     return inputPath.substr(0, keep) + "_CRLF.gpx";
 }
 
@@ -179,7 +183,8 @@ bool CompleteCopy(InputFile& input, std::uint64_t done, OutputFile& output, cons
         return false;
     }
     if (!output.Commit()) {
-        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
+        const std::string_view note = output.Named() ? kOutputInPlaceUnconfirmed : std::string_view();
+        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText(), note);
         return false;
     }
     return true;

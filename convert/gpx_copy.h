@@ -9,7 +9,8 @@
 
 namespace torvane {
 
-// The copy's path: `inputPath` without its last four characters, then "_CRLF.gpx".
+// The copy's path: `inputPath` without its last four characters, then
+// "_CRLF.gpx"; never cut into the folder part (dir/gpx gives dir/_CRLF.gpx).
 std::string GpxCopyPath(const std::string& inputPath);
 
 // Whether the last three characters of `path`, upper-cased, are "GPX".

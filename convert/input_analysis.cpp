@@ -278,8 +278,30 @@ bool CountInputLines(Settings& s, const SentenceRules& rules, const ProgressHook
 
 }  // namespace
 
+namespace {
+AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks);
+}  // namespace
+
 AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
+    // Short of memory or of a thread, the analysis fails; a GPX copy it had
+    // begun is dropped on the way out.
+    const std::string inputPath = s.InputFilePath;
+    try {
+        return AnalyzeInputFile(s, hooks);
+    } catch (const std::exception& failure) {
+        s.InputFilePath = inputPath;
+        AnalysisReport report;
+        report.failed = true;
+        report.message = FileFailureMessage(FileAction::Process, inputPath, FailureReason(failure), kNoOutputWritten);
+        return report;
+    }
+}
+
+namespace {
+
+AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
     AnalysisReport report;
+    s.AnalysedFilePath = s.InputFilePath;
     const SentenceRules rules{s.AcceptAnyTalker, s.VerifyChecksums};
     AnalysisCounts fresh;
     fresh.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
@@ -324,5 +346,7 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
     SetKmlDefaults(s);
     return report;
 }
+
+}  // namespace
 
 }  // namespace torvane

@@ -38,6 +38,12 @@ bool InputFile::ChangedWhileRead(std::uint64_t bytesRead) {
     return changed;
 }
 
+bool SameFile(const std::string& path, const std::string& otherPath) {
+    platform::FileStatus one, other;
+    return !path.empty() && !otherPath.empty() && platform::StatusOfPath(path, one) &&
+           platform::StatusOfPath(otherPath, other) && one.device == other.device && one.inode == other.inode;
+}
+
 bool InputFile::IsSameFile(const std::string& path) const {
     platform::FileStatus other;
     return file_ != platform::kNoFile && platform::StatusOfPath(path, other) && other.device == opened_.device &&

@@ -8,6 +8,9 @@
 
 namespace torvane {
 
+// Whether the two paths name one existing file (by any name or link).
+bool SameFile(const std::string& path, const std::string& otherPath);
+
 class InputFile {
 public:
     InputFile() = default;

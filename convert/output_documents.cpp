@@ -61,7 +61,7 @@ bool CorrectOverlayPointCount(const Settings& s, std::string& error) {
     return CorrectOverlayPointCount(s, input.Descriptor(), error);
 }
 
-bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, std::string& error) {
+bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, std::string& error, bool* named) {
     const std::string replacement = OvlPointCountLine(s.RecordCount);
     OutputFile output;
     if (!output.Open(s.OutputFilePath)) {
@@ -84,6 +84,7 @@ bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, s
     }
     if (!output.Commit()) {
         error = output.ErrorText();
+        if (named != nullptr) *named = output.Named();
         return false;
     }
     return true;

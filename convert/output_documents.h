@@ -25,7 +25,9 @@ bool CorrectOverlayPointCount(const Settings& s, std::string& error);
 
 // The same, reading the overlay from `written` (the complete file of the
 // run, not yet under its name, read from its start) so that OutputFilePath
-// is replaced only by the corrected text.
-bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, std::string& error);
+// is replaced only by the corrected text. A failure once the corrected text
+// had its name (its last write could not be confirmed) sets `*named`.
+bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, std::string& error,
+                              bool* named = nullptr);
 
 }  // namespace torvane

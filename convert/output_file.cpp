@@ -4,6 +4,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "file_messages.h"
+
 namespace torvane {
 namespace {
 
@@ -16,6 +18,7 @@ OutputFile::~OutputFile() { Discard(); }
 bool OutputFile::Open(const std::string& finalPath) {
     Discard();
     error_.clear();
+    named_ = false;
     finalPath_ = finalPath;
     // Only a regular file is replaced: the rename would otherwise put a
     // regular file in place of a device (/dev/null, say), a FIFO or a
@@ -123,6 +126,7 @@ bool OutputFile::Commit() {
         return false;
     }
     tempPath_.clear();
+    named_ = true;
     const platform::FileHandle file = file_;
     file_ = platform::kNoFile;
     if (!platform::Close(file)) {
@@ -131,6 +135,10 @@ bool OutputFile::Commit() {
         return false;
     }
     return true;
+}
+
+std::string_view CommitFailureNote(const OutputFile& output) {
+    return output.Named() ? kOutputInPlaceUnconfirmed : kNoOutputWritten;
 }
 
 void OutputFile::Discard() {

@@ -49,6 +49,11 @@ public:
     // Whether every write so far succeeded.
     bool Good() const { return error_.empty(); }
 
+    // Whether a Commit() gave the file its final name: a failure after that
+    // (closing the file) leaves the new text in place, its last write
+    // unconfirmed.
+    bool Named() const { return named_; }
+
     // Flushes and gives the file its final name, replacing a file of that
     // name in one step. False on failure, in which case the written file is
     // removed and the final path is not touched.
@@ -83,6 +88,11 @@ private:
     std::size_t used_ = 0;
     std::size_t bufferSize_ = 0;  // 0 until the buffer is made
     std::string error_;
+    bool named_ = false;
 };
+
+// The note after a failed Commit() of `output`: that no output was written,
+// or, once the file had its name, that it holds the new text unconfirmed.
+std::string_view CommitFailureNote(const OutputFile& output);
 
 }  // namespace torvane

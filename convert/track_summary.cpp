@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "conversion_run.h"
 #include "file_messages.h"
 #include "input_file.h"
 #include "line_reader.h"
@@ -314,20 +315,25 @@ TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
     return d;
 }
 
-bool WriteTrackPreview(const Settings& options, const std::string& path, std::string& error) {
+PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& path, std::string& error) {
+    if (IsInputFile(options, path)) {
+        error = FileFailureMessage(FileAction::WriteOutput, path, "it is the input file");
+        return PreviewOutcome::Failed;
+    }
     TrackSummary summary;
-    if (!ComputeTrackSummary(options, summary, error)) return false;
+    if (!ComputeTrackSummary(options, summary, error)) return PreviewOutcome::Failed;
+    if (!summary.hasPosition) return PreviewOutcome::NothingToDraw;
     OutputFile output;
     if (!output.Open(path)) {
         error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText());
-        return false;
+        return PreviewOutcome::Failed;
     }
     output.Write(TrackSvg(DrawingOf(summary, options.InputFilePath)));
     if (!output.Commit()) {
-        error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText(), kNoOutputWritten);
-        return false;
+        error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText(), CommitFailureNote(output));
+        return PreviewOutcome::Failed;
     }
-    return true;
+    return PreviewOutcome::Written;
 }
 
 }  // namespace torvane

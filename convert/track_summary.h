@@ -97,8 +97,11 @@ private:
 TrackDrawing DrawingOf(const TrackSummary& summary, std::string title);
 
 // Writes the drawing of `options`' track as SVG to `path` through an output
-// file (complete or not at all). False with the reason in `error`.
-bool WriteTrackPreview(const Settings& options, const std::string& path, std::string& error);
+// file (complete or not at all). A track without a position is not drawn:
+// nothing is written. Failed with the reason in `error`; never written over
+// the input.
+enum class PreviewOutcome { Written, NothingToDraw, Failed };
+PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& path, std::string& error);
 
 // Runs the record loop over the input of `options` (after its analysis) as
 // a Table run would, without writing; a large NMEA or IGC log in two halves

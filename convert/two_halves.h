@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <exception>
 #include <thread>
 #include <utility>
 
@@ -28,25 +29,35 @@ struct alignas(64) OwnCacheLines {
 class LaterHalf {
 public:
     template <class Work>
-    explicit LaterHalf(Work work) : thread_([this, work]() mutable { work(*this); }) {}
+    explicit LaterHalf(Work work)
+        : thread_([this, work]() mutable {
+              try {
+                  work(*this);
+              } catch (...) {  // told by Join(), on the caller's thread
+                  failure_ = std::current_exception();
+              }
+          }) {}
     LaterHalf(const LaterHalf&) = delete;
     LaterHalf& operator=(const LaterHalf&) = delete;
     ~LaterHalf() {
         Stop();
-        Join();
+        if (thread_.joinable()) thread_.join();
     }
 
     void Report(std::uint64_t bytes) { bytes_.store(bytes, std::memory_order_relaxed); }
     std::uint64_t Bytes() const { return bytes_.load(std::memory_order_relaxed); }
     void Stop() { stop_.store(true, std::memory_order_relaxed); }
     bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
+    // Waits for the work; what it threw is thrown here.
     void Join() {
         if (thread_.joinable()) thread_.join();
+        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
     }
 
 private:
     std::atomic<std::uint64_t> bytes_{0};
     std::atomic<bool> stop_{false};
+    std::exception_ptr failure_;
     std::thread thread_;  // last, so that the work starts once the rest is made
 };
 

@@ -84,6 +84,23 @@ check "ovl colour" grep -q $'^Col=3\r$' "$work/track_GGA.ovl"
 check "ovl width" grep -q $'^Size=103\r$' "$work/track_GGA.ovl"
 check "ovl corrected count" grep -q $'^Punkte=2\r$' "$work/track_GGA.ovl"
 
+# No position to draw: preview writes nothing and exits 1, as convert does.
+zero='$GPGGA,101530.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E'
+printf '%s\r\n%s\r\n' "$zero" "$zero" > "$work/zero.nmea"
+out=$("$cli" preview "$work/zero.nmea"); rc=$?
+check "preview nothing to draw exit" same "$rc" 1
+check "preview nothing to draw message" same "$(printf '%s\n' "$out" | tail -1)" "No position to draw: no preview written."
+check "preview nothing to draw no file" test ! -e "$work/zero_GGA.svg"
+"$cli" convert "$work/zero.nmea" >/dev/null; rc=$?
+check "convert nothing written exit" same "$rc" 1
+# An empty output name is a usage error before any work.
+for cmd in convert preview; do
+  "$cli" $cmd "$work/zero.nmea" -o "" >"$work/out" 2>"$work/err"; rc=$?
+  check "$cmd empty -o exit" same "$rc" 2
+  check "$cmd empty -o message" grep -q "^torvane-cli: -o takes a file name, not an empty one" "$work/err"
+  check "$cmd empty -o no work" same "$(cat "$work/out")" ""
+done
+
 # Not recognised: message, exit 1, no output.
 printf 'hello\r\n' > "$work/note.txt"
 out=$("$cli" convert "$work/note.txt"); rc=$?
@@ -204,12 +221,56 @@ check "link gpx copy kept" test -L "$work/lhike_CRLF.gpx"
 check "link gpx target kept" same "$(cat "$work/victim")" "untouched"
 cp "$work/track.nmea" "$work/self.nmea"
 ln "$work/self.nmea" "$work/self-hard.nmea"
-for out in "$work/self.nmea" "$work/./self.nmea" "$work/self-hard.nmea"; do
-  "$cli" convert "$work/self.nmea" -o "$out" --overwrite 2>"$work/err" >/dev/null; rc=$?
-  check "input as output exit ($out)" same "$rc" 2
-  check "input as output message ($out)" grep -q "Cannot write output file $out: it is the input file." "$work/err"
-  check "input as output kept ($out)" cmp -s "$work/self.nmea" "$work/track.nmea"
+cp "$work/hike.gpx" "$work/selfhike.gpx"
+ln "$work/selfhike.gpx" "$work/selfhike-hard.gpx"
+cp "$work/selfhike.gpx" "$work/hike.keep"
+# Every command, with and without --overwrite; the GPX file itself and its copy too.
+for row in "self.nmea|self.nmea" "self.nmea|./self.nmea" "self.nmea|self-hard.nmea" \
+           "selfhike.gpx|selfhike.gpx" "selfhike.gpx|selfhike-hard.gpx" "selfhike.gpx|selfhike_CRLF.gpx"; do
+  IFS='|' read -r in out <<<"$row"
+  case $in in *.gpx) keep=$work/hike.keep ;; *) keep=$work/track.nmea ;; esac
+  for cmd in "convert" "convert --overwrite" "convert --to kml --overwrite" "preview" "preview --overwrite"; do
+    "$cli" $cmd "$work/$in" -o "$work/$out" 2>"$work/err" >/dev/null </dev/null; rc=$?
+    check "input as output exit ($cmd $out)" same "$rc" 2
+    check "input as output message ($cmd $out)" grep -q "Cannot write output file $work/$out: it is the input file." "$work/err"
+    check "input as output kept ($cmd $out)" cmp -s "$work/$in" "$keep"
+  done
 done
+
+# A close that fails once the output has its name: the message says so.
+# (Under the address sanitizer the preloaded library cannot come first.)
+if [ -n "${2:-}" ] && ! ldd "$cli" 2>/dev/null | grep -q libasan; then
+  for row in "convert|track_GGA.prn|Cannot write output file" "convert --to ovl|track_GGA.ovl|Could not correct the point count of" \
+             "preview|track_GGA.svg|Cannot write output file"; do
+    IFS='|' read -r cmd name opening <<<"$row"
+    printf 'previous' > "$work/$name"
+    CLOSE_FAILS_FOR="$work/$name" LD_PRELOAD="$2" "$cli" $cmd "$work/track.nmea" --overwrite >/dev/null 2>"$work/err"; rc=$?
+    check "failed close exit ($cmd)" same "$rc" 2
+    check "failed close message ($cmd)" grep -q "^torvane-cli: $opening $work/$name: cannot write: .*\. The file now holds the new output, but its last write could not be confirmed\.$" "$work/err"
+    check "failed close replaced ($cmd)" test "$(cat "$work/$name")" != previous
+  done
+fi
+
+# Short of memory (or of a thread): one line naming the file, exit 2, the
+# previous output kept, no temporary file. (The sanitizers need more.)
+if ! ldd "$cli" 2>/dev/null | grep -q libasan; then
+  mkdir "$work/mem"
+  for i in $(seq 30000); do printf '%s\r\n' "$gga"; done > "$work/mem/big.nmea"  # two halves at once
+  for cmd in "convert --overwrite" "convert --to kml --overwrite" "analyze --summary" "preview --overwrite"; do
+    for mb in 8 12 16 20 24; do
+      printf 'previous' > "$work/mem/big_GGA.prn"; printf 'previous' > "$work/mem/big_GGA.kml"
+      printf 'previous' > "$work/mem/big_GGA.svg"
+      (ulimit -v $((mb * 1024)); exec "$cli" $cmd "$work/mem/big.nmea") >/dev/null 2>"$work/err"; rc=$?
+      if [ "$rc" != 0 ]; then
+        check "memory $cmd ${mb}M exit" same "$rc" 2
+        check "memory $cmd ${mb}M message" grep -q "^torvane-cli: Cannot process input file $work/mem/big.nmea: .*\. No output written\.$" "$work/err"
+        check "memory $cmd ${mb}M one line" same "$(wc -l < "$work/err")" 1
+        check "memory $cmd ${mb}M previous kept" same "$(cat "$work/mem/big_GGA.prn" "$work/mem/big_GGA.kml" "$work/mem/big_GGA.svg")" "previouspreviousprevious"
+      fi
+      check "memory $cmd ${mb}M no temporary file" same "$(ls -A "$work/mem" | grep -c '^\.tv')" 0
+    done
+  done
+fi
 
 # Two inputs of one batch with one output: the second is skipped.
 cp "$work/track.nmea" "$work/a.x.nmea"

@@ -3,6 +3,7 @@
 // file is left behind or replaced by a partial one.
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -78,6 +79,20 @@ std::string WithFileSizeLimit(rlim_t limit, const std::function<std::string()>& 
     ::waitpid(child, &status, 0);
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
     return answer;
+}
+
+// Runs `work` in a child process that may map no more memory than it has
+// mapped already; returns what `work` returned in the child.
+std::string WithNoMoreMemory(const std::function<std::string()>& work) {
+    return WithFileSizeLimit(RLIM_INFINITY, [&] {
+        unsigned long pages = 0;
+        if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+            if (std::fscanf(statm, "%lu", &pages) != 1) pages = 0;
+            std::fclose(statm);
+        }
+        const rlimit memory{pages * static_cast<rlim_t>(::sysconf(_SC_PAGESIZE)), RLIM_INFINITY};
+        return pages != 0 && ::setrlimit(RLIMIT_AS, &memory) == 0 ? work() : "setrlimit failed";
+    });
 }
 
 std::string Describe(const RunReport& report) {
@@ -179,6 +194,21 @@ TEST(FileFailures, FullDiskFailsTheRunAndKeepsThePreviousOutput) {
             EXPECT_EQ(Listing(r.dir.Path()), "track.nmea " + r.s.OutputFilePath.substr(r.dir.Path().size() + 1));
         }
     }
+}
+
+TEST(FileFailures, RunShortOfMemoryOrOfAThreadFailsWithAMessage) {
+    // 11 MB: a table in two halves at once, whose thread needs a stack.
+    LogRun r(GgaLog(150000));
+    WriteFile(r.s.OutputFilePath, "previous");
+    const std::string answer = WithNoMoreMemory([&] { return Describe(PerformConversionRun(r.s)); });
+    // Run alone (as ctest runs each test), the process has no memory to spare;
+    // after other tests it may hold freed memory and thread stacks enough.
+    if (StartsWith(answer, "Completed: ")) GTEST_SKIP() << "memory to spare from earlier tests";
+    EXPECT_TRUE(StartsWith(answer, "Failed: Cannot process input file " + r.s.InputFilePath + ": ") &&
+                answer.ends_with(". No output written."))
+        << answer.substr(0, 200);
+    EXPECT_EQ(ReadFile(r.s.OutputFilePath), "previous");
+    EXPECT_EQ(Listing(r.dir.Path()), "track.nmea track_GGA.prn");
 }
 
 TEST(FileFailures, FullDiskDuringTheOverlayCorrectionKeepsThePreviousOverlay) {
@@ -396,6 +426,19 @@ TEST(FileFailures, OutputThatIsALinkOrTheInputItselfIsRefused) {
     EXPECT_EQ(report.message, "Cannot write GPX copy " + r.dir.File("hike_CRLF.gpx") + link);
     EXPECT_EQ(ReadFile(victim), "untouched");
     EXPECT_TRUE(std::filesystem::is_symlink(r.dir.File("hike_CRLF.gpx")));
+
+    // Nor is the GPX file a run's copy was made from, by any name.
+    Settings g;
+    g.InputFilePath = r.dir.File("walk.gpx");
+    WriteFile(g.InputFilePath, GpxLog(3));
+    std::filesystem::create_hard_link(g.InputFilePath, r.dir.File("walk-hard.gpx"));
+    ASSERT_TRUE(AnalyzeInput(g).recognised);
+    g.OutputType = OutputKind::Table;
+    for (const std::string& output : {r.dir.File("walk.gpx"), r.dir.File("walk-hard.gpx")}) {
+        g.OutputFilePath = output;
+        EXPECT_EQ(PerformConversionRun(g).message, "Cannot write output file " + output + same);
+        EXPECT_EQ(ReadFile(r.dir.File("walk.gpx")), GpxLog(3));
+    }
 }
 
 TEST(FileFailures, OutputNamesUpToTheSystemLimitAreWritten) {
@@ -481,6 +524,65 @@ TEST(FileFailures, NamedTemporaryFileIsRemovedWhenASignalStopsTheProgram) {
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal) << status;
         EXPECT_EQ(Listing(dir.Path()), "") << strsignal(signal);
     }
+}
+
+TEST(FileFailures, SignalAtAnyMomentOfMakingANamedTemporaryFileLeavesNothing) {
+    // Children make and drop named temporary files without pause; each is
+    // stopped at a moment of its own, often while a file is being made.
+    TempDir dir;
+    const int signals[] = {SIGTERM, SIGHUP, SIGINT};
+    for (int run = 0; run < 150; ++run) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        const pid_t child = ::fork();
+        if (child == 0) {
+            ::close(ready[0]);
+            bool told = false;
+            for (;;) {
+                std::string path;
+                const platform::FileHandle fd = platform::CreateNamed(dir.Path(), 0644, path);
+                if (fd == platform::kNoFile) ::_exit(1);
+                platform::Close(fd);
+                platform::DiscardTemporary(path);
+                if (!told) told = ::write(ready[1], "r", 1) == 1;
+            }
+        }
+        ::close(ready[1]);
+        char byte = 0;
+        ASSERT_EQ(::read(ready[0], &byte, 1), 1);
+        ::close(ready[0]);
+        ::usleep(static_cast<useconds_t>(run % 7) * 50);
+        ::kill(child, signals[run % 3]);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        EXPECT_TRUE(WIFSIGNALED(status)) << status;
+    }
+    EXPECT_EQ(Listing(dir.Path()), "");
+}
+
+TEST(FileFailures, NewOutputNeverShowsAnotherName) {
+    // Where the file system has unnamed files, a new output takes its name
+    // at once, so not even SIGKILL can leave another name behind.
+    TempDir dir;
+    const int probe = ::open(dir.Path().c_str(), O_TMPFILE | O_RDWR, 0600);
+    if (probe < 0) GTEST_SKIP() << "no unnamed files on this file system";
+    ::close(probe);
+    LogRun r(GgaLog(3));
+    const int watch = ::inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, r.dir.Path().c_str(), IN_CREATE | IN_MOVED_TO), 0);
+    ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
+    std::string names;
+    alignas(inotify_event) char events[8192];
+    for (ssize_t n; (n = ::read(watch, events, sizeof events)) > 0;) {
+        for (char* at = events; at < events + n;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
+            names += std::string(event->len > 0 ? event->name : "") + " ";
+            at += sizeof(inotify_event) + event->len;
+        }
+    }
+    ::close(watch);
+    EXPECT_EQ(names, "track_GGA.prn ");
 }
 
 }  // namespace

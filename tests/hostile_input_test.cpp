@@ -109,7 +109,8 @@ TEST(HostileInput, HugeNumbersAndLoneSignsOrPointsGiveDefinedLines) {
                             "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2," + digits + ",M,48.0,M,,*6E\r\n"
                             "$GPGGA,-,-,N,-,E,1,07,1.2,-,M,48.0,M,,*6E\r\n"
                             "$GPGGA,.......,-......,N,.........,W,1,07,1.2,.,M,48.0,M,,*6E\r\n"
-                            "$GPGGA,------,-------,S,---------,W,1,07,1.2,-.-,M,48.0,M,,*6E\r\n";
+                            "$GPGGA,------,-------,S,---------,W,1,07,1.2,-.-,M,48.0,M,,*6E\r\n"
+                            "$GPGGA,10" + digits + ",4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n";
     TempDir dir;
     Settings s;
     s.InputFilePath = dir.File("odd.nmea");
@@ -119,19 +120,20 @@ TEST(HostileInput, HugeNumbersAndLoneSignsOrPointsGiveDefinedLines) {
     FormOutputPath(s);
 
     s.EliminateZeroPositions = false;
-    EXPECT_EQ(PerformConversionRun(s).count, 6);
+    EXPECT_EQ(PerformConversionRun(s).count, 7);
     EXPECT_EQ(ReadFile(s.OutputFilePath),
               " 036930.00  47.3909333  008.5353833  0432.50\r\n"
-              " inf  inf  inf  inf\r\n"                         // out of range: invalid
-              " 036930.00  47.3909333  008.5353833  inf\r\n"
+              "\r\n"                                              // a coordinate too large for a double: invalid
+              "\r\n"                                              // an altitude too large for a float: invalid
               "\r\n"                                              // fields too short: invalid
               "\r\n"
-              " 000000.00  00.0000000  000.0000000  0000.00\r\n");  // -0 takes the first section
+              " 000000.00  00.0000000  000.0000000  0000.00\r\n"   // -0 takes the first section
+              " inf  47.3909333  008.5353833  0432.50\r\n");        // a time is written as its pattern gives it
     s.EliminateZeroPositions = true;
     EXPECT_EQ(PerformConversionRun(s).count, 2);
     EXPECT_EQ(ReadFile(s.OutputFilePath),
               " 036930.00  47.3909333  008.5353833  0432.50\r\n"
-              " 036930.00  47.3909333  008.5353833  inf\r\n");
+              " inf  47.3909333  008.5353833  0432.50\r\n");
 }
 
 }  // namespace

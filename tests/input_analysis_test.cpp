@@ -258,6 +258,12 @@ TEST(GpxCopy, NamesAndLineEnds) {
     EXPECT_EQ(GpxCopyPath("/logs/track.gpx"), "/logs/track_CRLF.gpx");
     EXPECT_EQ(GpxCopyPath("/logs/track.GPX"), "/logs/track_CRLF.gpx");
     EXPECT_EQ(GpxCopyPath("/logs/track_CRLF.gpx"), "/logs/track_CRLF_CRLF.gpx");
+    // Only the file's own name is cut, never the folder part.
+    EXPECT_EQ(GpxCopyPath("/logs/a.gpx"), "/logs/a_CRLF.gpx");
+    EXPECT_EQ(GpxCopyPath("/logs/.gpx"), "/logs/_CRLF.gpx");
+    EXPECT_EQ(GpxCopyPath("/logs/gpx"), "/logs/_CRLF.gpx");
+    EXPECT_EQ(GpxCopyPath("/gpx"), "/_CRLF.gpx");
+    EXPECT_EQ(GpxCopyPath("gpx"), "_CRLF.gpx");
     EXPECT_TRUE(IsGpxPath("a.Gpx"));
     EXPECT_FALSE(IsGpxPath("a.txt"));
 

@@ -135,6 +135,27 @@ TEST(NmeaSentences, HemispheresRangesAndTimeFractions) {
     EXPECT_TRUE(s.RecordInvalid);
     Convert(s, ConvertRmcSentence, "$GPRMC,101530.00,A,4723.4560,N,18100.0000,E,0.5,54.7,071226,,,A*67");
     EXPECT_TRUE(s.RecordInvalid);
+
+    // A number too large for its value is unreadable: invalid, no line, for
+    // every output type (and no overlay bounds). 38 nines fit a 32-bit
+    // float, 40 do not; a minutes field of 400 digits does not fit a double.
+    const std::string nines38(38, '9'), nines40(40, '9'), digits400(400, '9');
+    EXPECT_EQ(Convert(s, ConvertGgaSentence,
+                      "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2," + nines38 + ",M,48.0,M,,*6E"),
+              " 036930.00  47.3909333  008.5353833  99999996802856924650656260769173209088.00");
+    EXPECT_FALSE(s.RecordInvalid);
+    for (const OutputKind kind : {OutputKind::Table, OutputKind::KML, OutputKind::OVL}) {
+        for (const std::string& line :
+             {"$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2," + nines40 + ",M,48.0,M,,*6E",
+              "$GPGGA,101530.00,47" + digits400 + ",N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E",
+              "$GPRMC,101530.00,A,4723.4560,N,008" + digits400 + ",E,0.5,54.7,071226,,,A*67"}) {
+            Settings t = WithOutput(kind);
+            EXPECT_EQ(Convert(t, line.rfind("$GPGGA", 0) == 0 ? Converter{ConvertGgaSentence} : Converter{ConvertRmcSentence}, line), "")
+                << line.substr(0, 60);
+            EXPECT_TRUE(t.RecordInvalid);
+            EXPECT_TRUE(t.OverlayExtent.empty);
+        }
+    }
 }
 
 TEST(NmeaSentences, AnyLineOfRmcShapeIsConverted) {

@@ -82,8 +82,8 @@ FileHandle CreateTemporary(const std::string& directory, unsigned mode, std::str
 
 // The named fallback of CreateTemporary on its own: a new file with a short
 // unique name in `directory` (so it fits whatever the final name's length),
-// removed should a signal stop the program before it is committed or
-// discarded. kNoFile on failure.
+// removed should a signal stop the program at any moment from its making
+// until it is committed or discarded. kNoFile on failure.
 FileHandle CreateNamed(const std::string& directory, unsigned mode, std::string& path);
 
 // Gives the file of CreateTemporary the name `finalPath`, replacing a file

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -80,6 +81,26 @@ void Remove(const std::string& path) {
 // Renames `from` over `to` in one step.
 bool Replace(const std::string& from, const std::string& to) { return std::rename(from.c_str(), to.c_str()) == 0; }
 
+// A short name in `directory` ("/.tv" and six letters or digits) that no
+// file has yet, most likely.
+std::string ShortFreshName(const std::string& directory) {
+    static std::atomic<std::uint64_t> counter{0};
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    std::uint64_t bits = (static_cast<std::uint64_t>(::getpid()) << 40) ^ static_cast<std::uint64_t>(now.tv_nsec) ^
+                         (counter.fetch_add(1) * 0x9E3779B97F4A7C15u);
+    bits ^= bits >> 31;
+    bits *= 0xBF58476D1CE4E5B9u;
+    bits ^= bits >> 29;
+    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    char name[] = "/.tvXXXXXX";
+    for (char* c = name + 4; *c != '\0'; ++c) {
+        *c = kLetters[bits % 62];
+        bits /= 62;
+    }
+    return directory + name;
+}
+
 // A short name in `directory` that no file has yet, most likely.
 std::string FreshName(const std::string& directory) {
     static std::atomic<unsigned> counter{0};
@@ -124,18 +145,31 @@ int OpenUnnamed(const std::string& directory, unsigned mode) {
 
 // Gives the unnamed file `fd` the name `finalPath`, replacing a file of that
 // name in one step.
+// Links the unnamed file `fd` to `path`, which must not exist: 0 or -1 with errno.
+int LinkUnnamed(int fd, const char* procPath, const std::string& path) {
+    int linked = ::linkat(AT_FDCWD, procPath, AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW);
+#ifdef AT_EMPTY_PATH
+    if (linked != 0 && errno != EEXIST) linked = ::linkat(fd, "", AT_FDCWD, path.c_str(), AT_EMPTY_PATH);
+#else
+    (void)fd;
+#endif
+    return linked;
+}
+
 bool NameUnnamed(int fd, const std::string& directory, const std::string& finalPath) {
     char procPath[64];
     std::snprintf(procPath, sizeof procPath, "/proc/self/fd/%d", fd);
+    // Where no file has the final name yet, the file takes it at once: no
+    // other name is ever seen, whatever stops the program.
+    if (LinkUnnamed(fd, procPath, finalPath) == 0) return true;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // A link cannot replace a file, so the file is linked to a fresh
-        // name first and that name is renamed over the final one.
+        // name first and that name is renamed over the final one. A
+        // stopping signal in between removes it; SIGKILL cannot be caught,
+        // so one that falls between the two calls leaves the fresh name.
         const std::string step = FreshName(directory);
         Register(step);
-        int linked = ::linkat(AT_FDCWD, procPath, AT_FDCWD, step.c_str(), AT_SYMLINK_FOLLOW);
-#ifdef AT_EMPTY_PATH
-        if (linked != 0 && errno != EEXIST) linked = ::linkat(fd, "", AT_FDCWD, step.c_str(), AT_EMPTY_PATH);
-#endif
+        const int linked = LinkUnnamed(fd, procPath, step);
         if (linked != 0) {
             const int error = errno;
             Forget(step);
@@ -245,15 +279,23 @@ FileHandle CreateTemporary(const std::string& directory, unsigned mode, std::str
 }
 
 FileHandle CreateNamed(const std::string& directory, unsigned mode, std::string& path) {
-    path = directory + "/.tvXXXXXX";
-    const int fd = ::mkostemp(path.data(), O_CLOEXEC);
-    if (fd < 0) {
-        path.clear();
-        return kNoFile;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = ShortFreshName(directory);
+        // Registered before the file exists: a signal at any moment after
+        // the file is made removes it (one before removes nothing).
+        Register(path);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) {
+            ::fchmod(fd, static_cast<mode_t>(mode));
+            return fd;
+        }
+        const int error = errno;
+        Forget(path);
+        errno = error;
+        if (error != EEXIST) break;
     }
-    Register(path);
-    ::fchmod(fd, static_cast<mode_t>(mode));
-    return fd;
+    path.clear();
+    return kNoFile;
 }
 
 namespace {

@@ -22,10 +22,13 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "altitude_manipulation.h"
 #include "convert/about.h"
 #include "convert/conversion_run.h"
+#include "convert/gpx_copy.h"
 #include "convert/input_analysis.h"
 #include "input_file_lists.h"
 #include "convert/analysis_with_summary.h"
@@ -51,11 +54,8 @@ constexpr int kStartHeightTwips = 7170;
 // The line below the analysis message when only other satellite systems' sentences were found.
 constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
 
-std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QString FromBytes(std::string_view text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
+// Texts that name files show every name: UTF-8, or Latin-1 where it is not.
+QString FromBytes(std::string_view text) { return TextFromBytes(text); }
 
 // Clears an option button, which its group would otherwise keep selected.
 void Deselect(QRadioButton* button) {
@@ -69,11 +69,15 @@ bool CarriesAltitude(DataKind kind) {
     return kind == DataKind::GPGGA || kind == DataKind::GPIGC || kind == DataKind::GPGXT;
 }
 
-// A local regular file named by dragged data, or empty.
-QString DraggedFile(const QMimeData* data) {
+// The bytes of the local regular file named by dragged data (taken from
+// the address itself, so a name that is not UTF-8 survives), or empty.
+QByteArray DraggedFile(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls()) return {};
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
+        if (!url.isLocalFile()) continue;
+        const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        std::error_code failure;
+        if (std::filesystem::is_regular_file(std::filesystem::path(path.toStdString()), failure)) return path;
     }
     return {};
 }
@@ -317,7 +321,8 @@ TrackPlotForm* OpenNMEAFile::TrackPlotDialog() const { return trackPlotForm_; }
 TOP_OVL_Properties* OpenNMEAFile::OverlayDialog() const { return overlayProperties_; }
 AltitudeManipulation* OpenNMEAFile::AltitudeDialog() const { return altitudeManipulation_; }
 
-bool OpenNMEAFile::SelectInputFile(const QString& filePath) { return lists_->SelectFile(filePath); }
+bool OpenNMEAFile::SelectInputFile(const QString& filePath) { return lists_->SelectFile(QFile::encodeName(filePath)); }
+bool OpenNMEAFile::SelectInputFile(const QByteArray& filePath) { return lists_->SelectFile(filePath); }
 
 void OpenNMEAFile::ShowMessage(std::string_view text) { ShowMessage(FromBytes(text)); }
 
@@ -334,11 +339,15 @@ void OpenNMEAFile::SetOutputTypesEnabled(bool enabled) {
     ovl_->setEnabled(enabled);
 }
 
-void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
-    const QString path = QDir(directory).filePath(name);
-    settings_.InputDirectory = ToPath(directory);
-    settings_.InputFilePath = ToPath(path);
-    inputPath_->setText(path);
+void OpenNMEAFile::FileChosen(const QByteArray& directory, const QByteArray& name) {
+    std::string path = directory.toStdString();
+    if (path.empty() || path.back() != '/') path += '/';
+    path += name.toStdString();
+    settings_.InputDirectory = directory.toStdString();
+    settings_.InputFilePath = path;
+    chosenPath_ = path;
+    dataTypeBeforeFile_ = settings_.DataType;
+    inputPath_->setText(FromBytes(path));
 
     // Only ANALYZE stays available.
     start_->setEnabled(false);
@@ -359,6 +368,7 @@ void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
 void OpenNMEAFile::AnalyzeClicked() {
     SetOutputTypesEnabled(true);
     if (!inputPath_->text().isEmpty()) {
+        if (!GpxCopyMayBeWritten()) return;
         decimalComma_->setChecked(false);
         altitude_->setChecked(false);
         igcGnssAltitude_->setChecked(false);
@@ -413,6 +423,18 @@ void OpenNMEAFile::AnalyzeClicked() {
     if (analysed_ && !recognised_) RefreshPreview();
 }
 
+bool OpenNMEAFile::GpxCopyMayBeWritten() {
+    const std::string& input = settings_.InputFilePath;
+    if (!IsGpxPath(input)) return true;
+    const std::string copy = GpxCopyPath(input);
+    // A file that holds this very copy already is replaced without a word.
+    if (!OutputFileExists(copy) || GpxCopyHolds(input, copy)) return true;
+    if (services_.ask(OverwriteQuestion()) == QMessageBox::Yes) return true;
+    services_.ask(OverwriteRefusal());
+    EndProgram();
+    return false;
+}
+
 void OpenNMEAFile::CopySentenceOptions() {
     settings_.AcceptAnyTalker = anyTalker_->isChecked();
     settings_.VerifyChecksums = verifyChecksums_->isChecked();
@@ -423,8 +445,11 @@ void OpenNMEAFile::SentenceRuleToggled() {
     CopySentenceOptions();
     if (!analysed_) return;
     // What the file holds depends on the two rules: analyse it again, from
-    // the chosen file (not a GPX copy analysis made of it).
-    settings_.InputFilePath = ToPath(inputPath_->text());
+    // the chosen file (not a GPX copy analysis made of it), as if it had
+    // never been analysed: a file the new rules do not recognise leaves the
+    // data type of the files before it, not the one it had under the old rules.
+    settings_.InputFilePath = chosenPath_;
+    settings_.DataType = dataTypeBeforeFile_;
     AnalyzeClicked();
 }
 
@@ -534,7 +559,7 @@ void OpenNMEAFile::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void OpenNMEAFile::dropEvent(QDropEvent* event) {
-    const QString path = DraggedFile(event->mimeData());
+    const QByteArray path = DraggedFile(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     SelectInputFile(path);
@@ -559,7 +584,12 @@ TOP_OVL_Properties& OpenNMEAFile::EnsureOverlayProperties() { return EnsureDialo
 AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() {
     const bool made = altitudeManipulation_.isNull();
     AltitudeManipulation& dialog = EnsureDialog(altitudeManipulation_);
-    if (made) connect(&dialog, &AltitudeManipulation::Applied, this, &OpenNMEAFile::RefreshPreview);
+    if (made) {
+        connect(&dialog, &AltitudeManipulation::Applied, this, &OpenNMEAFile::RefreshPreview);
+        connect(&dialog, &PropertyDialog::ClosedByUser, this, [this] { altitudeDialogClosed_ = true; });
+        // Made afresh after its close box: what it shows ("0", "Add altitude:") is what applies.
+        if (altitudeDialogClosed_) dialog.StoreShown();
+    }
     return dialog;
 }
 

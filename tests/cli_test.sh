@@ -329,5 +329,36 @@ check "gpx copy written" same "$(head -c 5 "$work/own_CRLF.gpx")" "<gpx>"
 "$cli" convert "$work/own.gpx" </dev/null >/dev/null 2>&1; rc=$?
 check "gpx copy that holds the copy replaced without a word" same "$rc" 0
 
+# Bash completion: a file name with blanks is one word; each command's options are offered.
+completion="$(dirname "$0")/../packaging/torvane-cli.bash"
+if [ -r "$completion" ]; then
+  (
+    # shellcheck source=/dev/null
+    . "$completion"
+    cd "$work" && : > "my track.nmea"
+    COMP_WORDS=(torvane-cli convert "my"); COMP_CWORD=2; _torvane_cli
+    [ "${#COMPREPLY[@]}" -eq 1 ] && [ "${COMPREPLY[0]}" = "my track.nmea" ] || exit 1
+    COMP_WORDS=(torvane-cli preview "--"); COMP_CWORD=2; _torvane_cli
+    offered=" ${COMPREPLY[*]} "
+    for option in --overwrite --any-talker --verify-checksums --keep-zero-positions --altitude-set --output; do
+      [[ "$offered" == *" $option "* ]] || exit 1
+    done
+  ) </dev/null
+  check "completion: names with blanks, preview's options" same "$?" 0
+fi
+
+# The manual lists every option preview takes, and preview takes each.
+manual="$(dirname "$0")/../packaging/torvane-cli.1.in"
+if [ -r "$manual" ]; then
+  preview_section=$(sed -n '/^\.SH OPTIONS OF PREVIEW/,/^\.SH /p' "$manual" | sed 's/\\//g')
+  for option in --overwrite --any-talker --verify-checksums --igc-gnss-altitude --keep-zero-positions \
+                --altitude-add --altitude-set; do
+    check "manual lists preview $option" grep -q -e "$option" <<<"$preview_section"
+  done
+  "$cli" preview "$work/track.nmea" -o "$work/opts.svg" --overwrite --any-talker --verify-checksums \
+    --igc-gnss-altitude --keep-zero-positions --altitude-add 5 >/dev/null; rc=$?
+  check "preview takes the options the manual lists" same "$rc" 0
+fi
+
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]

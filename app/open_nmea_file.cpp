@@ -116,9 +116,15 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
                       static_cast<int>((kStartHeightTwips + rowTwips) * pixelsPerTwip));
     // On a small or highly scaled screen the window starts no larger than
     // the screen; its lists and message area give up the room.
-    QSize size = start.expandedTo(sizeHint());
-    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
-    resize(size.expandedTo(minimumSizeHint()));
+    resize(start.expandedTo(sizeHint()).boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
+}
+
+QSize OpenNMEAFile::FreeArea() const {
+    // Room for a window manager's title bar above the window.
+    constexpr int kTitleBar = 40;
+    const QScreen* shown = screen();
+    if (shown == nullptr) return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    return shown->availableGeometry().size() - QSize(0, kTitleBar);
 }
 
 OpenNMEAFile::~OpenNMEAFile() = default;
@@ -278,9 +284,9 @@ void OpenNMEAFile::PreviewToggled(bool on) {
     const int panel = previewPanel_->sizeHint().width() + std::max(0, layout()->spacing());
     const QSize before = size();
     previewPanel_->setVisible(on);
-    QSize size(before.width() + (on ? panel : -panel), before.height());
-    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
-    resize(size.expandedTo(minimumSizeHint()));
+    // On a screen without that room the panel gets what there is.
+    const QSize size(before.width() + (on ? panel : -panel), before.height());
+    resize(size.boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
     RefreshPreview();
 }
 

@@ -78,6 +78,7 @@ private:
     void RefreshPreview();  // the preview of the file as the options now stand
     void ShowPreview(bool computed, const TrackSummary& summary, const std::string& error);
     void EndProgram();
+    QSize FreeArea() const;  // the screen's free area, less a title bar: the most the window takes
 
     TrackPlotForm& EnsureTrackPlotForm();
     TOP_OVL_Properties& EnsureOverlayProperties();

@@ -283,9 +283,17 @@ void OpenNMEAFile::PreviewToggled(bool on) {
     // (The width is taken first: showing the panel may widen the window to its least width at once.)
     const int panel = previewPanel_->sizeHint().width() + std::max(0, layout()->spacing());
     const QSize before = size();
+    // Beside the controls where the screen is wide enough for both, else below them.
+    auto* box = static_cast<QBoxLayout*>(layout());
+    const QMargins margins = box->contentsMargins();
+    const int besideWidth = box->itemAt(0)->minimumSize().width() + previewPanel_->minimumSizeHint().width() +
+                            std::max(0, box->spacing()) + margins.left() + margins.right();
+    box->setDirection(on && besideWidth > FreeArea().width() ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
     previewPanel_->setVisible(on);
     // On a screen without that room the panel gets what there is.
-    const QSize size(before.width() + (on ? panel : -panel), before.height());
+    const bool below = box->direction() == QBoxLayout::TopToBottom;
+    const QSize size(before.width() + (on && !below ? panel : below || on ? 0 : -panel),
+                     before.height() + (below ? previewPanel_->sizeHint().height() : 0));
     resize(size.boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
     RefreshPreview();
 }

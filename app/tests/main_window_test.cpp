@@ -189,10 +189,16 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     const int designedWidth = f.window->width();
     preview->click();
     QVERIFY(!panel->isHidden());
-    // Wider by the panel, the controls as wide as before.
-    QVERIFY(f.window->width() > designedWidth);
-    QVERIFY2(f.window->width() <= designedWidth + panel->sizeHint().width() + 20,
-             qPrintable(QStringLiteral("%1 -> %2").arg(designedWidth).arg(f.window->width())));
+    // Wider by the panel, the controls as wide as before; on a screen without
+    // that room (the test's 800 px) the panel stands below the controls.
+    if (panel->x() > 0) {
+        QVERIFY(f.window->width() > designedWidth);
+        QVERIFY2(f.window->width() <= designedWidth + panel->sizeHint().width() + 20,
+                 qPrintable(QStringLiteral("%1 -> %2").arg(designedWidth).arg(f.window->width())));
+    } else {
+        QCOMPARE(f.window->width(), designedWidth);
+        QVERIFY(panel->y() >= f.Start()->y());
+    }
     QCOMPARE(panel->Note(), QStringLiteral("Select a file and press ANALYZE to see its track."));
 
     const QString walk = f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea"));

@@ -28,10 +28,13 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
     auto* grid = new QGridLayout;
     grid->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("&Altitude:"), value_), 0, 0);
     grid->addWidget(value_, 0, 1);
+    // The box is not corrected; beside it stands what its text amounts to.
+    applied_ = MakeLabel(QStringLiteral("Label4"), QString(), nullptr, this);
+    grid->addWidget(applied_, 0, 2);
     grid->addWidget(MakeLabel(QStringLiteral("Label3"), QStringLiteral("(+/- 1000 m)"), nullptr), 1, 1);
     grid->addWidget(add_, 2, 0, 1, 2);
     grid->addWidget(set_, 3, 0, 1, 2);
-    grid->setColumnStretch(2, 1);
+    grid->setColumnStretch(3, 1);
 
     continue_ = MakeNamed<QPushButton>(QStringLiteral("Command1"), QStringLiteral("&Continue"), this);
 
@@ -42,15 +45,7 @@ AltitudeManipulation::AltitudeManipulation(Settings& settings, QWidget* parent) 
 
     connect(value_, &QLineEdit::textChanged, this, &AltitudeManipulation::StoreValue);
     connect(continue_, &QPushButton::clicked, this, &AltitudeManipulation::Continue);
-
-    // Closed with its close box, the dialog is made afresh next time, showing
-    // "0" and "Add altitude:"; that is what applies from now on, so no amount
-    // or fixed altitude typed into the closed dialog applies unseen.
-    connect(this, &PropertyDialog::ClosedByUser, this, [this] {
-        StoreValue(QStringLiteral("0"));
-        if (settings_.AltitudeMode != AltitudeMode::NeverSet) settings_.AltitudeMode = AltitudeMode::Add;
-        emit Applied();
-    });
+    ShowApplied();
 }
 
 void AltitudeManipulation::Shown() { continue_->setFocus(); }
@@ -68,10 +63,28 @@ void AltitudeManipulation::ResetAfterRun() {
 
 void AltitudeManipulation::StoreValue(const QString& text) {
     settings_.AltitudeValue = HeldAltitudeValue(LeadingNumber(text.toStdString()));
+    ShowApplied();
+}
+
+void AltitudeManipulation::ShowApplied() {
+    const float amount = HeldAltitudeValue(LeadingNumber(value_->text().toStdString()));
+    applied_->setText(QStringLiteral("applies: %1 m").arg(QString::number(static_cast<double>(amount), 'g', 7)));
+}
+
+void AltitudeManipulation::StoreShown() {
+    StoreValue(value_->text());
+    if (settings_.AltitudeMode != AltitudeMode::NeverSet) {
+        settings_.AltitudeMode = set_->isChecked() ? AltitudeMode::SetFixed : AltitudeMode::Add;
+    }
+    emit Applied();
 }
 
 void AltitudeManipulation::Continue() {
     hide();
+    StoreShownValues();
+}
+
+void AltitudeManipulation::StoreShownValues() {
     settings_.AltitudeMode = set_->isChecked() ? AltitudeMode::SetFixed : AltitudeMode::Add;
     emit Applied();
 }

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHeaderView>
@@ -11,6 +12,10 @@
 #include <QTreeView>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "folder_file_model.h"
 
 namespace torvane::app {
 namespace {
@@ -47,7 +52,7 @@ InputFileLists::InputFileLists(QWidget* parent)
       directories_(new QTreeView(parent)),
       files_(new QListView(parent)),
       directoryModel_(new QFileSystemModel(this)),
-      fileModel_(new QFileSystemModel(this)) {
+      fileModel_(new FolderFileModel(this)) {
     drives_->setObjectName(QStringLiteral("Drive1"));
     directories_->setObjectName(QStringLiteral("Dir1"));
     files_->setObjectName(QStringLiteral("File1"));
@@ -60,21 +65,13 @@ InputFileLists::InputFileLists(QWidget* parent)
     directories_->setSelectionMode(QAbstractItemView::SingleSelection);
     directories_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
-    fileModel_->setFilter(QDir::Files);
-    fileModel_->setReadOnly(true);
     // A file that vanishes from the folder moves the list's selection on to
     // another row; that is no choice of the user's. Connected before the
     // list is, so the guard stands while the list moves its selection.
-    connect(fileModel_, &QFileSystemModel::rowsAboutToBeRemoved, this, [this] { selecting_ = true; });
+    connect(fileModel_, &FolderFileModel::rowsAboutToBeRemoved, this, [this] { selecting_ = true; });
     files_->setModel(fileModel_);
     files_->setItemDelegate(new MarkedCapitalsDelegate(files_));
-    connect(fileModel_, &QFileSystemModel::rowsRemoved, this, [this] { selecting_ = false; });
-    // The model keeps the folders on the way to a folder shown before, even
-    // though it lists files only; the file list hides them.
-    connect(fileModel_, &QFileSystemModel::rowsInserted, this, [this](const QModelIndex& parent) {
-        if (parent == files_->rootIndex()) HideFolders();
-    });
-    connect(fileModel_, &QFileSystemModel::directoryLoaded, this, &InputFileLists::HideFolders);
+    connect(fileModel_, &FolderFileModel::rowsRemoved, this, [this] { selecting_ = false; });
     files_->setSelectionMode(QAbstractItemView::SingleSelection);
     files_->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -118,29 +115,28 @@ void InputFileLists::ShowDrive(int index) {
     ShowDirectory(root);
 }
 
+// The file list reads the folder itself, at once: a listing that comes
+// later cannot take the list away from the folder shown, and names that
+// are not UTF-8 are listed too.
 void InputFileLists::ShowDirectory(const QString& path) {
     filesPath_ = path;
-    fileModel_->setRootPath(path);
-    files_->setRootIndex(fileModel_->index(path));
-    HideFolders();
-}
-
-void InputFileLists::HideFolders() {
-    const QModelIndex root = files_->rootIndex();
-    for (int row = 0; row < fileModel_->rowCount(root); ++row) {
-        files_->setRowHidden(row, fileModel_->isDir(fileModel_->index(row, 0, root)));
-    }
+    fileModel_->SetFolder(QFile::encodeName(path));
 }
 
 void InputFileLists::ChooseFileAt(const QModelIndex& index) {
-    if (!index.isValid() || fileModel_->isDir(index)) return;
-    emit FileChosen(filesPath_, fileModel_->fileName(index));
+    const QByteArray name = fileModel_->NameAt(index);
+    if (name.isEmpty()) return;
+    emit FileChosen(fileModel_->Folder(), name);
 }
 
-bool InputFileLists::SelectFile(const QString& filePath) {
-    const QFileInfo info(filePath);
-    if (!info.isFile()) return false;
-    const QString directory = info.absolutePath();
+bool InputFileLists::SelectFile(const QByteArray& filePath) {
+    namespace fs = std::filesystem;
+    std::error_code failure;
+    const fs::path file = fs::absolute(fs::path(filePath.toStdString()), failure).lexically_normal();
+    if (failure || !fs::is_regular_file(file, failure)) return false;
+    const QByteArray directoryBytes = QByteArray::fromStdString(file.parent_path().string());
+    const QByteArray name = QByteArray::fromStdString(file.filename().string());
+    const QString directory = QFile::decodeName(directoryBytes);
 
     // The drive that holds the file most closely.
     int best = -1;
@@ -159,14 +155,15 @@ bool InputFileLists::SelectFile(const QString& filePath) {
         directories_->setCurrentIndex(directoryIndex);
         directories_->scrollTo(directoryIndex);
     }
-    ShowDirectory(directory);
+    filesPath_ = directory;
+    fileModel_->SetFolder(directoryBytes);
 
-    const QModelIndex fileIndex = fileModel_->index(info.absoluteFilePath());
+    const QModelIndex fileIndex = fileModel_->IndexOfName(name);
     selecting_ = true;
     files_->setCurrentIndex(fileIndex);
     selecting_ = false;
     files_->scrollTo(fileIndex);
-    emit FileChosen(directory, info.fileName());
+    emit FileChosen(directoryBytes, name);
     return true;
 }
 

@@ -3,16 +3,20 @@
 // choosing a drive shows its directories, choosing a directory its files.
 #pragma once
 
+#include <QByteArray>
 #include <QObject>
 #include <QString>
 
 class QComboBox;
 class QFileSystemModel;
+class QModelIndex;
 class QListView;
 class QTreeView;
 class QWidget;
 
 namespace torvane::app {
+
+class FolderFileModel;
 
 class InputFileLists : public QObject {
     Q_OBJECT
@@ -27,26 +31,27 @@ public:
     // The directory whose files the file list shows.
     QString FileListPath() const { return filesPath_; }
 
-    // Points all three lists at `filePath` and selects it there, as if the
-    // user had chosen it in the file list. False when it is no regular file.
-    bool SelectFile(const QString& filePath);
+    // Points all three lists at `filePath` (its bytes, as the file system
+    // names it; relative to the working directory unless it starts at the
+    // root) and selects it there, as if the user had chosen it in the file
+    // list. False when it is no regular file.
+    bool SelectFile(const QByteArray& filePath);
 
 signals:
-    // A file was chosen in the file list: its directory and its name.
-    void FileChosen(const QString& directory, const QString& name);
+    // A file was chosen in the file list: its directory and its name, as bytes.
+    void FileChosen(const QByteArray& directory, const QByteArray& name);
 
 private:
     void FillDriveList();
     void ShowDrive(int index);
     void ShowDirectory(const QString& path);
-    void HideFolders();
     void ChooseFileAt(const QModelIndex& index);
 
     QComboBox* drives_;
     QTreeView* directories_;
     QListView* files_;
     QFileSystemModel* directoryModel_;
-    QFileSystemModel* fileModel_;
+    FolderFileModel* fileModel_;
     QString filesPath_;
     bool selecting_ = false;
 };

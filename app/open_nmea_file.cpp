@@ -7,7 +7,6 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
-#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -24,12 +23,15 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <filesystem>
+#include <system_error>
 
 #include "altitude_manipulation.h"
 #include "convert/about.h"
 #include "convert/conversion_run.h"
 #include "convert/analysis_with_summary.h"
 #include "convert/date_sources.h"
+#include "convert/gpx_copy.h"
 #include "convert/input_analysis.h"
 #include "convert/log_dates.h"
 #include "convert/track_summary.h"
@@ -60,11 +62,8 @@ constexpr int kStartHeightTwips = 7170;
 // The line below the analysis message when only other satellite systems' sentences were found.
 constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
 
-std::string ToPath(const QString& path) { return QFile::encodeName(path).toStdString(); }
-
-QString FromBytes(std::string_view text) {
-    return QString::fromLocal8Bit(text.data(), static_cast<qsizetype>(text.size()));
-}
+// Texts that name files show every name: UTF-8, or Latin-1 where it is not.
+QString FromBytes(std::string_view text) { return TextFromBytes(text); }
 
 // Clears an option button, which its group would otherwise keep selected.
 void Deselect(QRadioButton* button) {
@@ -78,11 +77,15 @@ bool CarriesAltitude(DataKind kind) {
     return kind == DataKind::GPGGA || kind == DataKind::GPIGC || kind == DataKind::GPGXT;
 }
 
-// A local regular file named by dragged data, or empty.
-QString DraggedFile(const QMimeData* data) {
+// The bytes of the local regular file named by dragged data (taken from
+// the address itself, so a name that is not UTF-8 survives), or empty.
+QByteArray DraggedFile(const QMimeData* data) {
     if (data == nullptr || !data->hasUrls()) return {};
     for (const QUrl& url : data->urls()) {
-        if (url.isLocalFile() && QFileInfo(url.toLocalFile()).isFile()) return url.toLocalFile();
+        if (!url.isLocalFile()) continue;
+        const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        std::error_code failure;
+        if (std::filesystem::is_regular_file(std::filesystem::path(path.toStdString()), failure)) return path;
     }
     return {};
 }
@@ -121,9 +124,15 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
                       static_cast<int>((kStartHeightTwips + rowTwips) * pixelsPerTwip));
     // On a small or highly scaled screen the window starts no larger than
     // the screen; its lists and message area give up the room.
-    QSize size = start.expandedTo(sizeHint());
-    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
-    resize(size.expandedTo(minimumSizeHint()));
+    resize(start.expandedTo(sizeHint()).boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
+}
+
+QSize OpenNMEAFile::FreeArea() const {
+    // Room for a window manager's title bar above the window.
+    constexpr int kTitleBar = 40;
+    const QScreen* shown = screen();
+    if (shown == nullptr) return QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    return shown->availableGeometry().size() - QSize(0, kTitleBar);
 }
 
 OpenNMEAFile::~OpenNMEAFile() = default;
@@ -137,8 +146,8 @@ void OpenNMEAFile::BuildControls() {
     inputPath_->setObjectName(QStringLiteral("Text3"));
     inputPath_->setReadOnly(true);
     inputPath_->setAcceptDrops(false);
-    auto* inputLayout = new QVBoxLayout(inputFrame);
-    inputLayout->addWidget(inputPath_);
+    auto* inputLayout = new QHBoxLayout(inputFrame);
+    inputLayout->addWidget(inputPath_, 1);
 
     analyze_ = MakeNamed<QPushButton>(QStringLiteral("Command2"), QStringLiteral("&ANALYZE SELECTED FILE !"), this);
     analyze_->setMinimumHeight(analyze_->sizeHint().height() * 3 / 2);
@@ -157,25 +166,28 @@ void OpenNMEAFile::BuildControls() {
     table_->setChecked(true);
     // For a log without a date of its own (GGA alone): the dated outputs
     // take this date for its first position.
-    firstDate_ = new QLineEdit(outputFrame);
+    firstDate_ = new QLineEdit(this);
     firstDate_->setObjectName(QStringLiteral("Text4"));
     firstDate_->setPlaceholderText(QStringLiteral("YYYY-MM-DD"));
+    firstDate_->setAccessibleName(QStringLiteral("Date of the first position"));
     firstDate_->setToolTip(QStringLiteral(
-        "the UTC date of the first position, for a log that has none of its own; GPX, GeoJSON and KML times "
-        "count on from it"));
+        "Date of the first position (UTC, YYYY-MM-DD), for a log that has none of its own; GPX, GeoJSON and KML "
+        "times count on from it"));
     firstDate_->setEnabled(false);
-    // The dated outputs in a second column, the date below both.
+    firstDate_->setFixedWidth(firstDate_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) * 3 / 2);
+    // Beside the input path: the date belongs to the log.
+    inputLayout->addWidget(firstDate_);
+    // The dated outputs side by side in the row the frame has to spare
+    // beside the options.
     auto* outputLayout = new QVBoxLayout(outputFrame);
-    auto* types = new QGridLayout;
-    types->addWidget(table_, 0, 0);
-    types->addWidget(kml_, 1, 0);
-    types->addWidget(ovl_, 2, 0);
-    types->addWidget(gpx_, 0, 1);
-    types->addWidget(geoJson_, 1, 1);
-    outputLayout->addLayout(types);
-    types->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("Date of the &first position:"), firstDate_), 3,
-                     0, 1, 2);
-    types->addWidget(firstDate_, 4, 0, 1, 2);
+    outputLayout->addWidget(table_);
+    outputLayout->addWidget(kml_);
+    outputLayout->addWidget(ovl_);
+    auto* datedRow = new QHBoxLayout;
+    datedRow->addWidget(gpx_);
+    datedRow->addWidget(geoJson_);
+    datedRow->addStretch(1);
+    outputLayout->addLayout(datedRow);
     outputLayout->addStretch(1);
 
     auto* optionsFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
@@ -309,10 +321,18 @@ void OpenNMEAFile::PreviewToggled(bool on) {
     // (The width is taken first: showing the panel may widen the window to its least width at once.)
     const int panel = previewPanel_->sizeHint().width() + std::max(0, layout()->spacing());
     const QSize before = size();
+    // Beside the controls where the screen is wide enough for both, else below them.
+    auto* box = static_cast<QBoxLayout*>(layout());
+    const QMargins margins = box->contentsMargins();
+    const int besideWidth = box->itemAt(0)->minimumSize().width() + previewPanel_->minimumSizeHint().width() +
+                            std::max(0, box->spacing()) + margins.left() + margins.right();
+    box->setDirection(on && besideWidth > FreeArea().width() ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
     previewPanel_->setVisible(on);
-    QSize size(before.width() + (on ? panel : -panel), before.height());
-    if (const QScreen* shown = screen()) size = size.boundedTo(shown->availableGeometry().size());
-    resize(size.expandedTo(minimumSizeHint()));
+    // On a screen without that room the panel gets what there is.
+    const bool below = box->direction() == QBoxLayout::TopToBottom;
+    const QSize size(before.width() + (on && !below ? panel : below || on ? 0 : -panel),
+                     before.height() + (below ? previewPanel_->sizeHint().height() : 0));
+    resize(size.boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
     RefreshPreview();
 }
 
@@ -353,7 +373,8 @@ TrackPlotForm* OpenNMEAFile::TrackPlotDialog() const { return trackPlotForm_; }
 TOP_OVL_Properties* OpenNMEAFile::OverlayDialog() const { return overlayProperties_; }
 AltitudeManipulation* OpenNMEAFile::AltitudeDialog() const { return altitudeManipulation_; }
 
-bool OpenNMEAFile::SelectInputFile(const QString& filePath) { return lists_->SelectFile(filePath); }
+bool OpenNMEAFile::SelectInputFile(const QString& filePath) { return lists_->SelectFile(QFile::encodeName(filePath)); }
+bool OpenNMEAFile::SelectInputFile(const QByteArray& filePath) { return lists_->SelectFile(filePath); }
 
 void OpenNMEAFile::ShowMessage(std::string_view text) { ShowMessage(FromBytes(text)); }
 
@@ -368,11 +389,15 @@ void OpenNMEAFile::SetOutputTypesEnabled(bool enabled) {
     for (QRadioButton* type : {table_, kml_, ovl_, gpx_, geoJson_}) type->setEnabled(enabled);
 }
 
-void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
-    const QString path = QDir(directory).filePath(name);
-    settings_.InputDirectory = ToPath(directory);
-    settings_.InputFilePath = ToPath(path);
-    inputPath_->setText(path);
+void OpenNMEAFile::FileChosen(const QByteArray& directory, const QByteArray& name) {
+    std::string path = directory.toStdString();
+    if (path.empty() || path.back() != '/') path += '/';
+    path += name.toStdString();
+    settings_.InputDirectory = directory.toStdString();
+    settings_.InputFilePath = path;
+    chosenPath_ = path;
+    dataTypeBeforeFile_ = settings_.DataType;
+    inputPath_->setText(FromBytes(path));
 
     // Only ANALYZE stays available.
     start_->setEnabled(false);
@@ -394,6 +419,7 @@ void OpenNMEAFile::FileChosen(const QString& directory, const QString& name) {
 void OpenNMEAFile::AnalyzeClicked() {
     SetOutputTypesEnabled(true);
     if (!inputPath_->text().isEmpty()) {
+        if (!GpxCopyMayBeWritten()) return;
         decimalComma_->setChecked(false);
         altitude_->setChecked(false);
         igcGnssAltitude_->setChecked(false);
@@ -449,6 +475,18 @@ void OpenNMEAFile::AnalyzeClicked() {
     if (analysed_ && !recognised_) RefreshPreview();
 }
 
+bool OpenNMEAFile::GpxCopyMayBeWritten() {
+    const std::string& input = settings_.InputFilePath;
+    if (!IsGpxPath(input)) return true;
+    const std::string copy = GpxCopyPath(input);
+    // A file that holds this very copy already is replaced without a word.
+    if (!OutputFileExists(copy) || GpxCopyHolds(input, copy)) return true;
+    if (services_.ask(OverwriteQuestion()) == QMessageBox::Yes) return true;
+    services_.ask(OverwriteRefusal());
+    EndProgram();
+    return false;
+}
+
 void OpenNMEAFile::CopySentenceOptions() {
     settings_.AcceptAnyTalker = anyTalker_->isChecked();
     settings_.VerifyChecksums = verifyChecksums_->isChecked();
@@ -459,8 +497,11 @@ void OpenNMEAFile::SentenceRuleToggled() {
     CopySentenceOptions();
     if (!analysed_) return;
     // What the file holds depends on the two rules: analyse it again, from
-    // the chosen file (not a GPX copy analysis made of it).
-    settings_.InputFilePath = ToPath(inputPath_->text());
+    // the chosen file (not a GPX copy analysis made of it), as if it had
+    // never been analysed: a file the new rules do not recognise leaves the
+    // data type of the files before it, not the one it had under the old rules.
+    settings_.InputFilePath = chosenPath_;
+    settings_.DataType = dataTypeBeforeFile_;
     AnalyzeClicked();
 }
 
@@ -594,7 +635,7 @@ void OpenNMEAFile::dragEnterEvent(QDragEnterEvent* event) {
 }
 
 void OpenNMEAFile::dropEvent(QDropEvent* event) {
-    const QString path = DraggedFile(event->mimeData());
+    const QByteArray path = DraggedFile(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
     SelectInputFile(path);
@@ -619,7 +660,12 @@ TOP_OVL_Properties& OpenNMEAFile::EnsureOverlayProperties() { return EnsureDialo
 AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() {
     const bool made = altitudeManipulation_.isNull();
     AltitudeManipulation& dialog = EnsureDialog(altitudeManipulation_);
-    if (made) connect(&dialog, &AltitudeManipulation::Applied, this, &OpenNMEAFile::RefreshPreview);
+    if (made) {
+        connect(&dialog, &AltitudeManipulation::Applied, this, &OpenNMEAFile::RefreshPreview);
+        connect(&dialog, &PropertyDialog::ClosedByUser, this, [this] { altitudeDialogClosed_ = true; });
+        // Made afresh after its close box: what it shows ("0", "Add altitude:") is what applies.
+        if (altitudeDialogClosed_) dialog.StoreShown();
+    }
     return dialog;
 }
 

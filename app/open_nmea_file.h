@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <string>
 #include <string_view>
 
 #include "convert/settings.h"
@@ -43,6 +44,7 @@ public:
     // Chooses `filePath` as the input, as a click in the file list would.
     // False when it names no regular file.
     bool SelectInputFile(const QString& filePath);
+    bool SelectInputFile(const QByteArray& filePath);  // the path's bytes, any encoding
 
     // The dialogs, when they exist.
     TrackPlotForm* TrackPlotDialog() const;
@@ -60,8 +62,9 @@ private:
     void ShowMessage(std::string_view text);
     void ShowMessage(const QString& text);
 
-    void FileChosen(const QString& directory, const QString& name);
+    void FileChosen(const QByteArray& directory, const QByteArray& name);
     void AnalyzeClicked();
+    bool GpxCopyMayBeWritten();  // asks before a GPX copy replaces another file
     void TableClicked();
     void KmlClicked();
     void OvlClicked();
@@ -77,6 +80,7 @@ private:
     void RefreshPreview();  // the preview of the file as the options now stand
     void ShowPreview(bool computed, const TrackSummary& summary, const std::string& error);
     void EndProgram();
+    QSize FreeArea() const;  // the screen's free area, less a title bar: the most the window takes
 
     TrackPlotForm& EnsureTrackPlotForm();
     TOP_OVL_Properties& EnsureOverlayProperties();
@@ -91,6 +95,8 @@ private:
     bool recognised_ = false;  // ... and its analysis recognised a data type in it
     bool triedAnalysis_ = false;  // ANALYZE was pressed for the file in Text3
     bool undated_ = false;  // ... and its log gives no date of its own
+    std::string chosenPath_;      // the file in Text3, as bytes
+    DataKind dataTypeBeforeFile_ = DataKind::None;  // what the analyses before this file recognised
 
     InputFileLists* lists_ = nullptr;
     QLineEdit* inputPath_ = nullptr;        // Text3
@@ -115,6 +121,7 @@ private:
     QPointer<TrackPlotForm> trackPlotForm_;
     QPointer<TOP_OVL_Properties> overlayProperties_;
     QPointer<AltitudeManipulation> altitudeManipulation_;
+    bool altitudeDialogClosed_ = false;  // closed with its close box at least once
 };
 
 }  // namespace torvane::app

@@ -53,6 +53,11 @@ void PropertyDialog::PlaceBesideMainWindow() {
     move(chosen);
 }
 
+void PropertyDialog::reject() {
+    StoreShownValues();
+    QDialog::reject();
+}
+
 void PropertyDialog::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
     if (event->isAccepted()) emit ClosedByUser();

@@ -1,6 +1,8 @@
 // What the three property dialogs share: they are shown without blocking the
-// main window, and tell it when the user closed them with the close box (the
-// main window then makes them afresh, with their creation defaults).
+// main window; Continue, the close box and Escape all store what the dialog
+// shows and hide it; and they tell the main window when the user closed them
+// with the close box (the main window then makes them afresh, showing and
+// storing their creation defaults).
 #pragma once
 
 #include <QDialog>
@@ -25,6 +27,13 @@ protected:
 
     // Called after the dialog is shown; a dialog may move the focus here.
     virtual void Shown() {}
+
+    // Stores what the dialog shows, as Continue does before it hides the
+    // dialog; the close box and Escape do it too.
+    virtual void StoreShownValues() {}
+
+    // Escape, and the close box (through QDialog::closeEvent).
+    void reject() override;
 
 private:
     void PlaceBesideMainWindow();

@@ -164,6 +164,11 @@ void TrackPlotForm::StoreColour(int index) {
 }
 
 void TrackPlotForm::Continue() {
+    StoreShownValues();
+    hide();
+}
+
+void TrackPlotForm::StoreShownValues() {
     // Typed text replaces the stored name and description; the boxes then
     // show what is stored.
     const QString typedName = TypedText(name_->isModified(), name_->text());
@@ -176,7 +181,6 @@ void TrackPlotForm::Continue() {
     description_->document()->setModified(false);
 
     StoreFlags();
-    hide();
 }
 
 }  // namespace torvane::app

@@ -1,7 +1,7 @@
 // TrackPlotForm: the parameters of the KML placemark (name, description,
 // line colour, extrude and tessellate flags, altitude mode). The colour, the
 // flags and the altitude mode are stored at once; typed texts on Continue,
-// which hides the dialog.
+// which hides the dialog (and on the close box and Escape, which do the same).
 #pragma once
 
 #include "convert/settings.h"
@@ -32,6 +32,7 @@ private:
     void ShowStoredFlags();
     void StoreFlags();
     void Continue();
+    void StoreShownValues() override;  // typed texts and flags, as Continue stores them
 
     Settings& settings_;
     QLineEdit* name_;

@@ -37,7 +37,8 @@ public:
     QSize sizeHint() const override {
         return {kPanelWidth, static_cast<int>(kPanelWidth * kDrawnPart.height() / kDrawnPart.width())};
     }
-    QSize minimumSizeHint() const override { return {kPanelWidth / 2, kPanelWidth / 2}; }
+    // On a small or highly scaled screen the picture shrinks to a third.
+    QSize minimumSizeHint() const override { return {kPanelWidth / 3, kPanelWidth / 3}; }
 
 protected:
     void paintEvent(QPaintEvent*) override {

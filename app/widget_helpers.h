@@ -5,6 +5,8 @@
 
 #include <QString>
 
+#include <string_view>
+
 class QCheckBox;
 class QGroupBox;
 class QHBoxLayout;
@@ -32,5 +34,9 @@ QHBoxLayout* ContinueRow(QPushButton* button);
 
 // A control's caption as the user reads it, without the mnemonic marker.
 QString Caption(const QString& text);
+
+// Bytes as text: UTF-8 where they are valid UTF-8, else Latin-1 (so every
+// file name can be shown, and none two ways).
+QString TextFromBytes(std::string_view bytes);
 
 }  // namespace torvane::app

@@ -15,6 +15,7 @@
 #include "convert/analysis_with_summary.h"
 #include "convert/conversion_run.h"
 #include "convert/file_messages.h"
+#include "convert/gpx_copy.h"
 #include "convert/input_analysis.h"
 #include "convert/track_summary.h"
 #include "options.h"
@@ -55,7 +56,19 @@ void PrintOtherTalkersHint(const AnalysisReport& report) {
     if (report.otherTalkersOnly) std::cerr << OtherTalkersHint("--any-talker") << '\n' << std::flush;
 }
 
+// The GPX copy that analysis writes replaces a file of its name only when
+// that file holds the same copy already, or as an output is replaced.
+bool GpxCopyMayBeWritten(const std::string& file, const Options& options) {
+    if (!IsGpxPath(file)) return true;
+    const std::string copy = GpxCopyPath(file);
+    if (!OutputFileExists(copy) || GpxCopyHolds(file, copy) || options.overwrite || AskOverwrite()) return true;
+    PrintError("Output file exists: " + copy);
+    PrintError("Move existing file to another directory and try again!");
+    return false;
+}
+
 int Analyze(const std::string& file, const Options& options) {
+    if (!GpxCopyMayBeWritten(file, options)) return kFailure;
     Settings s;
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
@@ -123,6 +136,10 @@ using WrittenFiles = std::set<std::pair<dev_t, ino_t>>;
 // Returns the exit code for this file; `stop` is set when the program must
 // end (an existing output file was not to be replaced).
 int Convert(const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
+    if (!GpxCopyMayBeWritten(file, options)) {
+        stop = true;
+        return kFailure;
+    }
     Settings s;
     if (const int code = AnalyzeForOutput(file, options, s); code != 0) return code;
     FormOutputPath(s);
@@ -167,6 +184,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
 // The SVG picture of the file's track; the same refusal to replace an
 // existing file as convert.
 int Preview(const std::string& file, const Options& options) {
+    if (!GpxCopyMayBeWritten(file, options)) return kFailure;
     Settings s;
     if (const int code = AnalyzeForOutput(file, options, s); code != 0) return code;
     s.OutputType = OutputKind::Table;

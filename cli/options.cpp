@@ -15,12 +15,15 @@
 namespace torvane::cli {
 namespace {
 
-bool ParseNumber(const std::string& text, double& value) {
+// A number of metres in plain decimal notation (no exponent), within the
+// range the altitude dialog holds.
+bool ParseAltitude(const std::string& text, double& value) {
     const char* first = text.data();
     const char* last = text.data() + text.size();
     if (first != last && *first == '+') ++first;
-    const auto result = std::from_chars(first, last, value);
-    return result.ec == std::errc{} && result.ptr == last && std::isfinite(value);
+    const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
+    return result.ec == std::errc{} && result.ptr == last && std::isfinite(value) &&
+           std::fabs(value) <= kAltitudeValueLimit;
 }
 
 bool ParseFlag(const std::string& text, std::optional<std::string>& flag) {
@@ -118,6 +121,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                                     arg.rfind("--altitude-set", 0) == 0 || arg.rfind("--date", 0) == 0;
         const bool previewOption = arg == "-o" || arg.rfind("--output", 0) == 0 || arg == "--overwrite";
         if (o.command == Command::Analyze && positionOption) sawPositionOption = true;
+        if (o.command == Command::Analyze && arg == "--overwrite") {  // the GPX copy
+            o.overwrite = true;
+            continue;
+        }
         if (o.command == Command::Analyze && !positionOption) {
             if (arg == "--help" || arg == "-h") {
                 o.command = Command::Help;
@@ -180,8 +187,8 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                 return false;
             }
             sawAltitude = true;
-            if (!ParseNumber(value, o.altitudeValue)) {
-                error = name + " takes a number of metres, not '" + value + "'";
+            if (!ParseAltitude(value, o.altitudeValue)) {
+                error = name + " takes a number of metres within -1000..1000, not '" + value + "'";
                 return false;
             }
             o.altitudeMode = name == "--altitude-add" ? AltitudeMode::Add : AltitudeMode::SetFixed;
@@ -291,7 +298,7 @@ void ApplyOptions(const Options& o, Settings& s) {
 
 const std::string& UsageText() {
     static const std::string text = std::string(R"(Usage:
-  torvane-cli analyze [--summary] FILE... [--any-talker] [--verify-checksums]
+  torvane-cli analyze [--summary] FILE... [--any-talker] [--verify-checksums] [--overwrite]
   torvane-cli convert FILE... [options]
   torvane-cli preview FILE [-o PATH] [--overwrite] [--date YYYY-MM-DD]
   torvane-cli --help | --version
@@ -307,7 +314,9 @@ preview  draws the track, its altitude profile and its figures as an SVG
 convert  analyses each file and converts it; the output is written beside the
          input, named after it, the data type and the output type
          (track.nmea -> track_GGA.prn). GPX files are first copied with
-         CR LF line ends to NAME_CRLF.gpx, and the copy is converted.
+         CR LF line ends to NAME_CRLF.gpx, and the copy is converted; a
+         file of that name that holds another text is replaced only with
+         --overwrite (analyze and preview too).
 
 Options of analyze and convert:
   --any-talker              accept position sentences of every satellite

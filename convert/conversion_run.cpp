@@ -15,6 +15,7 @@ namespace torvane {
 namespace {
 
 constexpr char kSeparator = platform::kPathSeparator;
+constexpr std::string_view kNothingToWrite = "Could not recognize/process input data. ";
 
 std::string_view Extension(OutputKind kind) {
     switch (kind) {
@@ -251,6 +252,19 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
     }
     input.Close();
 
+    // A run without a single data set names no file: an existing output of
+    // that name stays as it was, and no empty document appears.
+    if (s.RecordCount == 0) {
+        output.Discard();
+        RunReport report;
+        report.outcome = RunReport::Outcome::NothingWritten;
+        report.message = kNothingToWrite;
+        if (OutputFileExists(s.OutputFilePath)) {
+            report.message += "The existing file " + s.OutputFilePath + " is kept as it was.";
+        }
+        return report;
+    }
+
     WriteOutputTrailer(s, output);
     if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
         // The overlay takes its name only once its point count is corrected.
@@ -272,14 +286,9 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
 
     RunReport report;
     report.count = s.RecordCount;
-    report.undated = !dated && s.RecordCount != 0;
-    if (s.RecordCount != 0) {
-        report.outcome = RunReport::Outcome::Written;
-        report.message = CountMessage(s);
-    } else {
-        report.outcome = RunReport::Outcome::NothingWritten;
-        report.message = "Could not recognize/process input data. ";
-    }
+    report.outcome = RunReport::Outcome::Written;
+    report.message = CountMessage(s);
+    report.undated = !dated;
     return report;
 }
 

@@ -35,7 +35,7 @@ bool IsInputFile(const Settings& s, const std::string& path);
 struct RunReport {
     enum class Outcome {
         Written,         // at least one data set written
-        NothingWritten,  // complete, but no data set
+        NothingWritten,  // complete, but no data set: no file written, an existing output kept
         Failed,          // a file could not be opened, read or written; nothing is reported as written
         Cancelled,       // stopped by the user; nothing new written, an existing output kept
     };
@@ -49,9 +49,10 @@ struct RunReport {
 
 // Opens input and output, writes header, record lines and trailer (for an
 // overlay with elimination on, then corrects the point count), and reports.
-// The output appears under its name only when complete; on failure an
-// existing file of that name is kept. Short of memory or of a thread, the
-// run fails with "Cannot process input file PATH: REASON. No output written."
+// The output appears under its name only when complete and holding at least
+// one data set; otherwise an existing file of that name is kept. Short of
+// memory or of a thread, the run fails with "Cannot process input file
+// PATH: REASON. No output written."
 RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks = nullptr);
 
 // "N GPGGA data sets written to file PATH." CR LF "Chose a new file ...".

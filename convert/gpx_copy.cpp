@@ -229,7 +229,60 @@ HalvesCopy CopyInHalves(InputFile& input, std::uint64_t split, OutputFile& outpu
     return written ? HalvesCopy::Written : HalvesCopy::Failed;
 }
 
+// Compares the lines of a copy, each with its CR LF, with the bytes of an
+// existing file, read a block at a time.
+class ExistingCopy {
+public:
+    explicit ExistingCopy(platform::FileHandle file) : file_(file), block_(new char[kBlock]) {}
+
+    void Compare(std::string_view line) {
+        if (same_) same_ = Take(line) && Take("\r\n");
+    }
+
+    // Whether every line matched and nothing follows the last one.
+    bool Same() {
+        if (!same_ || at_ != size_) return false;
+        return platform::ReadSome(file_, block_.get(), 1) == 0;
+    }
+
+private:
+    bool Take(std::string_view text) {
+        while (!text.empty()) {
+            if (at_ == size_) {
+                const std::ptrdiff_t n = platform::ReadSome(file_, block_.get(), kBlock);
+                if (n <= 0) return false;
+                size_ = static_cast<std::size_t>(n);
+                at_ = 0;
+            }
+            const std::size_t n = std::min(text.size(), size_ - at_);
+            if (std::memcmp(block_.get() + at_, text.data(), n) != 0) return false;
+            at_ += n;
+            text.remove_prefix(n);
+        }
+        return true;
+    }
+
+    platform::FileHandle file_;
+    std::unique_ptr<char[]> block_;
+    std::size_t at_ = 0, size_ = 0;
+    bool same_ = true;
+};
+
 }  // namespace
+
+bool GpxCopyHolds(const std::string& inputPath, const std::string& copyPath) {
+    InputFile input, existing;
+    if (!input.Open(inputPath) || !existing.Open(copyPath) || input.IsSameFile(copyPath)) return false;
+    ExistingCopy compared(existing.Descriptor());
+    const GpxCopyLineHandler compare = [&compared](std::string_view line) { compared.Compare(line); };
+    OutputFile nowhere;  // never opened: the filter's writes go nowhere
+    CopyFilter filter(nowhere, compare);
+    std::uint64_t done = 0;
+    const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, UINT64_MAX}, filter, nowhere, done, [] {});
+    if (fed.how != Fed::How::Done) return false;
+    filter.Finish();
+    return !input.ChangedWhileRead(done) && compared.Same();
+}
 
 bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std::string& error,
                   const ProgressHooks* hooks, const GpxCopyLines& lines) {

@@ -23,6 +23,11 @@ bool IsGpxPath(const std::string& path);
 // failure with the reason in `error`. `lines` see each line of the copy
 // (without its CR LF) as it is written: the lines a reader of the copy
 // would read.
+// Whether the regular file at `copyPath` holds, byte for byte, the copy of
+// `inputPath` that WriteGpxCopy would write now (so replacing it changes
+// nothing). False also when either cannot be read.
+bool GpxCopyHolds(const std::string& inputPath, const std::string& copyPath);
+
 using GpxCopyLineHandler = std::function<void(std::string_view)>;
 struct GpxCopyLines {
     GpxCopyLineHandler first;  // every line, or with `later` those of the first half

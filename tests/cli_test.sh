@@ -369,5 +369,73 @@ check "checksum skips, eliminating" same "$(wc -l < "$work/ck_GGA.prn")" 2
 "$cli" convert --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null; rc=$?
 check "checksum off keeps" same "$(wc -l < "$work/ck_GGA.prn")" 3
 
+# A run without a data set leaves an existing output as it was, and makes none.
+printf '$GPGGA,1015%s.00,,,,,0,00,,,M,,M,,*%s\r\n' 30 4E 31 4F 32 4C 33 4D 34 4A > "$work/nopos.nmea"
+out=$("$cli" convert "$work/nopos.nmea" --overwrite); rc=$?
+check "no data sets exit" same "$rc" 1
+check "no data sets message" same "$out" "$(printf 'NMEA GPGGA data found. \nSelect options then press START. \nCould not recognize/process input data. ')"
+check "no data sets no file" test ! -e "$work/nopos_GGA.prn"
+echo old > "$work/nopos_GGA.prn"
+out=$("$cli" convert "$work/nopos.nmea" --overwrite); rc=$?
+check "no data sets keeps exit" same "$rc" 1
+check "no data sets keeps message" same "$(printf '%s\n' "$out" | tail -1)" \
+  "Could not recognize/process input data. The existing file $work/nopos_GGA.prn is kept as it was."
+check "no data sets keeps file" same "$(cat "$work/nopos_GGA.prn")" "old"
+# Altitudes: a number in plain decimal notation within -1000..1000.
+for value in 1000 -1000 999.5 +12; do
+  "$cli" convert "$work/track.nmea" --overwrite --altitude-set "$value" >/dev/null 2>&1; rc=$?
+  check "altitude $value taken" same "$rc" 0
+done
+for value in 1e9 1000.5 -1000.01 -99999 abc 1e2 inf ""; do
+  "$cli" convert "$work/track.nmea" --overwrite --altitude-set "$value" >/dev/null 2>"$work/err"; rc=$?
+  check "altitude '$value' refused" same "$rc" 2
+  check "altitude '$value' names the range" grep -q "within -1000..1000, not '$value'" "$work/err"
+done
+# The GPX copy replaces a file of its name only when it holds that very copy, or with --overwrite.
+printf '<gpx>\n<trkpt lat="47.1" lon="8.5">\n</trkpt>\n<trkpt lat="47.2" lon="8.6">\n</trkpt>\n</gpx>\n' > "$work/own.gpx"
+printf 'my notes\r\n' > "$work/own_CRLF.gpx"
+for command in convert analyze preview; do
+  "$cli" $command "$work/own.gpx" >/dev/null 2>"$work/err" </dev/null; rc=$?
+  check "gpx copy refused by $command" same "$rc" 2
+  check "gpx copy refusal names it ($command)" grep -q "Output file exists: $work/own_CRLF.gpx" "$work/err"
+  check "gpx copy kept by $command" same "$(cat "$work/own_CRLF.gpx")" $'my notes\r'
+done
+"$cli" analyze "$work/own.gpx" --overwrite >/dev/null; rc=$?
+check "gpx copy replaced with --overwrite" same "$rc" 0
+check "gpx copy written" same "$(head -c 5 "$work/own_CRLF.gpx")" "<gpx>"
+"$cli" convert "$work/own.gpx" </dev/null >/dev/null 2>&1; rc=$?
+check "gpx copy that holds the copy replaced without a word" same "$rc" 0
+
+# Bash completion: a file name with blanks is one word; each command's options are offered.
+completion="$(dirname "$0")/../packaging/torvane-cli.bash"
+if [ -r "$completion" ]; then
+  (
+    # shellcheck source=/dev/null
+    . "$completion"
+    cd "$work" && : > "my track.nmea"
+    COMP_WORDS=(torvane-cli convert "my"); COMP_CWORD=2; _torvane_cli
+    [ "${#COMPREPLY[@]}" -eq 1 ] && [ "${COMPREPLY[0]}" = "my track.nmea" ] || exit 1
+    COMP_WORDS=(torvane-cli preview "--"); COMP_CWORD=2; _torvane_cli
+    offered=" ${COMPREPLY[*]} "
+    for option in --overwrite --any-talker --verify-checksums --keep-zero-positions --altitude-set --output; do
+      [[ "$offered" == *" $option "* ]] || exit 1
+    done
+  ) </dev/null
+  check "completion: names with blanks, preview's options" same "$?" 0
+fi
+
+# The manual lists every option preview takes, and preview takes each.
+manual="$(dirname "$0")/../packaging/torvane-cli.1.in"
+if [ -r "$manual" ]; then
+  preview_section=$(sed -n '/^\.SH OPTIONS OF PREVIEW/,/^\.SH /p' "$manual" | sed 's/\\//g')
+  for option in --overwrite --any-talker --verify-checksums --igc-gnss-altitude --keep-zero-positions \
+                --altitude-add --altitude-set; do
+    check "manual lists preview $option" grep -q -e "$option" <<<"$preview_section"
+  done
+  "$cli" preview "$work/track.nmea" -o "$work/opts.svg" --overwrite --any-talker --verify-checksums \
+    --igc-gnss-altitude --keep-zero-positions --altitude-add 5 >/dev/null; rc=$?
+  check "preview takes the options the manual lists" same "$rc" 0
+fi
+
 echo "$passed passed, $failures failed"
 [ "$failures" -eq 0 ]

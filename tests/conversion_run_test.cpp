@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <string>
 
@@ -275,19 +276,31 @@ TEST(ConversionRun, GllAndRmcDocuments) {
                                       "RefOn=0"}));
 }
 
-TEST(ConversionRun, EmptyRunsStillWriteCompleteDocuments) {
+TEST(ConversionRun, RunsWithoutDataSetsWriteNoFile) {
     LogRun f(CrLf({kGga, kGga}));
     WriteFile(f.s.InputFilePath, "");  // emptied after the analysis
-    EXPECT_EQ(f.Run(OutputKind::Table).outcome, RunReport::Outcome::NothingWritten);
-    EXPECT_EQ(f.Output(), "");
-    const RunReport report = f.Run(OutputKind::KML);
-    EXPECT_EQ(report.outcome, RunReport::Outcome::NothingWritten);
-    EXPECT_EQ(report.message, "Could not recognize/process input data. ");
-    EXPECT_EQ(f.Output(), KmlHeaderText("track_GGA.kml") + kKmlTrailer);
-    f.Run(OutputKind::OVL, false);
-    EXPECT_EQ(f.Output(), CrLf({"[Symbol 1]", "Typ=3", "Group=2", "Col=1", "Zoom=2", "Size=104", "Art=1", "Punkte=3",
-                                "[Overlay]", "Symbols=1", "[MapLage]", "MapName=Top. Karte 1:50.000 Nieders.",
-                                "DimmFc=100", "ZoomFc=100", "CenterLat=", "CenterLong=", "RefOn=0"}));
+    for (const OutputKind kind : {OutputKind::Table, OutputKind::KML, OutputKind::OVL}) {
+        for (const bool eliminate : {true, false}) {
+            // No file there: none appears.
+            f.Prepare(kind, eliminate);
+            const RunReport fresh = PerformConversionRun(f.s);
+            EXPECT_EQ(fresh.outcome, RunReport::Outcome::NothingWritten);
+            EXPECT_EQ(fresh.message, "Could not recognize/process input data. ");
+            EXPECT_EQ(test::Listing(f.dir.Path()), "track.nmea");
+            // A file there: it stays as it was, and the message says so.
+            WriteFile(f.s.OutputFilePath, "a good table\r\n");
+            const RunReport kept = PerformConversionRun(f.s);
+            EXPECT_EQ(kept.outcome, RunReport::Outcome::NothingWritten);
+            EXPECT_EQ(kept.message, "Could not recognize/process input data. The existing file " +
+                                        f.s.OutputFilePath + " is kept as it was.");
+            EXPECT_EQ(f.Output(), "a good table\r\n");
+            std::remove(f.s.OutputFilePath.c_str());
+        }
+    }
+    // One data set is enough for a file.
+    WriteFile(f.s.InputFilePath, CrLf({kGga}));
+    EXPECT_EQ(f.Run(OutputKind::Table).outcome, RunReport::Outcome::Written);
+    EXPECT_EQ(test::Listing(f.dir.Path()), "track.nmea track_GGA.prn");
 }
 
 TEST(ConversionRun, OverlayKeepsOrCorrectsItsPointCount) {

@@ -96,6 +96,10 @@ private slots:
     void failedRunIsReportedAndDoesNotEnd();
     void runWithNothingToWrite();
     void datedOutputsTakeTheDateOfTheFirstPosition();
+    void runWithNothingToWriteKeepsTheExistingFile();
+    void gpxCopyAsksBeforeReplacingAnotherFile();
+    void closingADialogStoresWhatItShows_data();
+    void closingADialogStoresWhatItShows();
     void kmlDialogSettingsReachTheDocument();
     void kmlDialogShowsWhatTheNextFileGets();
     void overlayDialogSettingsReachTheDocument();
@@ -371,8 +375,94 @@ void ConversionFlowTest::runWithNothingToWrite() {
     f.ChooseAndAnalyze(f.WriteSample(Sample::Unrecognised, QStringLiteral("list.txt")));
     f.Start()->click();
     QCOMPARE(f.Message(), QStringLiteral("Could not recognize/process input data. "));
-    QVERIFY(QFile::exists(f.Path(QStringLiteral("list_GGA.prn"))));
+    QVERIFY(!QFile::exists(f.Path(QStringLiteral("list_GGA.prn"))));  // no empty file appears
     VerifyResetAfterRun(f);
+}
+
+void ConversionFlowTest::runWithNothingToWriteKeepsTheExistingFile() {
+    // GGA sentences without a position: recognised, but every one eliminated.
+    WindowFixture f;
+    const QString path = f.Path(QStringLiteral("nopos.nmea"));
+    QFile log(path);
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    log.write("$GPGGA,101530.00,,,,,0,00,,,M,,M,,*4E\r\n$GPGGA,101531.00,,,,,0,00,,,M,,M,,*4F\r\n");
+    log.close();
+    QFile table(f.Path(QStringLiteral("nopos_GGA.prn")));
+    QVERIFY(table.open(QIODevice::WriteOnly));
+    table.write("a good table\r\n");
+    table.close();
+    f.ChooseAndAnalyze(path);
+    QCOMPARE(f.settings.DataType, DataKind::GPGGA);
+    f.Start()->click();
+    QCOMPARE(f.asked.size(), std::size_t{1});  // replace it? Yes
+    QCOMPARE(f.Message(), QStringLiteral("Could not recognize/process input data. The existing file %1 is kept as it was.")
+                              .arg(table.fileName()));
+    QCOMPARE(ReadAll(table.fileName()), QByteArray("a good table\r\n"));
+}
+
+void ConversionFlowTest::gpxCopyAsksBeforeReplacingAnotherFile() {
+    WindowFixture f;
+    const QString path = f.WriteSample(Sample::Gpx, QStringLiteral("walk.gpx"));
+    const QString copy = f.Path(QStringLiteral("walk_CRLF.gpx"));
+    QFile own(copy);
+    QVERIFY(own.open(QIODevice::WriteOnly));
+    own.write("my own notes\r\n");
+    own.close();
+    f.answer = QMessageBox::No;
+    f.ChooseAndAnalyze(path);
+    QCOMPARE(f.asked.size(), std::size_t{2});  // the question, then the refusal
+    QCOMPARE(f.asked[0].text, OverwriteQuestion().text);
+    QCOMPARE(f.ended, 1);
+    QCOMPARE(ReadAll(copy), QByteArray("my own notes\r\n"));
+
+    // Yes replaces it; a file that holds the very copy already is replaced without a question.
+    WindowFixture again;
+    again.ChooseAndAnalyze(path);
+    QCOMPARE(again.asked.size(), std::size_t{1});
+    QVERIFY(ReadAll(copy).startsWith("<?xml"));
+    WindowFixture third;
+    third.ChooseAndAnalyze(path);
+    QVERIFY(third.asked.empty());
+    QCOMPARE(third.settings.DataType, DataKind::GPGXT);
+    third.VerifyChecksums()->click();  // analysed again: the copy is its own
+    QVERIFY(third.asked.empty());
+}
+
+void ConversionFlowTest::closingADialogStoresWhatItShows_data() {
+    QTest::addColumn<bool>("escape");
+    QTest::newRow("close box") << false;
+    QTest::newRow("Escape") << true;
+}
+
+void ConversionFlowTest::closingADialogStoresWhatItShows() {
+    QFETCH(bool, escape);
+    const auto leave = [escape](QDialog* dialog) {
+        if (escape) QTest::keyClick(dialog, Qt::Key_Escape);
+        else dialog->close();
+    };
+    WindowFixture f;
+    f.window->show();
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+    f.Kml()->click();
+    auto* name = f.window->TrackPlotDialog()->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    name->selectAll();
+    QTest::keyClicks(name, QStringLiteral("Evening walk"));
+    leave(f.window->TrackPlotDialog());
+    QCOMPARE(f.settings.KmlProperties[kKmlName], std::string("Evening walk"));
+    f.Altitude()->click();
+    auto* value = f.window->AltitudeDialog()->findChild<QLineEdit*>(QStringLiteral("Text1"));
+    value->selectAll();
+    QTest::keyClicks(value, QStringLiteral("100"));
+    f.window->AltitudeDialog()->findChild<QRadioButton*>(QStringLiteral("Option2"))->click();
+    leave(f.window->AltitudeDialog());
+    // The box stays ticked, and the run does what it says.
+    QVERIFY(f.Altitude()->isChecked());
+    QCOMPARE(f.settings.AltitudeMode, AltitudeMode::SetFixed);
+    QCOMPARE(f.settings.AltitudeValue, 100.0f);
+    f.Start()->click();
+    const QList<double> altitudes = KmlAltitudes(ReadAll(f.Path(QStringLiteral("walk_GGA.kml"))));
+    QVERIFY(!altitudes.isEmpty());
+    QCOMPARE(altitudes.front(), 100.0);
 }
 
 void ConversionFlowTest::kmlDialogSettingsReachTheDocument() {

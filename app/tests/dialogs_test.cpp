@@ -314,15 +314,18 @@ void DialogsTest::altitudeCreation() {
 void DialogsTest::altitudeValueIsHeldWithinLimits_data() {
     QTest::addColumn<QString>("typed");
     QTest::addColumn<float>("stored");
-    QTest::newRow("below") << "-5000" << -1000.0f;
-    QTest::newRow("lower bound") << "-1000" << -1000.0f;
-    QTest::newRow("upper bound") << "1000" << 1000.0f;
-    QTest::newRow("above") << "1000.5" << 1000.0f;
-    QTest::newRow("fraction") << "999.5" << 999.5f;
-    QTest::newRow("comma ends the number") << "2,5" << 2.0f;
-    QTest::newRow("leading blanks and sign") << "  -12.25m" << -12.25f;
-    QTest::newRow("letters") << "abc" << 0.0f;
-    QTest::newRow("empty") << "" << 0.0f;
+    QTest::addColumn<QString>("applies");  // shown beside the box
+    QTest::newRow("below") << "-5000" << -1000.0f << "-1000";
+    QTest::newRow("far below") << "-99999" << -1000.0f << "-1000";
+    QTest::newRow("lower bound") << "-1000" << -1000.0f << "-1000";
+    QTest::newRow("upper bound") << "1000" << 1000.0f << "1000";
+    QTest::newRow("above") << "1000.5" << 1000.0f << "1000";
+    QTest::newRow("fraction") << "999.5" << 999.5f << "999.5";
+    QTest::newRow("comma ends the number") << "2,5" << 2.0f << "2";
+    QTest::newRow("exponent ends the number") << "1e9" << 1.0f << "1";
+    QTest::newRow("leading blanks and sign") << "  -12.25m" << -12.25f << "-12.25";
+    QTest::newRow("letters") << "abc" << 0.0f << "0";
+    QTest::newRow("empty") << "" << 0.0f << "0";
 }
 
 void DialogsTest::altitudeValueIsHeldWithinLimits() {
@@ -336,6 +339,8 @@ void DialogsTest::altitudeValueIsHeldWithinLimits() {
     QTest::keyClicks(value, typed);
     QCOMPARE(s.AltitudeValue, stored);
     QCOMPARE(value->text(), typed);  // the box itself is not corrected
+    QFETCH(QString, applies);
+    QCOMPARE(Child<QLabel>(&dialog, "Label4")->text(), QStringLiteral("applies: %1 m").arg(applies));
     QCOMPARE(s.AltitudeMode, AltitudeMode::NeverSet);
 }
 

@@ -25,8 +25,12 @@
     pending.delete(message.id);
     if (resolve) resolve(message);
   };
+  // A worker that stops (out of memory, say) answers what it was asked with its failure.
   worker.onerror = (event) => {
-    showMessage($('message'), 'The converter could not be started: ' + (event.message || 'unknown error'), true);
+    const text = 'The converter stopped: ' + (event.message || 'unknown error') + '. Reload the page to go on.';
+    showMessage($('message'), text, true);
+    pending.forEach((resolve) => resolve({ result: { failed: true, outcome: 'failed', message: text }, files: {} }));
+    pending.clear();
   };
 
   function ask(type, extra) {

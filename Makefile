@@ -1,5 +1,5 @@
 # Torvane's front door. Every target installs what is missing first.
-.PHONY: all deps build demo test test-locale screenshots gui asan fuzz bench package package-check clean
+.PHONY: all deps build web web-test web-bench demo test test-locale screenshots gui asan fuzz bench package package-check clean
 
 JOBS ?= $(shell nproc)
 FUZZ_SECONDS ?= 60
@@ -19,14 +19,34 @@ build: deps
 	@cmake --preset default >/dev/null
 	@cmake --build --preset default -j $(JOBS)
 
+# The page in build-web/ (index.html, torvane.js, torvane.wasm): the core
+# compiled to WebAssembly by Debian's emscripten, whose optimiser needs
+# Debian's node modules (acorn).
+emscripten_env = NODE_PATH=/usr/share/nodejs
+web: deps
+	@$(emscripten_env) cmake --preset web >/dev/null
+	@$(emscripten_env) cmake --build --preset web -j $(JOBS)
+
+# The page in headless Chromium against torvane-cli; pictures of the page
+# in build-web/screenshots/.
+page_test = node web/tests/page_test.mjs build-web build/torvane-cli build/loggen examples
+web-test: build web
+	@$(page_test)
+
+# An 80 MB log converted to KML in the page and by torvane-cli.
+web-bench: build web
+	@$(page_test) --bench 200000
+
 demo: build
 	@scripts/demo build
 
-test: build
+test: build web
 	@ctest --preset default -j $(JOBS)
 	@echo "== the same tests under a locale with a decimal comma (de_DE.UTF-8) =="
 	@LC_ALL=de_DE.UTF-8 ctest --preset default -j $(JOBS)
 	@$(take_screenshots)
+	@echo "== the page in headless Chromium =="
+	@$(page_test)
 
 screenshots: build
 	@$(take_screenshots)
@@ -60,4 +80,4 @@ bench: deps
 	@scripts/bench build-release
 
 clean:
-	rm -rf build build-asan build-release build-fuzz
+	rm -rf build build-asan build-release build-fuzz build-wasm build-web

@@ -71,8 +71,14 @@ private:
 
 // Files from this size on are worth reading in two halves at once, one
 // on each core, where the work on the halves adds up: a megabyte takes a
-// few milliseconds, a second thread and file a fraction of one.
+// few milliseconds, a second thread and file a fraction of one. A build
+// without threads (TORVANE_ONE_PASS, the WebAssembly page) reads every
+// file in one pass.
+#ifdef TORVANE_ONE_PASS
+inline constexpr std::uint64_t kTwoHalvesBytes = UINT64_MAX;
+#else
 inline constexpr std::uint64_t kTwoHalvesBytes = 1u << 20;
+#endif
 
 // An offset just after a LF near the middle of the file's `size` bytes,
 // where two readers can split the file between two whole lines; 0 when

@@ -3,8 +3,9 @@
 // output that is written before it has its name and takes that name in one
 // step (with the removal of a named temporary file when SIGINT, SIGTERM or
 // SIGHUP stops the program). Everything else in convert/ is standard C++;
-// posix_file_system.cpp is the one implementation, and a port to another
-// system is another file that defines these functions.
+// posix_file_system.cpp implements these functions on POSIX systems and
+// wasm_file_system.cpp in WebAssembly, and a port to another system is
+// another file that defines them.
 //
 // Failures leave the reason in errno (std::strerror gives its text).
 #pragma once

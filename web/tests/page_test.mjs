@@ -1,0 +1,291 @@
+// Drives the page in build-web/ in headless Chromium: drops each example
+// log, converts it to every output type (and with options), downloads the
+// output and compares it byte for byte with torvane-cli's for the same file
+// and options; the preview picture likewise with `torvane-cli preview`.
+// An unrecognised file and a broken one show the command line's message; a
+// log of about 100 MB converts with its progress shown. Leaves pictures of
+// the page in build-web/screenshots/.
+//
+//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--bench EPOCHS]
+//
+// --bench converts one nmea-mix log of EPOCHS epochs to KML in the page and
+// with torvane-cli and prints both times, instead of the tests.
+import { spawnSync } from 'node:child_process';
+import { createHash } from 'node:crypto';
+import fs from 'node:fs';
+import http from 'node:http';
+import os from 'node:os';
+import path from 'node:path';
+import puppeteer from 'puppeteer-core';
+
+const [buildWeb, cli, loggen, examples] = process.argv.slice(2, 6).map((p) => path.resolve(p));
+const benchAt = process.argv.indexOf('--bench');
+const benchEpochs = benchAt > 0 ? Number(process.argv[benchAt + 1]) : 0;
+const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
+const downloads = path.join(work, 'downloads');
+fs.mkdirSync(downloads);
+let failures = 0;
+
+function check(ok, what) {
+  console.log((ok ? 'ok   ' : 'FAIL ') + what);
+  if (!ok) failures++;
+}
+
+// The page's three files, as `python3 -m http.server -d build-web` serves them.
+function serve() {
+  const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
+  const requests = [];
+  const server = http.createServer((request, response) => {
+    const name = new URL(request.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
+    requests.push(name);
+    const file = path.join(buildWeb, path.normalize(name));
+    if (!file.startsWith(buildWeb) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
+      response.writeHead(404).end();
+      return;
+    }
+    response.writeHead(200, { 'Content-Type': types[path.extname(file)] || 'application/octet-stream' });
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise((resolve) => server.listen(0, '127.0.0.1', () => resolve({ server, requests })));
+}
+
+// torvane-cli in a folder of its own holding a copy of the log: its output
+// bytes, its stdout and stderr.
+function runCli(log, args, outputName) {
+  const dir = fs.mkdtempSync(path.join(work, 'cli-'));
+  const name = path.basename(log);
+  fs.copyFileSync(log, path.join(dir, name));
+  const run = spawnSync(cli, [args[0], name, ...args.slice(1)], { cwd: dir, encoding: 'latin1' });
+  const output = outputName && fs.existsSync(path.join(dir, outputName)) ? path.join(dir, outputName) : null;
+  return { dir, output, stdout: run.stdout, stderr: run.stderr, status: run.status };
+}
+
+function sameBytes(a, b) {
+  const hash = (file) => createHash('sha256').update(fs.readFileSync(file)).digest('hex');
+  return fs.statSync(a).size === fs.statSync(b).size && hash(a) === hash(b);
+}
+
+async function waitFor(predicate, seconds, what) {
+  const end = Date.now() + seconds * 1000;
+  for (;;) {
+    const value = await predicate();
+    if (value) return value;
+    if (Date.now() > end) throw new Error('timed out waiting for ' + what);
+    await new Promise((r) => setTimeout(r, 50));
+  }
+}
+
+// The downloaded file of that name, once complete.
+async function downloaded(name) {
+  const file = path.join(downloads, name);
+  await waitFor(() => fs.existsSync(file) && !fs.existsSync(file + '.crdownload'), 120, 'the download ' + name);
+  return file;
+}
+
+const { server, requests } = await serve();
+const url = 'http://127.0.0.1:' + server.address().port + '/';
+const browser = await puppeteer.launch({
+  executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
+  headless: true,
+  args: ['--no-sandbox', '--disable-gpu', '--font-render-hinting=none'],
+});
+const page = await browser.newPage();
+await page.setViewport({ width: 1100, height: 900 });
+const cdp = await page.createCDPSession();
+await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+const pageErrors = [];
+page.on('pageerror', (error) => pageErrors.push(String(error)));
+page.on('console', (message) => { if (message.type() === 'error') pageErrors.push(message.text()); });
+
+// Drops `file` on the drop zone, as from the file manager, and waits for the analysis.
+async function drop(file) {
+  await page.evaluate(() => {
+    window.torvaneSeen = { progress: false, analysed: false };
+    document.getElementById('message').textContent = '';
+    const box = document.getElementById('progress-box');
+    new MutationObserver(() => { if (!box.hidden) window.torvaneSeen.progress = true; })
+      .observe(box, { attributes: true, subtree: true, characterData: true, childList: true });
+  });
+  const zone = await page.$('#drop-zone');
+  await zone.evaluate((e) => e.scrollIntoView());
+  const box = await zone.boundingBox();
+  const x = box.x + box.width / 2, y = box.y + box.height / 2;
+  const data = { items: [], files: [file], dragOperationsMask: 1 };
+  for (const type of ['dragEnter', 'dragOver', 'drop']) await cdp.send('Input.dispatchDragEvent', { type, x, y, data });
+  await page.waitForFunction(() => document.getElementById('message').textContent !== '' &&
+    document.getElementById('progress-box').hidden, { timeout: 120000 });
+}
+
+// Chooses the output type and the options of `args` (torvane-cli's form).
+async function setOptions(args) {
+  await page.evaluate((args) => {
+    const $ = (id) => document.getElementById(id);
+    const value = (name) => { const i = args.indexOf(name); return i < 0 ? '' : args[i + 1]; };
+    const to = value('--to') || 'table';
+    const radio = document.querySelector('input[name="to"][value="' + to + '"]');
+    radio.checked = true;
+    radio.dispatchEvent(new Event('change'));
+    $('decimal-comma').checked = args.includes('--decimal-comma');
+    $('kml-name').value = value('--kml-name');
+    $('kml-description').value = value('--kml-description');
+    $('kml-color').value = value('--kml-color');
+    $('kml-extrude').checked = value('--kml-extrude') !== '0';
+    $('kml-tessellate').checked = value('--kml-tessellate') !== '0';
+    $('kml-absolute').checked = args.includes('--kml-absolute');
+    $('kml-time').checked = args.includes('--kml-time');
+    $('ovl-color').value = value('--ovl-color');
+    $('ovl-width').value = value('--ovl-width');
+    $('ovl-map-name').value = value('--ovl-map-name');
+    $('keep-zero').checked = args.includes('--keep-zero-positions');
+    $('igc-gnss-altitude').checked = args.includes('--igc-gnss-altitude');
+    const add = value('--altitude-add'), set = value('--altitude-set');
+    $('altitude-mode').value = add ? 'add' : set ? 'set' : '';
+    $('altitude-value').value = add || set || '0';
+    $('altitude-value').disabled = !(add || set);
+    $('first-date').value = value('--date');
+  }, args);
+}
+
+// Converts with the options set and downloads the output (by the keyboard:
+// the download button has the focus after a run). Its path, or null.
+async function convertAndDownload() {
+  await page.evaluate(() => {
+    document.getElementById('run-message').textContent = '';
+    document.getElementById('download').hidden = true;
+  });
+  await page.click('#convert');
+  await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 300000 });
+  const name = await page.evaluate(() => {
+    const button = document.getElementById('download');
+    return button.hidden || document.activeElement !== button ? null : button.textContent.replace(/^Download /, '');
+  });
+  if (!name) return null;
+  await page.keyboard.press('Enter');
+  return downloaded(name);
+}
+
+async function screenshot(name) {
+  const dir = path.join(buildWeb, 'screenshots');
+  fs.mkdirSync(dir, { recursive: true });
+  await page.screenshot({ path: path.join(dir, name), fullPage: true });
+}
+
+const outputNames = { table: 'prn', kml: 'kml', ovl: 'ovl', gpx: 'gpx', geojson: 'geojson' };
+
+try {
+  await page.goto(url);
+  await page.waitForFunction(() => document.getElementById('convert') !== null);
+  if (benchEpochs > 0) {
+    const log = path.join(work, 'bench.nmea');
+    fs.writeFileSync(log, spawnSync(loggen, ['nmea-mix', String(benchEpochs)], { maxBuffer: 1 << 30 }).stdout);
+    await drop(log);
+    await setOptions(['--to', 'kml']);
+    await convertAndDownload();
+    const seconds = await page.evaluate(() => document.getElementById('run-message').dataset.seconds);
+    const started = process.hrtime.bigint();
+    runCli(log, ['convert', '--to', 'kml', '--overwrite']);
+    const cliSeconds = Number(process.hrtime.bigint() - started) / 1e9;
+    console.log(`bench: ${(fs.statSync(log).size / 1e6).toFixed(1)} MB NMEA -> KML: page ${seconds} s ` +
+      `(analysis and run), torvane-cli ${cliSeconds.toFixed(3)} s (copy of the log, analysis and run)`);
+    process.exit(0);
+  }
+
+  await screenshot('page-empty.png');
+  const tabStops = [];
+  for (let i = 0; i < 6; i++) {
+    await page.keyboard.press('Tab');
+    tabStops.push(await page.evaluate(() => document.activeElement.id));
+  }
+  check(tabStops[0] === 'file-input', 'the keyboard reaches the file picker first (' + tabStops.join(', ') + ')');
+
+  const runs = {
+    table: [[], ['--decimal-comma'], ['--keep-zero-positions', '--altitude-add', '12.5']],
+    kml: [[], ['--kml-name', 'Mein Weg & <Co>', '--kml-description', 'Zürich', '--kml-color', 'blue',
+      '--kml-extrude', '0', '--kml-tessellate', '0', '--kml-absolute'], ['--kml-time', '--date', '2024-05-01']],
+    ovl: [[], ['--ovl-color', 'turquoise', '--ovl-width', '7', '--ovl-map-name', 'Harbour', '--keep-zero-positions']],
+    gpx: [[], ['--date', '2023-12-31', '--altitude-set', '100']],
+    geojson: [[]],
+  };
+  for (const name of fs.readdirSync(examples).sort()) {
+    const log = path.join(examples, name);
+    await drop(log);
+    const cliAnalysis = runCli(log, ['analyze']);
+    const message = await page.$eval('#message', (e) => e.textContent);
+    const dataType = await page.$eval('#data-type', (e) => e.textContent);
+    const expectedType = /Data type: (\S+)/.exec(cliAnalysis.stdout)[1];
+    check(cliAnalysis.stdout.startsWith(message + '\n') && dataType.startsWith('Data type: ' + expectedType),
+      `${name}: the analysis message and data type ${expectedType} are the command line's`);
+    // The preview picture.
+    await page.click('#download-preview');
+    const svgName = await page.$eval('#download-preview', (e) => e.textContent.replace(/^Download picture /, ''));
+    const svg = await downloaded(svgName);
+    const cliSvg = runCli(log, ['preview'], svgName);
+    check(cliSvg.output && sameBytes(svg, cliSvg.output), `${name}: preview ${svgName} byte for byte`);
+    if (name === 'city-walk.nmea') await screenshot('page-gga-analysed.png');
+
+    for (const [to, optionSets] of Object.entries(runs)) {
+      for (const options of optionSets) {
+        const args = ['--to', to, ...options];
+        if (name.endsWith('.igc') && to === 'table' && options.length === 0) args.push('--igc-gnss-altitude');
+        await setOptions(args);
+        const file = await convertAndDownload();
+        const expectedName = file ? path.basename(file) : '(none)';
+        const fromCli = runCli(log, ['convert', ...args, '--overwrite'], expectedName);
+        check(file && fromCli.output && sameBytes(file, fromCli.output) &&
+          expectedName.endsWith('.' + outputNames[to]), `${name} ${args.join(' ')}: ${expectedName} byte for byte`);
+        if (file) fs.unlinkSync(file);
+      }
+    }
+  }
+
+  // A file of no known kind, and one the reading stops in.
+  const unknown = path.join(work, 'notes.txt');
+  fs.writeFileSync(unknown, 'shopping list\r\nmilk\r\n');
+  await drop(unknown);
+  const unknownMessage = await page.$eval('#message', (e) => e.textContent);
+  check(runCli(unknown, ['analyze']).stdout.startsWith(unknownMessage + '\n') &&
+    await page.$eval('#message', (e) => e.classList.contains('error')) &&
+    await page.$eval('#convert', (e) => e.disabled), 'an unrecognised file: its message, shown as an error, no run');
+  const broken = path.join(work, 'broken.nmea');
+  fs.writeFileSync(broken, '$GPGGA,' + 'x'.repeat(5 << 20) + '\r\n');
+  await drop(broken);
+  const brokenMessage = await page.$eval('#message', (e) => e.textContent);
+  const cliBroken = runCli(broken, ['analyze']);
+  check(cliBroken.status === 2 && cliBroken.stderr.trim() === 'torvane-cli: ' + brokenMessage &&
+    await page.$eval('#convert', (e) => e.disabled), 'a broken file (a 5 MiB line): its message (' + brokenMessage + ')');
+  await screenshot('page-error.png');
+
+  // Readable at 200 % zoom: the page reflows into half the width, no sideways scrolling.
+  await page.setViewport({ width: 550, height: 900, deviceScaleFactor: 2 });
+  check(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
+    'at 200 % zoom the page needs no sideways scrolling');
+  await screenshot('page-error-200-percent.png');
+  await page.setViewport({ width: 1100, height: 900 });
+
+  // About 100 MB: converts, with its progress shown.
+  const large = path.join(work, 'large.nmea');
+  fs.writeFileSync(large, spawnSync(loggen, ['nmea-mix', '250000'], { maxBuffer: 1 << 30 }).stdout);
+  await drop(large);
+  const progressSeen = await page.evaluate(() => window.torvaneSeen.progress);
+  await page.evaluate(() => { window.torvaneSeen.progress = false; });
+  await setOptions(['--to', 'kml']);
+  const largeKml = await convertAndDownload();
+  const runProgressSeen = await page.evaluate(() => window.torvaneSeen.progress);
+  const fromCli = runCli(large, ['convert', '--to', 'kml', '--overwrite'], largeKml ? path.basename(largeKml) : 'x');
+  check(progressSeen && runProgressSeen && largeKml && fromCli.output && sameBytes(largeKml, fromCli.output),
+    `a ${(fs.statSync(large).size / 1e6).toFixed(0)} MB log: analysed and converted with progress shown, ` +
+    'the KML byte for byte');
+
+  check(pageErrors.length === 0, 'no error on the page' + (pageErrors.length ? ': ' + pageErrors.join('; ') : ''));
+  const own = new Set(['/index.html', '/torvane.js', '/torvane.wasm']);
+  check(requests.every((r) => own.has(r)), 'the page asks only for its own files (' + [...new Set(requests)].join(' ') + ')');
+} catch (error) {
+  console.log('FAIL ' + error.stack);
+  failures++;
+} finally {
+  await browser.close();
+  server.close();
+  fs.rmSync(work, { recursive: true, force: true });
+}
+console.log(failures === 0 ? 'all page tests passed' : failures + ' page tests failed');
+process.exit(failures === 0 ? 0 : 1);

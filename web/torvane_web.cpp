@@ -1,0 +1,266 @@
+// The page's entry into the core: the analysis (with the track's picture
+// and figures) and the conversion of torvane-cli, taking the same
+// arguments and the same option parser, so that a page and a command line
+// given the same file and options write the same bytes. The page's worker
+// (worker.js) puts the dropped log into the working directory of
+// emscripten's file system and calls these with the log's bare name; the
+// outputs appear beside it, as `torvane-cli convert NAME` writes them
+// there, and the worker hands their bytes to the page.
+//
+// Each call takes its arguments as NUL-separated UTF-8 (the command, the
+// file, the options) and returns a JSON object in memory from malloc,
+// which the caller frees.
+#include <emscripten.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "cli/options.h"
+#include "convert/analysis_with_summary.h"
+#include "convert/conversion_run.h"
+#include "convert/input_analysis.h"
+#include "convert/output_file.h"
+#include "convert/track_summary.h"
+
+// Progress of a long analysis or run, posted to the page.
+EM_JS(void, PostProgress, (double done, double total), { postMessage({type : 'progress', done : done, total : total}); });
+
+namespace torvane::web {
+namespace {
+
+// The caption of the page's check box that --any-talker stands for.
+constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
+
+// Builds one JSON object, member by member.
+class JsonObject {
+public:
+    JsonObject() : text_("{") {}
+    JsonObject& Add(std::string_view name, std::string_view value) {
+        Name(name);
+        Quote(value);
+        return *this;
+    }
+    JsonObject& Add(std::string_view name, const char* value) { return Add(name, std::string_view(value)); }
+    JsonObject& Add(std::string_view name, bool value) {
+        Name(name);
+        text_ += value ? "true" : "false";
+        return *this;
+    }
+    JsonObject& Add(std::string_view name, std::int64_t value) {
+        Name(name);
+        text_ += std::to_string(value);
+        return *this;
+    }
+    // The text, handed over in memory from malloc.
+    char* Release() {
+        text_ += '}';
+        char* out = static_cast<char*>(std::malloc(text_.size() + 1));
+        if (out != nullptr) std::memcpy(out, text_.c_str(), text_.size() + 1);
+        return out;
+    }
+
+private:
+    void Name(std::string_view name) {
+        if (text_.size() > 1) text_ += ',';
+        Quote(name);
+        text_ += ':';
+    }
+    void Quote(std::string_view value) {
+        text_ += '"';
+        for (const char c : value) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\') {
+                text_ += '\\';
+                text_ += c;
+            } else if (byte < 0x20) {
+                char escaped[8];
+                std::snprintf(escaped, sizeof escaped, "\\u%04x", byte);
+                text_ += escaped;
+            } else {
+                text_ += c;
+            }
+        }
+        text_ += '"';
+    }
+    std::string text_;
+};
+
+// The message area's text: lines end with LF, as the page shows them.
+std::string PageText(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        out += text[i];
+    }
+    return out;
+}
+
+// "torvane-cli" and the NUL-separated arguments, as main() would get them.
+struct Arguments {
+    Arguments(const char* data, int length) {
+        words.emplace_back("torvane-cli");
+        std::string_view rest(data, static_cast<std::size_t>(length));
+        for (;;) {
+            const std::size_t end = rest.find('\0');
+            words.emplace_back(rest.substr(0, end));
+            if (end == std::string_view::npos) break;
+            rest.remove_prefix(end + 1);
+        }
+        for (std::string& word : words) pointers.push_back(word.data());
+    }
+    int Count() const { return static_cast<int>(pointers.size()); }
+    char** Values() { return pointers.data(); }
+
+    std::vector<std::string> words;
+    std::vector<char*> pointers;
+};
+
+ProgressHooks PageProgress() {
+    ProgressHooks hooks;
+    hooks.progress = [](std::uint64_t done, std::uint64_t total) {
+        PostProgress(static_cast<double>(done), static_cast<double>(total));
+    };
+    return hooks;
+}
+
+bool CarriesAltitude(DataKind kind) {
+    return kind == DataKind::GPGGA || kind == DataKind::GPIGC || kind == DataKind::GPGXT;
+}
+
+char* UsageError(const std::string& error) {
+    return JsonObject().Add("failed", true).Add("message", "torvane-cli: " + error).Release();
+}
+
+// Parses the arguments; false (with the message in `error`) for a usage error.
+bool Parse(Arguments& args, cli::Options& options, std::string& error) {
+    if (!cli::ParseOptions(args.Count(), args.Values(), options, error)) return false;
+    if (options.files.size() != 1) {
+        error = "the page works on one file at a time";
+        return false;
+    }
+    return true;
+}
+
+// The analysis message as the window shows it: the hint below it when only
+// other satellite systems' sentences were found.
+std::string AnalysisText(const AnalysisReport& report) {
+    if (!report.otherTalkersOnly) return PageText(report.message);
+    return PageText(report.message + "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption));
+}
+
+// The picture `torvane-cli preview` writes for this analysis: the table
+// output's name with ".svg". Empty where it could not be written.
+std::string WritePreview(Settings s, const TrackSummary& summary, std::string& error) {
+    s.OutputType = OutputKind::Table;
+    FormOutputPath(s);
+    const std::string path = s.OutputFilePath.substr(0, s.OutputFilePath.size() - 3) + "svg";
+    OutputFile output;
+    if (!output.Open(path)) {
+        error = output.ErrorText();
+        return {};
+    }
+    output.Write(TrackSvg(DrawingOf(summary, s.InputFilePath)));
+    if (!output.Commit()) {
+        error = output.ErrorText();
+        return {};
+    }
+    return path;
+}
+
+}  // namespace
+}  // namespace torvane::web
+
+extern "C" {
+
+// "analyze FILE [options]": the analysis of ANALYZE, and with a recognised
+// track its picture (written as `torvane-cli preview FILE` names it) and
+// figures, after the options that change which positions a run writes.
+EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
+    using namespace torvane;
+    using namespace torvane::web;
+    Arguments args(data, length);
+    cli::Options options;
+    std::string error;
+    if (!Parse(args, options, error)) return UsageError(error);
+
+    Settings s;
+    s.InputFilePath = options.files.front();
+    cli::ApplyAnalysisOptions(options, s);
+    const ProgressHooks hooks = PageProgress();
+    const AnalysisWithSummary analysis =
+        AnalyzeWithSummary(s, [&options](Settings& run) { cli::ApplyOptions(options, run); }, &hooks);
+    const AnalysisReport& report = analysis.report;
+
+    JsonObject result;
+    result.Add("failed", report.failed).Add("recognised", report.recognised).Add("message", AnalysisText(report));
+    if (report.failed) return result.Release();
+    const AnalysisCounts& c = report.counts;
+    result.Add("dataType", report.recognised ? DataTypeWord(s.DataType) : std::string_view("none"))
+        .Add("detectedRecords", static_cast<std::int64_t>(s.DetectedRecordCount))
+        .Add("counts", "GGA " + std::to_string(c.gga) + ", GLL " + std::to_string(c.gll) + ", RMC " +
+                           std::to_string(c.rmc) + ", IGC header " + std::to_string(c.igcHeader) +
+                           ", valid fixes " + std::to_string(c.validFix) + ", track points " +
+                           std::to_string(c.trackPoint))
+        .Add("gpxCopy", report.gpxCopyPath)
+        .Add("igc", s.DataType == DataKind::GPIGC)
+        .Add("altitude", CarriesAltitude(s.DataType))
+        .Add("kmlDescription", s.KmlProperties[kKmlDescription]);
+    if (!report.recognised) return result.Release();
+    if (!analysis.summarised) return result.Add("previewError", PageText(analysis.summaryError)).Release();
+    const std::string preview = WritePreview(s, analysis.summary, error);
+    const TrackDrawing drawing = DrawingOf(analysis.summary, s.InputFilePath);
+    return result.Add("preview", preview)
+        .Add("previewError", error)
+        .Add("figures", PageText(TrackSummaryText(drawing.figures)))
+        .Release();
+}
+
+// "convert FILE [options]": the analysis and run of `torvane-cli convert
+// FILE --overwrite`; the output beside the input, under the same name.
+EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
+    using namespace torvane;
+    using namespace torvane::web;
+    Arguments args(data, length);
+    cli::Options options;
+    std::string error;
+    if (!Parse(args, options, error)) return UsageError(error);
+
+    Settings s;
+    s.InputFilePath = options.files.front();
+    cli::ApplyAnalysisOptions(options, s);
+    const ProgressHooks hooks = PageProgress();
+    const AnalysisReport analysis = AnalyzeInput(s, &hooks);
+    JsonObject result;
+    if (analysis.failed || !analysis.recognised) {
+        return result.Add("outcome", analysis.failed ? "failed" : "nothing")
+            .Add("message", AnalysisText(analysis))
+            .Release();
+    }
+    cli::ApplyOptions(options, s);
+    FormOutputPath(s);
+    if (options.outputPath) SetOutputPath(s, *options.outputPath);
+    const RunReport run = PerformConversionRun(s, &hooks);
+    const char* outcome = "failed";
+    switch (run.outcome) {
+        case RunReport::Outcome::Written: outcome = "written"; break;
+        case RunReport::Outcome::NothingWritten: outcome = "nothing"; break;
+        case RunReport::Outcome::Failed:
+        case RunReport::Outcome::Cancelled: break;
+    }
+    return result.Add("outcome", outcome)
+        .Add("message", PageText(run.message))
+        .Add("count", run.count)
+        .Add("output", run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten
+                           ? s.OutputFilePath
+                           : std::string())
+        .Add("gpxCopy", analysis.gpxCopyPath)
+        .Add("undated", run.undated)
+        .Release();
+}
+
+}  // extern "C"

@@ -1,0 +1,88 @@
+// The page's worker: the core runs here, away from the page, so that the
+// page stays responsive and shows the progress of a long run. The dropped
+// file is read in place (WORKERFS, block by block, never copied whole into
+// memory) through a link in the working directory /work, where the outputs
+// are written beside it as the command line writes them beside the log.
+//
+// Messages from the page:
+//   {id, type: 'file', file}                     the log to work on
+//   {id, type: 'analyze' | 'convert', args: []}  torvane-cli's arguments after the command
+// Answers: {type: 'progress', done, total} while working, then
+//   {id, type: 'result', result, files: {name: ArrayBuffer}} with the bytes of
+//   the files the call wrote (the preview picture, the output, the GPX copy).
+
+var torvaneQueue = [];
+var torvaneReady = false;
+var torvaneInput = '';
+
+function torvaneCall(name, words) {
+  var text = words.join('\0');
+  var size = lengthBytesUTF8(text) + 1;
+  var data = _malloc(size);
+  stringToUTF8(text, data, size);
+  var answer = Module['_' + name](data, size - 1);
+  _free(data);
+  var result = JSON.parse(UTF8ToString(answer));
+  _free(answer);
+  return result;
+}
+
+// Takes a file the call wrote out of the file system, for the page.
+function torvaneTake(path, files, transfers) {
+  if (!path || files[path]) return;
+  try {
+    var bytes = FS.readFile(path);
+    var buffer = bytes.buffer.byteLength === bytes.length ? bytes.buffer : bytes.slice().buffer;
+    files[path] = buffer;
+    transfers.push(buffer);
+    FS.unlink(path);
+  } catch (e) {
+    // Not written: nothing to hand over.
+  }
+}
+
+function torvaneClearWork() {
+  FS.readdir('/work').forEach(function (name) {
+    if (name !== '.' && name !== '..') FS.unlink('/work/' + name);
+  });
+}
+
+function torvaneHandle(message) {
+  var files = {};
+  var transfers = [];
+  var result;
+  try {
+    if (message.type === 'file') {
+      torvaneClearWork();
+      try { FS.unmount('/in'); } catch (e) { /* nothing mounted yet */ }
+      FS.mount(WORKERFS, { files: [message.file] }, '/in');
+      torvaneInput = message.file.name;
+      FS.symlink('/in/' + torvaneInput, '/work/' + torvaneInput);
+      result = { name: torvaneInput };
+    } else {
+      var name = message.type === 'analyze' ? 'TorvaneAnalyze' : 'TorvaneConvert';
+      result = torvaneCall(name, ['convert', torvaneInput].concat(message.args));
+      [result.preview, result.output, result.gpxCopy].forEach(function (path) { torvaneTake(path, files, transfers); });
+    }
+  } catch (e) {
+    result = { failed: true, outcome: 'failed', message: 'The page could not do this: ' + e };
+  }
+  postMessage({ id: message.id, type: 'result', result: result, files: files }, transfers);
+}
+
+function torvaneStart() {
+  FS.mkdir('/in');
+  FS.mkdir('/work');
+  FS.chdir('/work');
+  torvaneReady = true;
+  torvaneQueue.forEach(torvaneHandle);
+  torvaneQueue = [];
+}
+
+onmessage = function (event) {
+  if (torvaneReady) torvaneHandle(event.data);
+  else torvaneQueue.push(event.data);
+};
+
+if (calledRun) torvaneStart();
+else Module['onRuntimeInitialized'] = torvaneStart;

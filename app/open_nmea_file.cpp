@@ -168,13 +168,13 @@ void OpenNMEAFile::BuildControls() {
     // take this date for its first position.
     firstDate_ = new QLineEdit(this);
     firstDate_->setObjectName(QStringLiteral("Text4"));
-    firstDate_->setPlaceholderText(QStringLiteral("YYYY-MM-DD"));
+    firstDate_->setPlaceholderText(QStringLiteral("Date of the first position"));
     firstDate_->setAccessibleName(QStringLiteral("Date of the first position"));
     firstDate_->setToolTip(QStringLiteral(
         "Date of the first position (UTC, YYYY-MM-DD), for a log that has none of its own; GPX, GeoJSON and KML "
         "times count on from it"));
     firstDate_->setEnabled(false);
-    firstDate_->setFixedWidth(firstDate_->fontMetrics().horizontalAdvance(QStringLiteral("0000-00-00")) * 3 / 2);
+    firstDate_->setFixedWidth(firstDate_->fontMetrics().horizontalAdvance(firstDate_->placeholderText()) * 9 / 8);
     // Beside the input path: the date belongs to the log.
     inputLayout->addWidget(firstDate_);
     // The dated outputs side by side in the row the frame has to spare

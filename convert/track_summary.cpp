@@ -9,13 +9,13 @@
 #include "input_file.h"
 #include "line_reader.h"
 #include "log_dates.h"
+#include "track_calendar.h"
 #include "output_file.h"
 #include "two_halves.h"
 
 namespace torvane {
 namespace {
 
-constexpr double kHalfDay = 12 * 3600;
 constexpr double kDay = 24 * 3600;
 
 // Buckets of each drawing: every bucket keeps two samples per key, and the
@@ -137,7 +137,7 @@ void TrackSummaryBuilder::Add(double timeOfDay, double latitude, double longitud
     } else {
         sample.index = last_.index + 1;
         double step = timeOfDay - lastTime_;
-        if (step < -kHalfDay) step += kDay;
+        if (PassesMidnight(lastTime_, timeOfDay)) step += kDay;
         sample.elapsed = last_.elapsed + step;
         const double metres = HaversineMetres(last_.latitude, last_.longitude, latitude, longitude);
         sample.distance = last_.distance + metres;
@@ -171,7 +171,7 @@ void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     // The step from this part's last record to the later part's first, as
     // one pass would have taken it; the later samples continue from there.
     double step = b.start - lastTime_;
-    if (step < -kHalfDay) step += kDay;
+    if (PassesMidnight(lastTime_, b.start)) step += kDay;
     const double metres = HaversineMetres(last_.latitude, last_.longitude, later.first_.latitude, later.first_.longitude);
     const TrackSample from = last_;
     const auto continued = [&](TrackSample p) {

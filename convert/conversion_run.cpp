@@ -2,14 +2,13 @@
 
 #include "dated_track_writer.h"
 #include "file_messages.h"
-#include "gpx_split.h"
 #include "input_file.h"
 #include "line_reader.h"
 #include "output_documents.h"
 #include "output_file.h"
 #include "platform/file_system.h"
 #include "record_loop.h"
-#include "two_halves.h"
+#include "log_parts.h"
 
 namespace torvane {
 namespace {
@@ -47,54 +46,92 @@ struct Body {
     std::string error;             // with LoopEnd::ReadFailed
     std::string writeError;        // a part of the output could not be written
     std::uint64_t bytesRead = 0;
-    bool retryInOnePass = false;  // the halves did not come out; nothing is to be kept
+    bool inParts = false;
 };
 
-// Table and KML lines do not depend on the record count, as overlay points
-// do. NMEA and IGC lines depend on their own input line alone; a GPX track
-// point also on the points before it, so its later half starts with the
-// state one pass has there.
-std::uint64_t SplitForHalves(const Settings& s, const InputFile& input, Settings& laterSettings) {
-    if (input.Size() < kTwoHalvesBytes) return 0;
-    if (IsDatedOutput(s)) return 0;  // its dates run from the log's start
-    if (s.OutputType != OutputKind::Table && s.OutputType != OutputKind::KML) return 0;
-    if (s.DataType == DataKind::None) return 0;
-    if (s.DataType == DataKind::GPGXT) {
-        return TrackPointBoundaryNearMiddle(input.Descriptor(), input.Size(), s, laterSettings);
-    }
-    laterSettings = s;
-    laterSettings.RecordCount = 0;
-    return LineBoundaryNearMiddle(input.Descriptor(), input.Size());
-}
+// The record lines in parts: the first part into the output, the later one
+// into a file of its own, appended once both are done. The lines of a
+// Table or KML run depend on their own input line alone (a GPX track
+// point also on the points before it, whose state the later part is given),
+// so the output is the same byte for byte. After the run, `s` holds what
+// one pass leaves in it.
+class BodyJob {
+public:
+    struct alignas(64) Part {
+        PartRole role = PartRole::Whole;
+        Settings s;
+        OutputFile own;  // the later part's file
+        OutputFile* output = nullptr;
+        LoopEnd end = LoopEnd::Finished;
+        std::string readError;
+        std::uint64_t bytesRead = 0;
+    };
 
-// Writes the record lines of the input to `output`: in one pass, or, for a
-// large log that splits (see SplitForHalves) and with `halves`, the two
-// halves at once, the later one into a file of its own that is appended
-// once both are done. The output is the same byte for byte.
-Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks, bool halves) {
+    BodyJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split)
+        : s_(s), input_(input), output_(output), split_(split) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        part->role = role;
+        part->s = s_;
+        part->output = &output_;
+        if (role == PartRole::Later) {
+            part->s.GpxPointState = split_.laterPoint;
+            if (!part->own.Open(s_.OutputFilePath)) return nullptr;
+            part->output = &part->own;
+        }
+        return part;
+    }
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        LineReader reader(input_.Descriptor(), range);
+        part.end = RunRecordLoop(part.s, reader, *part.output, input_.Size(), hooks, part.readError);
+        part.bytesRead = reader.BytesRead();
+        if (part.end == LoopEnd::Cancelled) return PartEnd::Cancelled;
+        if (part.end == LoopEnd::ReadFailed) return PartEnd::Failed;
+        // In parts, a failed write may be the other part's doing (a disk
+        // that one pass fits on): one pass tells.
+        if (part.role != PartRole::Whole && !part.output->Good()) return PartEnd::Failed;
+        return PartEnd::Finished;
+    }
+    bool Merge(Part& first, Part& later) {
+        if (!later.own.Finish() || !first.output->AppendFinished(later.own) || !first.output->Good()) return false;
+        // What the reader leaves in the settings is the later part's; the count adds up.
+        const std::int64_t count = first.s.RecordCount + later.s.RecordCount;
+        first.s = later.s;
+        first.s.RecordCount = count;
+        first.bytesRead += later.bytesRead;
+        return true;
+    }
+    // One pass from the start: the output as it was before the body.
+    bool Restart() {
+        if (!output_.Open(s_.OutputFilePath)) return false;
+        WriteOutputHeader(s_, output_);
+        return true;
+    }
+
+private:
+    const Settings& s_;
+    const InputFile& input_;
+    OutputFile& output_;
+    const LogSplit& split_;
+};
+
+// Writes the record lines of the input to `output`, in parts where the
+// log splits; `s` is left as one pass leaves it.
+Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks) {
     Body body;
-    OwnCacheLines<Settings> laterSettings;
-    const std::uint64_t split = halves ? SplitForHalves(s, input, laterSettings.value) : 0;
-    OwnCacheLines<OutputFile> laterOutput;
-    OutputFile& later = laterOutput.value;
-    if (split == 0 || !later.Open(s.OutputFilePath)) {
-        LineReader reader(input.Descriptor());
-        body.end = RunRecordLoop(s, reader, output, input.Size(), hooks, body.error);
-        body.bytesRead = reader.BytesRead();
+    const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
+    BodyJob job(s, input, output, split);
+    const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+    body.inParts = run.inParts;
+    if (!run.part) {
+        body.writeError = output.ErrorText();
         return body;
     }
-
-    const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings.value, input.Descriptor(), input.Size(), split, output,
-                                                later, hooks, body.error);
-    body.end = end.first;
-    // A failure in the first half is the first one a single pass meets too.
-    if (body.end != LoopEnd::Finished) return body;
-    if (end.later != LoopEnd::Finished || !later.Finish() || !output.AppendFinished(later)) {
-        body.retryInOnePass = true;  // one pass tells the reason, with its line number
-        return body;
-    }
-    s.RecordCount += laterSettings.value.RecordCount;
-    body.bytesRead = end.bytesRead;
+    body.end = run.part->end;
+    body.error = run.part->readError;
+    body.bytesRead = run.part->bytesRead;
+    s = run.part->s;
     return body;
 }
 
@@ -136,7 +173,7 @@ Body WriteDatedBody(Settings& s, const InputFile& input, OutputFile& output, con
     }
 }
 
-RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryInOnePass);
+RunReport Run(Settings& s, const ProgressHooks* hooks);
 
 }  // namespace
 
@@ -194,10 +231,7 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
     // Short of memory or of a thread, the run stops; what it had begun to
     // write is dropped on the way out.
     try {
-        bool retry = false;
-        RunReport report = Run(s, hooks, true, retry);
-        if (retry) report = Run(s, hooks, false, retry);
-        return report;
+        return Run(s, hooks);
     } catch (const std::exception& failure) {
         return Failure(FileFailureMessage(FileAction::Process, s.InputFilePath, FailureReason(failure), kNoOutputWritten));
     }
@@ -205,7 +239,7 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
 
 namespace {
 
-RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryInOnePass) {
+RunReport Run(Settings& s, const ProgressHooks* hooks) {
     if (s.InputFilePath.empty()) return Failure("No input file chosen. Select a file and press ANALYZE first.");
 
     InputFile input;
@@ -225,14 +259,9 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
     WriteOutputHeader(s, output);
 
     bool dated = true;
-    const Body body =
-        IsDatedOutput(s) ? WriteDatedBody(s, input, output, hooks, dated) : WriteBody(s, input, output, hooks, halves);
+    const Body body = IsDatedOutput(s) ? WriteDatedBody(s, input, output, hooks, dated) : WriteBody(s, input, output, hooks);
     if (!body.writeError.empty()) {
         return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, body.writeError, kNoOutputWritten));
-    }
-    if (body.retryInOnePass) {
-        retryInOnePass = true;
-        return {};
     }
     const LoopEnd end = body.end;
     const std::string& readError = body.error;
@@ -289,6 +318,7 @@ RunReport Run(Settings& s, const ProgressHooks* hooks, bool halves, bool& retryI
     report.outcome = RunReport::Outcome::Written;
     report.message = CountMessage(s);
     report.undated = !dated;
+    report.inParts = body.inParts;
     return report;
 }
 

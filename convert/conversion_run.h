@@ -45,14 +45,15 @@ struct RunReport {
     // A dated output (GPX, GeoJSON, KML with times) of a log without a date:
     // its positions were written without times.
     bool undated = false;
+    bool inParts = false;  // the log was read in two parts at once
 };
 
 // Opens input and output, writes header, record lines and trailer (for an
 // overlay with elimination on, then corrects the point count), and reports.
 // The output appears under its name only when complete and holding at least
 // one data set; otherwise an existing file of that name is kept. Short of
-// memory or of a thread, the run fails with "Cannot process input file
-// PATH: REASON. No output written."
+// memory, the run fails with "Cannot process input file PATH: REASON. No
+// output written."
 RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks = nullptr);
 
 // "N GPGGA data sets written to file PATH." CR LF "Chose a new file ...".

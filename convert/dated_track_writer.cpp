@@ -38,7 +38,7 @@ bool DatedTrackWriter::SeeLine(std::string_view line) {
     return needsMilliseconds_;
 }
 
-void DatedTrackWriter::Take(const Settings& s) {
+void DatedTrackWriter::Take(const Settings& s, std::uint64_t) {
     // The KML path is today's path, line for line.
     if (kind_ == OutputKind::KML) output_.WriteLine(s.OutputLine);
     if (s.RecordInvalid) return;

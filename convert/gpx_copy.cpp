@@ -5,6 +5,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "file_messages.h"
@@ -12,7 +13,7 @@
 #include "line_reader.h"
 #include "output/byte_scan.h"
 #include "output_file.h"
-#include "two_halves.h"
+#include "log_parts.h"
 
 namespace torvane {
 namespace {
@@ -33,9 +34,11 @@ std::size_t FindSpecial(const char* data, std::size_t size) {
 // and written with its CR LF. Stops at a line of the copy that the analysis
 // could not read (longer than kMaxLineLength), so a file without line ends
 // is not copied in full first.
+using CopyLineHandler = std::function<void(std::string_view)>;
+
 class CopyFilter {
 public:
-    CopyFilter(OutputFile& output, const GpxCopyLineHandler& onLine) : output_(output), onLine_(onLine) {}
+    CopyFilter(OutputFile& output, CopyLineHandler onLine) : output_(output), onLine_(std::move(onLine)) {}
 
     // False once a line of the copy has grown too long; see LongLine().
     bool Feed(const char* data, std::size_t size) {
@@ -109,7 +112,7 @@ private:
     }
 
     OutputFile& output_;
-    const GpxCopyLineHandler& onLine_;
+    CopyLineHandler onLine_;
     std::string line_;  // the copy's current line so far (held blanks aside)
     std::string held_;
     bool afterTagEnd_ = false;  // the last character written was ">" (blanks may be held)
@@ -139,13 +142,14 @@ namespace {
 
 // How feeding some bytes of the input through a filter ended.
 struct Fed {
-    enum class How { Done, ReadFailed, LineTooLong } how = How::Done;
+    enum class How { Done, ReadFailed, LineTooLong, Cancelled } how = How::Done;
     std::string readError;  // with ReadFailed
 };
 
 // Feeds the bytes of `file` from `range.begin` up to `range.end` or the
 // file's end through `filter`, a block at a time, adding them to `done`
-// and calling `progress()` after each block.
+// and calling `progress()` after each block, which ends the feeding by
+// returning true.
 template <class Progress>
 Fed FeedRange(platform::FileHandle file, ByteRange range, CopyFilter& filter, const OutputFile& output,
               std::uint64_t& done, Progress progress) {
@@ -158,7 +162,7 @@ Fed FeedRange(platform::FileHandle file, ByteRange range, CopyFilter& filter, co
         if (!filter.Feed(block.get(), static_cast<std::size_t>(n))) return {Fed::How::LineTooLong, {}};
         at += static_cast<std::uint64_t>(n);
         done += static_cast<std::uint64_t>(n);
-        progress();
+        if (progress()) return {Fed::How::Cancelled, {}};
     }
     return {};
 }
@@ -188,45 +192,6 @@ bool CompleteCopy(InputFile& input, std::uint64_t done, OutputFile& output, cons
         return false;
     }
     return true;
-}
-
-enum class HalvesCopy { Written, Failed, RetryInOnePass };
-
-// The copy in two halves at once, split just after an LF, where the filter
-// is in its first state again: the later half goes through a filter of its
-// own into a file of its own, appended once both are done. A failure in the
-// later half (whose line numbers start afresh) is told by one pass instead.
-HalvesCopy CopyInHalves(InputFile& input, std::uint64_t split, OutputFile& output, const std::string& inputPath,
-                        const std::string& copyPath, std::string& error, const ProgressHooks* hooks,
-                        const GpxCopyLines& lines) {
-    OwnCacheLines<OutputFile> laterFile;
-    OutputFile& laterOutput = laterFile.value;
-    if (!laterOutput.Open(copyPath)) return HalvesCopy::RetryInOnePass;
-    OwnCacheLines<CopyFilter> laterCopy(laterOutput, lines.later);
-    CopyFilter& laterFilter = laterCopy.value;
-    Fed laterFed;
-    LaterHalf laterHalf([&](LaterHalf& half) {
-        std::uint64_t done = 0;
-        laterFed = FeedRange(input.Descriptor(), ByteRange{split, input.Size()}, laterFilter, laterOutput, done,
-                             [&] { half.Report(done); });
-        half.Report(done);
-    });
-    CopyFilter filter(output, lines.first);
-    std::uint64_t done = 0;
-    const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, split}, filter, output, done, [&] {
-        if (hooks != nullptr && hooks->progress) hooks->progress(done + laterHalf.Bytes(), input.Size());
-    });
-    laterHalf.Join();
-    // A failure in the first half is the first one a single pass meets too.
-    if (fed.how != Fed::How::Done) {
-        error = FeedFailure(fed, filter, inputPath);
-        return HalvesCopy::Failed;
-    }
-    if (laterFed.how != Fed::How::Done) return HalvesCopy::RetryInOnePass;
-    laterFilter.Finish();
-    if (!laterOutput.Finish() || !output.AppendFinished(laterOutput)) return HalvesCopy::RetryInOnePass;
-    const bool written = CompleteCopy(input, done + laterHalf.Bytes(), output, inputPath, copyPath, error);
-    return written ? HalvesCopy::Written : HalvesCopy::Failed;
 }
 
 // Compares the lines of a copy, each with its CR LF, with the bytes of an
@@ -274,18 +239,87 @@ bool GpxCopyHolds(const std::string& inputPath, const std::string& copyPath) {
     InputFile input, existing;
     if (!input.Open(inputPath) || !existing.Open(copyPath) || input.IsSameFile(copyPath)) return false;
     ExistingCopy compared(existing.Descriptor());
-    const GpxCopyLineHandler compare = [&compared](std::string_view line) { compared.Compare(line); };
     OutputFile nowhere;  // never opened: the filter's writes go nowhere
-    CopyFilter filter(nowhere, compare);
+    CopyFilter filter(nowhere, [&compared](std::string_view line) { compared.Compare(line); });
     std::uint64_t done = 0;
-    const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, UINT64_MAX}, filter, nowhere, done, [] {});
+    const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, UINT64_MAX}, filter, nowhere, done, [] { return false; });
     if (fed.how != Fed::How::Done) return false;
     filter.Finish();
     return !input.ChangedWhileRead(done) && compared.Same();
 }
 
+namespace {
+
+// The copy in parts: each part through a filter of its own into a file of
+// its own (the first part's the copy's), the later one's appended to the
+// first's. The filter is in its first state again after the LF each part
+// starts behind.
+class CopyJob {
+public:
+    struct alignas(64) Part {
+        PartRole role = PartRole::Whole;
+        OutputFile own;  // the later part's file
+        OutputFile* output = nullptr;
+        AnalysisCounts counts;
+        std::unique_ptr<CopyFilter> filter;
+        Fed fed;
+        std::uint64_t done = 0;
+    };
+
+    CopyJob(InputFile& input, OutputFile& output, const std::string& copyPath, LineCounting* counting)
+        : input_(input), output_(output), copyPath_(copyPath), counting_(counting) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        part->role = role;
+        part->output = &output_;
+        if (role == PartRole::Later) {
+            if (!part->own.Open(copyPath_)) return nullptr;
+            part->output = &part->own;
+        }
+        CopyLineHandler count;
+        if (counting_ != nullptr) {
+            if (role != PartRole::Later) part->counts = counting_->counts;
+            count = [counts = &part->counts, rules = counting_->rules](std::string_view line) {
+                CountLine(line, *counts, rules);
+            };
+        }
+        part->filter = std::make_unique<CopyFilter>(*part->output, std::move(count));
+        return part;
+    }
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        part.fed = FeedRange(input_.Descriptor(), range, *part.filter, *part.output, part.done, [&] {
+            if (hooks == nullptr) return false;
+            if (hooks->progress) hooks->progress(part.done, input_.Size());
+            return hooks->cancelled && hooks->cancelled();
+        });
+        if (part.fed.how == Fed::How::Cancelled) return PartEnd::Cancelled;
+        if (part.fed.how != Fed::How::Done) return PartEnd::Failed;
+        part.filter->Finish();
+        // In parts, a failed write may be the other part's doing (a disk
+        // that one pass fits on): one pass tells.
+        if (part.role != PartRole::Whole && !part.output->Good()) return PartEnd::Failed;
+        return PartEnd::Finished;
+    }
+    bool Merge(Part& first, Part& later) {
+        if (!later.own.Finish() || !first.output->AppendFinished(later.own) || !first.output->Good()) return false;
+        first.counts.Add(later.counts);
+        first.done += later.done;
+        return true;
+    }
+    bool Restart() { return output_.Open(copyPath_); }
+
+private:
+    InputFile& input_;
+    OutputFile& output_;
+    const std::string& copyPath_;
+    LineCounting* counting_;
+};
+
+}  // namespace
+
 bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std::string& error,
-                  const ProgressHooks* hooks, const GpxCopyLines& lines) {
+                  const ProgressHooks* hooks, LineCounting* counting, const PartsRule& parts, bool* inParts) {
     InputFile input;
     if (!input.Open(inputPath)) {
         error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
@@ -300,33 +334,20 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
         return false;
     }
-    if (lines.later && input.Size() >= kTwoHalvesBytes) {
-        const std::uint64_t split = LineBoundaryNearMiddle(input.Descriptor(), input.Size());
-        if (split != 0) {
-            switch (CopyInHalves(input, split, output, inputPath, copyPath, error, hooks, lines)) {
-                case HalvesCopy::Written: return true;
-                case HalvesCopy::Failed: return false;
-                case HalvesCopy::RetryInOnePass: break;
-            }
-            if (!output.Open(copyPath)) {
-                error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
-                return false;
-            }
-            if (lines.restart) lines.restart();
-        }
-    }
-
-    CopyFilter filter(output, lines.first);
-    std::uint64_t done = 0;
-    const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, UINT64_MAX}, filter, output, done, [&] {
-        if (hooks != nullptr && hooks->progress) hooks->progress(done, input.Size());
-    });
-    if (fed.how != Fed::How::Done) {
-        error = FeedFailure(fed, filter, inputPath);
+    CopyJob job(input, output, copyPath, counting);
+    const LogSplit split = FindLogSplit(parts, input.Descriptor(), input.Size());
+    const auto copy = RunInParts(job, parts, input.Size(), split.at, hooks);
+    if (inParts != nullptr) *inParts = copy.inParts;
+    if (!copy.part) {
+        error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
         return false;
     }
-    filter.Finish();
-    return CompleteCopy(input, done, output, inputPath, copyPath, error);
+    if (copy.end != PartEnd::Finished) {
+        error = FeedFailure(copy.part->fed, *copy.part->filter, inputPath);
+        return false;
+    }
+    if (counting != nullptr) counting->counts = copy.part->counts;
+    return CompleteCopy(input, copy.part->done, output, inputPath, copyPath, error);
 }
 
 }  // namespace torvane

@@ -21,7 +21,7 @@ constexpr std::string_view kOpenTag = "<trkpt";
 constexpr std::string_view kUnknownText = "\x01unknown\x01";
 
 // The start of the line holding the first "<trkpt" at or after `from`, if
-// that line starts in `text` after an LF (as the halves of other logs do;
+// that line starts in `text` after an LF (as the parts of other logs do;
 // a log with CR alone runs in one pass); npos otherwise.
 std::size_t OpeningLineAtOrAfter(std::string_view text, std::size_t from) {
     for (std::size_t at = text.find(kOpenTag, from); at != std::string_view::npos; at = text.find(kOpenTag, at + 1)) {
@@ -46,7 +46,7 @@ bool Known(double value) { return !std::isnan(value); }
 }  // namespace
 
 std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size, const Settings& s,
-                                           Settings& later) {
+                                           GpxPointStateRecord& laterPoint) {
     const std::uint64_t middle = size / 2;
     const std::uint64_t windowStart = middle > kLeadIn ? middle - kLeadIn : 0;
     const std::size_t wanted = static_cast<std::size_t>(middle - windowStart) + kLookAhead;
@@ -61,7 +61,7 @@ std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint6
     if (split == std::string_view::npos || leadIn == std::string_view::npos || leadIn >= split) return 0;
     if (windowStart + split >= size) return 0;
 
-    later = s;
+    Settings later = s;
     GpxPointStateRecord& point = later.GpxPointState;
     point = GpxPointStateRecord{};
     point.LatText = point.LonText = kUnknownText;
@@ -72,7 +72,7 @@ std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint6
     const bool known = point.LatText != kUnknownText && point.LonText != kUnknownText && Known(point.EleValue) &&
                        Known(point.HourValue) && Known(point.MinuteValue) && Known(point.SecondValue);
     if (!known) return 0;
-    later.RecordCount = 0;
+    laterPoint = point;
     return windowStart + split;
 }
 

@@ -10,7 +10,7 @@
 #include "output/byte_scan.h"
 #include "sentence_checks.h"
 #include "text_scan.h"
-#include "two_halves.h"
+#include "log_parts.h"
 
 namespace torvane {
 namespace {
@@ -29,79 +29,6 @@ std::int64_t CountFor(DataKind kind, const AnalysisCounts& c) {
     return 0;
 }
 
-// What one pass over a line finds at its "*", "$", "H" and "<" characters:
-// a star; each "$GP" followed by the sentence name; "HF", which every IGC
-// header word starts with; "<trkpt".
-struct LineMarks {
-    bool star = false;
-    bool gga = false, gll = false, rmc = false;           // after "$GP"
-    bool anyGga = false, anyGll = false, anyRmc = false;  // after "$" and any two capitals
-    bool headerWord = false;
-    bool trackPointTag = false;
-};
-
-LineMarks ScanLineMarks(std::string_view line) {
-    LineMarks marks;
-    const char* const data = line.data();
-    const std::size_t size = line.size();
-    ScanBytes(data, size, ByteSet('*', '$', 'H', '<'), [&](std::size_t at) {
-        switch (data[at]) {
-            case '*': marks.star = true; break;
-            case '$':
-                if (const std::string_view name = SentenceNameAt(line, at); !name.empty()) {
-                    const bool gga = name == "GGA", gll = name == "GLL", rmc = name == "RMC";
-                    marks.anyGga = marks.anyGga || gga;
-                    marks.anyGll = marks.anyGll || gll;
-                    marks.anyRmc = marks.anyRmc || rmc;
-                    if (data[at + 1] == 'G' && data[at + 2] == 'P') {
-                        marks.gga = marks.gga || gga;
-                        marks.gll = marks.gll || gll;
-                        marks.rmc = marks.rmc || rmc;
-                    }
-                }
-                break;
-            case 'H': marks.headerWord = marks.headerWord || (size - at >= 2 && data[at + 1] == 'F'); break;
-            default: marks.trackPointTag = marks.trackPointTag || line.substr(at, 6) == "<trkpt"; break;
-        }
-        return true;
-    });
-    return marks;
-}
-
-// Adds the NMEA hits of one line with a star: each "$GP" followed by the
-// sentence name, or with "accept every satellite system" each "$" and two
-// capitals followed by it; with "skip sentences with a wrong checksum", only
-// when the line's checksum is right.
-void CountSentences(std::string_view line, const LineMarks& marks, AnalysisCounts& counts,
-                    const SentenceRules& rules) {
-    if (!marks.star) return;
-    const bool gga = rules.anyTalker ? marks.anyGga : marks.gga;
-    const bool gll = rules.anyTalker ? marks.anyGll : marks.gll;
-    const bool rmc = rules.anyTalker ? marks.anyRmc : marks.rmc;
-    if (!gga && !gll && !rmc) return;
-    if (rules.verifyChecksums && !HasValidChecksum(line)) return;
-    counts.gga += gga;
-    counts.gll += gll;
-    counts.rmc += rmc;
-}
-
-// Adds the IGC header hits of a line with "HF" and takes its date and pilot.
-void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
-    if (Contains(line, "HFDTE")) {
-        ++counts.igcHeader;
-        counts.igcFlightDate.assign(Mid(line, 6, 6));
-        counts.igcFlightDateSeen = true;
-    }
-    if (Contains(line, "HFPLT")) {
-        ++counts.igcHeader;
-        const std::size_t colon = line.find(':');
-        counts.igcPilot.assign(colon == std::string_view::npos ? line : line.substr(colon + 1));
-        counts.igcPilotSeen = true;
-    }
-    if (Contains(line, "HFGID")) ++counts.igcHeader;
-    if (Contains(line, "HFPRS")) ++counts.igcHeader;
-}
-
 // A second pass over a file nothing was recognised in, counting sentences of
 // every talker; only files that failed pay for it.
 bool OtherTalkersWouldBeRecognised(const Settings& s) {
@@ -116,77 +43,54 @@ bool OtherTalkersWouldBeRecognised(const Settings& s) {
     return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
 }
 
-enum class Counted { Done, Failed };
+// The analysis's counts in parts: each part's counts, added in order.
+class CountJob {
+public:
+    struct alignas(64) Part {
+        AnalysisCounts counts;
+        std::string readError;
+        std::uint64_t bytesRead = 0;
+    };
 
-// Counts the lines `reader` gives; progress goes to `progress` (bytes of
-// this reader) when given.
-template <class Progress>
-Counted CountLines(LineReader& reader, AnalysisCounts& counts, const SentenceRules& rules, Progress progress) {
-    std::string_view line;
-    LineReader::Status status;
-    std::uint64_t reported = 0;
-    while ((status = reader.Next(line)) == LineReader::Status::Line) {
-        CountLine(line, counts, rules);
-        if (reader.BytesRead() != reported) {
-            reported = reader.BytesRead();
-            progress(reported);
-        }
+    CountJob(const InputFile& input, const LineCounting& fresh) : input_(input), fresh_(fresh) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        if (role != PartRole::Later) part->counts = fresh_.counts;
+        return part;
     }
-    return status == LineReader::Status::Error ? Counted::Failed : Counted::Done;
-}
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        LineReader reader(input_.Descriptor(), range);
+        const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
+        std::string_view line;
+        LineReader::Status status;
+        std::uint64_t reported = 0;
+        while ((status = reader.Next(line)) == LineReader::Status::Line) {
+            CountLine(line, part.counts, fresh_.rules);
+            if (reader.BytesRead() != reported) {
+                reported = reader.BytesRead();
+                if (reportProgress) hooks->progress(reported, input_.Size());
+                if (hooks != nullptr && hooks->cancelled && hooks->cancelled()) return PartEnd::Cancelled;
+            }
+        }
+        part.bytesRead = reader.BytesRead();
+        if (status == LineReader::Status::End) return PartEnd::Finished;
+        part.readError = reader.ErrorText();
+        return PartEnd::Failed;
+    }
+    bool Merge(Part& first, Part& later) {
+        first.counts.Add(later.counts);
+        first.bytesRead += later.bytesRead;
+        return true;
+    }
+    bool Restart() { return true; }
 
-// Counts a large file in two halves, the second on another thread; the
-// counts add up to those of one pass. False when either half could not be
-// read (one pass then tells the reason as it meets it).
-bool CountInHalves(const InputFile& input, AnalysisCounts& counts, const SentenceRules& rules,
-                   const ProgressHooks* hooks, std::uint64_t& bytesRead) {
-    const std::uint64_t split = LineBoundaryNearMiddle(input.Descriptor(), input.Size());
-    if (split == 0) return false;
-    OwnCacheLines<AnalysisCounts> later;
-    OwnCacheLines<LineReader> second(input.Descriptor(), ByteRange{split, input.Size()});
-    Counted secondResult = Counted::Failed;
-    LaterHalf laterHalf([&](LaterHalf& half) {
-        secondResult =
-            CountLines(second.value, later.value, rules, [&half](std::uint64_t bytes) { half.Report(bytes); });
-    });
-    LineReader first(input.Descriptor(), ByteRange{0, split});
-    const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
-    const Counted firstResult = CountLines(first, counts, rules, [&](std::uint64_t bytes) {
-        if (reportProgress) hooks->progress(bytes + laterHalf.Bytes(), input.Size());
-    });
-    laterHalf.Join();
-    if (firstResult == Counted::Failed || secondResult == Counted::Failed) return false;
-    counts.Add(later.value);
-    bytesRead = first.BytesRead() + second.value.BytesRead();
-    return true;
-}
+private:
+    const InputFile& input_;
+    const LineCounting& fresh_;
+};
 
 }  // namespace
-
-void AnalysisCounts::Add(const AnalysisCounts& later) {
-    gga += later.gga;
-    gll += later.gll;
-    rmc += later.rmc;
-    igcHeader += later.igcHeader;
-    validFix += later.validFix;
-    trackPoint += later.trackPoint;
-    if (later.igcFlightDateSeen) {
-        igcFlightDate = later.igcFlightDate;
-        igcFlightDateSeen = true;
-    }
-    if (later.igcPilotSeen) {
-        igcPilot = later.igcPilot;
-        igcPilotSeen = true;
-    }
-}
-
-void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
-    const LineMarks marks = ScanLineMarks(line);
-    CountSentences(line, marks, counts, rules);
-    if (marks.headerWord) CountIgcHeader(line, counts);
-    if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') ++counts.validFix;
-    if (marks.trackPointTag && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
-}
 
 DataKind DecideDataType(const AnalysisCounts& c) {
     const auto atLeast90Percent = [](std::int64_t a, std::int64_t b) {
@@ -242,37 +146,30 @@ void SetKmlDefaults(Settings& s) {
 
 namespace {
 
-// Counts the lines of the input file `s.InputFilePath`. False on failure,
-// with the report's message set.
-bool CountInputLines(Settings& s, const SentenceRules& rules, const ProgressHooks* hooks, AnalysisReport& report,
-                     const AnalysisCounts& fresh) {
+// Counts the lines of the input file `s.InputFilePath`, starting from
+// `fresh`. False on failure, with the report's message set.
+bool CountInputLines(Settings& s, const LineCounting& fresh, const ProgressHooks* hooks, AnalysisReport& report) {
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         report.failed = true;
         report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
-    std::uint64_t bytesRead = 0;
-    report.counts = fresh;
-    if (input.Size() < kTwoHalvesBytes || !CountInHalves(input, report.counts, rules, hooks, bytesRead)) {
-        report.counts = fresh;
-        LineReader reader(input.Descriptor());
-        const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
-        const Counted counted = CountLines(reader, report.counts, rules, [&](std::uint64_t bytes) {
-            if (reportProgress) hooks->progress(bytes, input.Size());
-        });
-        if (counted == Counted::Failed) {
-            report.failed = true;
-            report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, reader.ErrorText());
-            return false;
-        }
-        bytesRead = reader.BytesRead();
+    CountJob job(input, fresh);
+    const LogSplit split = FindLogSplit(s.Parts, input.Descriptor(), input.Size());
+    const auto counted = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+    report.inParts = counted.inParts;
+    if (counted.end != PartEnd::Finished) {
+        report.failed = true;
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, counted.part->readError);
+        return false;
     }
-    if (input.ChangedWhileRead(bytesRead)) {
+    if (input.ChangedWhileRead(counted.part->bytesRead)) {
         report.failed = true;
         report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
+    report.counts = counted.part->counts;
     return true;
 }
 
@@ -302,10 +199,10 @@ namespace {
 AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
     AnalysisReport report;
     s.AnalysedFilePath = s.InputFilePath;
-    const SentenceRules rules{s.AcceptAnyTalker, s.VerifyChecksums};
-    AnalysisCounts fresh;
-    fresh.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
-    fresh.igcPilot = s.IgcPilot;
+    LineCounting fresh;
+    fresh.rules = SentenceRules{s.AcceptAnyTalker, s.VerifyChecksums};
+    fresh.counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
+    fresh.counts.igcPilot = s.IgcPilot;
 
     if (IsGpxPath(s.InputFilePath)) {
         // The copy's lines are counted as they are written, so the copy is
@@ -313,25 +210,18 @@ AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
         if (hooks != nullptr && hooks->status) hooks->status(kGpxCopyNotice);
         const std::string copyPath = GpxCopyPath(s.InputFilePath);
         std::string error;
-        report.counts = fresh;
-        OwnCacheLines<AnalysisCounts> later;
-        GpxCopyLines lines;
-        lines.first = [&](std::string_view line) { CountLine(line, report.counts, rules); };
-        lines.later = [&](std::string_view line) { CountLine(line, later.value, rules); };
-        lines.restart = [&] {
-            report.counts = fresh;
-            later.value = AnalysisCounts{};
-        };
-        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks, lines)) {
+        LineCounting counting = fresh;
+        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks, &counting, s.Parts, &report.inParts)) {
             report.failed = true;
             report.message = error;
-            report.counts = fresh;
+            report.counts = fresh.counts;
             return report;
         }
-        report.counts.Add(later.value);  // nothing when the copy was made in one pass
+        report.counts = counting.counts;
         s.InputFilePath = copyPath;
         report.gpxCopyPath = copyPath;
-    } else if (!CountInputLines(s, rules, hooks, report, fresh)) {
+    } else if (!CountInputLines(s, fresh, hooks, report)) {
+        report.counts = fresh.counts;
         return report;
     }
 

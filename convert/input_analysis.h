@@ -4,25 +4,11 @@
 #include <cstdint>
 #include <string>
 
+#include "line_counts.h"
 #include "progress.h"
 #include "settings.h"
 
 namespace torvane {
-
-struct AnalysisCounts {
-    std::int64_t gga = 0;        // lines with "*" and "$GPGGA"
-    std::int64_t gll = 0;        // lines with "$GPGLL" and "*"
-    std::int64_t rmc = 0;        // lines with "$GPRMC" and "*"
-    std::int64_t igcHeader = 0;  // hits of "HFDTE", "HFPLT", "HFGID", "HFPRS"
-    std::int64_t validFix = 0;   // lines starting with "B" with "A" as 25th character
-    std::int64_t trackPoint = 0; // lines with "<trkpt", "lat=" and "lon="
-    std::string igcFlightDate;   // from the last "HFDTE" line
-    std::string igcPilot;        // from the last "HFPLT" line
-    bool igcFlightDateSeen = false, igcPilotSeen = false;  // such a line was counted
-
-    // Adds the counts of the lines that follow these (in the file's order).
-    void Add(const AnalysisCounts& later);
-};
 
 struct AnalysisReport {
     bool failed = false;      // the file (or its GPX copy) could not be read or written
@@ -33,16 +19,8 @@ struct AnalysisReport {
     // Nothing was recognised, but accepting every satellite system would
     // recognise the file (only looked for when that option is off).
     bool otherTalkersOnly = false;
+    bool inParts = false;  // the file (or its GPX copy) was read in two parts at once
 };
-
-// Which NMEA sentences analysis counts.
-struct SentenceRules {
-    bool anyTalker = false;        // "$" and any two capitals A-Z count as "$GP"
-    bool verifyChecksums = false;  // only lines with a right checksum count
-};
-
-// Counts the lines of each kind in one line (exposed for tests and tools).
-void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules = {});
 
 // The hint printed below "Could not recognize data ..." when only sentences
 // of other satellite systems were found; `howToAccept` names the switch.

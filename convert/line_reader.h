@@ -45,6 +45,11 @@ public:
     Status Next(std::string_view& line);
 
     std::uint64_t BytesRead() const { return bytesRead_; }
+    // The offset in the file of the first byte of `line`, the line Next()
+    // gave last.
+    std::uint64_t OffsetOf(std::string_view line) const {
+        return rangeBegin_ + bytesRead_ - (end_ - static_cast<std::size_t>(line.data() - buffer_.get()));
+    }
     std::uint64_t LineNumber() const { return lineNumber_; }
     const std::string& ErrorText() const { return error_; }
 
@@ -68,17 +73,6 @@ private:
     std::uint64_t lineNumber_ = 0;
     std::string error_;
 };
-
-// Files from this size on are worth reading in two halves at once, one
-// on each core, where the work on the halves adds up: a megabyte takes a
-// few milliseconds, a second thread and file a fraction of one. A build
-// without threads (TORVANE_ONE_PASS, the WebAssembly page) reads every
-// file in one pass.
-#ifdef TORVANE_ONE_PASS
-inline constexpr std::uint64_t kTwoHalvesBytes = UINT64_MAX;
-#else
-inline constexpr std::uint64_t kTwoHalvesBytes = 1u << 20;
-#endif
 
 // An offset just after a LF near the middle of the file's `size` bytes,
 // where two readers can split the file between two whole lines; 0 when

@@ -50,7 +50,7 @@ public:
         dates_.SeeLine(line);
         return false;
     }
-    void Take(const Settings& s) override {
+    void Take(const Settings& s, std::uint64_t) override {
         if (s.RecordInvalid || Start()) return;
         const std::optional<std::int64_t> time = dates_.PositionTime(s);
         if (!firstTimeOfDay_) firstTimeOfDay_ = s.TimeOfDay;

@@ -5,7 +5,6 @@
 #include "nmea_sentences.h"
 #include "sentence_checks.h"
 #include "text_scan.h"
-#include "two_halves.h"
 
 namespace torvane {
 namespace {
@@ -108,7 +107,7 @@ struct FileTarget {
     static constexpr bool kSeesLines = false;
     bool SeeLine(std::string_view) { return false; }
     OutputFile& output;
-    void Take(const Settings& s) { output.WriteLine(s.OutputLine); }
+    void Take(const Settings& s, const LineReader&, std::string_view) { output.WriteLine(s.OutputLine); }
 };
 
 struct SinkTarget {
@@ -116,7 +115,9 @@ struct SinkTarget {
     static constexpr bool kSeesLines = false;
     RecordSink& sink;
     bool SeeLine(std::string_view) { return false; }
-    void Take(const Settings& s) { sink.Take(s); }
+    void Take(const Settings& s, const LineReader& input, std::string_view line) {
+        sink.Take(s, input.OffsetOf(line));
+    }
 };
 
 // The records and every line before them, for the dated outputs: the
@@ -126,7 +127,9 @@ struct DatedSinkTarget {
     static constexpr bool kSeesLines = true;
     DatedRecordSink& sink;
     bool SeeLine(std::string_view line) { return sink.SeeLine(line); }
-    void Take(const Settings& s) { sink.Take(s); }
+    void Take(const Settings& s, const LineReader& input, std::string_view line) {
+        sink.Take(s, input.OffsetOf(line));
+    }
 };
 
 template <bool (*Process)(Settings&, std::string_view), bool (*WriteTest)(bool, bool, double, double), class Target>
@@ -156,7 +159,7 @@ LoopEnd Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputS
         if (!Process(s, line)) continue;
         if constexpr (Target::kText) PostProcessLine(s.OutputLine, decimalComma);
         if (WriteTest(eliminate, s.RecordInvalid, s.Latitude, s.Longitude)) {
-            target.Take(s);
+            target.Take(s, input, line);
             ++s.RecordCount;
         }
     }
@@ -207,50 +210,7 @@ LoopEnd RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inp
     return RunKind<false>(s, input, target, inputSize, hooks, error);
 }
 
-template <class Target>
-HalvesEnd RunInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
-                      std::uint64_t split, Target first, Target later, const ProgressHooks* hooks, std::string& error) {
-    HalvesEnd end;
-    OwnCacheLines<LineReader> second(file, ByteRange{split, size});
-    std::string laterError;
-    LaterHalf laterHalf([&](LaterHalf& half) {
-        ProgressHooks laterHooks;
-        laterHooks.progress = [&half](std::uint64_t done, std::uint64_t) { half.Report(done); };
-        laterHooks.cancelled = [&half] { return half.Stopped(); };
-        end.later = RunLoop(laterSettings, second.value, later, size, &laterHooks, laterError);
-    });
-
-    ProgressHooks firstHooks;
-    if (hooks != nullptr) {
-        firstHooks.status = hooks->status;
-        firstHooks.cancelled = hooks->cancelled;
-        if (hooks->progress) {
-            firstHooks.progress = [hooks, &laterHalf](std::uint64_t done, std::uint64_t total) {
-                hooks->progress(done + laterHalf.Bytes(), total);
-            };
-        }
-    }
-    LineReader reader(file, ByteRange{0, split});
-    end.first = RunLoop(s, reader, first, size, hooks != nullptr ? &firstHooks : nullptr, error);
-    if (end.first != LoopEnd::Finished) laterHalf.Stop();
-    laterHalf.Join();
-    end.bytesRead = reader.BytesRead() + second.value.BytesRead();
-    return end;
-}
-
 }  // namespace
-
-HalvesEnd RunRecordLoopInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
-                                std::uint64_t split, OutputFile& first, OutputFile& later, const ProgressHooks* hooks,
-                                std::string& error) {
-    return RunInHalves(s, laterSettings, file, size, split, FileTarget{first}, FileTarget{later}, hooks, error);
-}
-
-HalvesEnd RunRecordLoopInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
-                                std::uint64_t split, RecordSink& first, RecordSink& later, const ProgressHooks* hooks,
-                                std::string& error) {
-    return RunInHalves(s, laterSettings, file, size, split, SinkTarget{first}, SinkTarget{later}, hooks, error);
-}
 
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {

@@ -19,11 +19,12 @@ namespace torvane {
 
 // Takes the records that pass the write test instead of a file: the
 // current record of `s` (Latitude, Longitude, TimeOfDay, Altitude when
-// AltitudeKnown, OutputLine before the decimal-comma step).
+// AltitudeKnown, OutputLine before the decimal-comma step), and the offset
+// in the file of the line that completed it.
 class RecordSink {
 public:
     virtual ~RecordSink() = default;
-    virtual void Take(const Settings& s) = 0;
+    virtual void Take(const Settings& s, std::uint64_t lineOffset) = 0;
 };
 
 // A record sink that also sees every input line before it is converted
@@ -53,26 +54,5 @@ LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uin
 // The same run, showing each line to `sink` first.
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);
-
-// How a run over two halves ended: each half's end, and the bytes read.
-struct HalvesEnd {
-    LoopEnd first = LoopEnd::Finished;
-    LoopEnd later = LoopEnd::Finished;
-    std::uint64_t bytesRead = 0;
-};
-
-// The same run over the two halves of the open file `file` (`size` bytes,
-// split at `split`, just after a line end) at once: the first half on this
-// thread with `s` into `first`, the later one on another thread with
-// `laterSettings` into `later`. `hooks` see the bytes of both halves and are
-// called on this thread only; when the first half stops, the later one is
-// stopped too. `error` is the first half's reason (a single pass meets it
-// first); the later half's failure is only reported in its end.
-HalvesEnd RunRecordLoopInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
-                                std::uint64_t split, OutputFile& first, OutputFile& later, const ProgressHooks* hooks,
-                                std::string& error);
-HalvesEnd RunRecordLoopInHalves(Settings& s, Settings& laterSettings, platform::FileHandle file, std::uint64_t size,
-                                std::uint64_t split, RecordSink& first, RecordSink& later, const ProgressHooks* hooks,
-                                std::string& error);
 
 }  // namespace torvane

@@ -58,6 +58,22 @@ struct GpxPointStateRecord {
     std::optional<std::int64_t> UtcTime;
 };
 
+// When a piece of work reads its log in two parts at once (log_parts.h).
+// A build without threads (TORVANE_ONE_PASS, the WebAssembly page) reads
+// every log in one pass.
+#ifdef TORVANE_ONE_PASS
+inline constexpr std::uint64_t kPartsFromBytes = UINT64_MAX;
+#else
+// A megabyte takes a few milliseconds, a second thread and file a fraction of one.
+inline constexpr std::uint64_t kPartsFromBytes = 1u << 20;
+#endif
+struct PartsRule {
+    std::uint64_t fromBytes = kPartsFromBytes;  // logs of this size and more may split
+    // A fault of the later part, to show that every failure of the parts
+    // ends as one pass does: its thread cannot start, or the part fails.
+    enum class Fault { None, CannotStart, Fails } fault = Fault::None;
+};
+
 struct GpxAttributePosRecord {
     int lat = 0;  // 1-based position of the first "lat" in the line, 0 when absent
     int lon = 0;
@@ -97,6 +113,8 @@ struct Settings {
     // A run that only collects positions: the converters leave a marker in
     // OutputLine instead of composing the line's text.
     bool PositionsOnly = false;
+
+    PartsRule Parts;
 
     // State of the run and of the current record.
     std::string OutputLine;

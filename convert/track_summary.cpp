@@ -11,7 +11,7 @@
 #include "log_dates.h"
 #include "track_calendar.h"
 #include "output_file.h"
-#include "two_halves.h"
+#include "log_parts.h"
 
 namespace torvane {
 namespace {
@@ -24,6 +24,18 @@ constexpr std::size_t kTrackBuckets = (kMaxDrawingPoints - 2) / 4 / 2 * 2;
 constexpr std::size_t kProfileBuckets = (kMaxDrawingPoints - 2) / 2 / 2 * 2;
 
 double Radians(double degrees) { return degrees * (std::numbers::pi / 180); }
+
+// The step between two records, in whole nanometres.
+std::int64_t Nanometres(const TrackSample& a, const TrackSample& b) {
+    return std::llround(HaversineMetres(a.latitude, a.longitude, b.latitude, b.longitude) * 1e9);
+}
+
+// The drawing's time and distance of a sample of a track that starts at `start`.
+TrackSample Placed(TrackSample p, double start) {
+    p.elapsed = static_cast<double>(p.days) * kDay + p.timeOfDay - start;
+    p.distance = static_cast<double>(p.nanometres) / 1e9;
+    return p;
+}
 
 // The decimated points with the first and last record, in order, each once.
 std::vector<TrackSample> WithEnds(const TrackSample& first, std::vector<TrackSample> points, const TrackSample& last) {
@@ -48,8 +60,8 @@ double HaversineMetres(double lat1, double lon1, double lat2, double lon2) {
 
 template <std::size_t Keys>
 ExtremeDecimator<Keys>::ExtremeDecimator(std::array<Key, Keys> keys, std::size_t maxBuckets)
-    : keys_(keys), maxBuckets_(std::max<std::size_t>(2, maxBuckets / 2 * 2)) {
-    buckets_.reserve(maxBuckets_);
+    : keys_(keys), maxBuckets_(std::max<std::size_t>(1, maxBuckets)) {
+    buckets_.reserve(maxBuckets_ + 1);
 }
 
 template <std::size_t Keys>
@@ -62,33 +74,62 @@ void ExtremeDecimator<Keys>::Include(Bucket& bucket, const TrackSample& sample) 
 }
 
 template <std::size_t Keys>
-void ExtremeDecimator<Keys>::MergePairs() {
-    // Called only when every bucket is full, so the buckets pair up exactly.
-    for (std::size_t i = 0; i < buckets_.size() / 2; ++i) {
-        Bucket merged = buckets_[2 * i];
-        const Bucket& second = buckets_[2 * i + 1];
-        for (std::size_t k = 0; k < Keys; ++k) {
-            Include(merged, second.low[k]);
-            Include(merged, second.high[k]);
+void ExtremeDecimator<Keys>::Widen() {
+    ++shift_;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < buckets_.size(); ++i) {
+        Bucket& bucket = buckets_[i];
+        bucket.number >>= 1;
+        if (kept > 0 && buckets_[kept - 1].number == bucket.number) {
+            for (std::size_t k = 0; k < Keys; ++k) {
+                Include(buckets_[kept - 1], bucket.low[k]);
+                Include(buckets_[kept - 1], bucket.high[k]);
+            }
+        } else {
+            buckets_[kept++] = bucket;
         }
-        buckets_[i] = merged;
     }
-    buckets_.resize(buckets_.size() / 2);
-    width_ *= 2;
+    buckets_.resize(kept);
 }
 
 template <std::size_t Keys>
 void ExtremeDecimator<Keys>::Add(const TrackSample& sample) {
-    if (inLast_ == 0) {
-        if (buckets_.size() == maxBuckets_) MergePairs();
-        Bucket bucket;
-        bucket.low.fill(sample);
-        bucket.high.fill(sample);
-        buckets_.push_back(bucket);
-    } else {
-        Include(buckets_.back(), sample);
+    for (;;) {
+        const std::uint64_t number = sample.offset >> shift_;
+        if (!buckets_.empty() && buckets_.back().number == number) {
+            Include(buckets_.back(), sample);
+            return;
+        }
+        if (buckets_.size() < maxBuckets_) {
+            Bucket bucket;
+            bucket.number = number;
+            bucket.low.fill(sample);
+            bucket.high.fill(sample);
+            buckets_.push_back(bucket);
+            return;
+        }
+        Widen();
     }
-    if (++inLast_ == width_) inLast_ = 0;
+}
+
+template <std::size_t Keys>
+template <class Rebase>
+void ExtremeDecimator<Keys>::Append(ExtremeDecimator later, Rebase rebase) {
+    while (shift_ < later.shift_) Widen();
+    while (later.shift_ < shift_) later.Widen();
+    for (Bucket& bucket : later.buckets_) {
+        for (TrackSample& p : bucket.low) p = rebase(p);
+        for (TrackSample& p : bucket.high) p = rebase(p);
+        if (!buckets_.empty() && buckets_.back().number == bucket.number) {
+            for (std::size_t k = 0; k < Keys; ++k) {
+                Include(buckets_.back(), bucket.low[k]);
+                Include(buckets_.back(), bucket.high[k]);
+            }
+        } else {
+            buckets_.push_back(bucket);
+        }
+    }
+    while (buckets_.size() > maxBuckets_) Widen();
 }
 
 template <std::size_t Keys>
@@ -115,49 +156,42 @@ TrackSummaryBuilder::TrackSummaryBuilder()
     : track_({&TrackSample::latitude, &TrackSample::longitude}, kTrackBuckets),
       profile_({&TrackSample::altitude}, kProfileBuckets) {}
 
-void TrackSummaryBuilder::Take(const Settings& s) {
+void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
     // A record whose fields failed their checks has no line and no position.
     if (s.OutputLine.empty()) return;
-    Add(s.TimeOfDay, s.Latitude, s.Longitude, s.AltitudeKnown, s.Altitude);
-}
-
-void TrackSummaryBuilder::Add(double timeOfDay, double latitude, double longitude, bool altitudeKnown,
-                              double altitude) {
     TrackSummary& t = summary_;
     TrackSample sample;
-    sample.latitude = latitude;
-    sample.longitude = longitude;
-    sample.altitude = altitudeKnown ? altitude : 0;
+    sample.offset = lineOffset;
+    sample.latitude = s.Latitude;
+    sample.longitude = s.Longitude;
+    sample.altitude = s.AltitudeKnown ? s.Altitude : 0;
+    sample.timeOfDay = s.TimeOfDay;
     if (t.records == 0) {
-        t.start = timeOfDay;
-        t.latMin = t.latMax = latitude;
-        t.lonMin = t.lonMax = longitude;
+        t.start = s.TimeOfDay;
+        t.latMin = t.latMax = s.Latitude;
+        t.lonMin = t.lonMax = s.Longitude;
         t.altMin = t.altMax = sample.altitude;
-        t.hasAltitude = altitudeKnown;
+        t.hasAltitude = s.AltitudeKnown;
+        first_ = sample;
     } else {
         sample.index = last_.index + 1;
-        double step = timeOfDay - lastTime_;
-        if (PassesMidnight(lastTime_, timeOfDay)) step += kDay;
-        sample.elapsed = last_.elapsed + step;
-        const double metres = HaversineMetres(last_.latitude, last_.longitude, latitude, longitude);
-        sample.distance = last_.distance + metres;
-        t.latMin = std::min(t.latMin, latitude);
-        t.latMax = std::max(t.latMax, latitude);
-        t.lonMin = std::min(t.lonMin, longitude);
-        t.lonMax = std::max(t.lonMax, longitude);
-        if (altitudeKnown) {
-            t.altMin = std::min(t.altMin, altitude);
-            t.altMax = std::max(t.altMax, altitude);
+        sample.days = last_.days + (PassesMidnight(last_.timeOfDay, s.TimeOfDay) ? 1 : 0);
+        sample.nanometres = last_.nanometres + Nanometres(last_, sample);
+        t.latMin = std::min(t.latMin, s.Latitude);
+        t.latMax = std::max(t.latMax, s.Latitude);
+        t.lonMin = std::min(t.lonMin, s.Longitude);
+        t.lonMax = std::max(t.lonMax, s.Longitude);
+        if (s.AltitudeKnown) {
+            t.altMin = std::min(t.altMin, sample.altitude);
+            t.altMax = std::max(t.altMax, sample.altitude);
         }
     }
-    if (timeOfDay != 0) t.hasTime = true;
-    t.end = timeOfDay;
-    lastTime_ = timeOfDay;
+    if (s.TimeOfDay != 0) t.hasTime = true;
+    t.end = s.TimeOfDay;
     ++t.records;
-    if (t.records == 1) first_ = sample;
     last_ = sample;
     track_.Add(sample);
-    if (altitudeKnown) profile_.Add(sample);
+    if (s.AltitudeKnown) profile_.Add(sample);
 }
 
 void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
@@ -168,16 +202,16 @@ void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
         return;
     }
     TrackSummary& t = summary_;
-    // The step from this part's last record to the later part's first, as
-    // one pass would have taken it; the later samples continue from there.
-    double step = b.start - lastTime_;
-    if (PassesMidnight(lastTime_, b.start)) step += kDay;
-    const double metres = HaversineMetres(last_.latitude, last_.longitude, later.first_.latitude, later.first_.longitude);
-    const TrackSample from = last_;
-    const auto continued = [&](TrackSample p) {
-        p.index += from.index + 1;
-        p.elapsed += from.elapsed + step;
-        p.distance += from.distance + metres;
+    // The later part's records continue from this part's last one, with
+    // the step between the two as one pass takes it.
+    TrackSample from = last_;
+    from.index += 1;
+    from.days += PassesMidnight(last_.timeOfDay, later.first_.timeOfDay) ? 1 : 0;
+    from.nanometres += Nanometres(last_, later.first_);
+    const auto continued = [&from](TrackSample p) {
+        p.index += from.index;
+        p.days += from.days;
+        p.nanometres += from.nanometres;
         return p;
     };
     t.records += b.records;
@@ -191,24 +225,29 @@ void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
         t.altMin = std::min(t.altMin, b.altMin);
         t.altMax = std::max(t.altMax, b.altMax);
     }
-    lastTime_ = later.lastTime_;
     last_ = continued(later.last_);
-    for (const TrackSample& p : later.track_.Points()) track_.Add(continued(p));
-    for (const TrackSample& p : later.profile_.Points()) profile_.Add(continued(p));
+    track_.Append(later.track_, continued);
+    profile_.Append(later.profile_, continued);
 }
 
 TrackSummary TrackSummaryBuilder::Finish() {
     TrackSummary t = summary_;
     t.hasPosition = t.records > 0;
     if (t.records == 0) return t;
-    t.lengthMetres = last_.distance;
+    const double start = first_.timeOfDay;
+    const TrackSample last = Placed(last_, start);
+    t.lengthMetres = last.distance;
     if (t.hasTime) {
-        t.duration = last_.elapsed;
+        t.duration = last.elapsed;
     } else {
         t.start = t.end = 0;
     }
     t.polyline = WithEnds(first_, track_.Points(), last_);
-    if (t.hasAltitude) t.profile = WithEnds(first_, profile_.Points(), last_);
+    for (TrackSample& p : t.polyline) p = Placed(p, start);
+    if (t.hasAltitude) {
+        t.profile = WithEnds(first_, profile_.Points(), last_);
+        for (TrackSample& p : t.profile) p = Placed(p, start);
+    }
     return t;
 }
 
@@ -230,8 +269,45 @@ bool DateSummary(const Settings& s, const InputFile& input, TrackSummary& summar
     return true;
 }
 
-bool ComputeUndatedSummary(Settings& s, InputFile& input, TrackSummary& summary, std::string& error,
-                           const ProgressHooks* hooks);
+// The records of the summary, in parts: each part's builder, joined.
+class SummaryJob {
+public:
+    struct alignas(64) Part {
+        Settings s;
+        TrackSummaryBuilder builder;
+        std::string readError;
+        std::uint64_t bytesRead = 0;
+    };
+
+    SummaryJob(const Settings& s, const InputFile& input, const LogSplit& split)
+        : s_(s), input_(input), split_(split) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        part->s = s_;
+        if (role == PartRole::Later) part->s.GpxPointState = split_.laterPoint;
+        return part;
+    }
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        LineReader reader(input_.Descriptor(), range);
+        const LoopEnd end = RunRecordLoop(part.s, reader, part.builder, input_.Size(), hooks, part.readError);
+        part.bytesRead = reader.BytesRead();
+        return end == LoopEnd::Finished ? PartEnd::Finished
+               : end == LoopEnd::Cancelled ? PartEnd::Cancelled
+                                           : PartEnd::Failed;
+    }
+    bool Merge(Part& first, Part& later) {
+        first.builder.Append(later.builder);
+        first.bytesRead += later.bytesRead;
+        return true;
+    }
+    bool Restart() { return true; }
+
+private:
+    const Settings& s_;
+    const InputFile& input_;
+    const LogSplit& split_;
+};
 
 }  // namespace
 
@@ -246,62 +322,25 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
-    return ComputeUndatedSummary(s, input, summary, error, hooks) && DateSummary(options, input, summary, error);
-}
-
-namespace {
-
-bool ComputeUndatedSummary(Settings& s, InputFile& input, TrackSummary& summary, std::string& error,
-                           const ProgressHooks* hooks) {
-    TrackSummaryBuilder builder;
-    // Both halves of a large log at once, each line converted on its own
-    // (a GPX copy's track points, which may span lines, in one pass). When
-    // a half fails, one pass tells the reason as it meets it.
-    const std::uint64_t split = input.Size() >= kTwoHalvesBytes && s.DataType != DataKind::GPGXT
-                                    ? LineBoundaryNearMiddle(input.Descriptor(), input.Size())
-                                    : 0;
-    if (split != 0) {
-        OwnCacheLines<Settings> laterSettings(s);
-        OwnCacheLines<TrackSummaryBuilder> later;
-        std::string firstError;
-        const HalvesEnd end = RunRecordLoopInHalves(s, laterSettings.value, input.Descriptor(), input.Size(), split,
-                                                    builder, later.value, hooks, firstError);
-        if (end.first == LoopEnd::Cancelled) {
-            error = "The preview was cancelled.";
-            return false;
-        }
-        if (end.first == LoopEnd::Finished && end.later == LoopEnd::Finished) {
-            if (input.ChangedWhileRead(end.bytesRead)) {
-                error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
-                return false;
-            }
-            builder.Append(later.value);
-            summary = builder.Finish();
-            return true;
-        }
-        builder = TrackSummaryBuilder();
-        s.RecordCount = 0;
-    }
-    LineReader reader(input.Descriptor());
-    std::string readError;
-    const LoopEnd end = RunRecordLoop(s, reader, builder, input.Size(), hooks, readError);
-    if (end == LoopEnd::Cancelled) {
+    const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
+    SummaryJob job(s, input, split);
+    const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+    if (run.end == PartEnd::Cancelled) {
         error = "The preview was cancelled.";
         return false;
     }
-    if (end == LoopEnd::ReadFailed) {
-        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
+    if (run.end == PartEnd::Failed) {
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, run.part->readError);
         return false;
     }
-    if (input.ChangedWhileRead(reader.BytesRead())) {
+    if (input.ChangedWhileRead(run.part->bytesRead)) {
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
-    summary = builder.Finish();
-    return true;
+    summary = run.part->builder.Finish();
+    summary.inParts = run.inParts;
+    return DateSummary(options, input, summary, error);
 }
-
-}  // namespace
 
 TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
     TrackDrawing d;

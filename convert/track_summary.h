@@ -17,12 +17,18 @@
 
 namespace torvane {
 
-// One record of the track, as the drawing uses it.
+// One record of the track, as the drawing uses it. What it holds of time
+// and distance is counted in whole units (midnights, nanometres), whose
+// sums come out the same in whatever parts the track was summed.
 struct TrackSample {
-    std::uint64_t index = 0;  // 0-based position among the summary's records
+    std::uint64_t index = 0;   // 0-based position among the summary's records
+    std::uint64_t offset = 0;  // where the record's line starts in the log
     double latitude = 0;
     double longitude = 0;
     double altitude = 0;
+    double timeOfDay = 0;
+    std::int64_t days = 0;        // midnights passed since the first record
+    std::int64_t nanometres = 0;  // along the track since the first record
     double elapsed = 0;   // seconds since the first record, midnight passes counted
     double distance = 0;  // metres along the track since the first record
 };
@@ -42,55 +48,59 @@ struct TrackSummary : TrackFigures {
     // included, the extremes of each stretch kept.
     std::vector<TrackSample> polyline;  // keeps least/greatest latitude and longitude
     std::vector<TrackSample> profile;   // keeps least/greatest altitude; empty without altitudes
+    bool inParts = false;               // the log was read in two parts at once
 };
 
 // Thins a stream of samples to a bounded number: the samples fall into
-// buckets of equal count, each keeping its samples of least and greatest
-// value of every key; when all buckets are full, neighbours merge pairwise
-// and the bucket width doubles, so memory stays constant.
+// buckets by the offset of their line, each bucket keeping its samples of
+// least and greatest value of every key (the first of equal ones). When
+// more buckets are wanted than there may be, the buckets double in width
+// (a power of two, from offset 0 on), so memory stays constant. The kept
+// samples depend on the samples alone, not on how they were parted: the
+// buckets of parts that follow each other join as one stream's would.
 template <std::size_t Keys>
 class ExtremeDecimator {
 public:
     using Key = double TrackSample::*;
     ExtremeDecimator(std::array<Key, Keys> keys, std::size_t maxBuckets);
     void Add(const TrackSample& sample);
+    // Adds the buckets of the samples that follow these, each sample
+    // passed through `rebase` (which leaves the keys as they are).
+    template <class Rebase>
+    void Append(ExtremeDecimator later, Rebase rebase);
     // The kept samples in track order, each once.
     std::vector<TrackSample> Points() const;
 
 private:
     struct Bucket {
+        std::uint64_t number = 0;  // the offset of its samples, shifted by the width's power
         std::array<TrackSample, Keys> low, high;
     };
     void Include(Bucket& bucket, const TrackSample& sample) const;
-    void MergePairs();
+    void Widen();  // doubles the bucket width, joining the buckets that then share a number
 
     std::array<Key, Keys> keys_;
-    std::size_t maxBuckets_;  // even
+    std::size_t maxBuckets_;
     std::vector<Bucket> buckets_;
-    std::uint64_t width_ = 1;
-    std::uint64_t inLast_ = 0;
+    unsigned shift_ = 0;  // buckets are 2^shift_ bytes wide
 };
 
 // Collects the summary from the records a run hands over.
 class TrackSummaryBuilder : public RecordSink {
 public:
     TrackSummaryBuilder();
-    void Take(const Settings& s) override;
+    void Take(const Settings& s, std::uint64_t lineOffset) override;
     // Adds what `later` collected from the records that follow these.
     void Append(const TrackSummaryBuilder& later);
     TrackSummary Finish();
 
 private:
-    void Add(double timeOfDay, double latitude, double longitude, bool altitudeKnown, double altitude);
-
     TrackSummary summary_;
     TrackSample last_;
     TrackSample first_;
-    double lastTime_ = 0;
     ExtremeDecimator<2> track_;
     ExtremeDecimator<1> profile_;
 };
-
 
 // The drawing of a summary: the profile over time, or over distance when
 // the track has no time.
@@ -104,9 +114,9 @@ enum class PreviewOutcome { Written, NothingToDraw, Failed };
 PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& path, std::string& error);
 
 // Runs the record loop over the input of `options` (after its analysis) as
-// a Table run would, without writing; a large NMEA or IGC log in two halves
-// at once, whose summaries are joined. False when the input cannot be read,
-// with the message in `error`; `options` is not changed.
+// a Table run would, without writing; a large log in two parts at once,
+// whose summaries are joined (summary.inParts). False when the input cannot
+// be read, with the message in `error`; `options` is not changed.
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks = nullptr);
 

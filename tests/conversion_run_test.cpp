@@ -140,56 +140,6 @@ TEST(ConversionRun, TableWithAndWithoutZeroElimination) {
     EXPECT_EQ(test::Listing(f.dir.Path()), "track.nmea track_GGA.prn");
 }
 
-// A large log is converted in two halves at once for Table and KML (a GPX
-// track's later half starting with the point state one pass has there).
-// Its output is the one pass's: that of its twin with CR line ends, which
-// offers no place to split, whatever the elimination.
-TEST(ConversionRun, LargeLogConvertedInHalvesWritesWhatOnePassWrites) {
-    const std::string igcFix = "B1015304723456N00832123EA0043200450";
-    const struct {
-        const char* name;
-        std::string block;
-        DataKind type;
-    } logs[] = {
-        {"GGA", CrLf({kGga, kGsv, kGnGga, kZero, kEquator, test::kExampleRmc}), DataKind::GPGGA},
-        {"IGC", CrLf({"HFDTE150807", "HFPLTPILOT: Ada", "HFGIDGLIDERID: D-1", igcFix, "LXXX", igcFix}),
-         DataKind::GPIGC},
-        // Each point takes the elevation and time or the position of those
-        // before it, wherever the halves meet.
-        {"GPX",
-         CrLf({"<trkpt lat=\"47.2\" lon=\"8.2\">", "</trkpt>", "<trkpt>", "<time>2026-12-08T10:15:31Z</time>",
-               "<ele>401</ele>", "</trkpt>", "<trkpt lat=\"47.3\" lon=\"8.3\"/>", "<trkpt>", "<ele>0</ele>",
-               "<time>2026-12-08T00:00:00Z</time>", "</trkpt>", "<trkpt lat=\"0\" lon=\"0\"/>"}),
-         DataKind::GPGXT},
-        // No time anywhere: the state at the middle is not known; one pass.
-        {"GPX without time",
-         CrLf({"<trkpt lat=\"47.2\" lon=\"8.2\">", "<ele>401</ele>", "</trkpt>", "<trkpt lat=\"47.3\" lon=\"8.3\"/>"}),
-         DataKind::GPGXT},
-    };
-    for (const auto& log : logs) {
-        std::string crBlock = log.block;
-        for (std::size_t at = 0; (at = crBlock.find("\r\n", at)) != std::string::npos; ++at) crBlock.erase(at + 1, 1);
-        std::string crlf, cr;
-        while (crlf.size() < kTwoHalvesBytes + (1u << 20)) {
-            crlf += log.block;
-            cr += crBlock;
-        }
-        for (const OutputKind kind : {OutputKind::Table, OutputKind::KML}) {
-            for (const bool eliminate : {true, false}) {
-                LogRun halves, onePass;
-                const std::string split = halves.Convert("track.nmea", crlf, log.type, kind, eliminate);
-                const std::string whole = onePass.Convert("track.nmea", cr, log.type, kind, eliminate);
-                SCOPED_TRACE(std::string(log.name) + (kind == OutputKind::KML ? " KML" : " table") +
-                             (eliminate ? " eliminating" : " keeping all"));
-                EXPECT_GT(halves.report.count, 5000);
-                EXPECT_EQ(halves.report.count, onePass.report.count);
-                EXPECT_TRUE(split == whole);  // megabytes: no print of them
-                EXPECT_EQ(test::Listing(halves.dir.Path()), test::Listing(onePass.dir.Path()));
-            }
-        }
-    }
-}
-
 TEST(ConversionRun, DecimalCommaAndLineEndVariantsGiveTheSameRecords) {
     const std::string crlf = CrLf({kGga, kEquator});
     for (const std::string& separator : {std::string("\n"), std::string("\r")}) {

@@ -198,33 +198,6 @@ TEST(InputAnalysis, AnalysesAFileAndKeepsTheTypeWhenNothingIsRecognised) {
     EXPECT_EQ(s.KmlProperties[kKmlDescription].rfind("GPS data path", 0), 0u);
 }
 
-// A large log is counted in two halves at once: the counts add up to one
-// pass's, and the flight date and pilot are those of the last lines that
-// carry them, whichever half holds them.
-TEST(InputAnalysis, LargeLogCountedInHalvesCountsAsOnePass) {
-    TempDir dir;
-    const std::string log = dir.File("long.nmea");
-    std::string bytes = "HFDTE010101\r\nHFPLTPILOT:First Half\r\n";
-    while (bytes.size() < (5u << 20)) bytes += kGga + kRmc + "plain text\r\n";
-    bytes += "HFDTE020202\r\n";
-    while (bytes.size() < (10u << 20)) bytes += kGll + kGga;
-    WriteFile(log, bytes);
-    const AnalysisCounts expected = Count(bytes);
-    ASSERT_EQ(expected.igcFlightDate, "020202");
-
-    Settings s;
-    s.InputFilePath = log;
-    const AnalysisReport report = AnalyzeInput(s);
-    ASSERT_FALSE(report.failed) << report.message;
-    EXPECT_EQ(report.counts.gga, expected.gga);
-    EXPECT_EQ(report.counts.gll, expected.gll);
-    EXPECT_EQ(report.counts.rmc, expected.rmc);
-    EXPECT_EQ(report.counts.igcHeader, 3);
-    EXPECT_EQ(s.IgcFlightDate, "020202");
-    EXPECT_EQ(s.IgcPilot, "First Half");
-    EXPECT_EQ(s.DetectedRecordCount, expected.gga);
-}
-
 TEST(InputAnalysis, LfOnlyLogIsRecognisedLikeItsCrLfTwin) {
     TempDir dir;
     std::string lf = Repeat(kGga, 4);
@@ -303,36 +276,6 @@ TEST(GpxCopy, NamesAndLineEnds) {
         EXPECT_TRUE(copy == c.copy) << c.input.substr(0, 80) << " (" << c.input.size() << " bytes) gave "
                                     << copy.substr(0, 80) << " (" << copy.size() << " bytes)";
     }
-}
-
-TEST(GpxCopy, LargeFileCopiedInHalvesGivesTheOnePassCopyAndCounts) {
-    // Tags to split, blanks to drop, every kind of line end, a header word
-    // only in the later half, and a last line without an end.
-    const std::string points = "<trkpt lat=\"1\" lon=\"2\"> \t<ele>5</ele>\n<time>T10:00:00Z</time></trkpt>\r\n";
-    std::string bytes = "<gpx><trk><trkseg>\r";
-    while (bytes.size() < kTwoHalvesBytes) bytes += points + "<trkpt lat=\"3\" lon=\"4\"/>\r";
-    while (bytes.size() < 2 * kTwoHalvesBytes) bytes += points + "  <name> a </name> x <b> \n";
-    bytes += "HFDTE020202\r\n";
-    while (bytes.size() < 3 * kTwoHalvesBytes) bytes += points;
-    bytes += "</trkseg></trk></gpx>";
-
-    TempDir dir;
-    const std::string input = dir.File("walk.gpx");
-    WriteFile(input, bytes);
-    const std::string onePass = dir.File("one.gpx");
-    std::string error;
-    ASSERT_TRUE(WriteGpxCopy(input, onePass, error)) << error;  // no later half: one pass
-    const std::string expected = ReadFile(onePass);
-    const AnalysisCounts counts = Count(expected);
-
-    Settings s;
-    s.InputFilePath = input;
-    const AnalysisReport report = AnalyzeInput(s);
-    ASSERT_FALSE(report.failed) << report.message;
-    EXPECT_TRUE(ReadFile(s.InputFilePath) == expected);  // megabytes: no print of them
-    EXPECT_EQ(report.counts.trackPoint, counts.trackPoint);
-    EXPECT_EQ(report.counts.igcHeader, 1);
-    EXPECT_EQ(s.IgcFlightDate, "020202");
 }
 
 TEST(GpxCopy, AnalysisConvertsTheCopy) {

@@ -126,7 +126,7 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
             s.Latitude = 47 + 1e-6 * static_cast<double>(i % 97) + (i == spike ? 1 : 0);
             s.Longitude = 8 - (i == spike + 5 ? 1 : 0);
             s.Altitude = static_cast<float>(i % 50) - (i == spike + 9 ? 1000.0F : 0.0F);
-            builder.Take(s);
+            builder.Take(s, static_cast<std::uint64_t>(i));
         }
         const TrackSummary t = builder.Finish();
         ASSERT_EQ(t.records, count);
@@ -147,55 +147,6 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
         EXPECT_TRUE(has(t.profile, spike + 9));
         EXPECT_DOUBLE_EQ(t.altMin, static_cast<double>((spike + 9) % 50) - 1000);
     }
-}
-
-}  // namespace
-}  // namespace torvane
-
-namespace torvane {
-namespace {
-
-// A log long enough to be summarised in two halves at once: a meridian
-// walked in steps of 0.0001 arc minutes, one a second for more than a day
-// (midnight passes), altitudes 400 to 496 m. Its figures follow from the
-// formula, whichever half holds which record.
-TEST(TrackSummary, LargeLogSummarisedInHalvesAddsUp) {
-    constexpr int kRecords = 120000;
-    std::string log;
-    log.reserve(kRecords * 80);
-    for (int i = 0; i < kRecords; ++i) {
-        char time[8], lat[16];
-        const int t = i % 86400;
-        std::snprintf(time, sizeof time, "%02d%02d%02d", t / 3600, t / 60 % 60, t % 60);
-        std::snprintf(lat, sizeof lat, "47%02d.%04d", i / 10000, i % 10000);  // no locale in it
-        log += Gga(time, lat, "N", "00800.0000", "E", std::to_string(400 + i % 97));
-    }
-    ASSERT_GE(log.size(), kTwoHalvesBytes);
-    TempDir dir;
-    Settings s;
-    s.InputFilePath = dir.File("long.nmea");
-    s.DataType = DataKind::GPGGA;
-    test::WriteFile(s.InputFilePath, log);
-    TrackSummary t;
-    std::string error;
-    ASSERT_TRUE(ComputeTrackSummary(s, t, error)) << error;
-    EXPECT_EQ(t.records, kRecords);
-    EXPECT_DOUBLE_EQ(t.duration, kRecords - 1);
-    EXPECT_NEAR(t.lengthMetres, (kRecords - 1) * kR * 0.0001 * kArcMinute, 1e-3);
-    EXPECT_DOUBLE_EQ(t.latMin, 47);
-    EXPECT_NEAR(t.latMax, 47 + (kRecords - 1) * 0.0001 / 60, 1e-9);
-    EXPECT_EQ(t.altMin, 400);
-    EXPECT_EQ(t.altMax, 496);
-    // The drawings within the bound, from the first record to the last, in order.
-    for (const auto* drawing : {&t.polyline, &t.profile}) {
-        ASSERT_LE(drawing->size(), kMaxDrawingPoints);
-        EXPECT_EQ(drawing->front().index, 0u);
-        EXPECT_EQ(drawing->back().index, kRecords - 1u);
-        EXPECT_DOUBLE_EQ(drawing->back().elapsed, kRecords - 1);
-        EXPECT_TRUE(std::is_sorted(drawing->begin(), drawing->end(),
-                                   [](const TrackSample& a, const TrackSample& b) { return a.index < b.index; }));
-    }
-    EXPECT_TRUE(std::any_of(t.profile.begin(), t.profile.end(), [](const TrackSample& p) { return p.altitude == 496; }));
 }
 
 }  // namespace

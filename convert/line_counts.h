@@ -1,0 +1,42 @@
+// What analysis counts in the lines of a log: the hits of each kind of
+// line, and the IGC header's flight date and pilot.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace torvane {
+
+struct AnalysisCounts {
+    std::int64_t gga = 0;        // lines with "*" and "$GPGGA"
+    std::int64_t gll = 0;        // lines with "$GPGLL" and "*"
+    std::int64_t rmc = 0;        // lines with "$GPRMC" and "*"
+    std::int64_t igcHeader = 0;  // hits of "HFDTE", "HFPLT", "HFGID", "HFPRS"
+    std::int64_t validFix = 0;   // lines starting with "B" with "A" as 25th character
+    std::int64_t trackPoint = 0; // lines with "<trkpt", "lat=" and "lon="
+    std::string igcFlightDate;   // from the last "HFDTE" line
+    std::string igcPilot;        // from the last "HFPLT" line
+    bool igcFlightDateSeen = false, igcPilotSeen = false;  // such a line was counted
+
+    // Adds the counts of the lines that follow these (in the file's order).
+    void Add(const AnalysisCounts& later);
+};
+
+// Which NMEA sentences analysis counts.
+struct SentenceRules {
+    bool anyTalker = false;        // "$" and any two capitals A-Z count as "$GP"
+    bool verifyChecksums = false;  // only lines with a right checksum count
+};
+
+// Counts the lines of each kind in one line (exposed for tests and tools).
+void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules = {});
+
+// Counts in `counts`, with `rules`, the lines a piece of work sees (the
+// lines of a log, or of a GPX copy as it is written).
+struct LineCounting {
+    SentenceRules rules;
+    AnalysisCounts counts;
+};
+
+}  // namespace torvane

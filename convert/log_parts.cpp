@@ -1,0 +1,23 @@
+#include "log_parts.h"
+
+#include "gpx_split.h"
+
+namespace torvane {
+
+LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uint64_t size) {
+    LogSplit split;
+    if (size >= rule.fromBytes && size > 0) split.at = LineBoundaryNearMiddle(file, size);
+    return split;
+}
+
+LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_t size) {
+    if (s.DataType == DataKind::None || s.OutputType == OutputKind::OVL) return {};
+    if (s.DataType != DataKind::GPGXT) return FindLogSplit(s.Parts, file, size);
+    LogSplit split;
+    if (size >= s.Parts.fromBytes && size > 0) {
+        split.at = TrackPointBoundaryNearMiddle(file, size, s, split.laterPoint);
+    }
+    return split;
+}
+
+}  // namespace torvane

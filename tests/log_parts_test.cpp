@@ -1,0 +1,309 @@
+// A log read in two parts at once gives what one pass gives: the analysis
+// (and its GPX copy), the summary with its drawing, and every output, down
+// to the message, the files left and the state the run leaves behind;
+// also when the later part's thread cannot start or the later part fails.
+// The logs are generated, a few KiB each, with the split wherever their
+// middle falls: beside CR LF, inside long lines, in CR-only and mixed files,
+// with state carried across it (GPX elevation and time, the IGC date,
+// midnight).
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "convert/conversion_run.h"
+#include "convert/input_analysis.h"
+#include "convert/track_summary.h"
+#include "test_files.h"
+
+namespace torvane {
+namespace {
+
+using test::ReadFile;
+using test::TempDir;
+using test::WriteFile;
+
+enum class Ends { CrLf, Lf, Cr, Mixed };
+
+std::string Joined(const std::vector<std::string>& lines, Ends ends) {
+    static const char* const kMixed[] = {"\r\n", "\n", "\r"};
+    std::string text;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        text += lines[i];
+        switch (ends) {
+            case Ends::CrLf: text += "\r\n"; break;
+            case Ends::Lf: text += "\n"; break;
+            case Ends::Cr: text += "\r"; break;
+            case Ends::Mixed: text += kMixed[i % 3]; break;
+        }
+    }
+    return text;
+}
+
+std::string Printed(const char* format, auto... values) {
+    char text[160];
+    std::snprintf(text, sizeof text, format, values...);
+    return text;
+}
+
+// From 23:59:00 on, steps of 1 to 3 s: midnight falls in the log.
+std::string NextTime(int& t, std::mt19937& random, const char* format) {
+    t = (t + 1 + static_cast<int>(random() % 3)) % 86400;
+    return Printed(format, t / 3600, t / 60 % 60, t % 60);
+}
+
+// GGA with zero positions, other talkers, RMC and GLL among them, and long lines.
+std::vector<std::string> NmeaLines(std::mt19937& random, int records) {
+    std::vector<std::string> lines;
+    int t = 86340;
+    for (int i = 0; i < records; ++i) {
+        const std::string time = NextTime(t, random, "%02d%02d%02d.00");
+        const bool zero = random() % 9 == 0;
+        const std::string lat = zero ? "0000.0000" : Printed("47%02u.%04u", random() % 60, random() % 10000);
+        const std::string lon = zero ? "00000.0000" : Printed("008%02u.%04u", random() % 60, random() % 10000);
+        const std::string alt = Printed("%u.%u", random() % 900, random() % 10);
+        switch (random() % 8) {
+            case 0: lines.push_back("$GNGGA," + time + "," + lat + ",N," + lon + ",E,1,07,1.2," + alt + ",M,48.0,M,,*00"); break;
+            case 1: lines.push_back("$GPRMC," + time + ",A," + lat + ",N," + lon + ",E,0.5,54.7,071226,,,A*00"); break;
+            case 2: lines.push_back("$GPGLL," + lat + ",N," + lon + ",E," + time + ",A,A*00"); break;
+            case 3: lines.push_back(std::string(random() % 3000, 'x')); break;
+            default: lines.push_back("$GPGGA," + time + "," + lat + ",N," + lon + ",E,1,07,1.2," + alt + ",M,48.0,M,,*00");
+        }
+    }
+    return lines;
+}
+
+// The flight date only in the header, before any split; midnight in the flight.
+std::vector<std::string> IgcLines(std::mt19937& random, int records) {
+    std::vector<std::string> lines = {"AXXX001", "HFDTE150807", "HFPLTPILOT: Ada", "HFGIDGLIDERID: D-1"};
+    int t = 86340;
+    for (int i = 0; i < records; ++i) {
+        const std::string time = NextTime(t, random, "%02d%02d%02d");
+        const char valid = random() % 7 == 0 ? 'V' : 'A';
+        lines.push_back("B" + time + Printed("47%05uN008%05uE", random() % 60000, random() % 60000) + valid +
+                        Printed("%05u%05u", random() % 3000, random() % 3000));
+        if (random() % 5 == 0) lines.push_back("LXXX comment");
+    }
+    return lines;
+}
+
+// Points that take their elevation, time or position from those before them.
+std::vector<std::string> GpxLines(std::mt19937& random, int records) {
+    std::vector<std::string> lines = {"<gpx><trk><trkseg>"};
+    int t = 86340;
+    for (int i = 0; i < records; ++i) {
+        const std::string position = Printed("<trkpt lat=\"47.%u\" lon=\"8.%u\">", random() % 100000, random() % 100000);
+        const std::string time = "<time>2026-12-08T" + NextTime(t, random, "%02d:%02d:%02dZ") + "</time>";
+        const std::string ele = Printed("<ele>%u.%u</ele>", random() % 900, random() % 10);
+        switch (i < 3 ? 0 : random() % 5) {
+            case 0: lines.insert(lines.end(), {position, ele, time, "</trkpt>"}); break;
+            case 1: lines.insert(lines.end(), {position, "</trkpt>"}); break;  // elevation and time carried
+            case 2: lines.insert(lines.end(), {"<trkpt>", time, "</trkpt>"}); break;  // position carried
+            case 3: lines.push_back(Printed("<trkpt lat=\"0\" lon=\"0\"><ele>%u</ele></trkpt>", random() % 9)); break;
+            default: lines.insert(lines.end(), {position + " <ele>1</ele> " + time, "</trkpt>"});
+        }
+    }
+    lines.push_back("</trkseg></trk></gpx>");
+    return lines;
+}
+
+struct Log {
+    std::string name;
+    std::string text;
+};
+
+// The parts' outcome, as a text to compare whole (the directory's path
+// aside), and whether each piece of work ran in parts.
+struct Observed {
+    std::string text;
+    bool analysisInParts = false, summaryInParts = false;
+    std::vector<std::pair<std::string, bool>> runsInParts;
+};
+
+std::string Described(const TrackSummary& t) {
+    std::string text = TrackSummaryText(t);
+    for (const auto* points : {&t.polyline, &t.profile}) {
+        text += "points " + std::to_string(points->size()) + ":";
+        for (const TrackSample& p : *points) {
+            text += Printed(" %llu/%.17g/%.17g/%.17g/%.17g/%.17g", static_cast<unsigned long long>(p.index), p.latitude,
+                            p.longitude, p.altitude, p.elapsed, p.distance);
+        }
+        text += "\n";
+    }
+    return text;
+}
+
+std::string WithoutDir(std::string text, const std::string& dir) {
+    for (std::size_t at; (at = text.find(dir)) != std::string::npos;) text.replace(at, dir.size(), "DIR");
+    return text;
+}
+
+Observed Observe(const Log& log, const PartsRule& parts) {
+    TempDir dir;
+    Observed seen;
+    std::string& text = seen.text;
+    Settings s;
+    s.Parts = parts;
+    s.InputFilePath = dir.File(log.name);
+    WriteFile(s.InputFilePath, log.text);
+    const AnalysisReport analysis = AnalyzeInput(s);
+    seen.analysisInParts = analysis.inParts;
+    const AnalysisCounts& c = analysis.counts;
+    text += Printed("analysis %d %d %lld %lld %lld %lld %lld %lld %d\n", analysis.failed, analysis.recognised, c.gga,
+                    c.gll, c.rmc, c.igcHeader, c.validFix, c.trackPoint, static_cast<int>(s.DataType));
+    text += analysis.message + "|" + s.IgcFlightDate + "|" + s.IgcPilot + "|" +
+            std::to_string(s.DetectedRecordCount) + "\n";
+    if (!analysis.gpxCopyPath.empty()) text += "copy:" + ReadFile(analysis.gpxCopyPath) + "\n";
+
+    TrackSummary summary;
+    std::string error;
+    text += ComputeTrackSummary(s, summary, error) ? Described(summary) : "summary failed: " + error + "\n";
+    seen.summaryInParts = summary.inParts;
+
+    const struct {
+        const char* name;
+        OutputKind kind;
+        bool eliminate;
+        AltitudeMode altitude;
+    } runs[] = {
+        {"table", OutputKind::Table, true, AltitudeMode::NeverSet},
+        {"table all", OutputKind::Table, false, AltitudeMode::Add},
+        {"kml", OutputKind::KML, true, AltitudeMode::SetFixed},
+        {"kml all", OutputKind::KML, false, AltitudeMode::NeverSet},
+        {"ovl", OutputKind::OVL, true, AltitudeMode::NeverSet},
+        {"gpx", OutputKind::GPX, true, AltitudeMode::NeverSet},
+    };
+    for (const auto& run : runs) {
+        Settings r = s;
+        r.OutputType = run.kind;
+        r.EliminateZeroPositions = run.eliminate;
+        r.AltitudeMode = run.altitude;
+        r.AltitudeValue = 12.5F;
+        FormOutputPath(r);
+        const RunReport report = PerformConversionRun(r);
+        seen.runsInParts.emplace_back(run.name, report.inParts);
+        const GpxPointStateRecord& g = r.GpxPointState;
+        text += Printed("%s: %d %lld %lld | %.17g %.17g %.17g %.17g ", run.name, static_cast<int>(report.outcome),
+                        static_cast<long long>(report.count), static_cast<long long>(r.RecordCount), g.EleValue,
+                        g.HourValue, g.MinuteValue, g.SecondValue);
+        text += g.LatText + " " + g.LonText + " " + report.message + "\n";
+        text += ReadFile(r.OutputFilePath) + "\n";
+    }
+    text += test::Listing(dir.Path()) + "\n";
+    seen.text = WithoutDir(text, dir.Path());
+    return seen;
+}
+
+std::vector<Log> GeneratedLogs() {
+    std::vector<Log> logs;
+    std::mt19937 random(20261208);
+    const struct {
+        const char* name;
+        std::vector<std::string> (*lines)(std::mt19937&, int);
+    } kinds[] = {{"track.nmea", NmeaLines}, {"flight.igc", IgcLines}, {"walk.gpx", GpxLines}};
+    for (const auto& kind : kinds) {
+        for (const Ends ends : {Ends::CrLf, Ends::Lf, Ends::Cr, Ends::Mixed}) {
+            for (int variant = 0; variant < 4; ++variant) {
+                std::vector<std::string> lines = kind.lines(random, 40 + variant * 7);
+                // A line of its own length moves the middle about.
+                lines.insert(lines.begin() + 1, std::string(variant * 97, ' '));
+                logs.push_back({kind.name, Joined(lines, ends)});
+            }
+        }
+    }
+    return logs;
+}
+
+TEST(LogParts, InPartsGivesWhatOnePassGives) {
+    PartsRule onePass;
+    onePass.fromBytes = UINT64_MAX;
+    PartsRule parts;
+    parts.fromBytes = 1;
+    int splitRuns = 0;
+    for (const Log& log : GeneratedLogs()) {
+        SCOPED_TRACE(log.name + " of " + std::to_string(log.text.size()) + " bytes: " + log.text.substr(0, 300));
+        const Observed expected = Observe(log, onePass);
+        const Observed seen = Observe(log, parts);
+        EXPECT_EQ(seen.text, expected.text);
+        // Where a log can split, it does: lines wherever a LF stands (a GPX
+        // copy has CR LF throughout), records not for numbered points nor
+        // for dated outputs.
+        const bool gpx = log.name == "walk.gpx";
+        const bool lf = log.text.find('\n') != std::string::npos;
+        EXPECT_EQ(seen.analysisInParts, lf);
+        EXPECT_EQ(seen.summaryInParts, lf || gpx);
+        for (const auto& [run, inParts] : seen.runsInParts) {
+            SCOPED_TRACE(run);
+            const bool splits = (lf || gpx) && run != "ovl" && run != "gpx";
+            EXPECT_EQ(inParts, splits);
+            splitRuns += inParts;
+        }
+        EXPECT_FALSE(expected.analysisInParts || expected.summaryInParts);
+    }
+    EXPECT_GT(splitRuns, 100);
+}
+
+// Whatever goes wrong with the later part, the outcome is the one pass's,
+// from the state the run was given (a GPX run's point state too).
+TEST(LogParts, AFailingLaterPartEndsAsOnePass) {
+    PartsRule onePass;
+    onePass.fromBytes = UINT64_MAX;
+    std::vector<Log> logs = GeneratedLogs();
+    for (const PartsRule::Fault fault : {PartsRule::Fault::CannotStart, PartsRule::Fault::Fails}) {
+        PartsRule parts;
+        parts.fromBytes = 1;
+        parts.fault = fault;
+        for (std::size_t i = 0; i < logs.size(); i += 5) {
+            SCOPED_TRACE(logs[i].name + " with fault " + std::to_string(static_cast<int>(fault)));
+            const Observed expected = Observe(logs[i], onePass);
+            const Observed seen = Observe(logs[i], parts);
+            EXPECT_EQ(seen.text, expected.text);
+            EXPECT_FALSE(seen.analysisInParts || seen.summaryInParts);
+            for (const auto& [run, inParts] : seen.runsInParts) EXPECT_FALSE(inParts) << run;
+        }
+    }
+}
+
+// Many more records than drawing points: the parts' thinned drawings join
+// into the very points one pass keeps, also where one part's records lie
+// denser than the other's (its buckets narrower) and where the joined
+// buckets need no further thinning (the bucket the split falls in then
+// joins its two parts' extremes itself).
+TEST(LogParts, DrawingPointsDoNotDependOnTheParts) {
+    std::mt19937 random(7);
+    const struct {
+        int records;
+        int sparseFrom, sparseTo;  // records among these are far apart
+    } logs[] = {{9000, 0, 0}, {3000, 1500, 3000}, {3000, 0, 1500}, {1300, 1200, 1300}, {1400, 1280, 1400}};
+    for (const auto& log : logs) {
+        SCOPED_TRACE(log.records);
+        std::vector<std::string> lines;
+        int record = 0;
+        for (std::string& line : IgcLines(random, log.records)) {
+            const bool fix = line[0] == 'B';
+            lines.push_back(std::move(line));
+            if (fix && record >= log.sparseFrom && record < log.sparseTo) lines.push_back("L" + std::string(400, 'x'));
+            record += fix;
+        }
+        TempDir dir;
+        Settings s;
+        s.InputFilePath = dir.File("flight.igc");
+        WriteFile(s.InputFilePath, Joined(lines, Ends::CrLf));
+        ASSERT_FALSE(AnalyzeInput(s).failed);
+        std::string error;
+        TrackSummary parts, onePass;
+        s.Parts.fromBytes = 1;
+        ASSERT_TRUE(ComputeTrackSummary(s, parts, error)) << error;
+        s.Parts.fromBytes = UINT64_MAX;
+        ASSERT_TRUE(ComputeTrackSummary(s, onePass, error)) << error;
+        EXPECT_TRUE(parts.inParts);
+        EXPECT_LE(onePass.polyline.size(), kMaxDrawingPoints);
+        if (log.records >= 3000) EXPECT_LT(onePass.polyline.size(), static_cast<std::size_t>(onePass.records) / 2);
+        EXPECT_EQ(Described(parts), Described(onePass));
+    }
+}
+
+}  // namespace
+}  // namespace torvane

@@ -259,7 +259,8 @@ RunReport Run(Settings& s, const ProgressHooks* hooks) {
     WriteOutputHeader(s, output);
 
     bool dated = true;
-    const Body body = IsDatedOutput(s) ? WriteDatedBody(s, input, output, hooks, dated) : WriteBody(s, input, output, hooks);
+    const Body body =
+        IsDatedOutput(s) ? WriteDatedBody(s, input, output, hooks, dated) : WriteBody(s, input, output, hooks);
     if (!body.writeError.empty()) {
         return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, body.writeError, kNoOutputWritten));
     }

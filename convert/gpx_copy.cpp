@@ -242,7 +242,8 @@ bool GpxCopyHolds(const std::string& inputPath, const std::string& copyPath) {
     OutputFile nowhere;  // never opened: the filter's writes go nowhere
     CopyFilter filter(nowhere, [&compared](std::string_view line) { compared.Compare(line); });
     std::uint64_t done = 0;
-    const Fed fed = FeedRange(input.Descriptor(), ByteRange{0, UINT64_MAX}, filter, nowhere, done, [] { return false; });
+    const Fed fed =
+        FeedRange(input.Descriptor(), ByteRange{0, UINT64_MAX}, filter, nowhere, done, [] { return false; });
     if (fed.how != Fed::How::Done) return false;
     filter.Finish();
     return !input.ChangedWhileRead(done) && compared.Same();

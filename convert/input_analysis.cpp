@@ -29,20 +29,6 @@ std::int64_t CountFor(DataKind kind, const AnalysisCounts& c) {
     return 0;
 }
 
-// A second pass over a file nothing was recognised in, counting sentences of
-// every talker; only files that failed pay for it.
-bool OtherTalkersWouldBeRecognised(const Settings& s) {
-    InputFile input;
-    if (!input.Open(s.InputFilePath)) return false;
-    LineReader reader(input.Descriptor());
-    AnalysisCounts counts;
-    const SentenceRules rules{true, s.VerifyChecksums};
-    std::string_view line;
-    while (reader.Next(line) == LineReader::Status::Line) CountLine(line, counts, rules);
-    const DataKind kind = DecideDataType(counts);
-    return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
-}
-
 // The analysis's counts in parts: each part's counts, added in order.
 class CountJob {
 public:
@@ -171,6 +157,17 @@ bool CountInputLines(Settings& s, const LineCounting& fresh, const ProgressHooks
     }
     report.counts = counted.part->counts;
     return true;
+}
+
+// A second pass over a file nothing was recognised in, counting sentences of
+// every talker; only files that failed pay for it.
+bool OtherTalkersWouldBeRecognised(Settings& s) {
+    LineCounting anyTalker;
+    anyTalker.rules = SentenceRules{true, s.VerifyChecksums};
+    AnalysisReport other;
+    if (!CountInputLines(s, anyTalker, nullptr, other)) return false;
+    const DataKind kind = DecideDataType(other.counts);
+    return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
 }
 
 }  // namespace

@@ -1,13 +1,11 @@
 // Work on a log in two parts at once, one on each core: where a log splits
-// (one rule for every kind of work), the later part's thread, and the one
-// driver that runs the parts, adds their progress, joins them and merges
-// their results. Whatever goes wrong with a part, the work is done again
+// (one rule for every kind of work) and the one driver that runs the parts,
+// adds their progress, joins them and merges their results. Whatever goes wrong with a part, the work is done again
 // in one pass with fresh state, so the outcome is always that of one pass.
 #pragma once
 
 #include <atomic>
 #include <cstdint>
-#include <exception>
 #include <memory>
 #include <system_error>
 #include <thread>
@@ -45,53 +43,6 @@ enum class PartEnd { Finished, Failed, Cancelled };
 // Which part a piece of work is made for.
 enum class PartRole { Whole, First, Later };
 
-// The later part's thread, from construction to Join(). The work reports
-// the bytes it has read with Report(), which the first part's progress
-// adds to its own, and looks at Stopped() to end early. The destructor
-// stops and joins it, so that no way out leaves it running. A thread that
-// cannot start throws std::system_error from the constructor.
-class LaterPartThread {
-public:
-    template <class Work>
-    LaterPartThread(const PartsRule& rule, Work work) {
-        if (rule.fault == PartsRule::Fault::CannotStart) {
-            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
-        }
-        thread_ = std::thread([this, work]() mutable {
-            try {
-                work(*this);
-            } catch (...) {  // told by Join(), on the caller's thread
-                failure_ = std::current_exception();
-            }
-        });
-    }
-    LaterPartThread(const LaterPartThread&) = delete;
-    LaterPartThread& operator=(const LaterPartThread&) = delete;
-    ~LaterPartThread() {
-        Stop();
-        if (thread_.joinable()) thread_.join();
-    }
-
-    void Report(std::uint64_t bytes) { bytes_.store(bytes, std::memory_order_relaxed); }
-    std::uint64_t Bytes() const { return bytes_.load(std::memory_order_relaxed); }
-    void Stop() { stop_.store(true, std::memory_order_relaxed); }
-    bool Stopped() const { return stop_.load(std::memory_order_relaxed); }
-    // Waits for the work; what it threw is thrown here.
-    void Join() {
-        if (thread_.joinable()) thread_.join();
-        if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
-    }
-
-private:
-    // The counters apart from the caller's data: the later thread writes
-    // them often, and a cache line shared with what the first part changes
-    // would pass from core to core at every write.
-    alignas(64) std::atomic<std::uint64_t> bytes_{0};
-    std::atomic<bool> stop_{false};
-    std::exception_ptr failure_;
-    alignas(64) std::thread thread_;
-};
-
 // What RunInParts gives back: how the work ended, whether the log was read
 // in parts, and the part holding the results (the whole pass's, or the
 // first part's with the later one merged into it).
@@ -125,37 +76,59 @@ PartsOutcome<typename Job::Part> RunInParts(Job& job, const PartsRule& rule, std
 
 namespace parts_detail {
 
+// What the two threads share, on a cache line of its own (one shared with
+// the first part's data would pass from core to core at every write).
+struct alignas(64) LaterPartSignals {
+    std::atomic<std::uint64_t> bytes{0};  // read by the later part so far
+    std::atomic<bool> stop{false};
+};
+
 // The two parts of a run; true when they decided its outcome (finished or
 // cancelled) in `outcome`.
 template <class Job>
 bool RunTwoParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint64_t split, const ProgressHooks* hooks,
                  PartsOutcome<typename Job::Part>& outcome) {
-    using Part = typename Job::Part;
     try {
-        std::unique_ptr<Part> first = job.Make(PartRole::First);
-        std::unique_ptr<Part> later = job.Make(PartRole::Later);
+        std::unique_ptr<typename Job::Part> first = job.Make(PartRole::First), later = job.Make(PartRole::Later);
         if (!first || !later) return false;
+        if (rule.fault == PartsRule::Fault::CannotStart) {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
+        LaterPartSignals signals;
         PartEnd laterEnd = PartEnd::Failed;
-        LaterPartThread thread(rule, [&](LaterPartThread& self) {
+        std::thread thread([&] {
             ProgressHooks laterHooks;
-            laterHooks.progress = [&self](std::uint64_t done, std::uint64_t) { self.Report(done); };
-            laterHooks.cancelled = [&self] { return self.Stopped(); };
-            laterEnd = job.Run(*later, ByteRange{split, size}, &laterHooks);
+            laterHooks.progress = [&](std::uint64_t done, std::uint64_t) {
+                signals.bytes.store(done, std::memory_order_relaxed);
+            };
+            laterHooks.cancelled = [&] { return signals.stop.load(std::memory_order_relaxed); };
+            try {
+                laterEnd = job.Run(*later, ByteRange{split, size}, &laterHooks);
+            } catch (...) {
+                laterEnd = PartEnd::Failed;
+            }
             if (rule.fault == PartsRule::Fault::Fails) laterEnd = PartEnd::Failed;
         });
+        struct Joined {  // on every way out
+            std::thread& thread;
+            LaterPartSignals& signals;
+            ~Joined() {
+                signals.stop.store(true, std::memory_order_relaxed);
+                if (thread.joinable()) thread.join();
+            }
+        } joined{thread, signals};
         ProgressHooks firstHooks;
         if (hooks != nullptr) {
-            firstHooks.status = hooks->status;
-            firstHooks.cancelled = hooks->cancelled;
+            firstHooks = *hooks;
             if (hooks->progress) {
-                firstHooks.progress = [hooks, &thread](std::uint64_t done, std::uint64_t total) {
-                    hooks->progress(done + thread.Bytes(), total);
+                firstHooks.progress = [hooks, &signals](std::uint64_t done, std::uint64_t total) {
+                    hooks->progress(done + signals.bytes.load(std::memory_order_relaxed), total);
                 };
             }
         }
         const PartEnd firstEnd = job.Run(*first, ByteRange{0, split}, &firstHooks);
-        if (firstEnd != PartEnd::Finished) thread.Stop();
-        thread.Join();
+        if (firstEnd != PartEnd::Finished) signals.stop.store(true, std::memory_order_relaxed);
+        thread.join();
         if (firstEnd == PartEnd::Cancelled) {
             outcome = {PartEnd::Cancelled, true, std::move(first)};
             return true;

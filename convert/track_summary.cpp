@@ -74,6 +74,14 @@ void ExtremeDecimator<Keys>::Include(Bucket& bucket, const TrackSample& sample) 
 }
 
 template <std::size_t Keys>
+void ExtremeDecimator<Keys>::Absorb(Bucket& bucket, const Bucket& next) const {
+    for (std::size_t k = 0; k < Keys; ++k) {
+        Include(bucket, next.low[k]);
+        Include(bucket, next.high[k]);
+    }
+}
+
+template <std::size_t Keys>
 void ExtremeDecimator<Keys>::Widen() {
     ++shift_;
     std::size_t kept = 0;
@@ -81,10 +89,7 @@ void ExtremeDecimator<Keys>::Widen() {
         Bucket& bucket = buckets_[i];
         bucket.number >>= 1;
         if (kept > 0 && buckets_[kept - 1].number == bucket.number) {
-            for (std::size_t k = 0; k < Keys; ++k) {
-                Include(buckets_[kept - 1], bucket.low[k]);
-                Include(buckets_[kept - 1], bucket.high[k]);
-            }
+            Absorb(buckets_[kept - 1], bucket);
         } else {
             buckets_[kept++] = bucket;
         }
@@ -121,10 +126,7 @@ void ExtremeDecimator<Keys>::Append(ExtremeDecimator later, Rebase rebase) {
         for (TrackSample& p : bucket.low) p = rebase(p);
         for (TrackSample& p : bucket.high) p = rebase(p);
         if (!buckets_.empty() && buckets_.back().number == bucket.number) {
-            for (std::size_t k = 0; k < Keys; ++k) {
-                Include(buckets_.back(), bucket.low[k]);
-                Include(buckets_.back(), bucket.high[k]);
-            }
+            Absorb(buckets_.back(), bucket);
         } else {
             buckets_.push_back(bucket);
         }

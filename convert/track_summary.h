@@ -77,6 +77,7 @@ private:
         std::array<TrackSample, Keys> low, high;
     };
     void Include(Bucket& bucket, const TrackSample& sample) const;
+    void Absorb(Bucket& bucket, const Bucket& next) const;  // `next`'s extremes into `bucket`
     void Widen();  // doubles the bucket width, joining the buckets that then share a number
 
     std::array<Key, Keys> keys_;

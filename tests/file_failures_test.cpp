@@ -196,13 +196,14 @@ TEST(FileFailures, FullDiskFailsTheRunAndKeepsThePreviousOutput) {
     }
 }
 
-TEST(FileFailures, RunShortOfMemoryOrOfAThreadFailsWithAMessage) {
+// (A thread that cannot start leaves the run to one pass: see the parts' tests.)
+TEST(FileFailures, RunShortOfMemoryFailsWithAMessage) {
 #if defined(__SANITIZE_ADDRESS__)
     // The address sanitizer reserves terabytes of address space and keeps
     // its own memory apart: a limit on the address space tells nothing there.
     GTEST_SKIP() << "not meaningful under the address sanitizer";
 #endif
-    // 11 MB: a table in two halves at once, whose thread needs a stack.
+    // 11 MB: a table in two parts at once, whose thread needs a stack.
     LogRun r(GgaLog(150000));
     WriteFile(r.s.OutputFilePath, "previous");
     const std::string answer = WithNoMoreMemory([&] { return Describe(PerformConversionRun(r.s)); });

@@ -2,6 +2,7 @@
 // BSDs): O_TMPFILE and linkat for the unnamed output where the system has
 // them, a short temporary name beside the final one otherwise.
 #include "file_system.h"
+#include "posix_calls.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -20,8 +21,6 @@
 
 namespace torvane::platform {
 namespace {
-
-int Fd(FileHandle file) { return static_cast<int>(file); }
 
 // Named temporary files to remove when a signal stops the program. A signal
 // handler can reach nothing else, hence this one fixed table.
@@ -112,22 +111,6 @@ std::string FreshName(const std::string& directory) {
     return directory + name;
 }
 
-PathKind KindOf(mode_t mode) {
-    if (S_ISLNK(mode)) return PathKind::Link;
-    if (S_ISDIR(mode)) return PathKind::Directory;
-    if (!S_ISREG(mode)) return PathKind::Other;
-    return PathKind::Regular;
-}
-
-void Fill(const struct stat& info, FileStatus& status) {
-    status.kind = KindOf(info.st_mode);
-    status.size = static_cast<std::uint64_t>(info.st_size);
-    status.device = static_cast<std::uint64_t>(info.st_dev);
-    status.inode = static_cast<std::uint64_t>(info.st_ino);
-    status.modifiedSeconds = static_cast<std::int64_t>(info.st_mtim.tv_sec);
-    status.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
-}
-
 // A file without a name in `directory`: the system drops it if the program
 // ends before NameUnnamed. -1 where the file system has no such files.
 int OpenUnnamed(const std::string& directory, unsigned mode) {
@@ -214,59 +197,10 @@ FileHandle OpenForReading(const std::string& path, FileStatus& status) {
     return fd;
 }
 
-bool StatusOf(FileHandle file, FileStatus& status) {
-    struct stat info {};
-    if (file == kNoFile || ::fstat(Fd(file), &info) != 0) return false;
-    Fill(info, status);
-    return true;
-}
-
-bool StatusOfPath(const std::string& path, FileStatus& status) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return false;
-    Fill(info, status);
-    return true;
-}
-
-std::ptrdiff_t ReadSome(FileHandle file, char* data, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(Fd(file), data, size);
-        if (n < 0 && errno == EINTR) continue;
-        return n;
-    }
-}
-
-std::ptrdiff_t ReadSomeAt(FileHandle file, char* data, std::size_t size, std::uint64_t offset) {
-    for (;;) {
-        const ssize_t n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        return n;
-    }
-}
-
-bool Rewind(FileHandle file) { return file != kNoFile && ::lseek(Fd(file), 0, SEEK_SET) == 0; }
-
-bool Close(FileHandle file) { return ::close(Fd(file)) == 0; }
-
-PathKind Inspect(const std::string& path, unsigned& mode) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT ? PathKind::Missing : PathKind::Unknown;
-    const PathKind kind = KindOf(info.st_mode);
-    if (kind == PathKind::Regular) mode = static_cast<unsigned>(info.st_mode & 07777);
-    return kind;
-}
-
 unsigned NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
     return static_cast<unsigned>(0666 & ~mask);
-}
-
-std::string DirectoryOf(const std::string& path) {
-    const std::size_t slash = path.rfind(kPathSeparator);
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return std::string(1, kPathSeparator);
-    return path.substr(0, slash);
 }
 
 FileHandle CreateTemporary(const std::string& directory, unsigned mode, std::string& tempPath) {
@@ -332,14 +266,6 @@ bool CommitTemporary(FileHandle file, const std::string& directory, const std::s
 }
 
 void DiscardTemporary(const std::string& tempPath) { Remove(tempPath); }
-
-std::ptrdiff_t WriteSome(FileHandle file, const char* data, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::write(Fd(file), data, size);
-        if (n < 0 && errno == EINTR) continue;
-        return n;
-    }
-}
 
 void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 

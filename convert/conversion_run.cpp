@@ -58,7 +58,6 @@ struct Body {
 class BodyJob {
 public:
     struct alignas(64) Part {
-        PartRole role = PartRole::Whole;
         Settings s;
         OutputFile own;  // the later part's file
         OutputFile* output = nullptr;
@@ -72,7 +71,6 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->role = role;
         part->s = s_;
         part->output = &output_;
         if (role == PartRole::Later) {
@@ -88,11 +86,10 @@ public:
         part.bytesRead = reader.BytesRead();
         if (part.end == LoopEnd::Cancelled) return PartEnd::Cancelled;
         if (part.end == LoopEnd::ReadFailed) return PartEnd::Failed;
-        // In parts, a failed write may be the other part's doing (a disk
-        // that one pass fits on): one pass tells.
-        if (part.role != PartRole::Whole && !part.output->Good()) return PartEnd::Failed;
         return PartEnd::Finished;
     }
+    // A failed write in either part, perhaps the other part's doing (on a
+    // disk that one pass fits on), leaves the work to one pass.
     bool Merge(Part& first, Part& later) {
         if (!later.own.Finish() || !first.output->AppendFinished(later.own) || !first.output->Good()) return false;
         // What the reader leaves in the settings is the later part's; the count adds up.

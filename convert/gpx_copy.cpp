@@ -258,7 +258,6 @@ namespace {
 class CopyJob {
 public:
     struct alignas(64) Part {
-        PartRole role = PartRole::Whole;
         OutputFile own;  // the later part's file
         OutputFile* output = nullptr;
         AnalysisCounts counts;
@@ -272,7 +271,6 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->role = role;
         part->output = &output_;
         if (role == PartRole::Later) {
             if (!part->own.Open(copyPath_)) return nullptr;
@@ -297,11 +295,10 @@ public:
         if (part.fed.how == Fed::How::Cancelled) return PartEnd::Cancelled;
         if (part.fed.how != Fed::How::Done) return PartEnd::Failed;
         part.filter->Finish();
-        // In parts, a failed write may be the other part's doing (a disk
-        // that one pass fits on): one pass tells.
-        if (part.role != PartRole::Whole && !part.output->Good()) return PartEnd::Failed;
         return PartEnd::Finished;
     }
+    // A failed write in either part, perhaps the other part's doing (on a
+    // disk that one pass fits on), leaves the work to one pass.
     bool Merge(Part& first, Part& later) {
         if (!later.own.Finish() || !first.output->AppendFinished(later.own) || !first.output->Good()) return false;
         first.counts.Add(later.counts);

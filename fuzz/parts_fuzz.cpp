@@ -55,7 +55,8 @@ std::string Observe(std::string_view bytes, std::uint64_t choice, std::uint64_t 
         torvane::FormOutputPath(s);
         const torvane::RunReport report = torvane::PerformConversionRun(s);
         inParts = inParts || report.inParts;
-        seen += report.message + "\n" + torvane::fuzz::ReadBytes(s.OutputFilePath) + "\n";
+        seen += report.message + "\n";
+        if (report.outcome == torvane::RunReport::Outcome::Written) seen += torvane::fuzz::ReadBytes(s.OutputFilePath);
     }
     seen += dir.Listing();
     for (std::size_t at; (at = seen.find(dir.Path())) != std::string::npos;) seen.replace(at, dir.Path().size(), "DIR");

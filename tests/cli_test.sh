@@ -251,11 +251,12 @@ if [ -n "${2:-}" ] && ! ldd "$cli" 2>/dev/null | grep -q libasan; then
   done
 fi
 
-# Short of memory (or of a thread): one line naming the file, exit 2, the
-# previous output kept, no temporary file. (The sanitizers need more.)
+# Short of memory: one line naming the file, exit 2, the previous output
+# kept, no temporary file; short of a thread alone, one pass does the work.
+# (The sanitizers need more.)
 if ! ldd "$cli" 2>/dev/null | grep -q libasan; then
   mkdir "$work/mem"
-  for i in $(seq 30000); do printf '%s\r\n' "$gga"; done > "$work/mem/big.nmea"  # two halves at once
+  for i in $(seq 30000); do printf '%s\r\n' "$gga"; done > "$work/mem/big.nmea"  # two parts at once
   for cmd in "convert --overwrite" "convert --to kml --overwrite" "analyze --summary" "preview --overwrite"; do
     for mb in 8 12 16 20 24; do
       printf 'previous' > "$work/mem/big_GGA.prn"; printf 'previous' > "$work/mem/big_GGA.kml"

@@ -325,7 +325,7 @@ TEST(FileFailures, InputTruncatedDuringAPassFailsIt) {
 }
 
 TEST(FileFailures, CancelledRunKeepsThePreviousOutputAndLeavesNothingNew) {
-    // 3.6 MB: several progress calls; 11 MB: a table converted in two halves at once.
+    // 3.6 MB: several progress calls; 11 MB: a table converted in two parts at once.
     for (const auto& [kind, records] : {std::pair{OutputKind::Table, 50000}, std::pair{OutputKind::OVL, 50000},
                                         std::pair{OutputKind::Table, 150000}}) {
         LogRun r(GgaLog(records), kind);

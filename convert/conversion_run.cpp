@@ -132,6 +132,84 @@ Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const Pr
     return body;
 }
 
+// The dated track in parts: each part's writer into a file of its own (the
+// first part's the output), the later one's joined to the first's. The
+// later part dates its positions from its own first date (looked for near
+// its start), or else from the log's first day; the join holds only where
+// that is the date one pass has there, and is left to one pass otherwise.
+class DatedJob {
+public:
+    struct alignas(64) Part {
+        Settings s;
+        OutputFile own;  // the later part's file
+        std::unique_ptr<DatedTrackWriter> writer;
+        std::string openError;
+        LoopEnd end = LoopEnd::Finished;
+        std::string readError;
+        std::uint64_t bytesRead = 0;
+    };
+
+    DatedJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split,
+             const std::optional<LogStart>& start, bool milliseconds)
+        : s_(s), input_(input), output_(output), split_(split), start_(start), milliseconds_(milliseconds) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        part->s = s_;
+        part->s.PositionsOnly = s_.OutputType != OutputKind::KML;
+        OutputFile* output = &output_;
+        TrackCalendar calendar = CalendarFor(start_);
+        if (role == PartRole::Later) {
+            part->s.GpxPointState = split_.laterPoint;
+            if (!part->own.Open(s_.OutputFilePath) || !LaterCalendar(calendar)) return nullptr;
+            output = &part->own;
+        }
+        part->writer = std::make_unique<DatedTrackWriter>(part->s, *output, calendar, milliseconds_);
+        if (!part->writer->Open(part->openError, role == PartRole::Later) && role == PartRole::Later) return nullptr;
+        return part;
+    }
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        if (!part.openError.empty()) return PartEnd::Failed;
+        LineReader reader(input_.Descriptor(), range);
+        part.end = RunRecordLoop(part.s, reader, *part.writer, input_.Size(), hooks, part.readError);
+        part.bytesRead = reader.BytesRead();
+        return part.end == LoopEnd::Finished ? PartEnd::Finished
+               : part.end == LoopEnd::Cancelled ? PartEnd::Cancelled
+                                                : PartEnd::Failed;
+    }
+    bool Merge(Part& first, Part& later) {
+        if (!later.writer->Calendar().Continues(first.writer->Calendar())) return false;
+        if (!first.writer->Append(*later.writer)) return false;
+        const std::int64_t count = first.s.RecordCount + later.s.RecordCount;
+        first.s.GpxPointState = later.s.GpxPointState;
+        first.s.RecordCount = count;
+        first.bytesRead += later.bytesRead;
+        return true;
+    }
+    bool Restart() { return output_.Open(s_.OutputFilePath); }
+
+private:
+    // The later part's calendar: from its own first date where one stands
+    // near its start; else the log's first day, which the join checks.
+    bool LaterCalendar(TrackCalendar& calendar) const {
+        if (s_.DataType == DataKind::GPGXT) return true;  // a GPX point carries its own date
+        constexpr std::uint64_t kLookAhead = 256u << 10;
+        std::optional<LogStart> start;
+        std::string error;
+        const ByteRange range{split_.at, std::min(input_.Size(), split_.at + kLookAhead)};
+        if (!FindPartStart(s_, input_.Descriptor(), range, start, error)) return false;
+        if (start) calendar = TrackCalendar(start->firstDay);
+        return true;
+    }
+
+    const Settings& s_;
+    const InputFile& input_;
+    OutputFile& output_;
+    const LogSplit& split_;
+    const std::optional<LogStart>& start_;
+    bool milliseconds_;
+};
+
 // The body of a dated output: a first pass finds where its dated track
 // starts, then the track is written, once more with milliseconds should a
 // time with a fraction of a second come. `dated`: some position has a time.
@@ -143,29 +221,34 @@ Body WriteDatedBody(Settings& s, const InputFile& input, OutputFile& output, con
         body.end = LoopEnd::ReadFailed;
         return body;
     }
-    bool milliseconds = false;
-    for (;;) {
-        // Each attempt starts from the state the run was given.
-        Settings run = s;
-        run.PositionsOnly = s.OutputType != OutputKind::KML;
-        DatedTrackWriter writer(run, output, CalendarFor(start), milliseconds);
-        if (!writer.Open(body.writeError)) return body;
-        LineReader reader(input.Descriptor(), ByteRange{0, input.Size()});
-        body.end = RunRecordLoop(run, reader, writer, input.Size(), hooks, body.error);
-        body.bytesRead = reader.BytesRead();
-        if (body.end == LoopEnd::Cancelled && writer.NeedsMilliseconds()) {
-            milliseconds = true;
-            output.Discard();
+    const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
+    for (bool milliseconds = false;; milliseconds = true) {
+        DatedJob job(s, input, output, split, start, milliseconds);
+        const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+        body.inParts = run.inParts;
+        if (!run.part) {
+            body.writeError = output.ErrorText();
+            return body;
+        }
+        DatedJob::Part& part = *run.part;
+        if (!part.openError.empty()) {
+            body.writeError = part.openError;
+            return body;
+        }
+        body.end = part.end;
+        body.error = part.readError;
+        body.bytesRead = part.bytesRead;
+        if (body.end == LoopEnd::Cancelled && !milliseconds && part.writer->NeedsMilliseconds()) {
             if (!output.Open(s.OutputFilePath)) {
                 body.writeError = output.ErrorText();
                 return body;
             }
             continue;
         }
-        if (body.end == LoopEnd::Finished && !writer.Finish(body.writeError)) return body;
-        s.GpxPointState = run.GpxPointState;
-        s.RecordCount = s.OutputType == OutputKind::KML ? run.RecordCount : writer.Count();
-        dated = writer.Dated();
+        if (body.end == LoopEnd::Finished && !part.writer->Finish(body.writeError)) return body;
+        s.GpxPointState = part.s.GpxPointState;
+        s.RecordCount = s.OutputType == OutputKind::KML ? part.s.RecordCount : part.writer->Count();
+        dated = part.writer->Dated();
         return body;
     }
 }

@@ -21,15 +21,35 @@ bool AppendSide(OutputFile& output, OutputFile& side) { return side.Finish() && 
 DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds)
     : settings_(s), kind_(s.OutputType), output_(output), dates_(s, calendar), milliseconds_(milliseconds) {}
 
-bool DatedTrackWriter::Open(std::string& error) {
-    const int sides = kind_ == OutputKind::GPX ? 1 : 2;
-    for (int i = 0; i < sides; ++i) {
-        if (!side_[static_cast<std::size_t>(i)].Open(settings_.OutputFilePath)) {
-            error = side_[static_cast<std::size_t>(i)].ErrorText();
+bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
+    for (std::size_t i = 0; i < SideCount(); ++i) {
+        if (!side_[i].Open(settings_.OutputFilePath)) {
+            error = side_[i].ErrorText();
             return false;
         }
     }
-    if (kind_ == OutputKind::KML) output_.WriteLine(KmlHeader(settings_.KmlProperties, true));
+    if (kind_ == OutputKind::KML && !laterPart) output_.WriteLine(KmlHeader(settings_.KmlProperties, true));
+    return true;
+}
+
+bool DatedTrackWriter::Append(DatedTrackWriter& later) {
+    if (kind_ == OutputKind::GeoJSON && count_ > 0 && later.count_ > 0) {
+        side_[0].Write(kGeoJsonSeparator);
+        side_[1].Write(kGeoJsonSeparator);
+    }
+    // The KML path's lines are in the output itself.
+    bool appended = kind_ != OutputKind::KML || AppendSide(output_, later.output_);
+    for (std::size_t i = 0; i < SideCount(); ++i) appended = appended && AppendSide(side_[i], later.side_[i]);
+    if (!appended || !output_.Good()) return false;
+    if (count_ == 0) first_ = later.first_;
+    count_ += later.count_;
+    timed_ += later.timed_;
+    if (!later.bounds_.empty) {
+        bounds_.Include(later.bounds_.minLatitude, later.bounds_.minLongitude);
+        bounds_.Include(later.bounds_.maxLatitude, later.bounds_.maxLongitude);
+    }
+    if (!start_) start_ = later.start_;
+    if (later.end_) end_ = later.end_;
     return true;
 }
 

@@ -29,9 +29,9 @@ public:
     // NeedsMilliseconds), to be run again with it.
     DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds);
 
-    // Creates the side files and writes what stands before the body. False
-    // with the reason in `error`.
-    bool Open(std::string& error);
+    // Creates the side files and, unless it writes a later part of the
+    // track, what stands before the body. False with the reason in `error`.
+    bool Open(std::string& error, bool laterPart = false);
 
     bool SeeLine(std::string_view line) override;
     void Take(const Settings& s, std::uint64_t lineOffset) override;
@@ -46,12 +46,20 @@ public:
     // Whether any written position has a time.
     bool Dated() const { return start_.has_value(); }
 
+    const TrackCalendar& Calendar() const { return dates_.Calendar(); }
+
+    // Takes in the part of the track that follows this one's, written by
+    // `later` into an output of its own. False when a file of either cannot
+    // be written or read back.
+    bool Append(DatedTrackWriter& later);
+
     // Writes the frame and the side files into the output (which is then
     // complete, not yet named). False with the reason in `error`.
     bool Finish(std::string& error);
 
 private:
     void TakeTrackPoint(const DatedPoint& point);
+    std::size_t SideCount() const { return kind_ == OutputKind::GPX ? 1 : 2; }
 
     const Settings& settings_;
     OutputKind kind_;

@@ -79,17 +79,36 @@ private:
 
 }  // namespace
 
-bool FindLogStart(const Settings& options, platform::FileHandle file, std::uint64_t size,
-                  std::optional<LogStart>& start, std::string& error) {
-    start.reset();
+namespace {
+
+// Runs `finder` over the bytes `range` of the log as a run with `options` reads them.
+bool Follow(StartFinder& finder, const Settings& options, platform::FileHandle file, ByteRange range,
+            std::string& error) {
     Settings s = options;
     s.PositionsOnly = true;
     s.RecordCount = 0;
+    LineReader reader(file, range);
+    return RunRecordLoop(s, reader, finder, 0, nullptr, error) != LoopEnd::ReadFailed;
+}
+
+}  // namespace
+
+bool FindPartStart(const Settings& s, platform::FileHandle file, ByteRange range, std::optional<LogStart>& start,
+                   std::string& error) {
     StartFinder finder(s);
-    LineReader reader(file, ByteRange{0, size});
-    if (RunRecordLoop(s, reader, finder, size, nullptr, error) == LoopEnd::ReadFailed) return false;
+    start.reset();
+    if (!Follow(finder, s, file, range, error)) return false;
     start = finder.Start();
-    if (!start && options.FirstPositionDate) start = finder.StartOn(*options.FirstPositionDate);
+    return true;
+}
+
+bool FindLogStart(const Settings& s, platform::FileHandle file, std::uint64_t size, std::optional<LogStart>& start,
+                  std::string& error) {
+    StartFinder finder(s);
+    start.reset();
+    if (!Follow(finder, s, file, ByteRange{0, size}, error)) return false;
+    start = finder.Start();
+    if (!start && s.FirstPositionDate) start = finder.StartOn(*s.FirstPositionDate);
     return true;
 }
 

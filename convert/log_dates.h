@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "line_reader.h"
 #include "platform/file_system.h"
 #include "settings.h"
 #include "track_calendar.h"
@@ -50,6 +51,10 @@ struct LogStart {
 // reason in `error`.
 bool FindLogStart(const Settings& s, platform::FileHandle file, std::uint64_t size, std::optional<LogStart>& start,
                   std::string& error);
+// The same over the bytes `range` of the file alone (whole lines), as if
+// the log began there; without the date the user gave.
+bool FindPartStart(const Settings& s, platform::FileHandle file, ByteRange range, std::optional<LogStart>& start,
+                   std::string& error);
 
 // Whether the log of `s` (after its analysis) gives a date of its own; also
 // false when it cannot be read (the run then says why).

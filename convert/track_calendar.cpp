@@ -12,6 +12,10 @@ void TrackCalendar::Step(double timeOfDay) {
 }
 
 void TrackCalendar::DateGiven(std::int64_t day, std::optional<double> timeOfDay) {
+    if (!firstTime_) {
+        if (timeOfDay) firstTime_ = FirstTime{*timeOfDay, day};
+        else dateBeforeFirstTime_ = day;
+    }
     if (timeOfDay) Step(*timeOfDay);
     // Until now the day was counted from the first position.
     if (!known_ && anyPosition_) firstDay_ = day - day_;
@@ -20,6 +24,7 @@ void TrackCalendar::DateGiven(std::int64_t day, std::optional<double> timeOfDay)
 }
 
 std::optional<std::int64_t> TrackCalendar::Position(double timeOfDay) {
+    if (!firstTime_) firstTime_ = FirstTime{timeOfDay, std::nullopt};
     Step(timeOfDay);
     if (!anyPosition_) {
         anyPosition_ = true;
@@ -29,6 +34,28 @@ std::optional<std::int64_t> TrackCalendar::Position(double timeOfDay) {
     // days of its date is a time at all.
     if (!known_ || !(std::fabs(timeOfDay) < 10 * 86400.0)) return std::nullopt;
     return day_ * kMillisecondsPerDay + std::llround(timeOfDay * 1000);
+}
+
+void TrackCalendar::TellFirstSteps(TrackCalendar& other) const {
+    if (dateBeforeFirstTime_) other.DateGiven(*dateBeforeFirstTime_, std::nullopt);
+    if (!firstTime_) return;
+    if (firstTime_->date) {
+        other.DateGiven(*firstTime_->date, firstTime_->timeOfDay);
+    } else {
+        other.Position(firstTime_->timeOfDay);
+    }
+}
+
+bool TrackCalendar::Continues(const TrackCalendar& earlier) const {
+    // Without a time of day, this part dated no position.
+    if (!firstTime_) return true;
+    TrackCalendar onePass = earlier;
+    TrackCalendar begun = startDay_ ? TrackCalendar(*startDay_) : TrackCalendar();
+    TellFirstSteps(onePass);
+    TellFirstSteps(begun);
+    // From the same state on, both date alike (a day not known yet dates nothing).
+    return onePass.known_ == begun.known_ && (!begun.known_ || onePass.day_ == begun.day_) &&
+           onePass.lastTime_ == begun.lastTime_;
 }
 
 }  // namespace torvane

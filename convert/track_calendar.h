@@ -27,7 +27,7 @@ public:
     // the first position until the log gives a date.
     TrackCalendar() = default;
     // A calendar whose first position falls on `firstDay` (days since 1970-01-01).
-    explicit TrackCalendar(std::int64_t firstDay) : day_(firstDay), known_(true) {}
+    explicit TrackCalendar(std::int64_t firstDay) : day_(firstDay), known_(true), startDay_(firstDay) {}
 
     // The log gives `day`, at `timeOfDay` where its sentence carries one.
     void DateGiven(std::int64_t day, std::optional<double> timeOfDay);
@@ -39,14 +39,30 @@ public:
     // The first position's day, once a date is known and a position was seen.
     std::optional<std::int64_t> FirstDay() const { return firstDay_; }
 
+    // Whether this calendar, begun at a later part of a log, dates that
+    // part's positions as `earlier`, the calendar of the log before it,
+    // would have gone on to date them: both agree once told what this one
+    // was told up to its first time of day.
+    bool Continues(const TrackCalendar& earlier) const;
+
 private:
     void Step(double timeOfDay);
+    void TellFirstSteps(TrackCalendar& other) const;
 
     std::int64_t day_ = 0;  // the day in force; counted from the first position while not known
     bool known_ = false;
     bool anyPosition_ = false;
     std::optional<double> lastTime_;
     std::optional<std::int64_t> firstDay_;
+
+    // What the calendar was begun with and told up to its first time of day.
+    std::optional<std::int64_t> startDay_;
+    std::optional<std::int64_t> dateBeforeFirstTime_;
+    struct FirstTime {
+        double timeOfDay;
+        std::optional<std::int64_t> date;  // given with it; else a position's
+    };
+    std::optional<FirstTime> firstTime_;
 };
 
 }  // namespace torvane

@@ -23,7 +23,9 @@ void PropertyDialog::ShowNonModal() {
 // message area or the lists), where it leaves START whole; else the same
 // with its groups side by side, which makes it lower; always inside the
 // screen. A window manager's frame around the dialog is taken to be the one
-// around the main window.
+// around the main window; and as some place a new window's frame at the
+// point it is moved to and others its inside, the place leaves room for
+// either.
 void PropertyDialog::PlaceBesideMainWindow() {
     QWidget* main = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
     if (main == nullptr || !main->isVisible()) return;
@@ -51,7 +53,8 @@ bool PropertyDialog::FindPlace(QWidget* main, QPoint& place) const {
     const QRect inner = main->geometry();
     const QMargins frame(inner.left() - beside.left(), inner.top() - beside.top(), beside.right() - inner.right(),
                          beside.bottom() - inner.bottom());
-    const QSize size = sizeHint().expandedTo(minimumSizeHint()).grownBy(frame);
+    const QPoint inside(frame.left(), frame.top());
+    const QSize size = sizeHint().expandedTo(minimumSizeHint()).grownBy(frame) + QSize(inside.x(), inside.y());
     QRect start;
     if (const QWidget* button = main->findChild<QWidget*>(QStringLiteral("Command1"))) {
         start = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
@@ -67,12 +70,13 @@ bool PropertyDialog::FindPlace(QWidget* main, QPoint& place) const {
     };
     for (const QPoint& candidate : candidates) {
         if (screen.contains(QRect(candidate, size))) {
-            place = candidate;
+            place = candidate + inside;
             return true;
         }
     }
     place.setX(std::clamp(candidates[0].x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
     place.setY(std::clamp(candidates[0].y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
+    place += inside;
     return false;
 }
 

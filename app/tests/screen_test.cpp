@@ -212,6 +212,8 @@ void ScreenTest::dialogsLeaveStartWhole() {
                 if (shown != nullptr && shown->isVisible()) dialog = shown;
             }
             QVERIFY2(dialog != nullptr, qPrintable(button->objectName()));
+            QVERIFY(QTest::qWaitForWindowExposed(dialog));
+            QTest::qWait(50);  // a window manager's frame around it
             const QRect placed = dialog->frameGeometry();
             const QString where = QStringLiteral("preview %1: %2 at %3,%4 %5x%6, START at %7,%8 %9x%10")
                                       .arg(preview).arg(dialog->objectName()).arg(placed.x()).arg(placed.y())

@@ -23,6 +23,7 @@
 #include "progress_reporter.h"
 #include "tests/sample_logs.h"
 #include "top_ovl_properties.h"
+#include "track_figures_text.h"
 #include "track_plot_form.h"
 #include "track_preview_panel.h"
 #include "widget_helpers.h"
@@ -92,6 +93,7 @@ private slots:
     void startState();
     void windowFitsTheScreen();
     void previewFollowsTheFileAndTheOptions();
+    void figuresAtTheirUnitsBoundaries();
     void captionsAndToolTips();
     void mnemonicsAreUniqueAndTabReachesEveryControl();
     void startBeforeAnyFileIsRefused();
@@ -247,6 +249,21 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     preview->click();
     QVERIFY(panel->isHidden());
     QCOMPARE(f.window->width(), designedWidth);
+}
+
+void MainWindowTest::figuresAtTheirUnitsBoundaries() {
+    // Each unit from its first value on; the locale's separators.
+    const QLocale english(QLocale::English, QLocale::UnitedStates), german(QLocale::German, QLocale::Germany);
+    QCOMPARE(DurationText(59.9, english), QStringLiteral("59 s"));
+    QCOMPARE(DurationText(60, english), QStringLiteral("1 min 0 s"));
+    QCOMPARE(DurationText(3599, english), QStringLiteral("59 min 59 s"));
+    QCOMPARE(DurationText(3600, english), QStringLiteral("1 h 0 min"));
+    QCOMPARE(DurationText(3'600'000, english), QStringLiteral("1,000 h 0 min"));
+    QCOMPARE(LengthText(999.4, english), QStringLiteral("999 m"));
+    QCOMPARE(LengthText(1000, english), QStringLiteral("1.00 km"));
+    QCOMPARE(LengthText(9994, german), QStringLiteral("9,99 km"));
+    QCOMPARE(LengthText(10000, german), QStringLiteral("10,0 km"));
+    QCOMPARE(LengthText(1'234'773.7, german), QStringLiteral("1.234,8 km"));
 }
 
 void MainWindowTest::captionsAndToolTips() {

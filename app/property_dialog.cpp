@@ -1,5 +1,6 @@
 #include "property_dialog.h"
 
+#include <QBoxLayout>
 #include <QCloseEvent>
 #include <QScreen>
 
@@ -19,15 +20,41 @@ void PropertyDialog::ShowNonModal() {
 // First shown beside the main window, so that its controls (START among
 // them) stay reachable: right of it, else left, below or above it, where the
 // screen has room; else over the main window below or above START (over the
-// message area or the lists), where it leaves START whole; always inside
-// the screen.
+// message area or the lists), where it leaves START whole; else the same
+// with its groups side by side, which makes it lower; always inside the
+// screen. A window manager's frame around the dialog is taken to be the one
+// around the main window; and as some place a new window's frame at the
+// point it is moved to and others its inside, the place leaves room for
+// either.
 void PropertyDialog::PlaceBesideMainWindow() {
     QWidget* main = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
     if (main == nullptr || !main->isVisible()) return;
     placed_ = true;
+    QPoint place;
+    if (!FindPlace(main, place) && groups_ != nullptr) {
+        groups_->setDirection(QBoxLayout::LeftToRight);
+        layout()->activate();
+        resize(sizeHint().expandedTo(minimumSizeHint()));
+        if (!FindPlace(main, place)) {
+            groups_->setDirection(QBoxLayout::TopToBottom);
+            layout()->activate();
+            resize(sizeHint().expandedTo(minimumSizeHint()));
+            FindPlace(main, place);
+        }
+    }
+    move(place);
+}
+
+// The place of the dialog's frame; false when none of the places fits,
+// `place` then the first one held inside the screen.
+bool PropertyDialog::FindPlace(QWidget* main, QPoint& place) const {
     const QRect screen = main->screen()->availableGeometry();
     const QRect beside = main->frameGeometry();
-    const QSize size = sizeHint().expandedTo(minimumSizeHint());
+    const QRect inner = main->geometry();
+    const QMargins frame(inner.left() - beside.left(), inner.top() - beside.top(), beside.right() - inner.right(),
+                         beside.bottom() - inner.bottom());
+    const QPoint inside(frame.left(), frame.top());
+    const QSize size = sizeHint().expandedTo(minimumSizeHint()).grownBy(frame) + QSize(inside.x(), inside.y());
     QRect start;
     if (const QWidget* button = main->findChild<QWidget*>(QStringLiteral("Command1"))) {
         start = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());
@@ -41,16 +68,16 @@ void PropertyDialog::PlaceBesideMainWindow() {
         {rightmost, start.bottom() + 1},
         {rightmost, start.top() - size.height()},
     };
-    QPoint chosen = candidates[0];
     for (const QPoint& candidate : candidates) {
         if (screen.contains(QRect(candidate, size))) {
-            chosen = candidate;
-            break;
+            place = candidate + inside;
+            return true;
         }
     }
-    chosen.setX(std::clamp(chosen.x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
-    chosen.setY(std::clamp(chosen.y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
-    move(chosen);
+    place.setX(std::clamp(candidates[0].x(), screen.left(), std::max(screen.left(), screen.right() + 1 - size.width())));
+    place.setY(std::clamp(candidates[0].y(), screen.top(), std::max(screen.top(), screen.bottom() + 1 - size.height())));
+    place += inside;
+    return false;
 }
 
 void PropertyDialog::reject() {

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+class QBoxLayout;
+
 namespace torvane::app {
 
 class PropertyDialog : public QDialog {
@@ -35,10 +37,16 @@ protected:
     // Escape, and the close box (through QDialog::closeEvent).
     void reject() override;
 
+    // The dialog's groups, one below the other; side by side where the
+    // screen has no room for the dialog's height beside START.
+    void SetGroups(QBoxLayout* groups) { groups_ = groups; }
+
 private:
     void PlaceBesideMainWindow();
+    bool FindPlace(QWidget* main, QPoint& place) const;
 
     bool placed_ = false;
+    QBoxLayout* groups_ = nullptr;
 };
 
 }  // namespace torvane::app

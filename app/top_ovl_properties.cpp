@@ -84,8 +84,11 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : Pr
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
-    layout->addWidget(overlay);
-    layout->addWidget(lineProperties);
+    auto* groups = new QBoxLayout(QBoxLayout::TopToBottom);
+    groups->addWidget(overlay);
+    groups->addWidget(lineProperties);
+    layout->addLayout(groups);
+    SetGroups(groups);
     layout->addLayout(ContinueRow(continue_));
 
     // Creation defaults, stored at once; from then on every change is.

@@ -91,8 +91,11 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : PropertyDial
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(heading);
-    layout->addWidget(placemark);
-    layout->addWidget(linestring);
+    auto* groups = new QBoxLayout(QBoxLayout::TopToBottom);
+    groups->addWidget(placemark);
+    groups->addWidget(linestring);
+    layout->addLayout(groups);
+    SetGroups(groups);
     // Left of Continue, so that the dialog keeps its size.
     timeTrack_ = MakeNamed<QCheckBox>(QStringLiteral("Check3"), QStringLiteral("Times for the time &slider"), this);
     timeTrack_->setToolTip(QStringLiteral(

@@ -1,61 +1,89 @@
 #include "track_preview_panel.h"
 
+#include <QEvent>
+#include <QFontInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
+#include <cmath>
+
 #include "convert/track_summary.h"
+#include "track_figures_text.h"
 
 namespace torvane::app {
 namespace {
 
-// The part of the picture the panel draws: the map and the profile, below
-// the title and above the figures (in the picture's own units).
-const QRectF kDrawnPart(0, 40, 800, 740);
 constexpr int kPanelWidth = 380;
+
+// The font's size in logical pixels, which the picture's user units are.
+double PixelSize(const QFont& font, const QWidget* widget) {
+    const QFontInfo info(font);
+    if (info.pointSizeF() > 0) return info.pointSizeF() * widget->logicalDpiY() / 72.0;
+    return info.pixelSize();
+}
 
 }  // namespace
 
-// Draws the picture's map and profile, scaled to the widget's width.
+// Draws the picture laid out for the widget's own size and font, one user
+// unit to one logical pixel.
 class TrackPreviewPanel::Drawing : public QWidget {
 public:
     explicit Drawing(QWidget* parent) : QWidget(parent), renderer_(this) {
         setObjectName(QStringLiteral("PreviewDrawing"));
-        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Maximum);
+        setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     }
 
-    void Load(const QByteArray& svg) {
-        renderer_.load(svg);
-        renderer_.setViewBox(kDrawnPart);
-        update();
+    void Show(const TrackDrawing* drawing) {
+        drawing_ = drawing;
+        Lay();
     }
 
-    bool Valid() const { return renderer_.isValid(); }
+    const QByteArray& Picture() const { return picture_; }
 
     QSize sizeHint() const override {
-        return {kPanelWidth, static_cast<int>(kPanelWidth * kDrawnPart.height() / kDrawnPart.width())};
+        return {kPanelWidth, std::max(LeastHeight(), kPanelWidth * 23 / 25)};
     }
-    // On a small or highly scaled screen the picture shrinks to a third.
-    QSize minimumSizeHint() const override { return {kPanelWidth / 3, kPanelWidth / 3}; }
+    // The profile whole and a small map; narrower on a small or highly scaled screen.
+    QSize minimumSizeHint() const override { return {kPanelWidth / 3, LeastHeight()}; }
 
 protected:
+    void resizeEvent(QResizeEvent*) override { Lay(); }
+    void changeEvent(QEvent* event) override {
+        if (event->type() == QEvent::FontChange) {
+            updateGeometry();
+            Lay();
+        }
+        QWidget::changeEvent(event);
+    }
     void paintEvent(QPaintEvent*) override {
         if (!renderer_.isValid()) return;
-        // The drawn part, as large as fits, at the top, the figures right
-        // below it; the rest of the picture cut off.
-        QSizeF size = kDrawnPart.size();
-        size.scale(QSizeF(rect().size()), Qt::KeepAspectRatio);
-        const QRectF target((width() - size.width()) / 2, 0, size.width(), size.height());
         QPainter painter(this);
         painter.setRenderHint(QPainter::Antialiasing);
-        painter.fillRect(target, Qt::white);
-        painter.setClipRect(target);
-        renderer_.render(&painter, target);
+        renderer_.render(&painter, QRectF(rect()));
     }
 
 private:
+    int LeastHeight() const { return static_cast<int>(std::ceil(LeastPictureHeight(PixelSize(font(), this)))); }
+
+    void Lay() {
+        if (drawing_ == nullptr) {
+            picture_.clear();
+            renderer_.load(QByteArray());
+        } else {
+            const PictureBox box{static_cast<double>(width()), static_cast<double>(height()), PixelSize(font(), this),
+                                 QFontInfo(font()).family().toStdString()};
+            const std::string svg = TrackPictureSvg(*drawing_, box);
+            picture_ = QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
+            renderer_.load(picture_);
+        }
+        update();
+    }
+
+    const TrackDrawing* drawing_ = nullptr;
+    QByteArray picture_;
     QSvgRenderer renderer_;
 };
 
@@ -64,22 +92,23 @@ TrackPreviewPanel::TrackPreviewPanel(QWidget* parent)
       pages_(new QStackedWidget(this)),
       note_(new QLabel(this)),
       drawing_(new Drawing(this)),
-      figures_(new QLabel(this)) {
+      figuresLabel_(new QLabel(this)) {
     setObjectName(QStringLiteral("Preview"));
     note_->setObjectName(QStringLiteral("PreviewNote"));
     note_->setAlignment(Qt::AlignCenter);
     note_->setWordWrap(true);
-    figures_->setObjectName(QStringLiteral("PreviewFigures"));
-    figures_->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    figures_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    figures_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    figuresLabel_->setObjectName(QStringLiteral("PreviewFigures"));
+    figuresLabel_->setTextFormat(Qt::RichText);
+    figuresLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    figuresLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    figuresLabel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
 
+    // The figures right below the picture, which takes the rest.
     auto* track = new QWidget(this);
     auto* trackLayout = new QVBoxLayout(track);
     trackLayout->setContentsMargins(0, 0, 0, 0);
-    trackLayout->addWidget(drawing_);
-    trackLayout->addWidget(figures_);
-    trackLayout->addStretch(1);
+    trackLayout->addWidget(drawing_, 1);
+    trackLayout->addWidget(figuresLabel_);
     pages_->addWidget(note_);
     pages_->addWidget(track);
 
@@ -89,25 +118,41 @@ TrackPreviewPanel::TrackPreviewPanel(QWidget* parent)
 }
 
 void TrackPreviewPanel::ShowTrack(const TrackSummary& summary, const QString& title) {
-    const TrackDrawing drawing = DrawingOf(summary, title.toStdString());
-    const std::string svg = TrackSvg(drawing);
-    picture_ = QByteArray(svg.data(), static_cast<qsizetype>(svg.size()));
-    drawing_->Load(picture_);
-    const std::string figures = TrackSummaryText(drawing.figures);
-    figures_->setText(QString::fromStdString(figures).trimmed());
+    shown_ = DrawingOf(summary, title.toStdString());
+    drawing_->Show(&shown_);
+    ShowFigures();
     note_->clear();
     pages_->setCurrentIndex(1);
 }
 
 void TrackPreviewPanel::ShowNote(const QString& note) {
-    picture_.clear();
-    drawing_->Load({});
-    figures_->clear();
+    drawing_->Show(nullptr);
+    shown_ = {};
+    figures_.clear();
+    figuresLabel_->clear();
     note_->setText(note);
     pages_->setCurrentIndex(0);
 }
 
-QString TrackPreviewPanel::Figures() const { return figures_->text(); }
+void TrackPreviewPanel::ShowFigures() {
+    QStringList lines;
+    QString table = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+    for (const FigureRow& row : ReadableFigures(shown_.figures, locale())) {
+        lines.append(row.name + u' ' + row.value);
+        table += QStringLiteral("<tr><td>%1&nbsp;&nbsp;&nbsp;</td><td>%2</td></tr>")
+                     .arg(row.name.toHtmlEscaped(), row.value.toHtmlEscaped());
+    }
+    table += QStringLiteral("</table>");
+    figures_ = lines.join(u'\n');
+    figuresLabel_->setText(table);
+}
+
+void TrackPreviewPanel::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LocaleChange && pages_->currentIndex() == 1) ShowFigures();
+    QWidget::changeEvent(event);
+}
+
+QByteArray TrackPreviewPanel::Picture() const { return drawing_->Picture(); }
 QString TrackPreviewPanel::Note() const { return note_->text(); }
 
 QSize TrackPreviewPanel::sizeHint() const { return {kPanelWidth, QWidget::sizeHint().height()}; }

@@ -1,17 +1,19 @@
 // The preview beside the main window's controls: the track to scale with
-// its start, end and scale bar, the altitude profile below it (the SVG
-// picture that `torvane-cli preview` writes, drawn here without its title
-// and figures), and the figures as text. Without a track it holds a short
-// note instead.
+// its start, end and scale bar, the altitude profile below it with its
+// times along the axis (the picture `torvane-cli preview` writes, laid out
+// for the panel's size and drawn in the window's font), and right below it
+// the figures as a short list in the window's locale. Without a track it
+// holds a short note instead.
 #pragma once
 
 #include <QByteArray>
 #include <QString>
 #include <QWidget>
 
+#include "output/track_svg.h"
+
 class QLabel;
 class QStackedWidget;
-class QSvgRenderer;
 
 namespace torvane {
 struct TrackSummary;
@@ -31,21 +33,26 @@ public:
     void ShowNote(const QString& note);
 
     // What the panel shows now: the SVG document drawn (empty with a note),
-    // the figures and the note.
-    QByteArray Picture() const { return picture_; }
-    QString Figures() const;
+    // the figures ("Name value" lines) and the note.
+    QByteArray Picture() const;
+    QString Figures() const { return figures_; }
     QString Note() const;
 
     QSize sizeHint() const override;
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
     class Drawing;
+    void ShowFigures();
 
     QStackedWidget* pages_;
     QLabel* note_;
     Drawing* drawing_;
-    QLabel* figures_;
-    QByteArray picture_;
+    QLabel* figuresLabel_;
+    TrackDrawing shown_;
+    QString figures_;
 };
 
 }  // namespace torvane::app

@@ -151,3 +151,43 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
 
 }  // namespace
 }  // namespace torvane
+
+namespace torvane {
+namespace {
+
+// The profile's axis: the end's date only when it is another day than the
+// start's; times of day without a date; distances over distance.
+TEST(TrackSvg, ProfileAxisLabels) {
+    constexpr long long kDay = 86'400'000;
+    constexpr long long k20261208 = 20'795 * kDay;  // 2026-12-08T00:00:00Z
+    struct AxisRow {
+        bool overTime, dated;
+        long long startUtc, endUtc;
+        double start, end, lastX;
+        const char* expectedStart;
+        const char* expectedEnd;
+    };
+    const AxisRow rows[] = {
+        {true, true, k20261208 + 36'930'000, k20261208 + kDay - 1'000, 0, 0, 1, "2026-12-08 10:15:30", "23:59:59"},
+        {true, true, k20261208 + 36'930'000, k20261208 + kDay, 0, 0, 1, "2026-12-08 10:15:30", "2026-12-09 00:00:00"},
+        {true, false, 0, 0, 36'930, 39'629.5, 1, "10:15:30", "11:00:29"},
+        {false, false, 0, 0, 0, 0, 999.4, "0 m", "999 m"},
+        {false, false, 0, 0, 0, 0, 1234.5, "0 m", "1.23 km"},
+    };
+    for (const AxisRow& row : rows) {
+        TrackDrawing d;
+        d.profileOverTime = row.overTime;
+        d.figures.dated = row.dated;
+        d.figures.startUtc = row.startUtc;
+        d.figures.endUtc = row.endUtc;
+        d.figures.start = row.start;
+        d.figures.end = row.end;
+        d.profile = {{0, 400}, {row.lastX, 410}};
+        const AxisLabels labels = ProfileAxisLabels(d);
+        EXPECT_EQ(labels.start, row.expectedStart) << row.expectedEnd;
+        EXPECT_EQ(labels.end, row.expectedEnd) << row.expectedStart;
+    }
+}
+
+}  // namespace
+}  // namespace torvane

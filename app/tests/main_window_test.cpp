@@ -23,6 +23,7 @@
 #include "progress_reporter.h"
 #include "tests/sample_logs.h"
 #include "top_ovl_properties.h"
+#include "track_figures_text.h"
 #include "track_plot_form.h"
 #include "track_preview_panel.h"
 #include "widget_helpers.h"
@@ -92,6 +93,7 @@ private slots:
     void startState();
     void windowFitsTheScreen();
     void previewFollowsTheFileAndTheOptions();
+    void figuresAtTheirUnitsBoundaries();
     void captionsAndToolTips();
     void mnemonicsAreUniqueAndTabReachesEveryControl();
     void startBeforeAnyFileIsRefused();
@@ -205,10 +207,11 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     f.window->SelectInputFile(walk);
     QCOMPARE(panel->Note(), QStringLiteral("Press ANALYZE to see the track of the chosen file."));
     QVERIFY(panel->Picture().isEmpty());
+    // The figures as a person reads them, in the window's locale.
+    panel->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     f.Analyze()->click();
-    QVERIFY2(panel->Figures().startsWith(QStringLiteral("records: 300\nstart: 2026-12-08T10:15:30Z\nend: 2026-12-08T10:20:29Z\n")),
-             qPrintable(panel->Figures()));
-    QVERIFY(panel->Figures().endsWith(QStringLiteral("alt_min: 432.2\nalt_max: 437.2")));
+    QCOMPARE(panel->Figures(), QStringLiteral("Positions 300\nStart 12/8/26 10:15:30 UTC\nEnd 10:20:29 UTC\n"
+                                              "Duration 4 min 59 s\nLength 587 m\nAltitude 432\u2013437 m"));
     QVERIFY(panel->Picture().contains("<polyline"));
     QVERIFY(panel->Picture().contains("<title>walk.nmea</title>"));
 
@@ -219,9 +222,9 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     auto* value = altitude->findChild<QLineEdit*>(QStringLiteral("Text1"));
     value->selectAll();
     QTest::keyClicks(value, QStringLiteral("500"));
-    QVERIFY(panel->Figures().endsWith(QStringLiteral("alt_min: 432.2\nalt_max: 437.2")));  // not yet applied
+    QVERIFY(panel->Figures().endsWith(QStringLiteral("Altitude 432\u2013437 m")));  // not yet applied
     altitude->findChild<QPushButton*>(QStringLiteral("Command1"))->click();
-    QVERIFY2(panel->Figures().endsWith(QStringLiteral("alt_min: 500\nalt_max: 500")), qPrintable(panel->Figures()));
+    QVERIFY2(panel->Figures().endsWith(QStringLiteral("Altitude 500 m")), qPrintable(panel->Figures()));
 
     // A fix at 0/0 counts only without elimination.
     QFile log(walk);
@@ -229,10 +232,13 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     log.write("$GPGGA,102030.00,0000.0000,N,00000.0000,E,1,08,0.9,432.5,M,48.0,M,,*6B\r\n");
     log.close();
     f.ChooseAndAnalyze(walk);
-    QVERIFY2(panel->Figures().startsWith(QStringLiteral("records: 300\n")), qPrintable(panel->Figures()));
+    QVERIFY2(panel->Figures().startsWith(QStringLiteral("Positions 300\n")), qPrintable(panel->Figures()));
     f.EliminateZero()->click();
-    QVERIFY2(panel->Figures().startsWith(QStringLiteral("records: 301\n")), qPrintable(panel->Figures()));
-    QVERIFY(panel->Figures().contains(QStringLiteral("lat_min: 0\n")));
+    QVERIFY2(panel->Figures().startsWith(QStringLiteral("Positions 301\n")), qPrintable(panel->Figures()));
+    // Thousands and decimals as the locale writes them, also when it changes.
+    QVERIFY2(panel->Figures().contains(QStringLiteral("\nLength 5,335.2 km\n")), qPrintable(panel->Figures()));
+    panel->setLocale(QLocale(QLocale::German, QLocale::Germany));
+    QVERIFY2(panel->Figures().contains(QStringLiteral("\nLength 5.335,2 km\n")), qPrintable(panel->Figures()));
 
     // Nothing recognised: a note, no picture.
     f.ChooseAndAnalyze(f.WriteSample(Sample::Unrecognised, QStringLiteral("list.txt")));
@@ -243,6 +249,21 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     preview->click();
     QVERIFY(panel->isHidden());
     QCOMPARE(f.window->width(), designedWidth);
+}
+
+void MainWindowTest::figuresAtTheirUnitsBoundaries() {
+    // Each unit from its first value on; the locale's separators.
+    const QLocale english(QLocale::English, QLocale::UnitedStates), german(QLocale::German, QLocale::Germany);
+    QCOMPARE(DurationText(59.9, english), QStringLiteral("59 s"));
+    QCOMPARE(DurationText(60, english), QStringLiteral("1 min 0 s"));
+    QCOMPARE(DurationText(3599, english), QStringLiteral("59 min 59 s"));
+    QCOMPARE(DurationText(3600, english), QStringLiteral("1 h 0 min"));
+    QCOMPARE(DurationText(3'600'000, english), QStringLiteral("1,000 h 0 min"));
+    QCOMPARE(LengthText(999.4, english), QStringLiteral("999 m"));
+    QCOMPARE(LengthText(1000, english), QStringLiteral("1.00 km"));
+    QCOMPARE(LengthText(9994, german), QStringLiteral("9,99 km"));
+    QCOMPARE(LengthText(10000, german), QStringLiteral("10,0 km"));
+    QCOMPARE(LengthText(1'234'773.7, german), QStringLiteral("1.234,8 km"));
 }
 
 void MainWindowTest::captionsAndToolTips() {

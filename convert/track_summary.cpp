@@ -30,6 +30,19 @@ std::int64_t Nanometres(const TrackSample& a, const TrackSample& b) {
     return std::llround(HaversineMetres(a.latitude, a.longitude, b.latitude, b.longitude) * 1e9);
 }
 
+// The figures' extent widened to take in [latMin, latMax] x [lonMin, lonMax].
+void Extend(TrackFigures& t, double latMin, double latMax, double lonMin, double lonMax) {
+    t.latMin = std::min(t.latMin, latMin);
+    t.latMax = std::max(t.latMax, latMax);
+    t.lonMin = std::min(t.lonMin, lonMin);
+    t.lonMax = std::max(t.lonMax, lonMax);
+}
+
+void ExtendAltitude(TrackFigures& t, double low, double high) {
+    t.altMin = std::min(t.altMin, low);
+    t.altMax = std::max(t.altMax, high);
+}
+
 // The drawing's time and distance of a sample of a track that starts at `start`.
 TrackSample Placed(TrackSample p, double start) {
     p.elapsed = static_cast<double>(p.days) * kDay + p.timeOfDay - start;
@@ -179,14 +192,8 @@ void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
         sample.index = last_.index + 1;
         sample.days = last_.days + (PassesMidnight(last_.timeOfDay, s.TimeOfDay) ? 1 : 0);
         sample.nanometres = last_.nanometres + Nanometres(last_, sample);
-        t.latMin = std::min(t.latMin, s.Latitude);
-        t.latMax = std::max(t.latMax, s.Latitude);
-        t.lonMin = std::min(t.lonMin, s.Longitude);
-        t.lonMax = std::max(t.lonMax, s.Longitude);
-        if (s.AltitudeKnown) {
-            t.altMin = std::min(t.altMin, sample.altitude);
-            t.altMax = std::max(t.altMax, sample.altitude);
-        }
+        Extend(t, s.Latitude, s.Latitude, s.Longitude, s.Longitude);
+        if (s.AltitudeKnown) ExtendAltitude(t, sample.altitude, sample.altitude);
     }
     if (s.TimeOfDay != 0) t.hasTime = true;
     t.end = s.TimeOfDay;
@@ -219,14 +226,8 @@ void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     t.records += b.records;
     t.hasTime = t.hasTime || b.hasTime;
     t.end = b.end;
-    t.latMin = std::min(t.latMin, b.latMin);
-    t.latMax = std::max(t.latMax, b.latMax);
-    t.lonMin = std::min(t.lonMin, b.lonMin);
-    t.lonMax = std::max(t.lonMax, b.lonMax);
-    if (b.hasAltitude) {
-        t.altMin = std::min(t.altMin, b.altMin);
-        t.altMax = std::max(t.altMax, b.altMax);
-    }
+    Extend(t, b.latMin, b.latMax, b.lonMin, b.lonMax);
+    if (b.hasAltitude) ExtendAltitude(t, b.altMin, b.altMax);
     last_ = continued(later.last_);
     track_.Append(later.track_, continued);
     profile_.Append(later.profile_, continued);

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "input_file.h"
 #include "line_reader.h"
 #include "output/kml_document.h"
 #include "output/ovl_document.h"
@@ -50,15 +49,6 @@ void WriteOutputTrailer(Settings& s, OutputFile& output) {
         case OutputKind::None:
             break;
     }
-}
-
-bool CorrectOverlayPointCount(const Settings& s, std::string& error) {
-    InputFile input;
-    if (!input.Open(s.OutputFilePath)) {
-        error = "cannot read " + s.OutputFilePath + ": " + input.ErrorText();
-        return false;
-    }
-    return CorrectOverlayPointCount(s, input.Descriptor(), error);
 }
 
 bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, std::string& error, bool* named) {

@@ -16,17 +16,14 @@ void WriteOutputHeader(const Settings& s, OutputFile& output);
 // texts formed from the run's overlay bounds); nothing for a table.
 void WriteOutputTrailer(Settings& s, OutputFile& output);
 
-// Rewrites the overlay at OutputFilePath with "Punkte=" + RecordCount in
-// place of the symbol section's "Punkte=" line (the first line that starts
-// so), every line ending in CR LF. The new text replaces the file in one
-// step; on failure the file stays as it was, nothing else is left, and false
-// is returned with the reason in `error`.
-bool CorrectOverlayPointCount(const Settings& s, std::string& error);
-
-// The same, reading the overlay from `written` (the complete file of the
-// run, not yet under its name, read from its start) so that OutputFilePath
-// is replaced only by the corrected text. A failure once the corrected text
-// had its name (its last write could not be confirmed) sets `*named`.
+// Writes the overlay read from `written` (the complete file of the run, not
+// yet under its name, read from its start) to OutputFilePath with "Punkte="
+// + RecordCount in place of the symbol section's "Punkte=" line (the first
+// line that starts so), every line ending in CR LF. The new text takes the
+// name in one step; on failure an existing file stays as it was, nothing
+// else is left, and false is returned with the reason in `error`. A failure
+// once the corrected text had its name (its last write could not be
+// confirmed) sets `*named`.
 bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, std::string& error,
                               bool* named = nullptr);
 

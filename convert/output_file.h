@@ -37,10 +37,6 @@ public:
             WriteThroughFlushes(text);
         }
     }
-    void Write(char c) {
-        if (used_ < bufferSize_ && file_ != platform::kNoFile) buffer_[used_++] = c;
-        else Write(std::string_view(&c, 1));
-    }
     void WriteLine(std::string_view text) {  // text, then CR LF
         Write(text);
         Write("\r\n");

@@ -20,8 +20,23 @@ bool HoldsSentence(std::string_view line, std::string_view gpTag) {
     }
 }
 
-// Pre-checks and converter of each data type. Each returns false for a line
-// that is skipped altogether (not converted, not written, not counted).
+// The pre-checks of an NMEA data type: the sentence's tag (GGA and GLL;
+// RMC has no such test) and the least and most commas of its line. Receivers
+// of NMEA 4.10, the multi-system ones, end RMC with a navigational status
+// field: one comma more, taken along with "accept every satellite system".
+struct SentenceKind {
+    std::string_view gpTag;  // "" for no sentence test
+    int leastCommas, mostCommas, mostCommasAnyTalker;
+    void (*convert)(Settings&, std::string_view, const MarkScan&);
+};
+constexpr SentenceKind kGga{"$GPGGA", 14, 14, 14, ConvertGgaSentence};
+constexpr SentenceKind kGll{"$GPGLL", 6, 7, 7, ConvertGllSentence};
+constexpr SentenceKind kRmc{"", 11, 12, 13, ConvertRmcSentence};
+
+// Pre-checks and converter of an NMEA line; false for a line that is
+// skipped altogether (not converted, not written, not counted). A line that
+// fails a pre-check is converted as an invalid record (written as what the
+// converter leaves, unless elimination drops it).
 //
 // `Quick`: only records that pass elimination are wanted, and nothing is
 // gathered from the others (the overlay's extent is, from every converted
@@ -30,62 +45,24 @@ bool HoldsSentence(std::string_view line, std::string_view gpTag) {
 // it is skipped before its conversion.
 //
 // `Verify`: with "skip sentences with a wrong checksum", such a line is
-// skipped altogether. A quick run asks only of the lines that pass the
-// pre-checks, which skips the same lines at less cost.
-template <bool Verify, bool Quick>
-bool ChecksumSkips(std::string_view line, bool beforePreChecks) {
-    if constexpr (!Verify) return false;
-    if (beforePreChecks == Quick) return false;
-    return !HasValidChecksum(line);
-}
-
-template <bool AnyTalker, bool Quick, bool Verify>
-bool ProcessGga(Settings& s, std::string_view line) {
-    if (ChecksumSkips<Verify, Quick>(line, true)) return false;
-    const bool sentence = HoldsSentence<AnyTalker>(line, "$GPGGA");
+// skipped altogether.
+template <const SentenceKind& Kind, bool AnyTalker, bool Quick, bool Verify>
+bool ProcessSentence(Settings& s, std::string_view line) {
+    const bool sentence = Kind.gpTag.empty() || HoldsSentence<AnyTalker>(line, Kind.gpTag);
     if constexpr (Quick) {
         if (!sentence) return false;
     }
     const MarkScan commas = ScanMarks(line, ',');
-    if (!sentence || commas.total != 14) {
-        if constexpr (Quick) return false;
-        s.RecordInvalid = true;
-    }
-    if (ChecksumSkips<Verify, Quick>(line, false)) return false;
-    ConvertGgaSentence(s, line, commas);
-    return true;
-}
-
-template <bool AnyTalker, bool Quick, bool Verify>
-bool ProcessGll(Settings& s, std::string_view line) {
-    if (ChecksumSkips<Verify, Quick>(line, true)) return false;
-    const bool sentence = HoldsSentence<AnyTalker>(line, "$GPGLL");
+    const int most = AnyTalker ? Kind.mostCommasAnyTalker : Kind.mostCommas;
+    const bool passes = sentence && commas.total >= Kind.leastCommas && commas.total <= most;
     if constexpr (Quick) {
-        if (!sentence) return false;
+        if (!passes) return false;
     }
-    const MarkScan commas = ScanMarks(line, ',');
-    if (!sentence || commas.total < 6 || commas.total > 7) {
-        if constexpr (Quick) return false;
-        s.RecordInvalid = true;
+    if constexpr (Verify) {
+        if (!HasValidChecksum(line)) return false;
     }
-    if (ChecksumSkips<Verify, Quick>(line, false)) return false;
-    ConvertGllSentence(s, line, commas);
-    return true;
-}
-
-// Receivers of NMEA 4.10, the multi-system ones, end RMC with a navigational
-// status field: one comma more, taken along with "accept every satellite system".
-template <bool AnyTalker, bool Quick, bool Verify>
-bool ProcessRmc(Settings& s, std::string_view line) {
-    if (ChecksumSkips<Verify, Quick>(line, true)) return false;
-    constexpr int kMostCommas = AnyTalker ? 13 : 12;
-    const MarkScan commas = ScanMarks(line, ',');
-    if (commas.total < 11 || commas.total > kMostCommas) {
-        if constexpr (Quick) return false;
-        s.RecordInvalid = true;
-    }
-    if (ChecksumSkips<Verify, Quick>(line, false)) return false;
-    ConvertRmcSentence(s, line, commas);
+    if (!passes) s.RecordInvalid = true;
+    Kind.convert(s, line, commas);
     return true;
 }
 
@@ -167,16 +144,23 @@ LoopEnd Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputS
 
 bool Ignore(Settings&, std::string_view) { return false; }
 
+template <const SentenceKind& Kind, bool AnyTalker, bool Quick, bool Verify, class Target>
+LoopEnd RunSentences(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
+                     std::string& error) {
+    return Loop<ProcessSentence<Kind, AnyTalker, Quick, Verify>, PassesWriteTest>(s, input, target, inputSize, hooks,
+                                                                                  error);
+}
+
 template <bool Quick, bool AnyTalker, bool Verify, class Target>
 LoopEnd RunNmea(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
                 std::string& error) {
     switch (s.DataType) {
         case DataKind::GPGGA:
-            return Loop<ProcessGga<AnyTalker, Quick, Verify>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+            return RunSentences<kGga, AnyTalker, Quick, Verify>(s, input, target, inputSize, hooks, error);
         case DataKind::GPGLL:
-            return Loop<ProcessGll<AnyTalker, Quick, Verify>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+            return RunSentences<kGll, AnyTalker, Quick, Verify>(s, input, target, inputSize, hooks, error);
         default:
-            return Loop<ProcessRmc<AnyTalker, Quick, Verify>, PassesWriteTest>(s, input, target, inputSize, hooks, error);
+            return RunSentences<kRmc, AnyTalker, Quick, Verify>(s, input, target, inputSize, hooks, error);
     }
 }
 

@@ -20,16 +20,4 @@ std::string_view DataTypeWord(DataKind kind) {
     return "";
 }
 
-std::string_view OutputTypeWord(OutputKind kind) {
-    switch (kind) {
-        case OutputKind::Table: return "Table";
-        case OutputKind::KML: return "KML";
-        case OutputKind::OVL: return "OVL";
-        case OutputKind::GPX: return "GPX";
-        case OutputKind::GeoJSON: return "GeoJSON";
-        case OutputKind::None: break;
-    }
-    return "";
-}
-
 }  // namespace torvane

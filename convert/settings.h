@@ -19,8 +19,6 @@ enum class DataKind { None, GPGGA, GPGLL, GPRMC, GPIGC, GPGXT };
 
 // "GPGGA", ... ; "" for None.
 std::string_view DataTypeWord(DataKind kind);
-// "Table", "KML", "OVL"; "" for None.
-std::string_view OutputTypeWord(OutputKind kind);
 
 // The altitude dialog holds its amount within -1000 to 1000 m.
 inline constexpr double kAltitudeValueLimit = 1000;

@@ -361,14 +361,20 @@ for row in "GNGLL,4723.4560,N,00832.1230,E,101530.00,A,A*70|--any-talker|gn_GLL.
   "$cli" convert $flag "$work/gn.nmea" --overwrite >/dev/null 2>&1
   check "any talker: $sentence $flag" same "$(cat "$work/$out" 2>/dev/null | wc -l)" "$want"
 done
-# Checksums: a wrong one is skipped altogether, also keeping zero positions.
-printf '%s\r\n%s\r\n%s\r\n' "$gga" "${gga%6E}6F" "$gga" > "$work/ck.nmea"
-"$cli" convert --verify-checksums --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null; rc=$?
-check "checksum skips" same "$(wc -l < "$work/ck_GGA.prn")" 2
-"$cli" convert --verify-checksums "$work/ck.nmea" --overwrite >/dev/null; rc=$?
-check "checksum skips, eliminating" same "$(wc -l < "$work/ck_GGA.prn")" 2
-"$cli" convert --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null; rc=$?
-check "checksum off keeps" same "$(wc -l < "$work/ck_GGA.prn")" 3
+# Checksums: a wrong one is skipped altogether, also keeping zero positions,
+# in each data type.
+gll='$GPGLL,4723.4560,N,00832.1230,E,101530.00,A,A*63'
+rmc='$GPRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,071226,,,A*67'
+for row in "$gga|6F|GGA" "$gll|64|GLL" "$rmc|68|RMC"; do
+  IFS='|' read -r sentence wrong kind <<<"$row"
+  printf '%s\r\n%s\r\n%s\r\n' "$sentence" "${sentence%??}$wrong" "$sentence" > "$work/ck.nmea"
+  "$cli" convert --verify-checksums --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null
+  check "checksum skips ($kind)" same "$(wc -l < "$work/ck_$kind.prn")" 2
+  "$cli" convert --verify-checksums "$work/ck.nmea" --overwrite >/dev/null
+  check "checksum skips, eliminating ($kind)" same "$(wc -l < "$work/ck_$kind.prn")" 2
+  "$cli" convert --keep-zero-positions "$work/ck.nmea" --overwrite >/dev/null
+  check "checksum off keeps ($kind)" same "$(wc -l < "$work/ck_$kind.prn")" 3
+done
 
 # A run without a data set leaves an existing output as it was, and makes none.
 printf '$GPGGA,1015%s.00,,,,,0,00,,,M,,M,,*%s\r\n' 30 4E 31 4F 32 4C 33 4D 34 4A > "$work/nopos.nmea"

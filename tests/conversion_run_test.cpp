@@ -9,6 +9,7 @@
 
 #include "convert/about.h"
 #include "convert/input_analysis.h"
+#include "convert/input_file.h"
 #include "convert/output_documents.h"
 #include "sample_logs.h"
 #include "log_run.h"
@@ -288,7 +289,9 @@ TEST(ConversionRun, FailedCorrectionLeavesTheOverlayAsItWas) {
     std::filesystem::create_symlink(real, f.s.OutputFilePath);
     f.s.RecordCount = 1;
     std::string error;
-    EXPECT_FALSE(CorrectOverlayPointCount(f.s, error));
+    InputFile written;
+    ASSERT_TRUE(written.Open(real));
+    EXPECT_FALSE(CorrectOverlayPointCount(f.s, written.Descriptor(), error));
     EXPECT_NE(error.find("symbolic link"), std::string::npos) << error;
     EXPECT_EQ(f.Output(), before);
     EXPECT_TRUE(std::filesystem::is_symlink(f.s.OutputFilePath));

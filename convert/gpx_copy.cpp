@@ -158,7 +158,7 @@ Fed FeedRange(platform::FileHandle file, ByteRange range, CopyFilter& filter, co
         const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(kBlock, range.end - at));
         const std::ptrdiff_t n = platform::ReadSomeAt(file, block.get(), want, at);
         if (n == 0) break;  // an early end is told by the check after reading
-        if (n < 0) return {Fed::How::ReadFailed, std::strerror(errno)};
+        if (n < 0) return {Fed::How::ReadFailed, platform::ErrorText(errno)};
         if (!filter.Feed(block.get(), static_cast<std::size_t>(n))) return {Fed::How::LineTooLong, {}};
         at += static_cast<std::uint64_t>(n);
         done += static_cast<std::uint64_t>(n);

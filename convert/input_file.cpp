@@ -17,8 +17,8 @@ bool InputFile::Open(const std::string& path) {
     file_ = platform::OpenForReading(path, opened_);
     if (file_ != platform::kNoFile) return true;
     switch (opened_.kind) {
-        case platform::PathKind::Directory: error_ = std::strerror(EISDIR); break;
-        case platform::PathKind::Unknown: error_ = std::strerror(errno); break;
+        case platform::PathKind::Directory: error_ = platform::ErrorText(EISDIR); break;
+        case platform::PathKind::Unknown: error_ = platform::ErrorText(errno); break;
         default: error_ = "not a regular file"; break;
     }
     opened_ = platform::FileStatus{};

@@ -71,7 +71,7 @@ bool LineReader::Refill() {
         eof_ = true;
         return true;
     }
-    error_ = std::strerror(errno);
+    error_ = platform::ErrorText(errno);
     return false;
 }
 

@@ -26,7 +26,7 @@ bool OutputFile::Open(const std::string& finalPath) {
     unsigned mode = platform::NewFileMode();
     switch (platform::Inspect(finalPath, mode)) {
         case platform::PathKind::Directory:
-            error_ = "cannot create: " + std::string(std::strerror(EISDIR));
+            error_ = "cannot create: " + platform::ErrorText(EISDIR);
             return false;
         case platform::PathKind::Link:
             error_ = "cannot create: it is a symbolic link";
@@ -59,7 +59,7 @@ void OutputFile::StartBuffer() {
 }
 
 void OutputFile::Fail(const char* what) {
-    if (error_.empty()) error_ = std::string(what) + ": " + std::strerror(errno);
+    if (error_.empty()) error_ = std::string(what) + ": " + platform::ErrorText(errno);
 }
 
 void OutputFile::Flush() {

@@ -7,7 +7,7 @@
 // wasm_file_system.cpp in WebAssembly, and a port to another system is
 // another file that defines them.
 //
-// Failures leave the reason in errno (std::strerror gives its text).
+// Failures leave the reason in errno (ErrorText gives its text).
 #pragma once
 
 #include <cstddef>
@@ -69,6 +69,10 @@ PathKind Inspect(const std::string& path, unsigned& mode);
 
 // The permission bits a new file gets (0666 less the process's mask).
 unsigned NewFileMode();
+
+// The text of the error number `error` (as strerror, but safe on any thread:
+// the later part of a log is read and written on one of its own).
+std::string ErrorText(int error);
 
 // The directory a new file at `path` goes into ("." for a bare name).
 std::string DirectoryOf(const std::string& path);

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace torvane::platform {
 namespace {
@@ -27,7 +28,17 @@ void Fill(const struct stat& info, FileStatus& status) {
     status.modifiedNanoseconds = static_cast<std::int64_t>(info.st_mtim.tv_nsec);
 }
 
+// GNU's strerror_r gives the text, POSIX's fills the buffer; either is
+// safe on any thread.
+[[maybe_unused]] const char* TextOf(const char* text, const char*) { return text; }
+[[maybe_unused]] const char* TextOf(int result, const char* buffer) { return result == 0 ? buffer : "unknown error"; }
+
 }  // namespace
+
+std::string ErrorText(int error) {
+    char buffer[256] = {};
+    return TextOf(::strerror_r(error, buffer, sizeof buffer), buffer);
+}
 
 bool StatusOf(FileHandle file, FileStatus& status) {
     struct stat info {};

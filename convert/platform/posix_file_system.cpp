@@ -197,10 +197,33 @@ FileHandle OpenForReading(const std::string& path, FileStatus& status) {
     return fd;
 }
 
+namespace {
+
+// The process's mask as Linux tells it (from 4.7 on), without setting it.
+bool MaskFromProc(unsigned& mask) {
+    const int fd = ::open("/proc/self/status", O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    char text[4096];
+    const ssize_t n = ::read(fd, text, sizeof text - 1);
+    ::close(fd);
+    if (n <= 0) return false;
+    text[n] = '\0';
+    const char* line = std::strstr(text, "\nUmask:");
+    return line != nullptr && std::sscanf(line + 7, " %o", &mask) == 1;
+}
+
+}  // namespace
+
 unsigned NewFileMode() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return static_cast<unsigned>(0666 & ~mask);
+    unsigned mask = 0;
+    if (!MaskFromProc(mask)) {
+        // Elsewhere the mask is read by setting it, for a moment in which
+        // another thread's new file would get all permissions.
+        const mode_t old = ::umask(0);
+        ::umask(old);
+        mask = static_cast<unsigned>(old);
+    }
+    return 0666 & ~mask;
 }
 
 FileHandle CreateTemporary(const std::string& directory, unsigned mode, std::string& tempPath) {

@@ -1,12 +1,10 @@
 // torvane-cli: the analysis and conversion of the desktop program for
 // scripts and batches. Each file is handled as by a freshly started program.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <clocale>
 #include <cstdio>
 #include <iostream>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -17,6 +15,7 @@
 #include "convert/file_messages.h"
 #include "convert/gpx_copy.h"
 #include "convert/input_analysis.h"
+#include "convert/platform/file_system.h"
 #include "convert/track_summary.h"
 #include "options.h"
 
@@ -40,7 +39,7 @@ void PrintError(std::string_view text) { std::cerr << "torvane-cli: " << text <<
 
 // Asks on the terminal; No is the default answer.
 bool AskOverwrite() {
-    if (!::isatty(STDIN_FILENO)) return false;
+    if (!platform::StandardInputIsTerminal()) return false;
     std::cerr << "Output file exists! Overwrite? [y/N] " << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
@@ -131,7 +130,15 @@ bool RefusedAsInput(const Settings& s, const std::string& path) {
 
 // The files one call wrote (device and inode), so that two inputs of a batch
 // mapping to one output do not replace each other.
-using WrittenFiles = std::set<std::pair<dev_t, ino_t>>;
+using FileIdentity = std::pair<std::uint64_t, std::uint64_t>;
+using WrittenFiles = std::set<FileIdentity>;
+
+// The file `path` names now, if any.
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+    platform::FileStatus status;
+    if (!platform::StatusOfPath(path, status)) return std::nullopt;
+    return FileIdentity{status.device, status.inode};
+}
 
 // Returns the exit code for this file; `stop` is set when the program must
 // end (an existing output file was not to be replaced).
@@ -146,8 +153,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
 
     if (RefusedAsInput(s, s.OutputFilePath)) return kFailure;
-    struct stat info {};
-    if (::stat(s.OutputFilePath.c_str(), &info) == 0 && written.count({info.st_dev, info.st_ino}) != 0) {
+    if (const auto output = IdentityOf(s.OutputFilePath); output && written.count(*output) != 0) {
         PrintError("Output file " + s.OutputFilePath + " was written from another input of this call; " + file +
                    " is skipped.");
         return kFailure;
@@ -162,9 +168,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     const RunReport run = PerformConversionRun(s);
     const bool completed =
         run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten;
-    if (completed && ::stat(s.OutputFilePath.c_str(), &info) == 0) {
-        written.insert({info.st_dev, info.st_ino});
-    }
+    if (const auto output = IdentityOf(s.OutputFilePath); completed && output) written.insert(*output);
     switch (run.outcome) {
         case RunReport::Outcome::Written:
             PrintMessage(run.message);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "output/earth.h"
 #include "output/track_summary_text.h"
 #include "output/track_svg.h"
 #include "progress.h"
@@ -33,7 +34,6 @@ struct TrackSample {
     double distance = 0;  // metres along the track since the first record
 };
 
-constexpr double kEarthRadiusMetres = 6371008.8;
 constexpr std::size_t kMaxDrawingPoints = 4000;
 
 // Great-circle distance by the haversine formula on a sphere of

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 
+#include "earth.h"
 #include "kml_document.h"
 #include "track_time.h"
 
@@ -15,7 +16,6 @@ constexpr double kWidth = 800;
 constexpr double kPictureTop = 40, kPictureHeight = 740;
 constexpr double kFigureLine = 20;
 constexpr double kDocumentFontSize = 14;
-constexpr double kMetresPerDegree = 6371008.8 * std::numbers::pi / 180;
 
 // Every length of the layout in units of the font size.
 constexpr double kLine = 1.25;        // from one line of text to the next

@@ -70,6 +70,9 @@ PathKind Inspect(const std::string& path, unsigned& mode);
 // The permission bits a new file gets (0666 less the process's mask).
 unsigned NewFileMode();
 
+// Whether the program's standard input is a terminal (a person to ask).
+bool StandardInputIsTerminal();
+
 // The text of the error number `error` (as strerror, but safe on any thread:
 // the later part of a log is read and written on one of its own).
 std::string ErrorText(int error);

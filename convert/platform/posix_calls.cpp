@@ -35,6 +35,8 @@ void Fill(const struct stat& info, FileStatus& status) {
 
 }  // namespace
 
+bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
+
 std::string ErrorText(int error) {
     char buffer[256] = {};
     return TextOf(::strerror_r(error, buffer, sizeof buffer), buffer);

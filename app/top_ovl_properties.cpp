@@ -5,13 +5,13 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QVBoxLayout>
+#include <QValidator>
 
 #include "convert/colours.h"
+#include "output/ovl_document.h"
 #include "widget_helpers.h"
 
 namespace torvane::app {
@@ -31,7 +31,13 @@ QString ColourCaption(int code) {
 }
 
 // The overlay keeps each value on its own line: pasted line breaks are refused.
-QRegularExpression NoLineBreaks() { return QRegularExpression(QStringLiteral("[^\\r\\n]*")); }
+class OverlayValueValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString& input, int&) const override {
+        return IsOverlayValue(input.toStdString()) ? Acceptable : Invalid;
+    }
+};
 
 }  // namespace
 
@@ -44,7 +50,7 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : Pr
     auto* overlay = MakeNamed<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Overlay"), this);
     mapName_ = new QLineEdit(overlay);
     mapName_->setObjectName(QStringLiteral("Text2"));
-    mapName_->setValidator(new QRegularExpressionValidator(NoLineBreaks(), mapName_));
+    mapName_->setValidator(new OverlayValueValidator(mapName_));
     auto* mapRow = new QHBoxLayout;
     mapRow->addWidget(MakeLabel(QStringLiteral("Label2"), QStringLiteral("&Map Name:"), mapName_));
     mapRow->addWidget(mapName_, 1);
@@ -57,7 +63,7 @@ TOP_OVL_Properties::TOP_OVL_Properties(Settings& settings, QWidget* parent) : Pr
     auto* lineProperties = MakeNamed<QGroupBox>(QStringLiteral("Frame2"), QStringLiteral("Line Properties"), this);
     width_ = new QLineEdit(lineProperties);
     width_->setObjectName(QStringLiteral("Text3"));
-    width_->setValidator(new QRegularExpressionValidator(NoLineBreaks(), width_));
+    width_->setValidator(new OverlayValueValidator(width_));
     width_->setMaximumWidth(width_->fontMetrics().horizontalAdvance(QStringLiteral("00000")) + 16);
     auto* widthRow = new QHBoxLayout;
     widthRow->addWidget(MakeLabel(QStringLiteral("Label4"), QStringLiteral("Wi&dth (Pixels):"), width_));

@@ -10,6 +10,7 @@
 #include <utility>
 
 #include "convert/colours.h"
+#include "output/ovl_document.h"
 #include "convert/date_sources.h"
 
 namespace torvane::cli {
@@ -65,8 +66,6 @@ bool TakesValue(const std::string& name) {
     return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
 }
 
-// A line break would start new lines and sections in the overlay.
-bool HasLineBreak(const std::string& text) { return text.find_first_of("\r\n") != std::string::npos; }
 
 }  // namespace
 
@@ -229,7 +228,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
                 return false;
             }
             o.ovlColour = code;
-        } else if ((name == "--ovl-width" || name == "--ovl-map-name") && HasLineBreak(value)) {
+        } else if ((name == "--ovl-width" || name == "--ovl-map-name") && !IsOverlayValue(value)) {
             error = name + " takes text without line breaks";
             return false;
         } else if (name == "--ovl-width") {

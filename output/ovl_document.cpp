@@ -2,6 +2,8 @@
 
 namespace torvane {
 
+bool IsOverlayValue(std::string_view text) { return text.find_first_of("\r\n") == std::string_view::npos; }
+
 std::string OvlHeader(int colourCode, std::string_view lineWidth, std::int64_t detectedRecordCount) {
     std::string text = "[Symbol 1]\r\nTyp=3\r\nGroup=2\r\nCol=";
     text += std::to_string(colourCode);

@@ -16,6 +16,11 @@ std::string OvlHeader(int colourCode, std::string_view lineWidth, std::int64_t d
 // Overlay and map-position sections (without the final CR LF).
 std::string OvlTrailer(std::string_view mapName, std::string_view centerLatText, std::string_view centerLongText);
 
+// Whether `text` may stand as an overlay value (the map name, the line
+// width): one line, without CR or LF, which would start new lines and
+// sections of the overlay.
+bool IsOverlayValue(std::string_view text);
+
 // The line that replaces the point count once the real number is known.
 std::string OvlPointCountLine(std::int64_t recordCount);
 

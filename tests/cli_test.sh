@@ -186,10 +186,12 @@ else
 fi
 # Line breaks in overlay values would add lines and sections: refused.
 for opt in --ovl-map-name --ovl-width; do
-  "$cli" convert "$work/track.nmea" --to ovl -o "$work/evil.ovl" $opt $'X\r\nCenterLat=0\r\n[Evil]' 2>"$work/err" >/dev/null; rc=$?
-  check "$opt line break exit" same "$rc" 2
-  check "$opt line break message" grep -q -- "$opt takes text without line breaks" "$work/err"
-  check "$opt line break no output" test ! -e "$work/evil.ovl"
+  for value in $'X\r\nCenterLat=0\r\n[Evil]' $'X\rY' $'X\nY'; do
+    "$cli" convert "$work/track.nmea" --to ovl -o "$work/evil.ovl" $opt "$value" 2>"$work/err" >/dev/null; rc=$?
+    check "$opt line break exit" same "$rc" 2
+    check "$opt line break message" grep -q -- "$opt takes text without line breaks" "$work/err"
+    check "$opt line break no output" test ! -e "$work/evil.ovl"
+  done
 done
 # A map name holding "Punkte" keeps its line; only the count is corrected.
 "$cli" convert "$work/track.nmea" --to ovl -o "$work/map.ovl" --ovl-map-name 'Karte Punkte 1:25000' >/dev/null; rc=$?

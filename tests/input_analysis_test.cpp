@@ -44,6 +44,7 @@ TEST(InputAnalysis, DecisionRules) {
         {1, 0, 0, DataKind::None},     {2, 0, 0, DataKind::GPGGA},     {10, 0, 100, DataKind::GPGGA},
         {10, 20, 100, DataKind::GPRMC}, {10, 11, 0, DataKind::GPGGA},  {9, 10, 10, DataKind::GPGGA},
         {8, 10, 10, DataKind::GPGLL},   {0, 2, 3, DataKind::GPRMC},    {0, 0, 2, DataKind::GPRMC},
+        {0, 1, 0, DataKind::None},     {0, 2, 0, DataKind::GPGLL},     {0, 0, 1, DataKind::None},
     };
     for (const Case& c : cases) {
         AnalysisCounts counts;

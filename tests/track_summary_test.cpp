@@ -189,5 +189,19 @@ TEST(TrackSvg, ProfileAxisLabels) {
     }
 }
 
+// The picture's title is the log's path as the file system has it: markup
+// and bytes that are not UTF-8 come out as text, and the document stays
+// well-formed.
+TEST(TrackSvg, TitleIsText) {
+    TrackDrawing d;
+    d.title = "/logs/<a href=\"x\">&amp;</a> Fl\xfcg.nmea";
+    d.track = {{47, 8}, {47.1, 8.1}};
+    const std::string svg = TrackSvg(d);
+    EXPECT_NE(svg.find("<title>/logs/&lt;a href=&quot;x&quot;&gt;&amp;amp;&lt;/a&gt; Fl\xc3\xbcg.nmea</title>"),
+              std::string::npos)
+        << svg.substr(0, 400);
+    EXPECT_EQ(svg.find("<a href"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace torvane

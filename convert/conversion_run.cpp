@@ -71,10 +71,9 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->s = s_;
+        part->s = PartSettings(s_, role, split_);
         part->output = &output_;
         if (role == PartRole::Later) {
-            part->s.GpxPointState = split_.laterPoint;
             if (!part->own.Open(s_.OutputFilePath)) return nullptr;
             part->output = &part->own;
         }
@@ -92,10 +91,7 @@ public:
     // disk that one pass fits on), leaves the work to one pass.
     bool Merge(Part& first, Part& later) {
         if (!later.own.Finish() || !first.output->AppendFinished(later.own) || !first.output->Good()) return false;
-        // What the reader leaves in the settings is the later part's; the count adds up.
-        const std::int64_t count = first.s.RecordCount + later.s.RecordCount;
-        first.s = later.s;
-        first.s.RecordCount = count;
+        MergePartSettings(first.s, later.s);
         first.bytesRead += later.bytesRead;
         return true;
     }
@@ -155,12 +151,11 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->s = s_;
+        part->s = PartSettings(s_, role, split_);
         part->s.PositionsOnly = s_.OutputType != OutputKind::KML;
         OutputFile* output = &output_;
         TrackCalendar calendar = CalendarFor(start_);
         if (role == PartRole::Later) {
-            part->s.GpxPointState = split_.laterPoint;
             if (!part->own.Open(s_.OutputFilePath) || !LaterCalendar(calendar)) return nullptr;
             output = &part->own;
         }
@@ -180,9 +175,7 @@ public:
     bool Merge(Part& first, Part& later) {
         if (!later.writer->Calendar().Continues(first.writer->Calendar())) return false;
         if (!first.writer->Append(*later.writer)) return false;
-        const std::int64_t count = first.s.RecordCount + later.s.RecordCount;
-        first.s.GpxPointState = later.s.GpxPointState;
-        first.s.RecordCount = count;
+        MergePartSettings(first.s, later.s);
         first.bytesRead += later.bytesRead;
         return true;
     }

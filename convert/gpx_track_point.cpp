@@ -29,15 +29,14 @@ int PositionOf(std::string_view line, char c) {
 // again at position 1). XML allows either quote around attribute values.
 void ScanQuotes(Settings& s, std::string_view line) {
     MarkPositions(ScanMarks(line, '"', '\''), kLastQuote, s.CommaPos);
-    s.GpxPointState.ScanIndex = kLastQuote + 1;  // where the scan's running index ends
 }
 
 // The first two quoted values of the line, assigned to latitude and longitude
 // by which of "lat" and "lon" comes first.
 void ReadPosition(Settings& s, std::string_view line) {
     GpxPointStateRecord& point = s.GpxPointState;
-    s.GpxAttributePos.lat = PositionOf(line, "lat");
-    s.GpxAttributePos.lon = PositionOf(line, "lon");
+    const int lat = PositionOf(line, "lat");  // 0 when absent
+    const int lon = PositionOf(line, "lon");
     ScanQuotes(s, line);
     const auto& q = s.CommaPos;
     if (q[1] == 0 || q[2] == 0 || q[3] == 0 || q[4] == 0) {
@@ -46,7 +45,7 @@ void ReadPosition(Settings& s, std::string_view line) {
     }
     const std::string_view first = TextBetween(line, q[1], q[2]);
     const std::string_view second = TextBetween(line, q[3], q[4]);
-    if (s.GpxAttributePos.lat <= s.GpxAttributePos.lon) {
+    if (lat <= lon) {
         point.LatText.assign(first);
         point.LonText.assign(second);
     } else {

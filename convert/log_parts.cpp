@@ -20,4 +20,19 @@ LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_
     return split;
 }
 
+Settings PartSettings(const Settings& s, PartRole role, const LogSplit& split) {
+    Settings part = s;
+    if (role == PartRole::Later) {
+        static_cast<ReaderState&>(part) = ReaderState{};
+        part.GpxPointState = split.laterPoint;
+        static_cast<RunTotals&>(part) = RunTotals{};
+    }
+    return part;
+}
+
+void MergePartSettings(Settings& first, const Settings& later) {
+    static_cast<ReaderState&>(first) = later;
+    first.RunTotals::Merge(later);
+}
+
 }  // namespace torvane

@@ -37,11 +37,20 @@ LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uin
 // their own, in one pass.)
 LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_t size);
 
-// How the work on one part (or on the whole log) ended.
-enum class PartEnd { Finished, Failed, Cancelled };
-
 // Which part a piece of work is made for.
 enum class PartRole { Whole, First, Later };
+
+// The settings a part of a run starts with: `s`'s options, and for the
+// later part the reader's state one pass has at the split and totals of
+// its own.
+Settings PartSettings(const Settings& s, PartRole role, const LogSplit& split);
+
+// The settings of the first part, joined with the later's, as one pass
+// leaves them: the later part's reader state, the totals of both.
+void MergePartSettings(Settings& first, const Settings& later);
+
+// How the work on one part (or on the whole log) ended.
+enum class PartEnd { Finished, Failed, Cancelled };
 
 // What RunInParts gives back: how the work ended, whether the log was read
 // in parts, and the part holding the results (the whole pass's, or the

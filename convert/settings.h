@@ -1,5 +1,6 @@
 // The one shared record: every value that the windows fill, that input
-// analysis finds and that a conversion run reads and leaves behind. One
+// analysis finds and that a conversion run reads and leaves behind, in
+// three parts (the options, the reader's state, the run's totals). One
 // instance per program (or per file on the command line), passed by
 // reference; the names are those the rest of the system uses.
 #pragma once
@@ -45,7 +46,6 @@ struct GpxPointStateRecord {
     // A "lat=" line of the current track point had fewer than four quotes:
     // its position is unknown and the point is not written.
     bool PositionMissing = false;
-    int ScanIndex = 0;
     std::string LonText, LatText;
     // Elevation and time pieces, held as the numbers they were read as.
     double EleValue = 0;
@@ -72,12 +72,8 @@ struct PartsRule {
     enum class Fault { None, CannotStart, Fails } fault = Fault::None;
 };
 
-struct GpxAttributePosRecord {
-    int lat = 0;  // 1-based position of the first "lat" in the line, 0 when absent
-    int lon = 0;
-};
-
-struct Settings {
+// What the user and the analysis chose: read by a run, never changed by it.
+struct RunOptions {
     // Files and user choices.
     std::string InputFilePath;
     std::string AnalysedFilePath;  // the file the last analysis read: for GPX, the file its copy was made from
@@ -113,8 +109,12 @@ struct Settings {
     bool PositionsOnly = false;
 
     PartsRule Parts;
+};
 
-    // State of the run and of the current record.
+// What the reader of a log holds as it goes: the current record and the
+// state carried from line to line. A part of a log read on its own starts
+// with the state one pass has there.
+struct ReaderState {
     std::string OutputLine;
     std::array<int, 16> CommaPos{};
     double Latitude = 0;
@@ -123,13 +123,29 @@ struct Settings {
     double TimeOfDay = 0;        // seconds since midnight of the current record
     bool AltitudeKnown = false;  // the current record's kind carries an altitude
     bool RecordInvalid = false;
+    GpxPointStateRecord GpxPointState;
+};
+
+// What a run adds up over its records.
+struct RunTotals {
     std::int64_t RecordCount = 0;
     OverlayBounds OverlayExtent;
-    std::string CenterLatText;
+    std::string CenterLatText;  // formed from OverlayExtent by the overlay's trailer
     std::string CenterLongText;
-    GpxPointStateRecord GpxPointState;
-    GpxAttributePosRecord GpxAttributePos;
+
+    // Adds the totals of the records that follow these.
+    void Merge(const RunTotals& later) {
+        RecordCount += later.RecordCount;
+        if (!later.OverlayExtent.empty) {
+            OverlayExtent.Include(later.OverlayExtent.minLatitude, later.OverlayExtent.minLongitude);
+            OverlayExtent.Include(later.OverlayExtent.maxLatitude, later.OverlayExtent.maxLongitude);
+        }
+    }
 };
+
+// The one shared record of the windows, the analysis and the runs, in its
+// three parts; its fields are named as the rest of the system names them.
+struct Settings : RunOptions, ReaderState, RunTotals {};
 
 // Whether `s` asks for a dated output: GPX, GeoJSON, or KML with its time track.
 inline bool IsDatedOutput(const Settings& s) {

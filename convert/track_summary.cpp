@@ -287,8 +287,7 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->s = s_;
-        if (role == PartRole::Later) part->s.GpxPointState = split_.laterPoint;
+        part->s = PartSettings(s_, role, split_);
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {

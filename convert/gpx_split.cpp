@@ -1,7 +1,5 @@
 #include "gpx_split.h"
 
-#include <cmath>
-#include <limits>
 #include <memory>
 #include <string_view>
 
@@ -14,11 +12,6 @@ namespace {
 constexpr std::size_t kLeadIn = 128u << 10;  // looked at before the middle
 constexpr std::size_t kLookAhead = 64u << 10;  // and after it
 constexpr std::string_view kOpenTag = "<trkpt";
-
-// A text no value of a point is read as until a line sets it: the values
-// still equal to it after the lead-in are unknown. (A file that sets a
-// value to this very text has the same state either way.)
-constexpr std::string_view kUnknownText = "\x01unknown\x01";
 
 // The start of the line holding the first "<trkpt" at or after `from`, if
 // that line starts in `text` after an LF (as the parts of other logs do;
@@ -41,8 +34,6 @@ bool ConvertLines(Settings& s, platform::FileHandle file, ByteRange range) {
     return status == LineReader::Status::End;
 }
 
-bool Known(double value) { return !std::isnan(value); }
-
 }  // namespace
 
 std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size, const Settings& s,
@@ -61,17 +52,13 @@ std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint6
     if (split == std::string_view::npos || leadIn == std::string_view::npos || leadIn >= split) return 0;
     if (windowStart + split >= size) return 0;
 
+    // From a state that knows nothing, the points before the split must
+    // give every value one pass could carry over them.
     Settings later = s;
     GpxPointStateRecord& point = later.GpxPointState;
     point = GpxPointStateRecord{};
-    point.LatText = point.LonText = kUnknownText;
-    constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
-    point.EleValue = point.HourValue = point.MinuteValue = point.SecondValue = kUnknown;
     if (!ConvertLines(later, file, ByteRange{windowStart + leadIn, windowStart + split})) return 0;
-
-    const bool known = point.LatText != kUnknownText && point.LonText != kUnknownText && Known(point.EleValue) &&
-                       Known(point.HourValue) && Known(point.MinuteValue) && Known(point.SecondValue);
-    if (!known) return 0;
+    if (!point.LatText || !point.LonText || !point.EleValue || !point.Time) return 0;
     laterPoint = point;
     return windowStart + split;
 }

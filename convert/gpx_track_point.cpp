@@ -45,13 +45,12 @@ void ReadPosition(Settings& s, std::string_view line) {
     }
     const std::string_view first = TextBetween(line, q[1], q[2]);
     const std::string_view second = TextBetween(line, q[3], q[4]);
-    if (lat <= lon) {
-        point.LatText.assign(first);
-        point.LonText.assign(second);
-    } else {
-        point.LonText.assign(first);
-        point.LatText.assign(second);
-    }
+    std::optional<std::string>& latText = point.LatText;
+    std::optional<std::string>& lonText = point.LonText;
+    if (!latText) latText.emplace();
+    if (!lonText) lonText.emplace();
+    latText->assign(lat <= lon ? first : second);  // reuses the texts' room
+    lonText->assign(lat <= lon ? second : first);
 }
 
 // The number between the first ">" and the next "<"; 0 without such a "<".
@@ -70,9 +69,8 @@ void ReadElevation(GpxPointStateRecord& point, std::string_view line) {
 // ISO 8601 time around that "T", in UTC, for the dated outputs.
 void ReadTime(GpxPointStateRecord& point, std::string_view line) {
     const int t = PositionOf(line, 'T');
-    point.HourValue = LeadingNumber(Mid(line, t + 1, 2));
-    point.MinuteValue = LeadingNumber(Mid(line, t + 4, 2));
-    point.SecondValue = LeadingNumber(Mid(line, t + 7, 2));
+    point.Time = GpxPointStateRecord::TimePieces{LeadingNumber(Mid(line, t + 1, 2)), LeadingNumber(Mid(line, t + 4, 2)),
+                                                 LeadingNumber(Mid(line, t + 7, 2))};
     point.UtcTime = t > 10 ? IsoTimeMilliseconds(line.substr(static_cast<std::size_t>(t - 11))) : std::nullopt;
 }
 
@@ -141,15 +139,16 @@ void CompletePoint(Settings& s) {
         return;  // stays invalid; the previous record's values are left alone
     }
     s.RecordInvalid = false;
-    s.Latitude = LeadingNumber(point.LatText);
+    s.Latitude = LeadingNumber(point.LatText ? std::string_view(*point.LatText) : std::string_view());
     if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;
-    s.Longitude = LeadingNumber(point.LonText);
+    s.Longitude = LeadingNumber(point.LonText ? std::string_view(*point.LonText) : std::string_view());
     if (s.Longitude > 180 || s.Longitude < -180) s.RecordInvalid = true;
 
     // The manipulation works on a copy: an elevation carried over to a point
     // without one must not receive the offset twice.
-    s.Altitude = ManipulatedAltitude(s, point.EleValue);
-    point.TimeSeconds = point.HourValue * 3600 + point.MinuteValue * 60 + point.SecondValue;
+    s.Altitude = ManipulatedAltitude(s, point.EleValue.value_or(0));
+    const GpxPointStateRecord::TimePieces time = point.Time.value_or(GpxPointStateRecord::TimePieces{});
+    point.TimeSeconds = time.hour * 3600 + time.minute * 60 + time.second;
     ComposeCurrentRecord(s, point.TimeSeconds, s.Altitude, true);
 }
 

@@ -41,18 +41,24 @@ struct OvlPropertiesRecord {
 };
 
 // The line-oriented GPX reader's state; it lasts across lines and runs.
+// What the points so far gave is carried to the points after them that do
+// not give their own; a value no point has given yet is empty (and read as
+// the text "" or the number 0).
 struct GpxPointStateRecord {
     bool InTrackPoint = false;
     // A "lat=" line of the current track point had fewer than four quotes:
     // its position is unknown and the point is not written.
     bool PositionMissing = false;
-    std::string LonText, LatText;
-    // Elevation and time pieces, held as the numbers they were read as.
-    double EleValue = 0;
-    double HourValue = 0, MinuteValue = 0, SecondValue = 0;
-    double TimeSeconds = 0;
+    std::optional<std::string> LonText, LatText;
+    std::optional<double> EleValue;
+    // The time's pieces, held as the numbers they were read as.
+    struct TimePieces {
+        double hour = 0, minute = 0, second = 0;
+    };
+    std::optional<TimePieces> Time;
+    double TimeSeconds = 0;  // of the last point completed
     // The point's time in UTC (milliseconds since 1970-01-01) where its time
-    // carries a date; carried over, like the pieces above, to a point without one.
+    // carries a date; given with the pieces above.
     std::optional<std::int64_t> UtcTime;
 };
 

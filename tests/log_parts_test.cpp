@@ -200,9 +200,11 @@ Observed Observe(const Log& log, const PartsRule& parts) {
         seen.runsInParts.emplace_back(run.name, report.inParts);
         const GpxPointStateRecord& g = r.GpxPointState;
         text += Printed("%s: %d %lld %lld | %.17g %.17g %.17g %.17g ", run.name, static_cast<int>(report.outcome),
-                        static_cast<long long>(report.count), static_cast<long long>(r.RecordCount), g.EleValue,
-                        g.HourValue, g.MinuteValue, g.SecondValue);
-        text += g.LatText + " " + g.LonText + " " + report.message + (report.undated ? " undated\n" : "\n");
+                        static_cast<long long>(report.count), static_cast<long long>(r.RecordCount),
+                        g.EleValue.value_or(-1), g.Time ? g.Time->hour : -1, g.Time ? g.Time->minute : -1,
+                        g.Time ? g.Time->second : -1);
+        text += g.LatText.value_or("-") + " " + g.LonText.value_or("-") + " " + report.message +
+                (report.undated ? " undated\n" : "\n");
         text += ReadFile(r.OutputFilePath) + "\n";
     }
     text += test::Listing(dir.Path()) + "\n";

@@ -66,24 +66,13 @@ bool TakesValue(const std::string& name) {
     return std::find(std::begin(kNames), std::end(kNames), name) != std::end(kNames);
 }
 
-
-}  // namespace
-
-bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
-    if (argc < 2) {
-        error = "no command given";
-        return false;
-    }
-    const std::string command = argv[1];
+// The command, argv[1]. False with `error` for an unknown one.
+bool ParseCommand(const std::string& command, Options& o, std::string& error) {
     if (command == "--help" || command == "-h" || command == "help") {
         o.command = Command::Help;
-        return true;
-    }
-    if (command == "--version") {
+    } else if (command == "--version") {
         o.command = Command::Version;
-        return true;
-    }
-    if (command == "analyze") {
+    } else if (command == "analyze") {
         o.command = Command::Analyze;
     } else if (command == "convert") {
         o.command = Command::Convert;
@@ -93,6 +82,123 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         error = "unknown command '" + command + "'";
         return false;
     }
+    return true;
+}
+
+// An option with its value. False with `error` for an unknown option or a
+// value it does not take.
+bool TakeValueOption(const std::string& name, const std::string& value, Options& o, bool& sawAltitude,
+                     std::string& error) {
+    if (name == "--to") {
+        if (value == "table") o.outputType = OutputKind::Table;
+        else if (value == "kml") o.outputType = OutputKind::KML;
+        else if (value == "ovl") o.outputType = OutputKind::OVL;
+        else if (value == "gpx") o.outputType = OutputKind::GPX;
+        else if (value == "geojson") o.outputType = OutputKind::GeoJSON;
+        else {
+            error = "--to takes table, kml, ovl, gpx or geojson, not '" + value + "'";
+            return false;
+        }
+    } else if (name == "--altitude-add" || name == "--altitude-set") {
+        if (sawAltitude) {
+            error = "give only one of --altitude-add and --altitude-set";
+            return false;
+        }
+        sawAltitude = true;
+        if (!ParseAltitude(value, o.altitudeValue)) {
+            error = name + " takes a number of metres within -1000..1000, not '" + value + "'";
+            return false;
+        }
+        o.altitudeMode = name == "--altitude-add" ? AltitudeMode::Add : AltitudeMode::SetFixed;
+    } else if (name == "--date") {
+        o.firstDate = IsoDateDays(value);
+        if (!o.firstDate) {
+            error = "--date takes a date YYYY-MM-DD, not '" + value + "'";
+            return false;
+        }
+    } else if (name == "-o" || name == "--output") {
+        if (value.empty()) {
+            error = name + " takes a file name, not an empty one";
+            return false;
+        }
+        o.outputPath = value;
+    } else if (name == "--kml-name") {
+        o.kmlName = value;
+    } else if (name == "--kml-description") {
+        o.kmlDescription = value;
+    } else if (name == "--kml-color") {
+        const std::string colour = KmlColour(value);
+        if (colour.empty()) {
+            error = "--kml-color takes yellow, red, magenta, blue, green or eight hex digits aabbggrr, not '" +
+                    value + "'";
+            return false;
+        }
+        o.kmlColor = colour;
+    } else if (name == "--kml-extrude" || name == "--kml-tessellate") {
+        if (!ParseFlag(value, name == "--kml-extrude" ? o.kmlExtrude : o.kmlTessellate)) {
+            error = name + " takes 0 or 1, not '" + value + "'";
+            return false;
+        }
+    } else if (name == "--ovl-color") {
+        const int code = OvlColourCode(value);
+        if (code == 0) {
+            error = "--ovl-color takes red, green, blue, yellow, black, white, invisible, magenta or "
+                    "turquoise, not '" + value + "'";
+            return false;
+        }
+        o.ovlColour = code;
+    } else if ((name == "--ovl-width" || name == "--ovl-map-name") && !IsOverlayValue(value)) {
+        error = name + " takes text without line breaks";
+        return false;
+    } else if (name == "--ovl-width") {
+        o.ovlWidth = value;
+    } else if (name == "--ovl-map-name") {
+        o.ovlMapName = value;
+    } else {
+        error = "unknown option '" + name + "'";
+        return false;
+    }
+    return true;
+}
+
+// What the options say together. False with `error` where they do not fit.
+bool CheckTogether(const Options& o, bool sawPositionOption, std::string& error) {
+    if (o.files.empty()) {
+        error = "no input file given";
+        return false;
+    }
+    if (sawPositionOption && !o.summary) {
+        error = "analyze takes position options only with --summary";
+        return false;
+    }
+    if (o.command == Command::Preview && o.files.size() != 1) {
+        error = "preview draws a single input file";
+        return false;
+    }
+    if (o.outputPath && o.files.size() != 1) {
+        error = "-o names the output of a single input file";
+        return false;
+    }
+    if (o.decimalComma && o.outputType != OutputKind::Table) {
+        error = "--decimal-comma applies to table output only";
+        return false;
+    }
+    if (o.kmlTime && o.outputType != OutputKind::KML) {
+        error = "--kml-time applies to KML output only";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
+    if (argc < 2) {
+        error = "no command given";
+        return false;
+    }
+    if (!ParseCommand(argv[1], o, error)) return false;
+    if (o.command == Command::Help || o.command == Command::Version) return true;
 
     bool sawAltitude = false;
     bool sawPositionOption = false;
@@ -170,102 +276,10 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             value = argv[++i];
         }
 
-        if (name == "--to") {
-            if (value == "table") o.outputType = OutputKind::Table;
-            else if (value == "kml") o.outputType = OutputKind::KML;
-            else if (value == "ovl") o.outputType = OutputKind::OVL;
-            else if (value == "gpx") o.outputType = OutputKind::GPX;
-            else if (value == "geojson") o.outputType = OutputKind::GeoJSON;
-            else {
-                error = "--to takes table, kml, ovl, gpx or geojson, not '" + value + "'";
-                return false;
-            }
-        } else if (name == "--altitude-add" || name == "--altitude-set") {
-            if (sawAltitude) {
-                error = "give only one of --altitude-add and --altitude-set";
-                return false;
-            }
-            sawAltitude = true;
-            if (!ParseAltitude(value, o.altitudeValue)) {
-                error = name + " takes a number of metres within -1000..1000, not '" + value + "'";
-                return false;
-            }
-            o.altitudeMode = name == "--altitude-add" ? AltitudeMode::Add : AltitudeMode::SetFixed;
-        } else if (name == "--date") {
-            o.firstDate = IsoDateDays(value);
-            if (!o.firstDate) {
-                error = "--date takes a date YYYY-MM-DD, not '" + value + "'";
-                return false;
-            }
-        } else if (name == "-o" || name == "--output") {
-            if (value.empty()) {
-                error = name + " takes a file name, not an empty one";
-                return false;
-            }
-            o.outputPath = value;
-        } else if (name == "--kml-name") {
-            o.kmlName = value;
-        } else if (name == "--kml-description") {
-            o.kmlDescription = value;
-        } else if (name == "--kml-color") {
-            const std::string colour = KmlColour(value);
-            if (colour.empty()) {
-                error = "--kml-color takes yellow, red, magenta, blue, green or eight hex digits aabbggrr, not '" +
-                        value + "'";
-                return false;
-            }
-            o.kmlColor = colour;
-        } else if (name == "--kml-extrude" || name == "--kml-tessellate") {
-            if (!ParseFlag(value, name == "--kml-extrude" ? o.kmlExtrude : o.kmlTessellate)) {
-                error = name + " takes 0 or 1, not '" + value + "'";
-                return false;
-            }
-        } else if (name == "--ovl-color") {
-            const int code = OvlColourCode(value);
-            if (code == 0) {
-                error = "--ovl-color takes red, green, blue, yellow, black, white, invisible, magenta or "
-                        "turquoise, not '" + value + "'";
-                return false;
-            }
-            o.ovlColour = code;
-        } else if ((name == "--ovl-width" || name == "--ovl-map-name") && !IsOverlayValue(value)) {
-            error = name + " takes text without line breaks";
-            return false;
-        } else if (name == "--ovl-width") {
-            o.ovlWidth = value;
-        } else if (name == "--ovl-map-name") {
-            o.ovlMapName = value;
-        } else {
-            error = "unknown option '" + name + "'";
-            return false;
-        }
+        if (!TakeValueOption(name, value, o, sawAltitude, error)) return false;
     }
 
-    if (o.files.empty()) {
-        error = "no input file given";
-        return false;
-    }
-    if (sawPositionOption && !o.summary) {
-        error = "analyze takes position options only with --summary";
-        return false;
-    }
-    if (o.command == Command::Preview && o.files.size() != 1) {
-        error = "preview draws a single input file";
-        return false;
-    }
-    if (o.outputPath && o.files.size() != 1) {
-        error = "-o names the output of a single input file";
-        return false;
-    }
-    if (o.decimalComma && o.outputType != OutputKind::Table) {
-        error = "--decimal-comma applies to table output only";
-        return false;
-    }
-    if (o.kmlTime && o.outputType != OutputKind::KML) {
-        error = "--kml-time applies to KML output only";
-        return false;
-    }
-    return true;
+    return CheckTogether(o, sawPositionOption, error);
 }
 
 void ApplyAnalysisOptions(const Options& o, Settings& s) {

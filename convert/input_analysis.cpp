@@ -1,15 +1,11 @@
 #include "input_analysis.h"
 
-#include <cstring>
 
 #include "about.h"
 #include "file_messages.h"
 #include "gpx_copy.h"
 #include "input_file.h"
 #include "line_reader.h"
-#include "output/byte_scan.h"
-#include "sentence_checks.h"
-#include "text_scan.h"
 #include "log_parts.h"
 
 namespace torvane {

@@ -137,10 +137,8 @@ QSize OpenNMEAFile::FreeArea() const {
 
 OpenNMEAFile::~OpenNMEAFile() = default;
 
-void OpenNMEAFile::BuildControls() {
-    lists_ = new InputFileLists(this);
-    connect(lists_, &InputFileLists::FileChosen, this, &OpenNMEAFile::FileChosen);
-
+// The input path, and beside it the date field for a log without a date.
+QGroupBox* OpenNMEAFile::BuildInputFrame() {
     auto* inputFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame3"), QStringLiteral("Input File"), this);
     inputPath_ = new QLineEdit(inputFrame);
     inputPath_->setObjectName(QStringLiteral("Text3"));
@@ -149,21 +147,6 @@ void OpenNMEAFile::BuildControls() {
     auto* inputLayout = new QHBoxLayout(inputFrame);
     inputLayout->addWidget(inputPath_, 1);
 
-    analyze_ = MakeNamed<QPushButton>(QStringLiteral("Command2"), QStringLiteral("&ANALYZE SELECTED FILE !"), this);
-    analyze_->setMinimumHeight(analyze_->sizeHint().height() * 3 / 2);
-
-    auto* outputFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame2"), QStringLiteral("Output Type"), this);
-    table_ = MakeNamed<QRadioButton>(QStringLiteral("Option4"), QStringLiteral("&Data table"), outputFrame);
-    table_->setToolTip(QStringLiteral("for GP programs, such as EXCEL (TM) or MATHCAD (TM)"));
-    kml_ = MakeNamed<QRadioButton>(QStringLiteral("Option5"), QStringLiteral("Google &KML file"), outputFrame);
-    kml_->setToolTip(QStringLiteral("to draw the path onto GOOGLE (TM) world map"));
-    ovl_ = MakeNamed<QRadioButton>(QStringLiteral("Option1"), QStringLiteral("&TOP OVL file"), outputFrame);
-    gpx_ = MakeNamed<QRadioButton>(QStringLiteral("Option6"), QStringLiteral("GP&X"), outputFrame);
-    gpx_->setToolTip(QStringLiteral(
-        "GPX 1.1 track with the date and time of every position, for Strava, Garmin Connect, OpenStreetMap, QGIS"));
-    geoJson_ = MakeNamed<QRadioButton>(QStringLiteral("Option7"), QStringLiteral("Geo&JSON"), outputFrame);
-    geoJson_->setToolTip(QStringLiteral("GeoJSON line with the time of every position, for QGIS, Leaflet, pandas"));
-    table_->setChecked(true);
     // For a log without a date of its own (GGA alone): the dated outputs
     // take this date for its first position.
     firstDate_ = new QLineEdit(this);
@@ -177,6 +160,23 @@ void OpenNMEAFile::BuildControls() {
     firstDate_->setFixedWidth(firstDate_->fontMetrics().horizontalAdvance(firstDate_->placeholderText()) * 9 / 8);
     // Beside the input path: the date belongs to the log.
     inputLayout->addWidget(firstDate_);
+    return inputFrame;
+}
+
+// The output types: table, KML and overlay, the dated outputs in a row.
+QGroupBox* OpenNMEAFile::BuildOutputFrame() {
+    auto* outputFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame2"), QStringLiteral("Output Type"), this);
+    table_ = MakeNamed<QRadioButton>(QStringLiteral("Option4"), QStringLiteral("&Data table"), outputFrame);
+    table_->setToolTip(QStringLiteral("for GP programs, such as EXCEL (TM) or MATHCAD (TM)"));
+    kml_ = MakeNamed<QRadioButton>(QStringLiteral("Option5"), QStringLiteral("Google &KML file"), outputFrame);
+    kml_->setToolTip(QStringLiteral("to draw the path onto GOOGLE (TM) world map"));
+    ovl_ = MakeNamed<QRadioButton>(QStringLiteral("Option1"), QStringLiteral("&TOP OVL file"), outputFrame);
+    gpx_ = MakeNamed<QRadioButton>(QStringLiteral("Option6"), QStringLiteral("GP&X"), outputFrame);
+    gpx_->setToolTip(QStringLiteral(
+        "GPX 1.1 track with the date and time of every position, for Strava, Garmin Connect, OpenStreetMap, QGIS"));
+    geoJson_ = MakeNamed<QRadioButton>(QStringLiteral("Option7"), QStringLiteral("Geo&JSON"), outputFrame);
+    geoJson_->setToolTip(QStringLiteral("GeoJSON line with the time of every position, for QGIS, Leaflet, pandas"));
+    table_->setChecked(true);
     // The dated outputs side by side in the row the frame has to spare
     // beside the options.
     auto* outputLayout = new QVBoxLayout(outputFrame);
@@ -190,6 +190,10 @@ void OpenNMEAFile::BuildControls() {
     outputLayout->addLayout(datedRow);
     outputLayout->addStretch(1);
 
+    return outputFrame;
+}
+
+QGroupBox* OpenNMEAFile::BuildOptionsFrame() {
     auto* optionsFrame = MakeNamed<QGroupBox>(QStringLiteral("Frame1"), QStringLiteral("Options"), this);
     altitude_ = MakeNamed<QCheckBox>(QStringLiteral("Check2"), QStringLiteral("Apply altitude &manipulation"), optionsFrame);
     decimalComma_ = MakeNamed<QCheckBox>(QStringLiteral("Check1"), QStringLiteral("&Use comma as decimal point"), optionsFrame);
@@ -209,7 +213,11 @@ void OpenNMEAFile::BuildControls() {
         "chosen would write it"));
     optionsLayout->addWidget(preview_);
 
-    // What analysis and the run accept from a receiver, in a row above START.
+    return optionsFrame;
+}
+
+// What analysis and the run accept from a receiver, in a row above START.
+QHBoxLayout* OpenNMEAFile::BuildReceiverRow() {
     anyTalker_ = MakeNamed<QCheckBox>(QStringLiteral("Check4"), QStringLiteral("Accept e&very satellite system"), this);
     anyTalker_->setToolTip(QStringLiteral(
         "also read $GNGGA, $GLRMC, $GAGLL ... sentences of GLONASS, Galileo, BeiDou and combined receivers as $GP ones"));
@@ -226,6 +234,19 @@ void OpenNMEAFile::BuildControls() {
     receiverRow->addWidget(igcGnssAltitude_);
     receiverRow->addStretch(1);
 
+    return receiverRow;
+}
+
+void OpenNMEAFile::BuildControls() {
+    lists_ = new InputFileLists(this);
+    connect(lists_, &InputFileLists::FileChosen, this, &OpenNMEAFile::FileChosen);
+    QGroupBox* inputFrame = BuildInputFrame();
+    analyze_ = MakeNamed<QPushButton>(QStringLiteral("Command2"), QStringLiteral("&ANALYZE SELECTED FILE !"), this);
+    analyze_->setMinimumHeight(analyze_->sizeHint().height() * 3 / 2);
+
+    QGroupBox* outputFrame = BuildOutputFrame();
+    QGroupBox* optionsFrame = BuildOptionsFrame();
+    QHBoxLayout* receiverRow = BuildReceiverRow();
     previewPanel_ = new TrackPreviewPanel(this);
     previewPanel_->hide();
 
@@ -242,6 +263,13 @@ void OpenNMEAFile::BuildControls() {
     messages_->setReadOnly(true);
     messages_->setTabChangesFocus(true);
 
+    LayOutControls(inputFrame, outputFrame, optionsFrame, receiverRow);
+    SetTabOrder();
+    ConnectControls();
+}
+
+void OpenNMEAFile::LayOutControls(QGroupBox* inputFrame, QGroupBox* outputFrame, QGroupBox* optionsFrame,
+                                  QHBoxLayout* receiverRow) {
     // Left: the three lists; right: the input path, ANALYZE, output type
     // and options side by side; below: the receiver options, START and the
     // message area.
@@ -274,7 +302,10 @@ void OpenNMEAFile::BuildControls() {
     layout->addLayout(controls, 1);
     layout->addWidget(previewPanel_);
 
-    // Tab order: top to bottom, left column first.
+}
+
+void OpenNMEAFile::SetTabOrder() {
+    // Top to bottom, left column first.
     setTabOrder(lists_->DriveList(), lists_->DirectoryList());
     setTabOrder(lists_->DirectoryList(), lists_->FileList());
     setTabOrder(lists_->FileList(), inputPath_);
@@ -295,6 +326,9 @@ void OpenNMEAFile::BuildControls() {
     setTabOrder(igcGnssAltitude_, start_);
     setTabOrder(start_, messages_);
 
+}
+
+void OpenNMEAFile::ConnectControls() {
     connect(analyze_, &QPushButton::clicked, this, &OpenNMEAFile::AnalyzeClicked);
     connect(table_, &QRadioButton::clicked, this, &OpenNMEAFile::TableClicked);
     connect(kml_, &QRadioButton::clicked, this, &OpenNMEAFile::KmlClicked);

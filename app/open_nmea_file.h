@@ -15,6 +15,8 @@
 #include "message_prompt.h"
 
 class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -59,6 +61,14 @@ protected:
 
 private:
     void BuildControls();
+    QGroupBox* BuildInputFrame();
+    QGroupBox* BuildOutputFrame();
+    QGroupBox* BuildOptionsFrame();
+    QHBoxLayout* BuildReceiverRow();
+    void LayOutControls(QGroupBox* inputFrame, QGroupBox* outputFrame, QGroupBox* optionsFrame,
+                        QHBoxLayout* receiverRow);
+    void SetTabOrder();
+    void ConnectControls();
     void ShowMessage(std::string_view text);
     void ShowMessage(const QString& text);
 

@@ -12,11 +12,9 @@
 #include <cstdint>
 #include <string>
 
-namespace torvane {
+#include "choices.h"
 
-// GPX and GeoJSON are the dated outputs: their documents are written whole by
-// convert/dated_track_writer, not from record lines.
-enum class OutputKind { None, Table, KML, OVL, GPX, GeoJSON };
+namespace torvane {
 
 // The KML field separator a converter puts between coordinates: the byte
 // 0xA7 ("§" in Latin-1). It becomes "," in post-processing.
@@ -36,10 +34,6 @@ struct PositionRecord {
 // OutputKind::None gives an empty line.
 void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
                        std::int64_t pointNumber);
-
-// What the altitude dialog does to every altitude. NeverSet until its
-// Continue is first pressed; from then on Add or SetFixed.
-enum class AltitudeMode { NeverSet, Add, SetFixed };
 
 // The altitude after manipulation: Add adds `value` (when not 0), SetFixed
 // replaces the altitude by `value`; NeverSet leaves it as it is. The

@@ -35,6 +35,22 @@ void Fill(const struct stat& info, FileStatus& status) {
 
 }  // namespace
 
+FileHandle KeptIfRegular(int fd, FileStatus& status) {
+    if (fd < 0) return kNoFile;
+    if (!StatusOf(fd, status)) {
+        const int error = errno;
+        ::close(fd);
+        status.kind = PathKind::Unknown;
+        errno = error;
+        return kNoFile;
+    }
+    if (status.kind != PathKind::Regular) {
+        ::close(fd);
+        return kNoFile;
+    }
+    return fd;
+}
+
 bool StandardInputIsTerminal() { return ::isatty(STDIN_FILENO) == 1; }
 
 std::string ErrorText(int error) {

@@ -8,4 +8,8 @@ namespace torvane::platform {
 
 inline int Fd(FileHandle file) { return static_cast<int>(file); }
 
+// The file `fd` just opened for reading (or -1), kept only when it is a
+// regular file, with its `status`; otherwise closed, and kNoFile.
+FileHandle KeptIfRegular(int fd, FileStatus& status);
+
 }  // namespace torvane::platform

@@ -178,18 +178,7 @@ FileHandle OpenForReading(const std::string& path, FileStatus& status) {
     status = FileStatus{};
     // Non-blocking, so that opening a FIFO returns at once and is refused below.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return kNoFile;
-    if (!StatusOf(fd, status)) {
-        const int error = errno;
-        ::close(fd);
-        status.kind = PathKind::Unknown;
-        errno = error;
-        return kNoFile;
-    }
-    if (status.kind != PathKind::Regular) {
-        ::close(fd);
-        return kNoFile;
-    }
+    if (KeptIfRegular(fd, status) == kNoFile) return kNoFile;
     ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
 #ifdef POSIX_FADV_SEQUENTIAL
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);

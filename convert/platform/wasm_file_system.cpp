@@ -20,19 +20,7 @@ namespace torvane::platform {
 FileHandle OpenForReading(const std::string& path, FileStatus& status) {
     status = FileStatus{};
     const int fd = ::open(path.c_str(), O_RDONLY);
-    if (fd < 0) return kNoFile;
-    if (!StatusOf(fd, status)) {
-        const int error = errno;
-        ::close(fd);
-        status.kind = PathKind::Unknown;
-        errno = error;
-        return kNoFile;
-    }
-    if (status.kind != PathKind::Regular) {
-        ::close(fd);
-        return kNoFile;
-    }
-    return fd;
+    return KeptIfRegular(fd, status);
 }
 
 unsigned NewFileMode() { return 0644; }

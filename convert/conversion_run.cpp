@@ -9,6 +9,7 @@
 #include "platform/file_system.h"
 #include "record_loop.h"
 #include "log_parts.h"
+#include "record_parts.h"
 
 namespace torvane {
 namespace {
@@ -57,13 +58,9 @@ struct Body {
 // one pass leaves in it.
 class BodyJob {
 public:
-    struct alignas(64) Part {
-        Settings s;
+    struct alignas(64) Part : RecordPart {
         OutputFile own;  // the later part's file
         OutputFile* output = nullptr;
-        LoopEnd end = LoopEnd::Finished;
-        std::string readError;
-        std::uint64_t bytesRead = 0;
     };
 
     BodyJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split)
@@ -80,19 +77,13 @@ public:
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
-        LineReader reader(input_.Descriptor(), range);
-        part.end = RunRecordLoop(part.s, reader, *part.output, input_.Size(), hooks, part.readError);
-        part.bytesRead = reader.BytesRead();
-        if (part.end == LoopEnd::Cancelled) return PartEnd::Cancelled;
-        if (part.end == LoopEnd::ReadFailed) return PartEnd::Failed;
-        return PartEnd::Finished;
+        return part.Run(input_, range, *part.output, hooks);
     }
     // A failed write in either part, perhaps the other part's doing (on a
     // disk that one pass fits on), leaves the work to one pass.
     bool Merge(Part& first, Part& later) {
-        if (!later.own.Finish() || !first.output->AppendFinished(later.own) || !first.output->Good()) return false;
-        MergePartSettings(first.s, later.s);
-        first.bytesRead += later.bytesRead;
+        if (!AppendPart(*first.output, later.own) || !first.output->Good()) return false;
+        first.Join(later);
         return true;
     }
     // One pass from the start: the output as it was before the body.
@@ -135,14 +126,10 @@ Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const Pr
 // there, and is left to one pass otherwise.
 class DatedJob {
 public:
-    struct alignas(64) Part {
-        Settings s;
+    struct alignas(64) Part : RecordPart {
         OutputFile own;  // the later part's file
         std::unique_ptr<DatedTrackWriter> writer;
         std::string openError;
-        LoopEnd end = LoopEnd::Finished;
-        std::string readError;
-        std::uint64_t bytesRead = 0;
     };
 
     DatedJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split,
@@ -165,18 +152,12 @@ public:
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
         if (!part.openError.empty()) return PartEnd::Failed;
-        LineReader reader(input_.Descriptor(), range);
-        part.end = RunRecordLoop(part.s, reader, *part.writer, input_.Size(), hooks, part.readError);
-        part.bytesRead = reader.BytesRead();
-        return part.end == LoopEnd::Finished ? PartEnd::Finished
-               : part.end == LoopEnd::Cancelled ? PartEnd::Cancelled
-                                                : PartEnd::Failed;
+        return part.Run(input_, range, *part.writer, hooks);
     }
     bool Merge(Part& first, Part& later) {
         if (!later.writer->Calendar().Continues(first.writer->Calendar())) return false;
         if (!first.writer->Append(*later.writer)) return false;
-        MergePartSettings(first.s, later.s);
-        first.bytesRead += later.bytesRead;
+        first.Join(later);
         return true;
     }
     bool Restart() { return output_.Open(s_.OutputFilePath); }

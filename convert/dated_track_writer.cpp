@@ -14,8 +14,6 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool AppendSide(OutputFile& output, OutputFile& side) { return side.Finish() && output.AppendFinished(side); }
-
 }  // namespace
 
 DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds)
@@ -38,8 +36,8 @@ bool DatedTrackWriter::Append(DatedTrackWriter& later) {
         side_[1].Write(kGeoJsonSeparator);
     }
     // The KML path's lines are in the output itself.
-    bool appended = kind_ != OutputKind::KML || AppendSide(output_, later.output_);
-    for (std::size_t i = 0; i < SideCount(); ++i) appended = appended && AppendSide(side_[i], later.side_[i]);
+    bool appended = kind_ != OutputKind::KML || AppendPart(output_, later.output_);
+    for (std::size_t i = 0; i < SideCount(); ++i) appended = appended && AppendPart(side_[i], later.side_[i]);
     if (!appended || !output_.Good()) return false;
     if (count_ == 0) first_ = later.first_;
     count_ += later.count_;
@@ -121,16 +119,16 @@ bool DatedTrackWriter::Finish(std::string& error) {
             const std::string creator = "Torvane " + std::string(kProgramVersion);
             GpxFrame frame{name, creator, count_ > 0 ? &first_ : nullptr, bounds_, milliseconds_};
             output_.Write(GpxHeader(frame));
-            appended = AppendSide(output_, side_[0]);
+            appended = AppendPart(output_, side_[0]);
             output_.Write(GpxTrailer());
             break;
         }
         case OutputKind::GeoJSON: {
             GeoJsonFrame frame{name, count_, bounds_, count_ > 0 ? &first_ : nullptr, start_, end_, milliseconds_};
             output_.Write(GeoJsonHead(frame));
-            if (count_ > 1) appended = AppendSide(output_, side_[0]);
+            if (count_ > 1) appended = AppendPart(output_, side_[0]);
             output_.Write(GeoJsonMiddle(frame));
-            if (start_) appended = appended && AppendSide(output_, side_[1]);
+            if (start_) appended = appended && AppendPart(output_, side_[1]);
             output_.Write(GeoJsonTail(frame));
             break;
         }
@@ -140,7 +138,7 @@ bool DatedTrackWriter::Finish(std::string& error) {
                 AppendIsoTime(begin, *start_, milliseconds_);
                 AppendIsoTime(end, *end_, milliseconds_);
                 output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end));
-                appended = AppendSide(output_, side_[0]) && AppendSide(output_, side_[1]);
+                appended = AppendPart(output_, side_[0]) && AppendPart(output_, side_[1]);
                 output_.WriteLine(KmlTimeTrackTrailer());
             } else {
                 output_.WriteLine(KmlTimeDocumentTrailerWithoutTrack());

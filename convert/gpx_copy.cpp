@@ -300,7 +300,7 @@ public:
     // A failed write in either part, perhaps the other part's doing (on a
     // disk that one pass fits on), leaves the work to one pass.
     bool Merge(Part& first, Part& later) {
-        if (!later.own.Finish() || !first.output->AppendFinished(later.own) || !first.output->Good()) return false;
+        if (!AppendPart(*first.output, later.own) || !first.output->Good()) return false;
         first.counts.Add(later.counts);
         first.done += later.done;
         return true;

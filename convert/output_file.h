@@ -87,6 +87,10 @@ private:
     bool named_ = false;
 };
 
+// Finishes `part` and writes its whole text into `output`. False when `part`
+// cannot be flushed or read back.
+inline bool AppendPart(OutputFile& output, OutputFile& part) { return part.Finish() && output.AppendFinished(part); }
+
 // The note after a failed Commit() of `output`: that no output was written,
 // or, once the file had its name, that it holds the new text unconfirmed.
 std::string_view CommitFailureNote(const OutputFile& output);

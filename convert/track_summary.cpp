@@ -12,6 +12,7 @@
 #include "track_calendar.h"
 #include "output_file.h"
 #include "log_parts.h"
+#include "record_parts.h"
 
 namespace torvane {
 namespace {
@@ -275,11 +276,8 @@ bool DateSummary(const Settings& s, const InputFile& input, TrackSummary& summar
 // The records of the summary, in parts: each part's builder, joined.
 class SummaryJob {
 public:
-    struct alignas(64) Part {
-        Settings s;
+    struct alignas(64) Part : RecordPart {
         TrackSummaryBuilder builder;
-        std::string readError;
-        std::uint64_t bytesRead = 0;
     };
 
     SummaryJob(const Settings& s, const InputFile& input, const LogSplit& split)
@@ -291,16 +289,11 @@ public:
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
-        LineReader reader(input_.Descriptor(), range);
-        const LoopEnd end = RunRecordLoop(part.s, reader, part.builder, input_.Size(), hooks, part.readError);
-        part.bytesRead = reader.BytesRead();
-        return end == LoopEnd::Finished ? PartEnd::Finished
-               : end == LoopEnd::Cancelled ? PartEnd::Cancelled
-                                           : PartEnd::Failed;
+        return part.Run(input_, range, part.builder, hooks);
     }
     bool Merge(Part& first, Part& later) {
         first.builder.Append(later.builder);
-        first.bytesRead += later.bytesRead;
+        first.Join(later);
         return true;
     }
     bool Restart() { return true; }

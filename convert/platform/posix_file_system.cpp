@@ -16,8 +16,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <system_error>
-#include <thread>
 
 namespace torvane::platform {
 namespace {
@@ -244,36 +242,10 @@ FileHandle CreateNamed(const std::string& directory, unsigned mode, std::string&
     return kNoFile;
 }
 
-namespace {
-
-// The file a commit replaces, held open so that the rename does not free
-// it: freeing a large file's pages takes milliseconds (about 1 ms per
-// 1.5 MB here), which are better spent while the caller goes on.
-int HoldReplaced(const std::string& finalPath) {
-    return ::open(finalPath.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
-}
-
-// Lets go of the replaced file on a thread of its own; where there is no
-// thread to be had, at once.
-void ReleaseReplaced(int fd) {
-    if (fd < 0) return;
-    try {
-        std::thread([fd] { ::close(fd); }).detach();
-    } catch (const std::system_error&) {
-        ::close(fd);
-    }
-}
-
-}  // namespace
-
 bool CommitTemporary(FileHandle file, const std::string& directory, const std::string& tempPath,
                      const std::string& finalPath) {
-    const int replaced = HoldReplaced(finalPath);
     const bool named = tempPath.empty() ? NameUnnamed(Fd(file), directory, finalPath) : Replace(tempPath, finalPath);
     if (named && !tempPath.empty()) Forget(tempPath);
-    const int error = errno;  // the reason of a failure, for the caller
-    ReleaseReplaced(replaced);
-    errno = error;
     return named;
 }
 

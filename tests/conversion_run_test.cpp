@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <string>
 
-#include "convert/about.h"
 #include "convert/input_analysis.h"
 #include "convert/input_file.h"
 #include "convert/output_documents.h"
@@ -24,13 +23,10 @@ using test::TempDir;
 using test::WriteFile;
 
 const std::string kGga = test::kExampleGga;
-const std::string kGsv = "$GPGSV,3,1,12,04,45,123,42,05,30,060,38,09,70,270,45,12,15,320,30*7F";
-const std::string kGnGga = "$GNGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E";
 const std::string kZero = "$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E";
 const std::string kEquator = "$GPGGA,101532.00,0000.0000,N,00800.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E";
 
 const std::string kLine1 = " 036930.00  47.3909333  008.5353833  0432.50";
-const std::string kZeroLine = " 036931.00  00.0000000  000.0000000  0432.50";
 const std::string kEquatorLine = " 036932.00  00.0000000  008.0000000  0432.50";
 
 std::string CrLf(std::initializer_list<std::string> lines) {
@@ -38,32 +34,6 @@ std::string CrLf(std::initializer_list<std::string> lines) {
     for (const std::string& line : lines) text += line + "\r\n";
     return text;
 }
-
-std::string KmlHeaderText(const std::string& name) {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<kml xmlns=\"http://earth.google.com/kml/2.0\">\n"
-           "<Placemark>\n"
-           "  <name>" + name + "</name>\n"
-           "  <description>GPS data pathGenerator: Torvane, " + std::string(kHomePage) + "</description>\n"
-           "  <visibility>1</visibility>\n"
-           "  <open>1</open>\n"
-           "  <Style>\n"
-           "      <LineStyle>\n"
-           "        <color>ff00ffff</color>\n"
-           "      </LineStyle>\n"
-           "      <PolyStyle>\n"
-           "        <color>7f00ff00</color>\n"
-           "      </PolyStyle>\n"
-           "  </Style>\n"
-           "  <LineString>\n"
-           "    <extrude> 1</extrude>\n"
-           "    <tessellate> 1</tessellate>\n"
-           "    <altitudeMode>relativeToGround</altitudeMode>\n"
-           "    <coordinates>\r\n";
-}
-
-const std::string kKmlTrailer =
-    "        </coordinates>\n      </LineString>\n    </Placemark>\n</kml>\r\n";
 
 using test::LogRun;
 
@@ -126,22 +96,7 @@ TEST(OutputPath, ExistsTestFindsRegularFilesOnly) {
     EXPECT_FALSE(OutputFileExists(""));
 }
 
-TEST(ConversionRun, TableWithAndWithoutZeroElimination) {
-    LogRun f(CrLf({kGga, kGsv, kGnGga, kZero, kEquator}));
-    RunReport report = f.Run(OutputKind::Table, true);
-    EXPECT_EQ(report.outcome, RunReport::Outcome::Written);
-    EXPECT_EQ(report.count, 2);
-    EXPECT_EQ(report.message, "2 GPGGA data sets written to file " + f.s.OutputFilePath +
-                                  ".\r\nChose a new file for processing or exit the program.");
-    EXPECT_EQ(f.Output(), CrLf({kLine1, kEquatorLine}));
-
-    report = f.Run(OutputKind::Table, false);
-    EXPECT_EQ(report.count, 5);
-    EXPECT_EQ(f.Output(), CrLf({kLine1, "", kLine1, kZeroLine, kEquatorLine}));
-    EXPECT_EQ(test::Listing(f.dir.Path()), "track.nmea track_GGA.prn");
-}
-
-TEST(ConversionRun, DecimalCommaAndLineEndVariantsGiveTheSameRecords) {
+TEST(ConversionRun, LineEndVariantsGiveTheSameRecords) {
     const std::string crlf = CrLf({kGga, kEquator});
     for (const std::string& separator : {std::string("\n"), std::string("\r")}) {
         std::string other = crlf;
@@ -151,11 +106,6 @@ TEST(ConversionRun, DecimalCommaAndLineEndVariantsGiveTheSameRecords) {
         f.Run(OutputKind::Table);
         EXPECT_EQ(f.Output(), CrLf({kLine1, kEquatorLine}));
     }
-    LogRun f(crlf);
-    f.s.UseDecimalComma = true;
-    f.Run(OutputKind::Table);
-    EXPECT_EQ(f.Output(), CrLf({" 036930,00  47,3909333  008,5353833  0432,50",
-                                " 036932,00  00,0000000  008,0000000  0432,50"}));
 }
 
 TEST(ConversionRun, LoopPreChecksOnEachSideOfTheirBounds) {
@@ -197,34 +147,6 @@ TEST(ConversionRun, LoopPreChecksOnEachSideOfTheirBounds) {
         EXPECT_EQ(report.count, c.written ? 3 : 2) << c.line << (c.anyTalker ? " (any talker)" : "");
         EXPECT_EQ(f.Output().find(" 036945.00 ") != std::string::npos, c.written) << c.line;
     }
-}
-
-TEST(ConversionRun, KmlDocument) {
-    LogRun f(CrLf({kGga, kZero, kGga}));
-    const RunReport report = f.Run(OutputKind::KML);
-    EXPECT_EQ(report.count, 2);
-    const std::string line = "  008.53538333,47.3909333,432.5\r\n";
-    EXPECT_EQ(f.Output(), KmlHeaderText("track_GGA.kml") + line + line + kKmlTrailer);
-}
-
-TEST(ConversionRun, GllAndRmcDocuments) {
-    // RMC into KML: no altitude in the record, so every tuple ends in 000.0.
-    LogRun rmc(CrLf({test::kExampleRmc, test::kExampleRmc}));
-    EXPECT_EQ(rmc.s.DataType, DataKind::GPRMC);
-    rmc.Run(OutputKind::KML);
-    const std::string line = "  008.53538333,47.3909333,000.0\r\n";
-    EXPECT_EQ(rmc.Output(), KmlHeaderText("track_RMC.kml") + line + line + kKmlTrailer);
-
-    // GLL into an overlay without elimination: the analysis count stands.
-    LogRun gll(CrLf({test::kExampleGll, test::kExampleGll}));
-    EXPECT_EQ(gll.s.DataType, DataKind::GPGLL);
-    gll.Run(OutputKind::OVL, false);
-    EXPECT_EQ(gll.Output(), CrLf({"[Symbol 1]", "Typ=3", "Group=2", "Col=1", "Zoom=2", "Size=104", "Art=1", "Punkte=3"}) +
-                                "XKoord0=8.53538333\nYKoord0=47.3909333\r\n"
-                                "XKoord1=8.53538333\nYKoord1=47.3909333\r\n" +
-                                CrLf({"[Overlay]", "Symbols=1", "[MapLage]", "MapName=Top. Karte 1:50.000 Nieders.",
-                                      "DimmFc=100", "ZoomFc=100", "CenterLat=47.3909333", "CenterLong=8.5353833",
-                                      "RefOn=0"}));
 }
 
 TEST(ConversionRun, RunsWithoutDataSetsWriteNoFile) {

@@ -108,6 +108,7 @@ TEST(InputAnalysis, TalkerAndChecksumRules) {
         {"$GNGGA,1,2*4B", {true, false}, 1, 0},           // any talker
         {"$GLRMC,1,2*54", {true, false}, 0, 1},
         {"$G1GGA,1,2*00", {true, false}, 0, 0},           // digit is no talker letter
+        {"$1PGGA,1,2*00", {true, false}, 0, 0},           // in either place
         {"$gnGGA,1,2*00", {true, false}, 0, 0},           // lower case is no talker
         {"$GNGGA,1,2", {true, false}, 0, 0},              // no star
         {"$GPGGA,1,2*55", {false, true}, 1, 0},           // right checksum

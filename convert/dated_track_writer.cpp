@@ -31,14 +31,13 @@ bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
 }
 
 bool DatedTrackWriter::Append(DatedTrackWriter& later) {
-    if (kind_ == OutputKind::GeoJSON && count_ > 0 && later.count_ > 0) {
-        side_[0].Write(kGeoJsonSeparator);
-        side_[1].Write(kGeoJsonSeparator);
-    }
-    // The KML path's lines are in the output itself.
-    bool appended = kind_ != OutputKind::KML || AppendPart(output_, later.output_);
-    for (std::size_t i = 0; i < SideCount(); ++i) appended = appended && AppendPart(side_[i], later.side_[i]);
-    if (!appended || !output_.Good()) return false;
+    if (laterCount_ || later.laterCount_) return false;  // two parts at the most
+    // The KML path's lines are in the output itself; the side files follow
+    // this part's own ones when the output is finished.
+    if (kind_ == OutputKind::KML && (!AppendPart(output_, later.output_) || !output_.Good())) return false;
+    for (std::size_t i = 0; i < SideCount(); ++i) laterSide_[i] = std::move(later.side_[i]);
+    ownCount_ = count_;
+    laterCount_ = later.count_;
     if (count_ == 0) first_ = later.first_;
     count_ += later.count_;
     timed_ += later.timed_;
@@ -111,6 +110,13 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
     }
 }
 
+bool DatedTrackWriter::AppendSide(std::size_t i, std::string_view separator) {
+    if (!AppendPart(output_, side_[i])) return false;
+    if (!laterCount_) return true;
+    if (ownCount_ > 0 && *laterCount_ > 0) output_.Write(separator);
+    return AppendPart(output_, laterSide_[i]);
+}
+
 bool DatedTrackWriter::Finish(std::string& error) {
     const std::string name = NameOf(settings_.OutputFilePath);
     bool appended = true;
@@ -119,16 +125,16 @@ bool DatedTrackWriter::Finish(std::string& error) {
             const std::string creator = "Torvane " + std::string(kProgramVersion);
             GpxFrame frame{name, creator, count_ > 0 ? &first_ : nullptr, bounds_, milliseconds_};
             output_.Write(GpxHeader(frame));
-            appended = AppendPart(output_, side_[0]);
+            appended = AppendSide(0, {});
             output_.Write(GpxTrailer());
             break;
         }
         case OutputKind::GeoJSON: {
             GeoJsonFrame frame{name, count_, bounds_, count_ > 0 ? &first_ : nullptr, start_, end_, milliseconds_};
             output_.Write(GeoJsonHead(frame));
-            if (count_ > 1) appended = AppendPart(output_, side_[0]);
+            if (count_ > 1) appended = AppendSide(0, kGeoJsonSeparator);
             output_.Write(GeoJsonMiddle(frame));
-            if (start_) appended = appended && AppendPart(output_, side_[1]);
+            if (start_) appended = appended && AppendSide(1, kGeoJsonSeparator);
             output_.Write(GeoJsonTail(frame));
             break;
         }
@@ -138,7 +144,7 @@ bool DatedTrackWriter::Finish(std::string& error) {
                 AppendIsoTime(begin, *start_, milliseconds_);
                 AppendIsoTime(end, *end_, milliseconds_);
                 output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end));
-                appended = AppendPart(output_, side_[0]) && AppendPart(output_, side_[1]);
+                appended = AppendSide(0, {}) && AppendSide(1, {});
                 output_.WriteLine(KmlTimeTrackTrailer());
             } else {
                 output_.WriteLine(KmlTimeDocumentTrailerWithoutTrack());
@@ -148,10 +154,12 @@ bool DatedTrackWriter::Finish(std::string& error) {
             break;
     }
     if (!appended) {
-        for (OutputFile& side : side_) {
-            if (!side.ErrorText().empty()) {
-                error = side.ErrorText();
-                return false;
+        for (const auto* sides : {&side_, &laterSide_}) {
+            for (const OutputFile& side : *sides) {
+                if (!side.ErrorText().empty()) {
+                    error = side.ErrorText();
+                    return false;
+                }
             }
         }
         error = "cannot read back a part of the output";

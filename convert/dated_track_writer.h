@@ -59,6 +59,10 @@ public:
 
 private:
     void TakeTrackPoint(const DatedPoint& point);
+    // Writes side file `i` into the output: this part's, then the later
+    // part's (after `separator` where both hold points). False when one
+    // cannot be read back.
+    bool AppendSide(std::size_t i, std::string_view separator);
     std::size_t SideCount() const { return kind_ == OutputKind::GPX ? 1 : 2; }
 
     const Settings& settings_;
@@ -70,6 +74,9 @@ private:
 
     // Side files: GPX points; GeoJSON coordinates and times; KML whens and coords.
     std::array<OutputFile, 2> side_;
+    std::array<OutputFile, 2> laterSide_;         // those of the later part, once appended
+    std::int64_t ownCount_ = 0;                    // then: positions of this part
+    std::optional<std::int64_t> laterCount_;       // and of the later one
     std::string line_;
     std::string time_;
     IsoTimeText times_;

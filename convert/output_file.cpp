@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "file_messages.h"
 
@@ -14,6 +15,21 @@ constexpr std::size_t kBufferSize = 256u << 10;
 }  // namespace
 
 OutputFile::~OutputFile() { Discard(); }
+
+OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
+    if (this == &other) return *this;
+    Discard();
+    file_ = std::exchange(other.file_, platform::kNoFile);
+    finalPath_ = std::move(other.finalPath_);
+    directory_ = std::move(other.directory_);
+    tempPath_ = std::exchange(other.tempPath_, std::string());
+    buffer_ = std::move(other.buffer_);
+    used_ = std::exchange(other.used_, 0);
+    bufferSize_ = std::exchange(other.bufferSize_, 0);
+    error_ = std::move(other.error_);
+    named_ = other.named_;
+    return *this;
+}
 
 bool OutputFile::Open(const std::string& finalPath) {
     Discard();
@@ -109,13 +125,15 @@ platform::FileHandle OutputFile::ReadBack() {
 bool OutputFile::AppendFinished(OutputFile& other) {
     const platform::FileHandle file = other.ReadBack();
     if (file == platform::kNoFile) return false;
-    const std::unique_ptr<char[]> block(new char[kBufferSize]);
-    for (;;) {
-        const std::ptrdiff_t n = platform::ReadSome(file, block.get(), kBufferSize);
-        if (n < 0) return false;
-        if (n == 0) return true;
-        Write(std::string_view(block.get(), static_cast<std::size_t>(n)));
+    if (file_ == platform::kNoFile || !Good()) return true;
+    Flush();  // the buffer, empty, then carries the copy where the system cannot
+    if (!Good()) return true;
+    switch (platform::CopyRest(file, file_, buffer_.get(), bufferSize_)) {
+        case platform::CopyEnd::Done: return true;
+        case platform::CopyEnd::ReadFailed: return false;
+        case platform::CopyEnd::WriteFailed: Fail("cannot write"); return true;
     }
+    return true;
 }
 
 bool OutputFile::Commit() {

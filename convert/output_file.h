@@ -22,6 +22,9 @@ public:
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
     OutputFile& operator=(const OutputFile&) = delete;
+    // The file and its text move; `other` is left closed, as if discarded.
+    OutputFile(OutputFile&& other) noexcept { *this = std::move(other); }
+    OutputFile& operator=(OutputFile&& other) noexcept;
 
     // Creates the file that will take the name `finalPath`. False on failure,
     // with ErrorText(); also when `finalPath` names something other than a

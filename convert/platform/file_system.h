@@ -107,6 +107,14 @@ void DiscardTemporary(const std::string& tempPath);
 // nothing could be written). An interrupted write is repeated.
 std::ptrdiff_t WriteSome(FileHandle file, const char* data, std::size_t size);
 
+// How a CopyRest ended; errno holds the reason of a failure.
+enum class CopyEnd { Done, ReadFailed, WriteFailed };
+
+// Copies what follows the position of `from`, to its end, to the position of
+// `to`, advancing both: inside the system where it can copy between files
+// itself, else through `buffer` (`size` bytes).
+CopyEnd CopyRest(FileHandle from, FileHandle to, char* buffer, std::size_t size);
+
 // A write beyond the file size limit then fails (EFBIG) instead of ending
 // the program.
 void IgnoreFileSizeSignal();

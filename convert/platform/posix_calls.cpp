@@ -115,4 +115,20 @@ std::ptrdiff_t WriteSome(FileHandle file, const char* data, std::size_t size) {
     }
 }
 
+CopyEnd CopyThroughBuffer(FileHandle from, FileHandle to, char* buffer, std::size_t size) {
+    for (;;) {
+        const std::ptrdiff_t n = ReadSome(from, buffer, size);
+        if (n < 0) return CopyEnd::ReadFailed;
+        if (n == 0) return CopyEnd::Done;
+        for (std::ptrdiff_t done = 0; done < n;) {
+            const std::ptrdiff_t written = WriteSome(to, buffer + done, static_cast<std::size_t>(n - done));
+            if (written <= 0) {
+                if (written == 0) errno = EIO;
+                return CopyEnd::WriteFailed;
+            }
+            done += written;
+        }
+    }
+}
+
 }  // namespace torvane::platform

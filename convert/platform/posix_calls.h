@@ -12,4 +12,7 @@ inline int Fd(FileHandle file) { return static_cast<int>(file); }
 // regular file, with its `status`; otherwise closed, and kNoFile.
 FileHandle KeptIfRegular(int fd, FileStatus& status);
 
+// CopyRest through `buffer`, by reads and writes.
+CopyEnd CopyThroughBuffer(FileHandle from, FileHandle to, char* buffer, std::size_t size);
+
 }  // namespace torvane::platform

@@ -249,6 +249,25 @@ bool CommitTemporary(FileHandle file, const std::string& directory, const std::s
     return named;
 }
 
+CopyEnd CopyRest(FileHandle from, FileHandle to, char* buffer, std::size_t size) {
+#ifdef __linux__
+    // The system copies the pages itself (or shares them, where the file
+    // system can); a file system that cannot copy between these two files
+    // says so before the first byte, and the buffer does the work.
+    for (bool first = true;; first = false) {
+        const ssize_t n = ::copy_file_range(Fd(from), nullptr, Fd(to), nullptr, std::size_t{1} << 30, 0);
+        if (n == 0) return CopyEnd::Done;
+        if (n > 0) continue;
+        if (errno == EINTR) continue;
+        const bool unsupported = errno == ENOSYS || errno == EXDEV || errno == EINVAL || errno == EOPNOTSUPP ||
+                                 errno == EPERM || errno == ETXTBSY;
+        if (!(first && unsupported)) return CopyEnd::WriteFailed;
+        break;
+    }
+#endif
+    return CopyThroughBuffer(from, to, buffer, size);
+}
+
 void DiscardTemporary(const std::string& tempPath) { Remove(tempPath); }
 
 void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }

@@ -44,6 +44,10 @@ bool CommitTemporary(FileHandle, const std::string&, const std::string& tempPath
     return std::rename(tempPath.c_str(), finalPath.c_str()) == 0;
 }
 
+CopyEnd CopyRest(FileHandle from, FileHandle to, char* buffer, std::size_t size) {
+    return CopyThroughBuffer(from, to, buffer, size);
+}
+
 void DiscardTemporary(const std::string& tempPath) { ::unlink(tempPath.c_str()); }
 
 void IgnoreFileSizeSignal() {}

@@ -122,8 +122,9 @@ Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const Pr
 // The dated track in parts: each part's writer into a file of its own (the
 // first part's the output), the later one's joined to the first's. The
 // later part dates its positions from its own first date (looked for near
-// its start); the join holds only where that is the date one pass has
-// there, and is left to one pass otherwise.
+// its start), or else from the log's start and its pace; the join holds
+// only where that is the date one pass has there, and is left to one pass
+// otherwise.
 class DatedJob {
 public:
     struct alignas(64) Part : RecordPart {
@@ -163,17 +164,17 @@ public:
     bool Restart() { return output_.Open(s_.OutputFilePath); }
 
 private:
-    // The later part's calendar, from its own first date near its start.
-    // Without one there (a date in the header alone, an undated log), the
-    // date at the split is known only once the first part is read: one pass.
+    // The later part's calendar, from its own first date near its start, or
+    // else from the log's start (a date in the header alone, a date the user
+    // gave); the join tells whether the first part leads to the same day.
     bool LaterCalendar(TrackCalendar& calendar) const {
         if (s_.DataType == DataKind::GPGXT) return true;  // a GPX point carries its own date
         constexpr std::uint64_t kLookAhead = 256u << 10;
         std::optional<LogStart> start;
         std::string error;
         const ByteRange range{split_.at, std::min(input_.Size(), split_.at + kLookAhead)};
-        if (!FindPartStart(s_, input_.Descriptor(), range, start, error) || !start) return false;
-        calendar = TrackCalendar(start->firstDay);
+        if (!FindPartStart(s_, input_.Descriptor(), range, start_, start, error)) return false;
+        if (start) calendar = TrackCalendar(start->firstDay);
         return true;
     }
 

@@ -50,10 +50,17 @@ public:
         dates_.SeeLine(line);
         return false;
     }
-    void Take(const Settings& s, std::uint64_t) override {
+    void Take(const Settings& s, std::uint64_t lineOffset) override {
         if (s.RecordInvalid || Start()) return;
         const std::optional<std::int64_t> time = dates_.PositionTime(s);
-        if (!firstTimeOfDay_) firstTimeOfDay_ = s.TimeOfDay;
+        if (!firstTimeOfDay_) {
+            firstTimeOfDay_ = s.TimeOfDay;
+            firstOffset_ = lineOffset;
+        } else if (PassesMidnight(lastTimeOfDay_, s.TimeOfDay)) {
+            ++midnights_;
+        }
+        lastTimeOfDay_ = s.TimeOfDay;
+        lastOffset_ = lineOffset;
         if (gpx_ && time) gpxStart_ = LogStart{0, *time};
     }
 
@@ -67,7 +74,25 @@ public:
     // The start of an undated log whose first position the user dates.
     std::optional<LogStart> StartOn(std::int64_t day) const {
         if (gpx_ || !firstTimeOfDay_) return std::nullopt;
-        return LogStart{day, day * kMillisecondsPerDay + std::llround(*firstTimeOfDay_ * 1000)};
+        return LogStart{day, day * kMillisecondsPerDay + std::llround(*firstTimeOfDay_ * 1000), firstOffset_};
+    }
+    // The start of a part without a date of its own in a log that starts at
+    // `log`: its first position falls as many days after the log's first day
+    // as bring the log's first time of day, plus the seconds the log took to
+    // reach the part, nearest to the part's first time of day. Those seconds
+    // are reckoned at the pace of the part's own positions (seconds per
+    // byte), none where the part is too short to tell.
+    std::optional<LogStart> PartStartIn(const LogStart& log) const {
+        if (gpx_ || !firstTimeOfDay_) return std::nullopt;
+        const double logTime = static_cast<double>(log.firstTime - log.firstDay * kMillisecondsPerDay) / 1000;
+        double before = 0;
+        if (lastOffset_ > firstOffset_ && firstOffset_ > log.firstOffset) {
+            const double seconds = midnights_ * 86400.0 + lastTimeOfDay_ - *firstTimeOfDay_;
+            before = seconds / static_cast<double>(lastOffset_ - firstOffset_) *
+                     static_cast<double>(firstOffset_ - log.firstOffset);
+        }
+        const double days = std::round((logTime + before - *firstTimeOfDay_) / 86400);
+        return StartOn(log.firstDay + (days > 0 && days < 1e6 ? static_cast<std::int64_t>(days) : 0));
     }
 
 private:
@@ -75,6 +100,11 @@ private:
     bool gpx_;
     std::optional<double> firstTimeOfDay_;
     std::optional<LogStart> gpxStart_;
+    // The pace of the positions read: where the first and the last stand
+    // in the file, the midnights between them and the last time of day.
+    std::uint64_t firstOffset_ = 0, lastOffset_ = 0;
+    std::int64_t midnights_ = 0;
+    double lastTimeOfDay_ = 0;
 };
 
 }  // namespace
@@ -93,12 +123,13 @@ bool Follow(StartFinder& finder, const Settings& options, platform::FileHandle f
 
 }  // namespace
 
-bool FindPartStart(const Settings& s, platform::FileHandle file, ByteRange range, std::optional<LogStart>& start,
-                   std::string& error) {
+bool FindPartStart(const Settings& s, platform::FileHandle file, ByteRange range,
+                   const std::optional<LogStart>& logStart, std::optional<LogStart>& start, std::string& error) {
     StartFinder finder(s);
     start.reset();
     if (!Follow(finder, s, file, range, error)) return false;
     start = finder.Start();
+    if (!start && logStart) start = finder.PartStartIn(*logStart);
     return true;
 }
 

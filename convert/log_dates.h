@@ -41,6 +41,7 @@ private:
 struct LogStart {
     std::int64_t firstDay = 0;
     std::int64_t firstTime = 0;
+    std::uint64_t firstOffset = 0;  // where in the file that position's line starts
 };
 
 // Reads the log of `s` (after its analysis; open as `file` of `size` bytes)
@@ -52,9 +53,12 @@ struct LogStart {
 bool FindLogStart(const Settings& s, platform::FileHandle file, std::uint64_t size, std::optional<LogStart>& start,
                   std::string& error);
 // The same over the bytes `range` of the file alone (whole lines), as if
-// the log began there; without the date the user gave.
-bool FindPartStart(const Settings& s, platform::FileHandle file, ByteRange range, std::optional<LogStart>& start,
-                   std::string& error);
+// the log began there. Where the part gives no date of its own, the day of
+// its first position is reckoned from the log's start `logStart` and the
+// pace of the part's own positions: to be checked against the day the log
+// before the part leads to.
+bool FindPartStart(const Settings& s, platform::FileHandle file, ByteRange range,
+                   const std::optional<LogStart>& logStart, std::optional<LogStart>& start, std::string& error);
 
 // Whether the log of `s` (after its analysis) gives a date of its own; also
 // false when it cannot be read (the run then says why).

@@ -34,7 +34,8 @@ public:
         std::uint64_t bytesRead = 0;
     };
 
-    CountJob(const InputFile& input, const LineCounting& fresh) : input_(input), fresh_(fresh) {}
+    CountJob(const InputFile& input, const LineCounting& fresh, TextEncoding encoding)
+        : input_(input), fresh_(fresh), encoding_(encoding) {}
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
@@ -43,6 +44,7 @@ public:
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
         LineReader reader(input_.Descriptor(), range);
+        reader.SetEncoding(encoding_);
         const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
         std::string_view line;
         LineReader::Status status;
@@ -70,6 +72,7 @@ public:
 private:
     const InputFile& input_;
     const LineCounting& fresh_;
+    TextEncoding encoding_;
 };
 
 }  // namespace
@@ -129,16 +132,21 @@ void SetKmlDefaults(Settings& s) {
 namespace {
 
 // Counts the lines of the input file `s.InputFilePath`, starting from
-// `fresh`. False on failure, with the report's message set.
-bool CountInputLines(Settings& s, const LineCounting& fresh, const ProgressHooks* hooks, AnalysisReport& report) {
+// `fresh`, as text by its byte-order mark where `byMark` (then in one pass
+// for UTF-16), as bytes otherwise. False on failure, with the report's
+// message set.
+bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const ProgressHooks* hooks,
+                     AnalysisReport& report) {
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         report.failed = true;
         report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
-    CountJob job(input, fresh);
-    const LogSplit split = FindLogSplit(s.Parts, input.Descriptor(), input.Size());
+    const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;
+    CountJob job(input, fresh, encoding);
+    const LogSplit split =
+        encoding == TextEncoding::Bytes ? FindLogSplit(s.Parts, input.Descriptor(), input.Size()) : LogSplit{};
     const auto counted = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
     report.inParts = counted.inParts;
     if (counted.end != PartEnd::Finished) {
@@ -161,7 +169,7 @@ bool OtherTalkersWouldBeRecognised(Settings& s) {
     LineCounting anyTalker;
     anyTalker.rules = SentenceRules{true, s.VerifyChecksums};
     AnalysisReport other;
-    if (!CountInputLines(s, anyTalker, nullptr, other)) return false;
+    if (!CountInputLines(s, anyTalker, false, nullptr, other)) return false;
     const DataKind kind = DecideDataType(other.counts);
     return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
 }
@@ -213,7 +221,7 @@ AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
         report.counts = counting.counts;
         s.InputFilePath = copyPath;
         report.gpxCopyPath = copyPath;
-    } else if (!CountInputLines(s, fresh, hooks, report)) {
+    } else if (!CountInputLines(s, fresh, s.AcceptAnyTalker, hooks, report)) {
         report.counts = fresh.counts;
         return report;
     }

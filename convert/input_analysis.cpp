@@ -49,7 +49,13 @@ public:
         std::string_view line;
         LineReader::Status status;
         std::uint64_t reported = 0;
+        // The log's first line, where an IGC file has its A record.
+        bool first = range.begin == 0;
         while ((status = reader.Next(line)) == LineReader::Status::Line) {
+            if (first) {
+                part.counts.startsWithARecord = !line.empty() && line[0] == 'A';
+                first = false;
+            }
             CountLine(line, part.counts, fresh_.rules);
             if (reader.BytesRead() != reported) {
                 reported = reader.BytesRead();
@@ -77,14 +83,18 @@ private:
 
 }  // namespace
 
-DataKind DecideDataType(const AnalysisCounts& c) {
+bool IsIgcByItsFixes(const AnalysisCounts& c) {
+    return (c.startsWithARecord || c.igcFlightDateSeen) && c.validFix >= 2;
+}
+
+DataKind DecideDataType(const AnalysisCounts& c, bool anyRecorder) {
     const auto atLeast90Percent = [](std::int64_t a, std::int64_t b) {
         return static_cast<double>(a) >= 0.9 * static_cast<double>(b);
     };
     if (c.gga > 1 && (atLeast90Percent(c.gga, c.rmc) || atLeast90Percent(c.gga, c.gll))) return DataKind::GPGGA;
     if (c.gll > 1 && atLeast90Percent(c.gll, c.rmc)) return DataKind::GPGLL;
     if (c.rmc > 1) return DataKind::GPRMC;
-    if (c.igcHeader > 2) return DataKind::GPIGC;
+    if (c.igcHeader > 2 || (anyRecorder && IsIgcByItsFixes(c))) return DataKind::GPIGC;
     if (c.trackPoint > 1) return DataKind::GPGXT;
     return DataKind::None;
 }
@@ -104,6 +114,11 @@ std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePat
 
 std::string OtherTalkersHint(std::string_view howToAccept) {
     return "Hint: this file holds position sentences of other satellite systems; " + std::string(howToAccept) +
+           " converts them.";
+}
+
+std::string FewIgcHeadersHint(std::string_view howToAccept) {
+    return "Hint: this file holds IGC fixes but too few header lines; " + std::string(howToAccept) +
            " converts them.";
 }
 
@@ -228,11 +243,12 @@ AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
 
     s.IgcFlightDate = report.counts.igcFlightDate;
     s.IgcPilot = report.counts.igcPilot;
-    const DataKind recognised = DecideDataType(report.counts);
+    const DataKind recognised = DecideDataType(report.counts, s.AcceptAnyRecorder);
     report.recognised = recognised != DataKind::None;
     if (report.recognised) s.DataType = recognised;
     report.message = AnalysisMessage(recognised, s.InputFilePath);
     if (!report.recognised && !s.AcceptAnyTalker) report.otherTalkersOnly = OtherTalkersWouldBeRecognised(s);
+    report.fewIgcHeaders = !report.recognised && !s.AcceptAnyRecorder && IsIgcByItsFixes(report.counts);
     s.DetectedRecordCount = CountFor(s.DataType, report.counts);
     SetKmlDefaults(s);
     return report;

@@ -83,6 +83,7 @@ void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
 }  // namespace
 
 void AnalysisCounts::Add(const AnalysisCounts& later) {
+    // startsWithARecord is the first part's alone.
     gga += later.gga;
     gll += later.gll;
     rmc += later.rmc;

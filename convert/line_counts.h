@@ -18,6 +18,7 @@ struct AnalysisCounts {
     std::string igcFlightDate;   // from the last "HFDTE" line
     std::string igcPilot;        // from the last "HFPLT" line
     bool igcFlightDateSeen = false, igcPilotSeen = false;  // such a line was counted
+    bool startsWithARecord = false;  // the log's first line starts with "A" (an IGC file's first record)
 
     // Adds the counts of the lines that follow these (in the file's order).
     void Add(const AnalysisCounts& later);

@@ -182,7 +182,7 @@ bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const 
 // every talker; only files that failed pay for it.
 bool OtherTalkersWouldBeRecognised(Settings& s) {
     LineCounting anyTalker;
-    anyTalker.rules = SentenceRules{true, s.VerifyChecksums};
+    anyTalker.rules = SentenceRules{true, s.VerifyChecksums, s.AcceptAnyRecorder};
     AnalysisReport other;
     if (!CountInputLines(s, anyTalker, false, nullptr, other)) return false;
     const DataKind kind = DecideDataType(other.counts);
@@ -216,7 +216,7 @@ AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
     AnalysisReport report;
     s.AnalysedFilePath = s.InputFilePath;
     LineCounting fresh;
-    fresh.rules = SentenceRules{s.AcceptAnyTalker, s.VerifyChecksums};
+    fresh.rules = SentenceRules{s.AcceptAnyTalker, s.VerifyChecksums, s.AcceptAnyRecorder};
     fresh.counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
     fresh.counts.igcPilot = s.IgcPilot;
 

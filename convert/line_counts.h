@@ -24,10 +24,11 @@ struct AnalysisCounts {
     void Add(const AnalysisCounts& later);
 };
 
-// Which NMEA sentences analysis counts.
+// Which NMEA sentences analysis counts, and how it reads an IGC date line.
 struct SentenceRules {
     bool anyTalker = false;        // "$" and any two capitals A-Z count as "$GP"
     bool verifyChecksums = false;  // only lines with a right checksum count
+    bool anyRecorder = false;      // the flight date of "HFDTEDATE:ddmmyy,nn" is ddmmyy
 };
 
 // Counts the lines of each kind in one line (exposed for tests and tools).

@@ -179,6 +179,14 @@ TEST(InputAnalysis, ReceiverOptionsOnEachSideOfTheirRules) {
         EXPECT_EQ(report.fewIgcHeaders, c.fewIgcHeaders);
         EXPECT_FALSE(report.otherTalkersOnly);
     }
+    // The flight date of a flight app's date line, for the KML description.
+    for (const bool anyRecorder : {false, true}) {
+        AnalysisCounts counts;
+        CountLine("HFDTEDATE: 150807,01", counts, SentenceRules{false, false, anyRecorder});
+        EXPECT_EQ(counts.igcFlightDate, anyRecorder ? "150807" : "DATE: ");
+        CountLine("HFDTE160807", counts, SentenceRules{false, false, anyRecorder});
+        EXPECT_EQ(counts.igcFlightDate, "160807");
+    }
 }
 
 TEST(InputAnalysis, MessagesOfEachResult) {

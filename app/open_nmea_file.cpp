@@ -7,6 +7,7 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -61,6 +62,7 @@ constexpr int kStartWidthTwips = 8880;
 constexpr int kStartHeightTwips = 7170;
 // The line below the analysis message when only other satellite systems' sentences were found.
 constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
+constexpr std::string_view kAcceptAnyRecorderCaption = "\"Accept every flight recorder\"";
 
 // Texts that name files show every name: UTF-8, or Latin-1 where it is not.
 QString FromBytes(std::string_view text) { return TextFromBytes(text); }
@@ -114,17 +116,19 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
     igcGnssAltitude_->setEnabled(false);
     CopySentenceOptions();
 
-    // The first size, scaled with the desktop's resolution. The row of
-    // receiver options above START makes the window that much taller, so
-    // that the other controls keep their sizes.
+    // The first size, scaled with the desktop's resolution. The receiver
+    // options above START make the window taller by one line of them; the
+    // lists and the message area give up the room of their second line, so
+    // that the window still fits a small laptop's screen.
     const double pixelsPerTwip = logicalDpiX() / 1440.0;
-    const int rowTwips = static_cast<int>(
-        (anyTalker_->sizeHint().height() + std::max(0, layout()->spacing())) / pixelsPerTwip);
+    const int linePixels = anyTalker_->sizeHint().height() + std::max(0, layout()->spacing());
+    const int rowTwips = static_cast<int>(linePixels / pixelsPerTwip);
     const QSize start(static_cast<int>(kStartWidthTwips * pixelsPerTwip),
                       static_cast<int>((kStartHeightTwips + rowTwips) * pixelsPerTwip));
     // On a small or highly scaled screen the window starts no larger than
     // the screen; its lists and message area give up the room.
-    resize(start.expandedTo(sizeHint()).boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
+    const QSize hint = sizeHint() - QSize(0, linePixels);
+    resize(start.expandedTo(hint).boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
 }
 
 QSize OpenNMEAFile::FreeArea() const {
@@ -217,7 +221,7 @@ QGroupBox* OpenNMEAFile::BuildOptionsFrame() {
 }
 
 // What analysis and the run accept from a receiver, in a row above START.
-QHBoxLayout* OpenNMEAFile::BuildReceiverRow() {
+QGridLayout* OpenNMEAFile::BuildReceiverRow() {
     anyTalker_ = MakeNamed<QCheckBox>(QStringLiteral("Check4"), QStringLiteral("Accept e&very satellite system"), this);
     anyTalker_->setToolTip(QStringLiteral(
         "also read $GNGGA, $GLRMC, $GAGLL ... sentences of GLONASS, Galileo, BeiDou and combined receivers as $GP ones"));
@@ -228,11 +232,20 @@ QHBoxLayout* OpenNMEAFile::BuildReceiverRow() {
     igcGnssAltitude_ = MakeNamed<QCheckBox>(QStringLiteral("Check6"), QStringLiteral("&GNSS altitude (IGC)"), this);
     igcGnssAltitude_->setToolTip(
         QStringLiteral("write the GNSS altitude of IGC fixes instead of the pressure altitude"));
-    auto* receiverRow = new QHBoxLayout;
-    receiverRow->addWidget(anyTalker_);
-    receiverRow->addWidget(verifyChecksums_);
-    receiverRow->addWidget(igcGnssAltitude_);
-    receiverRow->addStretch(1);
+    anyRecorder_ =
+        MakeNamed<QCheckBox>(QStringLiteral("Check8"), QStringLiteral("Accept every &flight recorder"), this);
+    anyRecorder_->setToolTip(QStringLiteral(
+        "recognise IGC files of flight apps and small recorders by their fixes: an A record or an HFDTE line and "
+        "at least two valid B records, whatever the other header lines"));
+    // Four captions side by side would widen the window beyond a small
+    // laptop's screen: the fourth stands on a line of its own, below the first.
+    auto* receiverRow = new QGridLayout;
+    receiverRow->setContentsMargins(0, 0, 0, 0);
+    receiverRow->addWidget(anyTalker_, 0, 0);
+    receiverRow->addWidget(verifyChecksums_, 0, 1);
+    receiverRow->addWidget(igcGnssAltitude_, 0, 2);
+    receiverRow->addWidget(anyRecorder_, 1, 0);
+    receiverRow->setColumnStretch(3, 1);
 
     return receiverRow;
 }
@@ -246,7 +259,7 @@ void OpenNMEAFile::BuildControls() {
 
     QGroupBox* outputFrame = BuildOutputFrame();
     QGroupBox* optionsFrame = BuildOptionsFrame();
-    QHBoxLayout* receiverRow = BuildReceiverRow();
+    QGridLayout* receiverRow = BuildReceiverRow();
     previewPanel_ = new TrackPreviewPanel(this);
     previewPanel_->hide();
 
@@ -269,7 +282,7 @@ void OpenNMEAFile::BuildControls() {
 }
 
 void OpenNMEAFile::LayOutControls(QGroupBox* inputFrame, QGroupBox* outputFrame, QGroupBox* optionsFrame,
-                                  QHBoxLayout* receiverRow) {
+                                  QGridLayout* receiverRow) {
     // Left: the three lists; right: the input path, ANALYZE, output type
     // and options side by side; below: the receiver options, START and the
     // message area.
@@ -323,7 +336,8 @@ void OpenNMEAFile::SetTabOrder() {
     setTabOrder(preview_, anyTalker_);
     setTabOrder(anyTalker_, verifyChecksums_);
     setTabOrder(verifyChecksums_, igcGnssAltitude_);
-    setTabOrder(igcGnssAltitude_, start_);
+    setTabOrder(igcGnssAltitude_, anyRecorder_);
+    setTabOrder(anyRecorder_, start_);
     setTabOrder(start_, messages_);
 
 }
@@ -342,6 +356,7 @@ void OpenNMEAFile::ConnectControls() {
     connect(eliminateZero_, &QCheckBox::toggled, this, [this](bool on) { settings_.EliminateZeroPositions = on; });
     connect(anyTalker_, &QCheckBox::toggled, this, &OpenNMEAFile::SentenceRuleToggled);
     connect(verifyChecksums_, &QCheckBox::toggled, this, &OpenNMEAFile::SentenceRuleToggled);
+    connect(anyRecorder_, &QCheckBox::toggled, this, &OpenNMEAFile::SentenceRuleToggled);
     connect(igcGnssAltitude_, &QCheckBox::toggled, this, [this](bool on) {
         settings_.IgcGnssAltitude = on;
         RefreshPreview();
@@ -475,6 +490,7 @@ void OpenNMEAFile::AnalyzeClicked() {
         const AnalysisReport& report = analysis.report;
         std::string message = report.message;
         if (report.otherTalkersOnly) message += "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption);
+        if (report.fewIgcHeaders) message += "\r\n" + FewIgcHeadersHint(kAcceptAnyRecorderCaption);
         ShowMessage(message);
         // A log without a date of its own asks for the first position's.
         undated_ = report.recognised && !LogHasDate(settings_);
@@ -525,6 +541,7 @@ void OpenNMEAFile::CopySentenceOptions() {
     settings_.AcceptAnyTalker = anyTalker_->isChecked();
     settings_.VerifyChecksums = verifyChecksums_->isChecked();
     settings_.IgcGnssAltitude = igcGnssAltitude_->isChecked();
+    settings_.AcceptAnyRecorder = anyRecorder_->isChecked();
 }
 
 void OpenNMEAFile::SentenceRuleToggled() {
@@ -605,6 +622,7 @@ void OpenNMEAFile::StartClicked() {
     anyTalker_->setEnabled(false);
     verifyChecksums_->setEnabled(false);
     igcGnssAltitude_->setEnabled(false);
+    anyRecorder_->setEnabled(false);
     CopySentenceOptions();
     start_->setEnabled(false);
 
@@ -643,6 +661,7 @@ void OpenNMEAFile::ResetAfterRun() {
     // The receiver's sentence rules stay as chosen, for the next file.
     anyTalker_->setEnabled(true);
     verifyChecksums_->setEnabled(true);
+    anyRecorder_->setEnabled(true);
     analysed_ = false;
     triedAnalysis_ = false;
     start_->setEnabled(false);

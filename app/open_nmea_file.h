@@ -16,7 +16,7 @@
 
 class QCheckBox;
 class QGroupBox;
-class QHBoxLayout;
+class QGridLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -64,9 +64,9 @@ private:
     QGroupBox* BuildInputFrame();
     QGroupBox* BuildOutputFrame();
     QGroupBox* BuildOptionsFrame();
-    QHBoxLayout* BuildReceiverRow();
+    QGridLayout* BuildReceiverRow();
     void LayOutControls(QGroupBox* inputFrame, QGroupBox* outputFrame, QGroupBox* optionsFrame,
-                        QHBoxLayout* receiverRow);
+                        QGridLayout* receiverRow);
     void SetTabOrder();
     void ConnectControls();
     void ShowMessage(std::string_view text);
@@ -123,6 +123,7 @@ private:
     QCheckBox* anyTalker_ = nullptr;        // Check4
     QCheckBox* verifyChecksums_ = nullptr;  // Check5
     QCheckBox* igcGnssAltitude_ = nullptr;  // Check6
+    QCheckBox* anyRecorder_ = nullptr;      // Check8: "Accept every flight recorder"
     QCheckBox* preview_ = nullptr;          // Check7
     TrackPreviewPanel* previewPanel_ = nullptr;
     QPushButton* start_ = nullptr;          // Command1

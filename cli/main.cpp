@@ -51,8 +51,9 @@ void PrintUndatedWarning(const std::string& file) {
                       "first position with --date YYYY-MM-DD)");
 }
 
-void PrintOtherTalkersHint(const AnalysisReport& report) {
+void PrintOptionHints(const AnalysisReport& report) {
     if (report.otherTalkersOnly) std::cerr << OtherTalkersHint("--any-talker") << '\n' << std::flush;
+    if (report.fewIgcHeaders) std::cerr << FewIgcHeadersHint("--any-recorder") << '\n' << std::flush;
 }
 
 // The GPX copy that analysis writes replaces a file of its name only when
@@ -83,7 +84,7 @@ int Analyze(const std::string& file, const Options& options) {
         return kFailure;
     }
     PrintMessage(report.message);
-    PrintOtherTalkersHint(report);
+    PrintOptionHints(report);
     const AnalysisCounts& c = report.counts;
     std::cout << "Data type: " << (report.recognised ? DataTypeWord(s.DataType) : std::string_view("none")) << '\n'
               << "Detected records: " << s.DetectedRecordCount << '\n'
@@ -115,7 +116,7 @@ int AnalyzeForOutput(const std::string& file, const Options& options, Settings& 
         return kFailure;
     }
     PrintMessage(analysis.message);
-    PrintOtherTalkersHint(analysis);
+    PrintOptionHints(analysis);
     if (!analysis.recognised) return kNothingWritten;
     ApplyOptions(options, s);
     return 0;

@@ -214,6 +214,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             continue;
         }
         if (arg == "--any-talker") { o.anyTalker = true; continue; }
+        if (arg == "--any-recorder") { o.anyRecorder = true; continue; }
         if (arg == "--verify-checksums") { o.verifyChecksums = true; continue; }
         if (arg == "--igc-gnss-altitude") { o.igcGnssAltitude = true; continue; }
         if (o.command == Command::Analyze && arg == "--summary") {
@@ -284,6 +285,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
 
 void ApplyAnalysisOptions(const Options& o, Settings& s) {
     s.AcceptAnyTalker = o.anyTalker;
+    s.AcceptAnyRecorder = o.anyRecorder;
     s.VerifyChecksums = o.verifyChecksums;
     s.IgcGnssAltitude = o.igcGnssAltitude;
 }
@@ -311,7 +313,8 @@ void ApplyOptions(const Options& o, Settings& s) {
 
 const std::string& UsageText() {
     static const std::string text = std::string(R"(Usage:
-  torvane-cli analyze [--summary] FILE... [--any-talker] [--verify-checksums] [--overwrite]
+  torvane-cli analyze [--summary] FILE... [--any-talker] [--any-recorder] [--verify-checksums]
+                      [--overwrite]
   torvane-cli convert FILE... [options]
   torvane-cli preview FILE [-o PATH] [--overwrite] [--date YYYY-MM-DD]
   torvane-cli --help | --version
@@ -334,7 +337,14 @@ convert  analyses each file and converts it; the output is written beside the
 Options of analyze and convert:
   --any-talker              accept position sentences of every satellite
                             system ($GNGGA, $GLRMC, $GAGLL, ...) as $GP...,
-                            and RMC with a navigational status field
+                            and RMC with a navigational status field;
+                            count the commas of the sentence alone (from
+                            "$" to "*"), read GGA altitudes of one or two
+                            characters, read UTF-16 logs with a byte-order
+                            mark
+  --any-recorder            recognise IGC files by their fixes: an A record
+                            or an HFDTE line and at least two valid B
+                            records, whatever the other header lines
   --verify-checksums        skip sentences whose "*hh" checksum is missing
                             or wrong (not counted, not converted)
 

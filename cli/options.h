@@ -18,6 +18,7 @@ struct Options {
 
     OutputKind outputType = OutputKind::Table;
     bool anyTalker = false;        // also for analyze
+    bool anyRecorder = false;      // also for analyze
     bool verifyChecksums = false;  // also for analyze
     bool igcGnssAltitude = false;  // also accepted by analyze
     bool decimalComma = false;

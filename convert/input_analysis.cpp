@@ -34,7 +34,8 @@ public:
         std::uint64_t bytesRead = 0;
     };
 
-    CountJob(const InputFile& input, const LineCounting& fresh) : input_(input), fresh_(fresh) {}
+    CountJob(const InputFile& input, const LineCounting& fresh, TextEncoding encoding)
+        : input_(input), fresh_(fresh), encoding_(encoding) {}
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
@@ -43,11 +44,18 @@ public:
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
         LineReader reader(input_.Descriptor(), range);
+        reader.SetEncoding(encoding_);
         const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
         std::string_view line;
         LineReader::Status status;
         std::uint64_t reported = 0;
+        // The log's first line, where an IGC file has its A record.
+        bool first = range.begin == 0;
         while ((status = reader.Next(line)) == LineReader::Status::Line) {
+            if (first) {
+                part.counts.startsWithARecord = !line.empty() && line[0] == 'A';
+                first = false;
+            }
             CountLine(line, part.counts, fresh_.rules);
             if (reader.BytesRead() != reported) {
                 reported = reader.BytesRead();
@@ -70,18 +78,23 @@ public:
 private:
     const InputFile& input_;
     const LineCounting& fresh_;
+    TextEncoding encoding_;
 };
 
 }  // namespace
 
-DataKind DecideDataType(const AnalysisCounts& c) {
+bool IsIgcByItsFixes(const AnalysisCounts& c) {
+    return (c.startsWithARecord || c.igcFlightDateSeen) && c.validFix >= 2;
+}
+
+DataKind DecideDataType(const AnalysisCounts& c, bool anyRecorder) {
     const auto atLeast90Percent = [](std::int64_t a, std::int64_t b) {
         return static_cast<double>(a) >= 0.9 * static_cast<double>(b);
     };
     if (c.gga > 1 && (atLeast90Percent(c.gga, c.rmc) || atLeast90Percent(c.gga, c.gll))) return DataKind::GPGGA;
     if (c.gll > 1 && atLeast90Percent(c.gll, c.rmc)) return DataKind::GPGLL;
     if (c.rmc > 1) return DataKind::GPRMC;
-    if (c.igcHeader > 2) return DataKind::GPIGC;
+    if (c.igcHeader > 2 || (anyRecorder && IsIgcByItsFixes(c))) return DataKind::GPIGC;
     if (c.trackPoint > 1) return DataKind::GPGXT;
     return DataKind::None;
 }
@@ -101,6 +114,11 @@ std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePat
 
 std::string OtherTalkersHint(std::string_view howToAccept) {
     return "Hint: this file holds position sentences of other satellite systems; " + std::string(howToAccept) +
+           " converts them.";
+}
+
+std::string FewIgcHeadersHint(std::string_view howToAccept) {
+    return "Hint: this file holds IGC fixes but too few header lines; " + std::string(howToAccept) +
            " converts them.";
 }
 
@@ -129,16 +147,21 @@ void SetKmlDefaults(Settings& s) {
 namespace {
 
 // Counts the lines of the input file `s.InputFilePath`, starting from
-// `fresh`. False on failure, with the report's message set.
-bool CountInputLines(Settings& s, const LineCounting& fresh, const ProgressHooks* hooks, AnalysisReport& report) {
+// `fresh`, as text by its byte-order mark where `byMark` (then in one pass
+// for UTF-16), as bytes otherwise. False on failure, with the report's
+// message set.
+bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const ProgressHooks* hooks,
+                     AnalysisReport& report) {
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         report.failed = true;
         report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
-    CountJob job(input, fresh);
-    const LogSplit split = FindLogSplit(s.Parts, input.Descriptor(), input.Size());
+    const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;
+    CountJob job(input, fresh, encoding);
+    const LogSplit split =
+        encoding == TextEncoding::Bytes ? FindLogSplit(s.Parts, input.Descriptor(), input.Size()) : LogSplit{};
     const auto counted = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
     report.inParts = counted.inParts;
     if (counted.end != PartEnd::Finished) {
@@ -159,9 +182,9 @@ bool CountInputLines(Settings& s, const LineCounting& fresh, const ProgressHooks
 // every talker; only files that failed pay for it.
 bool OtherTalkersWouldBeRecognised(Settings& s) {
     LineCounting anyTalker;
-    anyTalker.rules = SentenceRules{true, s.VerifyChecksums};
+    anyTalker.rules = SentenceRules{true, s.VerifyChecksums, s.AcceptAnyRecorder};
     AnalysisReport other;
-    if (!CountInputLines(s, anyTalker, nullptr, other)) return false;
+    if (!CountInputLines(s, anyTalker, false, nullptr, other)) return false;
     const DataKind kind = DecideDataType(other.counts);
     return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
 }
@@ -193,7 +216,7 @@ AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
     AnalysisReport report;
     s.AnalysedFilePath = s.InputFilePath;
     LineCounting fresh;
-    fresh.rules = SentenceRules{s.AcceptAnyTalker, s.VerifyChecksums};
+    fresh.rules = SentenceRules{s.AcceptAnyTalker, s.VerifyChecksums, s.AcceptAnyRecorder};
     fresh.counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
     fresh.counts.igcPilot = s.IgcPilot;
 
@@ -213,18 +236,19 @@ AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
         report.counts = counting.counts;
         s.InputFilePath = copyPath;
         report.gpxCopyPath = copyPath;
-    } else if (!CountInputLines(s, fresh, hooks, report)) {
+    } else if (!CountInputLines(s, fresh, s.AcceptAnyTalker, hooks, report)) {
         report.counts = fresh.counts;
         return report;
     }
 
     s.IgcFlightDate = report.counts.igcFlightDate;
     s.IgcPilot = report.counts.igcPilot;
-    const DataKind recognised = DecideDataType(report.counts);
+    const DataKind recognised = DecideDataType(report.counts, s.AcceptAnyRecorder);
     report.recognised = recognised != DataKind::None;
     if (report.recognised) s.DataType = recognised;
     report.message = AnalysisMessage(recognised, s.InputFilePath);
     if (!report.recognised && !s.AcceptAnyTalker) report.otherTalkersOnly = OtherTalkersWouldBeRecognised(s);
+    report.fewIgcHeaders = !report.recognised && !s.AcceptAnyRecorder && IsIgcByItsFixes(report.counts);
     s.DetectedRecordCount = CountFor(s.DataType, report.counts);
     SetKmlDefaults(s);
     return report;

@@ -19,6 +19,9 @@ struct AnalysisReport {
     // Nothing was recognised, but accepting every satellite system would
     // recognise the file (only looked for when that option is off).
     bool otherTalkersOnly = false;
+    // Nothing was recognised, but accepting every flight recorder would
+    // recognise the file as IGC (only looked for when that option is off).
+    bool fewIgcHeaders = false;
     bool inParts = false;  // the file (or its GPX copy) was read in two parts at once
 };
 
@@ -26,8 +29,19 @@ struct AnalysisReport {
 // of other satellite systems were found; `howToAccept` names the switch.
 std::string OtherTalkersHint(std::string_view howToAccept);
 
-// Decides the data type from the counts; DataKind::None when nothing is recognised.
-DataKind DecideDataType(const AnalysisCounts& counts);
+// The hint printed below "Could not recognize data ..." when the file holds
+// IGC fixes but too few header lines; `howToAccept` names the switch.
+std::string FewIgcHeadersHint(std::string_view howToAccept);
+
+// Whether the counts are those of an IGC file by its fixes: a log that
+// starts with an A record or holds a date line ("HFDTE" in any form), and
+// at least two valid fixes, whatever its other header lines.
+bool IsIgcByItsFixes(const AnalysisCounts& counts);
+
+// Decides the data type from the counts; DataKind::None when nothing is
+// recognised. `anyRecorder` ("accept every flight recorder") adds IGC files
+// by their fixes (IsIgcByItsFixes) to those with more than two header hits.
+DataKind DecideDataType(const AnalysisCounts& counts, bool anyRecorder = false);
 
 // The message for a recognised type, or for nothing recognised.
 std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePath);

@@ -63,11 +63,21 @@ void CountSentences(std::string_view line, const LineMarks& marks, AnalysisCount
     counts.rmc += rmc;
 }
 
+// The six characters of the flight date in the date line "HFDTEddmmyy"; in
+// the form "HFDTEDATE:ddmmyy,nn" of later recorders and flight apps those
+// after the colon (and its blanks) where `laterForm` is true.
+std::string_view FlightDate(std::string_view line, bool laterForm) {
+    if (!laterForm || Mid(line, 6, 5) != "DATE:") return Mid(line, 6, 6);
+    std::string_view rest = MidToEnd(line, 11);
+    while (!rest.empty() && rest.front() == ' ') rest.remove_prefix(1);
+    return rest.substr(0, 6);
+}
+
 // Adds the IGC header hits of a line with "HF" and takes its date and pilot.
-void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
+void CountIgcHeader(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
     if (Contains(line, "HFDTE")) {
         ++counts.igcHeader;
-        counts.igcFlightDate.assign(Mid(line, 6, 6));
+        counts.igcFlightDate.assign(FlightDate(line, rules.anyRecorder));
         counts.igcFlightDateSeen = true;
     }
     if (Contains(line, "HFPLT")) {
@@ -83,6 +93,7 @@ void CountIgcHeader(std::string_view line, AnalysisCounts& counts) {
 }  // namespace
 
 void AnalysisCounts::Add(const AnalysisCounts& later) {
+    // startsWithARecord is the first part's alone.
     gga += later.gga;
     gll += later.gll;
     rmc += later.rmc;
@@ -102,7 +113,7 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
 void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
     const LineMarks marks = ScanLineMarks(line);
     CountSentences(line, marks, counts, rules);
-    if (marks.headerWord) CountIgcHeader(line, counts);
+    if (marks.headerWord) CountIgcHeader(line, counts, rules);
     if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') ++counts.validFix;
     if (marks.trackPointTag && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
 }

@@ -18,15 +18,17 @@ struct AnalysisCounts {
     std::string igcFlightDate;   // from the last "HFDTE" line
     std::string igcPilot;        // from the last "HFPLT" line
     bool igcFlightDateSeen = false, igcPilotSeen = false;  // such a line was counted
+    bool startsWithARecord = false;  // the log's first line starts with "A" (an IGC file's first record)
 
     // Adds the counts of the lines that follow these (in the file's order).
     void Add(const AnalysisCounts& later);
 };
 
-// Which NMEA sentences analysis counts.
+// Which NMEA sentences analysis counts, and how it reads an IGC date line.
 struct SentenceRules {
     bool anyTalker = false;        // "$" and any two capitals A-Z count as "$GP"
     bool verifyChecksums = false;  // only lines with a right checksum count
+    bool anyRecorder = false;      // the flight date of "HFDTEDATE:ddmmyy,nn" is ddmmyy
 };
 
 // Counts the lines of each kind in one line (exposed for tests and tools).

@@ -56,15 +56,10 @@ bool LineReader::Refill() {
         SetLineTooLongError();
         return false;
     }
-    std::size_t room = std::min(capacity_ - end_, blockSize_);
-    if (ranged_) room = static_cast<std::size_t>(std::min<std::uint64_t>(room, rangeSize_ - bytesRead_));
-    const std::ptrdiff_t n = !ranged_   ? platform::ReadSome(file_, buffer_.get() + end_, room)
-                             : room == 0 ? 0
-                                         : platform::ReadSomeAt(file_, buffer_.get() + end_, room,
-                                                                rangeBegin_ + bytesRead_);
+    const std::ptrdiff_t n = Read(buffer_.get() + end_, std::min(capacity_ - end_, blockSize_));
     if (n > 0) {
         end_ += static_cast<std::size_t>(n);
-        bytesRead_ += static_cast<std::uint64_t>(n);
+        textRead_ += static_cast<std::uint64_t>(n);
         return true;
     }
     if (n == 0) {
@@ -73,6 +68,41 @@ bool LineReader::Refill() {
     }
     error_ = platform::ErrorText(errno);
     return false;
+}
+
+std::ptrdiff_t LineReader::Read(char* to, std::size_t room) {
+    char* const into = decoder_ ? raw_.get() : to;
+    // Each two bytes of UTF-16 give at most three of UTF-8 (Utf16Decoder::MostOut).
+    if (decoder_) room = (room - 6) / 3 * 2;
+    if (ranged_) room = static_cast<std::size_t>(std::min<std::uint64_t>(room, rangeSize_ - bytesRead_));
+    for (;;) {
+        const std::ptrdiff_t n = !ranged_   ? platform::ReadSome(file_, into, room)
+                                 : room == 0 ? 0
+                                             : platform::ReadSomeAt(file_, into, room, rangeBegin_ + bytesRead_);
+        if (n < 0) return n;
+        bytesRead_ += static_cast<std::uint64_t>(n);
+        if (!decoder_) return n;
+        const std::size_t size = static_cast<std::size_t>(n);
+        const std::size_t text = n == 0 ? decoder_->Finish(to) : decoder_->Decode(into, size, to);
+        // Bytes that gave no text yet (half a unit, the mark) are not the end.
+        if (text > 0 || n == 0) return static_cast<std::ptrdiff_t>(text);
+        if (ranged_) room = static_cast<std::size_t>(std::min<std::uint64_t>(room, rangeSize_ - bytesRead_));
+    }
+}
+
+void LineReader::SetEncoding(TextEncoding encoding) {
+    if (encoding == TextEncoding::Bytes) {
+        decoder_.reset();
+        return;
+    }
+    decoder_ = std::make_unique<Utf16Decoder>(encoding);
+    // Room for the text of at least a few units per read.
+    if (blockSize_ < 64) {
+        blockSize_ = 64;
+        capacity_ = maxLineLength_ + blockSize_ + 1;
+        buffer_.reset(new char[capacity_]);
+    }
+    raw_.reset(new char[blockSize_]);
 }
 
 void LineReader::SetLineTooLongError() {

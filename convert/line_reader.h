@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/file_system.h"
+#include "utf16_text.h"
 
 namespace torvane {
 
@@ -41,6 +42,11 @@ public:
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
+    // Reads the file as text in `encoding` (before the first Next): UTF-16
+    // is handed out as UTF-8. A reader of UTF-16 reads the file from its
+    // start; BytesRead() counts the file's bytes, OffsetOf the text's.
+    void SetEncoding(TextEncoding encoding);
+
     // The next line, valid until the next call. Error: see ErrorText().
     Status Next(std::string_view& line);
 
@@ -48,13 +54,16 @@ public:
     // The offset in the file of the first byte of `line`, the line Next()
     // gave last.
     std::uint64_t OffsetOf(std::string_view line) const {
-        return rangeBegin_ + bytesRead_ - (end_ - static_cast<std::size_t>(line.data() - buffer_.get()));
+        return rangeBegin_ + textRead_ - (end_ - static_cast<std::size_t>(line.data() - buffer_.get()));
     }
     std::uint64_t LineNumber() const { return lineNumber_; }
     const std::string& ErrorText() const { return error_; }
 
 private:
     bool Refill();
+    // Reads up to `room` bytes into `to`: the bytes put there, 0 at the
+    // end, -1 on failure. `room` bytes of text come from fewer of UTF-16.
+    std::ptrdiff_t Read(char* to, std::size_t room);
     void SetLineTooLongError();  // the error for the line that is being read
 
     platform::FileHandle file_;
@@ -69,7 +78,10 @@ private:
     std::size_t end_ = 0;        // end of the data in the buffer
     std::size_t scanned_ = 0;    // no line end stands in [begin_, scanned_)
     bool eof_ = false;
-    std::uint64_t bytesRead_ = 0;
+    std::uint64_t bytesRead_ = 0;  // of the file
+    std::uint64_t textRead_ = 0;   // put into the buffer: bytesRead_ but for UTF-16
+    std::unique_ptr<Utf16Decoder> decoder_;  // for UTF-16 text
+    std::unique_ptr<char[]> raw_;            // the UTF-16 bytes of one read
     std::uint64_t lineNumber_ = 0;
     std::string error_;
 };

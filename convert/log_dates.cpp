@@ -118,6 +118,7 @@ bool Follow(StartFinder& finder, const Settings& options, platform::FileHandle f
     s.PositionsOnly = true;
     s.RecordCount = 0;
     LineReader reader(file, range);
+    reader.SetEncoding(LogEncoding(s, file));
     return RunRecordLoop(s, reader, finder, 0, nullptr, error) != LoopEnd::ReadFailed;
 }
 

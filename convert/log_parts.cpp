@@ -12,6 +12,7 @@ LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uin
 
 LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_t size) {
     if (s.DataType == DataKind::None || s.OutputType == OutputKind::OVL) return {};
+    if (LogEncoding(s, file) != TextEncoding::Bytes) return {};  // UTF-16 is read from its start
     if (s.DataType != DataKind::GPGXT) return FindLogSplit(s.Parts, file, size);
     LogSplit split;
     if (size >= s.Parts.fromBytes && size > 0) {

@@ -30,7 +30,8 @@ struct LogSplit {
 LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uint64_t size);
 
 // For the records of a run with `s`'s options (a conversion, the summary):
-// there too, except where a record depends on the records before it. A GPX
+// there too, except where a record depends on the records before it, and
+// in one pass where the log is read as UTF-16 text. A GPX
 // track point splits at a line opening a point, with the reader's state
 // there; an overlay (points numbered from the first) does not split. (The
 // dated outputs, whose dates run from the log's start, have a writer of

@@ -24,6 +24,9 @@ struct SentenceLayout {
 constexpr SentenceLayout kGga{15, {1, 6}, {2, 7}, {4, 9}, {9, 3}, 3, 5, AltitudeSource::Field,
                               {&SentenceLayout::time, &SentenceLayout::latitude, &SentenceLayout::longitude,
                                &SentenceLayout::altitude}};
+constexpr SentenceLayout kGgaShortAltitude{15, {1, 6}, {2, 7}, {4, 9}, {9, 1}, 3, 5, AltitudeSource::Field,
+                                           {&SentenceLayout::time, &SentenceLayout::latitude,
+                                            &SentenceLayout::longitude, &SentenceLayout::altitude}};
 constexpr SentenceLayout kGll{7, {5, 6}, {1, 7}, {3, 8}, {0, 0}, 2, 4, AltitudeSource::Zero,
                               {&SentenceLayout::latitude, &SentenceLayout::longitude, &SentenceLayout::time,
                                nullptr}};
@@ -92,6 +95,9 @@ void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& l
 
 void ConvertGgaSentence(Settings& s, std::string_view line, const MarkScan& commas) {
     ConvertSentence(s, line, kGga, commas);
+}
+void ConvertGgaSentenceShortAltitude(Settings& s, std::string_view line, const MarkScan& commas) {
+    ConvertSentence(s, line, kGgaShortAltitude, commas);
 }
 void ConvertGllSentence(Settings& s, std::string_view line, const MarkScan& commas) {
     ConvertSentence(s, line, kGll, commas);

@@ -21,4 +21,9 @@ void ConvertGgaSentence(Settings& s, std::string_view line, const MarkScan& comm
 void ConvertGllSentence(Settings& s, std::string_view line, const MarkScan& commas);
 void ConvertRmcSentence(Settings& s, std::string_view line, const MarkScan& commas);
 
+// The GGA converter of "accept every satellite system": an altitude field of
+// one or two characters ("0", "-2", "12", as marine receivers write them) is
+// read like a longer one; an empty one still fails the check.
+void ConvertGgaSentenceShortAltitude(Settings& s, std::string_view line, const MarkScan& commas);
+
 }  // namespace torvane

@@ -9,29 +9,33 @@
 namespace torvane {
 namespace {
 
-// The sentence test of the GGA and GLL pre-checks: "$GP" and the kind, or,
-// with "accept every satellite system", "$", any two capitals and the kind.
-template <bool AnyTalker>
-bool HoldsSentence(std::string_view line, std::string_view gpTag) {
-    if constexpr (AnyTalker) {
-        return HoldsSentenceOfAnyTalker(line, gpTag.substr(3));
-    } else {
-        return Contains(line, gpTag);
-    }
-}
-
 // The pre-checks of an NMEA data type: the sentence's tag (GGA and GLL;
 // RMC has no such test) and the least and most commas of its line. Receivers
 // of NMEA 4.10, the multi-system ones, end RMC with a navigational status
-// field: one comma more, taken along with "accept every satellite system".
+// field: one comma more, taken along with "accept every satellite system",
+// under which the converter is one that reads short GGA altitudes too.
 struct SentenceKind {
     std::string_view gpTag;  // "" for no sentence test
     int leastCommas, mostCommas, mostCommasAnyTalker;
     void (*convert)(Settings&, std::string_view, const MarkScan&);
+    void (*convertAnyTalker)(Settings&, std::string_view, const MarkScan&);
 };
-constexpr SentenceKind kGga{"$GPGGA", 14, 14, 14, ConvertGgaSentence};
-constexpr SentenceKind kGll{"$GPGLL", 6, 7, 7, ConvertGllSentence};
-constexpr SentenceKind kRmc{"", 11, 12, 13, ConvertRmcSentence};
+constexpr SentenceKind kGga{"$GPGGA", 14, 14, 14, ConvertGgaSentence, ConvertGgaSentenceShortAltitude};
+constexpr SentenceKind kGll{"$GPGLL", 6, 7, 7, ConvertGllSentence, ConvertGllSentence};
+constexpr SentenceKind kRmc{"", 11, 12, 13, ConvertRmcSentence, ConvertRmcSentence};
+
+// What the pre-checks and the converter look at: the whole line and whether
+// it holds "$GP" and the kind; or, with "accept every satellite system",
+// the sentence of the kind from any talker (SentenceOfAnyTalker), so that
+// its commas alone are counted and split.
+template <const SentenceKind& Kind, bool AnyTalker>
+SentenceSpan SentenceOf(std::string_view line) {
+    if constexpr (AnyTalker) {
+        return SentenceOfAnyTalker(line, Kind.gpTag.empty() ? std::string_view("RMC") : Kind.gpTag.substr(3));
+    } else {
+        return {line, Kind.gpTag.empty() || Contains(line, Kind.gpTag)};
+    }
+}
 
 // Pre-checks and converter of an NMEA line; false for a line that is
 // skipped altogether (not converted, not written, not counted). A line that
@@ -48,21 +52,27 @@ constexpr SentenceKind kRmc{"", 11, 12, 13, ConvertRmcSentence};
 // skipped altogether.
 template <const SentenceKind& Kind, bool AnyTalker, bool Quick, bool Verify>
 bool ProcessSentence(Settings& s, std::string_view line) {
-    const bool sentence = Kind.gpTag.empty() || HoldsSentence<AnyTalker>(line, Kind.gpTag);
+    const SentenceSpan span = SentenceOf<Kind, AnyTalker>(line);
+    const bool sentence = Kind.gpTag.empty() || span.named;
     if constexpr (Quick) {
         if (!sentence) return false;
     }
-    const MarkScan commas = ScanMarks(line, ',');
+    const MarkScan commas = ScanMarks(span.text, ',');
     const int most = AnyTalker ? Kind.mostCommasAnyTalker : Kind.mostCommas;
     const bool passes = sentence && commas.total >= Kind.leastCommas && commas.total <= most;
     if constexpr (Quick) {
         if (!passes) return false;
     }
     if constexpr (Verify) {
-        if (!HasValidChecksum(line)) return false;
+        // The checksum of the sentence that counts, which ends after the span.
+        if (!HasValidChecksum(line.substr(static_cast<std::size_t>(span.text.data() - line.data())))) return false;
     }
     if (!passes) s.RecordInvalid = true;
-    Kind.convert(s, line, commas);
+    if constexpr (AnyTalker) {
+        Kind.convertAnyTalker(s, span.text, commas);
+    } else {
+        Kind.convert(s, span.text, commas);
+    }
     return true;
 }
 

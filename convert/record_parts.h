@@ -23,6 +23,7 @@ struct RecordPart {
     template <class Target>
     PartEnd Run(const InputFile& input, ByteRange range, Target& target, const ProgressHooks* hooks) {
         LineReader reader(input.Descriptor(), range);
+        reader.SetEncoding(LogEncoding(s, input.Descriptor()));
         end = RunRecordLoop(s, reader, target, input.Size(), hooks, readError);
         bytesRead = reader.BytesRead();
         return end == LoopEnd::Finished ? PartEnd::Finished

@@ -32,11 +32,16 @@ unsigned XorOfBytes(const char* data, std::size_t size) {
 
 }  // namespace
 
-bool HoldsSentenceOfAnyTalker(std::string_view line, std::string_view kind) {
-    for (std::size_t at = line.find('$'); at != std::string_view::npos; at = line.find('$', at + 1)) {
-        if (SentenceNameAt(line, at) == kind) return true;
+SentenceSpan SentenceOfAnyTalker(std::string_view line, std::string_view kind) {
+    constexpr std::size_t kNone = std::string_view::npos;
+    std::size_t start = kNone, star = kNone;
+    for (std::size_t at = line.find('$'); at != kNone && at < star; at = line.find('$', at + 1)) {
+        if (SentenceNameAt(line, at) != kind) continue;
+        if (start == kNone) star = line.find('*', at);
+        start = at;
     }
-    return false;
+    if (start == kNone) return {line, false};
+    return {line.substr(start, star == kNone ? kNone : star - start), true};
 }
 
 bool HasValidChecksum(std::string_view line) {

@@ -16,9 +16,19 @@ inline std::string_view SentenceNameAt(std::string_view line, std::size_t at) {
     return line.substr(at + 3, 3);
 }
 
-// True when `line` holds "$", two capital letters A-Z and then `kind`
-// ("GGA", "GLL" or "RMC") anywhere: a sentence of that kind from any talker.
-bool HoldsSentenceOfAnyTalker(std::string_view line, std::string_view kind);
+// With "accept every satellite system": the sentence of kind `kind` ("GGA",
+// "GLL" or "RMC") that a line holds, from the "$" of its name ("$", two
+// capitals, the kind) to the "*" after it, or to the line's end without
+// one, so that text before or after the sentence (a phone's prefix and
+// time stamp, a receiver's binary records) changes none of its commas.
+// Where the name stands again before that "*" (a receiver restarting
+// mid-sentence), the last start counts. `named` is false, and `text` the
+// whole line, when the line holds no such name.
+struct SentenceSpan {
+    std::string_view text;
+    bool named = false;
+};
+SentenceSpan SentenceOfAnyTalker(std::string_view line, std::string_view kind);
 
 // True when the line's sentence carries "*" and two hexadecimal digits (either
 // case) equal to the XOR of the bytes between its "$" and the "*". The

@@ -98,6 +98,8 @@ struct RunOptions {
     bool AcceptAnyTalker = false;         // "Accept every satellite system": $GN..., $GL..., ... count as $GP...
     bool VerifyChecksums = false;         // "Skip sentences with a wrong checksum"
     bool IgcGnssAltitude = false;         // "GNSS altitude (IGC)": positions 31-35 instead of 26-30
+    bool AcceptAnyRecorder = false;       // "Accept every flight recorder": IGC with an A record or a date
+                                          // line and two valid fixes, whatever its other header lines
 
     // Options of the dated outputs (GPX, GeoJSON and KML with its time track).
     bool KmlTimeTrack = false;                      // "Times for the time slider"

@@ -31,7 +31,7 @@ _torvane_cli() {
         -o|--output) _torvane_cli_offer -f -- "$cur"; return ;;
     esac
     if [[ "$cur" == -* ]]; then
-        local receiver="--any-talker --verify-checksums --igc-gnss-altitude"
+        local receiver="--any-talker --any-recorder --verify-checksums --igc-gnss-altitude"
         local positions="--keep-zero-positions --altitude-add --altitude-set"
         case "$command" in
             analyze) _torvane_cli_offer -W "--summary $receiver $positions --overwrite --help" -- "$cur" ;;

@@ -363,6 +363,48 @@ for row in "GNGLL,4723.4560,N,00832.1230,E,101530.00,A,A*70|--any-talker|gn_GLL.
   "$cli" convert $flag "$work/gn.nmea" --overwrite >/dev/null 2>&1
   check "any talker: $sentence $flag" same "$(cat "$work/$out" 2>/dev/null | wc -l)" "$want"
 done
+# With --any-talker the sentence, not the line: a phone's prefix and time
+# stamp, binary bytes with commas before it; GGA altitudes of one or two
+# characters; UTF-16 with its byte-order mark. Without it, none of these.
+phone="NMEA,${gga},1649760913000"
+binary=$'\xb5\x62\x01,\x07,'"$gga"
+short='$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,-2,M,48.0,M,,*6E'
+for row in "$phone|--any-talker|2" "$phone||0" "$binary|--any-talker|2" "$binary||0" \
+           "$short|--any-talker|2" "$short||0"; do
+  IFS='|' read -r line flag want <<<"$row"
+  printf '%s\r\n%s\r\n' "$line" "$line" > "$work/phone.nmea"
+  rm -f "$work/phone_GGA.prn"
+  "$cli" convert $flag "$work/phone.nmea" --overwrite >/dev/null 2>&1
+  check "sentence alone: ${line:0:12} $flag" same "$(cat "$work/phone_GGA.prn" 2>/dev/null | wc -l)" "$want"
+done
+for mark in le be; do
+  if [ $mark = le ]; then printf '\xff\xfe'; else printf '\xfe\xff'; fi > "$work/utf16.nmea"
+  printf '%s\r\n%s\r\n' "$gga" "$gga" | iconv -f ASCII -t "UTF-16${mark^^}" >> "$work/utf16.nmea"
+  rm -f "$work/utf16_GGA.prn"
+  "$cli" convert "$work/utf16.nmea" --overwrite >/dev/null 2>&1; rc=$?
+  check "UTF-16 $mark as bytes" same "$rc" 1
+  "$cli" convert --any-talker "$work/utf16.nmea" --overwrite >/dev/null; rc=$?
+  check "UTF-16 $mark as text" same "$rc $(od -An -c "$work/utf16_GGA.prn" | tr -s ' ' | head -1)" \
+    "0  0 3 6 9 3 0 . 0 0 4 7 . 3"
+done
+
+# A flight app's IGC file (its date line the only header line): a hint
+# without --any-recorder, converted with it; without a date line or an A
+# record, neither.
+printf 'HFDTEDATE:150807,01\r\nB1015304723456N00832123EA0043200450\r\nB1015354723460N00832130EA0043500452\r\n' \
+  > "$work/app.igc"
+out=$("$cli" analyze "$work/app.igc" 2>"$work/err"); rc=$?
+check "few IGC headers exit" same "$rc" 1
+check "few IGC headers message unchanged" same "$(printf '%s\n' "$out" | head -1)" "Could not recognize data in selected file  $work/app.igc."
+check "few IGC headers hint" same "$(cat "$work/err")" "Hint: this file holds IGC fixes but too few header lines; --any-recorder converts them."
+out=$("$cli" analyze --any-recorder "$work/app.igc" 2>"$work/err"); rc=$?
+check "any recorder analyses" same "$rc$(printf '%s\n' "$out" | head -1)$(cat "$work/err")" "0IGC data found. "
+"$cli" convert --any-recorder "$work/app.igc" --overwrite >/dev/null; rc=$?
+check "any recorder converts" same "$rc $(wc -l < "$work/app_IGC.prn")" "0 2"
+sed -i 's/^HFDTEDATE/HFPLTPILOT/' "$work/app.igc"
+"$cli" analyze --any-recorder "$work/app.igc" >/dev/null 2>"$work/err"; rc=$?
+check "any recorder needs a date line or an A record" same "$rc $(cat "$work/err")" "1 "
+
 # Checksums: a wrong one is skipped altogether, also keeping zero positions,
 # in each data type.
 gll='$GPGLL,4723.4560,N,00832.1230,E,101530.00,A,A*63'

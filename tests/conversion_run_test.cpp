@@ -137,9 +137,33 @@ TEST(ConversionRun, LoopPreChecksOnEachSideOfTheirBounds) {
         {rmc + ",,,*67", true, true},                   // 13: the status field of multi-system receivers
         {rmc + ",,,,*67", true, false},                 // 14
         {"$GNRMC" + rmc.substr(6) + ",*67", false, true},  // RMC has no tag test
+        // With any talker the commas of the sentence count, from its "$" to
+        // its "*": a phone's prefix and time stamp, binary bytes before it.
+        {gga + ",*6E", true, true},
+        {"NMEA," + gga + ",*6E,1649760913000", false, false},
+        {"NMEA," + gga + ",*6E,1649760913000", true, true},
+        {"NMEA,$GNGGA" + gga.substr(6) + ",*6E,1649760913000", true, true},
+        {"\xb5\x62\x01\x07,\x5c,\x90" + gga + ",*6E", false, false},
+        {"\xb5\x62\x01\x07,\x5c,\x90" + gga + ",*6E", true, true},
+        {"\xb5\x62,$GPGGA,1015" + gga + ",*6E", true, true},  // a restarted sentence: the last start
+        {"NMEA," + gga + ",,*6E,1649760913000", true, false},   // 15 commas in the sentence
+        {"NMEA," + gga + ",,1649760913000", true, false},       // no "*": to the line's end
+        {"NMEA," + gll + ",A*63,1649760913000", false, false},
+        {"NMEA," + gll + ",A*63,1649760913000", true, true},
+        {"NMEA," + rmc + ",,*67,1649760913000", false, false},
+        {"NMEA," + rmc + ",,*67,1649760913000", true, true},
+        // With any talker a GGA altitude of one or two characters is read.
+        {gga.substr(0, 51) + "12,M,48.0,M,,*6E", false, false},
+        {gga.substr(0, 51) + "12,M,48.0,M,,*6E", true, true},
+        {gga.substr(0, 51) + "-2,M,48.0,M,,*6E", true, true},
+        {gga.substr(0, 51) + "0,M,48.0,M,,*6E", false, false},
+        {gga.substr(0, 51) + "0,M,48.0,M,,*6E", true, true},
+        {gga.substr(0, 51) + "-12,M,48.0,M,,*6E", false, true},
+        {gga.substr(0, 51) + ",M,48.0,M,,*6E", true, false},  // empty
     };
     for (const Case& c : cases) {
-        const std::string kind = c.line.substr(3, 3);
+        const std::size_t at = c.line.find("GA,");
+        const std::string kind = at != std::string::npos ? "GGA" : c.line.find("GLL") != std::string::npos ? "GLL" : "RMC";
         const std::string example = kind == "GGA" ? kGga : kind == "GLL" ? test::kExampleGll : test::kExampleRmc;
         LogRun f(CrLf({example, example, c.line}));
         f.s.AcceptAnyTalker = c.anyTalker;

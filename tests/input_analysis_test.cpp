@@ -127,6 +127,69 @@ TEST(InputAnalysis, TalkerAndChecksumRules) {
     }
 }
 
+TEST(InputAnalysis, ReceiverOptionsOnEachSideOfTheirRules) {
+    // A phone's UTF-16 text, and IGC files of flight apps and small
+    // recorders with fewer than three header hits.
+    const std::string gga = Repeat(kGga, 3);
+    const std::string fixes = "B1015304723456N00832123EA0043200450\r\nB1015354723460N00832130EA0043500452\r\n";
+    const std::string oneFix = "B1015304723456N00832123EA0043200450\r\nB1015354723460N00832130EV0043500452\r\n";
+    struct Case {
+        const char* what;
+        std::string bytes;
+        bool anyTalker, anyRecorder;
+        DataKind type;
+        std::int64_t count;
+        bool fewIgcHeaders;
+    };
+    const Case cases[] = {
+        {"UTF-16 LE", test::Utf16(gga, false), false, false, DataKind::None, 0, false},
+        {"UTF-16 LE", test::Utf16(gga, false), true, false, DataKind::GPGGA, 3, false},
+        {"UTF-16 BE", test::Utf16(gga, true), false, false, DataKind::None, 0, false},
+        {"UTF-16 BE", test::Utf16(gga, true), true, false, DataKind::GPGGA, 3, false},
+        {"UTF-16 LE without mark", test::Utf16(gga, false, false), true, false, DataKind::None, 0, false},
+        {"UTF-16 BE without mark", test::Utf16(gga, true, false), true, false, DataKind::None, 0, false},
+        {"no header line, A record", "AXCT7B0\r\n" + fixes, false, false, DataKind::None, 0, true},
+        {"no header line, A record", "AXCT7B0\r\n" + fixes, false, true, DataKind::GPIGC, 2, false},
+        {"no header line, no A record", fixes, false, true, DataKind::None, 0, false},
+        {"A record after the first line", "HFPLTPILOT:Ada\r\nAXCT7B0\r\n" + fixes, false, true, DataKind::None, 0,
+         false},
+        {"one header line, the date", "HFDTEDATE:150807,01\r\n" + fixes, false, false, DataKind::None, 0, true},
+        {"one header line, the date", "HFDTEDATE:150807,01\r\n" + fixes, false, true, DataKind::GPIGC, 2, false},
+        {"one header line, the pilot", "HFPLTPILOT:Ada\r\n" + fixes, false, true, DataKind::None, 0, false},
+        {"two header lines", "HFPLTPILOT:Ada\r\nHFDTE150807\r\n" + fixes, false, false, DataKind::None, 0, true},
+        {"two header lines", "HFPLTPILOT:Ada\r\nHFDTE150807\r\n" + fixes, false, true, DataKind::GPIGC, 2, false},
+        {"two header lines, one valid fix", "AXSKY\r\nHFPLTPILOT:Ada\r\nHFDTE150807\r\n" + oneFix, false, false,
+         DataKind::None, 0, false},
+        {"two header lines, one valid fix", "AXSKY\r\nHFPLTPILOT:Ada\r\nHFDTE150807\r\n" + oneFix, false, true,
+         DataKind::None, 0, false},
+        {"three header lines", "HFPLTPILOT:Ada\r\nHFDTE150807\r\nHFGIDGLIDERID:D-1\r\n" + oneFix, false, false,
+         DataKind::GPIGC, 1, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.what) + (c.anyTalker ? ", any talker" : "") + (c.anyRecorder ? ", any recorder" : ""));
+        TempDir dir;
+        Settings s;
+        s.InputFilePath = dir.File("log.txt");
+        s.AcceptAnyTalker = c.anyTalker;
+        s.AcceptAnyRecorder = c.anyRecorder;
+        WriteFile(s.InputFilePath, c.bytes);
+        const AnalysisReport report = AnalyzeInput(s);
+        EXPECT_FALSE(report.failed);
+        EXPECT_EQ(s.DataType, c.type);
+        EXPECT_EQ(s.DetectedRecordCount, c.count);
+        EXPECT_EQ(report.fewIgcHeaders, c.fewIgcHeaders);
+        EXPECT_FALSE(report.otherTalkersOnly);
+    }
+    // The flight date of a flight app's date line, for the KML description.
+    for (const bool anyRecorder : {false, true}) {
+        AnalysisCounts counts;
+        CountLine("HFDTEDATE: 150807,01", counts, SentenceRules{false, false, anyRecorder});
+        EXPECT_EQ(counts.igcFlightDate, anyRecorder ? "150807" : "DATE: ");
+        CountLine("HFDTE160807", counts, SentenceRules{false, false, anyRecorder});
+        EXPECT_EQ(counts.igcFlightDate, "160807");
+    }
+}
+
 TEST(InputAnalysis, MessagesOfEachResult) {
     // GGA has a wording of its own; the other kinds ask to choose the output
     // type; a file not recognised is named after two blanks.

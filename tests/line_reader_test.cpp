@@ -16,13 +16,15 @@ namespace {
 using test::TempDir;
 
 std::vector<std::string> ReadLines(const std::string& bytes, std::size_t maxLine = kMaxLineLength,
-                                   std::string* error = nullptr, std::size_t block = kReadBlockSize) {
+                                   std::string* error = nullptr, std::size_t block = kReadBlockSize,
+                                   TextEncoding encoding = TextEncoding::Bytes) {
     TempDir dir;
     const std::string path = dir.File("input.txt");
     test::WriteFile(path, bytes);
     InputFile file;
     EXPECT_TRUE(file.Open(path));
     LineReader reader(file.Descriptor(), maxLine, block);
+    reader.SetEncoding(encoding);
     std::vector<std::string> lines;
     std::string_view line;
     LineReader::Status status;
@@ -78,6 +80,50 @@ TEST(LineReader, LineAtTheCapIsReadWhenItsCrEndsARead) {
         EXPECT_EQ(ReadLines("seventeen chars..", 16, &error, block), Lines{}) << "block " << block;
         EXPECT_EQ(error, "line 1 is longer than 16 bytes; this is not a text log");
     }
+}
+
+TEST(LineReader, Utf16TextAsUtf8WhereverTheReadsSplitIt) {
+    // Units of one, two and three UTF-8 bytes and a surrogate pair (four),
+    // in lines whose lengths move every unit across some read's end.
+    const std::string units[] = {"a", "\xc3\xa9", "\xe2\x82\xac", "\xf0\x9f\x98\x80"};
+    const char16_t codes[][2] = {{u'a', 0}, {u'\u00e9', 0}, {u'\u20ac', 0}, {0xD83D, 0xDE00}};
+    Lines expected;
+    std::u16string text;
+    for (int line = 0; line < 40; ++line) {
+        std::string utf8;
+        for (int i = 0; i <= line; ++i) {
+            const int k = (line + i) % 4;
+            utf8 += units[k];
+            for (const char16_t code : codes[k]) {
+                if (code != 0) text += code;
+            }
+        }
+        expected.push_back(utf8);
+        text += line % 2 == 0 ? u"\r\n" : u"\n";
+    }
+    for (const bool bigEndian : {false, true}) {
+        std::string bytes = bigEndian ? "\xfe\xff" : "\xff\xfe";
+        for (const char16_t code : text) {
+            const char high = static_cast<char>(code >> 8), low = static_cast<char>(code & 0xff);
+            bytes += bigEndian ? high : low;
+            bytes += bigEndian ? low : high;
+        }
+        const TextEncoding encoding = bigEndian ? TextEncoding::Utf16BigEndian : TextEncoding::Utf16LittleEndian;
+        for (const std::size_t block : {1u, 64u, 65u, 66u, 67u, 70u, 71u, 1u << 20}) {
+            EXPECT_EQ(ReadLines(bytes, kMaxLineLength, nullptr, block, encoding), expected)
+                << (bigEndian ? "big endian, block " : "little endian, block ") << block;
+        }
+    }
+    // A surrogate without its partner, and a last odd byte: U+FFFD.
+    const Lines replaced{"\xef\xbf\xbd" "a", "b\xef\xbf\xbd", "c\xef\xbf\xbd"};
+    EXPECT_EQ(ReadLines(std::string("\xff\xfe\x00\xdc" "a\0\n\0b\0\x00\xd8\n\0c\0\x41", 17), kMaxLineLength,
+                        nullptr, 64, TextEncoding::Utf16LittleEndian),
+              replaced);
+    // The mark only at the start is dropped; as bytes it stays.
+    EXPECT_EQ(ReadLines(test::Utf16("x\xef", false) + std::string("\xff\xfe", 2), kMaxLineLength, nullptr, 64,
+                        TextEncoding::Utf16LittleEndian),
+              (Lines{"x\xc3\xaf\xef\xbb\xbf"}));
+    EXPECT_EQ(ReadLines(test::Utf16("x", false), kMaxLineLength, nullptr, 64), (Lines{std::string("\xff\xfex\0", 4)}));
 }
 
 TEST(InputFile, RefusesDirectoriesAndMissingFiles) {

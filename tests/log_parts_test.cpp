@@ -153,12 +153,13 @@ std::string WithoutDir(std::string text, const std::string& dir) {
     return text;
 }
 
-Observed Observe(const Log& log, const PartsRule& parts) {
+Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false) {
     TempDir dir;
     Observed seen;
     std::string& text = seen.text;
     Settings s;
     s.Parts = parts;
+    s.AcceptAnyTalker = anyTalker;
     s.InputFilePath = dir.File(log.name);
     WriteFile(s.InputFilePath, log.text);
     const AnalysisReport analysis = AnalyzeInput(s);
@@ -274,6 +275,28 @@ TEST(LogParts, InPartsGivesWhatOnePassGives) {
     EXPECT_GT(datedSplits["track.nmea"], 10);
     EXPECT_GT(datedSplits["walk.gpx"], 10);
     EXPECT_GT(datedSplits["flight.igc"], 10);  // its date in the header alone, midnight in some
+}
+
+// A log saved as UTF-16 gives, with "accept every satellite system", what
+// its 8-bit text gives, in one pass (a later part could not tell where its
+// units start).
+TEST(LogParts, Utf16LogsGiveWhatTheirTextGives) {
+    PartsRule onePass;
+    onePass.fromBytes = UINT64_MAX;
+    PartsRule parts;
+    parts.fromBytes = 1;
+    const std::vector<Log> logs = GeneratedLogs();
+    for (std::size_t i = 0; i < logs.size(); i += 5) {
+        if (logs[i].name == "walk.gpx") continue;  // GPX is read through its copy, as bytes
+        const Observed expected = Observe(logs[i], onePass, true);
+        for (const bool bigEndian : {false, true}) {
+            SCOPED_TRACE(logs[i].name + (bigEndian ? " big endian " : " little endian ") + std::to_string(i));
+            const Observed seen = Observe({logs[i].name, test::Utf16(logs[i].text, bigEndian)}, parts, true);
+            EXPECT_EQ(seen.text, expected.text);
+            EXPECT_FALSE(seen.analysisInParts || seen.summaryInParts);
+            for (const auto& [run, inParts] : seen.runsInParts) EXPECT_FALSE(inParts) << run;
+        }
+    }
 }
 
 // Whatever goes wrong with the later part, the outcome is the one pass's,

@@ -59,4 +59,14 @@ bool IsWellFormedXml(const std::string& path, std::string& complaint) {
     return status == 0;
 }
 
+std::string Utf16(std::string_view text, bool bigEndian, bool mark) {
+    std::string bytes;
+    if (mark) bytes += bigEndian ? "\xfe\xff" : "\xff\xfe";
+    for (const char c : text) {
+        bytes += bigEndian ? '\0' : c;
+        bytes += bigEndian ? c : '\0';
+    }
+    return bytes;
+}
+
 }  // namespace torvane::test

@@ -28,6 +28,10 @@ bool FileExists(const std::string& path);
 // The names in directory `dir`, sorted, joined by blanks.
 std::string Listing(const std::string& dir);
 
+// `text` (ASCII) as UTF-16, little or big endian, with or without the
+// byte-order mark in front.
+std::string Utf16(std::string_view text, bool bigEndian, bool mark = true);
+
 // Whether a strict XML parser (xmllint) accepts the file; the parser's
 // complaint goes to `complaint`.
 bool IsWellFormedXml(const std::string& path, std::string& complaint);

@@ -97,6 +97,7 @@
     const args = [];
     if ($('any-talker').checked) args.push('--any-talker');
     if ($('verify-checksums').checked) args.push('--verify-checksums');
+    if ($('any-recorder').checked) args.push('--any-recorder');
     if ($('igc-gnss-altitude').checked && !$('igc-gnss-altitude').disabled) args.push('--igc-gnss-altitude');
     if ($('keep-zero').checked) args.push('--keep-zero-positions');
     const mode = $('altitude-mode').value;
@@ -233,8 +234,8 @@
   // window's check boxes do; the preview follows.
   let again = 0;
   const analyseSoon = () => { clearTimeout(again); again = setTimeout(analyse, 150); };
-  ['any-talker', 'verify-checksums', 'igc-gnss-altitude', 'keep-zero', 'altitude-mode', 'altitude-value',
-    'first-date'].forEach((id) => $(id).addEventListener('change', () => {
+  ['any-talker', 'verify-checksums', 'any-recorder', 'igc-gnss-altitude', 'keep-zero', 'altitude-mode',
+    'altitude-value', 'first-date'].forEach((id) => $(id).addEventListener('change', () => {
     if (id === 'altitude-mode') $('altitude-value').disabled = !$('altitude-mode').value;
     analyseSoon();
   }));

@@ -32,8 +32,9 @@ EM_JS(void, PostProgress, (double done, double total), { postMessage({type : 'pr
 namespace torvane::web {
 namespace {
 
-// The caption of the page's check box that --any-talker stands for.
+// The captions of the page's check boxes that --any-talker and --any-recorder stand for.
 constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
+constexpr std::string_view kAcceptAnyRecorderCaption = "\"Accept every flight recorder\"";
 
 // Builds one JSON object, member by member.
 class JsonObject {
@@ -146,11 +147,14 @@ bool Parse(Arguments& args, cli::Options& options, std::string& error) {
     return true;
 }
 
-// The analysis message as the window shows it: the hint below it when only
-// other satellite systems' sentences were found.
+// The analysis message as the window shows it: the hints below it when only
+// other satellite systems' sentences, or IGC fixes with too few header
+// lines, were found.
 std::string AnalysisText(const AnalysisReport& report) {
-    if (!report.otherTalkersOnly) return PageText(report.message);
-    return PageText(report.message + "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption));
+    std::string text = report.message;
+    if (report.otherTalkersOnly) text += "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption);
+    if (report.fewIgcHeaders) text += "\r\n" + FewIgcHeadersHint(kAcceptAnyRecorderCaption);
+    return PageText(text);
 }
 
 // The picture `torvane-cli preview` writes for this analysis: the table

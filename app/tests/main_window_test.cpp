@@ -49,13 +49,13 @@ QString StateRow(const WindowFixture& f) {
              flag(f.EliminateZero()->isEnabled()), flag(f.EliminateZero()->isChecked()));
 }
 
-// The enabled and checked states of the three receiver options.
+// The enabled and checked states of the four receiver options.
 QString ReceiverRow(const WindowFixture& f) {
     const auto state = [](const QCheckBox* box) {
         return QStringLiteral("%1/%2").arg(box->isEnabled() ? 1 : 0).arg(box->isChecked() ? 1 : 0);
     };
-    return QStringLiteral("talker=%1 checksum=%2 gnss=%3")
-        .arg(state(f.AnyTalker()), state(f.VerifyChecksums()), state(f.IgcGnssAltitude()));
+    return QStringLiteral("talker=%1 checksum=%2 gnss=%3 recorder=%4")
+        .arg(state(f.AnyTalker()), state(f.VerifyChecksums()), state(f.IgcGnssAltitude()), state(f.AnyRecorder()));
 }
 
 // The example GGA sentence with another talker (its checksum adjusted) or a wrong checksum.
@@ -149,8 +149,9 @@ void MainWindowTest::startState() {
     QCOMPARE(model->filePath(directories->rootIndex()), drives->currentData().toString());
     QVERIFY(f.Find<QListView>("File1") != nullptr);
     QCOMPARE(f.ended, 0);
-    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/0 checksum=1/0 gnss=0/0"));
-    QVERIFY(!f.settings.AcceptAnyTalker && !f.settings.VerifyChecksums && !f.settings.IgcGnssAltitude);
+    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/0 checksum=1/0 gnss=0/0 recorder=1/0"));
+    QVERIFY(!f.settings.AcceptAnyTalker && !f.settings.VerifyChecksums && !f.settings.IgcGnssAltitude &&
+            !f.settings.AcceptAnyRecorder);
     // The window, with the row of receiver options, still fits a small laptop screen.
     QVERIFY2(f.window->width() <= 1366 && f.window->height() <= 768 - 40,
              qPrintable(QStringLiteral("%1x%2").arg(f.window->width()).arg(f.window->height())));
@@ -282,7 +283,14 @@ void MainWindowTest::captionsAndToolTips() {
     QCOMPARE(Caption(f.AnyTalker()->text()), QStringLiteral("Accept every satellite system"));
     QCOMPARE(Caption(f.VerifyChecksums()->text()), QStringLiteral("Skip sentences with a wrong checksum"));
     QCOMPARE(Caption(f.IgcGnssAltitude()->text()), QStringLiteral("GNSS altitude (IGC)"));
-    for (const QCheckBox* box : {f.AnyTalker(), f.VerifyChecksums(), f.IgcGnssAltitude()}) {
+    QCOMPARE(Caption(f.AnyRecorder()->text()), QStringLiteral("Accept every flight recorder"));
+    // With the other receiver options, on a line of its own below the first.
+    f.window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    QCOMPARE(f.AnyRecorder()->x(), f.AnyTalker()->x());
+    QVERIFY(f.AnyRecorder()->y() > f.AnyTalker()->y());
+    QVERIFY(f.Start()->y() > f.AnyRecorder()->y());
+    for (const QCheckBox* box : {f.AnyTalker(), f.VerifyChecksums(), f.IgcGnssAltitude(), f.AnyRecorder()}) {
         QVERIFY2(!box->toolTip().isEmpty(), qPrintable(box->objectName()));
     }
     QCOMPARE(f.Find<QGroupBox>("Frame3")->title(), QStringLiteral("Input File"));
@@ -308,7 +316,7 @@ void MainWindowTest::mnemonicsAreUniqueAndTabReachesEveryControl() {
         if (widget->focusPolicy() & Qt::TabFocus) visited.insert(widget);
     }
     for (const char* name : {"Drive1", "Dir1", "File1", "Command2", "Option4", "Option5", "Option1", "Check2",
-                             "Check1", "Check3", "Check4", "Check5", "Check6", "Command1", "Text2"}) {
+                             "Check1", "Check3", "Check4", "Check5", "Check6", "Check8", "Command1", "Text2"}) {
         QVERIFY2(visited.contains(f.Find<QWidget>(name)), name);
     }
 }
@@ -718,9 +726,9 @@ void MainWindowTest::receiverOptionsFollowTheAnalysis_data() {
     QTest::addColumn<Sample>("sample");
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("state");
-    QTest::newRow("GGA") << Sample::Gga << "walk.nmea" << "talker=1/0 checksum=1/0 gnss=0/0";
-    QTest::newRow("IGC") << Sample::Igc << "flight.igc" << "talker=1/0 checksum=1/0 gnss=1/0";
-    QTest::newRow("GPX") << Sample::Gpx << "walk.gpx" << "talker=1/0 checksum=1/0 gnss=0/0";
+    QTest::newRow("GGA") << Sample::Gga << "walk.nmea" << "talker=1/0 checksum=1/0 gnss=0/0 recorder=1/0";
+    QTest::newRow("IGC") << Sample::Igc << "flight.igc" << "talker=1/0 checksum=1/0 gnss=1/0 recorder=1/0";
+    QTest::newRow("GPX") << Sample::Gpx << "walk.gpx" << "talker=1/0 checksum=1/0 gnss=0/0 recorder=1/0";
 }
 
 void MainWindowTest::receiverOptionsFollowTheAnalysis() {
@@ -733,7 +741,7 @@ void MainWindowTest::receiverOptionsFollowTheAnalysis() {
     // The altitude source is a choice for this file only: choosing a file clears it.
     if (f.IgcGnssAltitude()->isEnabled()) f.IgcGnssAltitude()->click();
     f.window->SelectInputFile(f.WriteSample(Sample::Igc, QStringLiteral("next.igc")));
-    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/0 checksum=1/0 gnss=0/0"));
+    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/0 checksum=1/0 gnss=0/0 recorder=1/0"));
     QVERIFY(!f.settings.IgcGnssAltitude);
 }
 
@@ -744,15 +752,17 @@ void MainWindowTest::receiverOptionsDuringAndAfterARun() {
     f.ChooseAndAnalyze(path);
     f.AnyTalker()->click();
     f.VerifyChecksums()->click();
+    f.AnyRecorder()->click();  // analyses again, which clears the altitude source
     f.IgcGnssAltitude()->click();
     QString during;
     f.whileAsking = [&] { during = ReceiverRow(f); };
     f.Start()->click();
     QCOMPARE(f.asked.size(), std::size_t{1});
-    QCOMPARE(during, QStringLiteral("talker=0/1 checksum=0/1 gnss=0/1"));
+    QCOMPARE(during, QStringLiteral("talker=0/1 checksum=0/1 gnss=0/1 recorder=0/1"));
     // The run's reset keeps the sentence rules for the next file.
-    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/1 checksum=1/1 gnss=0/0"));
-    QVERIFY(f.settings.AcceptAnyTalker && f.settings.VerifyChecksums && !f.settings.IgcGnssAltitude);
+    QCOMPARE(ReceiverRow(f), QStringLiteral("talker=1/1 checksum=1/1 gnss=0/0 recorder=1/1"));
+    QVERIFY(f.settings.AcceptAnyTalker && f.settings.VerifyChecksums && !f.settings.IgcGnssAltitude &&
+            f.settings.AcceptAnyRecorder);
     // With the input box empty a change analyses nothing.
     const QString message = f.Message();
     f.AnyTalker()->click();
@@ -795,6 +805,16 @@ void MainWindowTest::sentenceRulesAnalyseTheFileAgain_data() {
     QTest::newRow("right checksum, skip wrong checksums") << lines(torvane::test::kExampleGga) << "Check5" << gga << gga;
     QTest::newRow("other talker with a wrong checksum") << lines("$GNGGA" + WrongChecksumGga().substr(6)) << "Check5"
                                                         << notRecognised + hint << notRecognised;
+    // A flight app's IGC file: its date line alone among the header lines.
+    const QString igc = QStringLiteral("IGC data found. \nChose output file type and options then press START. ");
+    const QString recorderHint =
+        QStringLiteral("\n") + Shown(FewIgcHeadersHint("\"Accept every flight recorder\""));
+    const QByteArray fixes = "B1015304723456N00832123EA0043200450\r\nB1015354723460N00832130EA0043500452\r\n"
+                             "B1015404723466N00832141EA0043900455\r\n";
+    QTest::newRow("date line alone, accept every recorder") << "HFDTEDATE:150807,01\r\n" + fixes << "Check8"
+                                                             << notRecognised + recorderHint << igc;
+    QTest::newRow("no date line, no A record") << "HFPLTPILOT:Ada\r\n" + fixes << "Check8" << notRecognised
+                                               << notRecognised;
 }
 
 void MainWindowTest::sentenceRulesAnalyseTheFileAgain() {
@@ -815,10 +835,13 @@ void MainWindowTest::sentenceRulesAnalyseTheFileAgain() {
     QCOMPARE(f.Message(), withPath(after));
     // Not recognised now: the data type is the one of the files before it (none here), as for any file
     // not recognised, not the one the old rules found in it.
-    QCOMPARE(f.settings.DataType, after.contains(QStringLiteral("GPGGA")) ? DataKind::GPGGA : DataKind::None);
-    QCOMPARE(f.settings.DetectedRecordCount, after.contains(QStringLiteral("GPGGA")) ? 3 : 0);
+    const DataKind recognised = after.contains(QStringLiteral("GPGGA")) ? DataKind::GPGGA
+                                : after.contains(QStringLiteral("IGC"))  ? DataKind::GPIGC
+                                                                         : DataKind::None;
+    QCOMPARE(f.settings.DataType, recognised);
+    QCOMPARE(f.settings.DetectedRecordCount, recognised != DataKind::None ? 3 : 0);
     QCOMPARE(StateRow(f), QStringLiteral("analyze=0 start=1 types=111 selected=100 comma=1/0 altitude=%1/0 zero=1/1")
-                              .arg(f.settings.DataType == DataKind::GPGGA ? 1 : 0));
+                              .arg(recognised != DataKind::None ? 1 : 0));
 }
 
 void MainWindowTest::sentenceRulesBeforeAnalysisAnalyseNothing() {

@@ -52,6 +52,7 @@ struct WindowFixture {
     QCheckBox* AnyTalker() const { return Find<QCheckBox>("Check4"); }
     QCheckBox* VerifyChecksums() const { return Find<QCheckBox>("Check5"); }
     QCheckBox* IgcGnssAltitude() const { return Find<QCheckBox>("Check6"); }
+    QCheckBox* AnyRecorder() const { return Find<QCheckBox>("Check8"); }
     QLineEdit* InputPath() const { return Find<QLineEdit>("Text3"); }
     QString Message() const { return Find<QPlainTextEdit>("Text2")->toPlainText(); }
 

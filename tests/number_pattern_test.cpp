@@ -3,13 +3,16 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <charconv>
 #include <cmath>
+#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <random>
 #include <string>
 
 #include "convert/text_scan.h"
+#include "output/coordinate_text.h"
 #include "number_oracle.h"
 
 namespace torvane {
@@ -157,6 +160,41 @@ TEST(NumberPattern, AgreesWithTheExactRoundingOracle) {
             if (written != expected) ++failures;
             EXPECT_EQ(written, expected) << std::hexfloat << value << " (seed " << kOracleSeed << ")";
         }
+    }
+}
+
+TEST(AltitudeText, IsTheShortestTextThatReadsBack) {
+    // Every altitude of up to two decimals from -5000 to 100000 m (the
+    // written ones and the library's beyond), and floats of every kind.
+    const auto expected = [](float metres) {
+        char buffer[64];
+        return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, metres).ptr);
+    };
+    const auto written = [](float metres) {
+        std::string text;
+        AppendAltitude(text, metres);
+        return text;
+    };
+    int failures = 0;
+    for (int hundredths = -500000; hundredths <= 10000000 && failures < 10; hundredths += 11) {
+        const float metres = static_cast<float>(hundredths / 100.0);
+        if (written(metres) != expected(metres)) ++failures;
+        EXPECT_EQ(written(metres), expected(metres)) << hundredths;
+    }
+    std::mt19937_64 random(kOracleSeed);
+    for (int round = 0; round < 200 * kOracleRounds && failures < 20; ++round) {
+        const auto bits = static_cast<std::uint32_t>(random());
+        float metres;
+        std::memcpy(&metres, &bits, sizeof metres);
+        // Half of them brought to 1 to 2^20 in size, where altitudes lie.
+        if (round % 2 == 0 && std::isnormal(metres)) {
+            metres = std::ldexp(metres, -std::ilogb(metres) + static_cast<int>(random() % 20));
+        }
+        if (written(metres) != expected(metres)) ++failures;
+        EXPECT_EQ(written(metres), expected(metres)) << std::hexfloat << metres;
+    }
+    for (const float metres : {0.0f, -0.0f, 1e5f, -1e5f, 99999.99f, 0.01f, 0.005f}) {
+        EXPECT_EQ(written(metres), expected(metres)) << metres;
     }
 }
 

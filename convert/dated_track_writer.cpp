@@ -113,7 +113,7 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
 bool DatedTrackWriter::AppendSide(std::size_t i, std::string_view separator) {
     if (!AppendPart(output_, side_[i])) return false;
     if (!laterCount_) return true;
-    if (ownCount_ > 0 && *laterCount_ > 0) output_.Write(separator);
+    if (!separator.empty() && ownCount_ > 0 && *laterCount_ > 0) output_.Write(separator);
     return AppendPart(output_, laterSide_[i]);
 }
 

@@ -253,9 +253,14 @@ CopyEnd CopyRest(FileHandle from, FileHandle to, char* buffer, std::size_t size)
 #ifdef __linux__
     // The system copies the pages itself (or shares them, where the file
     // system can); a file system that cannot copy between these two files
-    // says so before the first byte, and the buffer does the work.
+    // says so before the first byte (some by copying nothing of a file that
+    // holds something), and the buffer does the work.
+    struct stat info {};
+    const off_t at = ::lseek(Fd(from), 0, SEEK_CUR);
+    const bool more = ::fstat(Fd(from), &info) == 0 && at >= 0 && info.st_size > at;
     for (bool first = true;; first = false) {
         const ssize_t n = ::copy_file_range(Fd(from), nullptr, Fd(to), nullptr, std::size_t{1} << 30, 0);
+        if (n == 0 && first && more) break;
         if (n == 0) return CopyEnd::Done;
         if (n > 0) continue;
         if (errno == EINTR) continue;

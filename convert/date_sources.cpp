@@ -53,9 +53,15 @@ private:
     std::string_view rest_;
 };
 
+// The number of the two characters at 0-based `at`: two digits are their
+// value (as the general reader gives it), anything else goes to that reader.
+double TwoCharacterNumber(std::string_view field, std::size_t at) {
+    const int digits = Digits(field, at, 2);
+    return digits >= 0 ? digits : LeadingNumber(Mid(field, static_cast<int>(at) + 1, 2));
+}
+
 double TimeOfDay(std::string_view field) {
-    return LeadingNumber(Mid(field, 1, 2)) * 3600 + LeadingNumber(Mid(field, 3, 2)) * 60 +
-           LeadingNumber(MidToEnd(field, 5));
+    return TwoCharacterNumber(field, 0) * 3600 + TwoCharacterNumber(field, 2) * 60 + LeadingNumber(MidToEnd(field, 5));
 }
 
 std::optional<GivenDate> RmcDate(std::string_view sentence) {
@@ -83,7 +89,9 @@ std::optional<GivenDate> ZdaDate(std::string_view sentence) {
 }  // namespace
 
 std::optional<GivenDate> NmeaSentenceDate(std::string_view line) {
-    for (std::size_t at = line.find('$'); at != std::string_view::npos; at = line.find('$', at + 1)) {
+    // Most lines start with their sentence.
+    const std::size_t first = !line.empty() && line[0] == '$' ? 0 : line.find('$');
+    for (std::size_t at = first; at != std::string_view::npos; at = line.find('$', at + 1)) {
         const std::string_view name = SentenceNameAt(line, at);
         if (name == "RMC") return RmcDate(line.substr(at));
         if (name == "ZDA") return ZdaDate(line.substr(at));

@@ -40,11 +40,7 @@ bool DatedTrackWriter::Append(DatedTrackWriter& later) {
     laterCount_ = later.count_;
     if (count_ == 0) first_ = later.first_;
     count_ += later.count_;
-    timed_ += later.timed_;
-    if (!later.bounds_.empty) {
-        bounds_.Include(later.bounds_.minLatitude, later.bounds_.minLongitude);
-        bounds_.Include(later.bounds_.maxLatitude, later.bounds_.maxLongitude);
-    }
+    bounds_.Include(later.bounds_);
     if (!start_) start_ = later.start_;
     if (later.end_) end_ = later.end_;
     return true;

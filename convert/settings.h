@@ -144,10 +144,7 @@ struct RunTotals {
     // Adds the totals of the records that follow these.
     void Merge(const RunTotals& later) {
         RecordCount += later.RecordCount;
-        if (!later.OverlayExtent.empty) {
-            OverlayExtent.Include(later.OverlayExtent.minLatitude, later.OverlayExtent.minLongitude);
-            OverlayExtent.Include(later.OverlayExtent.maxLatitude, later.OverlayExtent.maxLongitude);
-        }
+        OverlayExtent.Include(later.OverlayExtent);
     }
 };
 

@@ -102,6 +102,12 @@ void OverlayBounds::Include(double latitude, double longitude) {
     maxLongitude = std::max(maxLongitude, longitude);
 }
 
+void OverlayBounds::Include(const OverlayBounds& other) {
+    if (other.empty) return;
+    Include(other.minLatitude, other.minLongitude);
+    Include(other.maxLatitude, other.maxLongitude);
+}
+
 void FormatOverlayCenter(const OverlayBounds& bounds, std::string& centerLatText, std::string& centerLongText) {
     centerLatText.clear();
     centerLongText.clear();

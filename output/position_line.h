@@ -59,6 +59,8 @@ struct OverlayBounds {
     double minLatitude = 0, maxLatitude = 0, minLongitude = 0, maxLongitude = 0;
 
     void Include(double latitude, double longitude);
+    // Widened to take in `other` as well (of a later part of the track).
+    void Include(const OverlayBounds& other);
 };
 
 // The centre of `bounds` in the pattern "##.0000000;-##.0000000".

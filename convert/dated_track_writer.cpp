@@ -36,7 +36,6 @@ bool DatedTrackWriter::Append(DatedTrackWriter& later) {
     // this part's own ones when the output is finished.
     if (kind_ == OutputKind::KML && (!AppendPart(output_, later.output_) || !output_.Good())) return false;
     for (std::size_t i = 0; i < SideCount(); ++i) laterSide_[i] = std::move(later.side_[i]);
-    ownCount_ = count_;
     laterCount_ = later.count_;
     if (count_ == 0) first_ = later.first_;
     count_ += later.count_;
@@ -67,7 +66,6 @@ void DatedTrackWriter::Take(const Settings& s, std::uint64_t) {
         if (!milliseconds_ && *time % 1000 != 0) needsMilliseconds_ = true;
         if (!start_) start_ = *time;
         end_ = *time;
-        ++timed_;
     }
     if (count_ == 0) first_ = point;
     ++count_;
@@ -109,7 +107,7 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
 bool DatedTrackWriter::AppendSide(std::size_t i, std::string_view separator) {
     if (!AppendPart(output_, side_[i])) return false;
     if (!laterCount_) return true;
-    if (!separator.empty() && ownCount_ > 0 && *laterCount_ > 0) output_.Write(separator);
+    if (!separator.empty() && count_ > *laterCount_ && *laterCount_ > 0) output_.Write(separator);
     return AppendPart(output_, laterSide_[i]);
 }
 

@@ -74,14 +74,12 @@ private:
 
     // Side files: GPX points; GeoJSON coordinates and times; KML whens and coords.
     std::array<OutputFile, 2> side_;
-    std::array<OutputFile, 2> laterSide_;         // those of the later part, once appended
-    std::int64_t ownCount_ = 0;                    // then: positions of this part
-    std::optional<std::int64_t> laterCount_;       // and of the later one
+    std::array<OutputFile, 2> laterSide_;    // those of the later part, once appended
+    std::optional<std::int64_t> laterCount_;  // then: positions of the later part (count_ holds both)
     std::string line_;
     std::string time_;
     IsoTimeText times_;
     std::int64_t count_ = 0;   // positions of the track
-    std::int64_t timed_ = 0;   // of them with a time
     OverlayBounds bounds_;
     DatedPoint first_;
     std::optional<std::int64_t> start_, end_;

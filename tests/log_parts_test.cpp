@@ -215,6 +215,12 @@ Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false)
     seen.text = WithoutDir(text, dir.Path());
     return seen;
 }
+// The same after more bytes of lines without a position: the first part holds none.
+std::vector<std::string> LateNmeaLines(std::mt19937& random, int records) {
+    std::vector<std::string> lines(static_cast<std::size_t>(records) * 2, "$GPGSV,3,1,12" + std::string(400, '0'));
+    for (std::string& line : NmeaLines(random, records)) lines.push_back(std::move(line));
+    return lines;
+}
 
 std::vector<Log> GeneratedLogs() {
     std::vector<Log> logs;
@@ -222,7 +228,7 @@ std::vector<Log> GeneratedLogs() {
     const struct {
         const char* name;
         std::vector<std::string> (*lines)(std::mt19937&, int);
-    } kinds[] = {{"track.nmea", NmeaLines}, {"flight.igc", IgcLines}, {"walk.gpx", GpxLines}};
+    } kinds[] = {{"track.nmea", NmeaLines}, {"late.nmea", LateNmeaLines}, {"flight.igc", IgcLines}, {"walk.gpx", GpxLines}};
     for (const auto& kind : kinds) {
         for (const Ends ends : {Ends::CrLf, Ends::Lf, Ends::Cr, Ends::Mixed}) {
             for (int variant = 0; variant < 4; ++variant) {
@@ -273,6 +279,7 @@ TEST(LogParts, InPartsGivesWhatOnePassGives) {
     }
     EXPECT_GT(splitRuns, 100);
     EXPECT_GT(datedSplits["track.nmea"], 10);
+    EXPECT_GT(datedSplits["late.nmea"], 10);
     EXPECT_GT(datedSplits["walk.gpx"], 10);
     EXPECT_GT(datedSplits["flight.igc"], 10);  // its date in the header alone, midnight in some
 }

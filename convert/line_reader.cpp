@@ -72,8 +72,7 @@ bool LineReader::Refill() {
 
 std::ptrdiff_t LineReader::Read(char* to, std::size_t room) {
     char* const into = decoder_ ? raw_.get() : to;
-    // Each two bytes of UTF-16 give at most three of UTF-8 (Utf16Decoder::MostOut).
-    if (decoder_) room = (room - 6) / 3 * 2;
+    if (decoder_) room = Utf16Decoder::MostIn(room);  // a read gives room >= 64
     if (ranged_) room = static_cast<std::size_t>(std::min<std::uint64_t>(room, rangeSize_ - bytesRead_));
     for (;;) {
         const std::ptrdiff_t n = !ranged_   ? platform::ReadSome(file_, into, room)

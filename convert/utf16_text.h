@@ -31,6 +31,8 @@ public:
 
     // At most this many bytes come out of `size` bytes put in.
     static constexpr std::size_t MostOut(std::size_t size) { return (size / 2 + 1) * 3 + 3; }
+    // The most bytes to put in for at most `room` to come out (room >= 6).
+    static constexpr std::size_t MostIn(std::size_t room) { return (room - 6) / 3 * 2; }
 
     // Decodes `size` bytes of `in` into `out`, which has room for
     // MostOut(size); the number of bytes written.
@@ -46,5 +48,9 @@ private:
     int oddByte_ = -1;        // a byte waiting for its partner, or -1
     unsigned highHalf_ = 0;   // a leading surrogate waiting for its trailing one, or 0
 };
+
+static_assert(Utf16Decoder::MostOut(Utf16Decoder::MostIn(64)) <= 64 &&
+              Utf16Decoder::MostOut(Utf16Decoder::MostIn(65)) <= 65 &&
+              Utf16Decoder::MostOut(Utf16Decoder::MostIn(66)) <= 66);
 
 }  // namespace torvane

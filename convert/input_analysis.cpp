@@ -1,6 +1,5 @@
 #include "input_analysis.h"
 
-
 #include "about.h"
 #include "file_messages.h"
 #include "gpx_copy.h"

@@ -33,9 +33,8 @@ LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uin
 // there too, except where a record depends on the records before it, and
 // in one pass where the log is read as UTF-16 text. A GPX
 // track point splits at a line opening a point, with the reader's state
-// there; an overlay (points numbered from the first) does not split. (The
-// dated outputs, whose dates run from the log's start, have a writer of
-// their own, in one pass.)
+// there; an overlay (points numbered from the first) does not split. (A
+// dated output's later part also needs its day, see the conversion run.)
 LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_t size);
 
 // Which part a piece of work is made for.

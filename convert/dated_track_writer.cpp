@@ -92,9 +92,7 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
         case OutputKind::KML:
             // Google Earth plays only a track whose every point has a time.
             if (!point.hasTime) break;
-            time_.clear();
-            times_.Append(time_, point.utcMilliseconds, milliseconds_);
-            ComposeKmlWhen(line_, time_);
+            ComposeKmlWhen(line_, point.utcMilliseconds, milliseconds_, times_);
             side_[0].WriteLine(line_);
             ComposeKmlTrackCoord(line_, point.latitude, point.longitude, point.altitude);
             side_[1].WriteLine(line_);

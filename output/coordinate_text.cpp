@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "number_pattern.h"
+#include "text_out.h"
 #include "utf8_text.h"
 
 namespace torvane {
@@ -25,17 +26,6 @@ void JsonAscii(std::string& out, char c) {
     } else {
         out += c;
     }
-}
-
-}  // namespace
-
-void AppendDegrees(std::string& text, double degrees, bool longitude) {
-    char buffer[kMaxNumberText];
-    const char* end = FormatNumber(buffer, degrees, kDegrees);
-    std::string_view digits(buffer, static_cast<std::size_t>(end - buffer));
-    if (digits == "-0.0000000") digits.remove_prefix(1);
-    if (longitude && digits == "180.0000000") digits = "-180.0000000";
-    text += digits;
 }
 
 // The altitudes logs hold (whole metres, or one or two decimals, below
@@ -63,11 +53,35 @@ char* FewDecimalsAltitude(char* out, float metres) {
     return nullptr;
 }
 
+}  // namespace
+
+char* WriteDegrees(char* out, double degrees, bool longitude) {
+    const double magnitude = std::fabs(degrees);
+    if (!(magnitude * 1e7 < kMostScaled)) {
+        // Beyond any coordinate: a garbled field, or not a number.
+        char* const end = FormatNumber(out, degrees, kDegrees);
+        return std::string_view(out, static_cast<std::size_t>(end - out)) == "-0.0000000"
+                   ? PutText(out, "0.0000000")
+                   : end;
+    }
+    const std::uint64_t scaled = RoundScaled(magnitude, 7);
+    if ((degrees < 0 && scaled != 0) || (longitude && scaled == 1'800'000'000)) *out++ = '-';
+    return WriteScaled(out, scaled, 1, 7);
+}
+
+void AppendDegrees(std::string& text, double degrees, bool longitude) {
+    char buffer[kMaxCoordinateText];
+    text.append(buffer, WriteDegrees(buffer, degrees, longitude));
+}
+
+char* WriteAltitude(char* out, float metres) {
+    char* const end = FewDecimalsAltitude(out, metres);
+    return end != nullptr ? end : std::to_chars(out, out + kMaxCoordinateText, metres).ptr;
+}
+
 void AppendAltitude(std::string& text, float metres) {
-    char buffer[64];
-    const char* end = FewDecimalsAltitude(buffer, metres);
-    if (end == nullptr) end = std::to_chars(buffer, buffer + sizeof buffer, metres).ptr;
-    text.append(buffer, static_cast<std::size_t>(end - buffer));
+    char buffer[kMaxCoordinateText];
+    text.append(buffer, WriteAltitude(buffer, metres));
 }
 
 std::string JsonText(std::string_view text) { return Utf8Text(text, JsonAscii); }

@@ -17,15 +17,18 @@ void AppendQuotedTime(std::string& text, std::int64_t utcMilliseconds, bool mill
 }  // namespace
 
 void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point) {
-    text.assign(1, '[');
-    AppendDegrees(text, point.longitude, false);
-    text += ',';
-    AppendDegrees(text, point.latitude, false);
+    char buffer[3 * kMaxCoordinateText + 8];
+    char* out = buffer;
+    *out++ = '[';
+    out = WriteDegrees(out, point.longitude, false);
+    *out++ = ',';
+    out = WriteDegrees(out, point.latitude, false);
     if (point.hasAltitude) {
-        text += ',';
-        AppendAltitude(text, point.altitude);
+        *out++ = ',';
+        out = WriteAltitude(out, point.altitude);
     }
-    text += ']';
+    *out++ = ']';
+    text.assign(buffer, out);
 }
 
 void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
@@ -33,9 +36,12 @@ void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool millise
         text.assign("null");
         return;
     }
-    text.assign(1, '"');
-    times.Append(text, point.utcMilliseconds, milliseconds);
-    text += '"';
+    char buffer[kMaxIsoTimeText + 2];
+    char* out = buffer;
+    *out++ = '"';
+    out = times.Write(out, point.utcMilliseconds, milliseconds);
+    *out++ = '"';
+    text.assign(buffer, out);
 }
 
 std::string GeoJsonHead(const GeoJsonFrame& frame) {

@@ -2,6 +2,7 @@
 
 #include "coordinate_text.h"
 #include "kml_document.h"
+#include "text_out.h"
 #include "track_time.h"
 
 namespace torvane {
@@ -45,22 +46,24 @@ std::string GpxHeader(const GpxFrame& frame) {
 }
 
 void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
-    line.assign("      <trkpt lat=\"");
-    AppendDegrees(line, point.latitude, false);
-    line += "\" lon=\"";
-    AppendDegrees(line, point.longitude, true);
-    line += "\">";
+    char buffer[3 * kMaxCoordinateText + kMaxIsoTimeText + 96];
+    char* out = PutText(buffer, "      <trkpt lat=\"");
+    out = WriteDegrees(out, point.latitude, false);
+    out = PutText(out, "\" lon=\"");
+    out = WriteDegrees(out, point.longitude, true);
+    out = PutText(out, "\">");
     if (point.hasAltitude) {
-        line += "<ele>";
-        AppendAltitude(line, point.altitude);
-        line += "</ele>";
+        out = PutText(out, "<ele>");
+        out = WriteAltitude(out, point.altitude);
+        out = PutText(out, "</ele>");
     }
     if (point.hasTime) {
-        line += "<time>";
-        times.Append(line, point.utcMilliseconds, milliseconds);
-        line += "</time>";
+        out = PutText(out, "<time>");
+        out = times.Write(out, point.utcMilliseconds, milliseconds);
+        out = PutText(out, "</time>");
     }
-    line += "</trkpt>";
+    out = PutText(out, "</trkpt>");
+    line.assign(buffer, out);
 }
 
 std::string_view GpxTrailer() {

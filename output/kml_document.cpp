@@ -1,6 +1,7 @@
 #include "kml_document.h"
 
 #include "coordinate_text.h"
+#include "text_out.h"
 #include "utf8_text.h"
 
 namespace torvane {
@@ -101,20 +102,24 @@ std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::
     return text;
 }
 
-void ComposeKmlWhen(std::string& line, std::string_view isoTime) {
-    line.assign("    <when>");
-    line += isoTime;
-    line += "</when>";
+void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times) {
+    char buffer[kMaxIsoTimeText + 32];
+    char* out = PutText(buffer, "    <when>");
+    out = times.Write(out, utcMilliseconds, milliseconds);
+    out = PutText(out, "</when>");
+    line.assign(buffer, out);
 }
 
 void ComposeKmlTrackCoord(std::string& line, double latitude, double longitude, float altitude) {
-    line.assign("    <gx:coord>");
-    AppendDegrees(line, longitude, false);
-    line += ' ';
-    AppendDegrees(line, latitude, false);
-    line += ' ';
-    AppendAltitude(line, altitude);
-    line += "</gx:coord>";
+    char buffer[3 * kMaxCoordinateText + 32];
+    char* out = PutText(buffer, "    <gx:coord>");
+    out = WriteDegrees(out, longitude, false);
+    *out++ = ' ';
+    out = WriteDegrees(out, latitude, false);
+    *out++ = ' ';
+    out = WriteAltitude(out, altitude);
+    out = PutText(out, "</gx:coord>");
+    line.assign(buffer, out);
 }
 
 std::string_view KmlTimeTrackTrailer() {

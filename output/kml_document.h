@@ -4,8 +4,11 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "track_time.h"
 
 namespace torvane {
 
@@ -34,7 +37,7 @@ inline constexpr std::string_view kKmlExtensionNamespace = "http://www.google.co
 std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
                              std::string_view end);
 // "<when>TIME</when>" and "<gx:coord>lon lat alt</gx:coord>", indented.
-void ComposeKmlWhen(std::string& line, std::string_view isoTime);
+void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times);
 void ComposeKmlTrackCoord(std::string& line, double latitude, double longitude, float altitude);
 // After the last <gx:coord> line; or, for a document without times, right
 // after the path's coordinate lines (without the final CR LF).

@@ -2,18 +2,13 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cstring>
 
 #include "byte_scan.h"
 #include "number_pattern.h"
+#include "text_out.h"
 
 namespace torvane {
 namespace {
-
-char* AppendText(char* out, std::string_view text) {
-    std::memcpy(out, text.data(), text.size());
-    return out + text.size();
-}
 
 char* AppendInteger(char* out, std::int64_t value) {
     return std::to_chars(out, out + 24, value).ptr;
@@ -41,11 +36,11 @@ void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord&
             out = FormatNumber(out, record.altitude, patterns::KmlTupleAltitude);
             break;
         case OutputKind::OVL:
-            out = AppendText(out, "XKoord");
+            out = PutText(out, "XKoord");
             out = AppendInteger(out, pointNumber);
             *out++ = '=';
             out = FormatNumber(out, record.longitude, patterns::OvlLongitude);
-            out = AppendText(out, "\nYKoord");
+            out = PutText(out, "\nYKoord");
             out = AppendInteger(out, pointNumber);
             *out++ = '=';
             out = FormatNumber(out, record.latitude, patterns::OvlLatitude);

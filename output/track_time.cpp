@@ -1,5 +1,7 @@
 #include "track_time.h"
 
+#include <cstring>
+
 namespace torvane {
 namespace {
 
@@ -72,9 +74,7 @@ void AppendDate(std::string& text, std::int64_t days) {
 }
 
 // "hh:mm:ss[.sss]Z" of the milliseconds into a day.
-void AppendClock(std::string& text, std::int64_t inDay, bool milliseconds) {
-    char buffer[16];
-    char* out = buffer;
+char* WriteClock(char* out, std::int64_t inDay, bool milliseconds) {
     const std::int64_t seconds = inDay / 1000;
     AppendTwoDigits(out, seconds / 3600);
     *out++ = ':';
@@ -88,7 +88,7 @@ void AppendClock(std::string& text, std::int64_t inDay, bool milliseconds) {
         AppendTwoDigits(out, ms % 100);
     }
     *out++ = 'Z';
-    text.append(buffer, out);
+    return out;
 }
 
 void SplitDay(std::int64_t utcMilliseconds, std::int64_t& days, std::int64_t& inDay) {
@@ -106,10 +106,11 @@ void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool millise
     std::int64_t days = 0, inDay = 0;
     SplitDay(utcMilliseconds, days, inDay);
     AppendDate(text, days);
-    AppendClock(text, inDay, milliseconds);
+    char clock[16];
+    text.append(clock, WriteClock(clock, inDay, milliseconds));
 }
 
-void IsoTimeText::Append(std::string& text, std::int64_t utcMilliseconds, bool milliseconds) {
+char* IsoTimeText::Write(char* out, std::int64_t utcMilliseconds, bool milliseconds) {
     std::int64_t days = 0, inDay = 0;
     SplitDay(utcMilliseconds, days, inDay);
     if (!made_ || days != day_) {
@@ -118,8 +119,8 @@ void IsoTimeText::Append(std::string& text, std::int64_t utcMilliseconds, bool m
         day_ = days;
         made_ = true;
     }
-    text += date_;
-    AppendClock(text, inDay, milliseconds);
+    std::memcpy(out, date_.data(), date_.size());
+    return WriteClock(out + date_.size(), inDay, milliseconds);
 }
 
 }  // namespace torvane

@@ -2,6 +2,7 @@
 // proleptic Gregorian calendar, and their ISO 8601 text in UTC.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -24,9 +25,12 @@ int YearOfTwoDigits(int yy);
 void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds);
 
 // The same for one time after another: the date's text is made once a day.
+// Write puts it at `out`, which has kMaxIsoTimeText bytes of room (the
+// years of 64-bit milliseconds have 12 digits at the most).
+inline constexpr std::size_t kMaxIsoTimeText = 48;
 class IsoTimeText {
 public:
-    void Append(std::string& text, std::int64_t utcMilliseconds, bool milliseconds);
+    char* Write(char* out, std::int64_t utcMilliseconds, bool milliseconds);
 
 private:
     std::int64_t day_ = 0;

@@ -1,7 +1,9 @@
 #include "date_sources.h"
 
+#include <array>
 #include <cmath>
 
+#include "output/byte_scan.h"
 #include "output/track_time.h"
 #include "sentence_checks.h"
 #include "text_scan.h"
@@ -34,23 +36,37 @@ std::optional<std::int64_t> ShortDate(std::string_view field) {
     return Day(YearOfTwoDigits(yy), month, day);
 }
 
-// The fields of a sentence after its name, split at commas up to its "*".
+// The first fields of a sentence after its name, split at commas up to its
+// "*" (or its end), found in one scan: field 1 is the one after the name,
+// and a field the sentence does not have is empty.
 class SentenceFields {
 public:
-    explicit SentenceFields(std::string_view sentence) {
-        const std::size_t star = sentence.find('*');
-        rest_ = sentence.substr(0, star);
-        Next();  // the name
+    static constexpr int kMost = 9;
+
+    explicit SentenceFields(std::string_view sentence) : text_(sentence), end_(sentence.size()) {
+        // The commas that open fields 1 to kMost and the one that closes
+        // field kMost; where that one is missing, the "*" or the end does.
+        ScanBytes(sentence.data(), sentence.size(), ByteSet(',', '*'), [this](std::size_t at) {
+            if (text_[at] == '*') {
+                end_ = at;
+                return false;
+            }
+            comma_[commas_++] = at;
+            return commas_ <= kMost;
+        });
     }
-    std::string_view Next() {
-        const std::size_t comma = rest_.find(',');
-        const std::string_view field = rest_.substr(0, comma);
-        rest_ = comma == std::string_view::npos ? std::string_view{} : rest_.substr(comma + 1);
-        return field;
+    std::string_view Field(int i) const {
+        if (i < 1 || i > kMost || i > commas_) return {};
+        const std::size_t from = comma_[static_cast<std::size_t>(i - 1)] + 1;
+        const std::size_t to = i < commas_ ? comma_[static_cast<std::size_t>(i)] : end_;
+        return text_.substr(from, to - from);
     }
 
 private:
-    std::string_view rest_;
+    std::string_view text_;
+    std::size_t end_;
+    std::array<std::size_t, kMost + 1> comma_{};
+    int commas_ = 0;
 };
 
 // The number of the two characters at 0-based `at`: two digits are their
@@ -65,19 +81,19 @@ double TimeOfDay(std::string_view field) {
 }
 
 std::optional<GivenDate> RmcDate(std::string_view sentence) {
-    SentenceFields fields(sentence);
-    const std::string_view time = fields.Next();
-    if (fields.Next() != "A") return std::nullopt;
-    for (int skip = 0; skip < 6; ++skip) fields.Next();  // position, speed, course
-    const auto day = ShortDate(fields.Next());
+    // Time, status, position (four fields), speed, course, date.
+    const SentenceFields fields(sentence);
+    if (fields.Field(2) != "A") return std::nullopt;
+    const auto day = ShortDate(fields.Field(9));
     if (!day) return std::nullopt;
+    const std::string_view time = fields.Field(1);
     return GivenDate{*day, time.empty() ? std::nullopt : std::optional<double>(TimeOfDay(time))};
 }
 
 std::optional<GivenDate> ZdaDate(std::string_view sentence) {
-    SentenceFields fields(sentence);
-    const std::string_view time = fields.Next();
-    const std::string_view dayField = fields.Next(), monthField = fields.Next(), yearField = fields.Next();
+    const SentenceFields fields(sentence);
+    const std::string_view time = fields.Field(1);
+    const std::string_view dayField = fields.Field(2), monthField = fields.Field(3), yearField = fields.Field(4);
     if (dayField.size() != 2 || monthField.size() != 2 || yearField.size() != 4) return std::nullopt;
     const int day = Digits(dayField, 0, 2), month = Digits(monthField, 0, 2), year = Digits(yearField, 0, 4);
     if (day < 0 || month < 0 || year < 0) return std::nullopt;
@@ -89,9 +105,10 @@ std::optional<GivenDate> ZdaDate(std::string_view sentence) {
 }  // namespace
 
 std::optional<GivenDate> NmeaSentenceDate(std::string_view line) {
-    // Most lines start with their sentence.
-    const std::size_t first = !line.empty() && line[0] == '$' ? 0 : line.find('$');
-    for (std::size_t at = first; at != std::string_view::npos; at = line.find('$', at + 1)) {
+    // Most lines start with their sentence and hold no other.
+    const ByteSet dollar('$');
+    const auto next = [&](std::size_t from) { return from + FindFirstOf(line.data() + from, line.size() - from, dollar); };
+    for (std::size_t at = !line.empty() && line[0] == '$' ? 0 : next(0); at < line.size(); at = next(at + 1)) {
         const std::string_view name = SentenceNameAt(line, at);
         if (name == "RMC") return RmcDate(line.substr(at));
         if (name == "ZDA") return ZdaDate(line.substr(at));

@@ -53,20 +53,42 @@ char* FewDecimalsAltitude(char* out, float metres) {
     return nullptr;
 }
 
+// Degrees below 900 (every coordinate) scaled to units of 1e-7, rounded
+// half away from zero: the double product is within 2^-20 of the exact one,
+// so a fraction clear of one half by more rounds alike; one nearer is left
+// to the exact rounding.
+std::uint64_t TenMillionths(double magnitude) {
+    const double product = magnitude * 1e7;
+    const double whole = std::floor(product);
+    const double fraction = product - whole;
+    if (std::fabs(fraction - 0.5) < 1e-5) return RoundScaled(magnitude, 7);
+    return static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+}
+
 }  // namespace
 
 char* WriteDegrees(char* out, double degrees, bool longitude) {
     const double magnitude = std::fabs(degrees);
-    if (!(magnitude * 1e7 < kMostScaled)) {
+    if (!(magnitude < 900)) {
         // Beyond any coordinate: a garbled field, or not a number.
         char* const end = FormatNumber(out, degrees, kDegrees);
         return std::string_view(out, static_cast<std::size_t>(end - out)) == "-0.0000000"
                    ? PutText(out, "0.0000000")
                    : end;
     }
-    const std::uint64_t scaled = RoundScaled(magnitude, 7);
+    const std::uint64_t scaled = TenMillionths(magnitude);
     if ((degrees < 0 && scaled != 0) || (longitude && scaled == 1'800'000'000)) *out++ = '-';
-    return WriteScaled(out, scaled, 1, 7);
+    const auto whole = static_cast<unsigned>(scaled / 10'000'000);
+    auto decimals = static_cast<unsigned>(scaled % 10'000'000);
+    if (whole >= 100) *out++ = static_cast<char>('0' + whole / 100);
+    if (whole >= 10) *out++ = static_cast<char>('0' + whole / 10 % 10);
+    *out++ = static_cast<char>('0' + whole % 10);
+    *out++ = '.';
+    for (int i = 6; i >= 0; --i) {
+        out[i] = static_cast<char>('0' + decimals % 10);
+        decimals /= 10;
+    }
+    return out + 7;
 }
 
 void AppendDegrees(std::string& text, double degrees, bool longitude) {

@@ -163,6 +163,36 @@ TEST(NumberPattern, AgreesWithTheExactRoundingOracle) {
     }
 }
 
+TEST(CoordinateText, DegreesAgreeWithTheExactRoundingOracle) {
+    // The seven decimals of the dated outputs against the exact rounding,
+    // on values beside decimal half-way points and on both sides of the
+    // bound where the general formatter takes over.
+    constexpr NumberPattern kDegrees{"", "-", false, 1, 7};
+    const auto expected = [&](double value, bool longitude) {
+        std::string text = oracle::PatternText(value, kDegrees);
+        if (text == "-0.0000000") text.erase(0, 1);
+        if (longitude && text == "180.0000000") text.insert(0, 1, '-');
+        return text;
+    };
+    std::mt19937_64 random(kOracleSeed);
+    int failures = 0;
+    for (int round = 0; round < 20 * kOracleRounds && failures < 10; ++round) {
+        double value = RandomValue(random, 7);
+        if (round % 2 == 0) value = std::fmod(value, 1000.0);
+        if (std::isnan(value)) continue;
+        const bool longitude = round % 3 == 0;
+        std::string written;
+        AppendDegrees(written, value, longitude);
+        if (written != expected(value, longitude)) ++failures;
+        EXPECT_EQ(written, expected(value, longitude)) << std::hexfloat << value;
+    }
+    for (const double value : {899.99999995, 900.0, -899.99999994999, 0.00000005, -0.00000005, 179.99999995}) {
+        std::string written;
+        AppendDegrees(written, value, true);
+        EXPECT_EQ(written, expected(value, true)) << value;
+    }
+}
+
 TEST(AltitudeText, IsTheShortestTextThatReadsBack) {
     // Every altitude of up to two decimals from -5000 to 100000 m (the
     // written ones and the library's beyond), and floats of every kind.

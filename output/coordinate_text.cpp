@@ -61,7 +61,7 @@ std::uint64_t TenMillionths(double magnitude) {
     const double product = magnitude * 1e7;
     const double whole = std::floor(product);
     const double fraction = product - whole;
-    if (std::fabs(fraction - 0.5) < 1e-5) return RoundScaled(magnitude, 7);
+    if (std::fabs(fraction - 0.5) < 1e-5) return RoundToDecimals(magnitude, 7);
     return static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
 }
 

@@ -47,6 +47,37 @@ char* AppendZeros(char* out, int count) {
     return out;
 }
 
+// Rounds the exact value of magnitude * 10^decimals to an integer, half away
+// from zero, in integers: the double is mantissa * 2^exponent, so the scaled
+// value is mantissa * 10^decimals (below 2^83) shifted right, and the last
+// bit shifted out says whether it rounds up. Valid while the result stays
+// below 2^53 (magnitude below 2^52, exponent negative).
+inline std::uint64_t RoundScaled(double magnitude, int decimals) {
+    const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
+    const int biased = static_cast<int>(bits >> 52);
+    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
+    int exponent = -1074;  // subnormal
+    if (biased != 0) {
+        mantissa |= std::uint64_t{1} << 52;
+        exponent = biased - 1075;
+    }
+    const std::uint64_t power = kPowersOfTen[decimals];
+    if (exponent >= 0) return (mantissa << exponent) * power;
+    // The 128-bit product high:low = mantissa * power.
+    const std::uint64_t lowPart = (mantissa & 0xffffffffu) * power;  // below 2^62
+    const std::uint64_t highPart = (mantissa >> 32) * power;         // below 2^51
+    const std::uint64_t low = lowPart + (highPart << 32);
+    const std::uint64_t high = (highPart >> 32) + (low < lowPart ? 1 : 0);
+    // Shifted right by one bit less than the exponent asks, the last bit is
+    // the first one dropped: adding it rounds half away from zero.
+    const int keep = -exponent - 1;
+    std::uint64_t halves = 0;
+    if (keep == 0) halves = low;
+    else if (keep < 64) halves = (low >> keep) | (high << (64 - keep));
+    else if (keep < 128) halves = high >> (keep - 64);
+    return (halves + 1) >> 1;
+}
+
 // Two ASCII digits for each value 0 to 99.
 constexpr char kDigitPairs[] =
     "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
@@ -75,6 +106,18 @@ char* WritePadded(char* out, std::uint64_t value, int minDigits) {
     }
     while (at > out) *--at = '0';
     return end;
+}
+
+// Writes integer part and decimals of a magnitude that fits the fast path.
+char* WriteScaled(char* out, std::uint64_t scaled, int integerDigits, int decimals) {
+    const std::uint64_t unit = kPowersOfTen[decimals];
+    const std::uint64_t integerPart = scaled / unit;
+    if (integerPart != 0 || integerDigits > 0) out = WritePadded(out, integerPart, integerDigits);
+    if (decimals > 0) {
+        *out++ = '.';
+        out = WritePadded(out, scaled % unit, decimals);
+    }
+    return out;
 }
 
 // Large magnitudes: their exact decimal expansion is short, so it is written
@@ -110,47 +153,6 @@ char* WriteLarge(char* out, double magnitude, int integerDigits, int decimals) {
 
 }  // namespace
 
-// In integers: the double is mantissa * 2^exponent, so the scaled value is
-// mantissa * 10^decimals (below 2^83) shifted right, and the last bit
-// shifted out says whether it rounds up. Valid while the result stays below
-// 2^53 (magnitude below 2^52, exponent negative).
-std::uint64_t RoundScaled(double magnitude, int decimals) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
-    const int biased = static_cast<int>(bits >> 52);
-    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-    int exponent = -1074;  // subnormal
-    if (biased != 0) {
-        mantissa |= std::uint64_t{1} << 52;
-        exponent = biased - 1075;
-    }
-    const std::uint64_t power = kPowersOfTen[decimals];
-    if (exponent >= 0) return (mantissa << exponent) * power;
-    // The 128-bit product high:low = mantissa * power.
-    const std::uint64_t lowPart = (mantissa & 0xffffffffu) * power;  // below 2^62
-    const std::uint64_t highPart = (mantissa >> 32) * power;         // below 2^51
-    const std::uint64_t low = lowPart + (highPart << 32);
-    const std::uint64_t high = (highPart >> 32) + (low < lowPart ? 1 : 0);
-    // Shifted right by one bit less than the exponent asks, the last bit is
-    // the first one dropped: adding it rounds half away from zero.
-    const int keep = -exponent - 1;
-    std::uint64_t halves = 0;
-    if (keep == 0) halves = low;
-    else if (keep < 64) halves = (low >> keep) | (high << (64 - keep));
-    else if (keep < 128) halves = high >> (keep - 64);
-    return (halves + 1) >> 1;
-}
-
-char* WriteScaled(char* out, std::uint64_t scaled, int integerDigits, int decimals) {
-    const std::uint64_t unit = kPowersOfTen[decimals];
-    const std::uint64_t integerPart = scaled / unit;
-    if (integerPart != 0 || integerDigits > 0) out = WritePadded(out, integerPart, integerDigits);
-    if (decimals > 0) {
-        *out++ = '.';
-        out = WritePadded(out, scaled % unit, decimals);
-    }
-    return out;
-}
-
 char* FormatNumber(char* out, double value, const NumberPattern& pattern) {
     const bool negative = value < 0.0;
     if (negative) {
@@ -174,6 +176,8 @@ char* FormatNumber(char* out, double value, const NumberPattern& pattern) {
     }
     return WriteLarge(out, magnitude, pattern.integerDigits, pattern.decimals);
 }
+
+std::uint64_t RoundToDecimals(double magnitude, int decimals) { return RoundScaled(magnitude, decimals); }
 
 void AppendNumber(std::string& text, double value, const NumberPattern& pattern) {
     char buffer[kMaxNumberText];

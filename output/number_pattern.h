@@ -62,15 +62,11 @@ inline constexpr std::size_t kMaxNumberText = 360;
 // and NaN are written as "inf"/"nan" in place of the digits.
 char* FormatNumber(char* out, double value, const NumberPattern& pattern);
 
-// The fixed-point steps of FormatNumber, for texts of a layout of their own.
-// RoundScaled: `magnitude` (not negative) times 10^decimals, rounded half
-// away from zero on its exact binary value, for a product below
-// kMostScaled. WriteScaled: that integer as digits with `decimals`
-// decimals and at least `integerDigits` digits before the point (no digit
-// there for an integer part of 0 with `integerDigits` 0).
+// The rounding of FormatNumber, for texts of a layout of their own:
+// `magnitude` (not negative) times 10^decimals, rounded half away from zero
+// on its exact binary value, for a product below kMostScaled.
 inline constexpr double kMostScaled = 4.0e15;
-std::uint64_t RoundScaled(double magnitude, int decimals);
-char* WriteScaled(char* out, std::uint64_t scaled, int integerDigits, int decimals);
+std::uint64_t RoundToDecimals(double magnitude, int decimals);
 
 // Appends the formatted number to `text`.
 void AppendNumber(std::string& text, double value, const NumberPattern& pattern);

@@ -6,7 +6,6 @@
 #include <string_view>
 
 #include "number_pattern.h"
-#include "text_out.h"
 #include "utf8_text.h"
 
 namespace torvane {
@@ -69,13 +68,9 @@ std::uint64_t TenMillionths(double magnitude) {
 
 char* WriteDegrees(char* out, double degrees, bool longitude) {
     const double magnitude = std::fabs(degrees);
-    if (!(magnitude < 900)) {
-        // Beyond any coordinate: a garbled field, or not a number.
-        char* const end = FormatNumber(out, degrees, kDegrees);
-        return std::string_view(out, static_cast<std::size_t>(end - out)) == "-0.0000000"
-                   ? PutText(out, "0.0000000")
-                   : end;
-    }
+    // Beyond any coordinate (a garbled field, or not a number): neither
+    // zero nor 180, so the general pattern writes it as it is.
+    if (!(magnitude < 900)) return FormatNumber(out, degrees, kDegrees);
     const std::uint64_t scaled = TenMillionths(magnitude);
     if ((degrees < 0 && scaled != 0) || (longitude && scaled == 1'800'000'000)) *out++ = '-';
     const auto whole = static_cast<unsigned>(scaled / 10'000'000);

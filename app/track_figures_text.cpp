@@ -51,7 +51,8 @@ QList<FigureRow> ReadableFigures(const TrackFigures& f, const QLocale& locale) {
             rows.append({QStringLiteral("Start"), Clock(f.start)});
             rows.append({QStringLiteral("End"), Clock(f.end)});
         }
-        rows.append({QStringLiteral("Duration"), DurationText(f.duration, locale)});
+        rows.append({QStringLiteral("Duration"), f.timesGoBack ? QStringLiteral("none: the times go back")
+                                                                : DurationText(f.duration, locale)});
     }
     if (f.hasPosition) rows.append({QStringLiteral("Length"), LengthText(f.lengthMetres, locale)});
     if (f.hasAltitude) {

@@ -144,7 +144,10 @@ public:
         OutputFile* output = &output_;
         TrackCalendar calendar = CalendarFor(start_);
         if (role == PartRole::Later) {
-            if (!part->own.Open(s_.OutputFilePath) || !LaterCalendar(calendar)) return nullptr;
+            if (!part->own.Open(s_.OutputFilePath) ||
+                !LaterPartCalendar(s_, input_.Descriptor(), input_.Size(), split_.at, start_, calendar)) {
+                return nullptr;
+            }
             output = &part->own;
         }
         part->writer = std::make_unique<DatedTrackWriter>(part->s, *output, calendar, milliseconds_);
@@ -164,20 +167,6 @@ public:
     bool Restart() { return output_.Open(s_.OutputFilePath); }
 
 private:
-    // The later part's calendar, from its own first date near its start, or
-    // else from the log's start (a date in the header alone, a date the user
-    // gave); the join tells whether the first part leads to the same day.
-    bool LaterCalendar(TrackCalendar& calendar) const {
-        if (s_.DataType == DataKind::GPGXT) return true;  // a GPX point carries its own date
-        constexpr std::uint64_t kLookAhead = 256u << 10;
-        std::optional<LogStart> start;
-        std::string error;
-        const ByteRange range{split_.at, std::min(input_.Size(), split_.at + kLookAhead)};
-        if (!FindPartStart(s_, input_.Descriptor(), range, start_, start, error)) return false;
-        if (start) calendar = TrackCalendar(start->firstDay);
-        return true;
-    }
-
     const Settings& s_;
     const InputFile& input_;
     OutputFile& output_;
@@ -214,7 +203,8 @@ Body WriteDatedBody(Settings& s, const InputFile& input, OutputFile& output, con
         body.end = part.end;
         body.error = part.readError;
         body.bytesRead = part.bytesRead;
-        if (body.end == LoopEnd::Cancelled && !milliseconds && part.writer->NeedsMilliseconds()) {
+        // A fraction of a second may come on any line, the last one too.
+        if (body.end != LoopEnd::ReadFailed && !milliseconds && part.writer->NeedsMilliseconds()) {
             if (!output.Open(s.OutputFilePath)) {
                 body.writeError = output.ErrorText();
                 return body;

@@ -4,7 +4,7 @@
 
 namespace torvane {
 
-void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool tableAltitude) {
+void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool tableAltitude, bool altitudeGiven) {
     // A number too large for its value (an altitude beyond a 32-bit float, a
     // coordinate beyond a double) is unreadable, like a field that fails its
     // check: the record is invalid and has no line.
@@ -15,6 +15,7 @@ void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool t
     }
     s.TimeOfDay = timeOfDay;
     s.AltitudeKnown = tableAltitude;
+    s.AltitudeGiven = altitudeGiven;
     if (s.PositionsOnly) {
         s.OutputLine.assign(1, '*');  // a position, no text
         return;

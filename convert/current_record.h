@@ -13,11 +13,14 @@ namespace torvane {
 
 // Uses Latitude, Longitude, OutputType and RecordCount (the overlay point
 // number) of `s`. `altitude` is the value written in the Table and KML
-// lines; `tableAltitude` says whether the Table line has an altitude column.
-// Leaves the time of day in TimeOfDay and `tableAltitude` in AltitudeKnown.
+// lines; `tableAltitude` says whether the Table line has an altitude column;
+// `altitudeGiven` whether the log (or a fixed altitude) gives this position
+// an altitude, as the dated outputs and the figures carry one.
+// Leaves the time of day in TimeOfDay, `tableAltitude` in AltitudeKnown and
+// `altitudeGiven` in AltitudeGiven.
 // A latitude, longitude or altitude that is not finite (its number did not
 // fit) marks the record invalid and leaves OutputLine empty.
-void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool tableAltitude);
+void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool tableAltitude, bool altitudeGiven);
 
 // Altitude manipulation by the settings, rounded once to a 32-bit float.
 float ManipulatedAltitude(const Settings& s, double altitude);

@@ -37,6 +37,7 @@ bool DatedTrackWriter::Append(DatedTrackWriter& later) {
     if (kind_ == OutputKind::KML && (!AppendPart(output_, later.output_) || !output_.Good())) return false;
     for (std::size_t i = 0; i < SideCount(); ++i) laterSide_[i] = std::move(later.side_[i]);
     laterCount_ = later.count_;
+    needsMilliseconds_ = needsMilliseconds_ || later.needsMilliseconds_;
     if (count_ == 0) first_ = later.first_;
     count_ += later.count_;
     bounds_.Include(later.bounds_);
@@ -58,7 +59,7 @@ void DatedTrackWriter::Take(const Settings& s, std::uint64_t) {
     DatedPoint point;
     point.latitude = s.Latitude;
     point.longitude = s.Longitude;
-    point.hasAltitude = s.AltitudeKnown;
+    point.hasAltitude = s.AltitudeGiven;
     point.altitude = s.Altitude;
     if (const std::optional<std::int64_t> time = dates_.PositionTime(s)) {
         point.hasTime = true;
@@ -94,7 +95,7 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
             if (!point.hasTime) break;
             ComposeKmlWhen(line_, point.utcMilliseconds, milliseconds_, times_);
             side_[0].WriteLine(line_);
-            ComposeKmlTrackCoord(line_, point.latitude, point.longitude, point.altitude);
+            ComposeKmlTrackCoord(line_, point);
             side_[1].WriteLine(line_);
             break;
         default:

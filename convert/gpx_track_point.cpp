@@ -7,6 +7,7 @@
 #include "date_sources.h"
 #include "output/byte_scan.h"
 #include "text_scan.h"
+#include "xml_text.h"
 
 namespace torvane {
 namespace {
@@ -53,21 +54,27 @@ void ReadPosition(Settings& s, std::string_view line) {
     lonText->assign(lat <= lon ? second : first);
 }
 
-// The number between the first ">" and the next "<"; 0 without such a "<".
+// The number between the first ">" and the next "<" (its character
+// references read as what they stand for); 0 without such a "<".
 void ReadElevation(GpxPointStateRecord& point, std::string_view line) {
+    point.OwnElevation = true;
     const int tagEnd = PositionOf(line, '>');
     const std::size_t next = line.find('<', static_cast<std::size_t>(tagEnd));
     if (next == std::string_view::npos) {
         point.EleValue = 0;
         return;
     }
-    point.EleValue = LeadingNumber(TextBetween(line, tagEnd, static_cast<int>(next) + 1));
+    const std::string_view text = TextBetween(line, tagEnd, static_cast<int>(next) + 1);
+    std::string decoded;
+    point.EleValue = LeadingNumber(HoldsReference(text) && DecodeCharacterReferences(text, decoded) ? decoded : text);
 }
 
 // Hour, minute and second as written after the first upper-case "T" (the
 // time of day of the table and the drawing, as written); and the whole
 // ISO 8601 time around that "T", in UTC, for the dated outputs.
 void ReadTime(GpxPointStateRecord& point, std::string_view line) {
+    std::string decoded;
+    if (HoldsReference(line) && DecodeCharacterReferences(line, decoded)) line = decoded;
     const int t = PositionOf(line, 'T');
     point.Time = GpxPointStateRecord::TimePieces{LeadingNumber(Mid(line, t + 1, 2)), LeadingNumber(Mid(line, t + 4, 2)),
                                                  LeadingNumber(Mid(line, t + 7, 2))};
@@ -130,18 +137,34 @@ LineWords FindWords(std::string_view line) {
     return words;
 }
 
+// A coordinate's number: its character references read as what they stand
+// for. False where it holds a reference to anything else.
+bool ReadCoordinate(const std::optional<std::string>& text, double& value) {
+    const std::string_view written = text ? std::string_view(*text) : std::string_view();
+    if (!HoldsReference(written)) {
+        value = LeadingNumber(written);
+        return true;
+    }
+    std::string decoded;
+    if (!DecodeCharacterReferences(written, decoded)) return false;
+    value = LeadingNumber(decoded);
+    return true;
+}
+
 // The closing line: the collected values become the current record.
 void CompletePoint(Settings& s) {
     GpxPointStateRecord& point = s.GpxPointState;
     point.InTrackPoint = false;
-    if (point.PositionMissing) {
+    double latitude = 0, longitude = 0;
+    if (point.PositionMissing || !ReadCoordinate(point.LatText, latitude) ||
+        !ReadCoordinate(point.LonText, longitude)) {
         point.PositionMissing = false;
         return;  // stays invalid; the previous record's values are left alone
     }
     s.RecordInvalid = false;
-    s.Latitude = LeadingNumber(point.LatText ? std::string_view(*point.LatText) : std::string_view());
+    s.Latitude = latitude;
     if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;
-    s.Longitude = LeadingNumber(point.LonText ? std::string_view(*point.LonText) : std::string_view());
+    s.Longitude = longitude;
     if (s.Longitude > 180 || s.Longitude < -180) s.RecordInvalid = true;
 
     // The manipulation works on a copy: an elevation carried over to a point
@@ -149,7 +172,8 @@ void CompletePoint(Settings& s) {
     s.Altitude = ManipulatedAltitude(s, point.EleValue.value_or(0));
     const GpxPointStateRecord::TimePieces time = point.Time.value_or(GpxPointStateRecord::TimePieces{});
     point.TimeSeconds = time.hour * 3600 + time.minute * 60 + time.second;
-    ComposeCurrentRecord(s, point.TimeSeconds, s.Altitude, true);
+    ComposeCurrentRecord(s, point.TimeSeconds, s.Altitude, true,
+                         point.OwnElevation || s.AltitudeMode == AltitudeMode::SetFixed);
 }
 
 }  // namespace
@@ -159,10 +183,19 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
     s.RecordInvalid = true;
     s.OutputLine.clear();
 
+    // Comments and CDATA sections hold no track points.
+    std::string room;
+    line = WithoutMarkup(line, point.Inside, room);
+
     const LineWords words = FindWords(line);
     if (words.trkpt) {
-        // A new point starts with a clean position mark.
-        if (!point.InTrackPoint || words.openTrkpt) point.PositionMissing = false;
+        // A new point starts with a clean position mark, and with no
+        // elevation or time of its own yet.
+        if (!point.InTrackPoint || words.openTrkpt) {
+            point.PositionMissing = false;
+            point.OwnElevation = false;
+            point.UtcTime.reset();
+        }
         point.InTrackPoint = true;
     }
     if (!point.InTrackPoint) return;

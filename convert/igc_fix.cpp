@@ -70,9 +70,14 @@ void ConvertIgcFix(Settings& s, std::string_view line) {
     const double timeOfDay =
         FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line);
 
+    const FieldPlace altitude = s.IgcGnssAltitude ? kGnssAltitude : kPressureAltitude;
     const double recorded = s.IgcGnssAltitude ? FieldValue<kGnssAltitude>(line) : FieldValue<kPressureAltitude>(line);
     s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, recorded));
-    ComposeCurrentRecord(s, timeOfDay, s.Altitude, true);
+    // A fix cut off before its altitude's digits gives none, unless a
+    // fixed altitude is set (IGC's rule: a value of 0 sets nothing).
+    const bool given = HoldsDigit(Mid(line, altitude.start, altitude.width)) ||
+                       (s.AltitudeMode == AltitudeMode::SetFixed && s.AltitudeValue != 0);
+    ComposeCurrentRecord(s, timeOfDay, s.Altitude, true, given);
 }
 
 }  // namespace torvane

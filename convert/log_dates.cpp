@@ -1,5 +1,6 @@
 #include "log_dates.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "date_sources.h"
@@ -141,6 +142,19 @@ bool FindLogStart(const Settings& s, platform::FileHandle file, std::uint64_t si
     if (!Follow(finder, s, file, ByteRange{0, size}, error)) return false;
     start = finder.Start();
     if (!start && s.FirstPositionDate) start = finder.StartOn(*s.FirstPositionDate);
+    return true;
+}
+
+bool LaterPartCalendar(const Settings& s, platform::FileHandle file, std::uint64_t size, std::uint64_t at,
+                       const std::optional<LogStart>& logStart, TrackCalendar& calendar) {
+    calendar = CalendarFor(logStart);
+    if (s.DataType == DataKind::GPGXT) return true;  // a GPX point carries its own date
+    constexpr std::uint64_t kLookAhead = 256u << 10;
+    std::optional<LogStart> start;
+    std::string error;
+    const ByteRange range{at, std::min(size, at + kLookAhead)};
+    if (!FindPartStart(s, file, range, logStart, start, error)) return false;
+    if (start) calendar = TrackCalendar(start->firstDay);
     return true;
 }
 

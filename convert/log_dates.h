@@ -60,6 +60,15 @@ bool FindLogStart(const Settings& s, platform::FileHandle file, std::uint64_t si
 bool FindPartStart(const Settings& s, platform::FileHandle file, ByteRange range,
                    const std::optional<LogStart>& logStart, std::optional<LogStart>& start, std::string& error);
 
+// The calendar a later part of the log of `s` (open as `file` of `size`
+// bytes, split at `at`) starts with: from its own first date near its
+// start, or else from the log's start `logStart` (a date in the header
+// alone, a date the user gave). Whether the part before it leads to the
+// same day is for the join to tell (TrackCalendar::Continues). False when
+// the input cannot be read.
+bool LaterPartCalendar(const Settings& s, platform::FileHandle file, std::uint64_t size, std::uint64_t at,
+                       const std::optional<LogStart>& logStart, TrackCalendar& calendar);
+
 // Whether the log of `s` (after its analysis) gives a date of its own; also
 // false when it cannot be read (the run then says why).
 bool LogHasDate(const Settings& s);

@@ -77,16 +77,19 @@ void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& l
         LeadingNumber(Mid(time, 1, 2)) * 3600 + LeadingNumber(Mid(time, 3, 2)) * 60 + LeadingNumber(MidToEnd(time, 5));
 
     switch (layout.altitudeSource) {
-        case AltitudeSource::Field:
-            s.Altitude = ManipulatedAltitude(s, LeadingNumber(Field(s, line, layout.altitude.comma)));
-            ComposeCurrentRecord(s, timeOfDay, s.Altitude, true);
+        case AltitudeSource::Field: {
+            const std::string_view altitude = Field(s, line, layout.altitude.comma);
+            s.Altitude = ManipulatedAltitude(s, LeadingNumber(altitude));
+            ComposeCurrentRecord(s, timeOfDay, s.Altitude, true,
+                                 HoldsDigit(altitude) || s.AltitudeMode == AltitudeMode::SetFixed);
             break;
+        }
         case AltitudeSource::Zero:
             s.Altitude = ManipulatedAltitude(s, 0.0);
-            ComposeCurrentRecord(s, timeOfDay, s.Altitude, false);
+            ComposeCurrentRecord(s, timeOfDay, s.Altitude, false, false);
             break;
         case AltitudeSource::None:
-            ComposeCurrentRecord(s, timeOfDay, 0.0, false);
+            ComposeCurrentRecord(s, timeOfDay, 0.0, false, false);
             break;
     }
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "output/position_line.h"
+#include "xml_text.h"
 
 namespace torvane {
 
@@ -51,15 +52,18 @@ struct GpxPointStateRecord {
     bool PositionMissing = false;
     std::optional<std::string> LonText, LatText;
     std::optional<double> EleValue;
+    bool OwnElevation = false;  // the current track point gives its own elevation
     // The time's pieces, held as the numbers they were read as.
     struct TimePieces {
         double hour = 0, minute = 0, second = 0;
     };
     std::optional<TimePieces> Time;
     double TimeSeconds = 0;  // of the last point completed
-    // The point's time in UTC (milliseconds since 1970-01-01) where its time
-    // carries a date; given with the pieces above.
+    // The current track point's own time in UTC (milliseconds since
+    // 1970-01-01) where it gives one with a date; never carried over.
     std::optional<std::int64_t> UtcTime;
+    // Inside a comment or a CDATA section, which hold no track points.
+    XmlMarkup Inside = XmlMarkup::Content;
 };
 
 // When a piece of work reads its log in two parts at once (log_parts.h).
@@ -129,7 +133,8 @@ struct ReaderState {
     double Longitude = 0;
     float Altitude = 0;
     double TimeOfDay = 0;        // seconds since midnight of the current record
-    bool AltitudeKnown = false;  // the current record's kind carries an altitude
+    bool AltitudeKnown = false;  // the current record's kind carries an altitude (the table's column)
+    bool AltitudeGiven = false;  // the log (or a fixed altitude) gives the current position one
     bool RecordInvalid = false;
     GpxPointStateRecord GpxPointState;
 };

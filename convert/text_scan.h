@@ -51,6 +51,14 @@ std::string_view MidToEnd(std::string_view text, int start);
 // where the line has no character there.
 double HemisphereSign(std::string_view line, int position, char negativeLetter);
 
+// Whether `text` holds an ASCII digit: a field that gives a number at all.
+inline bool HoldsDigit(std::string_view text) {
+    for (const char c : text) {
+        if (c >= '0' && c <= '9') return true;
+    }
+    return false;
+}
+
 // Whether `text` contains `word` (exact, case-sensitive).
 inline bool Contains(std::string_view text, std::string_view word) {
     return text.find(word) != std::string_view::npos;

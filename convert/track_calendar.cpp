@@ -16,7 +16,14 @@ void TrackCalendar::DateGiven(std::int64_t day, std::optional<double> timeOfDay)
         if (timeOfDay) firstTime_ = FirstTime{*timeOfDay, day};
         else dateBeforeFirstTime_ = day;
     }
-    if (timeOfDay) Step(*timeOfDay);
+    // A date with its own time of day steps on to it; a date alone (a flight's
+    // header) starts afresh: the next position is measured from it, not from
+    // the position before it.
+    if (timeOfDay) {
+        Step(*timeOfDay);
+    } else {
+        lastTime_.reset();
+    }
     // Until now the day was counted from the first position.
     if (!known_ && anyPosition_) firstDay_ = day - day_;
     day_ = day;

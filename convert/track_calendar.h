@@ -12,14 +12,20 @@
 // starts a calendar on it.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <optional>
 
 namespace torvane {
 
 // Whether the time of day falls by more than 12 hours from `previous` to
-// `next` (seconds since midnight): the track passed midnight.
-inline bool PassesMidnight(double previous, double next) { return previous - next > 12 * 3600; }
+// `next` (seconds since midnight): the track passed midnight. Judged on the
+// times in whole milliseconds, as they are written: a fall of exactly 12
+// hours is none, whatever a difference of binary fractions says.
+inline bool PassesMidnight(double previous, double next) {
+    constexpr double kHalfDayMilliseconds = 12 * 3600 * 1000;
+    return std::round(previous * 1000) - std::round(next * 1000) > kHalfDayMilliseconds;
+}
 
 class TrackCalendar {
 public:

@@ -44,13 +44,6 @@ void ExtendAltitude(TrackFigures& t, double low, double high) {
     t.altMax = std::max(t.altMax, high);
 }
 
-// The drawing's time and distance of a sample of a track that starts at `start`.
-TrackSample Placed(TrackSample p, double start) {
-    p.elapsed = static_cast<double>(p.days) * kDay + p.timeOfDay - start;
-    p.distance = static_cast<double>(p.nanometres) / 1e9;
-    return p;
-}
-
 // The decimated points with the first and last record, in order, each once.
 std::vector<TrackSample> WithEnds(const TrackSample& first, std::vector<TrackSample> points, const TrackSample& last) {
     std::vector<TrackSample> out;
@@ -80,10 +73,14 @@ ExtremeDecimator<Keys>::ExtremeDecimator(std::array<Key, Keys> keys, std::size_t
 
 template <std::size_t Keys>
 void ExtremeDecimator<Keys>::Include(Bucket& bucket, const TrackSample& sample) const {
+    // Of equal values the first record's: whatever order the samples come
+    // in (a stream, or buckets joined), the same one is kept.
     for (std::size_t k = 0; k < Keys; ++k) {
         const Key key = keys_[k];
-        if (sample.*key < bucket.low[k].*key) bucket.low[k] = sample;
-        if (sample.*key > bucket.high[k].*key) bucket.high[k] = sample;
+        const TrackSample& low = bucket.low[k];
+        const TrackSample& high = bucket.high[k];
+        if (sample.*key < low.*key || (sample.*key == low.*key && sample.index < low.index)) bucket.low[k] = sample;
+        if (sample.*key > high.*key || (sample.*key == high.*key && sample.index < high.index)) bucket.high[k] = sample;
     }
 }
 
@@ -172,6 +169,13 @@ TrackSummaryBuilder::TrackSummaryBuilder()
     : track_({&TrackSample::latitude, &TrackSample::longitude}, kTrackBuckets),
       profile_({&TrackSample::altitude}, kProfileBuckets) {}
 
+TrackSummaryBuilder::TrackSummaryBuilder(LogDates dates) : TrackSummaryBuilder() { dates_.emplace(dates); }
+
+bool TrackSummaryBuilder::SeeLine(std::string_view line) {
+    if (dates_) dates_->SeeLine(line);
+    return false;
+}
+
 void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
     // A record whose fields failed their checks has no line and no position.
     if (s.OutputLine.empty()) return;
@@ -180,28 +184,45 @@ void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
     sample.offset = lineOffset;
     sample.latitude = s.Latitude;
     sample.longitude = s.Longitude;
-    sample.altitude = s.AltitudeKnown ? s.Altitude : 0;
+    sample.altitude = s.AltitudeGiven ? s.Altitude : 0;
     sample.timeOfDay = s.TimeOfDay;
+    // Dated as the dated outputs date it: a position they write.
+    const std::optional<std::int64_t> utc =
+        dates_ && !s.RecordInvalid ? dates_->PositionTime(s) : std::optional<std::int64_t>();
     if (t.records == 0) {
         t.start = s.TimeOfDay;
         t.latMin = t.latMax = s.Latitude;
         t.lonMin = t.lonMax = s.Longitude;
-        t.altMin = t.altMax = sample.altitude;
-        t.hasAltitude = s.AltitudeKnown;
-        first_ = sample;
     } else {
         sample.index = last_.index + 1;
         sample.days = last_.days + (PassesMidnight(last_.timeOfDay, s.TimeOfDay) ? 1 : 0);
         sample.nanometres = last_.nanometres + Nanometres(last_, sample);
+        sample.anyUtc = last_.anyUtc;
+        sample.utc = last_.utc;
         Extend(t, s.Latitude, s.Latitude, s.Longitude, s.Longitude);
-        if (s.AltitudeKnown) ExtendAltitude(t, sample.altitude, sample.altitude);
+    }
+    if (utc) {
+        sample.timed = sample.anyUtc = true;
+        sample.utc = *utc;
+        if (!firstUtc_) firstUtc_ = *utc;
+        lastUtc_ = *utc;
     }
     if (s.TimeOfDay != 0) t.hasTime = true;
     t.end = s.TimeOfDay;
+    if (t.records == 0) first_ = sample;
     ++t.records;
     last_ = sample;
     track_.Add(sample);
-    if (s.AltitudeKnown) profile_.Add(sample);
+    if (s.AltitudeGiven) {
+        if (!t.hasAltitude) {
+            t.hasAltitude = true;
+            t.altMin = t.altMax = sample.altitude;
+            firstAltitude_ = sample;
+        }
+        ExtendAltitude(t, sample.altitude, sample.altitude);
+        lastAltitude_ = sample;
+        profile_.Add(sample);
+    }
 }
 
 void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
@@ -213,7 +234,8 @@ void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     }
     TrackSummary& t = summary_;
     // The later part's records continue from this part's last one, with
-    // the step between the two as one pass takes it.
+    // the step between the two as one pass takes it; a record before the
+    // later part's first UTC time carries this part's last one.
     TrackSample from = last_;
     from.index += 1;
     from.days += PassesMidnight(last_.timeOfDay, later.first_.timeOfDay) ? 1 : 0;
@@ -222,13 +244,28 @@ void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
         p.index += from.index;
         p.days += from.days;
         p.nanometres += from.nanometres;
+        if (!p.anyUtc && from.anyUtc) {
+            p.anyUtc = true;
+            p.utc = from.utc;
+        }
         return p;
     };
     t.records += b.records;
     t.hasTime = t.hasTime || b.hasTime;
     t.end = b.end;
     Extend(t, b.latMin, b.latMax, b.lonMin, b.lonMax);
-    if (b.hasAltitude) ExtendAltitude(t, b.altMin, b.altMax);
+    if (b.hasAltitude) {
+        if (!t.hasAltitude) {
+            t.hasAltitude = true;
+            t.altMin = b.altMin;
+            t.altMax = b.altMax;
+            firstAltitude_ = continued(*later.firstAltitude_);
+        }
+        ExtendAltitude(t, b.altMin, b.altMax);
+        lastAltitude_ = continued(*later.lastAltitude_);
+    }
+    if (!firstUtc_) firstUtc_ = later.firstUtc_;
+    if (later.lastUtc_) lastUtc_ = later.lastUtc_;
     last_ = continued(later.last_);
     track_.Append(later.track_, continued);
     profile_.Append(later.profile_, continued);
@@ -238,60 +275,77 @@ TrackSummary TrackSummaryBuilder::Finish() {
     TrackSummary t = summary_;
     t.hasPosition = t.records > 0;
     if (t.records == 0) return t;
+    // Where the log is dated, every time is its UTC time; elsewhere the
+    // time of day with the midnights passed.
+    const std::optional<std::int64_t> firstUtc = firstUtc_;
     const double start = first_.timeOfDay;
-    const TrackSample last = Placed(last_, start);
-    t.lengthMetres = last.distance;
-    if (t.hasTime) {
-        t.duration = last.elapsed;
+    const auto placed = [&](TrackSample p) {
+        p.distance = static_cast<double>(p.nanometres) / 1e9;
+        if (!firstUtc) {
+            p.elapsed = static_cast<double>(p.days) * kDay + p.timeOfDay - start;
+        } else {
+            p.elapsed = p.anyUtc ? static_cast<double>(p.utc - *firstUtc) / 1000 : 0;
+        }
+        return p;
+    };
+    t.lengthMetres = placed(last_).distance;
+    if (firstUtc) {
+        t.hasTime = t.dated = true;
+        t.startUtc = *firstUtc;
+        t.endUtc = *lastUtc_;
+        t.duration = static_cast<double>(*lastUtc_ - *firstUtc) / 1000;
+    } else if (t.hasTime) {
+        t.duration = placed(last_).elapsed;
     } else {
         t.start = t.end = 0;
     }
+    if (t.duration < 0) {
+        t.timesGoBack = true;
+        t.duration = 0;
+    }
     t.polyline = WithEnds(first_, track_.Points(), last_);
-    for (TrackSample& p : t.polyline) p = Placed(p, start);
+    for (TrackSample& p : t.polyline) p = placed(p);
     if (t.hasAltitude) {
-        t.profile = WithEnds(first_, profile_.Points(), last_);
-        for (TrackSample& p : t.profile) p = Placed(p, start);
+        t.profile = WithEnds(*firstAltitude_, profile_.Points(), *lastAltitude_);
+        for (TrackSample& p : t.profile) p = placed(p);
     }
     return t;
 }
 
 namespace {
 
-// The UTC times of a summary's first and last record, where the log is dated.
-bool DateSummary(const Settings& s, const InputFile& input, TrackSummary& summary, std::string& error) {
-    if (summary.records == 0 || !summary.hasTime) return true;
-    std::optional<LogStart> start;
-    std::string readError;
-    if (!FindLogStart(s, input.Descriptor(), input.Size(), start, readError)) {
-        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
-        return false;
-    }
-    if (!start) return true;
-    summary.dated = true;
-    summary.startUtc = start->firstTime;
-    summary.endUtc = start->firstTime + std::llround(summary.duration * 1000);
-    return true;
-}
-
-// The records of the summary, in parts: each part's builder, joined.
+// The records of the summary, in parts: each part's builder, joined. In a
+// dated log the later part dates its records from its own first date, or
+// from the log's start and its pace; the join holds only where that is the
+// day one pass has there, and is left to one pass otherwise.
 class SummaryJob {
 public:
     struct alignas(64) Part : RecordPart {
         TrackSummaryBuilder builder;
     };
 
-    SummaryJob(const Settings& s, const InputFile& input, const LogSplit& split)
-        : s_(s), input_(input), split_(split) {}
+    SummaryJob(const Settings& s, const InputFile& input, const LogSplit& split, const std::optional<LogStart>& start)
+        : s_(s), input_(input), split_(split), start_(start) {}
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
         part->s = PartSettings(s_, role, split_);
+        // A log without a date anywhere has times of day alone.
+        if (!start_) return part;
+        TrackCalendar calendar = CalendarFor(start_);
+        if (role == PartRole::Later &&
+            !LaterPartCalendar(s_, input_.Descriptor(), input_.Size(), split_.at, start_, calendar)) {
+            return nullptr;
+        }
+        part->builder = TrackSummaryBuilder(LogDates(s_, calendar));
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
         return part.Run(input_, range, part.builder, hooks);
     }
     bool Merge(Part& first, Part& later) {
+        const TrackCalendar* laterCalendar = later.builder.Calendar();
+        if (laterCalendar != nullptr && !laterCalendar->Continues(*first.builder.Calendar())) return false;
         first.builder.Append(later.builder);
         first.Join(later);
         return true;
@@ -302,6 +356,7 @@ private:
     const Settings& s_;
     const InputFile& input_;
     const LogSplit& split_;
+    const std::optional<LogStart>& start_;
 };
 
 }  // namespace
@@ -317,8 +372,15 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
     }
+    // Where the log's dated track starts, as the dated outputs find it.
+    std::optional<LogStart> start;
+    std::string readError;
+    if (!FindLogStart(s, input.Descriptor(), input.Size(), start, readError)) {
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
+        return false;
+    }
     const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
-    SummaryJob job(s, input, split);
+    SummaryJob job(s, input, split, start);
     const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
     if (run.end == PartEnd::Cancelled) {
         error = "The preview was cancelled.";
@@ -334,7 +396,7 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     }
     summary = run.part->builder.Finish();
     summary.inParts = run.inParts;
-    return DateSummary(options, input, summary, error);
+    return true;
 }
 
 TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
@@ -343,7 +405,8 @@ TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
     d.figures = t;  // the figures alone
     d.track.reserve(t.polyline.size());
     for (const TrackSample& p : t.polyline) d.track.push_back({p.latitude, p.longitude});
-    d.profileOverTime = t.hasTime;
+    // Times that go back would draw the profile backwards: over distance then.
+    d.profileOverTime = t.hasTime && !t.timesGoBack;
     d.profile.reserve(t.profile.size());
     for (const TrackSample& p : t.profile) d.profile.push_back({t.hasTime ? p.elapsed : p.distance, p.altitude});
     return d;

@@ -6,9 +6,11 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "log_dates.h"
 #include "output/earth.h"
 #include "output/track_summary_text.h"
 #include "output/track_svg.h"
@@ -30,7 +32,12 @@ struct TrackSample {
     double timeOfDay = 0;
     std::int64_t days = 0;        // midnights passed since the first record
     std::int64_t nanometres = 0;  // along the track since the first record
-    double elapsed = 0;   // seconds since the first record, midnight passes counted
+    // A dated log: the record's UTC time (milliseconds since 1970-01-01),
+    // or that of the last record before it with one (`timed` false).
+    bool timed = false;
+    bool anyUtc = false;  // this record or one before it has a UTC time
+    std::int64_t utc = 0;
+    double elapsed = 0;   // seconds since the first record (the first dated one in a dated log)
     double distance = 0;  // metres along the track since the first record
 };
 
@@ -40,14 +47,16 @@ constexpr std::size_t kMaxDrawingPoints = 4000;
 // kEarthRadiusMetres, in metres.
 double HaversineMetres(double lat1, double lon1, double lat2, double lon2);
 
-// The figures of the track (records with a position; no time when every
-// time of day is 0; a step back of more than 12 hours passes midnight;
-// altitudes only for data kinds that carry them) and its drawing points.
+// The figures of the track (records with a position; altitudes only where
+// the log gives one) and its drawing points. Where the log is dated, its
+// times are the UTC times of the dated outputs, from the first record with
+// one to the last; elsewhere times of day, none when every one is 0, a step
+// back of more than 12 hours passing midnight.
 struct TrackSummary : TrackFigures {
     // At most kMaxDrawingPoints each, in track order, first and last record
     // included, the extremes of each stretch kept.
     std::vector<TrackSample> polyline;  // keeps least/greatest latitude and longitude
-    std::vector<TrackSample> profile;   // keeps least/greatest altitude; empty without altitudes
+    std::vector<TrackSample> profile;   // keeps least/greatest altitude; records with one alone
     bool inParts = false;               // the log was read in two parts at once
 };
 
@@ -86,19 +95,28 @@ private:
     unsigned shift_ = 0;  // buckets are 2^shift_ bytes wide
 };
 
-// Collects the summary from the records a run hands over.
-class TrackSummaryBuilder : public RecordSink {
+// Collects the summary from the records a run hands over; with `dates`, a
+// dated log's times (undated: times of day alone).
+class TrackSummaryBuilder : public DatedRecordSink {
 public:
     TrackSummaryBuilder();
+    explicit TrackSummaryBuilder(LogDates dates);
+    bool SeeLine(std::string_view line) override;
     void Take(const Settings& s, std::uint64_t lineOffset) override;
     // Adds what `later` collected from the records that follow these.
     void Append(const TrackSummaryBuilder& later);
     TrackSummary Finish();
 
+    const TrackCalendar* Calendar() const { return dates_ ? &dates_->Calendar() : nullptr; }
+
 private:
+    std::optional<LogDates> dates_;
     TrackSummary summary_;
     TrackSample last_;
     TrackSample first_;
+    // The first and last record with an altitude, and with a UTC time.
+    std::optional<TrackSample> firstAltitude_, lastAltitude_;
+    std::optional<std::int64_t> firstUtc_, lastUtc_;
     ExtremeDecimator<2> track_;
     ExtremeDecimator<1> profile_;
 };

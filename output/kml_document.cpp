@@ -110,14 +110,16 @@ void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool millis
     line.assign(buffer, out);
 }
 
-void ComposeKmlTrackCoord(std::string& line, double latitude, double longitude, float altitude) {
+void ComposeKmlTrackCoord(std::string& line, const DatedPoint& point) {
     char buffer[3 * kMaxCoordinateText + 32];
     char* out = PutText(buffer, "    <gx:coord>");
-    out = WriteDegrees(out, longitude, false);
+    out = WriteDegrees(out, point.longitude, false);
     *out++ = ' ';
-    out = WriteDegrees(out, latitude, false);
-    *out++ = ' ';
-    out = WriteAltitude(out, altitude);
+    out = WriteDegrees(out, point.latitude, false);
+    if (point.hasAltitude) {
+        *out++ = ' ';
+        out = WriteAltitude(out, point.altitude);
+    }
     out = PutText(out, "</gx:coord>");
     line.assign(buffer, out);
 }

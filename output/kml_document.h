@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "dated_point.h"
 #include "track_time.h"
 
 namespace torvane {
@@ -36,9 +37,10 @@ inline constexpr std::string_view kKmlExtensionNamespace = "http://www.google.co
 // the final CR LF). `begin` and `end` are the ISO times of the span.
 std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
                              std::string_view end);
-// "<when>TIME</when>" and "<gx:coord>lon lat alt</gx:coord>", indented.
+// "<when>TIME</when>" and "<gx:coord>lon lat alt</gx:coord>", indented; a
+// point without an altitude of its own has "lon lat" alone.
 void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times);
-void ComposeKmlTrackCoord(std::string& line, double latitude, double longitude, float altitude);
+void ComposeKmlTrackCoord(std::string& line, const DatedPoint& point);
 // After the last <gx:coord> line; or, for a document without times, right
 // after the path's coordinate lines (without the final CR LF).
 std::string_view KmlTimeTrackTrailer();

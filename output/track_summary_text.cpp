@@ -63,7 +63,7 @@ std::string TrackSummaryText(const TrackFigures& f) {
     };
     line("start", time ? moment(f.start, f.startUtc) : "-");
     line("end", time ? moment(f.end, f.endUtc) : "-");
-    line("duration", time ? ClockText(f.duration) : "-");
+    line("duration", !time ? "-" : f.timesGoBack ? "- (the times go back)" : ClockText(f.duration));
     line("length_m", position ? NumberText(f.lengthMetres, 1) : "-");
     line("lat_min", position ? NumberText(f.latMin, 6) : "-");
     line("lat_max", position ? NumberText(f.latMax, 6) : "-");

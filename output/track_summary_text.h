@@ -10,6 +10,8 @@ struct TrackFigures {
     long long records = 0;
     bool hasTime = false;
     double start = 0, end = 0, duration = 0;  // seconds
+    // The last time lies before the first: no duration, said in words.
+    bool timesGoBack = false;
     // A dated track: its first and last record's UTC time (milliseconds
     // since 1970-01-01).
     bool dated = false;
@@ -28,7 +30,8 @@ std::string NumberText(double value, int decimals);
 
 // One line each, ending in "\n": records, start, end, duration, length_m,
 // lat_min, lat_max, lon_min, lon_max, alt_min, alt_max; "-" for a value
-// the track does not have. Start and end are "YYYY-MM-DDThh:mm:ssZ" for a
+// the track does not have ("- (the times go back)" for the duration of a track
+// whose last time lies before its first). Start and end are "YYYY-MM-DDThh:mm:ssZ" for a
 // dated track, else times of day.
 std::string TrackSummaryText(const TrackFigures& f);
 

@@ -45,6 +45,13 @@ dated-flight.gpx       dated-flight.igc   --to gpx
 dated-hike.gpx         dated-hike.gpx     --to gpx
 dated-rmc.geojson      dated-rmc.nmea     --to geojson
 dated-rmc.kml          dated-rmc.nmea     --to kml --kml-time
+dated-partial.gpx      dated-partial.gpx  --to gpx
+dated-partial.geojson  dated-partial.gpx  --to geojson
+dated-partial.prn      dated-partial.gpx
+dated-noon.gpx         dated-noon.nmea    --to gpx --date 2024-02-28
+dated-last.gpx         dated-last.nmea    --to gpx
+dated-flights.gpx      dated-flights.igc  --to gpx
+dated-flights.kml      dated-flights.igc  --to kml --kml-time
 '
 
 # Prints the first line where `actual` differs from `wanted`.
@@ -82,17 +89,23 @@ compare() {
   fi
 }
 
+# Each case's messages and exit status, the folders named IN and OUT, after
+# a line "== NAME (exit N)"; compared whole with tests/expected/messages.
+: > "$work/messages"
 while read -r name input options; do
   [ -n "$name" ] || continue
-  rm -rf "$work/run" && mkdir "$work/run"
+  rm -rf "$work/run" "$work/out" && mkdir "$work/run" "$work/out"
   cp "$inputs/$input" "$work/run/"
   # shellcheck disable=SC2086 # the options are words
-  "$cli" convert "$work/run/$input" $options -o "$work/run/$name" > "$work/messages" 2>&1
-  compare "$name" "$work/run/$name" || true
+  "$cli" convert "$work/run/$input" $options -o "$work/out/$name" > "$work/said" 2>&1
+  status=$?
+  { echo "== $name (exit $status)"; sed -e "s|$work/run|IN|g" -e "s|$work/out|OUT|g" "$work/said"; } >> "$work/messages"
+  compare "$name" "$work/out/$name" || true
   case $input in
     *.gpx) compare "${input%.gpx}_CRLF.gpx" "$work/run/${input%.gpx}_CRLF.gpx" ;;
   esac
 done <<< "$cases"
+compare messages "$work/messages"
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

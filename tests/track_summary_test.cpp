@@ -119,7 +119,7 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
         TrackSummaryBuilder builder;
         Settings s;
         s.OutputLine = "x";
-        s.AltitudeKnown = true;
+        s.AltitudeKnown = s.AltitudeGiven = true;
         const std::int64_t spike = count * 2 / 3 + 1;
         for (std::int64_t i = 0; i < count; ++i) {
             s.TimeOfDay = static_cast<double>(i % 86400);

@@ -140,6 +140,57 @@ TEST(GpxTrackPoint, ValuesCarryOverAndLinesOutsidePointsAreIgnored) {
                      " 029740.00  53.5000000  008.5000000  0013.00", " 029740.00  53.6000000  008.4000000  0014.00"}));
 }
 
+// Comments and CDATA sections hold no points, on one line or across lines;
+// a coordinate, elevation or time may be written with numeric character
+// references, and a coordinate with any other reference is no position.
+TEST(GpxTrackPoint, CommentsCDataAndReferences) {
+    const struct {
+        const char* text;
+        Lines lines;
+    } rows[] = {
+        // (A line with "/trkpt" that completes no point shows as "!".)
+        {"<!-- <trkpt lat=\"1\" lon=\"2\"></trkpt> -->", {"!"}},
+        {"<!-- <trkpt lat=\"1\" lon=\"2\">\n</trkpt> -->\n<trkpt lat=\"53.2\" lon=\"8.9\">\n</trkpt>",
+         {"!", " 029730.00  53.2000000  008.9000000  0012.50"}},
+        {"<![CDATA[ <trkpt lat=\"1\" lon=\"2\">\n</trkpt> ]]><trkpt lat=\"53.2\" lon=\"8.9\">\n</trkpt>",
+         {"!", " 029730.00  53.2000000  008.9000000  0012.50"}},
+        {"<trkpt lat=\"53.2\" lon=\"8.9\"><!-- <ele>99</ele> -->\n</trkpt>",
+         {" 029730.00  53.2000000  008.9000000  0012.50"}},
+        {"<!-- a note --><trkpt lat=\"53.2\" lon=\"8.9\"><![CDATA[x]]>\n<ele>7</ele>\n</trkpt>",
+         {" 029730.00  53.2000000  008.9000000  0007.00"}},
+        {"<trkpt lat=\"5&#51;.2\" lon=\"&#x38;.9\">\n<ele>1&#50;</ele>\n<time>2009-10-23&#84;08:15:31Z</time>\n</trkpt>",
+         {" 029731.00  53.2000000  008.9000000  0012.00"}},
+        {"<trkpt lat=\"&la;\" lon=\"8.9\">\n</trkpt>", {"!"}},
+        {"<trkpt lat=\"53.2\" lon=\"8&amp;9\">\n</trkpt>", {"!"}},
+        {"<trkpt lat=\"5&#51.2\" lon=\"8.9\">\n</trkpt>", {"!"}},      // no ";"
+        {"<trkpt lat=\"5&#x110000;\" lon=\"8.9\">\n</trkpt>", {"!"}},  // no character
+    };
+    for (const auto& row : rows) {
+        Settings s;
+        s.OutputType = OutputKind::Table;
+        Feed(s, kPoint);
+        EXPECT_EQ(Feed(s, row.text), row.lines) << row.text;
+        EXPECT_EQ(s.GpxPointState.Inside, XmlMarkup::Content) << row.text;
+    }
+}
+
+// What a point gives itself, for the dated outputs: an elevation and a time
+// are its own only where it has them, never carried from the points before.
+TEST(GpxTrackPoint, OwnElevationAndTime) {
+    Settings s;
+    s.OutputType = OutputKind::Table;
+    Feed(s, kPoint);
+    EXPECT_TRUE(s.AltitudeGiven);
+    EXPECT_TRUE(s.GpxPointState.UtcTime.has_value());
+    EXPECT_EQ(Feed(s, "<trkpt lat=\"53.2\" lon=\"8.9\">\n</trkpt>"),
+              Lines{" 029730.00  53.2000000  008.9000000  0012.50"});
+    EXPECT_FALSE(s.AltitudeGiven);
+    EXPECT_FALSE(s.GpxPointState.UtcTime.has_value());
+    s.AltitudeMode = AltitudeMode::SetFixed;  // a fixed altitude is given to every point
+    Feed(s, "<trkpt lat=\"53.2\" lon=\"8.9\"/>");
+    EXPECT_TRUE(s.AltitudeGiven);
+}
+
 TEST(GpxTrackPoint, AltitudeManipulationByTheGpxRule) {
     struct Case {
         int mode;

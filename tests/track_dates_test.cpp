@@ -30,6 +30,9 @@ TEST(TrackTime, CivilDaysAndIsoText) {
     EXPECT_EQ(Iso(Day(2024, 2, 29) * kMillisecondsPerDay + 5, true), "2024-02-29T00:00:00.005Z");
     EXPECT_TRUE(IsCivilDate(2024, 2, 29));
     EXPECT_FALSE(IsCivilDate(2023, 2, 29));
+    EXPECT_TRUE(IsCivilDate(2000, 2, 29));
+    EXPECT_FALSE(IsCivilDate(1900, 2, 29));
+    EXPECT_FALSE(IsCivilDate(2100, 2, 29));
     EXPECT_FALSE(IsCivilDate(2023, 13, 1));
     EXPECT_FALSE(IsCivilDate(2023, 4, 31));
     EXPECT_EQ(YearOfTwoDigits(79), 2079);
@@ -61,6 +64,11 @@ TEST(TrackCalendar, MidnightOnBothSidesOfTwelveHours) {
     EXPECT_EQ(Dated({{13 * H}, {1 * H}}, jan1), (std::vector<std::string>{"2000-01-01T13:00:00Z", "2000-01-01T01:00:00Z"}));
     EXPECT_EQ(Dated({{13 * H + 1}, {1 * H}}, jan1),
               (std::vector<std::string>{"2000-01-01T13:00:01Z", "2000-01-02T01:00:00Z"}));
+    // Also with fractions, whose difference in binary is a hair over 12 hours.
+    EXPECT_EQ(Dated({{22 * H + 59 * 60 + 27.1}, {10 * H + 59 * 60 + 27.1}}, jan1),
+              (std::vector<std::string>{"2000-01-01T22:59:27Z", "2000-01-01T10:59:27Z"}));
+    EXPECT_EQ(Dated({{22 * H + 59 * 60 + 27.101}, {10 * H + 59 * 60 + 27.1}}, jan1),
+              (std::vector<std::string>{"2000-01-01T22:59:27Z", "2000-01-02T10:59:27Z"}));
     // One second back stays on its day.
     EXPECT_EQ(Dated({{1}, {0}}, jan1), (std::vector<std::string>{"2000-01-01T00:00:01Z", "2000-01-01T00:00:00Z"}));
     // Undated: no time at all.
@@ -85,6 +93,14 @@ TEST(TrackCalendar, GivenDatesResetAndCountBack) {
     // the GGA of the same second does not add another.
     EXPECT_EQ(Dated({{23 * H + 3599}, {23 * H + 3599, 1}, {0, 2}, {0}, {1}}, Day(2000, 1, 1)),
               (std::vector<std::string>{"2000-01-01T23:59:59Z", "2000-01-02T00:00:00Z", "2000-01-02T00:00:01Z"}));
+    // A date without a time of day (a flight's own date line) starts afresh:
+    // the next position is measured from it, not from the flight before.
+    TrackCalendar flights(Day(2000, 1, 1));
+    flights.Position(23 * H + 59 * 60);
+    flights.DateGiven(Day(2000, 1, 2), std::nullopt);
+    EXPECT_EQ(Iso(flights.Position(10 * H)), "2000-01-02T10:00:00Z");
+    flights.Position(23 * H);
+    EXPECT_EQ(Iso(flights.Position(1 * H)), "2000-01-03T01:00:00Z");  // its own midnight still counts
     // A date that jumps is taken as it is.
     EXPECT_EQ(Dated({{10 * H}, {10 * H, 20}, {10 * H}}, Day(2000, 1, 1)),
               (std::vector<std::string>{"2000-01-01T10:00:00Z", "2000-01-20T10:00:00Z"}));
@@ -148,6 +164,11 @@ TEST(DateSources, IsoTimesInUtc) {
         {"2024-06-01T10:00:00.1234Z", "2024-06-01T10:00:00.123Z"},
         {"2024-06-01T10:00:00.9995Z", "2024-06-01T10:00:01.000Z"},
         {"2024-06-01T10:00:00+0530", "2024-06-01T04:30:00.000Z"},
+        {"2016-12-31T23:59:60Z", "2017-01-01T00:00:00.000Z"},  // a leap second
+        {"2016-12-31T23:59:61Z", "none"},
+        {"2000-02-29T10:00:00Z", "2000-02-29T10:00:00.000Z"},
+        {"1900-02-29T10:00:00Z", "none"},
+        {"2100-02-29T10:00:00Z", "none"},
         {"2024-02-30T10:00:00Z", "none"},
         {"2024-06-01 10:00:00Z", "none"},
         {"2024-06-01T10:00", "none"},

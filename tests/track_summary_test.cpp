@@ -95,6 +95,68 @@ TEST(TrackSummary, FiguresOfGeneratedTracks) {
     }
 }
 
+// A dated log's figures come from the dates of its outputs: days counted
+// across sessions and flights, altitudes only where a position has one, and
+// a track whose times go back says so instead of giving a negative span.
+TEST(TrackSummary, DatedFiguresCountDays) {
+    const auto gpxPoint = [](const char* time, const char* ele) {
+        std::string point = "<trkpt lat=\"46.75\" lon=\"14.35\">\n";
+        if (*ele != 0) point += std::string("<ele>") + ele + "</ele>\n";
+        if (*time != 0) point += std::string("<time>") + time + "</time>\n";
+        return point + "</trkpt>\n";
+    };
+    const struct {
+        const char* name;
+        DataKind kind;
+        std::string log;
+        const char* start;
+        const char* end;
+        const char* duration;
+        const char* altitudes;  // alt_min and alt_max
+        bool overTime;          // the profile's axis
+    } rows[] = {
+        {"two days of GPX without elevations", DataKind::GPGXT,
+         gpxPoint("2024-06-01T08:00:00Z", "") + gpxPoint("2024-06-02T17:00:00Z", ""), "2024-06-01T08:00:00Z",
+         "2024-06-02T17:00:00Z", "33:00:00", "alt_min: -\nalt_max: -", true},
+        {"GPX with one elevation and a point without time", DataKind::GPGXT,
+         gpxPoint("2024-06-01T08:00:00Z", "") + gpxPoint("", "512.5") + gpxPoint("2024-06-01T08:00:10Z", ""),
+         "2024-06-01T08:00:00Z", "2024-06-01T08:00:10Z", "00:00:10", "alt_min: 512.5\nalt_max: 512.5", true},
+        {"GPX whose times go back", DataKind::GPGXT,
+         gpxPoint("2024-06-01T10:00:00Z", "1") + gpxPoint("2024-06-01T09:00:00Z", "2"), "2024-06-01T10:00:00Z",
+         "2024-06-01T09:00:00Z", "- (the times go back)", "alt_min: 1\nalt_max: 2", false},
+        {"RMC of two sessions two days apart", DataKind::GPRMC,
+         "$GPRMC,100000.00,A,4700.0000,N,00800.0000,E,0.5,54.7,010624,,,A*00\r\n"
+         "$GPRMC,090000.00,A,4701.0000,N,00800.0000,E,0.5,54.7,030624,,,A*00\r\n",
+         "2024-06-01T10:00:00Z", "2024-06-03T09:00:00Z", "47:00:00", "alt_min: -\nalt_max: -", true},
+        {"IGC of two flights, the later one earlier in the day", DataKind::GPIGC,
+         "HFDTE010624\r\nB1200004700000N00800000EA0010000100\r\nB1300004701000N00800000EA0020000200\r\n"
+         "HFDTE030624\r\nB0800004702000N00800000EA0030000300\r\nB0800014703000N00800000EA\r\n",
+         "2024-06-01T12:00:00Z", "2024-06-03T08:00:01Z", "44:00:01", "alt_min: 100\nalt_max: 300", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TempDir dir;
+        Settings s;
+        s.InputFilePath = dir.File("log");
+        s.DataType = row.kind;
+        test::WriteFile(s.InputFilePath, row.log);
+        TrackSummary t;
+        std::string error;
+        ASSERT_TRUE(ComputeTrackSummary(s, t, error)) << error;
+        const std::string text = TrackSummaryText(t);
+        EXPECT_NE(text.find(std::string("start: ") + row.start + "\nend: " + row.end + "\nduration: " + row.duration +
+                            "\n"),
+                  std::string::npos)
+            << text;
+        EXPECT_NE(text.find(row.altitudes), std::string::npos) << text;
+        EXPECT_EQ(DrawingOf(t, "log").profileOverTime, row.overTime);
+        // The profile runs forward over its axis, from the start to the end.
+        for (std::size_t i = 1; row.overTime && i < t.profile.size(); ++i) {
+            EXPECT_GE(t.profile[i].elapsed, t.profile[i - 1].elapsed);
+        }
+    }
+}
+
 TEST(TrackSummary, KindWithoutAltitudeHasNone) {
     TempDir dir;
     Settings s;

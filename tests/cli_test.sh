@@ -158,6 +158,16 @@ check "undated gpx has no time" same "$(grep -c '<time>' "$work/track_GGA.gpx")"
 "$cli" convert "$work/track.nmea" --to gpx --date 2024-02-29 --overwrite 2>"$work/err" >/dev/null
 check "dated gpx no warning" same "$(cat "$work/err")" ""
 check "dated gpx times" same "$(grep -c '<time>2024-02-29T10:15:30Z</time>' "$work/track_GGA.gpx")" 3
+# A GPX time holds no year 0000: such a date is a usage error, the day
+# after it is the first one written.
+"$cli" convert "$work/track.nmea" --to gpx --date 0000-12-31 --overwrite >/dev/null 2>"$work/err"; rc=$?
+check "year 0000 exit" same "$rc" 2
+check "year 0000 message" grep -q -e "--date takes a date YYYY-MM-DD, not '0000-12-31'" "$work/err"
+"$cli" convert "$work/track.nmea" --to gpx --date 0001-01-01 --overwrite >/dev/null 2>&1; rc=$?
+check "first year exit" same "$rc" 0
+check "first year times" same "$(grep -c '<time>0001-01-01T10:15:30Z</time>' "$work/track_GGA.gpx")" 3
+schema=/usr/local/share/torvane/gpx11.xsd
+[ -f "$schema" ] && check "first year valid" xmllint --noout --schema "$schema" "$work/track_GGA.gpx"
 # One position: a GeoJSON Point.
 printf '%s\r\n' "$gga" '$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*63' > "$work/one.nmea"
 "$cli" convert "$work/one.nmea" --to geojson --date 2024-02-29 >/dev/null 2>&1

@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
@@ -512,13 +513,39 @@ TEST(FileFailures, StoppedRunLeavesNothingBehind) {
     }
 }
 
+// Signals that end the program by default, sent by another process, the
+// terminal, a timer, a closed pipe or a limit.
+std::vector<int> StoppingSignals() {
+    std::vector<int> signals{SIGTERM, SIGHUP,    SIGINT,  SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2,
+                             SIGPIPE, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGIO,   SIGPWR};
+    signals.push_back(SIGRTMIN);
+    signals.push_back(SIGRTMAX);
+    return signals;
+}
+
+// Whether the test itself was started with `signal` at its default action
+// (one ignored is kept ignored, and then stops nothing).
+bool StopsByDefault(int signal) {
+    struct sigaction action {};
+    return ::sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN;
+}
+
+// Some of them leave a core file where the system keeps them; a child
+// stopped on purpose leaves none.
+void NoCoreFile() {
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+}
+
 TEST(FileFailures, NamedTemporaryFileIsRemovedWhenASignalStopsTheProgram) {
     // Where files cannot be unnamed, the output is written under a short
     // temporary name; a stopping signal removes it.
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    for (const int signal : StoppingSignals()) {
+        if (!StopsByDefault(signal)) continue;
         TempDir dir;
         const pid_t child = ::fork();
         if (child == 0) {
+            NoCoreFile();
             std::string path;
             const int fd = platform::CreateNamed(dir.Path(), 0644, path);
             if (fd < 0 || !FileExists(path) || path.size() > dir.Path().size() + 12) ::_exit(1);
@@ -536,12 +563,16 @@ TEST(FileFailures, SignalAtAnyMomentOfMakingANamedTemporaryFileLeavesNothing) {
     // Children make and drop named temporary files without pause; each is
     // stopped at a moment of its own, often while a file is being made.
     TempDir dir;
-    const int signals[] = {SIGTERM, SIGHUP, SIGINT};
+    std::vector<int> signals;
+    for (const int signal : StoppingSignals()) {
+        if (StopsByDefault(signal)) signals.push_back(signal);
+    }
     for (int run = 0; run < 150; ++run) {
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = ::fork();
         if (child == 0) {
+            NoCoreFile();
             ::close(ready[0]);
             bool told = false;
             for (;;) {
@@ -558,7 +589,7 @@ TEST(FileFailures, SignalAtAnyMomentOfMakingANamedTemporaryFileLeavesNothing) {
         ASSERT_EQ(::read(ready[0], &byte, 1), 1);
         ::close(ready[0]);
         ::usleep(static_cast<useconds_t>(run % 7) * 50);
-        ::kill(child, signals[run % 3]);
+        ::kill(child, signals[static_cast<std::size_t>(run) % signals.size()]);
         int status = 0;
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status)) << status;

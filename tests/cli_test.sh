@@ -285,13 +285,17 @@ if ! ldd "$cli" 2>/dev/null | grep -q libasan; then
   done
 fi
 
-# Two inputs of one batch with one output: the second is skipped.
+# Two inputs of one batch with one output: the second is skipped, with or
+# without --overwrite (the file there is the first one's, not the user's).
 cp "$work/track.nmea" "$work/a.x.nmea"
 { cat "$work/track.nmea"; cat "$work/track.nmea"; } > "$work/a.y.nmea"
-"$cli" convert "$work/a.x.nmea" "$work/a.y.nmea" --overwrite 2>"$work/err" >/dev/null; rc=$?
-check "same output in batch exit" same "$rc" 2
-check "same output in batch message" grep -q "Output file $work/a_GGA.prn was written from another input of this call; $work/a.y.nmea is skipped." "$work/err"
-check "same output in batch keeps first" same "$(wc -l < "$work/a_GGA.prn")" 2
+for overwrite in --overwrite ""; do
+  rm -f "$work/a_GGA.prn"
+  "$cli" convert "$work/a.x.nmea" "$work/a.y.nmea" $overwrite 2>"$work/err" >/dev/null </dev/null; rc=$?
+  check "same output in batch exit $overwrite" same "$rc" 2
+  check "same output in batch message $overwrite" same "$(cat "$work/err")" "torvane-cli: Output file $work/a_GGA.prn was written from another input of this call; $work/a.y.nmea is skipped."
+  check "same output in batch keeps first $overwrite" same "$(wc -l < "$work/a_GGA.prn")" 2
+done
 
 # Beyond the file size limit: the ordinary failure, not a death by SIGXFSZ.
 printf 'previous' > "$work/long_GGA.prn"

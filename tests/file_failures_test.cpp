@@ -478,14 +478,33 @@ TEST(FileFailures, ReplacedOutputKeepsItsPermissionBits) {
             EXPECT_NE(ReadFile(r.s.OutputFilePath), "previous");
         }
     }
-    // A new file takes the usual mode for new files.
-    LogRun r(GgaLog(2));
-    const mode_t mask = ::umask(027);
-    ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
-    ::umask(mask);
-    struct stat info {};
-    ASSERT_EQ(::stat(r.s.OutputFilePath.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    // A new file takes the usual mode for new files, 0666 less the mask:
+    // the output, the overlay with its corrected count, the dated output
+    // made of two files, and the GPX copy.
+    for (const mode_t mask : {027, 022, 002}) {
+        const mode_t before = ::umask(mask);
+        for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL, OutputKind::GPX}) {
+            LogRun r(GgaLog(2), kind);
+            ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
+            struct stat info {};
+            ASSERT_EQ(::stat(r.s.OutputFilePath.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0666u & ~mask) << std::oct << mask << " " << r.s.OutputFilePath;
+        }
+        LogRun g;
+        g.Analyze("walk.gpx", GpxLog(3));
+        struct stat info {};
+        ASSERT_EQ(::stat(g.dir.File("walk_CRLF.gpx").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0666u & ~mask) << std::oct << mask << " GPX copy";
+        // Where files cannot be unnamed, the named temporary file.
+        std::string path;
+        const platform::FileHandle named = platform::CreateNamed(g.dir.Path(), platform::NewFileMode(), path);
+        ASSERT_NE(named, platform::kNoFile);
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0666u & ~mask) << std::oct << mask << " named";
+        platform::Close(named);
+        platform::DiscardTemporary(path);
+        ::umask(before);
+    }
 }
 
 // Runs a conversion in a child process that `stop` ends from the progress

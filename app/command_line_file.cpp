@@ -24,7 +24,7 @@ std::string CommandLineReply(const QByteArrayList& arguments) {
 
 bool OpenCommandLineFile(OpenNMEAFile& window, const QByteArrayList& arguments) {
     if (arguments.size() < 2) return false;
-    return window.SelectInputFile(arguments.at(1));
+    return window.SelectInputFileOrSayWhy(arguments.at(1));
 }
 
 bool OpenCommandLineFile(OpenNMEAFile& window, const QStringList& arguments) {

@@ -18,7 +18,8 @@ std::string CommandLineReply(const QByteArrayList& arguments);
 // Chooses the first argument after the program's name as the input, as a
 // click in the file list would; the argument's bytes name the file, in
 // whatever encoding. False when there is none or it names no regular file;
-// the window then stays as it started.
+// the window then stays as it started, but for a message area that says why
+// the path was not chosen ("Cannot read input file PATH: Is a directory.").
 bool OpenCommandLineFile(OpenNMEAFile& window, const QByteArrayList& arguments);
 bool OpenCommandLineFile(OpenNMEAFile& window, const QStringList& arguments);
 

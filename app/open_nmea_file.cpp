@@ -32,8 +32,10 @@
 #include "convert/conversion_run.h"
 #include "convert/analysis_with_summary.h"
 #include "convert/date_sources.h"
+#include "convert/file_messages.h"
 #include "convert/gpx_copy.h"
 #include "convert/input_analysis.h"
+#include "convert/input_file.h"
 #include "convert/log_dates.h"
 #include "convert/track_summary.h"
 #include "input_file_lists.h"
@@ -424,6 +426,15 @@ AltitudeManipulation* OpenNMEAFile::AltitudeDialog() const { return altitudeMani
 
 bool OpenNMEAFile::SelectInputFile(const QString& filePath) { return lists_->SelectFile(QFile::encodeName(filePath)); }
 bool OpenNMEAFile::SelectInputFile(const QByteArray& filePath) { return lists_->SelectFile(filePath); }
+
+bool OpenNMEAFile::SelectInputFileOrSayWhy(const QByteArray& filePath) {
+    if (SelectInputFile(filePath)) return true;
+    const std::string path = filePath.toStdString();
+    InputFile file;
+    const std::string reason = file.Open(path) ? std::string("not a regular file") : file.ErrorText();
+    ShowMessage(FileFailureMessage(FileAction::ReadInput, path, reason));
+    return false;
+}
 
 void OpenNMEAFile::ShowMessage(std::string_view text) { ShowMessage(FromBytes(text)); }
 

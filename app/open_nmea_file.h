@@ -47,6 +47,9 @@ public:
     // False when it names no regular file.
     bool SelectInputFile(const QString& filePath);
     bool SelectInputFile(const QByteArray& filePath);  // the path's bytes, any encoding
+    // The same; where the path names no regular file, the message area says
+    // why, as for a file that cannot be read.
+    bool SelectInputFileOrSayWhy(const QByteArray& filePath);
 
     // The dialogs, when they exist.
     TrackPlotForm* TrackPlotDialog() const;

@@ -23,8 +23,12 @@ int Digits(std::string_view text, std::size_t at, std::size_t count) {
     return value;
 }
 
+// The outputs write a year of four digits from 0001 on (an XML Schema
+// dateTime knows no year 0000), so a day of year 0000 is none.
+constexpr int kFirstYear = 1;
+
 std::optional<std::int64_t> Day(int year, int month, int day) {
-    if (!IsCivilDate(year, month, day)) return std::nullopt;
+    if (year < kFirstYear || !IsCivilDate(year, month, day)) return std::nullopt;
     return DaysFromCivil(year, month, day);
 }
 
@@ -169,6 +173,8 @@ std::optional<std::int64_t> IsoTimeMilliseconds(std::string_view text) {
         const std::int64_t offset = (zoneHours * 60 + zoneMinutes) * std::int64_t{60000};
         ms += text[at] == '+' ? -offset : offset;
     }
+    // A zone ahead of UTC may carry the first day of year 0001 back into 0000.
+    if (ms < DaysFromCivil(kFirstYear, 1, 1) * kMillisecondsPerDay) return std::nullopt;
     return ms;
 }
 

@@ -32,8 +32,8 @@ std::size_t FindSpecial(const char* data, std::size_t size) {
 // Streams bytes into `output`, normalising line ends and splitting tags.
 // Each line of the copy is gathered whole, handed to `onLine` (when given)
 // and written with its CR LF. Stops at a line of the copy that the analysis
-// could not read (longer than kMaxLineLength), so a file without line ends
-// is not copied in full first.
+// could not read (longer than kMaxLineLength), which is never written, so a
+// file without line ends is not copied in full first.
 using CopyLineHandler = std::function<void(std::string_view)>;
 
 class CopyFilter {
@@ -43,7 +43,7 @@ public:
     // False once a line of the copy has grown too long; see LongLine().
     bool Feed(const char* data, std::size_t size) {
         std::size_t i = 0;
-        while (i < size && line_.size() <= kMaxLineLength) {
+        while (i < size && Fits()) {
             if (pendingCr_ || afterTagEnd_) {
                 Put(data[i++]);
                 continue;
@@ -54,20 +54,28 @@ public:
             i = end;
             if (i < size) Put(data[i++]);
         }
-        return line_.size() <= kMaxLineLength;
+        return Fits();
     }
 
     // The number of the line that grew too long.
     std::uint64_t LongLine() const { return lineNumber_ + 1; }
 
-    void Finish() {
+    // False where the last line is too long, as Feed.
+    bool Finish() {
         ReleaseHeld();
         if (!line_.empty()) EndLine();  // a line ended by CR has its CR LF already
         pendingCr_ = false;
+        return Fits();
     }
 
 private:
+    bool Fits() const { return !tooLong_ && line_.size() <= kMaxLineLength; }
+
     void EndLine() {
+        if (line_.size() > kMaxLineLength) {
+            tooLong_ = true;  // kept, unwritten, for LongLine()
+            return;
+        }
         if (onLine_) onLine_(line_);
         output_.Write(line_);
         output_.Write("\r\n");
@@ -117,6 +125,7 @@ private:
     std::string held_;
     bool afterTagEnd_ = false;  // the last character written was ">" (blanks may be held)
     bool pendingCr_ = false;    // a CR ended the last line; an LF right after it belongs to it
+    bool tooLong_ = false;      // a line ended longer than kMaxLineLength
     std::uint64_t lineNumber_ = 0;  // complete lines of the copy so far
 };
 
@@ -244,8 +253,7 @@ bool GpxCopyHolds(const std::string& inputPath, const std::string& copyPath) {
     std::uint64_t done = 0;
     const Fed fed =
         FeedRange(input.Descriptor(), ByteRange{0, UINT64_MAX}, filter, nowhere, done, [] { return false; });
-    if (fed.how != Fed::How::Done) return false;
-    filter.Finish();
+    if (fed.how != Fed::How::Done || !filter.Finish()) return false;
     return !input.ChangedWhileRead(done) && compared.Same();
 }
 
@@ -294,7 +302,10 @@ public:
         });
         if (part.fed.how == Fed::How::Cancelled) return PartEnd::Cancelled;
         if (part.fed.how != Fed::How::Done) return PartEnd::Failed;
-        part.filter->Finish();
+        if (!part.filter->Finish()) {
+            part.fed = {Fed::How::LineTooLong, {}};
+            return PartEnd::Failed;
+        }
         return PartEnd::Finished;
     }
     // A failed write in either part, perhaps the other part's doing (on a

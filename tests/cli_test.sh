@@ -158,6 +158,16 @@ check "undated gpx has no time" same "$(grep -c '<time>' "$work/track_GGA.gpx")"
 "$cli" convert "$work/track.nmea" --to gpx --date 2024-02-29 --overwrite 2>"$work/err" >/dev/null
 check "dated gpx no warning" same "$(cat "$work/err")" ""
 check "dated gpx times" same "$(grep -c '<time>2024-02-29T10:15:30Z</time>' "$work/track_GGA.gpx")" 3
+# A GPX time holds no year 0000: such a date is a usage error, the day
+# after it is the first one written.
+"$cli" convert "$work/track.nmea" --to gpx --date 0000-12-31 --overwrite >/dev/null 2>"$work/err"; rc=$?
+check "year 0000 exit" same "$rc" 2
+check "year 0000 message" grep -q -e "--date takes a date YYYY-MM-DD, not '0000-12-31'" "$work/err"
+"$cli" convert "$work/track.nmea" --to gpx --date 0001-01-01 --overwrite >/dev/null 2>&1; rc=$?
+check "first year exit" same "$rc" 0
+check "first year times" same "$(grep -c '<time>0001-01-01T10:15:30Z</time>' "$work/track_GGA.gpx")" 3
+schema=/usr/local/share/torvane/gpx11.xsd
+[ -f "$schema" ] && check "first year valid" xmllint --noout --schema "$schema" "$work/track_GGA.gpx"
 # One position: a GeoJSON Point.
 printf '%s\r\n' "$gga" '$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*63' > "$work/one.nmea"
 "$cli" convert "$work/one.nmea" --to geojson --date 2024-02-29 >/dev/null 2>&1
@@ -275,13 +285,17 @@ if ! ldd "$cli" 2>/dev/null | grep -q libasan; then
   done
 fi
 
-# Two inputs of one batch with one output: the second is skipped.
+# Two inputs of one batch with one output: the second is skipped, with or
+# without --overwrite (the file there is the first one's, not the user's).
 cp "$work/track.nmea" "$work/a.x.nmea"
 { cat "$work/track.nmea"; cat "$work/track.nmea"; } > "$work/a.y.nmea"
-"$cli" convert "$work/a.x.nmea" "$work/a.y.nmea" --overwrite 2>"$work/err" >/dev/null; rc=$?
-check "same output in batch exit" same "$rc" 2
-check "same output in batch message" grep -q "Output file $work/a_GGA.prn was written from another input of this call; $work/a.y.nmea is skipped." "$work/err"
-check "same output in batch keeps first" same "$(wc -l < "$work/a_GGA.prn")" 2
+for overwrite in --overwrite ""; do
+  rm -f "$work/a_GGA.prn"
+  "$cli" convert "$work/a.x.nmea" "$work/a.y.nmea" $overwrite 2>"$work/err" >/dev/null </dev/null; rc=$?
+  check "same output in batch exit $overwrite" same "$rc" 2
+  check "same output in batch message $overwrite" same "$(cat "$work/err")" "torvane-cli: Output file $work/a_GGA.prn was written from another input of this call; $work/a.y.nmea is skipped."
+  check "same output in batch keeps first $overwrite" same "$(wc -l < "$work/a_GGA.prn")" 2
+done
 
 # Beyond the file size limit: the ordinary failure, not a death by SIGXFSZ.
 printf 'previous' > "$work/long_GGA.prn"

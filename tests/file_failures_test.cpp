@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
@@ -477,14 +478,33 @@ TEST(FileFailures, ReplacedOutputKeepsItsPermissionBits) {
             EXPECT_NE(ReadFile(r.s.OutputFilePath), "previous");
         }
     }
-    // A new file takes the usual mode for new files.
-    LogRun r(GgaLog(2));
-    const mode_t mask = ::umask(027);
-    ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
-    ::umask(mask);
-    struct stat info {};
-    ASSERT_EQ(::stat(r.s.OutputFilePath.c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    // A new file takes the usual mode for new files, 0666 less the mask:
+    // the output, the overlay with its corrected count, the dated output
+    // made of two files, and the GPX copy.
+    for (const mode_t mask : {027, 022, 002}) {
+        const mode_t before = ::umask(mask);
+        for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL, OutputKind::GPX}) {
+            LogRun r(GgaLog(2), kind);
+            ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
+            struct stat info {};
+            ASSERT_EQ(::stat(r.s.OutputFilePath.c_str(), &info), 0);
+            EXPECT_EQ(info.st_mode & 07777, 0666u & ~mask) << std::oct << mask << " " << r.s.OutputFilePath;
+        }
+        LogRun g;
+        g.Analyze("walk.gpx", GpxLog(3));
+        struct stat info {};
+        ASSERT_EQ(::stat(g.dir.File("walk_CRLF.gpx").c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0666u & ~mask) << std::oct << mask << " GPX copy";
+        // Where files cannot be unnamed, the named temporary file.
+        std::string path;
+        const platform::FileHandle named = platform::CreateNamed(g.dir.Path(), platform::NewFileMode(), path);
+        ASSERT_NE(named, platform::kNoFile);
+        ASSERT_EQ(::stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_mode & 07777, 0666u & ~mask) << std::oct << mask << " named";
+        platform::Close(named);
+        platform::DiscardTemporary(path);
+        ::umask(before);
+    }
 }
 
 // Runs a conversion in a child process that `stop` ends from the progress
@@ -512,13 +532,39 @@ TEST(FileFailures, StoppedRunLeavesNothingBehind) {
     }
 }
 
+// Signals that end the program by default, sent by another process, the
+// terminal, a timer, a closed pipe or a limit.
+std::vector<int> StoppingSignals() {
+    std::vector<int> signals{SIGTERM, SIGHUP,    SIGINT,  SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2,
+                             SIGPIPE, SIGVTALRM, SIGPROF, SIGXCPU, SIGXFSZ, SIGIO,   SIGPWR};
+    signals.push_back(SIGRTMIN);
+    signals.push_back(SIGRTMAX);
+    return signals;
+}
+
+// Whether the test itself was started with `signal` at its default action
+// (one ignored is kept ignored, and then stops nothing).
+bool StopsByDefault(int signal) {
+    struct sigaction action {};
+    return ::sigaction(signal, nullptr, &action) == 0 && action.sa_handler != SIG_IGN;
+}
+
+// Some of them leave a core file where the system keeps them; a child
+// stopped on purpose leaves none.
+void NoCoreFile() {
+    const rlimit none{0, 0};
+    ::setrlimit(RLIMIT_CORE, &none);
+}
+
 TEST(FileFailures, NamedTemporaryFileIsRemovedWhenASignalStopsTheProgram) {
     // Where files cannot be unnamed, the output is written under a short
     // temporary name; a stopping signal removes it.
-    for (const int signal : {SIGTERM, SIGHUP, SIGINT}) {
+    for (const int signal : StoppingSignals()) {
+        if (!StopsByDefault(signal)) continue;
         TempDir dir;
         const pid_t child = ::fork();
         if (child == 0) {
+            NoCoreFile();
             std::string path;
             const int fd = platform::CreateNamed(dir.Path(), 0644, path);
             if (fd < 0 || !FileExists(path) || path.size() > dir.Path().size() + 12) ::_exit(1);
@@ -536,12 +582,16 @@ TEST(FileFailures, SignalAtAnyMomentOfMakingANamedTemporaryFileLeavesNothing) {
     // Children make and drop named temporary files without pause; each is
     // stopped at a moment of its own, often while a file is being made.
     TempDir dir;
-    const int signals[] = {SIGTERM, SIGHUP, SIGINT};
+    std::vector<int> signals;
+    for (const int signal : StoppingSignals()) {
+        if (StopsByDefault(signal)) signals.push_back(signal);
+    }
     for (int run = 0; run < 150; ++run) {
         int ready[2];
         ASSERT_EQ(::pipe(ready), 0);
         const pid_t child = ::fork();
         if (child == 0) {
+            NoCoreFile();
             ::close(ready[0]);
             bool told = false;
             for (;;) {
@@ -558,7 +608,7 @@ TEST(FileFailures, SignalAtAnyMomentOfMakingANamedTemporaryFileLeavesNothing) {
         ASSERT_EQ(::read(ready[0], &byte, 1), 1);
         ::close(ready[0]);
         ::usleep(static_cast<useconds_t>(run % 7) * 50);
-        ::kill(child, signals[run % 3]);
+        ::kill(child, signals[static_cast<std::size_t>(run) % signals.size()]);
         int status = 0;
         ::waitpid(child, &status, 0);
         EXPECT_TRUE(WIFSIGNALED(status)) << status;

@@ -48,6 +48,30 @@ TEST(HostileInput, FileWithoutLineEndsFailsAtTheLineCap) {
     }
 }
 
+TEST(HostileInput, GpxCopyTakesTheLinesTheReaderTakes) {
+    // A line of the copy as long as the cap is copied and analysed; one
+    // byte more stops the copy, also where blanks after a tag end make it so.
+    const std::string point = "<trkpt lat=\"53.1\" lon=\"8.8\">\r\n</trkpt>\r\n";
+    for (const std::string end : {"", "> "}) {
+        for (const std::size_t length : {kMaxLineLength - 1, kMaxLineLength, kMaxLineLength + 1}) {
+            TempDir dir;
+            Settings s;
+            s.InputFilePath = dir.File("long.gpx");
+            WriteFile(s.InputFilePath, "<gpx>\r\n<desc>" + std::string(length - 6 - end.size(), 'x') + end +
+                                           "\r\n</desc>\r\n" + Repeat(point, 2) + "</gpx>\r\n");
+            const AnalysisReport report = AnalyzeInput(s);
+            if (length <= kMaxLineLength) {
+                ASSERT_FALSE(report.failed) << length << ": " << report.message;
+                EXPECT_EQ(report.counts.trackPoint, 2) << length;
+            } else {
+                EXPECT_EQ(report.message, "Cannot read input file " + s.InputFilePath + ": line 2 of its GPX copy" +
+                                              kCapMessage) << end;
+                EXPECT_FALSE(FileExists(dir.File("long_CRLF.gpx"))) << end;
+            }
+        }
+    }
+}
+
 TEST(HostileInput, GpxDocumentOnOneLongLineIsSplitAtItsTags) {
     // One line far beyond the cap, but every line of the copy is short.
     const std::string point = "<trkpt lat=\"53.1\" lon=\"8.8\"><ele>5</ele></trkpt> ";

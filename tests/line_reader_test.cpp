@@ -82,6 +82,23 @@ TEST(LineReader, LineAtTheCapIsReadWhenItsCrEndsARead) {
     }
 }
 
+TEST(LineReader, LinesUpToFourMebibytesAreRead) {
+    // At the reader's own cap and one byte either side, the long line
+    // between two short ones.
+    for (const std::size_t length : {kMaxLineLength - 1, kMaxLineLength, kMaxLineLength + 1}) {
+        std::string error;
+        const std::string line(length, 'x');
+        const Lines lines = ReadLines("a\n" + line + "\r\nb", kMaxLineLength, &error);
+        if (length <= kMaxLineLength) {
+            EXPECT_EQ(lines, (Lines{"a", line, "b"})) << length;
+            EXPECT_EQ(error, "") << length;
+        } else {
+            EXPECT_EQ(lines, Lines{"a"}) << length;
+            EXPECT_EQ(error, "line 2 is longer than 4194304 bytes; this is not a text log") << length;
+        }
+    }
+}
+
 TEST(LineReader, Utf16TextAsUtf8WhereverTheReadsSplitIt) {
     // Units of one, two and three UTF-8 bytes and a surrogate pair (four),
     // in lines whose lengths move every unit across some read's end.

@@ -127,6 +127,8 @@ TEST(DateSources, NmeaSentences) {
         {"$GNZDA,000000.00,01,01,2000,,*4B", "2000-01-01T00:00:00Z"},
         {"$GPZDA,000000.00,1,01,2000,,*4B", "none"},
         {"$GPZDA,000000.00,01,01,200,,*4B", "none"},
+        {"$GPZDA,235959.00,31,12,0000,,*4B", "none"},  // no year 0000 in the outputs
+        {"$GPZDA,000000.00,01,01,0001,,*4B", "0001-01-01T00:00:00Z"},
         {"$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E", "none"},
         {"$1PRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,230394,,,A*67", "none"},  // no talker
     };
@@ -173,6 +175,11 @@ TEST(DateSources, IsoTimesInUtc) {
         {"2024-06-01 10:00:00Z", "none"},
         {"2024-06-01T10:00", "none"},
         {"2024-06-01T10:00:00.Z", "none"},
+        // From 0001-01-01T00:00:00Z on, also where the zone carries a time there.
+        {"0000-12-31T23:59:59.999Z", "none"},
+        {"0001-01-01T00:00:00Z", "0001-01-01T00:00:00.000Z"},
+        {"0001-01-01T00:59:59.999+01:00", "none"},
+        {"0001-01-01T01:00:00+01:00", "0001-01-01T00:00:00.000Z"},
     };
     for (const Row& row : rows) EXPECT_EQ(Iso(IsoTimeMilliseconds(row.text), true), row.utc) << row.text;
 }

@@ -345,11 +345,14 @@ void ConversionFlowTest::datedOutputsTakeTheDateOfTheFirstPosition() {
     QVERIFY(!f.Message().contains(QStringLiteral("holds no date")));  // ANALYZE's message as designed
     f.Gpx()->click();
     QVERIFY2(f.Message().endsWith(QStringLiteral("enter the date of the first position.")), qPrintable(f.Message()));
-    f.FirstDate()->setText(QStringLiteral("2024-02-30"));
-    f.Start()->click();
-    QVERIFY2(f.Message().startsWith(QStringLiteral("The date of the first position is written YYYY-MM-DD")),
-             qPrintable(f.Message()));
-    QVERIFY(!QFile::exists(f.Path(QStringLiteral("harbour_GLL.gpx"))));
+    // No such day, and a day before any the outputs hold.
+    for (const QString& refused : {QStringLiteral("2024-02-30"), QStringLiteral("0000-12-31")}) {
+        f.FirstDate()->setText(refused);
+        f.Start()->click();
+        QVERIFY2(f.Message().startsWith(QStringLiteral("The date of the first position is written YYYY-MM-DD")),
+                 qPrintable(refused + QStringLiteral(": ") + f.Message()));
+        QVERIFY(!QFile::exists(f.Path(QStringLiteral("harbour_GLL.gpx"))));
+    }
 
     f.FirstDate()->setText(QStringLiteral("2024-02-29"));
     f.Start()->click();

@@ -1,5 +1,7 @@
 // The main window on its own: start state, choosing a file, ANALYZE, the
 // output-type and option controls, START refused, and the end of the program.
+#include <sys/stat.h>
+
 #include <QComboBox>
 #include <QDir>
 #include <QDropEvent>
@@ -12,7 +14,9 @@
 #include <QTreeView>
 #include <QUrl>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include "altitude_manipulation.h"
@@ -415,11 +419,23 @@ void MainWindowTest::fileListShowsTheChosenFileAtEveryStart() {
 
 void MainWindowTest::missingFileOnTheCommandLineLeavesTheStartState() {
     WindowFixture f;
-    const QString before = StateRow(f);
+    const QString before = StateRow(f), message = f.Message();
     QVERIFY(!OpenCommandLineFile(*f.window, {QStringLiteral("torvane")}));
-    QVERIFY(!OpenCommandLineFile(*f.window, {QStringLiteral("torvane"), f.Path(QStringLiteral("none.nmea"))}));
-    QCOMPARE(StateRow(f), before);
-    QVERIFY(f.InputPath()->text().isEmpty());
+    QCOMPARE(f.Message(), message);
+    // A path that names no regular file: nothing chosen, and the reason.
+    QVERIFY(QDir(f.folder.path()).mkdir(QStringLiteral("logs")));
+    QVERIFY(::mkfifo(QFile::encodeName(f.Path(QStringLiteral("receiver"))).constData(), 0600) == 0);
+    const struct {
+        const char* name;
+        const char* reason;
+    } rows[] = {{"none.nmea", std::strerror(ENOENT)}, {"logs", std::strerror(EISDIR)}, {"receiver", "not a regular file"}};
+    for (const auto& row : rows) {
+        const QString path = f.Path(QString::fromLatin1(row.name));
+        QVERIFY(!OpenCommandLineFile(*f.window, {QStringLiteral("torvane"), path}));
+        QCOMPARE(f.Message(), QStringLiteral("Cannot read input file %1: %2.").arg(path, QString::fromUtf8(row.reason)));
+        QCOMPARE(StateRow(f), before);
+        QVERIFY(f.InputPath()->text().isEmpty());
+    }
 }
 
 void MainWindowTest::analysisMessageAndState_data() {

@@ -1,11 +1,11 @@
 // The operating system's file calls, the only ones convert/ makes: opening
 // a file for reading and reading it in blocks, what a path names, and an
 // output that is written before it has its name and takes that name in one
-// step (with the removal of a named temporary file when SIGINT, SIGTERM or
-// SIGHUP stops the program). Everything else in convert/ is standard C++;
-// posix_file_system.cpp implements these functions on POSIX systems and
-// wasm_file_system.cpp in WebAssembly, and a port to another system is
-// another file that defines them.
+// step (with the removal of a named temporary file when a signal such as
+// SIGINT, SIGTERM or SIGHUP stops the program). Everything else in convert/
+// is standard C++; posix_file_system.cpp implements these functions on
+// POSIX systems and wasm_file_system.cpp in WebAssembly, and a port to
+// another system is another file that defines them.
 //
 // Failures leave the reason in errno (ErrorText gives its text).
 #pragma once

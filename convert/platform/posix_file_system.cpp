@@ -38,17 +38,37 @@ extern "C" void RemovePendingAndStop(int signal) {
     ::raise(signal);
 }
 
+// Removes the pending files before `signal` ends the program, where the
+// signal still does what it does by default: one the program (or the one
+// that started it) ignores or handles is left so, and a write to a closed
+// pipe with SIGPIPE ignored still fails with EPIPE.
+void InstallHandler(int signal) {
+    struct sigaction old {};
+    if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) return;
+    struct sigaction action {};
+    action.sa_handler = RemovePendingAndStop;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(signal, &action, nullptr);
+}
+
+// Every signal that another process (or the terminal, a timer, a closed
+// pipe, a limit) may send and that ends the program by default. The
+// program's own faults (SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGTRAP, SIGSYS,
+// SIGABRT) are left to their default action and to the tools that catch
+// them.
 void InstallHandlers() {
     static std::atomic<bool> installed{false};
     if (installed.exchange(true)) return;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        struct sigaction old {};
-        if (::sigaction(signal, nullptr, &old) != 0 || old.sa_handler != SIG_DFL) continue;  // kept as the program set it
-        struct sigaction action {};
-        action.sa_handler = RemovePendingAndStop;
-        sigemptyset(&action.sa_mask);
-        ::sigaction(signal, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGALRM, SIGUSR1, SIGUSR2, SIGPIPE, SIGVTALRM,
+                             SIGPROF, SIGXCPU, SIGXFSZ}) {
+        InstallHandler(signal);
     }
+#ifdef __linux__
+    for (const int signal : {SIGIO, SIGPWR, SIGSTKFLT}) InstallHandler(signal);
+#endif
+#if defined(SIGRTMIN) && defined(SIGRTMAX)
+    for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal) InstallHandler(signal);
+#endif
 }
 
 void Register(const std::string& path) {

@@ -1,6 +1,7 @@
 #include "xml_text.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace torvane {
 namespace {
@@ -44,7 +45,11 @@ bool IsXmlCharacter(std::uint32_t c) {
 }  // namespace
 
 std::string_view WithoutMarkup(std::string_view line, XmlMarkup& inside, std::string& room) {
-    if (inside == XmlMarkup::Content && line.find("<!") == std::string_view::npos) return line;
+    // Most lines hold no "!" at all: one quick look for it.
+    if (inside == XmlMarkup::Content) {
+        if (line.empty() || std::memchr(line.data(), '!', line.size()) == nullptr) return line;
+        if (line.find("<!") == std::string_view::npos) return line;
+    }
     room.clear();
     std::size_t at = 0;
     while (at < line.size()) {

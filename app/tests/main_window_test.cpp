@@ -269,6 +269,19 @@ void MainWindowTest::figuresAtTheirUnitsBoundaries() {
     QCOMPARE(LengthText(9994, german), QStringLiteral("9,99 km"));
     QCOMPARE(LengthText(10000, german), QStringLiteral("10,0 km"));
     QCOMPARE(LengthText(1'234'773.7, german), QStringLiteral("1.234,8 km"));
+    // A track whose times go back has no duration, and says so.
+    TrackFigures figures;
+    figures.records = 2;
+    figures.hasTime = true;
+    const auto duration = [&] {
+        for (const FigureRow& row : ReadableFigures(figures, english)) {
+            if (row.name == QStringLiteral("Duration")) return row.value;
+        }
+        return QString();
+    };
+    QCOMPARE(duration(), QStringLiteral("0 s"));
+    figures.timesGoBack = true;
+    QCOMPARE(duration(), QStringLiteral("none: the times go back"));
 }
 
 void MainWindowTest::captionsAndToolTips() {

@@ -122,14 +122,16 @@ std::vector<std::string> GpxLines(std::mt19937& random, int records) {
         const bool fraction = records % 3 == 0 && i > records * 3 / 4 && Pick(random, 4) == 0;
         const std::string time =
             "<time>2026-12-08T" + NextTime(t, random, fraction ? "%02d:%02d:%02d.5Z" : "%02d:%02d:%02dZ") + "</time>";
-        const std::string ele = Printed("<ele>%u.%u</ele>", Pick(random, 900), Pick(random, 10));
+        // Some tracks have no elevation at all: the state at a split is not
+        // known then, and the track is read in one pass.
+        const std::string ele =
+            records % 4 == 0 ? "<name/>" : Printed("<ele>%u.%u</ele>", Pick(random, 900), Pick(random, 10));
         switch (i < 3 ? 0 : Pick(random, 5)) {
             case 0: lines.insert(lines.end(), {position, ele, time, "</trkpt>"}); break;
             case 1: lines.insert(lines.end(), {position, "</trkpt>"}); break;  // elevation and time carried
             case 2: lines.insert(lines.end(), {"<trkpt>", time, "</trkpt>"}); break;  // position carried
-            case 3: lines.push_back(Printed("<trkpt lat=\"0\" lon=\"0\"><ele>%u</ele></trkpt>", Pick(random, 9)));
-                break;
-            default: lines.insert(lines.end(), {position + " <ele>1</ele> " + time, "</trkpt>"});
+            case 3: lines.push_back(Printed("<trkpt lat=\"0\" lon=\"0\">%s</trkpt>", ele.c_str())); break;
+            default: lines.insert(lines.end(), {position + " " + ele + " " + time, "</trkpt>"});
         }
     }
     lines.push_back("</trkseg></trk></gpx>");
@@ -271,21 +273,23 @@ TEST(LogParts, InPartsGivesWhatOnePassGives) {
         EXPECT_EQ(seen.text, expected.text);
         // Where a log can split, it does: lines wherever a LF stands (a GPX
         // copy has CR LF throughout), records not for numbered points nor
-        // for dated outputs.
+        // for dated outputs, nor for a GPX track whose elevation at the
+        // split is not known.
         const bool gpx = log.name == "walk.gpx";
         const bool lf = log.text.find('\n') != std::string::npos;
+        const bool recordsSplit = gpx ? log.text.find("<ele>") != std::string::npos : lf;
         EXPECT_EQ(seen.analysisInParts, lf);
         // The summary dates its records as the dated outputs do, and splits
         // as they do: always for one flight of less than a day.
         const bool oneFlight = log.name == "flight.igc" && log.text.find("HFDTE170807") == std::string::npos;
         if (oneFlight || gpx) {
-            EXPECT_EQ(seen.summaryInParts, lf || gpx);
+            EXPECT_EQ(seen.summaryInParts, recordsSplit);
         }
-        EXPECT_TRUE(lf || gpx || !seen.summaryInParts);
+        EXPECT_TRUE(recordsSplit || !seen.summaryInParts);
         datedSplits["summary"] += seen.summaryInParts;
         for (const auto& [run, inParts] : seen.runsInParts) {
             SCOPED_TRACE(run);
-            const bool splits = (lf || gpx) && run != "ovl";
+            const bool splits = recordsSplit && run != "ovl";
             // A dated output splits where the later part begins on the day
             // one pass has there (not, say, where midnight fell in the first
             // part but no date came after it); a flight of less than a day
@@ -304,7 +308,7 @@ TEST(LogParts, InPartsGivesWhatOnePassGives) {
     EXPECT_GT(datedSplits["late.nmea"], 10);
     EXPECT_GT(datedSplits["walk.gpx"], 10);
     EXPECT_GT(datedSplits["flight.igc"], 10);  // its date in the header alone, midnight in some
-    EXPECT_GT(datedSplits["summary"], 40);
+    EXPECT_GT(datedSplits["summary"], 30);
 }
 
 // A log saved as UTF-16 gives, with "accept every satellite system", what

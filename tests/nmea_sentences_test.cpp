@@ -106,6 +106,19 @@ TEST(NmeaSentences, FieldChecksFailInEachKindsOrderAndKeepThePreviousRecord) {
         EXPECT_EQ(s.Longitude, 2) << c.line;
         EXPECT_EQ(s.Altitude, 3) << c.line;
     }
+    // Every field at exactly its least length converts.
+    const Case passing[] = {
+        {ConvertGgaSentence, "$GPGGA,101530,4723.45,N,00832.123,E,1,07,1.2,432,M,48.0,M,,*6E"},
+        {ConvertGllSentence, "$GPGLL,4723.45,N,00832.12,E,101530,A,A*63"},
+        {ConvertRmcSentence, "$GPRMC,101530,A,4723.45,N,00832.12,E,0.5,54.7,071226,,,A*67"},
+    };
+    for (const Case& c : passing) {
+        Settings s = WithOutput(OutputKind::Table);
+        EXPECT_NE(Convert(s, c.convert, c.line), "") << c.line;
+        EXPECT_FALSE(s.RecordInvalid) << c.line;
+        EXPECT_DOUBLE_EQ(s.Latitude, 47 + 23.45 / 60) << c.line;
+        EXPECT_DOUBLE_EQ(s.TimeOfDay, 36930) << c.line;
+    }
 }
 
 TEST(NmeaSentences, LongitudeOfEightCharactersPassesOnlyInGllAndRmc) {

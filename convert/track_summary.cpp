@@ -202,7 +202,7 @@ void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
         Extend(t, s.Latitude, s.Latitude, s.Longitude, s.Longitude);
     }
     if (utc) {
-        sample.timed = sample.anyUtc = true;
+        sample.anyUtc = true;
         sample.utc = *utc;
         if (!firstUtc_) firstUtc_ = *utc;
         lastUtc_ = *utc;

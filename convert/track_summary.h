@@ -33,8 +33,7 @@ struct TrackSample {
     std::int64_t days = 0;        // midnights passed since the first record
     std::int64_t nanometres = 0;  // along the track since the first record
     // A dated log: the record's UTC time (milliseconds since 1970-01-01),
-    // or that of the last record before it with one (`timed` false).
-    bool timed = false;
+    // or that of the last record before it with one.
     bool anyUtc = false;  // this record or one before it has a UTC time
     std::int64_t utc = 0;
     double elapsed = 0;   // seconds since the first record (the first dated one in a dated log)

@@ -65,16 +65,16 @@ void ReadElevation(GpxPointStateRecord& point, std::string_view line) {
         return;
     }
     const std::string_view text = TextBetween(line, tagEnd, static_cast<int>(next) + 1);
-    std::string decoded;
-    point.EleValue = LeadingNumber(HoldsReference(text) && DecodeCharacterReferences(text, decoded) ? decoded : text);
+    std::string room;
+    point.EleValue = LeadingNumber(WithReferencesRead(text, room).value_or(text));
 }
 
 // Hour, minute and second as written after the first upper-case "T" (the
 // time of day of the table and the drawing, as written); and the whole
 // ISO 8601 time around that "T", in UTC, for the dated outputs.
 void ReadTime(GpxPointStateRecord& point, std::string_view line) {
-    std::string decoded;
-    if (HoldsReference(line) && DecodeCharacterReferences(line, decoded)) line = decoded;
+    std::string room;
+    line = WithReferencesRead(line, room).value_or(line);
     const int t = PositionOf(line, 'T');
     point.Time = GpxPointStateRecord::TimePieces{LeadingNumber(Mid(line, t + 1, 2)), LeadingNumber(Mid(line, t + 4, 2)),
                                                  LeadingNumber(Mid(line, t + 7, 2))};
@@ -140,15 +140,10 @@ LineWords FindWords(std::string_view line) {
 // A coordinate's number: its character references read as what they stand
 // for. False where it holds a reference to anything else.
 bool ReadCoordinate(const std::optional<std::string>& text, double& value) {
-    const std::string_view written = text ? std::string_view(*text) : std::string_view();
-    if (!HoldsReference(written)) {
-        value = LeadingNumber(written);
-        return true;
-    }
-    std::string decoded;
-    if (!DecodeCharacterReferences(written, decoded)) return false;
-    value = LeadingNumber(decoded);
-    return true;
+    std::string room;
+    const std::optional<std::string_view> read = WithReferencesRead(text ? *text : std::string_view(), room);
+    if (read) value = LeadingNumber(*read);
+    return read.has_value();
 }
 
 // The closing line: the collected values become the current record.

@@ -75,15 +75,17 @@ std::string_view WithoutMarkup(std::string_view line, XmlMarkup& inside, std::st
     return room;
 }
 
-bool DecodeCharacterReferences(std::string_view text, std::string& decoded) {
-    decoded.clear();
+std::optional<std::string_view> WithReferencesRead(std::string_view text, std::string& room) {
+    std::size_t amp = text.find('&');
+    if (amp == std::string_view::npos) return text;
+    room.clear();
     std::size_t at = 0;
     while (at < text.size()) {
-        const std::size_t amp = text.find('&', at);
-        decoded.append(text.substr(at, amp == std::string_view::npos ? std::string_view::npos : amp - at));
-        if (amp == std::string_view::npos) return true;
+        amp = text.find('&', at);
+        room.append(text.substr(at, amp == std::string_view::npos ? std::string_view::npos : amp - at));
+        if (amp == std::string_view::npos) break;
         std::size_t i = amp + 1;
-        if (i >= text.size() || text[i] != '#') return false;
+        if (i >= text.size() || text[i] != '#') return std::nullopt;
         ++i;
         int base = 10;
         if (i < text.size() && text[i] == 'x') {
@@ -94,13 +96,13 @@ bool DecodeCharacterReferences(std::string_view text, std::string& decoded) {
         const std::size_t digits = i;
         for (int d; i < text.size() && (d = DigitValue(text[i], base)) >= 0; ++i) {
             code = code * static_cast<std::uint32_t>(base) + static_cast<std::uint32_t>(d);
-            if (code > 0x10FFFF) return false;
+            if (code > 0x10FFFF) return std::nullopt;
         }
-        if (i == digits || i >= text.size() || text[i] != ';' || !IsXmlCharacter(code)) return false;
-        AppendUtf8(decoded, code);
+        if (i == digits || i >= text.size() || text[i] != ';' || !IsXmlCharacter(code)) return std::nullopt;
+        AppendUtf8(room, code);
         at = i + 1;
     }
-    return true;
+    return std::string_view(room);
 }
 
 }  // namespace torvane

@@ -3,6 +3,7 @@
 // (&#55; or &#x37;) that a value may be written with.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -18,14 +19,11 @@ enum class XmlMarkup { Content, Comment, CData };
 // copy is made); otherwise the text kept, in `room`.
 std::string_view WithoutMarkup(std::string_view line, XmlMarkup& inside, std::string& room);
 
-// Whether `text` holds a reference ("&").
-inline bool HoldsReference(std::string_view text) { return text.find('&') != std::string_view::npos; }
-
-// `text` with each numeric character reference replaced by the character
-// it stands for (as UTF-8), into `decoded`. False where a "&" starts
-// anything else (an entity reference, a reference without its ";", a
-// number that is no character); `decoded` then holds the text as far as
-// it was read.
-bool DecodeCharacterReferences(std::string_view text, std::string& decoded);
+// `text` with each numeric character reference (&#55; or &#x37;) read as
+// the character it stands for (as UTF-8): `text` itself where it holds no
+// "&", else the text read into `room`. None where a "&" starts anything
+// else (an entity reference, a reference without its ";", a number that is
+// no character).
+std::optional<std::string_view> WithReferencesRead(std::string_view text, std::string& room);
 
 }  // namespace torvane

@@ -8,6 +8,7 @@
 #include <set>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "convert/about.h"
 #include "convert/analysis_with_summary.h"
@@ -15,6 +16,8 @@
 #include "convert/file_messages.h"
 #include "convert/gpx_copy.h"
 #include "convert/input_analysis.h"
+#include "convert/line_account.h"
+#include "convert/option_hints.h"
 #include "convert/platform/file_system.h"
 #include "convert/track_summary.h"
 #include "options.h"
@@ -49,6 +52,29 @@ bool AskOverwrite() {
 void PrintUndatedWarning(const std::string& file) {
     PrintError(file + ": the log holds no date; its positions are written without times (give the date of the "
                       "first position with --date YYYY-MM-DD)");
+}
+
+// The account of the lines of the log of `s` on standard output.
+bool PrintLineAccount(const Settings& s) {
+    LineAccount account;
+    std::string error;
+    if (!AccountLines(s, account, error)) {
+        PrintError(error);
+        return false;
+    }
+    std::cout << LineAccountText(account, s) << std::flush;
+    return true;
+}
+
+// Below a run that wrote nothing or much less than its lines would give:
+// the options that would give more.
+void PrintRunHints(const Settings& s, const AnalysisCounts& counts, std::int64_t written) {
+    const OptionNames names{"--any-talker", "--keep-zero-positions", "--igc-gnss-altitude"};
+    std::vector<std::string> hints;
+    std::string error;
+    if (!RunOptionHints(s, counts, written, nullptr, names, hints, error)) return;  // the run said what it could
+    for (const std::string& hint : hints) std::cerr << hint << '\n';
+    std::cerr << std::flush;
 }
 
 void PrintOptionHints(const AnalysisReport& report) {
@@ -99,18 +125,24 @@ int Analyze(const std::string& file, const Options& options) {
         }
         std::cout << TrackSummaryText(analysis.summary) << std::flush;
     }
+    if (options.report && report.recognised) {
+        ApplyOptions(options, s);
+        if (!PrintLineAccount(s)) return kFailure;
+    }
     return report.recognised ? kAllWritten : kNothingWritten;
 }
 
 // Analyses `file` as the window's ANALYZE does, prints its message and puts
 // the options into `s`. Returns 0 when the file was recognised, else the
 // file's exit code.
-int AnalyzeForOutput(const std::string& file, const Options& options, Settings& s) {
+int AnalyzeForOutput(const std::string& file, const Options& options, Settings& s,
+                     AnalysisCounts* counts = nullptr) {
     s.InputFilePath = file;
     const std::size_t slash = file.rfind('/');
     s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
     ApplyAnalysisOptions(options, s);
     const AnalysisReport analysis = AnalyzeInput(s);
+    if (counts != nullptr) *counts = analysis.counts;
     if (analysis.failed) {
         PrintError(analysis.message);
         return kFailure;
@@ -149,7 +181,8 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
         return kFailure;
     }
     Settings s;
-    if (const int code = AnalyzeForOutput(file, options, s); code != 0) return code;
+    AnalysisCounts counts;
+    if (const int code = AnalyzeForOutput(file, options, s, &counts); code != 0) return code;
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
 
@@ -166,18 +199,20 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
         return kFailure;
     }
 
+    const Settings asAnalysed = s;  // the run leaves its reader's state in `s`
     const RunReport run = PerformConversionRun(s);
     const bool completed =
         run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten;
     if (const auto output = IdentityOf(s.OutputFilePath); completed && output) written.insert(*output);
+    if (completed) {
+        PrintMessage(run.message);
+        if (run.undated) PrintUndatedWarning(file);
+        PrintRunHints(asAnalysed, counts, run.count);
+        if (options.report && !PrintLineAccount(asAnalysed)) return kFailure;
+    }
     switch (run.outcome) {
-        case RunReport::Outcome::Written:
-            PrintMessage(run.message);
-            if (run.undated) PrintUndatedWarning(file);
-            return kAllWritten;
-        case RunReport::Outcome::NothingWritten:
-            PrintMessage(run.message);
-            return kNothingWritten;
+        case RunReport::Outcome::Written: return kAllWritten;
+        case RunReport::Outcome::NothingWritten: return kNothingWritten;
         case RunReport::Outcome::Failed:
         case RunReport::Outcome::Cancelled:  // the command line offers no cancel
             break;

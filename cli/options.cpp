@@ -167,8 +167,8 @@ bool CheckTogether(const Options& o, bool sawPositionOption, std::string& error)
         error = "no input file given";
         return false;
     }
-    if (sawPositionOption && !o.summary) {
-        error = "analyze takes position options only with --summary";
+    if (sawPositionOption && !o.summary && !o.report) {
+        error = "analyze takes position options only with --summary or --report";
         return false;
     }
     if (o.command == Command::Preview && o.files.size() != 1) {
@@ -221,9 +221,14 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
             o.summary = true;
             continue;
         }
+        if (o.command != Command::Preview && arg == "--report") {
+            o.report = true;
+            continue;
+        }
         // analyze and preview take only the options that change positions
         // (and preview its output's).
-        const bool positionOption = arg == "--keep-zero-positions" || arg.rfind("--altitude-add", 0) == 0 ||
+        const bool positionOption = arg == "--keep-zero-positions" || arg == "--fix-only" ||
+                                    arg.rfind("--altitude-add", 0) == 0 ||
                                     arg.rfind("--altitude-set", 0) == 0 || arg.rfind("--date", 0) == 0;
         const bool previewOption = arg == "-o" || arg.rfind("--output", 0) == 0 || arg == "--overwrite";
         if (o.command == Command::Analyze && positionOption) sawPositionOption = true;
@@ -254,6 +259,7 @@ bool ParseOptions(int argc, char** argv, Options& o, std::string& error) {
         }
         if (arg == "--decimal-comma") { o.decimalComma = true; continue; }
         if (arg == "--keep-zero-positions") { o.keepZeroPositions = true; continue; }
+        if (arg == "--fix-only") { o.fixOnly = true; continue; }
         if (arg == "--overwrite") { o.overwrite = true; continue; }
         if (arg == "--kml-absolute") { o.kmlAbsolute = true; continue; }
         if (arg == "--kml-time") { o.kmlTime = true; continue; }
@@ -294,6 +300,7 @@ void ApplyOptions(const Options& o, Settings& s) {
     s.OutputType = o.outputType;
     s.UseDecimalComma = o.decimalComma;
     s.EliminateZeroPositions = !o.keepZeroPositions;
+    s.SkipWithoutFix = o.fixOnly;
     if (o.altitudeMode) {
         s.AltitudeMode = *o.altitudeMode;
         s.AltitudeValue = HeldAltitudeValue(o.altitudeValue);
@@ -313,8 +320,8 @@ void ApplyOptions(const Options& o, Settings& s) {
 
 const std::string& UsageText() {
     static const std::string text = std::string(R"(Usage:
-  torvane-cli analyze [--summary] FILE... [--any-talker] [--any-recorder] [--verify-checksums]
-                      [--overwrite]
+  torvane-cli analyze [--summary] [--report] FILE... [--any-talker] [--any-recorder]
+                      [--verify-checksums] [--overwrite]
   torvane-cli convert FILE... [options]
   torvane-cli preview FILE [-o PATH] [--overwrite] [--date YYYY-MM-DD]
   torvane-cli --help | --version
@@ -322,11 +329,14 @@ const std::string& UsageText() {
 analyze  recognises the data in each file (NMEA GGA/GLL/RMC, IGC, GPX) and
          prints the analysis message, the data type and the counts; with
          --summary also the track's figures (records, times, length, extent)
-         of the records a table conversion would write.
+         of the records a table conversion would write; with --report
+         the account of every line: how many became positions and why the
+         others did not, with the first line numbers of each reason.
 preview  draws the track, its altitude profile and its figures as an SVG
          document (default: the table output's name with ".svg").
-         analyze --summary and preview take --keep-zero-positions,
-         --altitude-add, --altitude-set and --date as convert does.
+         analyze --summary or --report and preview take
+         --keep-zero-positions, --fix-only, --altitude-add, --altitude-set
+         and --date as convert does.
 convert  analyses each file and converts it; the output is written beside the
          input, named after it, the data type and the output type
          (track.nmea -> track_GGA.prn). GPX files are first copied with
@@ -341,7 +351,9 @@ Options of analyze and convert:
                             count the commas of the sentence alone (from
                             "$" to "*"), read GGA altitudes of one or two
                             characters, read UTF-16 logs with a byte-order
-                            mark
+                            mark, take sentences without a "*hh" checksum
+  --report                  after the analysis (convert: after the run),
+                            account for every line of the log
   --any-recorder            recognise IGC files by their fixes: an A record
                             or an HFDTE line and at least two valid B
                             records, whatever the other header lines
@@ -363,6 +375,8 @@ Options of convert:
   --decimal-comma           write "," as decimal point (table only)
   --keep-zero-positions     keep invalid records and positions at 0,0
                             (by default they are eliminated)
+  --fix-only                skip positions without a fix (GGA quality 0,
+                            RMC and GLL status V)
   --altitude-add M          add M metres to every altitude (-1000..1000)
   --altitude-set M          set every altitude to M metres (-1000..1000)
   --overwrite               replace an existing output file without asking

@@ -27,6 +27,8 @@ struct Options {
     double altitudeValue = 0;
     bool overwrite = false;
     bool summary = false;  // analyze: print the track's figures
+    bool report = false;   // analyze and convert: print the account of every line
+    bool fixOnly = false;  // skip positions without a fix
     std::optional<std::string> outputPath;
 
     std::optional<std::string> kmlName, kmlDescription, kmlColor;

@@ -11,6 +11,7 @@ void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool t
     if (!std::isfinite(s.Latitude) || !std::isfinite(s.Longitude) || !std::isfinite(altitude)) {
         s.RecordInvalid = true;
         s.OutputLine.clear();
+        s.Reason = LineReason::NumberTooLarge;
         return;
     }
     s.TimeOfDay = timeOfDay;
@@ -23,6 +24,13 @@ void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool t
     const PositionRecord record{timeOfDay, s.Latitude, s.Longitude, altitude, tableAltitude};
     ComposeRecordLine(s.OutputLine, s.OutputType, record, s.RecordCount);
     if (s.OutputType == OutputKind::OVL) s.OverlayExtent.Include(s.Latitude, s.Longitude);
+}
+
+void MarkOutOfRange(Settings& s) {
+    if (s.Latitude > 90 || s.Latitude < -90 || s.Longitude > 180 || s.Longitude < -180) {
+        s.RecordInvalid = true;
+        s.Reason = LineReason::OutOfRange;
+    }
 }
 
 float ManipulatedAltitude(const Settings& s, double altitude) {

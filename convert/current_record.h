@@ -22,6 +22,10 @@ namespace torvane {
 // fit) marks the record invalid and leaves OutputLine empty.
 void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool tableAltitude, bool altitudeGiven);
 
+// Marks the record invalid where its latitude lies beyond 90 degrees or its
+// longitude beyond 180.
+void MarkOutOfRange(Settings& s);
+
 // Altitude manipulation by the settings, rounded once to a 32-bit float.
 float ManipulatedAltitude(const Settings& s, double altitude);
 

@@ -154,13 +154,13 @@ void CompletePoint(Settings& s) {
     if (point.PositionMissing || !ReadCoordinate(point.LatText, latitude) ||
         !ReadCoordinate(point.LonText, longitude)) {
         point.PositionMissing = false;
+        s.Reason = LineReason::PointWithoutPosition;
         return;  // stays invalid; the previous record's values are left alone
     }
     s.RecordInvalid = false;
     s.Latitude = latitude;
-    if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;
     s.Longitude = longitude;
-    if (s.Longitude > 180 || s.Longitude < -180) s.RecordInvalid = true;
+    MarkOutOfRange(s);
 
     // The manipulation works on a copy: an elevation carried over to a point
     // without one must not receive the offset twice.
@@ -193,7 +193,11 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
         }
         point.InTrackPoint = true;
     }
-    if (!point.InTrackPoint) return;
+    if (!point.InTrackPoint) {
+        s.Reason = LineReason::OtherKind;
+        return;
+    }
+    s.Reason = LineReason::PartOfPoint;  // unless it completes the point
 
     if (words.lat) ReadPosition(s, line);
     if (words.ele) ReadElevation(point, line);

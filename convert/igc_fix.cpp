@@ -63,9 +63,8 @@ void ConvertIgcFix(Settings& s, std::string_view line) {
     const double longitudeMinutes = FieldValue<kLongitudeMinutes>(line) / 1000;
 
     s.Latitude = (latitudeDegrees + latitudeMinutes / 60) * HemisphereSign(line, kLatitudeHemisphere, 'S');
-    if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;
     s.Longitude = (longitudeDegrees + longitudeMinutes / 60) * HemisphereSign(line, kLongitudeHemisphere, 'W');
-    if (s.Longitude > 180 || s.Longitude < -180) s.RecordInvalid = true;
+    MarkOutOfRange(s);
 
     const double timeOfDay =
         FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line);

@@ -112,7 +112,8 @@ std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePat
 }
 
 std::string OtherTalkersHint(std::string_view howToAccept) {
-    return "Hint: this file holds position sentences of other satellite systems; " + std::string(howToAccept) +
+    return "Hint: this file holds position sentences of other satellite systems or without a checksum; " +
+           std::string(howToAccept) +
            " converts them.";
 }
 

@@ -52,7 +52,9 @@ LineMarks ScanLineMarks(std::string_view line) {
 // when the line's checksum is right.
 void CountSentences(std::string_view line, const LineMarks& marks, AnalysisCounts& counts,
                     const SentenceRules& rules) {
-    if (!marks.star) return;
+    // A sentence without a checksum is legal NMEA: counted with "accept
+    // every satellite system".
+    if (!marks.star && !rules.anyTalker) return;
     const bool gga = rules.anyTalker ? marks.anyGga : marks.gga;
     const bool gll = rules.anyTalker ? marks.anyGll : marks.gll;
     const bool rmc = rules.anyTalker ? marks.anyRmc : marks.rmc;
@@ -99,6 +101,8 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
     rmc += later.rmc;
     igcHeader += later.igcHeader;
     validFix += later.validFix;
+    zeroPressureAltitudeFixes += later.zeroPressureAltitudeFixes;
+    gnssAltitudeFixes += later.gnssAltitudeFixes;
     trackPoint += later.trackPoint;
     if (later.igcFlightDateSeen) {
         igcFlightDate = later.igcFlightDate;
@@ -114,7 +118,11 @@ void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRule
     const LineMarks marks = ScanLineMarks(line);
     CountSentences(line, marks, counts, rules);
     if (marks.headerWord) CountIgcHeader(line, counts, rules);
-    if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') ++counts.validFix;
+    if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') {
+        ++counts.validFix;
+        counts.zeroPressureAltitudeFixes += LeadingNumber(Mid(line, 26, 5)) == 0 ? 1 : 0;
+        counts.gnssAltitudeFixes += LeadingNumber(Mid(line, 31, 5)) != 0 ? 1 : 0;
+    }
     if (marks.trackPointTag && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
 }
 

@@ -14,6 +14,9 @@ struct AnalysisCounts {
     std::int64_t rmc = 0;        // lines with "$GPRMC" and "*"
     std::int64_t igcHeader = 0;  // hits of "HFDTE", "HFPLT", "HFGID", "HFPRS"
     std::int64_t validFix = 0;   // lines starting with "B" with "A" as 25th character
+    // Of those, the fixes whose pressure altitude (positions 26-30) is 0 and
+    // those whose GNSS altitude (positions 31-35) is not.
+    std::int64_t zeroPressureAltitudeFixes = 0, gnssAltitudeFixes = 0;
     std::int64_t trackPoint = 0; // lines with "<trkpt", "lat=" and "lon="
     std::string igcFlightDate;   // from the last "HFDTE" line
     std::string igcPilot;        // from the last "HFPLT" line
@@ -26,7 +29,8 @@ struct AnalysisCounts {
 
 // Which NMEA sentences analysis counts, and how it reads an IGC date line.
 struct SentenceRules {
-    bool anyTalker = false;        // "$" and any two capitals A-Z count as "$GP"
+    bool anyTalker = false;        // "$" and any two capitals A-Z count as "$GP", and a
+                                   // sentence without "*hh" counts too
     bool verifyChecksums = false;  // only lines with a right checksum count
     bool anyRecorder = false;      // the flight date of "HFDTEDATE:ddmmyy,nn" is ddmmyy
 };

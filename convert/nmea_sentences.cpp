@@ -57,6 +57,10 @@ void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& l
         if (FieldLength(s, field.comma) < field.minLength) {
             s.RecordInvalid = true;
             s.OutputLine.clear();
+            s.Reason = rule == &SentenceLayout::time       ? LineReason::ShortTime
+                       : rule == &SentenceLayout::latitude  ? LineReason::ShortLatitude
+                       : rule == &SentenceLayout::longitude ? LineReason::ShortLongitude
+                                                            : LineReason::ShortAltitude;
             return;
         }
     }
@@ -69,9 +73,8 @@ void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& l
     const double longitudeSign = HemisphereSignAfter(s, line, layout.longitudeHemisphereComma, 'W');
 
     s.Latitude = (LeadingNumber(Mid(latitude, 1, 2)) + LeadingNumber(MidToEnd(latitude, 3)) / 60) * latitudeSign;
-    if (s.Latitude > 90 || s.Latitude < -90) s.RecordInvalid = true;
     s.Longitude = (LeadingNumber(Mid(longitude, 1, 3)) + LeadingNumber(MidToEnd(longitude, 4)) / 60) * longitudeSign;
-    if (s.Longitude > 180 || s.Longitude < -180) s.RecordInvalid = true;
+    MarkOutOfRange(s);
 
     const double timeOfDay =
         LeadingNumber(Mid(time, 1, 2)) * 3600 + LeadingNumber(Mid(time, 3, 2)) * 60 + LeadingNumber(MidToEnd(time, 5));

@@ -2,6 +2,7 @@
 
 #include "gpx_track_point.h"
 #include "igc_fix.h"
+#include "line_account.h"
 #include "nmea_sentences.h"
 #include "sentence_checks.h"
 #include "text_scan.h"
@@ -19,10 +20,23 @@ struct SentenceKind {
     int leastCommas, mostCommas, mostCommasAnyTalker;
     void (*convert)(Settings&, std::string_view, const MarkScan&);
     void (*convertAnyTalker)(Settings&, std::string_view, const MarkScan&);
+    // A position without a fix: the field after this comma is this one character.
+    int fixComma;
+    char noFix;
 };
-constexpr SentenceKind kGga{"$GPGGA", 14, 14, 14, ConvertGgaSentence, ConvertGgaSentenceShortAltitude};
-constexpr SentenceKind kGll{"$GPGLL", 6, 7, 7, ConvertGllSentence, ConvertGllSentence};
-constexpr SentenceKind kRmc{"", 11, 12, 13, ConvertRmcSentence, ConvertRmcSentence};
+constexpr SentenceKind kGga{"$GPGGA", 14, 14, 14, ConvertGgaSentence, ConvertGgaSentenceShortAltitude, 6, '0'};
+constexpr SentenceKind kGll{"$GPGLL", 6, 7, 7, ConvertGllSentence, ConvertGllSentence, 6, 'V'};
+constexpr SentenceKind kRmc{"", 11, 12, 13, ConvertRmcSentence, ConvertRmcSentence, 2, 'V'};
+
+// Whether the sentence `text`, whose commas `commas` are, tells of a
+// position without a fix (GGA quality 0, GLL or RMC status V).
+template <const SentenceKind& Kind>
+bool WithoutFix(std::string_view text, const MarkScan& commas) {
+    if (commas.count < Kind.fixComma) return false;
+    const std::size_t at = static_cast<std::size_t>(commas.first[static_cast<std::size_t>(Kind.fixComma - 1)]);
+    if (at >= text.size() || text[at] != Kind.noFix) return false;
+    return at + 1 == text.size() || text[at + 1] == ',' || text[at + 1] == '*';
+}
 
 // What the pre-checks and the converter look at: the whole line and whether
 // it holds "$GP" and the kind; or, with "accept every satellite system",
@@ -54,18 +68,38 @@ template <const SentenceKind& Kind, bool AnyTalker, bool Quick, bool Verify>
 bool ProcessSentence(Settings& s, std::string_view line) {
     const SentenceSpan span = SentenceOf<Kind, AnyTalker>(line);
     const bool sentence = Kind.gpTag.empty() || span.named;
+    // A line refused: one of the kind (for RMC, which has no sentence test,
+    // one that names it) whose commas are wrong, or a line of another kind.
+    const auto refusal = [&] {
+        const bool named = Kind.gpTag.empty() ? Contains(span.text, "RMC") : sentence;
+        return named ? LineReason::Commas : LineReason::OtherKind;
+    };
     if constexpr (Quick) {
-        if (!sentence) return false;
+        if (!sentence) {
+            s.Reason = refusal();
+            return false;
+        }
     }
     const MarkScan commas = ScanMarks(span.text, ',');
     const int most = AnyTalker ? Kind.mostCommasAnyTalker : Kind.mostCommas;
     const bool passes = sentence && commas.total >= Kind.leastCommas && commas.total <= most;
     if constexpr (Quick) {
-        if (!passes) return false;
+        if (!passes) {
+            s.Reason = refusal();
+            return false;
+        }
     }
     if constexpr (Verify) {
         // The checksum of the sentence that counts, which ends after the span.
-        if (!HasValidChecksum(line.substr(static_cast<std::size_t>(span.text.data() - line.data())))) return false;
+        if (!HasValidChecksum(line.substr(static_cast<std::size_t>(span.text.data() - line.data())))) {
+            s.Reason = LineReason::Checksum;
+            return false;
+        }
+    }
+    const bool withoutFix = (s.SkipWithoutFix || s.AccountsLines) && passes && WithoutFix<Kind>(span.text, commas);
+    if (withoutFix && s.SkipWithoutFix) {
+        s.Reason = LineReason::SkippedWithoutFix;
+        return false;
     }
     if (!passes) s.RecordInvalid = true;
     if constexpr (AnyTalker) {
@@ -73,11 +107,18 @@ bool ProcessSentence(Settings& s, std::string_view line) {
     } else {
         Kind.convert(s, span.text, commas);
     }
+    if (!passes) s.Reason = refusal();
+    if (withoutFix && !s.RecordInvalid) s.Reason = LineReason::WithoutFix;
     return true;
 }
 
 bool ProcessIgc(Settings& s, std::string_view line) {
-    if (line.size() < 25 || line[0] != 'B' || line[24] != 'A') return false;
+    if (line.size() < 25 || line[0] != 'B' || line[24] != 'A') {
+        s.Reason = line.empty() || line[0] != 'B' ? LineReason::OtherKind
+                   : line.size() < 25             ? LineReason::FixCutShort
+                                                  : LineReason::FixNotValid;
+        return false;
+    }
     ConvertIgcFix(s, line);
     return true;
 }
@@ -92,6 +133,7 @@ bool ProcessGpx(Settings& s, std::string_view line) {
 struct FileTarget {
     static constexpr bool kText = true;
     static constexpr bool kSeesLines = false;
+    static constexpr bool kAccounts = false;
     bool SeeLine(std::string_view) { return false; }
     OutputFile& output;
     void Take(const Settings& s, const LineReader&, std::string_view) { output.WriteLine(s.OutputLine); }
@@ -100,6 +142,7 @@ struct FileTarget {
 struct SinkTarget {
     static constexpr bool kText = false;
     static constexpr bool kSeesLines = false;
+    static constexpr bool kAccounts = false;
     RecordSink& sink;
     bool SeeLine(std::string_view) { return false; }
     void Take(const Settings& s, const LineReader& input, std::string_view line) {
@@ -112,10 +155,35 @@ struct SinkTarget {
 struct DatedSinkTarget {
     static constexpr bool kText = true;
     static constexpr bool kSeesLines = true;
+    static constexpr bool kAccounts = false;
     DatedRecordSink& sink;
     bool SeeLine(std::string_view line) { return sink.SeeLine(line); }
     void Take(const Settings& s, const LineReader& input, std::string_view line) {
         sink.Take(s, input.OffsetOf(line));
+    }
+};
+
+// Every line into the account, each with its reason.
+struct AccountTarget {
+    static constexpr bool kText = false;
+    static constexpr bool kSeesLines = false;
+    static constexpr bool kAccounts = true;
+    LineAccount& account;
+    bool SeeLine(std::string_view) { return false; }
+    void Take(const Settings& s, const LineReader& input, std::string_view) {
+        const LineReason reason = s.RecordInvalid                          ? Refusal(s)
+                                  : s.Reason == LineReason::WithoutFix ? LineReason::WithoutFix
+                                                                         : LineReason::Position;
+        account.Add(reason, static_cast<std::int64_t>(input.LineNumber()));
+    }
+    // A line not written: refused, or a position eliminated.
+    void Drop(const Settings& s, const LineReader& input, bool converted) {
+        const LineReason reason = converted && !s.RecordInvalid ? LineReason::ZeroPosition : Refusal(s);
+        account.Add(reason, static_cast<std::int64_t>(input.LineNumber()));
+    }
+    static LineReason Refusal(const Settings& s) {
+        return s.Reason == LineReason::Position || s.Reason == LineReason::WithoutFix ? LineReason::OtherKind
+                                                                                       : s.Reason;
     }
 };
 
@@ -143,11 +211,17 @@ LoopEnd Loop(Settings& s, LineReader& input, Target target, std::uint64_t inputS
             if (target.SeeLine(line)) return LoopEnd::Cancelled;
         }
         s.RecordInvalid = false;
-        if (!Process(s, line)) continue;
+        if constexpr (Target::kAccounts) s.Reason = LineReason::Position;
+        if (!Process(s, line)) {
+            if constexpr (Target::kAccounts) target.Drop(s, input, false);
+            continue;
+        }
         if constexpr (Target::kText) PostProcessLine(s.OutputLine, decimalComma);
         if (WriteTest(eliminate, s.RecordInvalid, s.Latitude, s.Longitude)) {
             target.Take(s, input, line);
             ++s.RecordCount;
+        } else if constexpr (Target::kAccounts) {
+            target.Drop(s, input, true);
         }
     }
 }
@@ -219,6 +293,11 @@ LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uin
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
     return RunLoop(s, input, DatedSinkTarget{sink}, inputSize, hooks, error);
+}
+
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, LineAccount& account, std::string& error) {
+    s.AccountsLines = true;
+    return RunLoop(s, input, AccountTarget{account}, 0, nullptr, error);
 }
 
 }  // namespace torvane

@@ -51,8 +51,14 @@ LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::u
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);
 
+struct LineAccount;
+
 // The same run, showing each line to `sink` first.
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);
+
+// The same run, writing nothing: every line into `account`, with why it
+// became a position or did not.
+LoopEnd RunRecordLoop(Settings& s, LineReader& input, LineAccount& account, std::string& error);
 
 }  // namespace torvane

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "line_reason.h"
 #include "output/position_line.h"
 #include "xml_text.h"
 
@@ -104,6 +105,8 @@ struct RunOptions {
     bool IgcGnssAltitude = false;         // "GNSS altitude (IGC)": positions 31-35 instead of 26-30
     bool AcceptAnyRecorder = false;       // "Accept every flight recorder": IGC with an A record or a date
                                           // line and two valid fixes, whatever its other header lines
+    bool SkipWithoutFix = false;          // "Skip positions without a fix": GGA quality 0, RMC and GLL
+                                          // status V give no position
 
     // Options of the dated outputs (GPX, GeoJSON and KML with its time track).
     bool KmlTimeTrack = false;                      // "Times for the time slider"
@@ -119,6 +122,8 @@ struct RunOptions {
     // A run that only collects positions: the converters leave a marker in
     // OutputLine instead of composing the line's text.
     bool PositionsOnly = false;
+    // A run that accounts for every line: the sentences' fix is looked at.
+    bool AccountsLines = false;
 
     PartsRule Parts;
 };
@@ -136,6 +141,9 @@ struct ReaderState {
     bool AltitudeKnown = false;  // the current record's kind carries an altitude (the table's column)
     bool AltitudeGiven = false;  // the log (or a fixed altitude) gives the current position one
     bool RecordInvalid = false;
+    // Why the current line is no position, where a reader says so (set by
+    // the readers on their way out; read by the account of a run's lines).
+    LineReason Reason = LineReason::Position;
     GpxPointStateRecord GpxPointState;
 };
 

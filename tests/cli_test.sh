@@ -362,7 +362,7 @@ printf '%s\r\n%s\r\n' "$gn" "$gn" > "$work/gn.nmea"
 out=$("$cli" analyze "$work/gn.nmea" 2>"$work/err"); rc=$?
 check "other talkers exit" same "$rc" 1
 check "other talkers message unchanged" same "$(printf '%s\n' "$out" | head -1)" "Could not recognize data in selected file  $work/gn.nmea."
-check "other talkers hint" same "$(cat "$work/err")" "Hint: this file holds position sentences of other satellite systems; --any-talker converts them."
+check "other talkers hint" same "$(cat "$work/err")" "Hint: this file holds position sentences of other satellite systems or without a checksum; --any-talker converts them."
 "$cli" convert --any-talker "$work/gn.nmea" --overwrite >/dev/null; rc=$?
 check "any talker converts" same "$(wc -l < "$work/gn_GGA.prn")" 2
 # With --any-talker: GLL of any talker; RMC with the navigational status
@@ -388,9 +388,51 @@ for row in "$phone|--any-talker|2" "$phone||0" "$binary|--any-talker|2" "$binary
   IFS='|' read -r line flag want <<<"$row"
   printf '%s\r\n%s\r\n' "$line" "$line" > "$work/phone.nmea"
   rm -f "$work/phone_GGA.prn"
-  "$cli" convert $flag "$work/phone.nmea" --overwrite >/dev/null 2>&1
+  "$cli" convert $flag "$work/phone.nmea" --overwrite >/dev/null 2>"$work/err"
   check "sentence alone: ${line:0:12} $flag" same "$(cat "$work/phone_GGA.prn" 2>/dev/null | wc -l)" "$want"
+  # Without the option, the run's hint says what it would give.
+  hint=$([ "$want" = 0 ] && echo "Hint: --any-talker reads 2 more positions (sentences of other satellite systems or inside longer lines as in a phone's log, short altitudes, UTF-16 text).")
+  check "sentence alone: hint ${line:0:12} $flag" same "$(grep '^Hint' "$work/err")" "$hint"
 done
+
+# Hints below a run that wrote nothing or less than half of what the
+# analysis counted, each where its option gives more, and only there;
+# sentences without a checksum under --any-talker; --fix-only.
+zero='$GPGGA,101530.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E'
+nofix='$GPGGA,101531.00,4723.4560,N,00832.1230,E,0,07,1.2,432.5,M,48.0,M,,*6E'
+bare='$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,'
+rmcv='$GPRMC,101530.00,V,4723.4560,N,00832.1230,E,0.5,54.7,230394,,,A*68'
+gllv='$GPGLL,4723.4560,N,00832.1230,E,101530.00,V,A*63'
+igc0='B1015304723456N00832123EA0000000450'
+for row in "$zero $zero $gga||0|Hint: 2 positions at 0,0 were eliminated; --keep-zero-positions writes them." \
+           "$zero $zero $gga|--keep-zero-positions|0|" "$zero $gga $gga||0|" \
+           "$bare $bare||1|Hint: this file holds position sentences of other satellite systems or without a checksum; --any-talker converts them." \
+           "$bare $bare|--any-talker|0|" \
+           "$gga $nofix||0|" "$gga $nofix|--fix-only|0|" "$nofix $nofix|--fix-only|1|" \
+           "$rmcv $rmcv||0|" "$rmcv $rmcv|--fix-only|1|" "$gllv $gllv|--fix-only|1|" \
+           "HFDTE150807 $igc0 $igc0||0|Hint: every fix has pressure altitude 0; --igc-gnss-altitude writes the GNSS altitude recorded in 2 fixes." \
+           "HFDTE150807 $igc0 $igc0|--igc-gnss-altitude|0|" "HFDTE150807 $igc0 ${igc0/0000000/0000100}||0|"; do
+  IFS='|' read -r lines flag want hint <<<"$row"
+  case $lines in HF*) name=hint.igc ;; *) name=hint.nmea ;; esac
+  printf '%s\r\n' $lines > "$work/$name"
+  "$cli" convert $flag "$work/$name" --any-recorder --overwrite -o "$work/hint.out" >/dev/null 2>"$work/err"; rc=$?
+  check "hint: $lines $flag: exit" same "$rc" "$want"
+  check "hint: $lines $flag" same "$(grep '^Hint' "$work/err")" "$hint"
+done
+
+# --report accounts for every line, after the analysis or the run.
+printf '%s\r\n' "$gga" "$zero" "$nofix" '$GPGGA,1015,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E' \
+  '$GPGSV,3,1,12' "NMEA,$gga,1" "$gga" "$gga" "$gga" "$gga" "$gga" > "$work/account.nmea"
+out=$("$cli" analyze --report "$work/account.nmea")
+check "report" same "$(printf '%s\n' "$out" | sed -n '/^Lines of/,$p')" "Lines of $work/account.nmea: 11
+        6  became positions (lines 1, 7, 8, 9, 10, ...)
+        1  positions without a fix (quality 0), written (line 3)
+        1  positions at 0,0, eliminated (\"Eliminate \"Zero\" positions\") (line 2)
+        1  GGA sentences with too few or too many commas (line 6)
+        1  GGA sentences whose time is too short (line 4)
+        1  lines of other kinds (line 5)"
+out=$("$cli" convert --report --fix-only "$work/account.nmea" --overwrite)
+check "report after a run" same "$(printf '%s\n' "$out" | grep -c 'left out')" 1
 for mark in le be; do
   if [ $mark = le ]; then printf '\xff\xfe'; else printf '\xfe\xff'; fi > "$work/utf16.nmea"
   printf '%s\r\n%s\r\n' "$gga" "$gga" | iconv -f ASCII -t "UTF-16${mark^^}" >> "$work/utf16.nmea"

@@ -110,7 +110,9 @@ TEST(InputAnalysis, TalkerAndChecksumRules) {
         {"$G1GGA,1,2*00", {true, false}, 0, 0},           // digit is no talker letter
         {"$1PGGA,1,2*00", {true, false}, 0, 0},           // in either place
         {"$gnGGA,1,2*00", {true, false}, 0, 0},           // lower case is no talker
-        {"$GNGGA,1,2", {true, false}, 0, 0},              // no star
+        {"$GNGGA,1,2", {true, false}, 1, 0},              // no star: taken with any talker alone
+        {"$GPGGA,1,2", {}, 0, 0},
+        {"$GPGGA,1,2", {true, true}, 0, 0},               // but not with checksums verified
         {"$GPGGA,1,2*55", {false, true}, 1, 0},           // right checksum
         {"$GPGGA,1,2*56", {false, true}, 0, 0},           // wrong checksum
         {"$GPGGA,1,2*", {false, true}, 0, 0},             // missing digits

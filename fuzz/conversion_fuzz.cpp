@@ -5,6 +5,7 @@
 
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
+#include "convert/line_account.h"
 #include "fuzz_support.h"
 #include "xml_check.h"
 
@@ -117,7 +118,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if ((choice & 64) != 0) s.FirstPositionDate = static_cast<std::int64_t>(choice % 40000);
         if (output.kind != OutputKind::Table) s.UseDecimalComma = false;
         torvane::FormOutputPath(s);
+        // The account of the lines, with the run's options: as many
+        // positions as a run that eliminates writes.
+        torvane::LineAccount account;
+        std::string accountError;
+        Require(torvane::AccountLines(s, account, accountError), "account failed", accountError);
+        std::int64_t accounted = 0;
+        for (const std::int64_t n : account.counts) accounted += n;
+        Require(accounted == account.lines, "the account does not add up");
         const torvane::RunReport report = torvane::PerformConversionRun(s);
+        if (s.EliminateZeroPositions) Require(account.Positions() == report.count, "account and run differ");
         Require(report.outcome != torvane::RunReport::Outcome::Failed, "conversion failed", report.message);
         Require(report.count == s.RecordCount, "reported count differs");
         Require(report.message.find(report.count == 0 ? "Could not recognize" : " data sets written to file ") !=

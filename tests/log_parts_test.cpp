@@ -17,6 +17,9 @@
 
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
+#include "convert/input_file.h"
+#include "convert/line_account.h"
+#include "convert/line_reader.h"
 #include "convert/track_summary.h"
 #include "test_files.h"
 
@@ -209,6 +212,16 @@ Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false)
         {"geojson", OutputKind::GeoJSON, false, AltitudeMode::Add},
         {"kml time", OutputKind::KML, false, AltitudeMode::NeverSet, true},
     };
+    // The account of the lines: every line once, and as many positions as a
+    // run that eliminates writes.
+    std::int64_t lines = 0;
+    {
+        InputFile input;
+        EXPECT_TRUE(input.Open(s.InputFilePath));
+        LineReader reader(input.Descriptor());
+        reader.SetEncoding(LogEncoding(s, input.Descriptor()));
+        for (std::string_view line; reader.Next(line) == LineReader::Status::Line;) ++lines;
+    }
     for (const auto& run : runs) {
         Settings r = s;
         r.OutputType = run.kind;
@@ -217,7 +230,13 @@ Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false)
         r.AltitudeValue = 12.5F;
         r.KmlTimeTrack = run.timeTrack;
         FormOutputPath(r);
+        LineAccount account;
+        if (!AccountLines(r, account, error)) ADD_FAILURE() << error;
+        EXPECT_EQ(account.lines, lines) << run.name;
         const RunReport report = PerformConversionRun(r);
+        if (run.eliminate && s.DataType != DataKind::None) {
+            EXPECT_EQ(account.Positions(), report.count) << run.name;
+        }
         seen.runsInParts.emplace_back(run.name, report.inParts);
         const GpxPointStateRecord& g = r.GpxPointState;
         text += Printed("%s: %d %lld %lld | %.17g %.17g %.17g %.17g ", run.name, static_cast<int>(report.outcome),

@@ -23,20 +23,20 @@ _torvane_cli() {
     fi
     command=${COMP_WORDS[1]}
     case "$prev" in
-        --to) _torvane_cli_offer -W "table kml ovl" -- "$cur"; return ;;
+        --to) _torvane_cli_offer -W "table kml ovl gpx geojson" -- "$cur"; return ;;
         --kml-color) _torvane_cli_offer -W "yellow red magenta blue green" -- "$cur"; return ;;
         --ovl-color) _torvane_cli_offer -W "red green blue yellow black white invisible magenta turquoise" -- "$cur"; return ;;
         --kml-extrude|--kml-tessellate) _torvane_cli_offer -W "0 1" -- "$cur"; return ;;
-        --altitude-add|--altitude-set|--kml-name|--kml-description|--ovl-width|--ovl-map-name) return ;;
+        --altitude-add|--altitude-set|--date|--kml-name|--kml-description|--ovl-width|--ovl-map-name) return ;;
         -o|--output) _torvane_cli_offer -f -- "$cur"; return ;;
     esac
     if [[ "$cur" == -* ]]; then
         local receiver="--any-talker --any-recorder --verify-checksums --igc-gnss-altitude"
-        local positions="--keep-zero-positions --altitude-add --altitude-set"
+        local positions="--keep-zero-positions --fix-only --altitude-add --altitude-set --date"
         case "$command" in
-            analyze) _torvane_cli_offer -W "--summary $receiver $positions --overwrite --help" -- "$cur" ;;
-            convert) _torvane_cli_offer -W "--to --decimal-comma $positions --overwrite -o --output --kml-name
-                --kml-description --kml-color --kml-extrude --kml-tessellate --kml-absolute --ovl-color
+            analyze) _torvane_cli_offer -W "--summary --report $receiver $positions --overwrite --help" -- "$cur" ;;
+            convert) _torvane_cli_offer -W "--to --decimal-comma --report $positions --overwrite -o --output --kml-name
+                --kml-description --kml-color --kml-extrude --kml-tessellate --kml-absolute --kml-time --ovl-color
                 --ovl-width --ovl-map-name $receiver --help" -- "$cur" ;;
             preview) _torvane_cli_offer -W "-o --output --overwrite $receiver $positions --help" -- "$cur" ;;
         esac

@@ -100,6 +100,7 @@
     if ($('any-recorder').checked) args.push('--any-recorder');
     if ($('igc-gnss-altitude').checked && !$('igc-gnss-altitude').disabled) args.push('--igc-gnss-altitude');
     if ($('keep-zero').checked) args.push('--keep-zero-positions');
+    if ($('fix-only').checked) args.push('--fix-only');
     const mode = $('altitude-mode').value;
     if (mode && !$('altitude-mode').disabled) {
       args.push(mode === 'add' ? '--altitude-add' : '--altitude-set', String(Number($('altitude-value').value) || 0));
@@ -186,6 +187,7 @@
       text += '\nThe log holds no date: its positions are written without times. ' +
         'Give the date of the first position under Positions.';
     }
+    if (result.account) text += '\n\n' + result.account.trim();
     showMessage($('run-message'), text, result.outcome === 'failed');
     $('run-message').dataset.seconds = seconds.toFixed(3);
     const output = result.output && answer.files[result.output];
@@ -234,7 +236,7 @@
   // window's check boxes do; the preview follows.
   let again = 0;
   const analyseSoon = () => { clearTimeout(again); again = setTimeout(analyse, 150); };
-  ['any-talker', 'verify-checksums', 'any-recorder', 'igc-gnss-altitude', 'keep-zero', 'altitude-mode',
+  ['any-talker', 'verify-checksums', 'any-recorder', 'igc-gnss-altitude', 'keep-zero', 'fix-only', 'altitude-mode',
     'altitude-value', 'first-date'].forEach((id) => $(id).addEventListener('change', () => {
     if (id === 'altitude-mode') $('altitude-value').disabled = !$('altitude-mode').value;
     analyseSoon();

@@ -23,6 +23,8 @@
 #include "convert/analysis_with_summary.h"
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
+#include "convert/line_account.h"
+#include "convert/option_hints.h"
 #include "convert/output_file.h"
 #include "convert/track_summary.h"
 
@@ -248,6 +250,7 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
     cli::ApplyOptions(options, s);
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
+    const Settings asAnalysed = s;  // the run leaves its reader's state in `s`
     const RunReport run = PerformConversionRun(s, &hooks);
     const char* outcome = "failed";
     switch (run.outcome) {
@@ -256,8 +259,25 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
         case RunReport::Outcome::Failed:
         case RunReport::Outcome::Cancelled: break;
     }
+    // The options that would give more; where the run wrote nothing or much
+    // less than the analysis counted, also the account of its lines.
+    std::string hintText, accountText;
+    if (run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten) {
+        const bool fewer = run.count == 0 || run.count * 2 < asAnalysed.DetectedRecordCount;
+        LineAccount account;
+        const bool accounted = fewer && AccountLines(asAnalysed, account, error);
+        const OptionNames names{std::string(kAcceptAnyTalkerCaption), "\"Keep \"zero\" positions\"",
+                                "\"GNSS altitude (IGC)\""};
+        std::vector<std::string> hints;
+        if (RunOptionHints(asAnalysed, analysis.counts, run.count, accounted ? &account : nullptr, names, hints,
+                           error)) {
+            for (const std::string& hint : hints) hintText += "\r\n" + hint;
+        }
+        if (accounted) accountText = LineAccountText(account, asAnalysed);
+    }
     return result.Add("outcome", outcome)
-        .Add("message", PageText(run.message))
+        .Add("message", PageText(run.message + hintText))
+        .Add("account", PageText(accountText))
         .Add("count", run.count)
         .Add("output", run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten
                            ? s.OutputFilePath

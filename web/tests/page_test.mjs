@@ -238,6 +238,18 @@ try {
     }
   }
 
+  // A run that writes nothing: the option that would help, and the account of its lines.
+  const zeros = path.join(work, 'zeros.nmea');
+  const zero = '$GPGGA,101530.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n';
+  fs.writeFileSync(zeros, zero + zero);
+  await drop(zeros);
+  await setOptions(['--to', 'table']);
+  await convertAndDownload();
+  const zerosMessage = await page.$eval('#run-message', (e) => e.textContent);
+  check(zerosMessage.includes('Hint: 2 positions at 0,0 were eliminated; "Keep "zero" positions" writes them.') &&
+    zerosMessage.includes('2  positions at 0,0, eliminated'), 'a run that writes nothing: its hint and account');
+  await screenshot('page-hint.png');
+
   // A file of no known kind, and one the reading stops in.
   const unknown = path.join(work, 'notes.txt');
   fs.writeFileSync(unknown, 'shopping list\r\nmilk\r\n');

@@ -69,6 +69,13 @@ constexpr std::string_view kAcceptAnyRecorderCaption = "\"Accept every flight re
 // Texts that name files show every name: UTF-8, or Latin-1 where it is not.
 QString FromBytes(std::string_view text) { return TextFromBytes(text); }
 
+// The line below a run's message when ANALYZE recognised nothing in the
+// file and the run read it as the data type of the file before it.
+std::string EarlierDataTypeNote(const std::string& path, DataKind kind) {
+    return "This run read " + path + " as " + std::string(DataTypeWord(kind)) +
+           " data, the kind of the last file recognised; ANALYZE did not recognise this file.";
+}
+
 // Clears an option button, which its group would otherwise keep selected.
 void Deselect(QRadioButton* button) {
     button->setAutoExclusive(false);
@@ -575,6 +582,7 @@ void OpenNMEAFile::TableClicked() {
 void OpenNMEAFile::KmlClicked() {
     decimalComma_->setChecked(false);
     decimalComma_->setEnabled(false);
+    if (settings_.KmlTimeTrack) NoteMissingDate();
     EnsureTrackPlotForm().ShowNonModal();
 }
 
@@ -587,7 +595,14 @@ void OpenNMEAFile::OvlClicked() {
 void OpenNMEAFile::DatedOutputClicked() {
     decimalComma_->setChecked(false);
     decimalComma_->setEnabled(false);
-    if (undated_) messages_->appendPlainText(QString::fromUtf8(kNoDateNote.data(), kNoDateNote.size()));
+    NoteMissingDate();
+}
+
+void OpenNMEAFile::NoteMissingDate() {
+    if (!undated_) return;
+    const QString note = QString::fromUtf8(kNoDateNote.data(), static_cast<qsizetype>(kNoDateNote.size()));
+    // Once below the message, however often a dated output is chosen.
+    if (!messages_->toPlainText().endsWith(note)) messages_->appendPlainText(note);
 }
 
 void OpenNMEAFile::SetFirstDateAsked(bool asked) {
@@ -654,14 +669,18 @@ void OpenNMEAFile::StartClicked() {
                                   services_.progressDelayMs);
         report = PerformConversionRun(settings_, progress.Hooks());
     }
-    // An overlay is the last thing the program makes.
-    const bool completed =
-        report.outcome == RunReport::Outcome::Written || report.outcome == RunReport::Outcome::NothingWritten;
-    if (settings_.OutputType == OutputKind::OVL && completed) {
+    // An overlay is the last thing the program makes; a run that wrote none
+    // leaves the old one in place and says so, and the window stays.
+    if (settings_.OutputType == OutputKind::OVL && report.outcome == RunReport::Outcome::Written) {
         EndProgram();
         return;
     }
-    ShowMessage(report.undated ? report.message + "\r\n" + std::string(kWrittenWithoutTimes) : report.message);
+    std::string message = report.message;
+    if (report.undated) message += "\r\n" + std::string(kWrittenWithoutTimes);
+    const bool completed =
+        report.outcome == RunReport::Outcome::Written || report.outcome == RunReport::Outcome::NothingWritten;
+    if (completed && analysed_ && !recognised_) message += "\r\n" + EarlierDataTypeNote(chosenPath_, settings_.DataType);
+    ShowMessage(message);
     ResetAfterRun();
 }
 
@@ -719,7 +738,14 @@ Dialog& OpenNMEAFile::EnsureDialog(QPointer<Dialog>& dialog) {
     return *dialog;
 }
 
-TrackPlotForm& OpenNMEAFile::EnsureTrackPlotForm() { return EnsureDialog(trackPlotForm_); }
+TrackPlotForm& OpenNMEAFile::EnsureTrackPlotForm() {
+    const bool made = trackPlotForm_.isNull();
+    TrackPlotForm& dialog = EnsureDialog(trackPlotForm_);
+    if (made) {
+        connect(&dialog, &TrackPlotForm::TimesAsked, this, &OpenNMEAFile::NoteMissingDate);
+    }
+    return dialog;
+}
 TOP_OVL_Properties& OpenNMEAFile::EnsureOverlayProperties() { return EnsureDialog(overlayProperties_); }
 AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() {
     const bool made = altitudeManipulation_.isNull();

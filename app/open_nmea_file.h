@@ -83,6 +83,7 @@ private:
     void OvlClicked();
     void DatedOutputClicked();  // GPX or GeoJSON
     void SetFirstDateAsked(bool asked);  // "Date of the first position" for a log without a date
+    void NoteMissingDate();  // for a dated output of a log without a date: where to enter it
     void AltitudeClicked();
     void StartClicked();
     void ResetAfterRun();

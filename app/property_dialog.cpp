@@ -36,10 +36,20 @@ void PropertyDialog::PlaceBesideMainWindow() {
         layout()->activate();
         resize(Size(main));
         if (!FindPlace(main, place)) {
+            // Nowhere clear of START: one below the other, unless only side
+            // by side the dialog, Continue and all, stays on the screen.
+            const QPoint besideEachOther = place;
+            const QSize lower = size();
             groups_->setDirection(QBoxLayout::TopToBottom);
             layout()->activate();
             resize(Size(main));
-            FindPlace(main, place);
+            const int room = main->screen()->availableGeometry().height();
+            if (!FindPlace(main, place) && Size(main).height() > room && lower.height() <= room) {
+                groups_->setDirection(QBoxLayout::LeftToRight);
+                layout()->activate();
+                resize(lower);
+                place = besideEachOther;
+            }
         }
     }
     move(place);

@@ -18,8 +18,11 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QTreeView>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -68,6 +71,13 @@ constexpr std::string_view kAcceptAnyRecorderCaption = "\"Accept every flight re
 
 // Texts that name files show every name: UTF-8, or Latin-1 where it is not.
 QString FromBytes(std::string_view text) { return TextFromBytes(text); }
+
+// The line below a run's message when ANALYZE recognised nothing in the
+// file and the run read it as the data type of the file before it.
+std::string EarlierDataTypeNote(const std::string& path, DataKind kind) {
+    return "This run read " + path + " as " + std::string(DataTypeWord(kind)) +
+           " data, the kind of the last file recognised; ANALYZE did not recognise this file.";
+}
 
 // Clears an option button, which its group would otherwise keep selected.
 void Deselect(QRadioButton* button) {
@@ -123,14 +133,51 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
     // lists and the message area give up the room of their second line, so
     // that the window still fits a small laptop's screen.
     const double pixelsPerTwip = logicalDpiX() / 1440.0;
-    const int linePixels = anyTalker_->sizeHint().height() + std::max(0, layout()->spacing());
+    const int linePixels = anyTalker_->sizeHint().height() + std::max(0, columns_->spacing());
     const int rowTwips = static_cast<int>(linePixels / pixelsPerTwip);
     const QSize start(static_cast<int>(kStartWidthTwips * pixelsPerTwip),
                       static_cast<int>((kStartHeightTwips + rowTwips) * pixelsPerTwip));
     // On a small or highly scaled screen the window starts no larger than
     // the screen; its lists and message area give up the room.
-    const QSize hint = sizeHint() - QSize(0, linePixels);
+    // Where even the least size does not fit, the controls scroll.
+    FitContentToScreen();
+    const QSize hint = content_->sizeHint() - QSize(0, linePixels);
     resize(start.expandedTo(hint).boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
+}
+
+void OpenNMEAFile::FitContentToScreen() {
+    const QSize least = content_->minimumSizeHint();
+    const QSize free = FreeArea();
+    const bool fits = least.width() <= free.width() && least.height() <= free.height();
+    if (fits == (scroll_ == nullptr)) return;
+    if (fits) {
+        // Back in the window itself, as on a screen that has the room.
+        content_ = scroll_->takeWidget();
+        content_->setParent(this);
+        outer_->addWidget(content_);
+        content_->show();
+        delete scroll_;
+        scroll_ = nullptr;
+        return;
+    }
+    outer_->removeWidget(content_);
+    scroll_ = new QScrollArea(this);
+    scroll_->setObjectName(QStringLiteral("Scroll"));
+    scroll_->setFrameShape(QFrame::NoFrame);
+    scroll_->setWidgetResizable(true);
+    scroll_->setWidget(content_);
+    outer_->addWidget(scroll_);
+    scroll_->show();
+}
+
+void OpenNMEAFile::BringIntoView(QWidget* control) {
+    if (scroll_ == nullptr) return;
+    // The whole control, or its middle where it is larger than the view
+    // (not a text box's cursor line, which ensureWidgetVisible would take).
+    const QRect area(control->mapTo(content_, QPoint(0, 0)), control->size());
+    const QSize view = scroll_->viewport()->size();
+    scroll_->ensureVisible(area.center().x(), area.center().y(), std::min(area.width(), view.width()) / 2,
+                           std::min(area.height(), view.height()) / 2);
 }
 
 QSize OpenNMEAFile::FreeArea() const {
@@ -253,6 +300,8 @@ QGridLayout* OpenNMEAFile::BuildReceiverRow() {
 }
 
 void OpenNMEAFile::BuildControls() {
+    content_ = new QWidget(this);
+    content_->setObjectName(QStringLiteral("Controls"));
     lists_ = new InputFileLists(this);
     connect(lists_, &InputFileLists::FileChosen, this, &OpenNMEAFile::FileChosen);
     QGroupBox* inputFrame = BuildInputFrame();
@@ -312,11 +361,15 @@ void OpenNMEAFile::LayOutControls(QGroupBox* inputFrame, QGroupBox* outputFrame,
     controls->addWidget(start_);
     controls->addWidget(messages_, 2775);
 
-    // The preview, when shown, to the right of all the controls.
-    auto* layout = new QHBoxLayout(this);
-    layout->addLayout(controls, 1);
-    layout->addWidget(previewPanel_);
-
+    // The preview, when shown, to the right of all the controls. They all
+    // stand on one widget that fills the window, or that scrolls in it
+    // where the screen is too small for it.
+    columns_ = new QHBoxLayout(content_);
+    columns_->addLayout(controls, 1);
+    columns_->addWidget(previewPanel_);
+    outer_ = new QVBoxLayout(this);
+    outer_->setContentsMargins(0, 0, 0, 0);
+    outer_->addWidget(content_);
 }
 
 void OpenNMEAFile::SetTabOrder() {
@@ -368,22 +421,31 @@ void OpenNMEAFile::ConnectControls() {
 }
 
 void OpenNMEAFile::PreviewToggled(bool on) {
-    // The window widens by the panel and narrows again, the controls keeping their places.
+    // The window widens by the panel, the controls keeping their places, and
+    // takes back the size it had before when the panel goes.
     // (The width is taken first: showing the panel may widen the window to its least width at once.)
-    const int panel = previewPanel_->sizeHint().width() + std::max(0, layout()->spacing());
+    const int panel = previewPanel_->sizeHint().width() + std::max(0, columns_->spacing());
     const QSize before = size();
+    if (on) sizeBeforePreview_ = before;
     // Beside the controls where the screen is wide enough for both, else below them.
-    auto* box = static_cast<QBoxLayout*>(layout());
-    const QMargins margins = box->contentsMargins();
-    const int besideWidth = box->itemAt(0)->minimumSize().width() + previewPanel_->minimumSizeHint().width() +
-                            std::max(0, box->spacing()) + margins.left() + margins.right();
-    box->setDirection(on && besideWidth > FreeArea().width() ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
+    const QMargins margins = columns_->contentsMargins();
+    const int besideWidth = columns_->itemAt(0)->minimumSize().width() + previewPanel_->minimumSizeHint().width() +
+                            std::max(0, columns_->spacing()) + margins.left() + margins.right();
+    columns_->setDirection(on && besideWidth > FreeArea().width() ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
     previewPanel_->setVisible(on);
-    // On a screen without that room the panel gets what there is.
-    const bool below = box->direction() == QBoxLayout::TopToBottom;
-    const QSize size(before.width() + (on && !below ? panel : below || on ? 0 : -panel),
-                     before.height() + (below ? previewPanel_->sizeHint().height() : 0));
-    resize(size.boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
+    FitContentToScreen();
+    // The least sizes without (or with) the panel, before the window is resized to them.
+    columns_->activate();
+    outer_->activate();
+    if (on) {
+        // On a screen without that room the panel gets what there is.
+        const bool below = columns_->direction() == QBoxLayout::TopToBottom;
+        const QSize size(before.width() + (below ? 0 : panel),
+                         before.height() + (below ? previewPanel_->sizeHint().height() : 0));
+        resize(size.boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
+    } else {
+        resize(sizeBeforePreview_.expandedTo(minimumSizeHint()));
+    }
     RefreshPreview();
 }
 
@@ -443,6 +505,7 @@ void OpenNMEAFile::ShowMessage(const QString& text) {
     QString shown = text;
     shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     messages_->setPlainText(shown);
+    BringIntoView(messages_);
 }
 
 void OpenNMEAFile::SetOutputTypesEnabled(bool enabled) {
@@ -575,19 +638,28 @@ void OpenNMEAFile::TableClicked() {
 void OpenNMEAFile::KmlClicked() {
     decimalComma_->setChecked(false);
     decimalComma_->setEnabled(false);
-    EnsureTrackPlotForm().ShowNonModal();
+    if (settings_.KmlTimeTrack) NoteMissingDate();
+    ShowDialog(EnsureTrackPlotForm());
 }
 
 void OpenNMEAFile::OvlClicked() {
     decimalComma_->setEnabled(false);
     decimalComma_->setChecked(false);
-    EnsureOverlayProperties().ShowNonModal();
+    ShowDialog(EnsureOverlayProperties());
 }
 
 void OpenNMEAFile::DatedOutputClicked() {
     decimalComma_->setChecked(false);
     decimalComma_->setEnabled(false);
-    if (undated_) messages_->appendPlainText(QString::fromUtf8(kNoDateNote.data(), kNoDateNote.size()));
+    NoteMissingDate();
+}
+
+void OpenNMEAFile::NoteMissingDate() {
+    if (!undated_) return;
+    const QString note = QString::fromUtf8(kNoDateNote.data(), static_cast<qsizetype>(kNoDateNote.size()));
+    // Once below the message, however often a dated output is chosen.
+    if (!messages_->toPlainText().endsWith(note)) messages_->appendPlainText(note);
+    BringIntoView(messages_);
 }
 
 void OpenNMEAFile::SetFirstDateAsked(bool asked) {
@@ -595,7 +667,19 @@ void OpenNMEAFile::SetFirstDateAsked(bool asked) {
     if (!asked) firstDate_->clear();
 }
 
-void OpenNMEAFile::AltitudeClicked() { EnsureAltitudeManipulation().ShowNonModal(); }
+void OpenNMEAFile::AltitudeClicked() { ShowDialog(EnsureAltitudeManipulation()); }
+
+void OpenNMEAFile::ShowDialog(PropertyDialog& dialog) {
+    // Where the controls scroll, START at the foot of the view: the dialog
+    // finds its place above it.
+    if (scroll_ != nullptr) {
+        // (the controls laid out anew first, where the preview has just changed)
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        const QRect area(start_->mapTo(content_, QPoint(0, 0)), start_->size());
+        scroll_->verticalScrollBar()->setValue(area.bottom() + 1 - scroll_->viewport()->height());
+    }
+    dialog.ShowNonModal();
+}
 
 void OpenNMEAFile::StartClicked() {
     // A run needs an input file and a data type.
@@ -654,14 +738,18 @@ void OpenNMEAFile::StartClicked() {
                                   services_.progressDelayMs);
         report = PerformConversionRun(settings_, progress.Hooks());
     }
-    // An overlay is the last thing the program makes.
-    const bool completed =
-        report.outcome == RunReport::Outcome::Written || report.outcome == RunReport::Outcome::NothingWritten;
-    if (settings_.OutputType == OutputKind::OVL && completed) {
+    // An overlay is the last thing the program makes; a run that wrote none
+    // leaves the old one in place and says so, and the window stays.
+    if (settings_.OutputType == OutputKind::OVL && report.outcome == RunReport::Outcome::Written) {
         EndProgram();
         return;
     }
-    ShowMessage(report.undated ? report.message + "\r\n" + std::string(kWrittenWithoutTimes) : report.message);
+    std::string message = report.message;
+    if (report.undated) message += "\r\n" + std::string(kWrittenWithoutTimes);
+    const bool completed =
+        report.outcome == RunReport::Outcome::Written || report.outcome == RunReport::Outcome::NothingWritten;
+    if (completed && analysed_ && !recognised_) message += "\r\n" + EarlierDataTypeNote(chosenPath_, settings_.DataType);
+    ShowMessage(message);
     ResetAfterRun();
 }
 
@@ -719,7 +807,14 @@ Dialog& OpenNMEAFile::EnsureDialog(QPointer<Dialog>& dialog) {
     return *dialog;
 }
 
-TrackPlotForm& OpenNMEAFile::EnsureTrackPlotForm() { return EnsureDialog(trackPlotForm_); }
+TrackPlotForm& OpenNMEAFile::EnsureTrackPlotForm() {
+    const bool made = trackPlotForm_.isNull();
+    TrackPlotForm& dialog = EnsureDialog(trackPlotForm_);
+    if (made) {
+        connect(&dialog, &TrackPlotForm::TimesAsked, this, &OpenNMEAFile::NoteMissingDate);
+    }
+    return dialog;
+}
 TOP_OVL_Properties& OpenNMEAFile::EnsureOverlayProperties() { return EnsureDialog(overlayProperties_); }
 AltitudeManipulation& OpenNMEAFile::EnsureAltitudeManipulation() {
     const bool made = altitudeManipulation_.isNull();

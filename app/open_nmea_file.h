@@ -17,6 +17,9 @@
 class QCheckBox;
 class QGroupBox;
 class QGridLayout;
+class QHBoxLayout;
+class QScrollArea;
+class QVBoxLayout;
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -29,6 +32,7 @@ struct TrackSummary;
 namespace torvane::app {
 
 class AltitudeManipulation;
+class PropertyDialog;
 class InputFileLists;
 class TOP_OVL_Properties;
 class TrackPlotForm;
@@ -83,6 +87,7 @@ private:
     void OvlClicked();
     void DatedOutputClicked();  // GPX or GeoJSON
     void SetFirstDateAsked(bool asked);  // "Date of the first position" for a log without a date
+    void NoteMissingDate();  // for a dated output of a log without a date: where to enter it
     void AltitudeClicked();
     void StartClicked();
     void ResetAfterRun();
@@ -94,6 +99,9 @@ private:
     void ShowPreview(bool computed, const TrackSummary& summary, const std::string& error);
     void EndProgram();
     QSize FreeArea() const;  // the screen's free area, less a title bar: the most the window takes
+    void FitContentToScreen();  // the controls scroll only where their least size does not fit
+    void BringIntoView(QWidget* control);  // scrolls to the control where the controls scroll
+    void ShowDialog(PropertyDialog& dialog);
 
     TrackPlotForm& EnsureTrackPlotForm();
     TOP_OVL_Properties& EnsureOverlayProperties();
@@ -111,6 +119,11 @@ private:
     std::string chosenPath_;      // the file in Text3, as bytes
     DataKind dataTypeBeforeFile_ = DataKind::None;  // what the analyses before this file recognised
 
+    QWidget* content_ = nullptr;            // all the controls, and the preview
+    QHBoxLayout* columns_ = nullptr;        // ... their layout: the controls, then the preview
+    QVBoxLayout* outer_ = nullptr;          // the window's layout: the controls, or the scroll area
+    QScrollArea* scroll_ = nullptr;         // only on a screen too small for the controls
+    QSize sizeBeforePreview_;               // the window's size before the preview was shown
     InputFileLists* lists_ = nullptr;
     QLineEdit* inputPath_ = nullptr;        // Text3
     QPushButton* analyze_ = nullptr;        // Command2

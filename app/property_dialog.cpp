@@ -34,15 +34,37 @@ void PropertyDialog::PlaceBesideMainWindow() {
     if (!FindPlace(main, place) && groups_ != nullptr) {
         groups_->setDirection(QBoxLayout::LeftToRight);
         layout()->activate();
-        resize(sizeHint().expandedTo(minimumSizeHint()));
+        resize(Size(main));
         if (!FindPlace(main, place)) {
+            // Nowhere clear of START: one below the other, unless only side
+            // by side the dialog, Continue and all, stays on the screen.
+            const QPoint besideEachOther = place;
+            const QSize lower = size();
             groups_->setDirection(QBoxLayout::TopToBottom);
             layout()->activate();
-            resize(sizeHint().expandedTo(minimumSizeHint()));
-            FindPlace(main, place);
+            resize(Size(main));
+            const int room = main->screen()->availableGeometry().height();
+            if (!FindPlace(main, place) && Size(main).height() > room && lower.height() <= room) {
+                groups_->setDirection(QBoxLayout::LeftToRight);
+                layout()->activate();
+                resize(lower);
+                place = besideEachOther;
+            }
         }
     }
     move(place);
+}
+
+// The dialog's size: as it asks, but no wider than the screen, frame and
+// all, where it can be narrower (its groups side by side share the room).
+QSize PropertyDialog::Size(const QWidget* main) const {
+    const QRect beside = main->frameGeometry();
+    const QRect inner = main->geometry();
+    // The frame on both sides, and once more the left one: where a window
+    // manager places the frame's corner at the point the window is moved to.
+    const int frame = 2 * (inner.left() - beside.left()) + (beside.right() - inner.right());
+    const int most = main->screen()->availableGeometry().width() - frame;
+    return sizeHint().boundedTo(QSize(most, sizeHint().height())).expandedTo(minimumSizeHint());
 }
 
 // The place of the dialog's frame; false when none of the places fits,
@@ -54,7 +76,7 @@ bool PropertyDialog::FindPlace(QWidget* main, QPoint& place) const {
     const QMargins frame(inner.left() - beside.left(), inner.top() - beside.top(), beside.right() - inner.right(),
                          beside.bottom() - inner.bottom());
     const QPoint inside(frame.left(), frame.top());
-    const QSize size = sizeHint().expandedTo(minimumSizeHint()).grownBy(frame) + QSize(inside.x(), inside.y());
+    const QSize size = Size(main).grownBy(frame) + QSize(inside.x(), inside.y());
     QRect start;
     if (const QWidget* button = main->findChild<QWidget*>(QStringLiteral("Command1"))) {
         start = QRect(button->mapToGlobal(QPoint(0, 0)), button->size());

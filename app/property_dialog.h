@@ -44,6 +44,7 @@ protected:
 private:
     void PlaceBesideMainWindow();
     bool FindPlace(QWidget* main, QPoint& place) const;
+    QSize Size(const QWidget* main) const;
 
     bool placed_ = false;
     QBoxLayout* groups_ = nullptr;

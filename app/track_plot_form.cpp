@@ -121,6 +121,9 @@ TrackPlotForm::TrackPlotForm(Settings& settings, QWidget* parent) : PropertyDial
                                   static_cast<QAbstractButton*>(absolute_), static_cast<QAbstractButton*>(timeTrack_)}) {
         connect(flag, &QAbstractButton::toggled, this, &TrackPlotForm::StoreFlags);
     }
+    connect(timeTrack_, &QCheckBox::clicked, this, [this](bool on) {
+        if (on) emit TimesAsked();
+    });
     connect(continue_, &QPushButton::clicked, this, &TrackPlotForm::Continue);
 }
 

@@ -27,6 +27,10 @@ public:
     // the altitude mode on the stored values, as a dialog made now shows them.
     void ShowAnalysed();
 
+signals:
+    // The user ticked "Times for the time slider".
+    void TimesAsked();
+
 private:
     void StoreColour(int index);
     void ShowStoredFlags();

@@ -94,6 +94,7 @@ private slots:
     void cancelKeepsTheExistingOutput();
     void failedRunIsReportedAndDoesNotEnd_data();
     void failedRunIsReportedAndDoesNotEnd();
+    void runWithNothingToWrite_data();
     void runWithNothingToWrite();
     void datedOutputsTakeTheDateOfTheFirstPosition();
     void runWithNothingToWriteKeepsTheExistingFile();
@@ -339,10 +340,21 @@ void ConversionFlowTest::datedOutputsTakeTheDateOfTheFirstPosition() {
     QVERIFY(!f.FirstDate()->isEnabled());
     f.GeoJson()->click();
     QVERIFY(!f.Message().contains(QStringLiteral("holds no date")));
+    // KML with times for the time slider is a dated output too.
+    f.Kml()->click();
+    auto* times = f.window->TrackPlotDialog()->findChild<QCheckBox*>(QStringLiteral("Check3"));
+    times->click();
+    QVERIFY(!f.Message().contains(QStringLiteral("holds no date")));
+    times->click();
 
     f.ChooseAndAnalyze(f.WriteSample(Sample::Gll, QStringLiteral("harbour.nmea")));
     QVERIFY(f.FirstDate()->isEnabled());
     QVERIFY(!f.Message().contains(QStringLiteral("holds no date")));  // ANALYZE's message as designed
+    f.Kml()->click();
+    QVERIFY(!f.Message().contains(QStringLiteral("holds no date")));
+    times->click();
+    QVERIFY2(f.Message().endsWith(QStringLiteral("enter the date of the first position.")), qPrintable(f.Message()));
+    times->click();
     f.Gpx()->click();
     QVERIFY2(f.Message().endsWith(QStringLiteral("enter the date of the first position.")), qPrintable(f.Message()));
     // No such day, and a day before any the outputs hold.
@@ -371,14 +383,29 @@ void ConversionFlowTest::datedOutputsTakeTheDateOfTheFirstPosition() {
     QVERIFY(!ReadAll(f.Path(QStringLiteral("harbour_GLL.gpx"))).contains("<time>"));
 }
 
+void ConversionFlowTest::runWithNothingToWrite_data() {
+    QTest::addColumn<OutputKind>("output");
+    QTest::addColumn<QString>("outputName");
+    QTest::newRow("table") << OutputKind::Table << "list_GGA.prn";
+    // An overlay run that wrote nothing leaves the program running, and says so.
+    QTest::newRow("OVL") << OutputKind::OVL << "list_GGA.ovl";
+}
+
 void ConversionFlowTest::runWithNothingToWrite() {
+    QFETCH(OutputKind, output);
+    QFETCH(QString, outputName);
     WindowFixture f;
     f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
-    // Not recognised: the run converts with the earlier data type and finds nothing.
-    f.ChooseAndAnalyze(f.WriteSample(Sample::Unrecognised, QStringLiteral("list.txt")));
+    // Not recognised: the run converts with the earlier data type, finds nothing, and says which type it took.
+    const QString list = f.WriteSample(Sample::Unrecognised, QStringLiteral("list.txt"));
+    f.ChooseAndAnalyze(list);
+    ChooseOutput(f, output);
     f.Start()->click();
-    QCOMPARE(f.Message(), QStringLiteral("Could not recognize/process input data. "));
-    QVERIFY(!QFile::exists(f.Path(QStringLiteral("list_GGA.prn"))));  // no empty file appears
+    QCOMPARE(f.Message(), QStringLiteral("Could not recognize/process input data. \nThis run read %1 as GPGGA data, the "
+                                         "kind of the last file recognised; ANALYZE did not recognise this file.")
+                              .arg(list));
+    QVERIFY(!QFile::exists(f.Path(outputName)));  // no empty file appears
+    QCOMPARE(f.ended, 0);
     VerifyResetAfterRun(f);
 }
 

@@ -10,6 +10,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSet>
 #include <QTreeView>
 #include <QUrl>
@@ -171,6 +172,8 @@ void MainWindowTest::windowFitsTheScreen() {
     f.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
     const QSize available = f.window->screen()->availableGeometry().size() - QSize(0, kTitleBar);
+    const QSize designed = f.window->size();
+    const QRect designedStart(f.Start()->mapTo(f.window.get(), QPoint(0, 0)), f.Start()->size());
     for (const bool preview : {false, true, false}) {
         if (f.Find<QCheckBox>("Check7")->isChecked() != preview) f.Find<QCheckBox>("Check7")->click();
         QApplication::processEvents();
@@ -183,6 +186,40 @@ void MainWindowTest::windowFitsTheScreen() {
                      f.window->minimumSizeHint().height() <= available.height(), qPrintable(shown));
         QVERIFY2(f.window->minimumWidth() <= available.width() && f.window->minimumHeight() <= available.height(),
                  qPrintable(shown));
+        // The controls scroll only where their least size does not fit.
+        auto* scroll = f.window->findChild<QScrollArea*>();
+        const QSize least =
+            scroll != nullptr ? scroll->widget()->minimumSizeHint() : f.window->minimumSizeHint();
+        QCOMPARE(scroll != nullptr, least.width() > available.width() || least.height() > available.height());
+        // ANALYZE, START and the message area each come whole into view, or
+        // as much of them as the window shows.
+        auto* messages = f.Find<QPlainTextEdit>("Text2");
+        for (QWidget* control : {static_cast<QWidget*>(f.Analyze()), static_cast<QWidget*>(f.Start()),
+                                 static_cast<QWidget*>(messages)}) {
+            if (scroll != nullptr) {
+                // Scrolled to it, as a user drags the bars.
+                const QRect area(control->mapTo(scroll->widget(), QPoint(0, 0)), control->size());
+                scroll->ensureVisible(area.center().x(), area.center().y(),
+                                      std::min(area.width(), scroll->viewport()->width()) / 2,
+                                      std::min(area.height(), scroll->viewport()->height()) / 2);
+            }
+            const QRect seen = scroll != nullptr ? QRect(scroll->viewport()->mapTo(f.window.get(), QPoint(0, 0)),
+                                                         scroll->viewport()->size())
+                                                 : QRect(QPoint(0, 0), f.window->size());
+            const QRect placed(control->mapTo(f.window.get(), QPoint(0, 0)), control->size());
+            const QRect inView = placed.intersected(seen);
+            QVERIFY2(inView.width() >= std::min(placed.width(), seen.width()) - 1 &&
+                         inView.height() >= std::min(placed.height(), seen.height()) - 1,
+                     qPrintable(shown + QStringLiteral(": %1 at %2,%3 %4x%5 in %6,%7 %8x%9")
+                                                                  .arg(control->objectName()).arg(placed.x()).arg(placed.y())
+                                                                  .arg(placed.width()).arg(placed.height()).arg(seen.x())
+                                                                  .arg(seen.y()).arg(seen.width()).arg(seen.height())));
+        }
+    }
+    // The preview gone, the window is as it was before: its size and START's place.
+    QCOMPARE(f.window->size(), designed);
+    if (f.window->findChild<QScrollArea*>() == nullptr) {
+        QCOMPARE(QRect(f.Start()->mapTo(f.window.get(), QPoint(0, 0)), f.Start()->size()), designedStart);
     }
 }
 
@@ -198,7 +235,7 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     QVERIFY(!panel->isHidden());
     // Wider by the panel, the controls as wide as before; on a screen without
     // that room (the test's 800 px) the panel stands below the controls.
-    if (panel->x() > 0) {
+    if (panel->x() > f.Start()->geometry().right()) {
         QVERIFY(f.window->width() > designedWidth);
         QVERIFY2(f.window->width() <= designedWidth + panel->sizeHint().width() + 20,
                  qPrintable(QStringLiteral("%1 -> %2").arg(designedWidth).arg(f.window->width())));

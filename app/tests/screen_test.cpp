@@ -200,7 +200,6 @@ void ScreenTest::dialogsLeaveStartWhole() {
         if (preview) f.Find<QCheckBox>("Check7")->click();
         f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
         const QRect screen = f.window->screen()->availableGeometry();
-        const QRect start(f.Start()->mapToGlobal(QPoint(0, 0)), f.Start()->size());
         for (QAbstractButton* button : {static_cast<QAbstractButton*>(f.Kml()), static_cast<QAbstractButton*>(f.Ovl()),
                                         static_cast<QAbstractButton*>(f.Altitude())}) {
             button->click();
@@ -215,6 +214,8 @@ void ScreenTest::dialogsLeaveStartWhole() {
             QVERIFY(QTest::qWaitForWindowExposed(dialog));
             QTest::qWait(50);  // a window manager's frame around it
             const QRect placed = dialog->frameGeometry();
+            // (where the controls scroll, START where the window shows it now)
+            const QRect start(f.Start()->mapToGlobal(QPoint(0, 0)), f.Start()->size());
             const QString where = QStringLiteral("preview %1: %2 at %3,%4 %5x%6, START at %7,%8 %9x%10")
                                       .arg(preview).arg(dialog->objectName()).arg(placed.x()).arg(placed.y())
                                       .arg(placed.width()).arg(placed.height()).arg(start.x()).arg(start.y())

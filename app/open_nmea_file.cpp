@@ -38,6 +38,8 @@
 #include "convert/file_messages.h"
 #include "convert/gpx_copy.h"
 #include "convert/input_analysis.h"
+#include "convert/line_account.h"
+#include "convert/option_hints.h"
 #include "convert/input_file.h"
 #include "convert/log_dates.h"
 #include "convert/track_summary.h"
@@ -294,6 +296,9 @@ QGridLayout* OpenNMEAFile::BuildReceiverRow() {
     receiverRow->addWidget(verifyChecksums_, 0, 1);
     receiverRow->addWidget(igcGnssAltitude_, 0, 2);
     receiverRow->addWidget(anyRecorder_, 1, 0);
+    fixOnly_ = MakeNamed<QCheckBox>(QStringLiteral("Check9"), QStringLiteral("Skip positions &without a fix"), this);
+    fixOnly_->setToolTip(QStringLiteral("leave out GGA sentences of quality 0 and RMC and GLL sentences of status V"));
+    receiverRow->addWidget(fixOnly_, 1, 1);
     receiverRow->setColumnStretch(3, 1);
 
     return receiverRow;
@@ -326,6 +331,9 @@ void OpenNMEAFile::BuildControls() {
     messages_->setObjectName(QStringLiteral("Text2"));
     messages_->setReadOnly(true);
     messages_->setTabChangesFocus(true);
+    account_ = MakeNamed<QPushButton>(QStringLiteral("Command4"), QStringLiteral("Acc&ount of the lines"), this);
+    account_->setToolTip(QStringLiteral("for every line of the log: whether it became a position, and why not"));
+    account_->setEnabled(false);
 
     LayOutControls(inputFrame, outputFrame, optionsFrame, receiverRow);
     SetTabOrder();
@@ -359,7 +367,11 @@ void OpenNMEAFile::LayOutControls(QGroupBox* inputFrame, QGroupBox* outputFrame,
     controls->addLayout(top, 3300);
     controls->addLayout(receiverRow);
     controls->addWidget(start_);
-    controls->addWidget(messages_, 2775);
+    // The message area, and beside it the account of the lines on request.
+    auto* messageRow = new QHBoxLayout;
+    messageRow->addWidget(messages_, 1);
+    messageRow->addWidget(account_, 0, Qt::AlignTop);
+    controls->addLayout(messageRow, 2775);
 
     // The preview, when shown, to the right of all the controls. They all
     // stand on one widget that fills the window, or that scrolls in it
@@ -392,8 +404,10 @@ void OpenNMEAFile::SetTabOrder() {
     setTabOrder(anyTalker_, verifyChecksums_);
     setTabOrder(verifyChecksums_, igcGnssAltitude_);
     setTabOrder(igcGnssAltitude_, anyRecorder_);
-    setTabOrder(anyRecorder_, start_);
+    setTabOrder(anyRecorder_, fixOnly_);
+    setTabOrder(fixOnly_, start_);
     setTabOrder(start_, messages_);
+    setTabOrder(messages_, account_);
 
 }
 
@@ -417,6 +431,11 @@ void OpenNMEAFile::ConnectControls() {
         RefreshPreview();
     });
     connect(eliminateZero_, &QCheckBox::toggled, this, &OpenNMEAFile::RefreshPreview);
+    connect(fixOnly_, &QCheckBox::toggled, this, [this](bool on) {
+        settings_.SkipWithoutFix = on;
+        RefreshPreview();
+    });
+    connect(account_, &QPushButton::clicked, this, &OpenNMEAFile::AccountClicked);
     connect(preview_, &QCheckBox::toggled, this, &OpenNMEAFile::PreviewToggled);
 }
 
@@ -562,6 +581,7 @@ void OpenNMEAFile::AnalyzeClicked() {
             }
         }
         const AnalysisReport& report = analysis.report;
+        analysisCounts_ = report.counts;
         std::string message = report.message;
         if (report.otherTalkersOnly) message += "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption);
         if (report.fewIgcHeaders) message += "\r\n" + FewIgcHeadersHint(kAcceptAnyRecorderCaption);
@@ -584,6 +604,8 @@ void OpenNMEAFile::AnalyzeClicked() {
         analysed_ = true;
         triedAnalysis_ = true;
         recognised_ = report.recognised;
+        if (recognised_) accounted_ = settings_;
+        account_->setEnabled(recognised_);
         // The analysis stored fresh placemark values; a KML dialog made
         // earlier shows them from now on.
         if (!trackPlotForm_.isNull()) trackPlotForm_->ShowAnalysed();
@@ -731,6 +753,9 @@ void OpenNMEAFile::StartClicked() {
         }
     }
 
+    const Settings asAnalysed = settings_;  // the run leaves its reader's state behind
+    accounted_ = asAnalysed;
+    account_->setEnabled(true);
     RunReport report;
     {
         ProgressReporter progress(this, QStringLiteral("Converting %1").arg(inputPath_->text()),
@@ -749,8 +774,27 @@ void OpenNMEAFile::StartClicked() {
     const bool completed =
         report.outcome == RunReport::Outcome::Written || report.outcome == RunReport::Outcome::NothingWritten;
     if (completed && analysed_ && !recognised_) message += "\r\n" + EarlierDataTypeNote(chosenPath_, settings_.DataType);
+    if (completed) {
+        // The options that would have given more positions, computed.
+        const OptionNames names{std::string(kAcceptAnyTalkerCaption), "switching off \"Eliminate \"Zero\" positions\"",
+                                "\"GNSS altitude (IGC)\""};
+        std::vector<std::string> hints;
+        std::string error;
+        if (RunOptionHints(asAnalysed, analysisCounts_, report.count, nullptr, names, hints, error)) {
+            for (const std::string& hint : hints) message += "\r\n" + hint;
+        }
+    }
     ShowMessage(message);
     ResetAfterRun();
+}
+
+void OpenNMEAFile::AccountClicked() {
+    if (!accounted_) return;
+    LineAccount account;
+    std::string error;
+    const bool accounted = AccountLines(*accounted_, account, error);
+    messages_->appendPlainText(FromBytes(accounted ? LineAccountText(account, *accounted_) : error).trimmed());
+    BringIntoView(messages_);
 }
 
 void OpenNMEAFile::ResetAfterRun() {

@@ -8,9 +8,11 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
+#include "convert/line_counts.h"
 #include "convert/settings.h"
 #include "message_prompt.h"
 
@@ -90,6 +92,7 @@ private:
     void NoteMissingDate();  // for a dated output of a log without a date: where to enter it
     void AltitudeClicked();
     void StartClicked();
+    void AccountClicked();  // the account of the last analysed log's lines, in the message area
     void ResetAfterRun();
     void SentenceRuleToggled();
     void CopySentenceOptions();  // the three receiver options into the settings
@@ -118,6 +121,8 @@ private:
     bool undated_ = false;  // ... and its log gives no date of its own
     std::string chosenPath_;      // the file in Text3, as bytes
     DataKind dataTypeBeforeFile_ = DataKind::None;  // what the analyses before this file recognised
+    AnalysisCounts analysisCounts_;  // of the last analysis
+    std::optional<Settings> accounted_;  // the settings of the last log analysed or run, for its account
 
     QWidget* content_ = nullptr;            // all the controls, and the preview
     QHBoxLayout* columns_ = nullptr;        // ... their layout: the controls, then the preview
@@ -140,6 +145,8 @@ private:
     QCheckBox* verifyChecksums_ = nullptr;  // Check5
     QCheckBox* igcGnssAltitude_ = nullptr;  // Check6
     QCheckBox* anyRecorder_ = nullptr;      // Check8: "Accept every flight recorder"
+    QCheckBox* fixOnly_ = nullptr;          // Check9: "Skip positions without a fix"
+    QPushButton* account_ = nullptr;        // Command4: "Account of the lines"
     QCheckBox* preview_ = nullptr;          // Check7
     TrackPreviewPanel* previewPanel_ = nullptr;
     QPushButton* start_ = nullptr;          // Command1

@@ -98,6 +98,7 @@ private slots:
     void runWithNothingToWrite();
     void datedOutputsTakeTheDateOfTheFirstPosition();
     void runWithNothingToWriteKeepsTheExistingFile();
+    void hintsTheAccountAndPositionsWithoutAFix();
     void gpxCopyAsksBeforeReplacingAnotherFile();
     void closingADialogStoresWhatItShows_data();
     void closingADialogStoresWhatItShows();
@@ -428,6 +429,44 @@ void ConversionFlowTest::runWithNothingToWriteKeepsTheExistingFile() {
     QCOMPARE(f.Message(), QStringLiteral("Could not recognize/process input data. The existing file %1 is kept as it was.")
                               .arg(table.fileName()));
     QCOMPARE(ReadAll(table.fileName()), QByteArray("a good table\r\n"));
+}
+
+// A run that writes nothing names the option that would give positions;
+// the account of the lines on request; positions without a fix left out
+// where the box says so, and written where it does not.
+void ConversionFlowTest::hintsTheAccountAndPositionsWithoutAFix() {
+    WindowFixture f;
+    QVERIFY(!f.Account()->isEnabled());
+    const QString zeros = f.Path(QStringLiteral("zeros.nmea"));
+    QFile log(zeros);
+    QVERIFY(log.open(QIODevice::WriteOnly));
+    log.write("$GPGGA,101530.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n"
+              "$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n");
+    log.close();
+    f.ChooseAndAnalyze(zeros);
+    QVERIFY(f.Account()->isEnabled());
+    f.Start()->click();
+    QCOMPARE(f.Message(), QStringLiteral("Could not recognize/process input data. \nHint: 2 positions at 0,0 were "
+                                         "eliminated; switching off \"Eliminate \"Zero\" positions\" writes them."));
+    f.Account()->click();
+    QVERIFY2(f.Message().endsWith(QStringLiteral("2  positions at 0,0, eliminated (\"Eliminate \"Zero\" positions\") "
+                                                 "(lines 1, 2)")),
+             qPrintable(f.Message()));
+
+    const QString mixed = f.Path(QStringLiteral("mixed.nmea"));
+    QFile both(mixed);
+    QVERIFY(both.open(QIODevice::WriteOnly));
+    both.write("$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n"
+               "$GPGGA,101531.00,4723.4570,N,00832.1230,E,0,07,1.2,432.5,M,48.0,M,,*6E\r\n");
+    both.close();
+    for (const bool fixOnly : {false, true}) {
+        f.FixOnly()->setChecked(fixOnly);
+        f.ChooseAndAnalyze(mixed);
+        f.Start()->click();
+        QVERIFY2(f.Message().startsWith(QStringLiteral("%1 GPGGA data sets written").arg(fixOnly ? 1 : 2)),
+                 qPrintable(f.Message()));
+        QFile::remove(f.Path(QStringLiteral("mixed_GGA.prn")));
+    }
 }
 
 void ConversionFlowTest::gpxCopyAsksBeforeReplacingAnotherFile() {

@@ -100,6 +100,11 @@ void ScreenshotTest::windows() {
     CaptureScreen(f.window.get(), QStringLiteral("screen-altitude-manipulation"));
     f.window->AltitudeDialog()->hide();
 
+    // The account of the lines, on request beside the message area.
+    f.Account()->click();
+    Capture(f.window.get(), QStringLiteral("account"));
+    CaptureScreen(f.window.get(), QStringLiteral("screen-account"));
+
     // The preview of each kind of log, from the examples.
     f.Find<QCheckBox>("Check7")->click();
     for (const char* example : {"city-walk.nmea", "flight.igc", "hike.gpx"}) {

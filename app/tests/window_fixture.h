@@ -53,6 +53,8 @@ struct WindowFixture {
     QCheckBox* VerifyChecksums() const { return Find<QCheckBox>("Check5"); }
     QCheckBox* IgcGnssAltitude() const { return Find<QCheckBox>("Check6"); }
     QCheckBox* AnyRecorder() const { return Find<QCheckBox>("Check8"); }
+    QCheckBox* FixOnly() const { return Find<QCheckBox>("Check9"); }
+    QPushButton* Account() const { return Find<QPushButton>("Command4"); }
     QLineEdit* InputPath() const { return Find<QLineEdit>("Text3"); }
     QString Message() const { return Find<QPlainTextEdit>("Text2")->toPlainText(); }
 

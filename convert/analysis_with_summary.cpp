@@ -15,7 +15,8 @@ AnalysisWithSummary AnalyzeWithSummary(Settings& s, const std::function<void(Set
     } catch (const std::exception& failure) {  // short of memory or of a thread
         result.summarised = false;
         result.summary = TrackSummary{};
-        result.summaryError = FileFailureMessage(FileAction::Process, s.InputFilePath, FailureReason(failure));
+        result.summaryError =
+            FileFailureMessage(FileAction::Process, s.InputFilePath, FailureReason(failure), kNoOutputWritten);
     }
     return result;
 }

@@ -26,6 +26,7 @@ int Digits(std::string_view text, std::size_t at, std::size_t count) {
 // The outputs write a year of four digits from 0001 on (an XML Schema
 // dateTime knows no year 0000), so a day of year 0000 is none.
 constexpr int kFirstYear = 1;
+constexpr std::int64_t kFirstYearDay = -719162;  // 0001-01-01, in days since 1970-01-01
 
 std::optional<std::int64_t> Day(int year, int month, int day) {
     if (year < kFirstYear || !IsCivilDate(year, month, day)) return std::nullopt;
@@ -174,7 +175,7 @@ std::optional<std::int64_t> IsoTimeMilliseconds(std::string_view text) {
         ms += text[at] == '+' ? -offset : offset;
     }
     // A zone ahead of UTC may carry the first day of year 0001 back into 0000.
-    if (ms < DaysFromCivil(kFirstYear, 1, 1) * kMillisecondsPerDay) return std::nullopt;
+    if (ms < kFirstYearDay * kMillisecondsPerDay) return std::nullopt;
     return ms;
 }
 

@@ -43,7 +43,8 @@ public:
     // False once a line of the copy has grown too long; see LongLine().
     bool Feed(const char* data, std::size_t size) {
         std::size_t i = 0;
-        while (i < size && Fits()) {
+        // (A line ended too long stays in line_, so this ends the loop too.)
+        while (i < size && line_.size() <= kMaxLineLength) {
             if (pendingCr_ || afterTagEnd_) {
                 Put(data[i++]);
                 continue;

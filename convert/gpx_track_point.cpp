@@ -66,7 +66,7 @@ void ReadElevation(GpxPointStateRecord& point, std::string_view line) {
     }
     const std::string_view text = TextBetween(line, tagEnd, static_cast<int>(next) + 1);
     std::string room;
-    point.EleValue = LeadingNumber(WithReferencesRead(text, room).value_or(text));
+    point.EleValue = LeadingNumber(WithReferencesReadQuick(text, room).value_or(text));
 }
 
 // Hour, minute and second as written after the first upper-case "T" (the
@@ -74,7 +74,7 @@ void ReadElevation(GpxPointStateRecord& point, std::string_view line) {
 // ISO 8601 time around that "T", in UTC, for the dated outputs.
 void ReadTime(GpxPointStateRecord& point, std::string_view line) {
     std::string room;
-    line = WithReferencesRead(line, room).value_or(line);
+    line = WithReferencesReadQuick(line, room).value_or(line);
     const int t = PositionOf(line, 'T');
     point.Time = GpxPointStateRecord::TimePieces{LeadingNumber(Mid(line, t + 1, 2)), LeadingNumber(Mid(line, t + 4, 2)),
                                                  LeadingNumber(Mid(line, t + 7, 2))};
@@ -141,7 +141,7 @@ LineWords FindWords(std::string_view line) {
 // for. False where it holds a reference to anything else.
 bool ReadCoordinate(const std::optional<std::string>& text, double& value) {
     std::string room;
-    const std::optional<std::string_view> read = WithReferencesRead(text ? *text : std::string_view(), room);
+    const std::optional<std::string_view> read = WithReferencesReadQuick(text ? *text : std::string_view(), room);
     if (read) value = LeadingNumber(*read);
     return read.has_value();
 }
@@ -180,7 +180,7 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
 
     // Comments and CDATA sections hold no track points.
     std::string room;
-    line = WithoutMarkup(line, point.Inside, room);
+    line = WithoutMarkupQuick(line, point.Inside, room);
 
     const LineWords words = FindWords(line);
     if (words.trkpt) {

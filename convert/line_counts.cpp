@@ -92,6 +92,15 @@ void CountIgcHeader(std::string_view line, AnalysisCounts& counts, const Sentenc
     if (Contains(line, "HFPRS")) ++counts.igcHeader;
 }
 
+// Whether the five characters from 0-based `at` are "00000"; a field cut
+// short by the line's end reads as 0 too.
+bool FieldIsZeros(std::string_view line, std::size_t at) {
+    for (std::size_t i = at; i < at + 5 && i < line.size(); ++i) {
+        if (line[i] != '0') return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 void AnalysisCounts::Add(const AnalysisCounts& later) {
@@ -101,8 +110,8 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
     rmc += later.rmc;
     igcHeader += later.igcHeader;
     validFix += later.validFix;
-    zeroPressureAltitudeFixes += later.zeroPressureAltitudeFixes;
-    gnssAltitudeFixes += later.gnssAltitudeFixes;
+    pressureAltitudeSeen = pressureAltitudeSeen || later.pressureAltitudeSeen;
+    gnssAltitudeSeen = gnssAltitudeSeen || later.gnssAltitudeSeen;
     trackPoint += later.trackPoint;
     if (later.igcFlightDateSeen) {
         igcFlightDate = later.igcFlightDate;
@@ -120,8 +129,10 @@ void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRule
     if (marks.headerWord) CountIgcHeader(line, counts, rules);
     if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') {
         ++counts.validFix;
-        counts.zeroPressureAltitudeFixes += LeadingNumber(Mid(line, 26, 5)) == 0 ? 1 : 0;
-        counts.gnssAltitudeFixes += LeadingNumber(Mid(line, 31, 5)) != 0 ? 1 : 0;
+        if (!counts.pressureAltitudeSeen) {
+            counts.pressureAltitudeSeen = !FieldIsZeros(line, 25);
+            counts.gnssAltitudeSeen = counts.gnssAltitudeSeen || (line.size() >= 35 && !FieldIsZeros(line, 30));
+        }
     }
     if (marks.trackPointTag && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
 }

@@ -14,9 +14,11 @@ struct AnalysisCounts {
     std::int64_t rmc = 0;        // lines with "$GPRMC" and "*"
     std::int64_t igcHeader = 0;  // hits of "HFDTE", "HFPLT", "HFGID", "HFPRS"
     std::int64_t validFix = 0;   // lines starting with "B" with "A" as 25th character
-    // Of those, the fixes whose pressure altitude (positions 26-30) is 0 and
-    // those whose GNSS altitude (positions 31-35) is not.
-    std::int64_t zeroPressureAltitudeFixes = 0, gnssAltitudeFixes = 0;
+    // Whether one of those has a pressure altitude (positions 26-30) other
+    // than "00000"; until then, whether one has a GNSS altitude (positions
+    // 31-35) other than that: a recorder (a phone) that records GNSS
+    // altitudes alone.
+    bool pressureAltitudeSeen = false, gnssAltitudeSeen = false;
     std::int64_t trackPoint = 0; // lines with "<trkpt", "lat=" and "lon="
     std::string igcFlightDate;   // from the last "HFDTE" line
     std::string igcPilot;        // from the last "HFPLT" line

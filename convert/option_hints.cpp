@@ -40,11 +40,10 @@ bool RunOptionHints(const Settings& s, const AnalysisCounts& counts, std::int64_
             }
         }
     }
-    if (s.DataType == DataKind::GPIGC && !s.IgcGnssAltitude && counts.validFix > 0 &&
-        counts.zeroPressureAltitudeFixes == counts.validFix && counts.gnssAltitudeFixes > 0) {
+    if (s.DataType == DataKind::GPIGC && !s.IgcGnssAltitude && counts.validFix > 0 && !counts.pressureAltitudeSeen &&
+        counts.gnssAltitudeSeen) {
         hints.push_back("Hint: every fix has pressure altitude 0; " + names.igcGnssAltitude +
-                        " writes the GNSS altitude recorded in " + Count(counts.gnssAltitudeFixes, "fix", "fixes") +
-                        ".");
+                        " writes the GNSS altitudes the fixes record.");
     }
     return true;
 }

@@ -64,19 +64,22 @@ SentenceSpan SentenceOf(std::string_view line) {
 //
 // `Verify`: with "skip sentences with a wrong checksum", such a line is
 // skipped altogether.
+// Why a line of `Kind` was refused: one of the kind (for RMC, which has no
+// sentence test, one that names it) whose commas are wrong, or a line of
+// another kind. Off the hot path: refused lines are few.
+template <const SentenceKind& Kind>
+[[gnu::noinline, gnu::cold]] LineReason Refusal(std::string_view text, bool sentence) {
+    const bool named = Kind.gpTag.empty() ? Contains(text, "RMC") : sentence;
+    return named ? LineReason::Commas : LineReason::OtherKind;
+}
+
 template <const SentenceKind& Kind, bool AnyTalker, bool Quick, bool Verify>
-bool ProcessSentence(Settings& s, std::string_view line) {
+[[gnu::always_inline]] inline bool ProcessSentence(Settings& s, std::string_view line) {
     const SentenceSpan span = SentenceOf<Kind, AnyTalker>(line);
     const bool sentence = Kind.gpTag.empty() || span.named;
-    // A line refused: one of the kind (for RMC, which has no sentence test,
-    // one that names it) whose commas are wrong, or a line of another kind.
-    const auto refusal = [&] {
-        const bool named = Kind.gpTag.empty() ? Contains(span.text, "RMC") : sentence;
-        return named ? LineReason::Commas : LineReason::OtherKind;
-    };
     if constexpr (Quick) {
         if (!sentence) {
-            s.Reason = refusal();
+            s.Reason = Refusal<Kind>(span.text, sentence);
             return false;
         }
     }
@@ -85,7 +88,7 @@ bool ProcessSentence(Settings& s, std::string_view line) {
     const bool passes = sentence && commas.total >= Kind.leastCommas && commas.total <= most;
     if constexpr (Quick) {
         if (!passes) {
-            s.Reason = refusal();
+            s.Reason = Refusal<Kind>(span.text, sentence);
             return false;
         }
     }
@@ -96,10 +99,14 @@ bool ProcessSentence(Settings& s, std::string_view line) {
             return false;
         }
     }
-    const bool withoutFix = (s.SkipWithoutFix || s.AccountsLines) && passes && WithoutFix<Kind>(span.text, commas);
-    if (withoutFix && s.SkipWithoutFix) {
-        s.Reason = LineReason::SkippedWithoutFix;
-        return false;
+    // The fix is looked at only where an option or the account asks.
+    bool withoutFix = false;
+    if ((s.SkipWithoutFix || s.AccountsLines) && passes) [[unlikely]] {
+        withoutFix = WithoutFix<Kind>(span.text, commas);
+        if (withoutFix && s.SkipWithoutFix) {
+            s.Reason = LineReason::SkippedWithoutFix;
+            return false;
+        }
     }
     if (!passes) s.RecordInvalid = true;
     if constexpr (AnyTalker) {
@@ -107,7 +114,7 @@ bool ProcessSentence(Settings& s, std::string_view line) {
     } else {
         Kind.convert(s, span.text, commas);
     }
-    if (!passes) s.Reason = refusal();
+    if (!passes) s.Reason = Refusal<Kind>(span.text, sentence);
     if (withoutFix && !s.RecordInvalid) s.Reason = LineReason::WithoutFix;
     return true;
 }

@@ -3,6 +3,7 @@
 // (&#55; or &#x37;) that a value may be written with.
 #pragma once
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,6 +19,14 @@ enum class XmlMarkup { Content, Comment, CData };
 // left where the line ends. The line itself where it holds neither (no
 // copy is made); otherwise the text kept, in `room`.
 std::string_view WithoutMarkup(std::string_view line, XmlMarkup& inside, std::string& room);
+// The same, for the line of a reader's hot path: most lines hold no "!" at
+// all, and are looked at only for it.
+inline std::string_view WithoutMarkupQuick(std::string_view line, XmlMarkup& inside, std::string& room) {
+    if (inside == XmlMarkup::Content && (line.empty() || std::memchr(line.data(), '!', line.size()) == nullptr)) {
+        return line;
+    }
+    return WithoutMarkup(line, inside, room);
+}
 
 // `text` with each numeric character reference (&#55; or &#x37;) read as
 // the character it stands for (as UTF-8): `text` itself where it holds no
@@ -25,5 +34,10 @@ std::string_view WithoutMarkup(std::string_view line, XmlMarkup& inside, std::st
 // else (an entity reference, a reference without its ";", a number that is
 // no character).
 std::optional<std::string_view> WithReferencesRead(std::string_view text, std::string& room);
+// The same, the text without "&" answered at once.
+inline std::optional<std::string_view> WithReferencesReadQuick(std::string_view text, std::string& room) {
+    if (text.empty() || std::memchr(text.data(), '&', text.size()) == nullptr) return text;
+    return WithReferencesRead(text, room);
+}
 
 }  // namespace torvane

@@ -410,7 +410,7 @@ for row in "$zero $zero $gga||0|Hint: 2 positions at 0,0 were eliminated; --keep
            "$bare $bare|--any-talker|0|" \
            "$gga $nofix||0|" "$gga $nofix|--fix-only|0|" "$nofix $nofix|--fix-only|1|" \
            "$rmcv $rmcv||0|" "$rmcv $rmcv|--fix-only|1|" "$gllv $gllv|--fix-only|1|" \
-           "HFDTE150807 $igc0 $igc0||0|Hint: every fix has pressure altitude 0; --igc-gnss-altitude writes the GNSS altitude recorded in 2 fixes." \
+           "HFDTE150807 $igc0 $igc0||0|Hint: every fix has pressure altitude 0; --igc-gnss-altitude writes the GNSS altitudes the fixes record." \
            "HFDTE150807 $igc0 $igc0|--igc-gnss-altitude|0|" "HFDTE150807 $igc0 ${igc0/0000000/0000100}||0|"; do
   IFS='|' read -r lines flag want hint <<<"$row"
   case $lines in HF*) name=hint.igc ;; *) name=hint.nmea ;; esac

@@ -23,6 +23,7 @@ std::int64_t Day(int y, int m, int d) { return DaysFromCivil(y, m, d); }
 
 TEST(TrackTime, CivilDaysAndIsoText) {
     EXPECT_EQ(Day(1970, 1, 1), 0);
+    EXPECT_EQ(Day(1, 1, 1), -719162);  // the first day a date may name
     EXPECT_EQ(Day(2000, 3, 1) - Day(2000, 2, 28), 2);  // 2000 is a leap year
     EXPECT_EQ(Day(1900, 3, 1) - Day(1900, 2, 28), 1);  // 1900 is not
     EXPECT_EQ(Iso(Day(1969, 12, 31) * kMillisecondsPerDay + 86399999, true), "1969-12-31T23:59:59.999Z");

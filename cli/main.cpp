@@ -20,9 +20,17 @@
 #include "convert/option_hints.h"
 #include "convert/platform/file_system.h"
 #include "convert/track_summary.h"
-#include "options.h"
+#include "frontend/options.h"
 
 namespace torvane::cli {
+
+using frontend::ApplyAnalysisOptions;
+using frontend::ApplyOptions;
+using frontend::Command;
+using frontend::Options;
+using frontend::ParseOptions;
+using frontend::UsageText;
+
 namespace {
 
 enum ExitCode { kAllWritten = 0, kNothingWritten = 1, kFailure = 2 };

@@ -514,7 +514,8 @@ check "gpx copy written" same "$(head -c 5 "$work/own_CRLF.gpx")" "<gpx>"
 check "gpx copy that holds the copy replaced without a word" same "$rc" 0
 
 # Bash completion: a file name with blanks is one word; each command's options are offered.
-completion="$(dirname "$0")/../packaging/torvane-cli.bash"
+completion="$(dirname "$cli")/packaging/torvane-cli.bash"
+check "completion made beside the program" test -r "$completion"
 if [ -r "$completion" ]; then
   (
     # shellcheck source=/dev/null
@@ -527,6 +528,18 @@ if [ -r "$completion" ]; then
     for option in --overwrite --any-talker --verify-checksums --keep-zero-positions --altitude-set --output; do
       [[ "$offered" == *" $option "* ]] || exit 1
     done
+    # Every option the usage lists is offered to some command, and values where it has a list.
+    COMP_WORDS=(torvane-cli convert "--"); COMP_CWORD=2; _torvane_cli
+    offered=" ${COMPREPLY[*]} "
+    COMP_WORDS=(torvane-cli analyze "--"); COMP_CWORD=2; _torvane_cli
+    offered+=" ${COMPREPLY[*]} "
+    COMP_WORDS=(torvane-cli "--"); COMP_CWORD=1; _torvane_cli
+    offered+=" ${COMPREPLY[*]} "
+    for option in $("$cli" --help | grep -oE '(^|[ [])--[a-z][a-z0-9-]+' | tr -d ' [' | sort -u); do
+      [[ "$offered" == *" $option "* ]] || { echo "not offered: $option"; exit 1; }
+    done
+    COMP_WORDS=(torvane-cli convert --to ""); COMP_CWORD=3; _torvane_cli
+    [ "${COMPREPLY[*]}" = "table kml ovl gpx geojson" ] || exit 1
   ) </dev/null
   check "completion: names with blanks, preview's options" same "$?" 0
 fi

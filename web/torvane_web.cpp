@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/options.h"
+#include "frontend/options.h"
 #include "convert/analysis_with_summary.h"
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
@@ -140,8 +140,8 @@ char* UsageError(const std::string& error) {
 }
 
 // Parses the arguments; false (with the message in `error`) for a usage error.
-bool Parse(Arguments& args, cli::Options& options, std::string& error) {
-    if (!cli::ParseOptions(args.Count(), args.Values(), options, error)) return false;
+bool Parse(Arguments& args, frontend::Options& options, std::string& error) {
+    if (!frontend::ParseOptions(args.Count(), args.Values(), options, error)) return false;
     if (options.files.size() != 1) {
         error = "the page works on one file at a time";
         return false;
@@ -190,16 +190,16 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
     using namespace torvane;
     using namespace torvane::web;
     Arguments args(data, length);
-    cli::Options options;
+    frontend::Options options;
     std::string error;
     if (!Parse(args, options, error)) return UsageError(error);
 
     Settings s;
     s.InputFilePath = options.files.front();
-    cli::ApplyAnalysisOptions(options, s);
+    frontend::ApplyAnalysisOptions(options, s);
     const ProgressHooks hooks = PageProgress();
     const AnalysisWithSummary analysis =
-        AnalyzeWithSummary(s, [&options](Settings& run) { cli::ApplyOptions(options, run); }, &hooks);
+        AnalyzeWithSummary(s, [&options](Settings& run) { frontend::ApplyOptions(options, run); }, &hooks);
     const AnalysisReport& report = analysis.report;
 
     JsonObject result;
@@ -232,13 +232,13 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
     using namespace torvane;
     using namespace torvane::web;
     Arguments args(data, length);
-    cli::Options options;
+    frontend::Options options;
     std::string error;
     if (!Parse(args, options, error)) return UsageError(error);
 
     Settings s;
     s.InputFilePath = options.files.front();
-    cli::ApplyAnalysisOptions(options, s);
+    frontend::ApplyAnalysisOptions(options, s);
     const ProgressHooks hooks = PageProgress();
     const AnalysisReport analysis = AnalyzeInput(s, &hooks);
     JsonObject result;
@@ -247,7 +247,7 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
             .Add("message", AnalysisText(analysis))
             .Release();
     }
-    cli::ApplyOptions(options, s);
+    frontend::ApplyOptions(options, s);
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
     const Settings asAnalysed = s;  // the run leaves its reader's state in `s`

@@ -1,4 +1,5 @@
-// Command-line arguments of torvane-cli, parsed into the window's choices.
+// Command-line arguments of torvane-cli (and of the page), parsed into the
+// window's choices by the table of options (option_table.h).
 #pragma once
 
 #include <cstdint>
@@ -8,7 +9,7 @@
 
 #include "convert/settings.h"
 
-namespace torvane::cli {
+namespace torvane::frontend {
 
 enum class Command { Help, Version, Analyze, Convert, Preview };
 
@@ -59,4 +60,4 @@ std::string KmlColour(const std::string& text);
 
 const std::string& UsageText();
 
-}  // namespace torvane::cli
+}  // namespace torvane::frontend

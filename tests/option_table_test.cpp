@@ -1,0 +1,79 @@
+// The table of options against the parser, the usage and the completion made
+// from it: each option is taken by each command the table names and refused
+// by the others, with a value where it takes one; none is missing from the
+// usage or the completion.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "frontend/option_table.h"
+
+namespace torvane::frontend {
+namespace {
+
+// A value the option takes.
+std::string ExampleValue(const OptionSpec& spec) {
+    if (!spec.valueWords.empty()) return std::string(spec.valueWords.substr(0, spec.valueWords.find(' ')));
+    if (spec.valueName == "M") return "12.5";
+    if (spec.valueName == "YYYY-MM-DD") return "2024-02-29";
+    return "x";
+}
+
+bool Parses(std::vector<std::string> args, Options& o, std::string& error) {
+    std::vector<char*> argv;
+    for (std::string& arg : args) argv.push_back(arg.data());
+    return ParseOptions(static_cast<int>(argv.size()), argv.data(), o, error);
+}
+
+TEST(OptionTable, EachCommandTakesItsOptionsAndRefusesTheOthers) {
+    const struct {
+        const char* name;
+        unsigned mask;
+        Command command;
+    } commands[] = {{"analyze", kAnalyze, Command::Analyze},
+                    {"convert", kConvert, Command::Convert},
+                    {"preview", kPreview, Command::Preview}};
+    for (const OptionSpec& spec : OptionTable()) {
+        for (const auto& c : commands) {
+            SCOPED_TRACE(std::string(c.name) + " " + std::string(spec.name));
+            std::vector<std::string> args{"torvane-cli", c.name, "log.nmea"};
+            if (c.command == Command::Analyze && spec.position) args.push_back("--summary");
+            if (c.command == Command::Convert && spec.name == "--kml-time") args.insert(args.end(), {"--to", "kml"});
+            args.emplace_back(spec.name);
+            if (!spec.valueName.empty()) args.push_back(ExampleValue(spec));
+            Options o;
+            std::string error;
+            // (Options gather files across calls: each parse starts afresh.)
+            EXPECT_EQ(Parses(args, o, error), (spec.commands & c.mask) != 0) << error;
+            if ((spec.commands & c.mask) != 0) {
+                EXPECT_EQ(o.command, c.command);
+            }
+            // Its value is asked for, also in the "--name=value" form.
+            if (!spec.valueName.empty() && (spec.commands & c.mask) != 0) {
+                args.pop_back();
+                o = Options{};
+                EXPECT_FALSE(Parses(args, o, error));
+                EXPECT_EQ(error, "option '" + std::string(spec.name) + "' needs a value");
+                args.back() = std::string(spec.name) + "=" + ExampleValue(spec);
+                o = Options{};
+                EXPECT_TRUE(Parses(args, o, error)) << error;
+            }
+        }
+    }
+}
+
+TEST(OptionTable, UsageAndCompletionNameEveryOption) {
+    const std::string completion = BashCompletion();
+    for (const OptionSpec& spec : OptionTable()) {
+        SCOPED_TRACE(std::string(spec.name));
+        EXPECT_NE(UsageText().find(std::string(spec.name)), std::string::npos);
+        EXPECT_NE(completion.find(std::string(spec.name) + " "), std::string::npos);
+        if (!spec.valueWords.empty()) {
+            EXPECT_NE(completion.find("\"" + std::string(spec.valueWords) + "\""), std::string::npos);
+        }
+    }
+}
+
+}  // namespace
+}  // namespace torvane::frontend

@@ -59,10 +59,7 @@ void LineAccount::Add(LineReason reason, std::int64_t lineNumber) {
 }
 
 bool AccountLines(const Settings& options, LineAccount& account, std::string& error) {
-    Settings s = options;
-    s.OutputType = OutputKind::Table;
-    s.PositionsOnly = true;
-    s.RecordCount = 0;
+    Settings s = PositionsPassSettings(options);
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());

@@ -287,6 +287,14 @@ LoopEnd RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inp
 
 }  // namespace
 
+Settings PositionsPassSettings(const Settings& options) {
+    Settings s = options;
+    s.OutputType = OutputKind::Table;
+    s.PositionsOnly = true;
+    s.RecordCount = 0;
+    return s;
+}
+
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error) {
     return RunLoop(s, input, FileTarget{output}, inputSize, hooks, error);

@@ -53,6 +53,10 @@ LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uin
 
 struct LineAccount;
 
+// The settings of a pass over the log of `options` that writes nothing and
+// takes the records a Table run would write (positions alone, no text).
+Settings PositionsPassSettings(const Settings& options);
+
 // The same run, showing each line to `sink` first.
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);

@@ -363,10 +363,7 @@ private:
 
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks) {
-    Settings s = options;
-    s.OutputType = OutputKind::Table;
-    s.PositionsOnly = true;
-    s.RecordCount = 0;
+    const Settings s = PositionsPassSettings(options);
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());

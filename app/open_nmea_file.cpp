@@ -40,6 +40,7 @@
 #include "convert/input_analysis.h"
 #include "convert/line_account.h"
 #include "convert/option_hints.h"
+#include "frontend/shared_texts.h"
 #include "convert/input_file.h"
 #include "convert/log_dates.h"
 #include "convert/track_summary.h"
@@ -624,9 +625,8 @@ void OpenNMEAFile::AnalyzeClicked() {
 bool OpenNMEAFile::GpxCopyMayBeWritten() {
     const std::string& input = settings_.InputFilePath;
     if (!IsGpxPath(input)) return true;
-    const std::string copy = GpxCopyPath(input);
     // A file that holds this very copy already is replaced without a word.
-    if (!OutputFileExists(copy) || GpxCopyHolds(input, copy)) return true;
+    if (frontend::GpxCopyNeedsNoQuestion(input)) return true;
     if (services_.ask(OverwriteQuestion()) == QMessageBox::Yes) return true;
     services_.ask(OverwriteRefusal());
     EndProgram();
@@ -776,11 +776,10 @@ void OpenNMEAFile::StartClicked() {
     if (completed && analysed_ && !recognised_) message += "\r\n" + EarlierDataTypeNote(chosenPath_, settings_.DataType);
     if (completed) {
         // The options that would have given more positions, computed.
-        const OptionNames names{std::string(kAcceptAnyTalkerCaption), "switching off \"Eliminate \"Zero\" positions\"",
-                                "\"GNSS altitude (IGC)\""};
         std::vector<std::string> hints;
         std::string error;
-        if (RunOptionHints(asAnalysed, analysisCounts_, report.count, nullptr, names, hints, error)) {
+        if (RunOptionHints(asAnalysed, analysisCounts_, report.count, nullptr, frontend::CheckBoxOptionNames(), hints,
+                           error)) {
             for (const std::string& hint : hints) message += "\r\n" + hint;
         }
     }

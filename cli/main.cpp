@@ -21,6 +21,7 @@
 #include "convert/platform/file_system.h"
 #include "convert/track_summary.h"
 #include "frontend/options.h"
+#include "frontend/shared_texts.h"
 
 namespace torvane::cli {
 
@@ -77,10 +78,9 @@ bool PrintLineAccount(const Settings& s) {
 // Below a run that wrote nothing or much less than its lines would give:
 // the options that would give more.
 void PrintRunHints(const Settings& s, const AnalysisCounts& counts, std::int64_t written) {
-    const OptionNames names{"--any-talker", "--keep-zero-positions", "--igc-gnss-altitude"};
     std::vector<std::string> hints;
     std::string error;
-    if (!RunOptionHints(s, counts, written, nullptr, names, hints, error)) return;  // the run said what it could
+    if (!RunOptionHints(s, counts, written, nullptr, frontend::CommandLineOptionNames(), hints, error)) return;  // the run said what it could
     for (const std::string& hint : hints) std::cerr << hint << '\n';
     std::cerr << std::flush;
 }
@@ -94,9 +94,8 @@ void PrintOptionHints(const AnalysisReport& report) {
 // that file holds the same copy already, or as an output is replaced.
 bool GpxCopyMayBeWritten(const std::string& file, const Options& options) {
     if (!IsGpxPath(file)) return true;
-    const std::string copy = GpxCopyPath(file);
-    if (!OutputFileExists(copy) || GpxCopyHolds(file, copy) || options.overwrite || AskOverwrite()) return true;
-    PrintError("Output file exists: " + copy);
+    if (frontend::GpxCopyNeedsNoQuestion(file) || options.overwrite || AskOverwrite()) return true;
+    PrintError("Output file exists: " + GpxCopyPath(file));
     PrintError("Move existing file to another directory and try again!");
     return false;
 }
@@ -122,8 +121,7 @@ int Analyze(const std::string& file, const Options& options) {
     const AnalysisCounts& c = report.counts;
     std::cout << "Data type: " << (report.recognised ? DataTypeWord(s.DataType) : std::string_view("none")) << '\n'
               << "Detected records: " << s.DetectedRecordCount << '\n'
-              << "Counts: GGA " << c.gga << ", GLL " << c.gll << ", RMC " << c.rmc << ", IGC header "
-              << c.igcHeader << ", valid fixes " << c.validFix << ", track points " << c.trackPoint << '\n';
+              << "Counts: " << frontend::CountsText(c) << '\n';
     if (!report.gpxCopyPath.empty()) std::cout << "GPX copy: " << report.gpxCopyPath << '\n';
     std::cout << std::flush;
     if (options.summary && report.recognised) {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "frontend/options.h"
+#include "frontend/shared_texts.h"
 #include "convert/analysis_with_summary.h"
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
@@ -208,10 +209,7 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
     const AnalysisCounts& c = report.counts;
     result.Add("dataType", report.recognised ? DataTypeWord(s.DataType) : std::string_view("none"))
         .Add("detectedRecords", static_cast<std::int64_t>(s.DetectedRecordCount))
-        .Add("counts", "GGA " + std::to_string(c.gga) + ", GLL " + std::to_string(c.gll) + ", RMC " +
-                           std::to_string(c.rmc) + ", IGC header " + std::to_string(c.igcHeader) +
-                           ", valid fixes " + std::to_string(c.validFix) + ", track points " +
-                           std::to_string(c.trackPoint))
+        .Add("counts", frontend::CountsText(c))
         .Add("gpxCopy", report.gpxCopyPath)
         .Add("igc", s.DataType == DataKind::GPIGC)
         .Add("altitude", CarriesAltitude(s.DataType))
@@ -266,8 +264,8 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
         const bool fewer = run.count == 0 || run.count * 2 < asAnalysed.DetectedRecordCount;
         LineAccount account;
         const bool accounted = fewer && AccountLines(asAnalysed, account, error);
-        const OptionNames names{std::string(kAcceptAnyTalkerCaption), "\"Keep \"zero\" positions\"",
-                                "\"GNSS altitude (IGC)\""};
+        OptionNames names = frontend::CheckBoxOptionNames();
+        names.keepZeroPositions = "\"Keep \"zero\" positions\"";  // the page's box keeps, where the window's eliminates
         std::vector<std::string> hints;
         if (RunOptionHints(asAnalysed, analysis.counts, run.count, accounted ? &account : nullptr, names, hints,
                            error)) {

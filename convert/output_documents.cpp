@@ -27,22 +27,24 @@ void WriteOutputHeader(const Settings& s, OutputFile& output) {
     }
 }
 
-void WriteOutputTrailer(Settings& s, OutputFile& output) {
+void WriteOutputTrailer(const Settings& s, OutputFile& output) {
     if (IsDatedOutput(s)) return;
     switch (s.OutputType) {
         case OutputKind::KML:
             output.WriteLine(KmlTrailer());
             break;
-        case OutputKind::OVL:
-            FormatOverlayCenter(s.OverlayExtent, s.CenterLatText, s.CenterLongText);
+        case OutputKind::OVL: {
+            std::string centerLat, centerLong;
+            FormatOverlayCenter(s.OverlayExtent, centerLat, centerLong);
             // The centre texts hold "." whatever the option; this exchange,
             // the post-processing rule of the record lines, never fires.
             if (!s.UseDecimalComma) {
-                std::replace(s.CenterLongText.begin(), s.CenterLongText.end(), ',', '.');
-                std::replace(s.CenterLatText.begin(), s.CenterLatText.end(), ',', '.');
+                std::replace(centerLong.begin(), centerLong.end(), ',', '.');
+                std::replace(centerLat.begin(), centerLat.end(), ',', '.');
             }
-            output.WriteLine(OvlTrailer(s.OvlProperties.mapName, s.CenterLatText, s.CenterLongText));
+            output.WriteLine(OvlTrailer(s.OvlProperties.mapName, centerLat, centerLong));
             break;
+        }
         case OutputKind::Table:
         case OutputKind::GPX:
         case OutputKind::GeoJSON:

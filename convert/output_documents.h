@@ -14,7 +14,7 @@ void WriteOutputHeader(const Settings& s, OutputFile& output);
 
 // KML closing lines, OVL overlay and map-position sections (with the centre
 // texts formed from the run's overlay bounds); nothing for a table.
-void WriteOutputTrailer(Settings& s, OutputFile& output);
+void WriteOutputTrailer(const Settings& s, OutputFile& output);
 
 // Writes the overlay read from `written` (the complete file of the run, not
 // yet under its name, read from its start) to OutputFilePath with "Punkte="

@@ -151,8 +151,6 @@ struct ReaderState {
 struct RunTotals {
     std::int64_t RecordCount = 0;
     OverlayBounds OverlayExtent;
-    std::string CenterLatText;  // formed from OverlayExtent by the overlay's trailer
-    std::string CenterLongText;
 
     // Adds the totals of the records that follow these.
     void Merge(const RunTotals& later) {

@@ -11,16 +11,15 @@ void ComposeCurrentRecord(Settings& s, double timeOfDay, double altitude, bool t
     if (!std::isfinite(s.Latitude) || !std::isfinite(s.Longitude) || !std::isfinite(altitude)) {
         s.RecordInvalid = true;
         s.OutputLine.clear();
+        s.Composed = false;
         s.Reason = LineReason::NumberTooLarge;
         return;
     }
     s.TimeOfDay = timeOfDay;
     s.AltitudeKnown = tableAltitude;
     s.AltitudeGiven = altitudeGiven;
-    if (s.PositionsOnly) {
-        s.OutputLine.assign(1, '*');  // a position, no text
-        return;
-    }
+    s.Composed = true;
+    if (s.PositionsOnly) return;  // a position, no text
     const PositionRecord record{timeOfDay, s.Latitude, s.Longitude, altitude, tableAltitude};
     ComposeRecordLine(s.OutputLine, s.OutputType, record, s.RecordCount);
     if (s.OutputType == OutputKind::OVL) s.OverlayExtent.Include(s.Latitude, s.Longitude);

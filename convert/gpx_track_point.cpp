@@ -177,6 +177,7 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
     GpxPointStateRecord& point = s.GpxPointState;
     s.RecordInvalid = true;
     s.OutputLine.clear();
+    s.Composed = false;
 
     // Comments and CDATA sections hold no track points.
     std::string room;

@@ -57,6 +57,7 @@ void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& l
         if (FieldLength(s, field.comma) < field.minLength) {
             s.RecordInvalid = true;
             s.OutputLine.clear();
+            s.Composed = false;
             s.Reason = rule == &SentenceLayout::time       ? LineReason::ShortTime
                        : rule == &SentenceLayout::latitude  ? LineReason::ShortLatitude
                        : rule == &SentenceLayout::longitude ? LineReason::ShortLongitude

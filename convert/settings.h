@@ -119,8 +119,8 @@ struct RunOptions {
     float AltitudeValue = 0;
     torvane::AltitudeMode AltitudeMode = torvane::AltitudeMode::NeverSet;
 
-    // A run that only collects positions: the converters leave a marker in
-    // OutputLine instead of composing the line's text.
+    // A run that only collects positions: the converters compose no line's
+    // text (Composed tells which records have a position).
     bool PositionsOnly = false;
     // A run that accounts for every line: the sentences' fix is looked at.
     bool AccountsLines = false;
@@ -141,6 +141,7 @@ struct ReaderState {
     bool AltitudeKnown = false;  // the current record's kind carries an altitude (the table's column)
     bool AltitudeGiven = false;  // the log (or a fixed altitude) gives the current position one
     bool RecordInvalid = false;
+    bool Composed = false;  // the current record has a position (and its line, but in a positions-only run)
     // Why the current line is no position, where a reader says so (set by
     // the readers on their way out; read by the account of a run's lines).
     LineReason Reason = LineReason::Position;

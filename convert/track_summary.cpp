@@ -178,7 +178,7 @@ bool TrackSummaryBuilder::SeeLine(std::string_view line) {
 
 void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
     // A record whose fields failed their checks has no line and no position.
-    if (s.OutputLine.empty()) return;
+    if (!s.Composed) return;
     TrackSummary& t = summary_;
     TrackSample sample;
     sample.offset = lineOffset;

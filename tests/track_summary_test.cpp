@@ -180,7 +180,7 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
         SCOPED_TRACE(count);
         TrackSummaryBuilder builder;
         Settings s;
-        s.OutputLine = "x";
+        s.Composed = true;
         s.AltitudeKnown = s.AltitudeGiven = true;
         const std::int64_t spike = count * 2 / 3 + 1;
         for (std::int64_t i = 0; i < count; ++i) {

@@ -6,7 +6,8 @@
 
 (function () {
   const $ = (id) => document.getElementById(id);
-  const worker = new Worker('torvane.js');
+  let worker = null;
+  let workerFailure = '';  // why the converter could not start; empty while it can
   let nextId = 1;
   const pending = new Map();
   let file = null;
@@ -15,27 +16,96 @@
   let stage = '';
   const downloads = { output: null, copy: null, preview: null };
 
-  worker.onmessage = (event) => {
-    const message = event.data;
-    if (message.type === 'progress') {
-      showProgress(message.done, message.total);
-      return;
-    }
-    const resolve = pending.get(message.id);
-    pending.delete(message.id);
-    if (resolve) resolve(message);
-  };
-  // A worker that stops (out of memory, say) answers what it was asked with its failure.
-  worker.onerror = (event) => {
-    const text = 'The converter stopped: ' + (event.message || 'unknown error') + '. Reload the page to go on.';
-    showMessage($('message'), text, true);
+  // The worker's script: torvane.js beside the page, or, in torvane.html
+  // (the page in one file), the script and the WebAssembly inside the page,
+  // started from a Blob URL so that it runs from the disk (file://) too.
+  let workerUrl = '';
+  function workerScript() {
+    if (workerUrl) return workerUrl;
+    const script = document.getElementById('torvane-js');
+    if (!script) return (workerUrl = 'torvane.js');
+    const binary = (text) => Uint8Array.from(atob(text.trim()), (c) => c.charCodeAt(0));
+    const wasm = document.getElementById('torvane-wasm').textContent.trim();
+    const prelude = 'var Module = { wasmBinary: Uint8Array.from(atob("' + wasm +
+      '"), function (c) { return c.charCodeAt(0); }) };\n';
+    return (workerUrl = URL.createObjectURL(new Blob([prelude, binary(script.textContent)], { type: 'text/javascript' })));
+  }
+
+  const fromDisk = location.protocol === 'file:';
+  const whatToDo = fromDisk && !document.getElementById('torvane-js')
+    ? ' Opened from the disk, this page cannot start its converter: open torvane.html (the page in one file, ' +
+      'beside index.html in build-web) instead, or serve the folder build-web with a web server ' +
+      '(python3 -m http.server -d build-web, then http://localhost:8000/).'
+    : ' Reload the page; if that does not help, use a current version of Chrome, Edge, Firefox or Safari ' +
+      '(the page needs Web Workers and WebAssembly).';
+
+  // Everything asked of a worker that is gone gets this answer.
+  function answerAll(text) {
     pending.forEach((resolve) => resolve({ result: { failed: true, outcome: 'failed', message: text }, files: {} }));
     pending.clear();
-  };
+  }
+
+  // The browser's own words for a failure, inside a sentence of the page.
+  const said = (error) => String((error && error.message) || error || 'no reason given').replace(/[.\s]+$/, '');
+
+  function converterFailed(text) {
+    workerFailure = text + whatToDo;
+    showMessage($('message'), workerFailure, true);
+    answerAll(workerFailure);
+  }
+
+  // Starts the worker (again, after a cancelled run); false where it cannot start.
+  function startWorker() {
+    workerFailure = '';
+    let ready = false;
+    try {
+      if (typeof WebAssembly !== 'object') throw new Error('this browser has no WebAssembly');
+      worker = new Worker(workerScript());
+    } catch (error) {
+      worker = null;
+      converterFailed('The converter could not start (' + said(error) + ').');
+      return false;
+    }
+    worker.onmessage = (event) => {
+      const message = event.data;
+      if (message.type === 'ready') {
+        ready = true;
+        return;
+      }
+      if (message.type === 'failed') {
+        converterFailed('The converter\'s WebAssembly could not start (' + said(message.message) + ').');
+        return;
+      }
+      if (message.type === 'progress') {
+        showProgress(message);
+        return;
+      }
+      const resolve = pending.get(message.id);
+      pending.delete(message.id);
+      if (resolve) resolve(message);
+    };
+    // A worker that cannot load its script, or stops (out of memory, say),
+    // answers what it was asked with its failure.
+    worker.onerror = (event) => {
+      event.preventDefault();
+      if (!ready) {
+        converterFailed('The converter could not start (' + said(event.message || 'its script torvane.js did not load') + ').');
+      } else {
+        const text = 'The converter stopped: ' + (event.message || 'unknown error') + '. Reload the page to go on.';
+        showMessage($('message'), text, true);
+        answerAll(text);
+      }
+    };
+    return true;
+  }
 
   function ask(type, extra) {
     const id = nextId++;
     return new Promise((resolve) => {
+      if (workerFailure || !worker) {
+        resolve({ result: { failed: true, outcome: 'failed', message: workerFailure }, files: {} });
+        return;
+      }
       pending.set(id, resolve);
       worker.postMessage(Object.assign({ id: id, type: type }, extra));
     });
@@ -43,7 +113,8 @@
 
   function megabytes(bytes) { return (bytes / 1048576).toFixed(1) + ' MB'; }
 
-  function showProgress(done, total) {
+  function showProgress(report) {
+    const done = report.done, total = report.total;
     const box = $('progress-box');
     box.hidden = false;
     const bar = $('progress');
@@ -250,4 +321,5 @@
   $('download-copy').addEventListener('click', () => save('copy'));
   $('download-preview').addEventListener('click', () => save('preview'));
   showOptionsFor(outputType());
+  startWorker();
 })();

@@ -75,9 +75,15 @@ function torvaneStart() {
   FS.mkdir('/work');
   FS.chdir('/work');
   torvaneReady = true;
+  postMessage({ type: 'ready' });
   torvaneQueue.forEach(torvaneHandle);
   torvaneQueue = [];
 }
+
+// WebAssembly that cannot start (not compiled, not instantiated) tells the page.
+Module['onAbort'] = function (what) {
+  postMessage({ type: 'failed', message: String(what) });
+};
 
 onmessage = function (event) {
   if (torvaneReady) torvaneHandle(event.data);

@@ -36,7 +36,13 @@ function serve() {
   const types = { '.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm' };
   const requests = [];
   const server = http.createServer((request, response) => {
-    const name = new URL(request.url, 'http://x').pathname.replace(/^\/$/, '/index.html');
+    let name = new URL(request.url, 'http://x').pathname.replace(/\/$/, '/index.html');
+    // /broken/: the page with WebAssembly that is not.
+    if (name === '/broken/torvane.wasm') {
+      response.writeHead(200, { 'Content-Type': 'application/wasm' }).end('not WebAssembly');
+      return;
+    }
+    name = name.replace(/^\/broken\//, '/');
     requests.push(name);
     const file = path.join(buildWeb, path.normalize(name));
     if (!file.startsWith(buildWeb) || !fs.existsSync(file) || !fs.statSync(file).isFile()) {
@@ -172,6 +178,52 @@ async function screenshot(name) {
 
 const outputNames = { table: 'prn', kml: 'kml', ovl: 'ovl', gpx: 'gpx', geojson: 'geojson' };
 
+// Every example log analysed, previewed and converted to every output type
+// in the page as loaded, each output byte for byte torvane-cli's. `where`
+// names the page in the checks.
+async function examplesByteForByte(where) {
+  const runs = {
+    table: [[], ['--decimal-comma'], ['--keep-zero-positions', '--altitude-add', '12.5']],
+    kml: [[], ['--kml-name', 'Mein Weg & <Co>', '--kml-description', 'Zürich', '--kml-color', 'blue',
+      '--kml-extrude', '0', '--kml-tessellate', '0', '--kml-absolute'], ['--kml-time', '--date', '2024-05-01']],
+    ovl: [[], ['--ovl-color', 'turquoise', '--ovl-width', '7', '--ovl-map-name', 'Harbour', '--keep-zero-positions']],
+    gpx: [[], ['--date', '2023-12-31', '--altitude-set', '100']],
+    geojson: [[]],
+  };
+  for (const name of fs.readdirSync(examples).sort()) {
+    const log = path.join(examples, name);
+    await drop(log);
+    const cliAnalysis = runCli(log, ['analyze']);
+    const message = await page.$eval('#message', (e) => e.textContent);
+    const dataType = await page.$eval('#data-type', (e) => e.textContent);
+    const expectedType = /Data type: (\S+)/.exec(cliAnalysis.stdout)[1];
+    check(cliAnalysis.stdout.startsWith(message + '\n') && dataType.startsWith('Data type: ' + expectedType),
+      `${where}${name}: the analysis message and data type ${expectedType} are the command line's`);
+    // The preview picture.
+    await page.click('#download-preview');
+    const svgName = await page.$eval('#download-preview', (e) => e.textContent.replace(/^Download picture /, ''));
+    const svg = await downloaded(svgName);
+    const cliSvg = runCli(log, ['preview'], svgName);
+    check(cliSvg.output && sameBytes(svg, cliSvg.output), `${where}${name}: preview ${svgName} byte for byte`);
+    fs.unlinkSync(svg);
+    if (name === 'city-walk.nmea' && !where) await screenshot('page-gga-analysed.png');
+
+    for (const [to, optionSets] of Object.entries(runs)) {
+      for (const options of optionSets) {
+        const args = ['--to', to, ...options];
+        if (name.endsWith('.igc') && to === 'table' && options.length === 0) args.push('--igc-gnss-altitude');
+        await setOptions(args);
+        const file = await convertAndDownload();
+        const expectedName = file ? path.basename(file) : '(none)';
+        const fromCli = runCli(log, ['convert', ...args, '--overwrite'], expectedName);
+        check(file && fromCli.output && sameBytes(file, fromCli.output) &&
+          expectedName.endsWith('.' + outputNames[to]), `${where}${name} ${args.join(' ')}: ${expectedName} byte for byte`);
+        if (file) fs.unlinkSync(file);
+      }
+    }
+  }
+}
+
 try {
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('convert') !== null);
@@ -198,45 +250,7 @@ try {
   }
   check(tabStops[0] === 'file-input', 'the keyboard reaches the file picker first (' + tabStops.join(', ') + ')');
 
-  const runs = {
-    table: [[], ['--decimal-comma'], ['--keep-zero-positions', '--altitude-add', '12.5']],
-    kml: [[], ['--kml-name', 'Mein Weg & <Co>', '--kml-description', 'Zürich', '--kml-color', 'blue',
-      '--kml-extrude', '0', '--kml-tessellate', '0', '--kml-absolute'], ['--kml-time', '--date', '2024-05-01']],
-    ovl: [[], ['--ovl-color', 'turquoise', '--ovl-width', '7', '--ovl-map-name', 'Harbour', '--keep-zero-positions']],
-    gpx: [[], ['--date', '2023-12-31', '--altitude-set', '100']],
-    geojson: [[]],
-  };
-  for (const name of fs.readdirSync(examples).sort()) {
-    const log = path.join(examples, name);
-    await drop(log);
-    const cliAnalysis = runCli(log, ['analyze']);
-    const message = await page.$eval('#message', (e) => e.textContent);
-    const dataType = await page.$eval('#data-type', (e) => e.textContent);
-    const expectedType = /Data type: (\S+)/.exec(cliAnalysis.stdout)[1];
-    check(cliAnalysis.stdout.startsWith(message + '\n') && dataType.startsWith('Data type: ' + expectedType),
-      `${name}: the analysis message and data type ${expectedType} are the command line's`);
-    // The preview picture.
-    await page.click('#download-preview');
-    const svgName = await page.$eval('#download-preview', (e) => e.textContent.replace(/^Download picture /, ''));
-    const svg = await downloaded(svgName);
-    const cliSvg = runCli(log, ['preview'], svgName);
-    check(cliSvg.output && sameBytes(svg, cliSvg.output), `${name}: preview ${svgName} byte for byte`);
-    if (name === 'city-walk.nmea') await screenshot('page-gga-analysed.png');
-
-    for (const [to, optionSets] of Object.entries(runs)) {
-      for (const options of optionSets) {
-        const args = ['--to', to, ...options];
-        if (name.endsWith('.igc') && to === 'table' && options.length === 0) args.push('--igc-gnss-altitude');
-        await setOptions(args);
-        const file = await convertAndDownload();
-        const expectedName = file ? path.basename(file) : '(none)';
-        const fromCli = runCli(log, ['convert', ...args, '--overwrite'], expectedName);
-        check(file && fromCli.output && sameBytes(file, fromCli.output) &&
-          expectedName.endsWith('.' + outputNames[to]), `${name} ${args.join(' ')}: ${expectedName} byte for byte`);
-        if (file) fs.unlinkSync(file);
-      }
-    }
-  }
+  await examplesByteForByte('');
 
   // A run that writes nothing: the option that would help, and the account of its lines.
   const zeros = path.join(work, 'zeros.nmea');
@@ -291,6 +305,26 @@ try {
   check(pageErrors.length === 0, 'no error on the page' + (pageErrors.length ? ': ' + pageErrors.join('; ') : ''));
   const own = new Set(['/index.html', '/torvane.js', '/torvane.wasm']);
   check(requests.every((r) => own.has(r)), 'the page asks only for its own files (' + [...new Set(requests)].join(' ') + ')');
+
+  // WebAssembly that does not start: the page says so.
+  await page.goto(url + 'broken/');
+  const brokenWasm = await waitFor(() => page.$eval('#message', (e) => e.classList.contains('error') && e.textContent),
+    20, 'the page to say its WebAssembly cannot start');
+  check(/WebAssembly could not start/.test(brokenWasm) && /Reload the page/.test(brokenWasm),
+    'WebAssembly that does not start: the page says so and what to do');
+
+  // Opened from the disk: index.html cannot start its worker and says what
+  // to do; torvane.html, the page in one file, works there as served.
+  await page.goto('file://' + path.join(buildWeb, 'index.html'));
+  const fromDisk = await waitFor(() => page.$eval('#message', (e) => e.classList.contains('error') && e.textContent),
+    20, 'index.html from the disk to say its converter cannot start');
+  check(/could not start/.test(fromDisk) && fromDisk.includes('torvane.html'),
+    'index.html from the disk says its converter cannot start and to open torvane.html');
+  await screenshot('page-from-disk.png');
+  pageErrors.length = 0;
+  await page.goto('file://' + path.join(buildWeb, 'torvane.html'));
+  await examplesByteForByte('torvane.html from the disk: ');
+  check(pageErrors.length === 0, 'no error in torvane.html' + (pageErrors.length ? ': ' + pageErrors.join('; ') : ''));
 } catch (error) {
   console.log('FAIL ' + error.stack);
   failures++;

@@ -526,7 +526,7 @@
     file = logs[0];
     chosen = logs;
     analysed = null;
-    const size = (log) => log.name + ' (' + megabytes(log.size) + ')';
+    const size = (log) => log.name + ' (' + (log.size < 1e6 ? (log.size / 1e3).toFixed(1) + ' kB' : megabytes(log.size)) + ')';
     $('file-name').textContent = logs.length === 1 ? size(file) : logs.length + ' logs: ' + logs.map(size).join(', ') +
       '. START converts each in turn with the same options; the first is analysed below.';
     $('data-type').textContent = '';

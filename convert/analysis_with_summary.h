@@ -22,7 +22,10 @@ struct AnalysisWithSummary {
 
 // Analyses `s` as AnalyzeInput does; then, when the file was recognised,
 // applies `runOptions` (may be empty) to `s` and computes its summary.
+// `summaryHooks` see the summary's pass where they are given (a step of its
+// own), `hooks` both passes otherwise.
 AnalysisWithSummary AnalyzeWithSummary(Settings& s, const std::function<void(Settings&)>& runOptions,
-                                       const ProgressHooks* hooks = nullptr);
+                                       const ProgressHooks* hooks = nullptr,
+                                       const ProgressHooks* summaryHooks = nullptr);
 
 }  // namespace torvane

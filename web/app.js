@@ -10,11 +10,19 @@
   let workerFailure = '';  // why the converter could not start; empty while it can
   let nextId = 1;
   const pending = new Map();
-  let file = null;
+  let file = null;          // the log analysed and shown, the first of those chosen
+  let chosen = [];          // the logs chosen together: a run converts each
+  let waiting = [];         // logs chosen while the page was busy, taken up after
+  let workerFile = null;    // the log the worker holds
   let analysed = null;      // the last analysis's result
   let busy = false;
-  let stage = '';
+  let analyseAfter = false; // an option changed while busy
+  let cancelled = false;
+  // What the page is doing, for the progress bar: one bar over all the calls
+  // of the work (each log of a run, each of the call's steps).
+  let work = { text: '', index: 0, count: 1, steps: [] };
   const downloads = { output: null, copy: null, preview: null };
+  let listed = [];          // the object URLs of the list of a run of several logs
 
   // The worker's script: torvane.js beside the page, or, in torvane.html
   // (the page in one file), the script and the WebAssembly inside the page,
@@ -111,24 +119,32 @@
     });
   }
 
-  function megabytes(bytes) { return (bytes / 1048576).toFixed(1) + ' MB'; }
+  // Sizes as the browser's own file dialogs and downloads give them: 1 MB = 10^6 bytes.
+  function megabytes(bytes) { return (bytes / 1e6).toFixed(1) + ' MB'; }
+
+  const stepNames = {
+    analyze: ['reading the log', 'measuring the track for its picture'],
+    convert: ['reading the log', 'writing the output'],
+  };
 
   function showProgress(report) {
-    const done = report.done, total = report.total;
-    const box = $('progress-box');
-    box.hidden = false;
-    const bar = $('progress');
-    const percent = total > 0 ? Math.min(100, Math.round(100 * done / total)) : 0;
-    bar.value = percent;
-    $('progress-label').textContent = stage + ': ' + megabytes(done) + ' of ' + megabytes(total) + ' (' + percent + ' %)';
+    $('progress-box').hidden = false;
+    const steps = report.steps || 1, step = report.step || 1;
+    const part = report.total > 0 ? Math.min(1, report.done / report.total) : 0;
+    const overall = (work.index + (step - 1 + part) / steps) / work.count;
+    $('progress').value = Math.round(100 * overall);
+    const name = work.steps[step - 1] || 'reading the log';
+    $('progress-label').textContent = work.text + ': step ' + step + ' of ' + steps + ', ' + name + ', ' +
+      megabytes(report.done) + ' of ' + megabytes(report.total) + ' (' + Math.round(100 * overall) + ' % in all)';
   }
 
-  function startWork(text) {
+  function startWork(text, bytes) {
     busy = true;
-    stage = text;
+    cancelled = false;
+    work = { text: text, index: 0, count: 1, steps: [] };
     $('progress').value = 0;
     $('progress-label').textContent = text + '…';
-    $('progress-box').hidden = file.size < 1048576;  // a small log is done before it could be seen
+    $('progress-box').hidden = bytes < 1e6;  // a small log is done before it could be seen
     $('convert').disabled = true;
   }
 
@@ -136,6 +152,37 @@
     busy = false;
     $('progress-box').hidden = true;
     $('convert').disabled = !(analysed && analysed.recognised);
+    if (waiting.length > 0) {
+      const next = waiting;
+      waiting = [];
+      $('waiting').textContent = '';
+      setTimeout(() => choose(next), 0);
+    } else if (analyseAfter) {
+      analyseAfter = false;
+      setTimeout(analyse, 0);
+    }
+  }
+
+  // Cancel: the core runs in the worker without a break in which a message
+  // could reach it, so the worker is stopped and a new one started; what it
+  // was writing goes with it, nothing is offered.
+  function cancel() {
+    if (!busy || !worker) return;
+    cancelled = true;
+    worker.terminate();
+    worker = null;
+    const answer = { result: { failed: true, cancelled: true, outcome: 'cancelled', message: '' }, files: {} };
+    pending.forEach((resolve) => resolve(answer));
+    pending.clear();
+    workerFile = null;
+    startWorker();
+  }
+
+  // The worker holds `chosen` (as read from the disk in blocks).
+  async function hold(chosenFile) {
+    if (workerFile === chosenFile) return;
+    const answer = await ask('file', { file: chosenFile });
+    if (!answer.result.failed) workerFile = chosenFile;
   }
 
   function showMessage(element, text, error) {
@@ -149,18 +196,52 @@
     return downloads[kind];
   }
 
-  function save(kind) {
-    const item = downloads[kind];
-    if (!item) return;
+  function saveAs(name, url) {
     const link = document.createElement('a');
-    link.href = item.url;
-    link.download = item.name;
+    link.href = url;
+    link.download = name;
     document.body.appendChild(link);
     link.click();
     link.remove();
   }
 
+  function save(kind) {
+    const item = downloads[kind];
+    if (item) saveAs(item.name, item.url);
+  }
+
   function outputType() { return document.querySelector('input[name="to"]:checked').value; }
+
+  // The page's controls for torvane-cli's options, for its messages.
+  const controls = {
+    '--altitude-add': 'Altitude "add metres"',
+    '--altitude-set': 'Altitude "set to metres"',
+    '--date': '"Date of the first position"',
+    '--kml-name': 'KML path "Name"',
+    '--kml-description': 'KML path "Description"',
+    '--kml-color': 'KML path "Colour"',
+    '--ovl-color': 'TOP overlay "Colour"',
+    '--ovl-width': 'TOP overlay "Line width (pixels)"',
+    '--ovl-map-name': 'TOP overlay "Map name"',
+  };
+
+  // A refused option in the page's words: its control, not the command line's option.
+  function pageWords(message) {
+    if (!message || !message.startsWith('torvane-cli: ')) return message;
+    let text = message.slice('torvane-cli: '.length);
+    Object.keys(controls).forEach((option) => { text = text.split(option).join(controls[option]); });
+    return text.charAt(0).toUpperCase() + text.slice(1) + '.';
+  }
+
+  // The altitude as the option takes it: the number as typed (the option's
+  // own rule decides), or its plain decimal form where the browser gives an
+  // exponent. Empty where the field holds no number.
+  function altitudeText() {
+    const text = $('altitude-value').value.trim();
+    if (text === '' || !/e/i.test(text)) return text;
+    const plain = String(Number(text));
+    return /e/i.test(plain) ? text : plain;
+  }
 
   // The options that decide what analysis recognises and which positions
   // are kept: analysis, preview and run alike.
@@ -174,10 +255,18 @@
     if ($('fix-only').checked) args.push('--fix-only');
     const mode = $('altitude-mode').value;
     if (mode && !$('altitude-mode').disabled) {
-      args.push(mode === 'add' ? '--altitude-add' : '--altitude-set', String(Number($('altitude-value').value) || 0));
+      args.push(mode === 'add' ? '--altitude-add' : '--altitude-set', altitudeText());
     }
     if ($('first-date').value) args.push('--date', $('first-date').value);
     return args;
+  }
+
+  // What keeps the options from being taken, in the page's words; empty when nothing does.
+  function optionsProblem() {
+    if ($('altitude-mode').value && !$('altitude-mode').disabled && altitudeText() === '') {
+      return 'Altitude: give a number of metres within -1000..1000.';
+    }
+    return '';
   }
 
   function runArgs() {
@@ -212,55 +301,202 @@
     $('download-copy').hidden = true;
   }
 
+  // The figures under the picture in words and units, as the window shows them.
+  function durationText(seconds, fallback) {
+    if (!Number.isFinite(seconds) || seconds < 0) return fallback;
+    const whole = Math.floor(seconds);
+    const h = Math.floor(whole / 3600), m = Math.floor(whole / 60) % 60, sec = whole % 60;
+    if (h > 0) return h.toLocaleString() + ' h ' + m + ' min';
+    if (m > 0) return m + ' min ' + sec + ' s';
+    return sec + ' s';
+  }
+  const whole = (value) => Math.floor(value + 0.5).toLocaleString();
+  function lengthText(metres) {
+    if (metres < 1000) return whole(metres) + ' m';
+    const digits = metres < 10000 ? 2 : 1;
+    return (metres / 1000).toLocaleString(undefined, { minimumFractionDigits: digits, maximumFractionDigits: digits }) +
+      ' km';
+  }
+  function figureRows(f) {
+    if (f.records <= 0) return [['Positions', (0).toLocaleString()]];
+    const rows = [['Positions', f.records.toLocaleString()]];
+    if (f.hasTime) {
+      if (f.dated) {
+        const day = (ms) => new Date(ms).toLocaleDateString(undefined, { timeZone: 'UTC', dateStyle: 'short' });
+        const time = (ms) => new Date(ms).toISOString().slice(11, 19);
+        rows.push(['Start', day(f.startUtc) + ' ' + time(f.startUtc) + ' UTC']);
+        rows.push(['End', (day(f.endUtc) === day(f.startUtc) ? '' : day(f.endUtc) + ' ') + time(f.endUtc) + ' UTC']);
+      } else {
+        rows.push(['Start', f.startClock], ['End', f.endClock]);
+      }
+      rows.push(['Duration', f.timesGoBack ? 'none: the times go back' : durationText(f.duration, f.durationClock)]);
+    }
+    if (f.hasPosition) rows.push(['Length', lengthText(f.lengthMetres)]);
+    if (f.hasAltitude) {
+      const low = whole(f.altMin), high = whole(f.altMax);
+      rows.push(['Altitude', (low === high ? low : low + (f.altMin < 0 ? ' to ' : '\u2013') + high) + ' m']);
+    }
+    return rows;
+  }
+  function showFigures(figures) {
+    const table = $('figures');
+    table.textContent = '';
+    figureRows(figures).forEach(([name, value]) => {
+      const row = table.insertRow();
+      const head = document.createElement('th');
+      head.scope = 'row';
+      head.textContent = name;
+      row.appendChild(head);
+      row.insertCell().textContent = value;
+    });
+  }
+
   async function analyse() {
-    if (!file || busy) return;
+    if (!file) return;
+    if (busy) {
+      analyseAfter = true;
+      return;
+    }
     clearRun();
-    startWork('Analysing ' + file.name);
+    const problem = optionsProblem();
+    if (problem) {
+      analysed = null;
+      showMessage($('message'), problem, true);
+      $('convert').disabled = true;
+      return;
+    }
+    startWork('Analysing ' + file.name, file.size);
+    work.steps = stepNames.analyze;
+    await hold(file);
     const answer = await ask('analyze', { args: positionArgs() });
     const result = answer.result;
-    analysed = result;
+    analysed = result.cancelled ? null : result;
     endWork();
-    const problem = result.failed || !result.recognised;
-    showMessage($('message'), result.message, problem);
+    if (result.cancelled) {
+      showMessage($('message'), 'The analysis of ' + file.name + ' was cancelled. Drop or choose the log again to analyse it.', true);
+      $('data-type').textContent = '';
+      $('preview-figure').hidden = true;
+      return;
+    }
+    const refused = result.failed || !result.recognised;
+    showMessage($('message'), pageWords(result.message), refused);
+    // A refused option leaves the controls as they are: they are needed to correct it.
+    if (result.failed && !('recognised' in result)) return;
     $('data-type').textContent = result.failed ? '' :
-      'Data type: ' + result.dataType + ' (' + result.detectedRecords + ' records detected)';
+      'Data type: ' + result.dataType + ' (' + result.detectedRecords + ' records detected)' +
+      (result.recognised && !result.preview && result.previewError ? '. No picture: ' + result.previewError : '');
     $('kml-description').placeholder = result.kmlDescription || '';
-    $('igc-gnss-altitude').disabled = !result.igc;
-    $('altitude-mode').disabled = !result.altitude;
-    $('altitude-value').disabled = !result.altitude || !$('altitude-mode').value;
+    if (!result.failed) {
+      $('igc-gnss-altitude').disabled = !result.igc;
+      $('altitude-mode').disabled = !result.altitude;
+      $('altitude-value').disabled = !result.altitude || !$('altitude-mode').value;
+    }
     const figure = $('preview-figure');
     const picture = result.preview && answer.files[result.preview];
     if (picture) {
       const item = offer('preview', result.preview, picture, 'image/svg+xml');
       $('preview').src = item.url;
       $('preview').alt = 'The track of ' + file.name + ' to scale, north up, and its altitude profile';
-      $('figures').textContent = result.figures.trim();
+      showFigures(result.figures);
       $('download-preview').textContent = 'Download picture ' + result.preview;
       figure.hidden = false;
     } else {
       figure.hidden = true;
-      if (result.recognised && result.previewError) $('figures').textContent = result.previewError;
     }
+  }
+
+  // The message of a run as the page shows it.
+  function runText(result) {
+    if (result.cancelled) return 'The run was cancelled: nothing was written.';
+    let text = pageWords(result.message);
+    if (result.undated) {
+      text += '\nThe log holds no date: its positions are written without times. ' +
+        'Give the date of the first position under Positions.';
+    }
+    if (result.account) text += '\n\n' + result.account.trim();
+    return text;
+  }
+
+  function downloadButton(text, name, buffer) {
+    const url = URL.createObjectURL(new Blob([buffer], { type: 'application/octet-stream' }));
+    listed.push(url);
+    const button = document.createElement('button');
+    button.type = 'button';
+    button.textContent = text + name;
+    button.dataset.name = name;
+    button.addEventListener('click', () => saveAs(name, url));
+    return button;
+  }
+
+  // One log of a run of several: its line in the list, with its downloads.
+  function listResult(chosenFile, answer) {
+    const result = answer.result;
+    const item = document.createElement('li');
+    const name = document.createElement('strong');
+    name.textContent = chosenFile.name;
+    const message = document.createElement('pre');
+    message.className = 'message' + (result.outcome === 'failed' || result.cancelled ? ' error' : '');
+    message.textContent = runText(result);
+    item.append(name, message);
+    const output = result.output && answer.files[result.output];
+    const copy = result.gpxCopy && answer.files[result.gpxCopy];
+    if (output || copy) {
+      const buttons = document.createElement('p');
+      buttons.className = 'downloads';
+      if (output) buttons.appendChild(downloadButton('Download ', result.output, output));
+      if (copy) buttons.appendChild(downloadButton('Download the GPX copy ', result.gpxCopy, copy));
+      item.appendChild(buttons);
+    }
+    $('results').appendChild(item);
+  }
+
+  function clearList() {
+    listed.forEach((url) => URL.revokeObjectURL(url));
+    listed = [];
+    $('results').textContent = '';
   }
 
   async function convert(event) {
     event.preventDefault();
     if (!file || busy || !analysed || !analysed.recognised) return;
     clearRun();
-    startWork('Converting ' + file.name);
+    clearList();
+    const logs = chosen.slice();
+    const several = logs.length > 1;
+    const args = runArgs();
+    startWork('Converting ' + file.name, logs.reduce((sum, log) => sum + log.size, 0));
+    work.steps = stepNames.convert;
+    work.count = logs.length;
     const started = performance.now();
-    const answer = await ask('convert', { args: runArgs() });
-    const seconds = (performance.now() - started) / 1000;
-    endWork();
-    const result = answer.result;
-    let text = result.message;
-    if (result.undated) {
-      text += '\nThe log holds no date: its positions are written without times. ' +
-        'Give the date of the first position under Positions.';
+    let answer = null;
+    const outcomes = { written: 0, nothing: 0, failed: 0 };
+    for (let i = 0; i < logs.length && !cancelled; i++) {
+      work.index = i;
+      work.text = 'Converting ' + logs[i].name + (several ? ' (log ' + (i + 1) + ' of ' + logs.length + ')' : '');
+      $('progress-label').textContent = work.text + '…';
+      await hold(logs[i]);
+      answer = await ask('convert', { args: args });
+      if (several) listResult(logs[i], answer);
+      if (!answer.result.cancelled) outcomes[answer.result.outcome in outcomes ? answer.result.outcome : 'failed']++;
     }
-    if (result.account) text += '\n\n' + result.account.trim();
-    showMessage($('run-message'), text, result.outcome === 'failed');
+    const seconds = (performance.now() - started) / 1000;
+    // The worker holds the log shown again, for the next analysis.
+    if (!cancelled && workerFile !== file) await hold(file);
+    endWork();
     $('run-message').dataset.seconds = seconds.toFixed(3);
+    if (several) {
+      const done = outcomes.written + outcomes.nothing + outcomes.failed;
+      let text = done + ' of ' + logs.length + ' logs converted with the same options: ' + outcomes.written +
+        ' written, ' + outcomes.nothing + ' with nothing to write, ' + outcomes.failed + ' failed.';
+      if (cancelled) text += ' The run was cancelled: the log it was converting and those after it were not written.';
+      showMessage($('run-message'), text + ' Each log\'s message and downloads are listed below.',
+        cancelled || outcomes.failed > 0);
+      const first = $('results').querySelector('button');
+      if (first) first.focus();
+      return;
+    }
+    const result = answer.result;
+    showMessage($('run-message'), runText(result), result.outcome === 'failed' || result.cancelled);
     const output = result.output && answer.files[result.output];
     if (output) {
       offer('output', result.output, output, 'application/octet-stream');
@@ -276,15 +512,26 @@
     if (output) $('download').focus();
   }
 
-  async function choose(chosen) {
-    if (!chosen || busy) return;
-    file = chosen;
+  // One log or several, chosen or dropped. While the page is busy they wait
+  // and are taken up when it is done.
+  async function choose(list) {
+    const logs = Array.from(list || []);
+    if (logs.length === 0) return;
+    if (busy) {
+      waiting = waiting.concat(logs);
+      $('waiting').textContent = 'Waiting until the page is done: ' + waiting.map((log) => log.name).join(', ') +
+        '. ' + (waiting.length > 1 ? 'They are' : 'It is') + ' analysed then.';
+      return;
+    }
+    file = logs[0];
+    chosen = logs;
     analysed = null;
-    $('file-name').textContent = file.name + ' (' + megabytes(file.size) + ')';
+    const size = (log) => log.name + ' (' + (log.size < 1e6 ? (log.size / 1e3).toFixed(1) + ' kB' : megabytes(log.size)) + ')';
+    $('file-name').textContent = logs.length === 1 ? size(file) : logs.length + ' logs: ' + logs.map(size).join(', ') +
+      '. START converts each in turn with the same options; the first is analysed below.';
     $('data-type').textContent = '';
     $('preview-figure').hidden = true;
     $('igc-gnss-altitude').checked = false;
-    await ask('file', { file: file });
     await analyse();
   }
 
@@ -296,12 +543,15 @@
   ['dragleave', 'drop'].forEach((name) => zone.addEventListener(name, () => zone.classList.remove('dragging')));
   zone.addEventListener('drop', (event) => {
     event.preventDefault();
-    if (event.dataTransfer.files.length > 0) choose(event.dataTransfer.files[0]);
+    choose(event.dataTransfer.files);
   });
   // A file dropped beside the zone is not opened by the browser instead.
   window.addEventListener('dragover', (event) => event.preventDefault());
   window.addEventListener('drop', (event) => event.preventDefault());
-  $('file-input').addEventListener('change', () => choose($('file-input').files[0]));
+  $('file-input').addEventListener('change', () => {
+    choose($('file-input').files);
+    $('file-input').value = '';  // the same file chosen again is a new choice
+  });
 
   // What changes recognition or the kept positions analyses again, as the
   // window's check boxes do; the preview follows.
@@ -317,6 +567,7 @@
     clearRun();
   }));
   $('convert-form').addEventListener('submit', convert);
+  $('cancel').addEventListener('click', cancel);
   $('download').addEventListener('click', () => save('output'));
   $('download-copy').addEventListener('click', () => save('copy'));
   $('download-preview').addEventListener('click', () => save('preview'));

@@ -12,9 +12,12 @@
 // which the caller frees.
 #include <emscripten.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,15 +25,20 @@
 #include "frontend/options.h"
 #include "frontend/shared_texts.h"
 #include "convert/analysis_with_summary.h"
+#include "convert/file_messages.h"
 #include "convert/conversion_run.h"
 #include "convert/input_analysis.h"
 #include "convert/line_account.h"
 #include "convert/option_hints.h"
 #include "convert/output_file.h"
 #include "convert/track_summary.h"
+#include "output/track_summary_text.h"
 
-// Progress of a long analysis or run, posted to the page.
-EM_JS(void, PostProgress, (double done, double total), { postMessage({type : 'progress', done : done, total : total}); });
+// Progress of a long analysis or run, posted to the page: bytes read of
+// the input in step `step` of `steps` (each a pass over the input).
+EM_JS(void, PostProgress, (double done, double total, int step, int steps), {
+    postMessage({type : 'progress', done : done, total : total, step : step, steps : steps});
+});
 
 namespace torvane::web {
 namespace {
@@ -59,6 +67,20 @@ public:
         text_ += std::to_string(value);
         return *this;
     }
+    JsonObject& Add(std::string_view name, double value) {
+        Name(name);
+        char buffer[32];
+        const auto end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        text_ += std::isfinite(value) ? std::string_view(buffer, static_cast<std::size_t>(end - buffer)) : "null";
+        return *this;
+    }
+    // An object as a member: `value` from another JsonObject's Text().
+    JsonObject& AddObject(std::string_view name, const std::string& value) {
+        Name(name);
+        text_ += value;
+        return *this;
+    }
+    std::string Text() const { return text_ + '}'; }
     // The text, handed over in memory from malloc.
     char* Release() {
         text_ += '}';
@@ -124,12 +146,46 @@ struct Arguments {
     std::vector<char*> pointers;
 };
 
-ProgressHooks PageProgress() {
+// A call reads the input twice (the analysis, then the picture's figures or
+// the run): the page shows both as one bar, naming the step.
+ProgressHooks PageProgress(int step, int steps) {
     ProgressHooks hooks;
-    hooks.progress = [](std::uint64_t done, std::uint64_t total) {
-        PostProgress(static_cast<double>(done), static_cast<double>(total));
+    hooks.progress = [step, steps](std::uint64_t done, std::uint64_t total) {
+        PostProgress(static_cast<double>(done), static_cast<double>(total), step, steps);
     };
     return hooks;
+}
+
+// The run's count message without the window's closing line: the page has
+// no program to leave, and the next file is chosen above.
+constexpr std::string_view kWindowClosingLine = "\r\nChose a new file for processing or exit the program.";
+
+std::string RunText(std::string text) {
+    const std::size_t at = text.find(kWindowClosingLine);
+    if (at != std::string::npos) text.erase(at, kWindowClosingLine.size());
+    return text;
+}
+
+// The figures under the picture, for the page to show in words and units
+// as the window does: the numbers themselves, the clock times as text.
+std::string FiguresJson(const TrackFigures& f) {
+    return JsonObject()
+        .Add("records", static_cast<std::int64_t>(f.records))
+        .Add("hasTime", f.hasTime)
+        .Add("dated", f.dated)
+        .Add("startUtc", static_cast<std::int64_t>(f.startUtc))
+        .Add("endUtc", static_cast<std::int64_t>(f.endUtc))
+        .Add("startClock", ClockText(f.start))
+        .Add("endClock", ClockText(f.end))
+        .Add("duration", f.duration)
+        .Add("durationClock", ClockText(f.duration))
+        .Add("timesGoBack", f.timesGoBack)
+        .Add("hasPosition", f.hasPosition)
+        .Add("lengthMetres", f.lengthMetres)
+        .Add("hasAltitude", f.hasAltitude)
+        .Add("altMin", f.altMin)
+        .Add("altMax", f.altMax)
+        .Text();
 }
 
 bool CarriesAltitude(DataKind kind) {
@@ -153,10 +209,18 @@ bool Parse(Arguments& args, frontend::Options& options, std::string& error) {
 // The analysis message as the window shows it: the hints below it when only
 // other satellite systems' sentences, or IGC fixes with too few header
 // lines, were found.
-std::string AnalysisText(const AnalysisReport& report) {
+std::string AnalysisText(const AnalysisReport& report, const std::string& inputName) {
     std::string text = report.message;
     if (report.otherTalkersOnly) text += "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption);
     if (report.fewIgcHeaders) text += "\r\n" + FewIgcHeadersHint(kAcceptAnyRecorderCaption);
+    // An unrecognised GPX log is named as the user chose it, not by the CR LF
+    // copy the analysis read.
+    if (!report.recognised && !report.gpxCopyPath.empty()) {
+        for (std::size_t at = 0; (at = text.find(report.gpxCopyPath, at)) != std::string::npos;) {
+            text.replace(at, report.gpxCopyPath.size(), inputName);
+            at += inputName.size();
+        }
+    }
     return PageText(text);
 }
 
@@ -198,13 +262,16 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
     Settings s;
     s.InputFilePath = options.files.front();
     frontend::ApplyAnalysisOptions(options, s);
-    const ProgressHooks hooks = PageProgress();
-    const AnalysisWithSummary analysis =
-        AnalyzeWithSummary(s, [&options](Settings& run) { frontend::ApplyOptions(options, run); }, &hooks);
+    // The analysis and the summary, each a step of the page's progress bar.
+    const ProgressHooks analysing = PageProgress(1, 2), summarising = PageProgress(2, 2);
+    const AnalysisWithSummary analysis = AnalyzeWithSummary(
+        s, [&options](Settings& run) { frontend::ApplyOptions(options, run); }, &analysing, &summarising);
     const AnalysisReport& report = analysis.report;
 
     JsonObject result;
-    result.Add("failed", report.failed).Add("recognised", report.recognised).Add("message", AnalysisText(report));
+    result.Add("failed", report.failed)
+        .Add("recognised", report.recognised)
+        .Add("message", AnalysisText(report, options.files.front()));
     if (report.failed) return result.Release();
     const AnalysisCounts& c = report.counts;
     result.Add("dataType", report.recognised ? DataTypeWord(s.DataType) : std::string_view("none"))
@@ -220,7 +287,7 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
     const TrackDrawing drawing = DrawingOf(analysis.summary, s.InputFilePath);
     return result.Add("preview", preview)
         .Add("previewError", error)
-        .Add("figures", PageText(TrackSummaryText(drawing.figures)))
+        .AddObject("figures", FiguresJson(drawing.figures))
         .Release();
 }
 
@@ -237,19 +304,19 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
     Settings s;
     s.InputFilePath = options.files.front();
     frontend::ApplyAnalysisOptions(options, s);
-    const ProgressHooks hooks = PageProgress();
-    const AnalysisReport analysis = AnalyzeInput(s, &hooks);
+    const ProgressHooks analysing = PageProgress(1, 2), running = PageProgress(2, 2);
+    const AnalysisReport analysis = AnalyzeInput(s, &analysing);
     JsonObject result;
     if (analysis.failed || !analysis.recognised) {
         return result.Add("outcome", analysis.failed ? "failed" : "nothing")
-            .Add("message", AnalysisText(analysis))
+            .Add("message", AnalysisText(analysis, options.files.front()))
             .Release();
     }
     frontend::ApplyOptions(options, s);
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
     const Settings asAnalysed = s;  // the run leaves its reader's state in `s`
-    const RunReport run = PerformConversionRun(s, &hooks);
+    const RunReport run = PerformConversionRun(s, &running);
     const char* outcome = "failed";
     switch (run.outcome) {
         case RunReport::Outcome::Written: outcome = "written"; break;
@@ -274,7 +341,7 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
         if (accounted) accountText = LineAccountText(account, asAnalysed);
     }
     return result.Add("outcome", outcome)
-        .Add("message", PageText(run.message + hintText))
+        .Add("message", PageText(RunText(run.message) + hintText))
         .Add("account", PageText(accountText))
         .Add("count", run.count)
         .Add("output", run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten

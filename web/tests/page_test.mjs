@@ -105,6 +105,7 @@ page.on('console', (message) => { if (message.type() === 'error') pageErrors.pus
 
 // Drops `file` on the drop zone, as from the file manager, and waits for the analysis.
 async function drop(file) {
+  const files = Array.isArray(file) ? file : [file];
   await page.evaluate(() => {
     window.torvaneSeen = { progress: false, analysed: false };
     document.getElementById('message').textContent = '';
@@ -116,7 +117,7 @@ async function drop(file) {
   await zone.evaluate((e) => e.scrollIntoView());
   const box = await zone.boundingBox();
   const x = box.x + box.width / 2, y = box.y + box.height / 2;
-  const data = { items: [], files: [file], dragOperationsMask: 1 };
+  const data = { items: [], files: files, dragOperationsMask: 1 };
   for (const type of ['dragEnter', 'dragOver', 'drop']) await cdp.send('Input.dispatchDragEvent', { type, x, y, data });
   await page.waitForFunction(() => document.getElementById('message').textContent !== '' &&
     document.getElementById('progress-box').hidden, { timeout: 120000 });
@@ -264,6 +265,52 @@ try {
     zerosMessage.includes('2  positions at 0,0, eliminated'), 'a run that writes nothing: its hint and account');
   await screenshot('page-hint.png');
 
+  // An altitude the option refuses: said in the page's words, naming its
+  // control, which stays open to correct it.
+  await drop(path.join(examples, 'city-walk.nmea'));
+  await page.select('#altitude-mode', 'add');
+  await page.$eval('#altitude-value', (e) => { e.value = '5000'; e.dispatchEvent(new Event('change')); });
+  await page.waitForFunction(() => document.getElementById('message').classList.contains('error'), { timeout: 20000 });
+  const refused = await page.$eval('#message', (e) => e.textContent);
+  const stillOpen = await page.evaluate(() => !document.getElementById('altitude-mode').disabled &&
+    !document.getElementById('altitude-value').disabled);
+  await page.$eval('#altitude-value', (e) => { e.value = '10'; e.dispatchEvent(new Event('change')); });
+  await page.waitForFunction(() => !document.getElementById('convert').disabled, { timeout: 20000 });
+  check(refused.startsWith('Altitude "add metres" takes a number of metres within -1000..1000') &&
+    !refused.includes('torvane-cli') && stillOpen, 'a refused altitude: the page\'s words, its controls still open (' +
+    refused + ')');
+  await setOptions([]);
+
+  // Several logs dropped at once: each converted with the same options, each
+  // in the list with its download, byte for byte torvane-cli's.
+  const several = ['city-walk.nmea', 'flight.igc', 'hike.gpx'].map((name) => path.join(examples, name));
+  await drop(several);
+  await setOptions(['--to', 'geojson']);
+  await page.click('#convert');
+  await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 60000 });
+  const listedNames = await page.$$eval('#results li', (list) => list.map((li) => li.querySelector('button')?.dataset.name));
+  let allSame = listedNames.length === 3;
+  for (const [i, log] of several.entries()) {
+    const name = listedNames[i];
+    if (!name) break;
+    await page.click(`#results li:nth-child(${i + 1}) button:first-child`);
+    const file = await downloaded(name);
+    const fromCli = runCli(log, ['convert', '--to', 'geojson', '--overwrite'], name);
+    allSame = allSame && fromCli.output && sameBytes(file, fromCli.output);
+    fs.unlinkSync(file);
+  }
+  check(allSame, 'three logs dropped at once: each converted, listed and downloaded byte for byte (' +
+    listedNames.join(', ') + ')');
+  await screenshot('page-several.png');
+
+  // An unrecognised GPX log is named as chosen, not by its CR LF copy.
+  const emptyGpx = path.join(work, 'empty.gpx');
+  fs.writeFileSync(emptyGpx, '<?xml version="1.0"?>\n<gpx><metadata/></gpx>\n');
+  await drop(emptyGpx);
+  const emptyMessage = await page.$eval('#message', (e) => e.textContent);
+  check(emptyMessage.includes('empty.gpx') && !emptyMessage.includes('_CRLF'),
+    'an unrecognised GPX log is named as chosen (' + emptyMessage + ')');
+
   // A file of no known kind, and one the reading stops in.
   const unknown = path.join(work, 'notes.txt');
   fs.writeFileSync(unknown, 'shopping list\r\nmilk\r\n');
@@ -295,6 +342,15 @@ try {
   const progressSeen = await page.evaluate(() => window.torvaneSeen.progress);
   await page.evaluate(() => { window.torvaneSeen.progress = false; });
   await setOptions(['--to', 'kml']);
+  // Cancelled during the run: nothing offered; the next run works.
+  await page.evaluate(() => { document.getElementById('run-message').textContent = ''; });
+  await page.click('#convert');
+  await page.waitForFunction(() => !document.getElementById('progress-box').hidden, { timeout: 20000 });
+  await page.click('#cancel');
+  await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 20000 });
+  const cancelledText = await page.$eval('#run-message', (e) => e.textContent);
+  check(/cancelled/.test(cancelledText) && await page.$eval('#download', (e) => e.hidden),
+    'a run cancelled: said so, nothing offered (' + cancelledText + ')');
   const largeKml = await convertAndDownload();
   const runProgressSeen = await page.evaluate(() => window.torvaneSeen.progress);
   const fromCli = runCli(large, ['convert', '--to', 'kml', '--overwrite'], largeKml ? path.basename(largeKml) : 'x');

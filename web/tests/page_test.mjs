@@ -81,11 +81,23 @@ async function waitFor(predicate, seconds, what) {
   }
 }
 
-// The downloaded file of that name, once complete.
+// The downloaded file of that name, once complete. Where the browser still
+// counts an earlier download of that name as there (one the test removed a
+// moment ago), it names the new one "NAME (1).EXT": that one is taken too.
 async function downloaded(name) {
-  const file = path.join(downloads, name);
-  await waitFor(() => fs.existsSync(file) && !fs.existsSync(file + '.crdownload'), 120, 'the download ' + name);
-  return file;
+  const ext = path.extname(name), stem = name.slice(0, name.length - ext.length);
+  const escape = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
+  const pattern = new RegExp('^' + escape(stem) + '( \\(\\d+\\))?' + escape(ext) + '$');
+  const complete = () => {
+    const names = fs.readdirSync(downloads).filter((entry) => pattern.test(entry) &&
+      !fs.existsSync(path.join(downloads, entry + '.crdownload')));
+    return names.length > 0 ? path.join(downloads, names[names.length - 1]) : null;
+  };
+  try {
+    return await waitFor(complete, 120, 'the download ' + name);
+  } catch (error) {
+    throw new Error(error.message + ' (the downloads folder holds: ' + fs.readdirSync(downloads).join(', ') + ')');
+  }
 }
 
 const { server, requests } = await serve();
@@ -167,8 +179,22 @@ async function convertAndDownload() {
     return button.hidden || document.activeElement !== button ? null : button.textContent.replace(/^Download /, '');
   });
   if (!name) return null;
+  // The button keeps the focus once the page is done with the run (a
+  // moment after its message): only then is Enter its own.
+  await new Promise((r) => setTimeout(r, 200));
+  const state = () => page.evaluate(() => {
+    const button = document.getElementById('download');
+    return 'focus on ' + (document.activeElement ? document.activeElement.id || document.activeElement.tagName : 'none') +
+      ', download ' + (button.hidden ? 'hidden' : 'shown') + ', message "' +
+      document.getElementById('run-message').textContent.slice(0, 80) + '"';
+  });
+  const before = await state();
   await page.keyboard.press('Enter');
-  return downloaded(name);
+  try {
+    return await downloaded(name);
+  } catch (error) {
+    throw new Error(error.message + '; before Enter: ' + before + '; now: ' + await state());
+  }
 }
 
 async function screenshot(name) {

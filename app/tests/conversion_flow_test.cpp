@@ -437,12 +437,9 @@ void ConversionFlowTest::runWithNothingToWriteKeepsTheExistingFile() {
 void ConversionFlowTest::hintsTheAccountAndPositionsWithoutAFix() {
     WindowFixture f;
     QVERIFY(!f.Account()->isEnabled());
-    const QString zeros = f.Path(QStringLiteral("zeros.nmea"));
-    QFile log(zeros);
-    QVERIFY(log.open(QIODevice::WriteOnly));
-    log.write("$GPGGA,101530.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n"
-              "$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n");
-    log.close();
+    const QString zeros =
+        f.WriteLog(QStringLiteral("zeros.nmea"), "$GPGGA,101530.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n"
+                                                 "$GPGGA,101531.00,0000.0000,N,00000.0000,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n");
     f.ChooseAndAnalyze(zeros);
     QVERIFY(f.Account()->isEnabled());
     f.Start()->click();
@@ -453,12 +450,9 @@ void ConversionFlowTest::hintsTheAccountAndPositionsWithoutAFix() {
                                                  "(lines 1, 2)")),
              qPrintable(f.Message()));
 
-    const QString mixed = f.Path(QStringLiteral("mixed.nmea"));
-    QFile both(mixed);
-    QVERIFY(both.open(QIODevice::WriteOnly));
-    both.write("$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n"
-               "$GPGGA,101531.00,4723.4570,N,00832.1230,E,0,07,1.2,432.5,M,48.0,M,,*6E\r\n");
-    both.close();
+    const QString mixed =
+        f.WriteLog(QStringLiteral("mixed.nmea"), "$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E\r\n"
+                                                 "$GPGGA,101531.00,4723.4570,N,00832.1230,E,0,07,1.2,432.5,M,48.0,M,,*6E\r\n");
     for (const bool fixOnly : {false, true}) {
         f.FixOnly()->setChecked(fixOnly);
         f.ChooseAndAnalyze(mixed);

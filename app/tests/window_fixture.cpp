@@ -68,6 +68,12 @@ WindowFixture::WindowFixture(int progressDelayMs) {
 
 WindowFixture::~WindowFixture() = default;
 
+QString WindowFixture::WriteLog(const QString& name, const QByteArray& bytes) const {
+    QFile log(Path(name));
+    if (!log.open(QIODevice::WriteOnly) || log.write(bytes) != bytes.size()) qFatal("cannot write %s", qPrintable(name));
+    return log.fileName();
+}
+
 QString WindowFixture::WriteSample(Sample sample, const QString& name) const {
     const QString path = Path(name);
     WriteSampleFile(sample, path);

@@ -60,6 +60,8 @@ struct WindowFixture {
 
     // Writes the sample into the scratch folder under `name` and returns its path.
     QString WriteSample(Sample sample, const QString& name) const;
+    // A log of these bytes in the folder; its path.
+    QString WriteLog(const QString& name, const QByteArray& bytes) const;
     // The path of `name` in the scratch folder.
     QString Path(const QString& name) const { return folder.filePath(name); }
 

@@ -94,7 +94,8 @@ void PrintOptionHints(const AnalysisReport& report) {
 // that file holds the same copy already, or as an output is replaced.
 bool GpxCopyMayBeWritten(const std::string& file, const Options& options) {
     if (!IsGpxPath(file)) return true;
-    if (frontend::GpxCopyNeedsNoQuestion(file) || options.overwrite || AskOverwrite()) return true;
+    // With --overwrite nothing needs comparing: the copy is written either way.
+    if (options.overwrite || frontend::GpxCopyNeedsNoQuestion(file) || AskOverwrite()) return true;
     PrintError("Output file exists: " + GpxCopyPath(file));
     PrintError("Move existing file to another directory and try again!");
     return false;

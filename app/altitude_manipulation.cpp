@@ -7,7 +7,7 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "convert/text_scan.h"
+#include "convert/read/text_scan.h"
 #include "widget_helpers.h"
 
 namespace torvane::app {

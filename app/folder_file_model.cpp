@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <string>
 
-#include "convert/platform/folder_listing.h"
+#include "convert/files/platform/folder_listing.h"
 #include "widget_helpers.h"
 
 namespace torvane::app {

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "convert/line_counts.h"
+#include "convert/recognise/line_counts.h"
 #include "convert/settings.h"
 #include "message_prompt.h"
 

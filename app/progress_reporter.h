@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "convert/progress.h"
+#include "convert/run/progress.h"
 
 namespace torvane::app {
 

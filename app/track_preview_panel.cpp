@@ -10,7 +10,7 @@
 
 #include <cmath>
 
-#include "convert/track_summary.h"
+#include "convert/summary/track_summary.h"
 #include "track_figures_text.h"
 
 namespace torvane::app {

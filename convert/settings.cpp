@@ -1,4 +1,4 @@
-#include "settings.h"
+#include "convert/settings.h"
 
 #include <algorithm>
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <string_view>
 
-#include "line_reason.h"
+#include "convert/read/line_reason.h"
 #include "output/position_line.h"
-#include "xml_text.h"
+#include "convert/read/xml_text.h"
 
 namespace torvane {
 

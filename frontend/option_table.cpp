@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "convert/date_sources.h"
+#include "convert/dates/date_sources.h"
 #include "output/ovl_document.h"
 
 namespace torvane::frontend {

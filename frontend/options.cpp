@@ -13,7 +13,7 @@
 
 #include "convert/colours.h"
 #include "output/ovl_document.h"
-#include "convert/date_sources.h"
+#include "convert/dates/date_sources.h"
 
 namespace torvane::frontend {
 int OvlColourCode(const std::string& name) {

@@ -1,7 +1,7 @@
 #include "shared_texts.h"
 
-#include "convert/conversion_run.h"
-#include "convert/gpx_copy.h"
+#include "convert/run/conversion_run.h"
+#include "convert/recognise/gpx_copy.h"
 
 namespace torvane::frontend {
 

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "convert/line_counts.h"
-#include "convert/option_hints.h"
+#include "convert/recognise/line_counts.h"
+#include "convert/recognise/option_hints.h"
 
 namespace torvane::frontend {
 

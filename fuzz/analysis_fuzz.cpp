@@ -2,8 +2,8 @@
 // under a ".gpx" name so that the CR LF copy is written as well.
 #include <string>
 
-#include "convert/gpx_copy.h"
-#include "convert/input_analysis.h"
+#include "convert/recognise/gpx_copy.h"
+#include "convert/recognise/input_analysis.h"
 #include "fuzz_support.h"
 #include "output/kml_document.h"
 #include "xml_check.h"

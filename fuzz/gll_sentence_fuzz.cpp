@@ -1,5 +1,5 @@
 // The GLL sentence converter on one arbitrary line.
-#include "convert/nmea_sentences.h"
+#include "convert/read/nmea_sentences.h"
 #include "converter_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

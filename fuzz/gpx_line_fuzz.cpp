@@ -1,6 +1,6 @@
 // The GPX line converter on the lines of arbitrary text, with its track
 // point state carried from line to line as in a run.
-#include "convert/gpx_track_point.h"
+#include "convert/read/gpx_track_point.h"
 #include "converter_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

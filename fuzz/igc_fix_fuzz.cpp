@@ -3,7 +3,7 @@
 // into such a line first; the rest go in as they are.
 #include <string>
 
-#include "convert/igc_fix.h"
+#include "convert/read/igc_fix.h"
 #include "converter_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

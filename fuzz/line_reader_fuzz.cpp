@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/line_reader.h"
+#include "convert/files/line_reader.h"
 #include "fuzz_support.h"
 
 namespace {

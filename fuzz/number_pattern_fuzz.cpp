@@ -9,7 +9,7 @@
 #include <cstring>
 #include <string>
 
-#include "convert/text_scan.h"
+#include "convert/read/text_scan.h"
 #include "fuzz_support.h"
 #include "number_oracle.h"
 #include "output/number_pattern.h"

@@ -4,9 +4,9 @@
 #include <cstdio>
 #include <string>
 
-#include "convert/conversion_run.h"
-#include "convert/input_analysis.h"
-#include "convert/track_summary.h"
+#include "convert/run/conversion_run.h"
+#include "convert/recognise/input_analysis.h"
+#include "convert/summary/track_summary.h"
 #include "fuzz_support.h"
 
 namespace {

@@ -1,5 +1,5 @@
-#include "convert/conversion_run.h"
-#include "convert/line_reader.h"
+#include "convert/run/conversion_run.h"
+#include "convert/files/line_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,9 +7,9 @@
 #include <filesystem>
 #include <string>
 
-#include "convert/input_analysis.h"
-#include "convert/input_file.h"
-#include "convert/output_documents.h"
+#include "convert/recognise/input_analysis.h"
+#include "convert/files/input_file.h"
+#include "convert/write/output_documents.h"
 #include "sample_logs.h"
 #include "log_run.h"
 #include "test_files.h"

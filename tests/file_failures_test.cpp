@@ -18,9 +18,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/conversion_run.h"
-#include "convert/input_analysis.h"
-#include "convert/platform/file_system.h"
+#include "convert/run/conversion_run.h"
+#include "convert/recognise/input_analysis.h"
+#include "convert/files/platform/file_system.h"
 #include "sample_logs.h"
 #include "log_run.h"
 #include "test_files.h"

@@ -1,12 +1,12 @@
-#include "convert/gpx_track_point.h"
+#include "convert/read/gpx_track_point.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
-#include "convert/conversion_run.h"
-#include "convert/input_analysis.h"
+#include "convert/run/conversion_run.h"
+#include "convert/recognise/input_analysis.h"
 #include "test_files.h"
 #include "log_run.h"
 

@@ -1,11 +1,11 @@
-#include "convert/igc_fix.h"
+#include "convert/read/igc_fix.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "convert/conversion_run.h"
-#include "convert/input_analysis.h"
+#include "convert/run/conversion_run.h"
+#include "convert/recognise/input_analysis.h"
 #include "test_files.h"
 #include "log_run.h"
 

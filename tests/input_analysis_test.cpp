@@ -1,12 +1,12 @@
-#include "convert/input_analysis.h"
+#include "convert/recognise/input_analysis.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "convert/about.h"
-#include "convert/gpx_copy.h"
-#include "convert/line_reader.h"
+#include "convert/recognise/gpx_copy.h"
+#include "convert/files/line_reader.h"
 #include "sample_logs.h"
 #include "test_files.h"
 

@@ -1,4 +1,4 @@
-#include "convert/line_reader.h"
+#include "convert/files/line_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "convert/input_file.h"
+#include "convert/files/input_file.h"
 #include "test_files.h"
 
 namespace torvane {

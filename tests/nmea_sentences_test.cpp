@@ -1,10 +1,10 @@
-#include "convert/nmea_sentences.h"
+#include "convert/read/nmea_sentences.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "convert/text_scan.h"
+#include "convert/read/text_scan.h"
 #include "number_oracle.h"
 #include "sample_logs.h"
 

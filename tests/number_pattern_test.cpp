@@ -11,7 +11,7 @@
 #include <random>
 #include <string>
 
-#include "convert/text_scan.h"
+#include "convert/read/text_scan.h"
 #include "output/coordinate_text.h"
 #include "number_oracle.h"
 

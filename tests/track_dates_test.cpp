@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/date_sources.h"
-#include "convert/track_calendar.h"
+#include "convert/dates/date_sources.h"
+#include "convert/dates/track_calendar.h"
 #include "output/coordinate_text.h"
 #include "output/track_time.h"
 

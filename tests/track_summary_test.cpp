@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "convert/line_reader.h"
-#include "convert/track_summary.h"
+#include "convert/files/line_reader.h"
+#include "convert/summary/track_summary.h"
 #include "test_files.h"
 
 namespace torvane {

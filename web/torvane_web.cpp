@@ -24,14 +24,14 @@
 
 #include "frontend/options.h"
 #include "frontend/shared_texts.h"
-#include "convert/analysis_with_summary.h"
-#include "convert/file_messages.h"
-#include "convert/conversion_run.h"
-#include "convert/input_analysis.h"
-#include "convert/line_account.h"
-#include "convert/option_hints.h"
-#include "convert/output_file.h"
-#include "convert/track_summary.h"
+#include "convert/run/analysis_with_summary.h"
+#include "convert/files/file_messages.h"
+#include "convert/run/conversion_run.h"
+#include "convert/recognise/input_analysis.h"
+#include "convert/write/line_account.h"
+#include "convert/recognise/option_hints.h"
+#include "convert/files/output_file.h"
+#include "convert/summary/track_summary.h"
 #include "output/track_summary_text.h"
 
 // Progress of a long analysis or run, posted to the page: bytes read of

@@ -24,7 +24,7 @@
 #include "folder_file_model.h"
 #include "command_line_file.h"
 #include "convert/about.h"
-#include "convert/input_analysis.h"
+#include "convert/recognise/input_analysis.h"
 #include "progress_reporter.h"
 #include "tests/sample_logs.h"
 #include "top_ovl_properties.h"

@@ -1,0 +1,169 @@
+// Work on a log in two parts at once, one on each core: where a log splits
+// (one rule for every kind of work) and the one driver that runs the parts,
+// adds their progress, joins them and merges their results. Whatever goes wrong with a part, the work is done again
+// in one pass with fresh state, so the outcome is always that of one pass.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include "convert/files/line_reader.h"
+#include "convert/files/platform/file_system.h"
+#include "convert/run/progress.h"
+#include "convert/settings.h"
+
+namespace torvane {
+
+// Where a log (the open file `file` of `size` bytes) splits: the offset of
+// the later part's first byte, or 0 for one pass.
+struct LogSplit {
+    std::uint64_t at = 0;
+    GpxPointStateRecord laterPoint;  // for records: the GPX reader's state at `at`
+};
+
+// For work that sees each line on its own (the analysis's counts, the GPX
+// copy): after a LF near the middle, from `rule.fromBytes` on.
+LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uint64_t size);
+
+// For the records of a run with `s`'s options (a conversion, the summary):
+// there too, except where a record depends on the records before it, and
+// in one pass where the log is read as UTF-16 text. A GPX
+// track point splits at a line opening a point, with the reader's state
+// there; an overlay (points numbered from the first) does not split. (A
+// dated output's later part also needs its day, see the conversion run.)
+LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_t size);
+
+// Which part a piece of work is made for.
+enum class PartRole { Whole, First, Later };
+
+// The settings a part of a run starts with: `s`'s options, and for the
+// later part the reader's state one pass has at the split and totals of
+// its own.
+Settings PartSettings(const Settings& s, PartRole role, const LogSplit& split);
+
+// The settings of the first part, joined with the later's, as one pass
+// leaves them: the later part's reader state, the totals of both.
+void MergePartSettings(Settings& first, const Settings& later);
+
+// How the work on one part (or on the whole log) ended.
+enum class PartEnd { Finished, Failed, Cancelled };
+
+// What RunInParts gives back: how the work ended, whether the log was read
+// in parts, and the part holding the results (the whole pass's, or the
+// first part's with the later one merged into it).
+template <class Part>
+struct PartsOutcome {
+    PartEnd end = PartEnd::Failed;
+    bool inParts = false;
+    std::unique_ptr<Part> part;
+};
+
+// Runs `job` over the `size` bytes of a log, in two parts split at `split`
+// (see FindLogSplit; 0: one pass) or in one pass. A job has
+//   using Part = ...;  // the state and results of one part
+//   std::unique_ptr<Part> Make(PartRole);  // fresh state; null: no parts
+//   PartEnd Run(Part&, ByteRange, const ProgressHooks*);
+//   bool Merge(Part& first, Part& later);  // the later part's results after
+//                                          // the first's; false: one pass
+//   bool Restart();  // before the one pass after failed parts; false: failed
+// Each Part is made on its own (by make_unique), so the two threads' data
+// lie on cache lines of their own as long as Part is aligned to 64 bytes.
+// `hooks` see the bytes of both parts and are called on this thread only;
+// when the first part stops, the later one is stopped too. The later part
+// failing in any way (its thread, a read, a write, its merge) or the first
+// failing makes the parts count for nothing: both are dropped (their files
+// too), and one pass follows, which meets any real failure itself.
+template <class Job>
+PartsOutcome<typename Job::Part> RunInParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint64_t split,
+                                            const ProgressHooks* hooks);
+
+// ---------------------------------------------------------------------------
+
+namespace parts_detail {
+
+// What the two threads share, on a cache line of its own (one shared with
+// the first part's data would pass from core to core at every write).
+struct alignas(64) LaterPartSignals {
+    std::atomic<std::uint64_t> bytes{0};  // read by the later part so far
+    std::atomic<bool> stop{false};
+};
+
+// The two parts of a run; true when they decided its outcome (finished or
+// cancelled) in `outcome`.
+template <class Job>
+bool RunTwoParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint64_t split, const ProgressHooks* hooks,
+                 PartsOutcome<typename Job::Part>& outcome) {
+    try {
+        std::unique_ptr<typename Job::Part> first = job.Make(PartRole::First), later = job.Make(PartRole::Later);
+        if (!first || !later) return false;
+        if (rule.fault == PartsRule::Fault::CannotStart) {
+            throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
+        LaterPartSignals signals;
+        PartEnd laterEnd = PartEnd::Failed;
+        std::thread thread([&] {
+            ProgressHooks laterHooks;
+            laterHooks.progress = [&](std::uint64_t done, std::uint64_t) {
+                signals.bytes.store(done, std::memory_order_relaxed);
+            };
+            laterHooks.cancelled = [&] { return signals.stop.load(std::memory_order_relaxed); };
+            try {
+                laterEnd = job.Run(*later, ByteRange{split, size}, &laterHooks);
+            } catch (...) {
+                laterEnd = PartEnd::Failed;
+            }
+            if (rule.fault == PartsRule::Fault::Fails) laterEnd = PartEnd::Failed;
+        });
+        struct Joined {  // on every way out
+            std::thread& thread;
+            LaterPartSignals& signals;
+            ~Joined() {
+                signals.stop.store(true, std::memory_order_relaxed);
+                if (thread.joinable()) thread.join();
+            }
+        } joined{thread, signals};
+        ProgressHooks firstHooks;
+        if (hooks != nullptr) {
+            firstHooks = *hooks;
+            if (hooks->progress) {
+                firstHooks.progress = [hooks, &signals](std::uint64_t done, std::uint64_t total) {
+                    hooks->progress(done + signals.bytes.load(std::memory_order_relaxed), total);
+                };
+            }
+        }
+        const PartEnd firstEnd = job.Run(*first, ByteRange{0, split}, &firstHooks);
+        if (firstEnd != PartEnd::Finished) signals.stop.store(true, std::memory_order_relaxed);
+        thread.join();
+        if (firstEnd == PartEnd::Cancelled) {
+            outcome = {PartEnd::Cancelled, true, std::move(first)};
+            return true;
+        }
+        if (firstEnd != PartEnd::Finished || laterEnd != PartEnd::Finished || !job.Merge(*first, *later)) return false;
+        outcome = {PartEnd::Finished, true, std::move(first)};
+        return true;
+    } catch (...) {
+        // Short of a thread or of memory in the parts: one pass may do.
+        return false;
+    }
+}
+
+}  // namespace parts_detail
+
+template <class Job>
+PartsOutcome<typename Job::Part> RunInParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint64_t split,
+                                            const ProgressHooks* hooks) {
+    PartsOutcome<typename Job::Part> outcome;
+    if (split != 0) {
+        if (parts_detail::RunTwoParts(job, rule, size, split, hooks, outcome)) return outcome;
+        if (!job.Restart()) return outcome;
+    }
+    outcome.part = job.Make(PartRole::Whole);
+    outcome.end = job.Run(*outcome.part, ByteRange{0, UINT64_MAX}, hooks);
+    return outcome;
+}
+
+}  // namespace torvane

@@ -1,0 +1,111 @@
+#include "convert/read/text_scan.h"
+
+#include <bit>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+
+#include "output/byte_scan.h"
+
+namespace torvane {
+
+double LeadingNumber(std::string_view text) {
+    std::size_t i = 0;
+    const std::size_t size = text.size();
+    while (i < size && text[i] == ' ') ++i;
+    bool negative = false;
+    if (i < size && (text[i] == '+' || text[i] == '-')) {
+        negative = text[i] == '-';
+        ++i;
+    }
+    // One pass over the digits: up to 15 of them are gathered exactly; their
+    // value divided by an exact power of ten is then correctly rounded.
+    const std::size_t start = i;
+    std::uint64_t digits = 0;
+    int digitCount = 0;
+    int decimals = -1;  // digits after the point; -1 while there is no point
+    bool integerNonZero = false;
+    for (; i < size; ++i) {
+        const unsigned d = static_cast<unsigned char>(text[i]) - '0';
+        if (d <= 9) {
+            digits = digits * 10 + d;  // wraps for long numbers, which take the slow path
+            ++digitCount;
+            if (decimals >= 0) ++decimals;
+            else if (d != 0) integerNonZero = true;
+        } else if (text[i] == '.' && decimals < 0) {
+            decimals = 0;
+        } else {
+            break;
+        }
+    }
+    if (digitCount == 0) return 0.0;
+
+    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
+                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    double value = 0.0;
+    if (digitCount <= 15) {
+        value = static_cast<double>(digits) / kPowers[decimals < 0 ? 0 : decimals];
+    } else {
+        const auto result = std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::fixed);
+        if (result.ec == std::errc::result_out_of_range) {
+            // No exponent is read, so only a huge integer part or a long run
+            // of zeros after the point can leave the range of a double.
+            value = integerNonZero ? std::numeric_limits<double>::infinity() : 0.0;
+        } else if (result.ec != std::errc{}) {
+            value = 0.0;
+        }
+    }
+    return negative ? -value : value;
+}
+
+MarkScan ScanMarks(std::string_view line, char mark) { return ScanMarks(line, mark, mark); }
+
+MarkScan ScanMarks(std::string_view line, char mark, char otherMark) {
+    MarkScan scan;
+    ScanBytes(line.data(), line.size(), ByteSet(mark, otherMark), [&scan](std::size_t at) {
+        if (scan.count < 16) scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(at) + 1;
+        ++scan.total;
+        return true;
+    });
+    return scan;
+}
+
+void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& positions) {
+    // The chain of searches from position 2 meets the marks in order (all but
+    // one at position 1); after the 0 that ends it, the search restarts at
+    // position 1 and meets all marks in order again, and so on. Every element
+    // is one of the first 16 marks, which the scan holds.
+    positions[0] = 1;
+    int k = 1;
+    const auto put = [&](int value) { positions[static_cast<std::size_t>(k++)] = value; };
+    int j = scan.count > 0 && scan.first[0] == 1 ? 1 : 0;
+    for (; j < scan.count && k <= last; ++j) put(scan.first[static_cast<std::size_t>(j)]);
+    while (k <= last) {
+        put(0);
+        for (j = 0; j < scan.count && k <= last; ++j) put(scan.first[static_cast<std::size_t>(j)]);
+    }
+}
+
+std::string_view TextBetween(std::string_view line, int from, int to) {
+    const int length = to - from - 1;
+    if (length <= 0) return {};
+    return Mid(line, from + 1, length);
+}
+
+std::string_view MidToEnd(std::string_view text, int start) {
+    if (start < 1) return text;
+    const std::size_t index = static_cast<std::size_t>(start - 1);
+    if (index >= text.size()) return {};
+    return text.substr(index);
+}
+
+double HemisphereSign(std::string_view line, int position, char negativeLetter) {
+    const std::string_view letter = Mid(line, position, 1);
+    if (letter.empty()) return 1.0;
+    // ASCII alone: no locale's upper case turns another byte into 'S' or 'W'.
+    const char lowerCase = static_cast<char>(negativeLetter - 'A' + 'a');
+    return letter[0] == negativeLetter || letter[0] == lowerCase ? -1.0 : 1.0;
+}
+
+}  // namespace torvane

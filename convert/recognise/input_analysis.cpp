@@ -1,0 +1,259 @@
+#include "convert/recognise/input_analysis.h"
+
+#include "convert/about.h"
+#include "convert/files/file_messages.h"
+#include "convert/recognise/gpx_copy.h"
+#include "convert/files/input_file.h"
+#include "convert/files/line_reader.h"
+#include "convert/parts/log_parts.h"
+
+namespace torvane {
+namespace {
+
+constexpr std::string_view kGpxCopyNotice = "New GPX-File with CR&LF is under preparation and will be written. I am busy";
+
+std::int64_t CountFor(DataKind kind, const AnalysisCounts& c) {
+    switch (kind) {
+        case DataKind::GPGGA: return c.gga;
+        case DataKind::GPGLL: return c.gll;
+        case DataKind::GPRMC: return c.rmc;
+        case DataKind::GPIGC: return c.validFix;
+        case DataKind::GPGXT: return c.trackPoint;
+        case DataKind::None: break;
+    }
+    return 0;
+}
+
+// The analysis's counts in parts: each part's counts, added in order.
+class CountJob {
+public:
+    struct alignas(64) Part {
+        AnalysisCounts counts;
+        std::string readError;
+        std::uint64_t bytesRead = 0;
+    };
+
+    CountJob(const InputFile& input, const LineCounting& fresh, TextEncoding encoding)
+        : input_(input), fresh_(fresh), encoding_(encoding) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        if (role != PartRole::Later) part->counts = fresh_.counts;
+        return part;
+    }
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        LineReader reader(input_.Descriptor(), range);
+        reader.SetEncoding(encoding_);
+        const bool reportProgress = hooks != nullptr && static_cast<bool>(hooks->progress);
+        std::string_view line;
+        LineReader::Status status;
+        std::uint64_t reported = 0;
+        // The log's first line, where an IGC file has its A record.
+        bool first = range.begin == 0;
+        while ((status = reader.Next(line)) == LineReader::Status::Line) {
+            if (first) {
+                part.counts.startsWithARecord = !line.empty() && line[0] == 'A';
+                first = false;
+            }
+            CountLine(line, part.counts, fresh_.rules);
+            if (reader.BytesRead() != reported) {
+                reported = reader.BytesRead();
+                if (reportProgress) hooks->progress(reported, input_.Size());
+                if (hooks != nullptr && hooks->cancelled && hooks->cancelled()) return PartEnd::Cancelled;
+            }
+        }
+        part.bytesRead = reader.BytesRead();
+        if (status == LineReader::Status::End) return PartEnd::Finished;
+        part.readError = reader.ErrorText();
+        return PartEnd::Failed;
+    }
+    bool Merge(Part& first, Part& later) {
+        first.counts.Add(later.counts);
+        first.bytesRead += later.bytesRead;
+        return true;
+    }
+    bool Restart() { return true; }
+
+private:
+    const InputFile& input_;
+    const LineCounting& fresh_;
+    TextEncoding encoding_;
+};
+
+}  // namespace
+
+bool IsIgcByItsFixes(const AnalysisCounts& c) {
+    return (c.startsWithARecord || c.igcFlightDateSeen) && c.validFix >= 2;
+}
+
+DataKind DecideDataType(const AnalysisCounts& c, bool anyRecorder) {
+    const auto atLeast90Percent = [](std::int64_t a, std::int64_t b) {
+        return static_cast<double>(a) >= 0.9 * static_cast<double>(b);
+    };
+    if (c.gga > 1 && (atLeast90Percent(c.gga, c.rmc) || atLeast90Percent(c.gga, c.gll))) return DataKind::GPGGA;
+    if (c.gll > 1 && atLeast90Percent(c.gll, c.rmc)) return DataKind::GPGLL;
+    if (c.rmc > 1) return DataKind::GPRMC;
+    if (c.igcHeader > 2 || (anyRecorder && IsIgcByItsFixes(c))) return DataKind::GPIGC;
+    if (c.trackPoint > 1) return DataKind::GPGXT;
+    return DataKind::None;
+}
+
+std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePath) {
+    constexpr std::string_view kChoose = "\r\nChose output file type and options then press START. ";
+    switch (recognised) {
+        case DataKind::GPGGA: return "NMEA GPGGA data found. \r\nSelect options then press START. ";
+        case DataKind::GPGLL: return "NMEA GPGLL data found. " + std::string(kChoose);
+        case DataKind::GPRMC: return "NMEA GPRMC data found. " + std::string(kChoose);
+        case DataKind::GPIGC: return "IGC data found. " + std::string(kChoose);
+        case DataKind::GPGXT: return "GPX TRK data found. " + std::string(kChoose);
+        case DataKind::None: break;
+    }
+    return "Could not recognize data in selected file  " + inputFilePath + ".";
+}
+
+std::string OtherTalkersHint(std::string_view howToAccept) {
+    return "Hint: this file holds position sentences of other satellite systems or without a checksum; " +
+           std::string(howToAccept) +
+           " converts them.";
+}
+
+std::string FewIgcHeadersHint(std::string_view howToAccept) {
+    return "Hint: this file holds IGC fixes but too few header lines; " + std::string(howToAccept) +
+           " converts them.";
+}
+
+void SetKmlDefaults(Settings& s) {
+    std::string description;
+    switch (s.DataType) {
+        case DataKind::GPGGA:
+        case DataKind::GPGLL:
+        case DataKind::GPRMC:
+            description = "GPS data path";
+            break;
+        case DataKind::GPIGC:
+            description = "Flight recorder (IGC) path,  Flight date: " + s.IgcFlightDate + ",  Pilot: " + s.IgcPilot + ", ";
+            break;
+        case DataKind::GPGXT:
+            description = "GPX track path";
+            break;
+        case DataKind::None:
+            break;
+    }
+    description += "Generator: Torvane, ";
+    description += kHomePage;
+    s.KmlProperties = {"", description, "ff00ffff", " 1", " 1", "relativeToGround"};
+}
+
+namespace {
+
+// Counts the lines of the input file `s.InputFilePath`, starting from
+// `fresh`, as text by its byte-order mark where `byMark` (then in one pass
+// for UTF-16), as bytes otherwise. False on failure, with the report's
+// message set.
+bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const ProgressHooks* hooks,
+                     AnalysisReport& report) {
+    InputFile input;
+    if (!input.Open(s.InputFilePath)) {
+        report.failed = true;
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
+        return false;
+    }
+    const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;
+    CountJob job(input, fresh, encoding);
+    const LogSplit split =
+        encoding == TextEncoding::Bytes ? FindLogSplit(s.Parts, input.Descriptor(), input.Size()) : LogSplit{};
+    const auto counted = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+    report.inParts = counted.inParts;
+    if (counted.end != PartEnd::Finished) {
+        report.failed = true;
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, counted.part->readError);
+        return false;
+    }
+    if (input.ChangedWhileRead(counted.part->bytesRead)) {
+        report.failed = true;
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
+        return false;
+    }
+    report.counts = counted.part->counts;
+    return true;
+}
+
+// A second pass over a file nothing was recognised in, counting sentences of
+// every talker; only files that failed pay for it.
+bool OtherTalkersWouldBeRecognised(Settings& s) {
+    LineCounting anyTalker;
+    anyTalker.rules = SentenceRules{true, s.VerifyChecksums, s.AcceptAnyRecorder};
+    AnalysisReport other;
+    if (!CountInputLines(s, anyTalker, false, nullptr, other)) return false;
+    const DataKind kind = DecideDataType(other.counts);
+    return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
+}
+
+}  // namespace
+
+namespace {
+AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks);
+}  // namespace
+
+AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
+    // Short of memory or of a thread, the analysis fails; a GPX copy it had
+    // begun is dropped on the way out.
+    const std::string inputPath = s.InputFilePath;
+    try {
+        return AnalyzeInputFile(s, hooks);
+    } catch (const std::exception& failure) {
+        s.InputFilePath = inputPath;
+        AnalysisReport report;
+        report.failed = true;
+        report.message = FileFailureMessage(FileAction::Process, inputPath, FailureReason(failure), kNoOutputWritten);
+        return report;
+    }
+}
+
+namespace {
+
+AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
+    AnalysisReport report;
+    s.AnalysedFilePath = s.InputFilePath;
+    LineCounting fresh;
+    fresh.rules = SentenceRules{s.AcceptAnyTalker, s.VerifyChecksums, s.AcceptAnyRecorder};
+    fresh.counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
+    fresh.counts.igcPilot = s.IgcPilot;
+
+    if (IsGpxPath(s.InputFilePath)) {
+        // The copy's lines are counted as they are written, so the copy is
+        // not read again for them.
+        if (hooks != nullptr && hooks->status) hooks->status(kGpxCopyNotice);
+        const std::string copyPath = GpxCopyPath(s.InputFilePath);
+        std::string error;
+        LineCounting counting = fresh;
+        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks, &counting, s.Parts, &report.inParts)) {
+            report.failed = true;
+            report.message = error;
+            report.counts = fresh.counts;
+            return report;
+        }
+        report.counts = counting.counts;
+        s.InputFilePath = copyPath;
+        report.gpxCopyPath = copyPath;
+    } else if (!CountInputLines(s, fresh, s.AcceptAnyTalker, hooks, report)) {
+        report.counts = fresh.counts;
+        return report;
+    }
+
+    s.IgcFlightDate = report.counts.igcFlightDate;
+    s.IgcPilot = report.counts.igcPilot;
+    const DataKind recognised = DecideDataType(report.counts, s.AcceptAnyRecorder);
+    report.recognised = recognised != DataKind::None;
+    if (report.recognised) s.DataType = recognised;
+    report.message = AnalysisMessage(recognised, s.InputFilePath);
+    if (!report.recognised && !s.AcceptAnyTalker) report.otherTalkersOnly = OtherTalkersWouldBeRecognised(s);
+    report.fewIgcHeaders = !report.recognised && !s.AcceptAnyRecorder && IsIgcByItsFixes(report.counts);
+    s.DetectedRecordCount = CountFor(s.DataType, report.counts);
+    SetKmlDefaults(s);
+    return report;
+}
+
+}  // namespace
+
+}  // namespace torvane

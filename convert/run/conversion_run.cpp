@@ -1,0 +1,374 @@
+#include "convert/run/conversion_run.h"
+
+#include "convert/write/dated_track_writer.h"
+#include "convert/files/file_messages.h"
+#include "convert/files/input_file.h"
+#include "convert/files/line_reader.h"
+#include "convert/write/output_documents.h"
+#include "convert/files/output_file.h"
+#include "convert/files/platform/file_system.h"
+#include "convert/run/record_loop.h"
+#include "convert/parts/log_parts.h"
+#include "convert/parts/record_parts.h"
+
+namespace torvane {
+namespace {
+
+constexpr char kSeparator = platform::kPathSeparator;
+constexpr std::string_view kNothingToWrite = "Could not recognize/process input data. ";
+
+std::string_view Extension(OutputKind kind) {
+    switch (kind) {
+        case OutputKind::Table: return "prn";
+        case OutputKind::KML: return "kml";
+        case OutputKind::OVL: return "ovl";
+        case OutputKind::GPX: return "gpx";
+        case OutputKind::GeoJSON: return "geojson";
+        case OutputKind::None: break;
+    }
+    return "";
+}
+
+RunReport Failure(std::string message) {
+    RunReport report;
+    report.outcome = RunReport::Outcome::Failed;
+    report.message = std::move(message);
+    return report;
+}
+
+std::string FileName(const std::string& path) {
+    const std::size_t slash = path.rfind(kSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// How the record lines of a run were written.
+struct Body {
+    LoopEnd end = LoopEnd::Finished;
+    std::string error;             // with LoopEnd::ReadFailed
+    std::string writeError;        // a part of the output could not be written
+    std::uint64_t bytesRead = 0;
+    bool inParts = false;
+};
+
+// The record lines in parts: the first part into the output, the later one
+// into a file of its own, appended once both are done. The lines of a
+// Table or KML run depend on their own input line alone (a GPX track
+// point also on the points before it, whose state the later part is given),
+// so the output is the same byte for byte. After the run, `s` holds what
+// one pass leaves in it.
+class BodyJob {
+public:
+    struct alignas(64) Part : RecordPart {
+        OutputFile own;  // the later part's file
+        OutputFile* output = nullptr;
+    };
+
+    BodyJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split)
+        : s_(s), input_(input), output_(output), split_(split) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        part->s = PartSettings(s_, role, split_);
+        part->output = &output_;
+        if (role == PartRole::Later) {
+            if (!part->own.Open(s_.OutputFilePath)) return nullptr;
+            part->output = &part->own;
+        }
+        return part;
+    }
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        return part.Run(input_, range, *part.output, hooks);
+    }
+    // A failed write in either part, perhaps the other part's doing (on a
+    // disk that one pass fits on), leaves the work to one pass.
+    bool Merge(Part& first, Part& later) {
+        if (!AppendPart(*first.output, later.own) || !first.output->Good()) return false;
+        first.Join(later);
+        return true;
+    }
+    // One pass from the start: the output as it was before the body.
+    bool Restart() {
+        if (!output_.Open(s_.OutputFilePath)) return false;
+        WriteOutputHeader(s_, output_);
+        return true;
+    }
+
+private:
+    const Settings& s_;
+    const InputFile& input_;
+    OutputFile& output_;
+    const LogSplit& split_;
+};
+
+// Writes the record lines of the input to `output`, in parts where the
+// log splits; `s` is left as one pass leaves it.
+Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks) {
+    Body body;
+    const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
+    BodyJob job(s, input, output, split);
+    const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+    body.inParts = run.inParts;
+    if (!run.part) {
+        body.writeError = output.ErrorText();
+        return body;
+    }
+    body.end = run.part->end;
+    body.error = run.part->readError;
+    body.bytesRead = run.part->bytesRead;
+    s = run.part->s;
+    return body;
+}
+
+// The dated track in parts: each part's writer into a file of its own (the
+// first part's the output), the later one's joined to the first's. The
+// later part dates its positions from its own first date (looked for near
+// its start), or else from the log's start and its pace; the join holds
+// only where that is the date one pass has there, and is left to one pass
+// otherwise.
+class DatedJob {
+public:
+    struct alignas(64) Part : RecordPart {
+        OutputFile own;  // the later part's file
+        std::unique_ptr<DatedTrackWriter> writer;
+        std::string openError;
+    };
+
+    DatedJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split,
+             const std::optional<LogStart>& start, bool milliseconds)
+        : s_(s), input_(input), output_(output), split_(split), start_(start), milliseconds_(milliseconds) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        part->s = PartSettings(s_, role, split_);
+        part->s.PositionsOnly = s_.OutputType != OutputKind::KML;
+        OutputFile* output = &output_;
+        TrackCalendar calendar = CalendarFor(start_);
+        if (role == PartRole::Later) {
+            if (!part->own.Open(s_.OutputFilePath) ||
+                !LaterPartCalendar(s_, input_.Descriptor(), input_.Size(), split_.at, start_, calendar)) {
+                return nullptr;
+            }
+            output = &part->own;
+        }
+        part->writer = std::make_unique<DatedTrackWriter>(part->s, *output, calendar, milliseconds_);
+        if (!part->writer->Open(part->openError, role == PartRole::Later) && role == PartRole::Later) return nullptr;
+        return part;
+    }
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        if (!part.openError.empty()) return PartEnd::Failed;
+        return part.Run(input_, range, *part.writer, hooks);
+    }
+    bool Merge(Part& first, Part& later) {
+        if (!later.writer->Calendar().Continues(first.writer->Calendar())) return false;
+        if (!first.writer->Append(*later.writer)) return false;
+        first.Join(later);
+        return true;
+    }
+    bool Restart() { return output_.Open(s_.OutputFilePath); }
+
+private:
+    const Settings& s_;
+    const InputFile& input_;
+    OutputFile& output_;
+    const LogSplit& split_;
+    const std::optional<LogStart>& start_;
+    bool milliseconds_;
+};
+
+// The body of a dated output: a first pass finds where its dated track
+// starts, then the track is written, once more with milliseconds should a
+// time with a fraction of a second come. `dated`: some position has a time.
+Body WriteDatedBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks,
+                    bool& dated) {
+    Body body;
+    std::optional<LogStart> start;
+    if (!FindLogStart(s, input.Descriptor(), input.Size(), start, body.error)) {
+        body.end = LoopEnd::ReadFailed;
+        return body;
+    }
+    const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
+    for (bool milliseconds = false;; milliseconds = true) {
+        DatedJob job(s, input, output, split, start, milliseconds);
+        const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+        body.inParts = run.inParts;
+        if (!run.part) {
+            body.writeError = output.ErrorText();
+            return body;
+        }
+        DatedJob::Part& part = *run.part;
+        if (!part.openError.empty()) {
+            body.writeError = part.openError;
+            return body;
+        }
+        body.end = part.end;
+        body.error = part.readError;
+        body.bytesRead = part.bytesRead;
+        // A fraction of a second may come on any line, the last one too.
+        if (body.end != LoopEnd::ReadFailed && !milliseconds && part.writer->NeedsMilliseconds()) {
+            if (!output.Open(s.OutputFilePath)) {
+                body.writeError = output.ErrorText();
+                return body;
+            }
+            continue;
+        }
+        if (body.end == LoopEnd::Finished && !part.writer->Finish(body.writeError)) return body;
+        s.GpxPointState = part.s.GpxPointState;
+        s.RecordCount = s.OutputType == OutputKind::KML ? part.s.RecordCount : part.writer->Count();
+        dated = part.writer->Dated();
+        return body;
+    }
+}
+
+RunReport Run(Settings& s, const ProgressHooks* hooks);
+
+}  // namespace
+
+void FormOutputPath(Settings& s) {
+    if (s.OutputType == OutputKind::None) return;
+    const std::string& input = s.InputFilePath;
+    const std::size_t slash = input.rfind(kSeparator);
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = input.find('.', nameStart);
+    std::string path = input.substr(0, dot);  // npos: the whole path
+    path += '_';
+    const std::string_view word = DataTypeWord(s.DataType);
+    if (word.size() > 2) path += word.substr(2, 5);
+    path += '.';
+    path += Extension(s.OutputType);
+    s.OutputFilePath = std::move(path);
+
+    if (s.OutputType == OutputKind::KML) {
+        s.OutputFileName = FileName(s.OutputFilePath);
+        if (s.KmlProperties[kKmlName].empty()) s.KmlProperties[kKmlName] = s.OutputFileName;
+    }
+}
+
+void SetOutputPath(Settings& s, const std::string& path) {
+    const bool nameWasOutputName = s.KmlProperties[kKmlName] == s.OutputFileName;
+    s.OutputFilePath = path;
+    if (s.OutputType == OutputKind::KML) {
+        s.OutputFileName = FileName(path);
+        if (nameWasOutputName || s.KmlProperties[kKmlName].empty()) s.KmlProperties[kKmlName] = s.OutputFileName;
+    }
+}
+
+bool OutputFileExists(const std::string& path) {
+    if (path.empty() || path.back() == kSeparator) return false;
+    unsigned mode = 0;
+    // A symbolic link there is not an output to replace; the run refuses it.
+    return platform::Inspect(path, mode) == platform::PathKind::Regular;
+}
+
+bool IsInputFile(const Settings& s, const std::string& path) {
+    return SameFile(s.InputFilePath, path) || SameFile(s.AnalysedFilePath, path);
+}
+
+std::string CountMessage(const Settings& s) {
+    std::string text = std::to_string(s.RecordCount);
+    text += ' ';
+    text += DataTypeWord(s.DataType);
+    text += " data sets written to file ";
+    text += s.OutputFilePath;
+    text += ".\r\nChose a new file for processing or exit the program.";
+    return text;
+}
+
+RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
+    // Short of memory or of a thread, the run stops; what it had begun to
+    // write is dropped on the way out.
+    try {
+        return Run(s, hooks);
+    } catch (const std::exception& failure) {
+        return Failure(FileFailureMessage(FileAction::Process, s.InputFilePath, FailureReason(failure), kNoOutputWritten));
+    }
+}
+
+namespace {
+
+RunReport Run(Settings& s, const ProgressHooks* hooks) {
+    if (s.InputFilePath.empty()) return Failure("No input file chosen. Select a file and press ANALYZE first.");
+
+    InputFile input;
+    if (!input.Open(s.InputFilePath)) {
+        return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText()));
+    }
+    if (input.IsSameFile(s.OutputFilePath) || SameFile(s.AnalysedFilePath, s.OutputFilePath)) {
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, "it is the input file"));
+    }
+    OutputFile output;
+    if (!output.Open(s.OutputFilePath)) {
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText()));
+    }
+
+    s.RecordCount = 0;
+    s.OverlayExtent = OverlayBounds{};
+    WriteOutputHeader(s, output);
+
+    bool dated = true;
+    const Body body =
+        IsDatedOutput(s) ? WriteDatedBody(s, input, output, hooks, dated) : WriteBody(s, input, output, hooks);
+    if (!body.writeError.empty()) {
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, body.writeError, kNoOutputWritten));
+    }
+    const LoopEnd end = body.end;
+    const std::string& readError = body.error;
+    if (end != LoopEnd::Finished) {
+        if (end == LoopEnd::Cancelled) {
+            RunReport report;
+            report.outcome = RunReport::Outcome::Cancelled;
+            report.message = "The run was cancelled. No output written; an existing file " + s.OutputFilePath +
+                             " is kept as it was.";
+            return report;
+        }
+        return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError, kNoOutputWritten));
+    }
+    if (input.ChangedWhileRead(body.bytesRead)) {
+        return Failure(
+            FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText(), kNoOutputWritten));
+    }
+    input.Close();
+
+    // A run without a single data set names no file: an existing output of
+    // that name stays as it was, and no empty document appears.
+    if (s.RecordCount == 0) {
+        output.Discard();
+        RunReport report;
+        report.outcome = RunReport::Outcome::NothingWritten;
+        report.message = kNothingToWrite;
+        if (OutputFileExists(s.OutputFilePath)) {
+            report.message += "The existing file " + s.OutputFilePath + " is kept as it was.";
+        }
+        return report;
+    }
+
+    WriteOutputTrailer(s, output);
+    if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
+        // The overlay takes its name only once its point count is corrected.
+        if (!output.Finish()) {
+            return Failure(
+                FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
+        }
+        std::string error;
+        bool named = false;
+        if (!CorrectOverlayPointCount(s, output.ReadBack(), error, &named)) {
+            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error,
+                                              named ? kOutputInPlaceUnconfirmed : kNoOutputWritten));
+        }
+        output.Discard();
+    } else if (!output.Commit()) {
+        return Failure(
+            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), CommitFailureNote(output)));
+    }
+
+    RunReport report;
+    report.count = s.RecordCount;
+    report.outcome = RunReport::Outcome::Written;
+    report.message = CountMessage(s);
+    report.undated = !dated;
+    report.inParts = body.inParts;
+    return report;
+}
+
+}  // namespace
+
+}  // namespace torvane

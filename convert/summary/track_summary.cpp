@@ -1,0 +1,433 @@
+#include "convert/summary/track_summary.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#include "convert/run/conversion_run.h"
+#include "convert/files/file_messages.h"
+#include "convert/files/input_file.h"
+#include "convert/files/line_reader.h"
+#include "convert/dates/log_dates.h"
+#include "convert/dates/track_calendar.h"
+#include "convert/files/output_file.h"
+#include "convert/parts/log_parts.h"
+#include "convert/parts/record_parts.h"
+
+namespace torvane {
+namespace {
+
+constexpr double kDay = 24 * 3600;
+
+// Buckets of each drawing: every bucket keeps two samples per key, and the
+// first and last record come on top.
+constexpr std::size_t kTrackBuckets = (kMaxDrawingPoints - 2) / 4 / 2 * 2;
+constexpr std::size_t kProfileBuckets = (kMaxDrawingPoints - 2) / 2 / 2 * 2;
+
+double Radians(double degrees) { return degrees * (std::numbers::pi / 180); }
+
+// The step between two records, in whole nanometres.
+std::int64_t Nanometres(const TrackSample& a, const TrackSample& b) {
+    return std::llround(HaversineMetres(a.latitude, a.longitude, b.latitude, b.longitude) * 1e9);
+}
+
+// The figures' extent widened to take in [latMin, latMax] x [lonMin, lonMax].
+void Extend(TrackFigures& t, double latMin, double latMax, double lonMin, double lonMax) {
+    t.latMin = std::min(t.latMin, latMin);
+    t.latMax = std::max(t.latMax, latMax);
+    t.lonMin = std::min(t.lonMin, lonMin);
+    t.lonMax = std::max(t.lonMax, lonMax);
+}
+
+void ExtendAltitude(TrackFigures& t, double low, double high) {
+    t.altMin = std::min(t.altMin, low);
+    t.altMax = std::max(t.altMax, high);
+}
+
+// The decimated points with the first and last record, in order, each once.
+std::vector<TrackSample> WithEnds(const TrackSample& first, std::vector<TrackSample> points, const TrackSample& last) {
+    std::vector<TrackSample> out;
+    out.reserve(points.size() + 2);
+    out.push_back(first);
+    for (const TrackSample& p : points) {
+        if (p.index != out.back().index) out.push_back(p);
+    }
+    if (last.index != out.back().index) out.push_back(last);
+    return out;
+}
+
+}  // namespace
+
+double HaversineMetres(double lat1, double lon1, double lat2, double lon2) {
+    const double sinLat = std::sin(Radians(lat2 - lat1) / 2);
+    const double sinLon = std::sin(Radians(lon2 - lon1) / 2);
+    const double h = sinLat * sinLat + std::cos(Radians(lat1)) * std::cos(Radians(lat2)) * sinLon * sinLon;
+    return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
+}
+
+template <std::size_t Keys>
+ExtremeDecimator<Keys>::ExtremeDecimator(std::array<Key, Keys> keys, std::size_t maxBuckets)
+    : keys_(keys), maxBuckets_(std::max<std::size_t>(1, maxBuckets)) {
+    buckets_.reserve(maxBuckets_ + 1);
+}
+
+template <std::size_t Keys>
+void ExtremeDecimator<Keys>::Include(Bucket& bucket, const TrackSample& sample) const {
+    // Of equal values the first record's: whatever order the samples come
+    // in (a stream, or buckets joined), the same one is kept.
+    for (std::size_t k = 0; k < Keys; ++k) {
+        const Key key = keys_[k];
+        const TrackSample& low = bucket.low[k];
+        const TrackSample& high = bucket.high[k];
+        if (sample.*key < low.*key || (sample.*key == low.*key && sample.index < low.index)) bucket.low[k] = sample;
+        if (sample.*key > high.*key || (sample.*key == high.*key && sample.index < high.index)) bucket.high[k] = sample;
+    }
+}
+
+template <std::size_t Keys>
+void ExtremeDecimator<Keys>::Absorb(Bucket& bucket, const Bucket& next) const {
+    for (std::size_t k = 0; k < Keys; ++k) {
+        Include(bucket, next.low[k]);
+        Include(bucket, next.high[k]);
+    }
+}
+
+template <std::size_t Keys>
+void ExtremeDecimator<Keys>::Widen() {
+    ++shift_;
+    std::size_t kept = 0;
+    for (std::size_t i = 0; i < buckets_.size(); ++i) {
+        Bucket& bucket = buckets_[i];
+        bucket.number >>= 1;
+        if (kept > 0 && buckets_[kept - 1].number == bucket.number) {
+            Absorb(buckets_[kept - 1], bucket);
+        } else {
+            buckets_[kept++] = bucket;
+        }
+    }
+    buckets_.resize(kept);
+}
+
+template <std::size_t Keys>
+void ExtremeDecimator<Keys>::Add(const TrackSample& sample) {
+    for (;;) {
+        const std::uint64_t number = sample.offset >> shift_;
+        if (!buckets_.empty() && buckets_.back().number == number) {
+            Include(buckets_.back(), sample);
+            return;
+        }
+        if (buckets_.size() < maxBuckets_) {
+            Bucket bucket;
+            bucket.number = number;
+            bucket.low.fill(sample);
+            bucket.high.fill(sample);
+            buckets_.push_back(bucket);
+            return;
+        }
+        Widen();
+    }
+}
+
+template <std::size_t Keys>
+template <class Rebase>
+void ExtremeDecimator<Keys>::Append(ExtremeDecimator later, Rebase rebase) {
+    while (shift_ < later.shift_) Widen();
+    while (later.shift_ < shift_) later.Widen();
+    for (Bucket& bucket : later.buckets_) {
+        for (TrackSample& p : bucket.low) p = rebase(p);
+        for (TrackSample& p : bucket.high) p = rebase(p);
+        if (!buckets_.empty() && buckets_.back().number == bucket.number) {
+            Absorb(buckets_.back(), bucket);
+        } else {
+            buckets_.push_back(bucket);
+        }
+    }
+    while (buckets_.size() > maxBuckets_) Widen();
+}
+
+template <std::size_t Keys>
+std::vector<TrackSample> ExtremeDecimator<Keys>::Points() const {
+    std::vector<TrackSample> out;
+    out.reserve(buckets_.size() * 2 * Keys);
+    std::array<TrackSample, 2 * Keys> picks;
+    for (const Bucket& bucket : buckets_) {
+        std::copy(bucket.low.begin(), bucket.low.end(), picks.begin());
+        std::copy(bucket.high.begin(), bucket.high.end(), picks.begin() + Keys);
+        std::sort(picks.begin(), picks.end(),
+                  [](const TrackSample& a, const TrackSample& b) { return a.index < b.index; });
+        for (const TrackSample& p : picks) {
+            if (out.empty() || out.back().index != p.index) out.push_back(p);
+        }
+    }
+    return out;
+}
+
+template class ExtremeDecimator<1>;
+template class ExtremeDecimator<2>;
+
+TrackSummaryBuilder::TrackSummaryBuilder()
+    : track_({&TrackSample::latitude, &TrackSample::longitude}, kTrackBuckets),
+      profile_({&TrackSample::altitude}, kProfileBuckets) {}
+
+TrackSummaryBuilder::TrackSummaryBuilder(LogDates dates) : TrackSummaryBuilder() { dates_.emplace(dates); }
+
+bool TrackSummaryBuilder::SeeLine(std::string_view line) {
+    if (dates_) dates_->SeeLine(line);
+    return false;
+}
+
+void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
+    // A record whose fields failed their checks has no line and no position.
+    if (!s.Composed) return;
+    TrackSummary& t = summary_;
+    TrackSample sample;
+    sample.offset = lineOffset;
+    sample.latitude = s.Latitude;
+    sample.longitude = s.Longitude;
+    sample.altitude = s.AltitudeGiven ? s.Altitude : 0;
+    sample.timeOfDay = s.TimeOfDay;
+    // Dated as the dated outputs date it: a position they write.
+    const std::optional<std::int64_t> utc =
+        dates_ && !s.RecordInvalid ? dates_->PositionTime(s) : std::optional<std::int64_t>();
+    if (t.records == 0) {
+        t.start = s.TimeOfDay;
+        t.latMin = t.latMax = s.Latitude;
+        t.lonMin = t.lonMax = s.Longitude;
+    } else {
+        sample.index = last_.index + 1;
+        sample.days = last_.days + (PassesMidnight(last_.timeOfDay, s.TimeOfDay) ? 1 : 0);
+        sample.nanometres = last_.nanometres + Nanometres(last_, sample);
+        sample.anyUtc = last_.anyUtc;
+        sample.utc = last_.utc;
+        Extend(t, s.Latitude, s.Latitude, s.Longitude, s.Longitude);
+    }
+    if (utc) {
+        sample.anyUtc = true;
+        sample.utc = *utc;
+        if (!firstUtc_) firstUtc_ = *utc;
+        lastUtc_ = *utc;
+    }
+    if (s.TimeOfDay != 0) t.hasTime = true;
+    t.end = s.TimeOfDay;
+    if (t.records == 0) first_ = sample;
+    ++t.records;
+    last_ = sample;
+    track_.Add(sample);
+    if (s.AltitudeGiven) {
+        if (!t.hasAltitude) {
+            t.hasAltitude = true;
+            t.altMin = t.altMax = sample.altitude;
+            firstAltitude_ = sample;
+        }
+        ExtendAltitude(t, sample.altitude, sample.altitude);
+        lastAltitude_ = sample;
+        profile_.Add(sample);
+    }
+}
+
+void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
+    const TrackSummary& b = later.summary_;
+    if (b.records == 0) return;
+    if (summary_.records == 0) {
+        *this = later;
+        return;
+    }
+    TrackSummary& t = summary_;
+    // The later part's records continue from this part's last one, with
+    // the step between the two as one pass takes it; a record before the
+    // later part's first UTC time carries this part's last one.
+    TrackSample from = last_;
+    from.index += 1;
+    from.days += PassesMidnight(last_.timeOfDay, later.first_.timeOfDay) ? 1 : 0;
+    from.nanometres += Nanometres(last_, later.first_);
+    const auto continued = [&from](TrackSample p) {
+        p.index += from.index;
+        p.days += from.days;
+        p.nanometres += from.nanometres;
+        if (!p.anyUtc && from.anyUtc) {
+            p.anyUtc = true;
+            p.utc = from.utc;
+        }
+        return p;
+    };
+    t.records += b.records;
+    t.hasTime = t.hasTime || b.hasTime;
+    t.end = b.end;
+    Extend(t, b.latMin, b.latMax, b.lonMin, b.lonMax);
+    if (b.hasAltitude) {
+        if (!t.hasAltitude) {
+            t.hasAltitude = true;
+            t.altMin = b.altMin;
+            t.altMax = b.altMax;
+            firstAltitude_ = continued(*later.firstAltitude_);
+        }
+        ExtendAltitude(t, b.altMin, b.altMax);
+        lastAltitude_ = continued(*later.lastAltitude_);
+    }
+    if (!firstUtc_) firstUtc_ = later.firstUtc_;
+    if (later.lastUtc_) lastUtc_ = later.lastUtc_;
+    last_ = continued(later.last_);
+    track_.Append(later.track_, continued);
+    profile_.Append(later.profile_, continued);
+}
+
+TrackSummary TrackSummaryBuilder::Finish() {
+    TrackSummary t = summary_;
+    t.hasPosition = t.records > 0;
+    if (t.records == 0) return t;
+    // Where the log is dated, every time is its UTC time; elsewhere the
+    // time of day with the midnights passed.
+    const std::optional<std::int64_t> firstUtc = firstUtc_;
+    const double start = first_.timeOfDay;
+    const auto placed = [&](TrackSample p) {
+        p.distance = static_cast<double>(p.nanometres) / 1e9;
+        if (!firstUtc) {
+            p.elapsed = static_cast<double>(p.days) * kDay + p.timeOfDay - start;
+        } else {
+            p.elapsed = p.anyUtc ? static_cast<double>(p.utc - *firstUtc) / 1000 : 0;
+        }
+        return p;
+    };
+    t.lengthMetres = placed(last_).distance;
+    if (firstUtc) {
+        t.hasTime = t.dated = true;
+        t.startUtc = *firstUtc;
+        t.endUtc = *lastUtc_;
+        t.duration = static_cast<double>(*lastUtc_ - *firstUtc) / 1000;
+    } else if (t.hasTime) {
+        t.duration = placed(last_).elapsed;
+    } else {
+        t.start = t.end = 0;
+    }
+    if (t.duration < 0) {
+        t.timesGoBack = true;
+        t.duration = 0;
+    }
+    t.polyline = WithEnds(first_, track_.Points(), last_);
+    for (TrackSample& p : t.polyline) p = placed(p);
+    if (t.hasAltitude) {
+        t.profile = WithEnds(*firstAltitude_, profile_.Points(), *lastAltitude_);
+        for (TrackSample& p : t.profile) p = placed(p);
+    }
+    return t;
+}
+
+namespace {
+
+// The records of the summary, in parts: each part's builder, joined. In a
+// dated log the later part dates its records from its own first date, or
+// from the log's start and its pace; the join holds only where that is the
+// day one pass has there, and is left to one pass otherwise.
+class SummaryJob {
+public:
+    struct alignas(64) Part : RecordPart {
+        TrackSummaryBuilder builder;
+    };
+
+    SummaryJob(const Settings& s, const InputFile& input, const LogSplit& split, const std::optional<LogStart>& start)
+        : s_(s), input_(input), split_(split), start_(start) {}
+
+    std::unique_ptr<Part> Make(PartRole role) {
+        auto part = std::make_unique<Part>();
+        part->s = PartSettings(s_, role, split_);
+        // A log without a date anywhere has times of day alone.
+        if (!start_) return part;
+        TrackCalendar calendar = CalendarFor(start_);
+        if (role == PartRole::Later &&
+            !LaterPartCalendar(s_, input_.Descriptor(), input_.Size(), split_.at, start_, calendar)) {
+            return nullptr;
+        }
+        part->builder = TrackSummaryBuilder(LogDates(s_, calendar));
+        return part;
+    }
+    PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
+        return part.Run(input_, range, part.builder, hooks);
+    }
+    bool Merge(Part& first, Part& later) {
+        const TrackCalendar* laterCalendar = later.builder.Calendar();
+        if (laterCalendar != nullptr && !laterCalendar->Continues(*first.builder.Calendar())) return false;
+        first.builder.Append(later.builder);
+        first.Join(later);
+        return true;
+    }
+    bool Restart() { return true; }
+
+private:
+    const Settings& s_;
+    const InputFile& input_;
+    const LogSplit& split_;
+    const std::optional<LogStart>& start_;
+};
+
+}  // namespace
+
+bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
+                         const ProgressHooks* hooks) {
+    const Settings s = PositionsPassSettings(options);
+    InputFile input;
+    if (!input.Open(s.InputFilePath)) {
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
+        return false;
+    }
+    // Where the log's dated track starts, as the dated outputs find it.
+    std::optional<LogStart> start;
+    std::string readError;
+    if (!FindLogStart(s, input.Descriptor(), input.Size(), start, readError)) {
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
+        return false;
+    }
+    const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
+    SummaryJob job(s, input, split, start);
+    const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+    if (run.end == PartEnd::Cancelled) {
+        error = "The preview was cancelled.";
+        return false;
+    }
+    if (run.end == PartEnd::Failed) {
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, run.part->readError);
+        return false;
+    }
+    if (input.ChangedWhileRead(run.part->bytesRead)) {
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
+        return false;
+    }
+    summary = run.part->builder.Finish();
+    summary.inParts = run.inParts;
+    return true;
+}
+
+TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
+    TrackDrawing d;
+    d.title = std::move(title);
+    d.figures = t;  // the figures alone
+    d.track.reserve(t.polyline.size());
+    for (const TrackSample& p : t.polyline) d.track.push_back({p.latitude, p.longitude});
+    // Times that go back would draw the profile backwards: over distance then.
+    d.profileOverTime = t.hasTime && !t.timesGoBack;
+    d.profile.reserve(t.profile.size());
+    for (const TrackSample& p : t.profile) d.profile.push_back({t.hasTime ? p.elapsed : p.distance, p.altitude});
+    return d;
+}
+
+PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& path, std::string& error) {
+    if (IsInputFile(options, path)) {
+        error = FileFailureMessage(FileAction::WriteOutput, path, "it is the input file");
+        return PreviewOutcome::Failed;
+    }
+    TrackSummary summary;
+    if (!ComputeTrackSummary(options, summary, error)) return PreviewOutcome::Failed;
+    if (!summary.hasPosition) return PreviewOutcome::NothingToDraw;
+    OutputFile output;
+    if (!output.Open(path)) {
+        error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText());
+        return PreviewOutcome::Failed;
+    }
+    output.Write(TrackSvg(DrawingOf(summary, options.InputFilePath)));
+    if (!output.Commit()) {
+        error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText(), CommitFailureNote(output));
+        return PreviewOutcome::Failed;
+    }
+    return PreviewOutcome::Written;
+}
+
+}  // namespace torvane

@@ -1,0 +1,164 @@
+#include "convert/write/dated_track_writer.h"
+
+#include "convert/about.h"
+#include "output/geojson_document.h"
+#include "output/gpx_document.h"
+#include "output/kml_document.h"
+#include "output/track_time.h"
+
+namespace torvane {
+namespace {
+
+std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.rfind(platform::kPathSeparator);
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds)
+    : settings_(s), kind_(s.OutputType), output_(output), dates_(s, calendar), milliseconds_(milliseconds) {}
+
+bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
+    for (std::size_t i = 0; i < SideCount(); ++i) {
+        if (!side_[i].Open(settings_.OutputFilePath)) {
+            error = side_[i].ErrorText();
+            return false;
+        }
+    }
+    if (kind_ == OutputKind::KML && !laterPart) output_.WriteLine(KmlHeader(settings_.KmlProperties, true));
+    return true;
+}
+
+bool DatedTrackWriter::Append(DatedTrackWriter& later) {
+    if (laterCount_ || later.laterCount_) return false;  // two parts at the most
+    // The KML path's lines are in the output itself; the side files follow
+    // this part's own ones when the output is finished.
+    if (kind_ == OutputKind::KML && (!AppendPart(output_, later.output_) || !output_.Good())) return false;
+    for (std::size_t i = 0; i < SideCount(); ++i) laterSide_[i] = std::move(later.side_[i]);
+    laterCount_ = later.count_;
+    needsMilliseconds_ = needsMilliseconds_ || later.needsMilliseconds_;
+    if (count_ == 0) first_ = later.first_;
+    count_ += later.count_;
+    bounds_.Include(later.bounds_);
+    if (!start_) start_ = later.start_;
+    if (later.end_) end_ = later.end_;
+    return true;
+}
+
+bool DatedTrackWriter::SeeLine(std::string_view line) {
+    dates_.SeeLine(line);
+    return needsMilliseconds_;
+}
+
+void DatedTrackWriter::Take(const Settings& s, std::uint64_t) {
+    // The KML path is today's path, line for line.
+    if (kind_ == OutputKind::KML) output_.WriteLine(s.OutputLine);
+    if (s.RecordInvalid) return;
+
+    DatedPoint point;
+    point.latitude = s.Latitude;
+    point.longitude = s.Longitude;
+    point.hasAltitude = s.AltitudeGiven;
+    point.altitude = s.Altitude;
+    if (const std::optional<std::int64_t> time = dates_.PositionTime(s)) {
+        point.hasTime = true;
+        point.utcMilliseconds = *time;
+        if (!milliseconds_ && *time % 1000 != 0) needsMilliseconds_ = true;
+        if (!start_) start_ = *time;
+        end_ = *time;
+    }
+    if (count_ == 0) first_ = point;
+    ++count_;
+    bounds_.Include(point.latitude, point.longitude);
+    TakeTrackPoint(point);
+}
+
+void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
+    switch (kind_) {
+        case OutputKind::GPX:
+            ComposeGpxPoint(line_, point, milliseconds_, times_);
+            side_[0].WriteLine(line_);
+            break;
+        case OutputKind::GeoJSON:
+            if (count_ > 1) {
+                side_[0].Write(kGeoJsonSeparator);
+                side_[1].Write(kGeoJsonSeparator);
+            }
+            ComposeGeoJsonPosition(line_, point);
+            side_[0].Write(line_);
+            ComposeGeoJsonTime(line_, point, milliseconds_, times_);
+            side_[1].Write(line_);
+            break;
+        case OutputKind::KML:
+            // Google Earth plays only a track whose every point has a time.
+            if (!point.hasTime) break;
+            ComposeKmlWhen(line_, point.utcMilliseconds, milliseconds_, times_);
+            side_[0].WriteLine(line_);
+            ComposeKmlTrackCoord(line_, point);
+            side_[1].WriteLine(line_);
+            break;
+        default:
+            break;
+    }
+}
+
+bool DatedTrackWriter::AppendSide(std::size_t i, std::string_view separator) {
+    if (!AppendPart(output_, side_[i])) return false;
+    if (!laterCount_) return true;
+    if (!separator.empty() && count_ > *laterCount_ && *laterCount_ > 0) output_.Write(separator);
+    return AppendPart(output_, laterSide_[i]);
+}
+
+bool DatedTrackWriter::Finish(std::string& error) {
+    const std::string name = NameOf(settings_.OutputFilePath);
+    bool appended = true;
+    switch (kind_) {
+        case OutputKind::GPX: {
+            const std::string creator = "Torvane " + std::string(kProgramVersion);
+            GpxFrame frame{name, creator, count_ > 0 ? &first_ : nullptr, bounds_, milliseconds_};
+            output_.Write(GpxHeader(frame));
+            appended = AppendSide(0, {});
+            output_.Write(GpxTrailer());
+            break;
+        }
+        case OutputKind::GeoJSON: {
+            GeoJsonFrame frame{name, count_, bounds_, count_ > 0 ? &first_ : nullptr, start_, end_, milliseconds_};
+            output_.Write(GeoJsonHead(frame));
+            if (count_ > 1) appended = AppendSide(0, kGeoJsonSeparator);
+            output_.Write(GeoJsonMiddle(frame));
+            if (start_) appended = appended && AppendSide(1, kGeoJsonSeparator);
+            output_.Write(GeoJsonTail(frame));
+            break;
+        }
+        case OutputKind::KML:
+            if (start_) {
+                std::string begin, end;
+                AppendIsoTime(begin, *start_, milliseconds_);
+                AppendIsoTime(end, *end_, milliseconds_);
+                output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end));
+                appended = AppendSide(0, {}) && AppendSide(1, {});
+                output_.WriteLine(KmlTimeTrackTrailer());
+            } else {
+                output_.WriteLine(KmlTimeDocumentTrailerWithoutTrack());
+            }
+            break;
+        default:
+            break;
+    }
+    if (!appended) {
+        for (const auto* sides : {&side_, &laterSide_}) {
+            for (const OutputFile& side : *sides) {
+                if (!side.ErrorText().empty()) {
+                    error = side.ErrorText();
+                    return false;
+                }
+            }
+        }
+        error = "cannot read back a part of the output";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace torvane

@@ -1,0 +1,87 @@
+// The writer of the dated outputs: a GPX 1.1 track, a GeoJSON line and the
+// KML document with a time track for Google Earth's time slider. It takes
+// the records the loop writes and every line before them (for the dates),
+// and streams whatever must follow the body into files of their own beside
+// the output (the GPX bounds stand before the points, the KML times before
+// the track's coordinates), joined in order at the end: memory stays flat
+// for any size.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "convert/dates/log_dates.h"
+#include "output/dated_point.h"
+#include "output/position_line.h"
+#include "output/track_time.h"
+#include "convert/files/output_file.h"
+#include "convert/run/record_loop.h"
+#include "convert/settings.h"
+
+namespace torvane {
+
+class DatedTrackWriter : public DatedRecordSink {
+public:
+    // Writes into `output` (open, empty). `milliseconds`: times carry
+    // ".sss"; a time with a fraction met without it ends the run early (see
+    // NeedsMilliseconds), to be run again with it.
+    DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds);
+
+    // Creates the side files and, unless it writes a later part of the
+    // track, what stands before the body. False with the reason in `error`.
+    bool Open(std::string& error, bool laterPart = false);
+
+    bool SeeLine(std::string_view line) override;
+    void Take(const Settings& s, std::uint64_t lineOffset) override;
+
+    // A time with a fraction of a second came while times were written in
+    // whole seconds: the run is to be made again with milliseconds.
+    bool NeedsMilliseconds() const { return needsMilliseconds_; }
+
+    // Positions of the track.
+    std::int64_t Count() const { return count_; }
+
+    // Whether any written position has a time.
+    bool Dated() const { return start_.has_value(); }
+
+    const TrackCalendar& Calendar() const { return dates_.Calendar(); }
+
+    // Takes in the part of the track that follows this one's, written by
+    // `later` into an output of its own. False when a file of either cannot
+    // be written or read back.
+    bool Append(DatedTrackWriter& later);
+
+    // Writes the frame and the side files into the output (which is then
+    // complete, not yet named). False with the reason in `error`.
+    bool Finish(std::string& error);
+
+private:
+    void TakeTrackPoint(const DatedPoint& point);
+    // Writes side file `i` into the output: this part's, then the later
+    // part's (after `separator` where both hold points). False when one
+    // cannot be read back.
+    bool AppendSide(std::size_t i, std::string_view separator);
+    std::size_t SideCount() const { return kind_ == OutputKind::GPX ? 1 : 2; }
+
+    const Settings& settings_;
+    OutputKind kind_;
+    OutputFile& output_;
+    LogDates dates_;
+    bool milliseconds_;
+    bool needsMilliseconds_ = false;
+
+    // Side files: GPX points; GeoJSON coordinates and times; KML whens and coords.
+    std::array<OutputFile, 2> side_;
+    std::array<OutputFile, 2> laterSide_;    // those of the later part, once appended
+    std::optional<std::int64_t> laterCount_;  // then: positions of the later part (count_ holds both)
+    std::string line_;
+    IsoTimeText times_;
+    std::int64_t count_ = 0;   // positions of the track
+    OverlayBounds bounds_;
+    DatedPoint first_;
+    std::optional<std::int64_t> start_, end_;
+};
+
+}  // namespace torvane

@@ -11,7 +11,6 @@
 #include <string>
 #include <string_view>
 
-#include "convert/read/line_reason.h"
 #include "output/position_line.h"
 #include "convert/read/xml_text.h"
 
@@ -119,32 +118,13 @@ struct RunOptions {
     float AltitudeValue = 0;
     torvane::AltitudeMode AltitudeMode = torvane::AltitudeMode::NeverSet;
 
-    // A run that only collects positions: the converters compose no line's
-    // text (Composed tells which records have a position).
-    bool PositionsOnly = false;
-    // A run that accounts for every line: the sentences' fix is looked at.
-    bool AccountsLines = false;
-
     PartsRule Parts;
 };
 
-// What the reader of a log holds as it goes: the current record and the
-// state carried from line to line. A part of a log read on its own starts
-// with the state one pass has there.
+// What the readers of a log carry from line to line, and from run to run:
+// the GPX reader's state. A part of a log read on its own starts with the
+// state one pass has there.
 struct ReaderState {
-    std::string OutputLine;
-    std::array<int, 16> CommaPos{};
-    double Latitude = 0;
-    double Longitude = 0;
-    float Altitude = 0;
-    double TimeOfDay = 0;        // seconds since midnight of the current record
-    bool AltitudeKnown = false;  // the current record's kind carries an altitude (the table's column)
-    bool AltitudeGiven = false;  // the log (or a fixed altitude) gives the current position one
-    bool RecordInvalid = false;
-    bool Composed = false;  // the current record has a position (and its line, but in a positions-only run)
-    // Why the current line is no position, where a reader says so (set by
-    // the readers on their way out; read by the account of a run's lines).
-    LineReason Reason = LineReason::Position;
     GpxPointStateRecord GpxPointState;
 };
 

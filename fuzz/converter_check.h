@@ -1,28 +1,30 @@
-// One converter on arbitrary lines: whatever a line holds, the converter
-// returns, leaves a record line made of pattern texts only, and marks any
-// position out of range as invalid.
+// One reader on arbitrary lines: whatever a line holds, the reader
+// returns, gives a record whose written line is made of pattern texts only,
+// and marks any position out of range as invalid.
 #pragma once
 
 #include <cmath>
 #include <string_view>
 
 #include "fuzz_support.h"
-#include "output/position_line.h"
+#include "convert/write/path_line.h"
 
 namespace torvane::fuzz {
 
-using Converter = void (*)(Settings&, std::string_view);
+// A reader of one line: `s` holds the options and the reader's state.
+using Converter = void (*)(Settings& s, Record& record, std::string_view line);
 
-// Converts `line` as the record loop would (RecordInvalid cleared first,
-// the line post-processed after) and checks the result.
-inline void ConvertAndCheck(Settings& s, Converter convert, std::string_view line) {
-    s.RecordInvalid = false;
-    convert(s, line);
-    PostProcessLine(s.OutputLine, s.UseDecimalComma);
-    RequireRecordLine(s);
-    if (!s.RecordInvalid) {
-        Require(std::fabs(s.Latitude) <= 90 && std::fabs(s.Longitude) <= 180,
-                "position out of range not marked invalid", s.OutputLine);
+// Reads `line` as the record loop would, writes the record's line as a
+// table's, KML path's or overlay's writer does, and checks the result.
+inline void ConvertAndCheck(Settings& s, Record& record, Converter read, std::string_view line) {
+    record.Begin();
+    read(s, record, line);
+    std::string text;
+    ComposePathLine(text, s.OutputType, record, s.RecordCount, s.UseDecimalComma);
+    RequireRecordLine(s.OutputType, text);
+    if (!record.invalid) {
+        Require(std::fabs(record.position.latitude) <= 90 && std::fabs(record.position.longitude) <= 180,
+                "position out of range not marked invalid", text);
     }
 }
 
@@ -32,7 +34,8 @@ inline int FuzzOneLine(const std::uint8_t* data, std::size_t size, Converter con
     Settings s;
     ChooseOptions(s, Hash(line));
     s.RecordCount = static_cast<std::int64_t>(size % 7);
-    ConvertAndCheck(s, convert, line);
+    Record record;
+    ConvertAndCheck(s, record, convert, line);
     return 0;
 }
 

@@ -79,9 +79,8 @@ void ChooseOptions(Settings& s, std::uint64_t choice) {
     s.AltitudeValue = kAltitudes[choice % 5];
 }
 
-void RequireRecordLine(const Settings& s) {
-    const std::string& line = s.OutputLine;
-    const bool overlay = s.OutputType == OutputKind::OVL;
+void RequireRecordLine(OutputKind kind, const std::string& line) {
+    const bool overlay = kind == OutputKind::OVL;
     int lineFeeds = 0;
     for (const char c : line) {
         const bool number = (c >= '0' && c <= '9') || c == ' ' || c == '-' || c == '.' || c == ',' || c == 'i' ||

@@ -46,7 +46,7 @@ void ChooseOptions(Settings& s, std::uint64_t choice);
 // The characters a record line may hold once post-processed: digits, the
 // pattern texts ("inf", "nan"), blanks, signs, "." and ",", and for an
 // overlay the point names with "=" and one LF. Aborts otherwise.
-void RequireRecordLine(const Settings& s);
+void RequireRecordLine(OutputKind kind, const std::string& line);
 
 inline std::string_view AsText(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};

@@ -1,9 +1,9 @@
-// The GLL sentence converter on one arbitrary line.
+// The GLL sentence reader on one arbitrary line.
 #include "convert/read/nmea_sentences.h"
 #include "converter_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    return torvane::fuzz::FuzzOneLine(data, size, [](torvane::Settings& s, std::string_view line) {
-        torvane::ConvertGllSentence(s, line);
+    return torvane::fuzz::FuzzOneLine(data, size, [](torvane::Settings& s, torvane::Record& record, std::string_view line) {
+        torvane::ReadGllSentence(s, record, line);
     });
 }

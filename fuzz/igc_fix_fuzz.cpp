@@ -1,4 +1,4 @@
-// The IGC fix converter on one arbitrary line. The record loop hands it only
+// The IGC fix reader on one arbitrary line. The record loop hands it only
 // lines with "B" first and "A" as 25th character, so most inputs are made
 // into such a line first; the rest go in as they are.
 #include <string>
@@ -14,6 +14,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     torvane::Settings s;
     torvane::fuzz::ChooseOptions(s, torvane::fuzz::Hash(line));
-    torvane::fuzz::ConvertAndCheck(s, torvane::ConvertIgcFix, line);
+    torvane::Record record;
+    torvane::fuzz::ConvertAndCheck(
+        s, record, [](torvane::Settings& o, torvane::Record& r, std::string_view l) { torvane::ReadIgcFix(o, r, l); },
+        line);
     return 0;
 }

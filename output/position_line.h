@@ -1,12 +1,12 @@
 // The text of one position in the output: the Table, KML or OVL line of a
-// position record, plus the rules every converter and the record loop share:
+// position record, plus the rules every reader and the record loop share:
 // altitude manipulation, line post-processing, the write decision and the
 // overlay centre. Pure formatting: values in, text out.
 //
-// Of the three steps per input line, this is the last: the record loop
-// (convert/record_loop) reads a line and hands it to a converter, the
-// converter fills the current record of Settings and composes its line
-// through convert/current_record, which calls ComposeRecordLine here.
+// The record loop (convert/run/record_loop) hands each line to a reader,
+// which gives a record; the writer of a table, KML path or overlay
+// composes its line through convert/write/path_line, which calls
+// ComposeRecordLine here.
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,7 @@
 
 namespace torvane {
 
-// The KML field separator a converter puts between coordinates: the byte
+// The KML field separator ComposeRecordLine puts between coordinates: the byte
 // 0xA7 ("§" in Latin-1). It becomes "," in post-processing.
 inline constexpr char kKmlFieldSeparator = '\xA7';
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "convert/run/conversion_run.h"
+#include "convert/write/path_line.h"
 #include "convert/recognise/input_analysis.h"
 #include "test_files.h"
 #include "log_run.h"
@@ -13,27 +14,35 @@
 namespace torvane {
 namespace {
 
+// The reader's options and state, the record it fills, and the line a
+// table's, KML path's or overlay's writer gives that record.
+struct GpxLines : Settings {
+    Record r;
+    std::string OutputLine;
+};
+
 // Feeds the lines of `text` (separated by "\n") to the reader. Lines that
 // complete no track point must leave an empty, invalid record line; the
 // lines of completed points (and every line with "/trkpt") are returned,
 // with "!" in front when invalid.
-std::vector<std::string> Feed(Settings& s, std::string_view text) {
+std::vector<std::string> Feed(GpxLines& s, std::string_view text) {
     std::vector<std::string> produced;
     while (!text.empty()) {
         const std::size_t end = text.find('\n');
         const std::string_view line = text.substr(0, end);
         text = end == std::string_view::npos ? std::string_view() : text.substr(end + 1);
-        ConvertGpxLine(s, line);
+        s.r.Begin();
+        ReadGpxLine(s, s.GpxPointState, s.r, line);
+        ComposePathLine(s.OutputLine, s.OutputType, s.r, s.RecordCount, s.UseDecimalComma);
         if (line.find("/trkpt") == std::string_view::npos && s.OutputLine.empty()) {
-            EXPECT_TRUE(s.RecordInvalid) << line;
+            EXPECT_TRUE(s.r.invalid) << line;
             EXPECT_EQ(s.OutputLine, "") << line;
             continue;
         }
-        produced.push_back((s.RecordInvalid ? "!" : "") + s.OutputLine);
+        produced.push_back((s.r.invalid ? "!" : "") + s.OutputLine);
     }
     return produced;
 }
-
 using Lines = std::vector<std::string>;
 
 constexpr std::string_view kPoint =
@@ -43,22 +52,21 @@ constexpr std::string_view kPoint =
     "      </trkpt>";
 
 TEST(GpxTrackPoint, WorkedExampleInEveryOutputType) {
-    Settings s;
+    GpxLines s;
     s.OutputType = OutputKind::Table;
     EXPECT_EQ(Feed(s, kPoint), Lines{" 029730.00  53.1000000  008.8000000  0012.50"});
-    EXPECT_EQ(s.Latitude, 53.1);
-    EXPECT_EQ(s.Longitude, 8.8);
-    EXPECT_EQ(s.Altitude, 12.5f);
+    EXPECT_EQ(s.r.position.latitude, 53.1);
+    EXPECT_EQ(s.r.position.longitude, 8.8);
+    EXPECT_EQ(s.r.position.altitude, 12.5f);
     EXPECT_EQ(s.GpxPointState.TimeSeconds, 29730);
     EXPECT_FALSE(s.GpxPointState.InTrackPoint);
 
     s.OutputType = OutputKind::KML;
-    EXPECT_EQ(Feed(s, kPoint), Lines{"  008.80000000\xA7" "53.1000000\xA7" "012.5"});
+    EXPECT_EQ(Feed(s, kPoint), Lines{"  008.80000000,53.1000000,012.5"});
 
     s.OutputType = OutputKind::OVL;
     s.RecordCount = 3;
     EXPECT_EQ(Feed(s, kPoint), Lines{"XKoord3=8.80000000\nYKoord3=53.1000000"});
-    EXPECT_FALSE(s.OverlayExtent.empty);
 }
 
 TEST(GpxTrackPoint, OnePointInManyWritings) {
@@ -96,7 +104,7 @@ TEST(GpxTrackPoint, OnePointInManyWritings) {
          " 029730.00 -90.0000000  180.0000000  0001.00"},
     };
     for (const Case& c : cases) {
-        Settings s;
+        GpxLines s;
         s.OutputType = OutputKind::Table;
         EXPECT_EQ(Feed(s, c.point), Lines{std::string(c.line)}) << c.point;
     }
@@ -105,14 +113,13 @@ TEST(GpxTrackPoint, OnePointInManyWritings) {
 TEST(GpxTrackPoint, FewerThanFourQuotesLeaveThePointUnwritten) {
     for (const std::string_view start : {"<trkpt lat=\"53.2\">", "<trkpt lat=\"53.2\" lon=8.9>",
                                          "<trkpt lat=53.2 lon=8.9>", "<trkpt lat=\"53.2\" lon='8.9>"}) {
-        Settings s;
+        GpxLines s;
         s.OutputType = OutputKind::OVL;
         EXPECT_EQ(Feed(s, kPoint), Lines{"XKoord0=8.80000000\nYKoord0=53.1000000"});
         const std::string bad = std::string(start) + "\n<ele>20</ele>\n</trkpt>";
         EXPECT_EQ(Feed(s, bad), Lines{"!"}) << start;
         // The previous record and the overlay bounds are left as they were.
-        EXPECT_EQ(s.Latitude, 53.1);
-        EXPECT_EQ(s.OverlayExtent.maxLatitude, 53.1);
+        EXPECT_EQ(s.r.position.latitude, 53.1);
         // The next point is read normally, also after a point left open.
         EXPECT_EQ(Feed(s, "<trkpt lat=\"53.3\" lon=\"8.7\">\n</trkpt>"),
                   Lines{"XKoord0=8.70000000\nYKoord0=53.3000000"});
@@ -122,7 +129,7 @@ TEST(GpxTrackPoint, FewerThanFourQuotesLeaveThePointUnwritten) {
 }
 
 TEST(GpxTrackPoint, ValuesCarryOverAndLinesOutsidePointsAreIgnored) {
-    Settings s;
+    GpxLines s;
     s.OutputType = OutputKind::Table;
     EXPECT_EQ(Feed(s, "<ele>99</ele>\n<time>2000-01-01T01:01:01Z</time>\n<wpt lat=\"1\" lon=\"2\">\n</wpt>"),
               Lines{});
@@ -166,7 +173,7 @@ TEST(GpxTrackPoint, CommentsCDataAndReferences) {
         {"<trkpt lat=\"5&#x110000;\" lon=\"8.9\">\n</trkpt>", {"!"}},  // no character
     };
     for (const auto& row : rows) {
-        Settings s;
+        GpxLines s;
         s.OutputType = OutputKind::Table;
         Feed(s, kPoint);
         EXPECT_EQ(Feed(s, row.text), row.lines) << row.text;
@@ -177,18 +184,18 @@ TEST(GpxTrackPoint, CommentsCDataAndReferences) {
 // What a point gives itself, for the dated outputs: an elevation and a time
 // are its own only where it has them, never carried from the points before.
 TEST(GpxTrackPoint, OwnElevationAndTime) {
-    Settings s;
+    GpxLines s;
     s.OutputType = OutputKind::Table;
     Feed(s, kPoint);
-    EXPECT_TRUE(s.AltitudeGiven);
+    EXPECT_TRUE(s.r.position.altitudeGiven);
     EXPECT_TRUE(s.GpxPointState.UtcTime.has_value());
     EXPECT_EQ(Feed(s, "<trkpt lat=\"53.2\" lon=\"8.9\">\n</trkpt>"),
               Lines{" 029730.00  53.2000000  008.9000000  0012.50"});
-    EXPECT_FALSE(s.AltitudeGiven);
+    EXPECT_FALSE(s.r.position.altitudeGiven);
     EXPECT_FALSE(s.GpxPointState.UtcTime.has_value());
     s.AltitudeMode = AltitudeMode::SetFixed;  // a fixed altitude is given to every point
     Feed(s, "<trkpt lat=\"53.2\" lon=\"8.9\"/>");
-    EXPECT_TRUE(s.AltitudeGiven);
+    EXPECT_TRUE(s.r.position.altitudeGiven);
 }
 
 TEST(GpxTrackPoint, AltitudeManipulationByTheGpxRule) {
@@ -199,14 +206,14 @@ TEST(GpxTrackPoint, AltitudeManipulationByTheGpxRule) {
     };
     for (const Case c : {Case{2, 0, 0, 0}, Case{1, 0, 12.5f, 12.5f}, Case{1, 100, 112.5f, 112.5f},
                          Case{2, 250, 250, 250}, Case{0, 100, 12.5f, 12.5f}, Case{1, -20.25f, -7.75f, -7.75f}}) {
-        Settings s;
+        GpxLines s;
         s.OutputType = OutputKind::KML;
         s.AltitudeMode = static_cast<AltitudeMode>(c.mode);
         s.AltitudeValue = c.value;
         Feed(s, kPoint);
-        EXPECT_EQ(s.Altitude, c.first) << "mode " << c.mode << " value " << c.value;
+        EXPECT_EQ(s.r.position.altitude, c.first) << "mode " << c.mode << " value " << c.value;
         Feed(s, "<trkpt lat=\"53.2\" lon=\"8.9\">\n</trkpt>");
-        EXPECT_EQ(s.Altitude, c.carried) << "mode " << c.mode << " value " << c.value;
+        EXPECT_EQ(s.r.position.altitude, c.carried) << "mode " << c.mode << " value " << c.value;
     }
 }
 

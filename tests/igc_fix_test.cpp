@@ -5,6 +5,7 @@
 #include <string>
 
 #include "convert/run/conversion_run.h"
+#include "convert/write/path_line.h"
 #include "convert/recognise/input_analysis.h"
 #include "test_files.h"
 #include "log_run.h"
@@ -21,32 +22,34 @@ std::string Patched(std::string_view record, int position, std::string_view text
     return out;
 }
 
-Settings Converted(std::string_view record, OutputKind kind = OutputKind::Table) {
-    Settings s;
-    s.OutputType = kind;
-    ConvertIgcFix(s, record);
-    return s;
+// A fix read with `options`: its record, and the line a table's, KML
+// path's or overlay's writer gives it.
+struct Fix {
+    Record r;
+    std::string line;
+};
+
+Fix Converted(std::string_view record, OutputKind kind = OutputKind::Table, const RunOptions& options = {},
+              std::int64_t pointNumber = 0) {
+    Fix f;
+    ReadIgcFix(options, f.r, record);
+    ComposePathLine(f.line, kind, f.r, pointNumber, false);
+    return f;
 }
 
 TEST(IgcFix, WorkedExampleInEveryOutputType) {
-    Settings s = Converted(kFix);
-    EXPECT_NEAR(s.Latitude, 53 + 7.123 / 60, 1e-12);
-    EXPECT_NEAR(s.Longitude, 8 + 52.345 / 60, 1e-12);
-    EXPECT_EQ(s.Altitude, 123.0f);
-    EXPECT_FALSE(s.RecordInvalid);
-    EXPECT_EQ(s.OutputLine, " 036754.00  53.1187167  008.8724167  0123.00");
+    Fix s = Converted(kFix);
+    EXPECT_NEAR(s.r.position.latitude, 53 + 7.123 / 60, 1e-12);
+    EXPECT_NEAR(s.r.position.longitude, 8 + 52.345 / 60, 1e-12);
+    EXPECT_EQ(s.r.position.altitude, 123.0f);
+    EXPECT_FALSE(s.r.invalid);
+    EXPECT_EQ(s.line, " 036754.00  53.1187167  008.8724167  0123.00");
 
-    EXPECT_EQ(Converted(kFix, OutputKind::KML).OutputLine, "  008.87241667\xA7" "53.1187167\xA7" "123.0");
+    EXPECT_EQ(Converted(kFix, OutputKind::KML).line, "  008.87241667,53.1187167,123.0");
 
-    s = Settings{};
-    s.OutputType = OutputKind::OVL;
-    s.RecordCount = 7;
-    ConvertIgcFix(s, kFix);
-    EXPECT_EQ(s.OutputLine, "XKoord7=8.87241667\nYKoord7=53.1187167");
-    EXPECT_FALSE(s.OverlayExtent.empty);
-    EXPECT_EQ(s.OverlayExtent.minLatitude, s.Latitude);
+    EXPECT_EQ(Converted(kFix, OutputKind::OVL, {}, 7).line, "XKoord7=8.87241667\nYKoord7=53.1187167");
 
-    EXPECT_EQ(Converted(kFix, OutputKind::None).OutputLine, "");
+    EXPECT_EQ(Converted(kFix, OutputKind::None).line, "");
 }
 
 TEST(IgcFix, HemisphereLettersIncludingLowerCase) {
@@ -58,12 +61,12 @@ TEST(IgcFix, HemisphereLettersIncludingLowerCase) {
                          Case{'n', 'W', 1, -1}, Case{'S', 'e', -1, 1}, Case{'X', '?', 1, 1}}) {
         std::string record = Patched(kFix, 15, std::string(1, c.latitudeLetter));
         record = Patched(record, 24, std::string(1, c.longitudeLetter));
-        const Settings s = Converted(record);
+        const Fix s = Converted(record);
         SCOPED_TRACE(record);
-        EXPECT_NEAR(s.Latitude, c.latitudeSign * 53.11871667, 5e-9);
-        EXPECT_NEAR(s.Longitude, c.longitudeSign * 8.87241667, 5e-9);
+        EXPECT_NEAR(s.r.position.latitude, c.latitudeSign * 53.11871667, 5e-9);
+        EXPECT_NEAR(s.r.position.longitude, c.longitudeSign * 8.87241667, 5e-9);
     }
-    EXPECT_EQ(Converted(Patched(Patched(kFix, 15, "S"), 24, "W")).OutputLine,
+    EXPECT_EQ(Converted(Patched(Patched(kFix, 15, "S"), 24, "W")).line,
               " 036754.00 -53.1187167 -008.8724167  0123.00");
 }
 
@@ -77,9 +80,9 @@ TEST(IgcFix, PressureAltitudeOnly) {
                          Case{"0000001500", 0, " 036754.00  53.1187167  008.8724167  0000.00"},
                          Case{"09999-0001", 9999, " 036754.00  53.1187167  008.8724167  9999.00"},
                          Case{"  42 00150", 42, " 036754.00  53.1187167  008.8724167  0042.00"}}) {
-        const Settings s = Converted(Patched(kFix, 26, c.pressureAndGnss));
-        EXPECT_EQ(s.Altitude, c.altitude) << c.pressureAndGnss;
-        EXPECT_EQ(s.OutputLine, c.tableLine);
+        const Fix s = Converted(Patched(kFix, 26, c.pressureAndGnss));
+        EXPECT_EQ(s.r.position.altitude, c.altitude) << c.pressureAndGnss;
+        EXPECT_EQ(s.line, c.tableLine);
     }
 }
 
@@ -90,11 +93,11 @@ TEST(IgcFix, GnssAltitudeWhenChosen) {
     };
     for (const Case c : {Case{"0012300150", 150}, Case{"00123-0012", -12}, Case{"00123", 0},
                          Case{"00123     ", 0}}) {
-        Settings s;
-        s.IgcGnssAltitude = true;
-        s.OutputType = OutputKind::Table;
-        ConvertIgcFix(s, Patched(kFix, 26, c.pressureAndGnss).substr(0, 25 + c.pressureAndGnss.size()));
-        EXPECT_EQ(s.Altitude, c.altitude) << c.pressureAndGnss;
+        RunOptions o;
+        o.IgcGnssAltitude = true;
+        const Fix s = Converted(Patched(kFix, 26, c.pressureAndGnss).substr(0, 25 + c.pressureAndGnss.size()),
+                                OutputKind::Table, o);
+        EXPECT_EQ(s.r.position.altitude, c.altitude) << c.pressureAndGnss;
     }
 }
 
@@ -106,30 +109,29 @@ TEST(IgcFix, AltitudeManipulationLeavesTheFixAloneForValueZero) {
     };
     for (const Case c : {Case{1, 100, 223}, Case{2, 500, 500}, Case{1, 0, 123}, Case{2, 0, 123},
                          Case{0, 300, 123}, Case{1, -1000, -877}, Case{1, 0.1f, 123.1f}}) {
-        Settings s;
-        s.OutputType = OutputKind::KML;
-        s.AltitudeMode = static_cast<AltitudeMode>(c.mode);
-        s.AltitudeValue = c.value;
-        ConvertIgcFix(s, kFix);
-        EXPECT_EQ(s.Altitude, c.altitude) << "mode " << c.mode << " value " << c.value;
+        RunOptions o;
+        o.AltitudeMode = static_cast<AltitudeMode>(c.mode);
+        o.AltitudeValue = c.value;
+        const Fix s = Converted(kFix, OutputKind::KML, o);
+        EXPECT_EQ(s.r.position.altitude, c.altitude) << "mode " << c.mode << " value " << c.value;
     }
 }
 
 TEST(IgcFix, RangeMarksWithoutMinuteChecks) {
     // Minutes 99999 are 99.999' and simply added.
-    Settings s = Converted(Patched(kFix, 10, "99999"));
-    EXPECT_NEAR(s.Latitude, 53 + 1.66665, 1e-12);
-    EXPECT_FALSE(s.RecordInvalid);
+    Fix s = Converted(Patched(kFix, 10, "99999"));
+    EXPECT_NEAR(s.r.position.latitude, 53 + 1.66665, 1e-12);
+    EXPECT_FALSE(s.r.invalid);
 
     s = Converted(Patched(kFix, 8, "95"));
-    EXPECT_TRUE(s.RecordInvalid);
-    EXPECT_EQ(s.OutputLine, " 036754.00  95.1187167  008.8724167  0123.00");
+    EXPECT_TRUE(s.r.invalid);
+    EXPECT_EQ(s.line, " 036754.00  95.1187167  008.8724167  0123.00");
 
     s = Converted(Patched(Patched(kFix, 16, "180"), 19, "00001"));
-    EXPECT_TRUE(s.RecordInvalid);
+    EXPECT_TRUE(s.r.invalid);
     s = Converted(Patched(Patched(kFix, 8, "90"), 10, "00000"));
-    EXPECT_FALSE(s.RecordInvalid);
-    EXPECT_EQ(s.Latitude, 90);
+    EXPECT_FALSE(s.r.invalid);
+    EXPECT_EQ(s.r.position.latitude, 90);
 }
 
 TEST(IgcFix, ShortAndGarbledRecordsReadMissingFieldsAsZero) {
@@ -146,8 +148,8 @@ TEST(IgcFix, ShortAndGarbledRecordsReadMissingFieldsAsZero) {
              Case{"B10XX345307123N00852345EA0012300150", " 036034.00  53.1187167  008.8724167  0123.00"},
              Case{"B1012345307.23N00852345EA0012300150", " 036754.00  53.0001205  008.8724167  0123.00"},
          }) {
-        const Settings s = Converted(c.record);
-        EXPECT_EQ(s.OutputLine, c.tableLine) << c.record;
+        const Fix s = Converted(c.record);
+        EXPECT_EQ(s.line, c.tableLine) << c.record;
     }
 }
 

@@ -179,16 +179,17 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
     for (const std::int64_t count : {std::int64_t{3999}, std::int64_t{4001}, std::int64_t{250007}}) {
         SCOPED_TRACE(count);
         TrackSummaryBuilder builder;
-        Settings s;
-        s.Composed = true;
-        s.AltitudeKnown = s.AltitudeGiven = true;
+        Record r;
+        r.hasPosition = true;
+        Position& p = r.position;
+        p.tableAltitude = p.altitudeGiven = true;
         const std::int64_t spike = count * 2 / 3 + 1;
         for (std::int64_t i = 0; i < count; ++i) {
-            s.TimeOfDay = static_cast<double>(i % 86400);
-            s.Latitude = 47 + 1e-6 * static_cast<double>(i % 97) + (i == spike ? 1 : 0);
-            s.Longitude = 8 - (i == spike + 5 ? 1 : 0);
-            s.Altitude = static_cast<float>(i % 50) - (i == spike + 9 ? 1000.0F : 0.0F);
-            builder.Take(s, static_cast<std::uint64_t>(i));
+            p.timeOfDay = static_cast<double>(i % 86400);
+            p.latitude = 47 + 1e-6 * static_cast<double>(i % 97) + (i == spike ? 1 : 0);
+            p.longitude = 8 - (i == spike + 5 ? 1 : 0);
+            p.altitude = static_cast<float>(i % 50) - (i == spike + 9 ? 1000.0F : 0.0F);
+            builder.Take(r, static_cast<std::uint64_t>(i));
         }
         const TrackSummary t = builder.Finish();
         ASSERT_EQ(t.records, count);

@@ -32,10 +32,10 @@ void LogDates::SeeLine(std::string_view line) {
     }
 }
 
-std::optional<std::int64_t> LogDates::PositionTime(const Settings& s) {
+std::optional<std::int64_t> LogDates::PositionTime(const Position& position) {
     // A GPX point carries its own date and time.
-    if (kind_ == DataKind::GPGXT) return s.GpxPointState.UtcTime;
-    return calendar_.Position(s.TimeOfDay);
+    if (kind_ == DataKind::GPGXT) return position.utcTime;
+    return calendar_.Position(position.timeOfDay);
 }
 
 namespace {
@@ -51,16 +51,17 @@ public:
         dates_.SeeLine(line);
         return false;
     }
-    void Take(const Settings& s, std::uint64_t lineOffset) override {
-        if (s.RecordInvalid || Start()) return;
-        const std::optional<std::int64_t> time = dates_.PositionTime(s);
+    void Take(const Record& record, std::uint64_t lineOffset) override {
+        if (record.invalid || Start()) return;
+        const Position& p = record.position;
+        const std::optional<std::int64_t> time = dates_.PositionTime(p);
         if (!firstTimeOfDay_) {
-            firstTimeOfDay_ = s.TimeOfDay;
+            firstTimeOfDay_ = p.timeOfDay;
             firstOffset_ = lineOffset;
-        } else if (PassesMidnight(lastTimeOfDay_, s.TimeOfDay)) {
+        } else if (PassesMidnight(lastTimeOfDay_, p.timeOfDay)) {
             ++midnights_;
         }
-        lastTimeOfDay_ = s.TimeOfDay;
+        lastTimeOfDay_ = p.timeOfDay;
         lastOffset_ = lineOffset;
         if (gpx_ && time) gpxStart_ = LogStart{0, *time};
     }

@@ -10,6 +10,7 @@
 
 #include "convert/files/line_reader.h"
 #include "convert/files/platform/file_system.h"
+#include "convert/read/position.h"
 #include "convert/settings.h"
 #include "convert/dates/track_calendar.h"
 
@@ -25,7 +26,7 @@ public:
 
     // The UTC time (milliseconds since 1970-01-01) of the current record of
     // `s`, a position that is written; none where the log gives no date.
-    std::optional<std::int64_t> PositionTime(const Settings& s);
+    std::optional<std::int64_t> PositionTime(const Position& position);
 
     const TrackCalendar& Calendar() const { return calendar_; }
 

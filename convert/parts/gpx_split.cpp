@@ -24,13 +24,14 @@ std::size_t OpeningLineAtOrAfter(std::string_view text, std::size_t from) {
     return std::string_view::npos;
 }
 
-// Converts the lines of the file's bytes `range` (whole lines) into `s`.
+// Reads the lines of the file's bytes `range` (whole lines) into `point`.
 // False when they cannot be read.
-bool ConvertLines(Settings& s, platform::FileHandle file, ByteRange range) {
+bool ReadLines(const RunOptions& options, GpxPointStateRecord& point, platform::FileHandle file, ByteRange range) {
     LineReader reader(file, range);
+    Record record;
     std::string_view line;
     LineReader::Status status;
-    while ((status = reader.Next(line)) == LineReader::Status::Line) ConvertGpxLine(s, line);
+    while ((status = reader.Next(line)) == LineReader::Status::Line) ReadGpxLine(options, point, record, line);
     return status == LineReader::Status::End;
 }
 
@@ -54,10 +55,8 @@ std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint6
 
     // From a state that knows nothing, the points before the split must
     // give every value one pass could carry over them.
-    Settings later = s;
-    GpxPointStateRecord& point = later.GpxPointState;
-    point = GpxPointStateRecord{};
-    if (!ConvertLines(later, file, ByteRange{windowStart + leadIn, windowStart + split})) return 0;
+    GpxPointStateRecord point;
+    if (!ReadLines(s, point, file, ByteRange{windowStart + leadIn, windowStart + split})) return 0;
     if (!point.LatText || !point.LonText || !point.EleValue || !point.Time) return 0;
     laterPoint = point;
     return windowStart + split;

@@ -1,9 +1,9 @@
 #include "convert/read/gpx_track_point.h"
 
+#include <array>
 #include <bit>
 #include <cstddef>
 
-#include "convert/write/current_record.h"
 #include "convert/dates/date_sources.h"
 #include "output/byte_scan.h"
 #include "convert/read/text_scan.h"
@@ -25,21 +25,20 @@ int PositionOf(std::string_view line, char c) {
     return at == std::string_view::npos ? 0 : static_cast<int>(at) + 1;
 }
 
-// CommaPos[0] is 1; CommaPos[i] is the first quote at or after position
-// CommaPos[i-1] + 1, or 0 when there is none (the next search then starts
+// quotes[0] is 1; quotes[i] is the first quote at or after position
+// quotes[i-1] + 1, or 0 when there is none (the next search then starts
 // again at position 1). XML allows either quote around attribute values.
-void ScanQuotes(Settings& s, std::string_view line) {
-    MarkPositions(ScanMarks(line, '"', '\''), kLastQuote, s.CommaPos);
+void ScanQuotes(std::string_view line, std::array<int, 16>& quotes) {
+    MarkPositions(ScanMarks(line, '"', '\''), kLastQuote, quotes);
 }
 
 // The first two quoted values of the line, assigned to latitude and longitude
 // by which of "lat" and "lon" comes first.
-void ReadPosition(Settings& s, std::string_view line) {
-    GpxPointStateRecord& point = s.GpxPointState;
+void ReadPosition(GpxPointStateRecord& point, std::string_view line) {
     const int lat = PositionOf(line, "lat");  // 0 when absent
     const int lon = PositionOf(line, "lon");
-    ScanQuotes(s, line);
-    const auto& q = s.CommaPos;
+    std::array<int, 16> q{};
+    ScanQuotes(line, q);
     if (q[1] == 0 || q[2] == 0 || q[3] == 0 || q[4] == 0) {
         point.PositionMissing = true;
         return;
@@ -146,43 +145,39 @@ bool ReadCoordinate(const std::optional<std::string>& text, double& value) {
     return read.has_value();
 }
 
-// The closing line: the collected values become the current record.
-void CompletePoint(Settings& s) {
-    GpxPointStateRecord& point = s.GpxPointState;
+// The closing line: the collected values become the record's position.
+void CompletePoint(const RunOptions& options, GpxPointStateRecord& point, Record& record) {
     point.InTrackPoint = false;
     double latitude = 0, longitude = 0;
     if (point.PositionMissing || !ReadCoordinate(point.LatText, latitude) ||
         !ReadCoordinate(point.LonText, longitude)) {
         point.PositionMissing = false;
-        s.Reason = LineReason::PointWithoutPosition;
-        return;  // stays invalid; the previous record's values are left alone
+        record.reason = LineReason::PointWithoutPosition;
+        return;  // stays invalid, without a position
     }
-    s.RecordInvalid = false;
-    s.Latitude = latitude;
-    s.Longitude = longitude;
-    MarkOutOfRange(s);
-
+    record.invalid = false;
+    Position& p = record.position;
+    p.latitude = latitude;
+    p.longitude = longitude;
+    p.utcTime = point.UtcTime;
+    MarkOutOfRange(record);
     // The manipulation works on a copy: an elevation carried over to a point
     // without one must not receive the offset twice.
-    s.Altitude = ManipulatedAltitude(s, point.EleValue.value_or(0));
+    const float altitude = ManipulatedAltitude(options, point.EleValue.value_or(0));
     const GpxPointStateRecord::TimePieces time = point.Time.value_or(GpxPointStateRecord::TimePieces{});
     point.TimeSeconds = time.hour * 3600 + time.minute * 60 + time.second;
-    ComposeCurrentRecord(s, point.TimeSeconds, s.Altitude, true,
-                         point.OwnElevation || s.AltitudeMode == AltitudeMode::SetFixed);
+    CompletePosition(record, point.TimeSeconds, altitude, true,
+                     point.OwnElevation || options.AltitudeMode == AltitudeMode::SetFixed);
 }
 
 }  // namespace
 
-void ConvertGpxLine(Settings& s, std::string_view line) {
-    GpxPointStateRecord& point = s.GpxPointState;
-    s.RecordInvalid = true;
-    s.OutputLine.clear();
-    s.Composed = false;
-
+void ReadGpxLine(const RunOptions& options, GpxPointStateRecord& point, Record& record, std::string_view line) {
+    record.invalid = true;
+    record.hasPosition = false;
     // Comments and CDATA sections hold no track points.
     std::string room;
     line = WithoutMarkupQuick(line, point.Inside, room);
-
     const LineWords words = FindWords(line);
     if (words.trkpt) {
         // A new point starts with a clean position mark, and with no
@@ -195,15 +190,14 @@ void ConvertGpxLine(Settings& s, std::string_view line) {
         point.InTrackPoint = true;
     }
     if (!point.InTrackPoint) {
-        s.Reason = LineReason::OtherKind;
+        record.reason = LineReason::OtherKind;
         return;
     }
-    s.Reason = LineReason::PartOfPoint;  // unless it completes the point
-
-    if (words.lat) ReadPosition(s, line);
+    record.reason = LineReason::PartOfPoint;  // unless it completes the point
+    if (words.lat) ReadPosition(point, line);
     if (words.ele) ReadElevation(point, line);
     if (words.time) ReadTime(point, line);
-    if (words.closeTrkpt || (words.openTrkpt && ClosesItself(line))) CompletePoint(s);
+    if (words.closeTrkpt || (words.openTrkpt && ClosesItself(line))) CompletePoint(options, point, record);
 }
 
 }  // namespace torvane

@@ -1,16 +1,17 @@
-// Line-oriented reader of GPX track points. It keeps GpxPointState from line
-// to line and produces a line only for the line that closes a track point.
+// Line-oriented reader of GPX track points. It keeps its state (`point`)
+// from line to line and gives a position only for the line that closes a
+// track point.
 #pragma once
 
 #include <string_view>
 
-#include "convert/settings.h"
+#include "convert/read/position.h"
 
 namespace torvane {
 
-// Handles one line of the GPX copy; s.OutputLine holds the completed track
-// point's line, or is empty. RecordInvalid is true unless this line
-// completed a track point in range.
-void ConvertGpxLine(Settings& s, std::string_view line);
+// Reads one line of the GPX copy. `record` is invalid unless this line
+// completed a track point in range, and has a position only where it
+// completed one whose coordinates could be read.
+void ReadGpxLine(const RunOptions& options, GpxPointStateRecord& point, Record& record, std::string_view line);
 
 }  // namespace torvane

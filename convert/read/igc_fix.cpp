@@ -1,6 +1,5 @@
 #include "convert/read/igc_fix.h"
 
-#include "convert/write/current_record.h"
 #include "convert/read/text_scan.h"
 
 namespace torvane {
@@ -46,37 +45,36 @@ double FieldValue(std::string_view line) {
 
 // IGC's own manipulation rule: a value of 0 leaves the altitude as recorded
 // in both modes.
-double IgcManipulatedAltitude(const Settings& s, double altitude) {
-    const double value = s.AltitudeValue;
+double IgcManipulatedAltitude(const RunOptions& options, double altitude) {
+    const double value = options.AltitudeValue;
     if (value == 0) return altitude;
-    if (s.AltitudeMode == AltitudeMode::Add) return altitude + value;
-    if (s.AltitudeMode == AltitudeMode::SetFixed) return value;
+    if (options.AltitudeMode == AltitudeMode::Add) return altitude + value;
+    if (options.AltitudeMode == AltitudeMode::SetFixed) return value;
     return altitude;
 }
 
 }  // namespace
 
-void ConvertIgcFix(Settings& s, std::string_view line) {
+void ReadIgcFix(const RunOptions& options, Record& record, std::string_view line) {
     const double latitudeDegrees = FieldValue<kLatitudeDegrees>(line);
     const double latitudeMinutes = FieldValue<kLatitudeMinutes>(line) / 1000;
     const double longitudeDegrees = FieldValue<kLongitudeDegrees>(line);
     const double longitudeMinutes = FieldValue<kLongitudeMinutes>(line) / 1000;
-
-    s.Latitude = (latitudeDegrees + latitudeMinutes / 60) * HemisphereSign(line, kLatitudeHemisphere, 'S');
-    s.Longitude = (longitudeDegrees + longitudeMinutes / 60) * HemisphereSign(line, kLongitudeHemisphere, 'W');
-    MarkOutOfRange(s);
+    Position& p = record.position;
+    p.latitude = (latitudeDegrees + latitudeMinutes / 60) * HemisphereSign(line, kLatitudeHemisphere, 'S');
+    p.longitude = (longitudeDegrees + longitudeMinutes / 60) * HemisphereSign(line, kLongitudeHemisphere, 'W');
+    MarkOutOfRange(record);
 
     const double timeOfDay =
         FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line);
-
-    const FieldPlace altitude = s.IgcGnssAltitude ? kGnssAltitude : kPressureAltitude;
-    const double recorded = s.IgcGnssAltitude ? FieldValue<kGnssAltitude>(line) : FieldValue<kPressureAltitude>(line);
-    s.Altitude = static_cast<float>(IgcManipulatedAltitude(s, recorded));
+    const bool gnss = options.IgcGnssAltitude;
+    const FieldPlace altitude = gnss ? kGnssAltitude : kPressureAltitude;
+    const double recorded = gnss ? FieldValue<kGnssAltitude>(line) : FieldValue<kPressureAltitude>(line);
     // A fix cut off before its altitude's digits gives none, unless a
     // fixed altitude is set (IGC's rule: a value of 0 sets nothing).
     const bool given = HoldsDigit(Mid(line, altitude.start, altitude.width)) ||
-                       (s.AltitudeMode == AltitudeMode::SetFixed && s.AltitudeValue != 0);
-    ComposeCurrentRecord(s, timeOfDay, s.Altitude, true, given);
+                       (options.AltitudeMode == AltitudeMode::SetFixed && options.AltitudeValue != 0);
+    CompletePosition(record, timeOfDay, static_cast<float>(IgcManipulatedAltitude(options, recorded)), true, given);
 }
 
 }  // namespace torvane

@@ -1,6 +1,6 @@
 #include "convert/read/nmea_sentences.h"
 
-#include "convert/write/current_record.h"
+#include <array>
 
 namespace torvane {
 namespace {
@@ -34,86 +34,93 @@ constexpr SentenceLayout kRmc{15, {1, 6}, {3, 7}, {5, 8}, {0, 0}, 4, 6, Altitude
                               {&SentenceLayout::time, &SentenceLayout::latitude, &SentenceLayout::longitude,
                                nullptr}};
 
-std::string_view Field(const Settings& s, std::string_view line, int comma) {
-    return TextBetween(line, s.CommaPos[static_cast<std::size_t>(comma)],
-                       s.CommaPos[static_cast<std::size_t>(comma + 1)]);
+// The 1-based positions of a line's commas, 0 past the last.
+using CommaPositions = std::array<int, 16>;
+
+std::string_view Field(const CommaPositions& commas, std::string_view line, int comma) {
+    return TextBetween(line, commas[static_cast<std::size_t>(comma)], commas[static_cast<std::size_t>(comma + 1)]);
 }
 
-int FieldLength(const Settings& s, int comma) {
-    return s.CommaPos[static_cast<std::size_t>(comma + 1)] - s.CommaPos[static_cast<std::size_t>(comma)] - 1;
+int FieldLength(const CommaPositions& commas, int comma) {
+    return commas[static_cast<std::size_t>(comma + 1)] - commas[static_cast<std::size_t>(comma)] - 1;
 }
 
 // The sign of the hemisphere letter right after `comma`.
-double HemisphereSignAfter(const Settings& s, std::string_view line, int comma, char negativeLetter) {
-    return HemisphereSign(line, s.CommaPos[static_cast<std::size_t>(comma)] + 1, negativeLetter);
+double HemisphereSignAfter(const CommaPositions& commas, std::string_view line, int comma, char negativeLetter) {
+    return HemisphereSign(line, commas[static_cast<std::size_t>(comma)] + 1, negativeLetter);
 }
 
-void ConvertSentence(Settings& s, std::string_view line, const SentenceLayout& layout, const MarkScan& commas) {
-    MarkPositions(commas, layout.lastComma, s.CommaPos);
+void ReadSentence(const RunOptions& options, Record& record, std::string_view line, const SentenceLayout& layout,
+                  const MarkScan& scan) {
+    CommaPositions commas{};
+    MarkPositions(scan, layout.lastComma, commas);
 
     for (const auto rule : layout.checkOrder) {
         if (rule == nullptr) break;
         const FieldRule& field = layout.*rule;
-        if (FieldLength(s, field.comma) < field.minLength) {
-            s.RecordInvalid = true;
-            s.OutputLine.clear();
-            s.Composed = false;
-            s.Reason = rule == &SentenceLayout::time       ? LineReason::ShortTime
-                       : rule == &SentenceLayout::latitude  ? LineReason::ShortLatitude
-                       : rule == &SentenceLayout::longitude ? LineReason::ShortLongitude
-                                                            : LineReason::ShortAltitude;
+        if (FieldLength(commas, field.comma) < field.minLength) {
+            record.Fail(rule == &SentenceLayout::time        ? LineReason::ShortTime
+                        : rule == &SentenceLayout::latitude  ? LineReason::ShortLatitude
+                        : rule == &SentenceLayout::longitude ? LineReason::ShortLongitude
+                                                             : LineReason::ShortAltitude);
             return;
         }
     }
 
-    const std::string_view time = Field(s, line, layout.time.comma);
-    const std::string_view latitude = Field(s, line, layout.latitude.comma);
-    const std::string_view longitude = Field(s, line, layout.longitude.comma);
+    const std::string_view time = Field(commas, line, layout.time.comma);
+    const std::string_view latitude = Field(commas, line, layout.latitude.comma);
+    const std::string_view longitude = Field(commas, line, layout.longitude.comma);
 
-    const double latitudeSign = HemisphereSignAfter(s, line, layout.latitudeHemisphereComma, 'S');
-    const double longitudeSign = HemisphereSignAfter(s, line, layout.longitudeHemisphereComma, 'W');
+    const double latitudeSign = HemisphereSignAfter(commas, line, layout.latitudeHemisphereComma, 'S');
+    const double longitudeSign = HemisphereSignAfter(commas, line, layout.longitudeHemisphereComma, 'W');
 
-    s.Latitude = (LeadingNumber(Mid(latitude, 1, 2)) + LeadingNumber(MidToEnd(latitude, 3)) / 60) * latitudeSign;
-    s.Longitude = (LeadingNumber(Mid(longitude, 1, 3)) + LeadingNumber(MidToEnd(longitude, 4)) / 60) * longitudeSign;
-    MarkOutOfRange(s);
+    Position& p = record.position;
+    p.latitude = (LeadingNumber(Mid(latitude, 1, 2)) + LeadingNumber(MidToEnd(latitude, 3)) / 60) * latitudeSign;
+    p.longitude = (LeadingNumber(Mid(longitude, 1, 3)) + LeadingNumber(MidToEnd(longitude, 4)) / 60) * longitudeSign;
+    MarkOutOfRange(record);
 
     const double timeOfDay =
         LeadingNumber(Mid(time, 1, 2)) * 3600 + LeadingNumber(Mid(time, 3, 2)) * 60 + LeadingNumber(MidToEnd(time, 5));
 
     switch (layout.altitudeSource) {
         case AltitudeSource::Field: {
-            const std::string_view altitude = Field(s, line, layout.altitude.comma);
-            s.Altitude = ManipulatedAltitude(s, LeadingNumber(altitude));
-            ComposeCurrentRecord(s, timeOfDay, s.Altitude, true,
-                                 HoldsDigit(altitude) || s.AltitudeMode == AltitudeMode::SetFixed);
+            const std::string_view altitude = Field(commas, line, layout.altitude.comma);
+            CompletePosition(record, timeOfDay, ManipulatedAltitude(options, LeadingNumber(altitude)), true,
+                             HoldsDigit(altitude) || options.AltitudeMode == AltitudeMode::SetFixed);
             break;
         }
         case AltitudeSource::Zero:
-            s.Altitude = ManipulatedAltitude(s, 0.0);
-            ComposeCurrentRecord(s, timeOfDay, s.Altitude, false, false);
+            CompletePosition(record, timeOfDay, ManipulatedAltitude(options, 0.0), false, false);
             break;
         case AltitudeSource::None:
-            ComposeCurrentRecord(s, timeOfDay, 0.0, false, false);
+            CompletePosition(record, timeOfDay, 0.0, false, false);
             break;
     }
 }
 
 }  // namespace
 
-void ConvertGgaSentence(Settings& s, std::string_view line, const MarkScan& commas) {
-    ConvertSentence(s, line, kGga, commas);
+void ReadGgaSentence(const RunOptions& options, Record& record, std::string_view line, const MarkScan& commas) {
+    ReadSentence(options, record, line, kGga, commas);
 }
-void ConvertGgaSentenceShortAltitude(Settings& s, std::string_view line, const MarkScan& commas) {
-    ConvertSentence(s, line, kGgaShortAltitude, commas);
+void ReadGgaSentenceShortAltitude(const RunOptions& options, Record& record, std::string_view line,
+                                  const MarkScan& commas) {
+    ReadSentence(options, record, line, kGgaShortAltitude, commas);
 }
-void ConvertGllSentence(Settings& s, std::string_view line, const MarkScan& commas) {
-    ConvertSentence(s, line, kGll, commas);
+void ReadGllSentence(const RunOptions& options, Record& record, std::string_view line, const MarkScan& commas) {
+    ReadSentence(options, record, line, kGll, commas);
 }
-void ConvertRmcSentence(Settings& s, std::string_view line, const MarkScan& commas) {
-    ConvertSentence(s, line, kRmc, commas);
+void ReadRmcSentence(const RunOptions& options, Record& record, std::string_view line, const MarkScan& commas) {
+    ReadSentence(options, record, line, kRmc, commas);
 }
-void ConvertGgaSentence(Settings& s, std::string_view line) { ConvertGgaSentence(s, line, ScanMarks(line, ',')); }
-void ConvertGllSentence(Settings& s, std::string_view line) { ConvertGllSentence(s, line, ScanMarks(line, ',')); }
-void ConvertRmcSentence(Settings& s, std::string_view line) { ConvertRmcSentence(s, line, ScanMarks(line, ',')); }
+void ReadGgaSentence(const RunOptions& options, Record& record, std::string_view line) {
+    ReadGgaSentence(options, record, line, ScanMarks(line, ','));
+}
+void ReadGllSentence(const RunOptions& options, Record& record, std::string_view line) {
+    ReadGllSentence(options, record, line, ScanMarks(line, ','));
+}
+void ReadRmcSentence(const RunOptions& options, Record& record, std::string_view line) {
+    ReadRmcSentence(options, record, line, ScanMarks(line, ','));
+}
 
 }  // namespace torvane

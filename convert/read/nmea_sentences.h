@@ -1,29 +1,29 @@
-// Converters of the three NMEA 0183 sentence kinds. Each takes one input line
-// (whatever it holds), fills the current record of `s` (Latitude, Longitude,
-// Altitude for GGA and GLL, RecordInvalid, CommaPos) and leaves the output
-// line in s.OutputLine: empty when the sentence fails a field check.
-// Converters never clear RecordInvalid and never write.
+// Readers of the three NMEA 0183 sentence kinds. Each takes one input line
+// (whatever it holds) and fills `record`: its position (latitude, longitude,
+// time of day, altitude for GGA), or, where a field fails its check, an
+// invalid record without one. Readers never clear `invalid`.
 #pragma once
 
 #include <string_view>
 
-#include "convert/settings.h"
+#include "convert/read/position.h"
 #include "convert/read/text_scan.h"
 
 namespace torvane {
 
-void ConvertGgaSentence(Settings& s, std::string_view line);
-void ConvertGllSentence(Settings& s, std::string_view line);
-void ConvertRmcSentence(Settings& s, std::string_view line);
+void ReadGgaSentence(const RunOptions& options, Record& record, std::string_view line);
+void ReadGllSentence(const RunOptions& options, Record& record, std::string_view line);
+void ReadRmcSentence(const RunOptions& options, Record& record, std::string_view line);
 
 // The same, reusing a scan of the line's commas that the caller made.
-void ConvertGgaSentence(Settings& s, std::string_view line, const MarkScan& commas);
-void ConvertGllSentence(Settings& s, std::string_view line, const MarkScan& commas);
-void ConvertRmcSentence(Settings& s, std::string_view line, const MarkScan& commas);
+void ReadGgaSentence(const RunOptions& options, Record& record, std::string_view line, const MarkScan& commas);
+void ReadGllSentence(const RunOptions& options, Record& record, std::string_view line, const MarkScan& commas);
+void ReadRmcSentence(const RunOptions& options, Record& record, std::string_view line, const MarkScan& commas);
 
-// The GGA converter of "accept every satellite system": an altitude field of
+// The GGA reader of "accept every satellite system": an altitude field of
 // one or two characters ("0", "-2", "12", as marine receivers write them) is
 // read like a longer one; an empty one still fails the check.
-void ConvertGgaSentenceShortAltitude(Settings& s, std::string_view line, const MarkScan& commas);
+void ReadGgaSentenceShortAltitude(const RunOptions& options, Record& record, std::string_view line,
+                                  const MarkScan& commas);
 
 }  // namespace torvane

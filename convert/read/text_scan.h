@@ -1,4 +1,4 @@
-// Small text readers shared by the converters and the windows.
+// Small text readers shared by the readers and the windows.
 #pragma once
 
 #include <array>

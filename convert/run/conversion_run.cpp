@@ -140,7 +140,6 @@ public:
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
         part->s = PartSettings(s_, role, split_);
-        part->s.PositionsOnly = s_.OutputType != OutputKind::KML;
         OutputFile* output = &output_;
         TrackCalendar calendar = CalendarFor(start_);
         if (role == PartRole::Later) {

@@ -1,30 +1,28 @@
 // The record loop: reads the input line by line, hands each line to the
-// converter of the data type, post-processes the returned line, decides
-// whether it is written, writes it with CR LF and counts it.
+// reader of the data type (convert/read/), decides whether the record it
+// gives is written, hands it to the writer (convert/write/) and counts it.
 //
-// This is the outer of the three steps per input line: the loop here, the
-// converters (nmea_sentences, igc_fix, gpx_track_point) that end in
-// current_record.h, and the line text of output/position_line.h. The loop
-// owns the flow and the file; the other two only fill Settings.
+// Readers turn a line into a record (read/position.h) and know nothing of
+// outputs; writers turn records into bytes and know nothing of input
+// formats. The loop owns the flow between them.
 #pragma once
 
 #include <string>
 
 #include "convert/files/line_reader.h"
 #include "convert/files/output_file.h"
+#include "convert/read/position.h"
 #include "convert/run/progress.h"
 #include "convert/settings.h"
 
 namespace torvane {
 
-// Takes the records that pass the write test instead of a file: the
-// current record of `s` (Latitude, Longitude, TimeOfDay, Altitude when
-// AltitudeKnown, OutputLine before the decimal-comma step), and the offset
-// in the file of the line that completed it.
+// Takes the records that pass the write test instead of a file, each with
+// the offset in the file of the line that completed it.
 class RecordSink {
 public:
     virtual ~RecordSink() = default;
-    virtual void Take(const Settings& s, std::uint64_t lineOffset) = 0;
+    virtual void Take(const Record& record, std::uint64_t lineOffset) = 0;
 };
 
 // A record sink that also sees every input line before it is converted
@@ -42,8 +40,10 @@ enum class LoopEnd {
     Cancelled,   // the progress hooks asked the run to stop
 };
 
-// Reads `input` to its end. RecordCount holds the number of lines written.
-// Write failures are left in `output`.
+// Reads `input` to its end, writing a table's, KML path's or overlay's
+// lines (OutputType) to `output`. RecordCount holds the number of lines
+// written, OverlayExtent the overlay's extent. Write failures are left in
+// `output`.
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                    const ProgressHooks* hooks, std::string& error);
 
@@ -54,7 +54,7 @@ LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uin
 struct LineAccount;
 
 // The settings of a pass over the log of `options` that writes nothing and
-// takes the records a Table run would write (positions alone, no text).
+// takes the records a Table run would write.
 Settings PositionsPassSettings(const Settings& options);
 
 // The same run, showing each line to `sink` first.

@@ -176,30 +176,31 @@ bool TrackSummaryBuilder::SeeLine(std::string_view line) {
     return false;
 }
 
-void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
-    // A record whose fields failed their checks has no line and no position.
-    if (!s.Composed) return;
+void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
+    // A record whose fields failed their checks has no position.
+    if (!record.hasPosition) return;
+    const Position& p = record.position;
     TrackSummary& t = summary_;
     TrackSample sample;
     sample.offset = lineOffset;
-    sample.latitude = s.Latitude;
-    sample.longitude = s.Longitude;
-    sample.altitude = s.AltitudeGiven ? s.Altitude : 0;
-    sample.timeOfDay = s.TimeOfDay;
+    sample.latitude = p.latitude;
+    sample.longitude = p.longitude;
+    sample.altitude = p.altitudeGiven ? p.altitude : 0;
+    sample.timeOfDay = p.timeOfDay;
     // Dated as the dated outputs date it: a position they write.
     const std::optional<std::int64_t> utc =
-        dates_ && !s.RecordInvalid ? dates_->PositionTime(s) : std::optional<std::int64_t>();
+        dates_ && !record.invalid ? dates_->PositionTime(p) : std::optional<std::int64_t>();
     if (t.records == 0) {
-        t.start = s.TimeOfDay;
-        t.latMin = t.latMax = s.Latitude;
-        t.lonMin = t.lonMax = s.Longitude;
+        t.start = p.timeOfDay;
+        t.latMin = t.latMax = p.latitude;
+        t.lonMin = t.lonMax = p.longitude;
     } else {
         sample.index = last_.index + 1;
-        sample.days = last_.days + (PassesMidnight(last_.timeOfDay, s.TimeOfDay) ? 1 : 0);
+        sample.days = last_.days + (PassesMidnight(last_.timeOfDay, p.timeOfDay) ? 1 : 0);
         sample.nanometres = last_.nanometres + Nanometres(last_, sample);
         sample.anyUtc = last_.anyUtc;
         sample.utc = last_.utc;
-        Extend(t, s.Latitude, s.Latitude, s.Longitude, s.Longitude);
+        Extend(t, p.latitude, p.latitude, p.longitude, p.longitude);
     }
     if (utc) {
         sample.anyUtc = true;
@@ -207,13 +208,13 @@ void TrackSummaryBuilder::Take(const Settings& s, std::uint64_t lineOffset) {
         if (!firstUtc_) firstUtc_ = *utc;
         lastUtc_ = *utc;
     }
-    if (s.TimeOfDay != 0) t.hasTime = true;
-    t.end = s.TimeOfDay;
+    if (p.timeOfDay != 0) t.hasTime = true;
+    t.end = p.timeOfDay;
     if (t.records == 0) first_ = sample;
     ++t.records;
     last_ = sample;
     track_.Add(sample);
-    if (s.AltitudeGiven) {
+    if (p.altitudeGiven) {
         if (!t.hasAltitude) {
             t.hasAltitude = true;
             t.altMin = t.altMax = sample.altitude;

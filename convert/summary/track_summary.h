@@ -1,6 +1,6 @@
 // The figures and the drawing points of a track: computed from the records
 // that a Table run with the current options would write, by the same
-// record loop and converters, without writing anything.
+// record loop and readers, without writing anything.
 #pragma once
 
 #include <array>
@@ -101,7 +101,7 @@ public:
     TrackSummaryBuilder();
     explicit TrackSummaryBuilder(LogDates dates);
     bool SeeLine(std::string_view line) override;
-    void Take(const Settings& s, std::uint64_t lineOffset) override;
+    void Take(const Record& record, std::uint64_t lineOffset) override;
     // Adds what `later` collected from the records that follow these.
     void Append(const TrackSummaryBuilder& later);
     TrackSummary Finish();

@@ -1,6 +1,7 @@
 #include "convert/write/dated_track_writer.h"
 
 #include "convert/about.h"
+#include "convert/write/path_line.h"
 #include "output/geojson_document.h"
 #include "output/gpx_document.h"
 #include "output/kml_document.h"
@@ -51,17 +52,21 @@ bool DatedTrackWriter::SeeLine(std::string_view line) {
     return needsMilliseconds_;
 }
 
-void DatedTrackWriter::Take(const Settings& s, std::uint64_t) {
+void DatedTrackWriter::Take(const Record& record, std::uint64_t) {
     // The KML path is today's path, line for line.
-    if (kind_ == OutputKind::KML) output_.WriteLine(s.OutputLine);
-    if (s.RecordInvalid) return;
+    if (kind_ == OutputKind::KML) {
+        ComposePathLine(line_, kind_, record, 0, settings_.UseDecimalComma);
+        output_.WriteLine(line_);
+    }
+    if (record.invalid) return;
 
+    const Position& p = record.position;
     DatedPoint point;
-    point.latitude = s.Latitude;
-    point.longitude = s.Longitude;
-    point.hasAltitude = s.AltitudeGiven;
-    point.altitude = s.Altitude;
-    if (const std::optional<std::int64_t> time = dates_.PositionTime(s)) {
+    point.latitude = p.latitude;
+    point.longitude = p.longitude;
+    point.hasAltitude = p.altitudeGiven;
+    point.altitude = p.altitude;
+    if (const std::optional<std::int64_t> time = dates_.PositionTime(p)) {
         point.hasTime = true;
         point.utcMilliseconds = *time;
         if (!milliseconds_ && *time % 1000 != 0) needsMilliseconds_ = true;

@@ -34,7 +34,7 @@ public:
     bool Open(std::string& error, bool laterPart = false);
 
     bool SeeLine(std::string_view line) override;
-    void Take(const Settings& s, std::uint64_t lineOffset) override;
+    void Take(const Record& record, std::uint64_t lineOffset) override;
 
     // A time with a fraction of a second came while times were written in
     // whole seconds: the run is to be made again with milliseconds.

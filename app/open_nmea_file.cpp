@@ -32,6 +32,7 @@
 
 #include "altitude_manipulation.h"
 #include "convert/about.h"
+#include "convert/kinds.h"
 #include "convert/run/conversion_run.h"
 #include "convert/run/analysis_with_summary.h"
 #include "convert/dates/date_sources.h"
@@ -90,9 +91,7 @@ void Deselect(QRadioButton* button) {
 }
 
 // The data types that carry an altitude.
-bool CarriesAltitude(DataKind kind) {
-    return kind == DataKind::GPGGA || kind == DataKind::GPIGC || kind == DataKind::GPGXT;
-}
+bool CarriesAltitude(DataKind kind) { return InputKindOf(kind).carriesAltitude; }
 
 // The bytes of the local regular file named by dragged data (taken from
 // the address itself, so a name that is not UTF-8 survives), or empty.

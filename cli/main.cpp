@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "convert/about.h"
+#include "convert/kinds.h"
 #include "convert/run/analysis_with_summary.h"
 #include "convert/run/conversion_run.h"
 #include "convert/files/file_messages.h"

@@ -19,9 +19,6 @@ namespace torvane {
 // What input analysis recognised. None before any successful analysis.
 enum class DataKind { None, GPGGA, GPGLL, GPRMC, GPIGC, GPGXT };
 
-// "GPGGA", ... ; "" for None.
-std::string_view DataTypeWord(DataKind kind);
-
 // The altitude dialog holds its amount within -1000 to 1000 m.
 inline constexpr double kAltitudeValueLimit = 1000;
 

@@ -26,6 +26,7 @@
 #include "frontend/shared_texts.h"
 #include "convert/run/analysis_with_summary.h"
 #include "convert/files/file_messages.h"
+#include "convert/kinds.h"
 #include "convert/run/conversion_run.h"
 #include "convert/recognise/input_analysis.h"
 #include "convert/write/line_account.h"
@@ -188,9 +189,7 @@ std::string FiguresJson(const TrackFigures& f) {
         .Text();
 }
 
-bool CarriesAltitude(DataKind kind) {
-    return kind == DataKind::GPGGA || kind == DataKind::GPIGC || kind == DataKind::GPGXT;
-}
+bool CarriesAltitude(DataKind kind) { return InputKindOf(kind).carriesAltitude; }
 
 char* UsageError(const std::string& error) {
     return JsonObject().Add("failed", true).Add("message", "torvane-cli: " + error).Release();

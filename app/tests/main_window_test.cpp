@@ -23,6 +23,7 @@
 #include "altitude_manipulation.h"
 #include "folder_file_model.h"
 #include "command_line_file.h"
+#include "convert/kinds.h"
 #include "convert/about.h"
 #include "convert/recognise/input_analysis.h"
 #include "progress_reporter.h"

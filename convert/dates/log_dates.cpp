@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "convert/dates/date_sources.h"
+#include "convert/kinds.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
 #include "output/track_time.h"
@@ -13,28 +14,26 @@
 namespace torvane {
 
 void LogDates::SeeLine(std::string_view line) {
-    switch (kind_) {
-        case DataKind::GPGGA:
-        case DataKind::GPGLL:
-        case DataKind::GPRMC:
+    switch (InputKindOf(kind_).dates) {
+        case DateSource::NmeaSentences:
             if (const auto date = NmeaSentenceDate(line)) {
                 if (!verifyChecksums_ || HasValidChecksum(line)) calendar_.DateGiven(date->day, date->timeOfDay);
             }
             break;
-        case DataKind::GPIGC:
+        case DateSource::IgcHeader:
             if (!line.empty() && line[0] == 'H') {
                 if (const auto day = IgcHeaderDate(line)) calendar_.DateGiven(*day, std::nullopt);
             }
             break;
-        case DataKind::GPGXT:
-        case DataKind::None:
+        case DateSource::OwnTime:
+        case DateSource::None:
             break;
     }
 }
 
 std::optional<std::int64_t> LogDates::PositionTime(const Position& position) {
-    // A GPX point carries its own date and time.
-    if (kind_ == DataKind::GPGXT) return position.utcTime;
+    // A position that carries its own date and time (a GPX point).
+    if (InputKindOf(kind_).dates == DateSource::OwnTime) return position.utcTime;
     return calendar_.Position(position.timeOfDay);
 }
 
@@ -44,7 +43,7 @@ namespace {
 // after it.
 class StartFinder : public DatedRecordSink {
 public:
-    explicit StartFinder(const Settings& s) : dates_(s, TrackCalendar()), gpx_(s.DataType == DataKind::GPGXT) {}
+    explicit StartFinder(const Settings& s) : dates_(s, TrackCalendar()), gpx_(InputKindOf(s.DataType).dates == DateSource::OwnTime) {}
 
     bool SeeLine(std::string_view line) override {
         if (Start()) return true;
@@ -147,7 +146,8 @@ bool FindLogStart(const Settings& s, platform::FileHandle file, std::uint64_t si
 bool LaterPartCalendar(const Settings& s, platform::FileHandle file, std::uint64_t size, std::uint64_t at,
                        const std::optional<LogStart>& logStart, TrackCalendar& calendar) {
     calendar = CalendarFor(logStart);
-    if (s.DataType == DataKind::GPGXT) return true;  // a GPX point carries its own date
+    // A position that carries its own date (a GPX point) needs no calendar.
+    if (InputKindOf(s.DataType).dates == DateSource::OwnTime) return true;
     constexpr std::uint64_t kLookAhead = 256u << 10;
     std::optional<LogStart> start;
     std::string error;

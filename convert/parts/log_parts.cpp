@@ -1,5 +1,6 @@
 #include "convert/parts/log_parts.h"
 
+#include "convert/kinds.h"
 #include "convert/parts/gpx_split.h"
 
 namespace torvane {
@@ -11,9 +12,10 @@ LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uin
 }
 
 LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_t size) {
-    if (s.DataType == DataKind::None || s.OutputType == OutputKind::OVL) return {};
+    const SplitRule rule = InputKindOf(s.DataType).split;
+    if (rule == SplitRule::None || s.OutputType == OutputKind::OVL) return {};
     if (LogEncoding(s, file) != TextEncoding::Bytes) return {};  // UTF-16 is read from its start
-    if (s.DataType != DataKind::GPGXT) return FindLogSplit(s.Parts, file, size);
+    if (rule == SplitRule::AtLine) return FindLogSplit(s.Parts, file, size);
     LogSplit split;
     if (size >= s.Parts.fromBytes && size > 0) {
         split.at = TrackPointBoundaryNearMiddle(file, size, s, split.laterPoint);

@@ -1,6 +1,7 @@
 #include "convert/recognise/input_analysis.h"
 
 #include "convert/about.h"
+#include "convert/kinds.h"
 #include "convert/files/file_messages.h"
 #include "convert/recognise/gpx_copy.h"
 #include "convert/files/input_file.h"
@@ -13,15 +14,8 @@ namespace {
 constexpr std::string_view kGpxCopyNotice = "New GPX-File with CR&LF is under preparation and will be written. I am busy";
 
 std::int64_t CountFor(DataKind kind, const AnalysisCounts& c) {
-    switch (kind) {
-        case DataKind::GPGGA: return c.gga;
-        case DataKind::GPGLL: return c.gll;
-        case DataKind::GPRMC: return c.rmc;
-        case DataKind::GPIGC: return c.validFix;
-        case DataKind::GPGXT: return c.trackPoint;
-        case DataKind::None: break;
-    }
-    return 0;
+    const auto count = InputKindOf(kind).count;
+    return count != nullptr ? c.*count : 0;
 }
 
 // The analysis's counts in parts: each part's counts, added in order.
@@ -99,15 +93,7 @@ DataKind DecideDataType(const AnalysisCounts& c, bool anyRecorder) {
 }
 
 std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePath) {
-    constexpr std::string_view kChoose = "\r\nChose output file type and options then press START. ";
-    switch (recognised) {
-        case DataKind::GPGGA: return "NMEA GPGGA data found. \r\nSelect options then press START. ";
-        case DataKind::GPGLL: return "NMEA GPGLL data found. " + std::string(kChoose);
-        case DataKind::GPRMC: return "NMEA GPRMC data found. " + std::string(kChoose);
-        case DataKind::GPIGC: return "IGC data found. " + std::string(kChoose);
-        case DataKind::GPGXT: return "GPX TRK data found. " + std::string(kChoose);
-        case DataKind::None: break;
-    }
+    if (recognised != DataKind::None) return std::string(InputKindOf(recognised).found);
     return "Could not recognize data in selected file  " + inputFilePath + ".";
 }
 
@@ -123,22 +109,9 @@ std::string FewIgcHeadersHint(std::string_view howToAccept) {
 }
 
 void SetKmlDefaults(Settings& s) {
-    std::string description;
-    switch (s.DataType) {
-        case DataKind::GPGGA:
-        case DataKind::GPGLL:
-        case DataKind::GPRMC:
-            description = "GPS data path";
-            break;
-        case DataKind::GPIGC:
-            description = "Flight recorder (IGC) path,  Flight date: " + s.IgcFlightDate + ",  Pilot: " + s.IgcPilot + ", ";
-            break;
-        case DataKind::GPGXT:
-            description = "GPX track path";
-            break;
-        case DataKind::None:
-            break;
-    }
+    const InputKind& kind = InputKindOf(s.DataType);
+    std::string description(kind.kmlDescription);
+    if (kind.kmlNamesFlight) description += s.IgcFlightDate + ",  Pilot: " + s.IgcPilot + ", ";
     description += "Generator: Torvane, ";
     description += kHomePage;
     s.KmlProperties = {"", description, "ff00ffff", " 1", " 1", "relativeToGround"};
@@ -185,8 +158,7 @@ bool OtherTalkersWouldBeRecognised(Settings& s) {
     anyTalker.rules = SentenceRules{true, s.VerifyChecksums, s.AcceptAnyRecorder};
     AnalysisReport other;
     if (!CountInputLines(s, anyTalker, false, nullptr, other)) return false;
-    const DataKind kind = DecideDataType(other.counts);
-    return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC;
+    return IsNmea(DecideDataType(other.counts));
 }
 
 }  // namespace

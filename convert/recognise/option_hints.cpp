@@ -1,13 +1,13 @@
 #include "convert/recognise/option_hints.h"
 
+#include "convert/kinds.h"
+
 namespace torvane {
 namespace {
 
 std::string Count(std::int64_t n, const char* one, const char* many) {
     return std::to_string(n) + " " + (n == 1 ? one : many);
 }
-
-bool IsNmea(DataKind kind) { return kind == DataKind::GPGGA || kind == DataKind::GPGLL || kind == DataKind::GPRMC; }
 
 }  // namespace
 

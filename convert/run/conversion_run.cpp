@@ -1,5 +1,6 @@
 #include "convert/run/conversion_run.h"
 
+#include "convert/kinds.h"
 #include "convert/write/dated_track_writer.h"
 #include "convert/files/file_messages.h"
 #include "convert/files/input_file.h"

@@ -1,5 +1,6 @@
 #include "convert/run/record_loop.h"
 
+#include "convert/kinds.h"
 #include "convert/read/gpx_track_point.h"
 #include "convert/read/igc_fix.h"
 #include "convert/read/nmea_sentences.h"
@@ -299,19 +300,18 @@ template <bool Quick, class Target>
 LoopEnd RunKind(const LoopContext& c, LineReader& input, Target& target, std::uint64_t inputSize,
                 const ProgressHooks* hooks, std::string& error) {
     const RunOptions& o = c.options;
-    switch (o.DataType) {
-        case DataKind::GPGGA:
-        case DataKind::GPGLL:
-        case DataKind::GPRMC:
+    switch (InputKindOf(o.DataType).reader) {
+        case ReaderFamily::NmeaSentence:
             if (o.AcceptAnyTalker) {
                 if (o.VerifyChecksums) return RunNmea<Quick, true, true>(c, input, target, inputSize, hooks, error);
                 return RunNmea<Quick, true, false>(c, input, target, inputSize, hooks, error);
             }
             if (o.VerifyChecksums) return RunNmea<Quick, false, true>(c, input, target, inputSize, hooks, error);
             return RunNmea<Quick, false, false>(c, input, target, inputSize, hooks, error);
-        case DataKind::GPIGC: return Loop<ProcessIgc, PassesWriteTest>(c, input, target, inputSize, hooks, error);
-        case DataKind::GPGXT: return Loop<ProcessGpx, PassesGpxWriteTest>(c, input, target, inputSize, hooks, error);
-        case DataKind::None: break;
+        case ReaderFamily::IgcFix: return Loop<ProcessIgc, PassesWriteTest>(c, input, target, inputSize, hooks, error);
+        case ReaderFamily::GpxTrackPoint:
+            return Loop<ProcessGpx, PassesGpxWriteTest>(c, input, target, inputSize, hooks, error);
+        case ReaderFamily::None: break;
     }
     return Loop<Ignore, PassesWriteTest>(c, input, target, inputSize, hooks, error);
 }

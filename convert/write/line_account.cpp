@@ -1,6 +1,7 @@
 #include "convert/write/line_account.h"
 
 #include "convert/files/file_messages.h"
+#include "convert/kinds.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
 #include "convert/run/record_loop.h"
@@ -8,26 +9,13 @@
 namespace torvane {
 namespace {
 
-// The sentence or record the data type's lines hold.
-std::string_view KindWord(DataKind kind) {
-    switch (kind) {
-        case DataKind::GPGGA: return "GGA";
-        case DataKind::GPGLL: return "GLL";
-        case DataKind::GPRMC: return "RMC";
-        case DataKind::GPIGC: return "fix";
-        case DataKind::GPGXT: return "track point";
-        case DataKind::None: break;
-    }
-    return "";
-}
-
 std::string ReasonText(LineReason reason, DataKind kind, bool keepZero) {
-    const std::string word(KindWord(kind));
+    const std::string word(InputKindOf(kind).lineWord);
     const std::string refused = keepZero ? ", written as they came (zero positions kept)" : "";
     switch (reason) {
         case LineReason::Position: return "became positions";
         case LineReason::WithoutFix:
-            return std::string("positions without a fix (") + (kind == DataKind::GPGGA ? "quality 0" : "status V") +
+            return "positions without a fix (" + std::string(InputKindOf(kind).withoutFix) +
                    "), written";
         case LineReason::SkippedWithoutFix: return "positions without a fix, left out (\"Skip positions without a fix\")";
         case LineReason::ZeroPosition: return "positions at 0,0, eliminated (\"Eliminate \"Zero\" positions\")";

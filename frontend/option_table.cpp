@@ -11,7 +11,7 @@ namespace torvane::frontend {
 namespace {
 
 constexpr unsigned kEvery = kAnalyze | kConvert | kPreview;
-constexpr unsigned kRuns = kConvert | kPreview;  // and analyze with --summary or --report, where `position`
+constexpr unsigned kRuns = kConvert | kPreview;
 
 // A number of metres in plain decimal notation (no exponent), within the
 // range the altitude dialog holds.
@@ -204,20 +204,20 @@ a KML 2.2 document whose path is followed by a time track (a TimeSpan and a
 gx:Track of every time, then every coordinate) that Google Earth's time
 slider plays.)",
      Set<&Options::kmlTime>},
-    {"--date", "", "YYYY-MM-DD", "", kRuns, true, G::Convert,
+    {"--date", "", "YYYY-MM-DD", "", kEvery, true, G::Convert,
      "the date of the first position of a log that has no date of its own (GGA or GLL alone, an IGC file without "
      "HFDTE)",
      "", TakeDate},
     {"--decimal-comma", "", "", "", kConvert, false, G::Convert, "write \",\" as decimal point (table only)",
      R"(Writes \(lq,\(rq as the decimal point (table only).)", Set<&Options::decimalComma>},
-    {"--keep-zero-positions", "", "", "", kRuns, true, G::Convert,
+    {"--keep-zero-positions", "", "", "", kEvery, true, G::Convert,
      "keep invalid records and positions at 0,0 (by default they are eliminated)", "",
      Set<&Options::keepZeroPositions>},
-    {"--fix-only", "", "", "", kRuns, true, G::Convert,
+    {"--fix-only", "", "", "", kEvery, true, G::Convert,
      "skip positions without a fix (GGA quality 0, RMC and GLL status V)", "", Set<&Options::fixOnly>},
-    {"--altitude-add", "", "M", "", kRuns, true, G::Convert, "add M metres to every altitude (-1000..1000)",
+    {"--altitude-add", "", "M", "", kEvery, true, G::Convert, "add M metres to every altitude (-1000..1000)",
      R"(Adds \fIM\fR metres to every altitude (\-1000 to 1000).)", TakeAltitude},
-    {"--altitude-set", "", "M", "", kRuns, true, G::Convert, "set every altitude to M metres (-1000..1000)",
+    {"--altitude-set", "", "M", "", kEvery, true, G::Convert, "set every altitude to M metres (-1000..1000)",
      R"(Sets every altitude to \fIM\fR metres (\-1000 to 1000).
 Only one of the two altitude options may be given.)",
      TakeAltitude},

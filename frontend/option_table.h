@@ -29,7 +29,8 @@ struct OptionSpec {
     std::string_view valueName;   // "M", "YYYY-MM-DD", ...; "" for an option without a value
     std::string_view valueWords;  // the values the completion offers, blank-separated; "" for none
     unsigned commands;            // a CommandSet
-    bool position;                // analyze takes it only with --summary or --report
+    bool position;                // changes which positions a run keeps: analyze takes it only with
+                                  // --summary or --report
     OptionGroup group;
     std::string_view help;        // the usage's text, one paragraph
     // The manual's text (roff) where it says more than `help`; "" for

@@ -60,6 +60,14 @@ TEST(OptionTable, EachCommandTakesItsOptionsAndRefusesTheOthers) {
             if ((spec.commands & c.mask) != 0) {
                 EXPECT_EQ(o.command, c.command);
             }
+            // analyze takes an option of the positions only for their figures or account.
+            if (c.command == Command::Analyze && spec.position) {
+                std::vector<std::string> alone = args;
+                alone.erase(alone.begin() + 3);  // "--summary"
+                o = Options{};
+                EXPECT_FALSE(Parses(alone, o, error));
+                EXPECT_EQ(error, "analyze takes position options only with --summary or --report");
+            }
             // Its value is asked for, also in the "--name=value" form.
             if (!spec.valueName.empty() && (spec.commands & c.mask) != 0) {
                 args.pop_back();

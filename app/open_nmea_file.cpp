@@ -536,7 +536,7 @@ void OpenNMEAFile::FileChosen(const QByteArray& directory, const QByteArray& nam
     std::string path = directory.toStdString();
     if (path.empty() || path.back() != '/') path += '/';
     path += name.toStdString();
-    settings_.InputDirectory = directory.toStdString();
+    inputDirectory_ = directory.toStdString();
     settings_.InputFilePath = path;
     chosenPath_ = path;
     dataTypeBeforeFile_ = settings_.DataType;

@@ -145,8 +145,6 @@ int Analyze(const std::string& file, const Options& options) {
 int AnalyzeForOutput(const std::string& file, const Options& options, Settings& s,
                      AnalysisCounts* counts = nullptr) {
     s.InputFilePath = file;
-    const std::size_t slash = file.rfind('/');
-    s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
     ApplyAnalysisOptions(options, s);
     const AnalysisReport analysis = AnalyzeInput(s);
     if (counts != nullptr) *counts = analysis.counts;

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 
+#include "frontend/shared_texts.h"
+
 namespace torvane::app {
 
 std::unique_ptr<QMessageBox> BuildMessageBox(const MessageRequest& request, QWidget* parent) {
@@ -28,7 +30,8 @@ DesktopServices DefaultDesktopServices(QWidget* parent) {
 MessageRequest OverwriteQuestion() {
     MessageRequest request;
     request.title = QStringLiteral("File Warning");
-    request.text = QStringLiteral("Output file exists! Overwrite?");
+    request.text = QString::fromUtf8(frontend::kOverwriteQuestion.data(),
+                                     static_cast<qsizetype>(frontend::kOverwriteQuestion.size()));
     request.icon = QMessageBox::Warning;
     request.buttons = QMessageBox::Yes | QMessageBox::No;
     request.defaultButton = QMessageBox::No;
@@ -38,7 +41,9 @@ MessageRequest OverwriteQuestion() {
 MessageRequest OverwriteRefusal() {
     MessageRequest request;
     request.title = QStringLiteral("File Warning");
-    request.text = QStringLiteral("Move existing file to another directory and try again!\r\nProgram will be terminated.");
+    request.text = QString::fromUtf8(frontend::kMoveExistingFile.data(),
+                                     static_cast<qsizetype>(frontend::kMoveExistingFile.size())) +
+                   QStringLiteral("\r\nProgram will be terminated.");
     request.icon = QMessageBox::Warning;
     request.buttons = QMessageBox::Ok;
     request.defaultButton = QMessageBox::Ok;

@@ -69,9 +69,6 @@ constexpr std::string_view kNothingRecognised =
 // with the desktop's resolution): about 6.2 by 5 inches.
 constexpr int kStartWidthTwips = 8880;
 constexpr int kStartHeightTwips = 7170;
-// The line below the analysis message when only other satellite systems' sentences were found.
-constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
-constexpr std::string_view kAcceptAnyRecorderCaption = "\"Accept every flight recorder\"";
 
 // Texts that name files show every name: UTF-8, or Latin-1 where it is not.
 QString FromBytes(std::string_view text) { return TextFromBytes(text); }
@@ -535,7 +532,7 @@ void OpenNMEAFile::FileChosen(const QByteArray& directory, const QByteArray& nam
     std::string path = directory.toStdString();
     if (path.empty() || path.back() != '/') path += '/';
     path += name.toStdString();
-    settings_.InputDirectory = directory.toStdString();
+    inputDirectory_ = directory.toStdString();
     settings_.InputFilePath = path;
     chosenPath_ = path;
     dataTypeBeforeFile_ = settings_.DataType;
@@ -583,8 +580,9 @@ void OpenNMEAFile::AnalyzeClicked() {
         const AnalysisReport& report = analysis.report;
         analysisCounts_ = report.counts;
         std::string message = report.message;
-        if (report.otherTalkersOnly) message += "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption);
-        if (report.fewIgcHeaders) message += "\r\n" + FewIgcHeadersHint(kAcceptAnyRecorderCaption);
+        for (const std::string& hint : frontend::AnalysisHints(report, frontend::FrontEnd::Window)) {
+            message += "\r\n" + hint;
+        }
         ShowMessage(message);
         // A log without a date of its own asks for the first position's.
         undated_ = report.recognised && !LogHasDate(settings_);
@@ -623,9 +621,8 @@ void OpenNMEAFile::AnalyzeClicked() {
 
 bool OpenNMEAFile::GpxCopyMayBeWritten() {
     const std::string& input = settings_.InputFilePath;
-    if (!IsGpxPath(input)) return true;
     // A file that holds this very copy already is replaced without a word.
-    if (frontend::GpxCopyNeedsNoQuestion(input)) return true;
+    if (frontend::GpxCopyNeedsNoQuestion(input, false)) return true;
     if (services_.ask(OverwriteQuestion()) == QMessageBox::Yes) return true;
     services_.ask(OverwriteRefusal());
     EndProgram();
@@ -777,7 +774,7 @@ void OpenNMEAFile::StartClicked() {
         // The options that would have given more positions, computed.
         std::vector<std::string> hints;
         std::string error;
-        if (RunOptionHints(asAnalysed, analysisCounts_, report.count, nullptr, frontend::CheckBoxOptionNames(), hints,
+        if (RunOptionHints(asAnalysed, analysisCounts_, report.count, nullptr, frontend::HintOptionNames(frontend::FrontEnd::Window), hints,
                            error)) {
             for (const std::string& hint : hints) message += "\r\n" + hint;
         }

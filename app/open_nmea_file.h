@@ -63,6 +63,9 @@ public:
     AltitudeManipulation* AltitudeDialog() const;
     TrackPreviewPanel* PreviewPanel() const { return previewPanel_; }
 
+    // The folder of the file chosen last, as the file list gave it.
+    const std::string& InputDirectory() const { return inputDirectory_; }
+
 protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
@@ -120,6 +123,7 @@ private:
     bool triedAnalysis_ = false;  // ANALYZE was pressed for the file in Text3
     bool undated_ = false;  // ... and its log gives no date of its own
     std::string chosenPath_;      // the file in Text3, as bytes
+    std::string inputDirectory_;  // its folder
     DataKind dataTypeBeforeFile_ = DataKind::None;  // what the analyses before this file recognised
     AnalysisCounts analysisCounts_;  // of the last analysis
     std::optional<Settings> accounted_;  // the settings of the last log analysed or run, for its account

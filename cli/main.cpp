@@ -53,7 +53,7 @@ void PrintError(std::string_view text) { std::cerr << "torvane-cli: " << text <<
 // Asks on the terminal; No is the default answer.
 bool AskOverwrite() {
     if (!platform::StandardInputIsTerminal()) return false;
-    std::cerr << "Output file exists! Overwrite? [y/N] " << std::flush;
+    std::cerr << frontend::kOverwriteQuestion << " [y/N] " << std::flush;
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
@@ -81,24 +81,23 @@ bool PrintLineAccount(const Settings& s) {
 void PrintRunHints(const Settings& s, const AnalysisCounts& counts, std::int64_t written) {
     std::vector<std::string> hints;
     std::string error;
-    if (!RunOptionHints(s, counts, written, nullptr, frontend::CommandLineOptionNames(), hints, error)) return;  // the run said what it could
+    if (!RunOptionHints(s, counts, written, nullptr, frontend::HintOptionNames(frontend::FrontEnd::CommandLine), hints, error)) return;  // the run said what it could
     for (const std::string& hint : hints) std::cerr << hint << '\n';
     std::cerr << std::flush;
 }
 
 void PrintOptionHints(const AnalysisReport& report) {
-    if (report.otherTalkersOnly) std::cerr << OtherTalkersHint("--any-talker") << '\n' << std::flush;
-    if (report.fewIgcHeaders) std::cerr << FewIgcHeadersHint("--any-recorder") << '\n' << std::flush;
+    for (const std::string& hint : frontend::AnalysisHints(report, frontend::FrontEnd::CommandLine)) {
+        std::cerr << hint << '\n' << std::flush;
+    }
 }
 
 // The GPX copy that analysis writes replaces a file of its name only when
 // that file holds the same copy already, or as an output is replaced.
 bool GpxCopyMayBeWritten(const std::string& file, const Options& options) {
-    if (!IsGpxPath(file)) return true;
-    // With --overwrite nothing needs comparing: the copy is written either way.
-    if (options.overwrite || frontend::GpxCopyNeedsNoQuestion(file) || AskOverwrite()) return true;
+    if (frontend::GpxCopyNeedsNoQuestion(file, options.overwrite) || AskOverwrite()) return true;
     PrintError("Output file exists: " + GpxCopyPath(file));
-    PrintError("Move existing file to another directory and try again!");
+    PrintError(frontend::kMoveExistingFile);
     return false;
 }
 
@@ -146,8 +145,6 @@ int Analyze(const std::string& file, const Options& options) {
 int AnalyzeForOutput(const std::string& file, const Options& options, Settings& s,
                      AnalysisCounts* counts = nullptr) {
     s.InputFilePath = file;
-    const std::size_t slash = file.rfind('/');
-    s.InputDirectory = slash == std::string::npos ? std::string() : file.substr(0, slash);
     ApplyAnalysisOptions(options, s);
     const AnalysisReport analysis = AnalyzeInput(s);
     if (counts != nullptr) *counts = analysis.counts;
@@ -202,7 +199,7 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
     }
     if (OutputFileExists(s.OutputFilePath) && !options.overwrite && !AskOverwrite()) {
         PrintError("Output file exists: " + s.OutputFilePath);
-        PrintError("Move existing file to another directory and try again!");
+        PrintError(frontend::kMoveExistingFile);
         stop = true;
         return kFailure;
     }
@@ -242,7 +239,7 @@ int Preview(const std::string& file, const Options& options) {
     if (RefusedAsInput(s, path)) return kFailure;
     if (OutputFileExists(path) && !options.overwrite && !AskOverwrite()) {
         PrintError("Output file exists: " + path);
-        PrintError("Move existing file to another directory and try again!");
+        PrintError(frontend::kMoveExistingFile);
         return kFailure;
     }
     std::string error;

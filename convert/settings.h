@@ -84,7 +84,6 @@ struct RunOptions {
     // Files and user choices.
     std::string InputFilePath;
     std::string AnalysedFilePath;  // the file the last analysis read: for GPX, the file its copy was made from
-    std::string InputDirectory;
     DataKind DataType = DataKind::None;
     OutputKind OutputType = OutputKind::None;
     std::string OutputFilePath;

@@ -11,7 +11,7 @@ namespace torvane::frontend {
 namespace {
 
 constexpr unsigned kEvery = kAnalyze | kConvert | kPreview;
-constexpr unsigned kRuns = kConvert | kPreview;  // and analyze with --summary or --report, where `position`
+constexpr unsigned kRuns = kConvert | kPreview;
 
 // A number of metres in plain decimal notation (no exponent), within the
 // range the altitude dialog holds.
@@ -142,65 +142,113 @@ constexpr OptionSpec kOptions[] = {
      "accept position sentences of every satellite system ($GNGGA, $GLRMC, $GAGLL, ...) as $GP..., and RMC with a "
      "navigational status field; count the commas of the sentence alone (from \"$\" to \"*\"), read GGA altitudes "
      "of one or two characters, read UTF-16 logs with a byte-order mark, take sentences without a \"*hh\" checksum",
+     R"(Accepts the position sentences of every satellite system
+($GN, $GL, $GA, $GB, $BD, $GQ, $IN ... GGA, GLL, RMC), not only $GP,
+and RMC sentences with the navigational status field of NMEA 4.10.
+Counts and splits the commas of the sentence alone, from its $ to its *,
+so that a prefix, a suffix or binary bytes on its line change nothing
+(Android's GNSS logger, u-blox receivers); reads GGA altitudes of one or
+two characters (marine receivers); reads logs saved as UTF-16 with a
+byte-order mark as their text; takes sentences without a *hh checksum
+(legal NMEA, written by timing receivers and ship systems).)",
      Set<&Options::anyTalker>},
     {"--any-recorder", "", "", "", kEvery, false, G::AnalyzeAndConvert,
      "recognise IGC files by their fixes: an A record or an HFDTE line and at least two valid B records, whatever "
      "the other header lines",
+     R"(Recognises an IGC file by its fixes: a file that starts with an A record or
+holds an HFDTE line, and holds at least two valid B records, whatever its
+other header lines (flight apps such as XCTrack, small recorders).)",
      Set<&Options::anyRecorder>},
     {"--verify-checksums", "", "", "", kEvery, false, G::AnalyzeAndConvert,
-     "skip sentences whose \"*hh\" checksum is missing or wrong (not counted, not converted)",
+     "skip sentences whose \"*hh\" checksum is missing or wrong (not counted, not converted)", "",
      Set<&Options::verifyChecksums>},
     {"--report", "", "", "", kAnalyze | kConvert, false, G::AnalyzeAndConvert,
-     "after the analysis (convert: after the run), account for every line of the log", Set<&Options::report>},
+     "after the analysis (convert: after the run), account for every line of the log",
+     R"(After the analysis (\fBconvert\fR: after the run), accounts for every line of
+the log: how many became positions and, for each reason why the others did
+not (a field too short, too few or too many commas, a wrong checksum, a
+position at 0,0 eliminated, a position without a fix, a line of another
+kind, ...), how many and the first line numbers. The counts add up to the
+lines of the file. \fBanalyze \-\-report\fR takes the options of convert
+that change which positions are written.)",
+     Set<&Options::report>},
     {"--summary", "", "", "", kAnalyze, false, G::AnalyzeAndConvert,
-     "analyze: also the track's figures (records, times, length, extent)", Set<&Options::summary>},
+     "analyze: also the track's figures (records, times, length, extent)",
+     R"(Also prints the track's figures, the lines
+.BR records: ", " start: ", " end: ", " duration: ", " length_m: ,
+.BR lat_min: ", " lat_max: ", " lon_min: ", " lon_max: ,
+.BR alt_min: " and " alt_max: .)",
+     Set<&Options::summary>},
     {"--igc-gnss-altitude", "", "", "", kEvery, false, G::Convert,
-     "IGC: write the GNSS altitude of each fix instead of the pressure altitude", Set<&Options::igcGnssAltitude>},
+     "IGC: write the GNSS altitude of each fix instead of the pressure altitude",
+     R"(Takes the GNSS altitude of IGC fixes instead of the pressure altitude:
+\fBconvert\fR writes it, \fBpreview\fR draws it.)",
+     Set<&Options::igcGnssAltitude>},
     {"--to", "", "table|kml|ovl|gpx|geojson", "table kml ovl gpx geojson", kConvert, false, G::Convert,
      "output type (default table); gpx (GPX 1.1) and geojson (RFC 7946) carry each position's date and time in "
      "UTC, as --kml-time does for KML",
+     R"(Output type (default table).
+.B gpx
+writes a GPX 1.1 track (NAME_GGA.gpx; a GPX input's copy NAME_CRLF.gpx gives
+NAME_CRLF_GXT.gpx),
+.B geojson
+an RFC 7946 FeatureCollection with one LineString and the time of each
+coordinate (NAME_GGA.geojson). Both carry each position's date and time in
+UTC (see DATES).)",
      TakeOutputType},
     {"--kml-time", "", "", "", kConvert, false, G::Convert,
      "KML: add a time track (KML 2.2 gx:Track with a TimeSpan) that Google Earth's time slider plays",
+     R"(With
+.BR "\-\-to kml" :
+a KML 2.2 document whose path is followed by a time track (a TimeSpan and a
+gx:Track of every time, then every coordinate) that Google Earth's time
+slider plays.)",
      Set<&Options::kmlTime>},
-    {"--date", "", "YYYY-MM-DD", "", kRuns, true, G::Convert,
+    {"--date", "", "YYYY-MM-DD", "", kEvery, true, G::Convert,
      "the date of the first position of a log that has no date of its own (GGA or GLL alone, an IGC file without "
      "HFDTE)",
-     TakeDate},
+     "", TakeDate},
     {"--decimal-comma", "", "", "", kConvert, false, G::Convert, "write \",\" as decimal point (table only)",
-     Set<&Options::decimalComma>},
-    {"--keep-zero-positions", "", "", "", kRuns, true, G::Convert,
-     "keep invalid records and positions at 0,0 (by default they are eliminated)",
+     R"(Writes \(lq,\(rq as the decimal point (table only).)", Set<&Options::decimalComma>},
+    {"--keep-zero-positions", "", "", "", kEvery, true, G::Convert,
+     "keep invalid records and positions at 0,0 (by default they are eliminated)", "",
      Set<&Options::keepZeroPositions>},
-    {"--fix-only", "", "", "", kRuns, true, G::Convert,
-     "skip positions without a fix (GGA quality 0, RMC and GLL status V)", Set<&Options::fixOnly>},
-    {"--altitude-add", "", "M", "", kRuns, true, G::Convert, "add M metres to every altitude (-1000..1000)",
-     TakeAltitude},
-    {"--altitude-set", "", "M", "", kRuns, true, G::Convert, "set every altitude to M metres (-1000..1000)",
+    {"--fix-only", "", "", "", kEvery, true, G::Convert,
+     "skip positions without a fix (GGA quality 0, RMC and GLL status V)", "", Set<&Options::fixOnly>},
+    {"--altitude-add", "", "M", "", kEvery, true, G::Convert, "add M metres to every altitude (-1000..1000)",
+     R"(Adds \fIM\fR metres to every altitude (\-1000 to 1000).)", TakeAltitude},
+    {"--altitude-set", "", "M", "", kEvery, true, G::Convert, "set every altitude to M metres (-1000..1000)",
+     R"(Sets every altitude to \fIM\fR metres (\-1000 to 1000).
+Only one of the two altitude options may be given.)",
      TakeAltitude},
     {"--overwrite", "", "", "", kEvery, false, G::Convert, "replace an existing output file without asking",
+     R"(Replaces an existing output file (\fBpreview\fR: picture), or a GPX copy
+of another text, without asking.)",
      Set<&Options::overwrite>},
     {"--output", "-o", "PATH", "", kRuns, false, G::Convert, "write the output to PATH (one input file only)",
+     R"(Writes the output (\fBpreview\fR: the picture) to \fIPATH\fR (one input
+file only).)",
      TakeOutputPath},
     {"--kml-name", "", "TEXT", "", kConvert, false, G::Convert, "placemark name (default: the output file's name)",
-     Keep<&Options::kmlName>},
-    {"--kml-description", "", "TEXT", "", kConvert, false, G::Convert, "placemark description",
+     "", Keep<&Options::kmlName>},
+    {"--kml-description", "", "TEXT", "", kConvert, false, G::Convert, "placemark description", "",
      Keep<&Options::kmlDescription>},
     {"--kml-color", "", "COLOUR", "yellow red magenta blue green", kConvert, false, G::Convert,
-     "yellow, red, magenta, blue, green or aabbggrr", TakeKmlColour},
-    {"--kml-extrude", "", "0|1", "0 1", kConvert, false, G::Convert, "extrude flag (default 1)",
+     "yellow, red, magenta, blue, green or aabbggrr",
+     R"(Yellow, red, magenta, blue, green or eight hex digits \fIaabbggrr\fR.)", TakeKmlColour},
+    {"--kml-extrude", "", "0|1", "0 1", kConvert, false, G::Convert, "extrude flag (default 1)", "",
      TakeKmlFlag<&Options::kmlExtrude>},
-    {"--kml-tessellate", "", "0|1", "0 1", kConvert, false, G::Convert, "tessellate flag (default 1)",
+    {"--kml-tessellate", "", "0|1", "0 1", kConvert, false, G::Convert, "tessellate flag (default 1)", "",
      TakeKmlFlag<&Options::kmlTessellate>},
     {"--kml-absolute", "", "", "", kConvert, false, G::Convert, "altitude mode absolute (default relativeToGround)",
-     Set<&Options::kmlAbsolute>},
+     "", Set<&Options::kmlAbsolute>},
     {"--ovl-color", "", "COLOUR", "red green blue yellow black white invisible magenta turquoise", kConvert, false,
-     G::Convert, "red, green, blue, yellow, black, white, invisible, magenta or turquoise (default red)",
+     G::Convert, "red, green, blue, yellow, black, white, invisible, magenta or turquoise (default red)", "",
      TakeOvlColour},
-    {"--ovl-width", "", "TEXT", "", kConvert, false, G::Convert, "line width in pixels (default 4)",
+    {"--ovl-width", "", "TEXT", "", kConvert, false, G::Convert, "line width in pixels (default 4)", "",
      TakeOverlayText<&Options::ovlWidth>},
     {"--ovl-map-name", "", "TEXT", "", kConvert, false, G::Convert,
-     "map name (default \"{map}\")", TakeOverlayText<&Options::ovlMapName>},
+     "map name (default \"{map}\")", R"(Map name (default \(lq{map}\(rq).)", TakeOverlayText<&Options::ovlMapName>},
 };
 
 constexpr std::size_t kNameColumn = 28;

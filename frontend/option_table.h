@@ -1,7 +1,7 @@
 // Every option of torvane-cli (and of the page, which takes the same
 // arguments) defined once: its names, its value, the commands that take it,
-// its help and how it is taken. The usage text, the bash completion and the
-// parser are made from this table.
+// its help and how it is taken. The usage text, the bash completion, the
+// manual's options and the parser are made from this table.
 #pragma once
 
 #include <span>
@@ -29,9 +29,13 @@ struct OptionSpec {
     std::string_view valueName;   // "M", "YYYY-MM-DD", ...; "" for an option without a value
     std::string_view valueWords;  // the values the completion offers, blank-separated; "" for none
     unsigned commands;            // a CommandSet
-    bool position;                // analyze takes it only with --summary or --report
+    bool position;                // changes which positions a run keeps: analyze takes it only with
+                                  // --summary or --report
     OptionGroup group;
     std::string_view help;        // the usage's text, one paragraph
+    // The manual's text (roff) where it says more than `help`; "" for
+    // `help` itself, as a sentence.
+    std::string_view manual;
     // Takes the option (with its value) into `o`; false with `error` for a
     // value it does not take.
     bool (*take)(Options& o, const std::string& name, const std::string& value, ParseState& state,

@@ -91,7 +91,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     torvane::Settings s;
     s.InputFilePath = input;
-    s.InputDirectory = dir.Path();
     const torvane::AnalysisReport analysis = torvane::AnalyzeInput(s);
     Require(!analysis.failed, "analysis failed", analysis.message);
     if (!analysis.recognised) {

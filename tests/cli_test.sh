@@ -544,13 +544,26 @@ if [ -r "$completion" ]; then
   check "completion: names with blanks, preview's options" same "$?" 0
 fi
 
-# The manual lists every option preview takes, and preview takes each.
-manual="$(dirname "$0")/../packaging/torvane-cli.1.in"
+# The manual (its options made from the table of options) says preview
+# takes each of these, and preview takes each.
+manual="$(dirname "$cli")/packaging/torvane-cli.1"
 if [ -r "$manual" ]; then
-  preview_section=$(sed -n '/^\.SH OPTIONS OF PREVIEW/,/^\.SH /p' "$manual" | sed 's/\\//g')
+  # The entry of option $1, from the line after its ".TP" to the next, backslashes dropped.
+  manual_entry() {
+    local line after_tp=0 in_entry=0
+    while IFS= read -r line; do
+      line=${line//\\/}
+      if [ "$line" = ".TP" ] || [[ "$line" == .[SP]* ]]; then
+        after_tp=$([ "$line" = ".TP" ] && echo 1 || echo 0); in_entry=0; continue
+      fi
+      if [ "$after_tp" -eq 1 ] && [[ "$line" == *"fB$1fR"* ]]; then in_entry=1; fi
+      after_tp=0
+      if [ "$in_entry" -eq 1 ]; then printf '%s\n' "$line"; fi
+    done <"$manual"
+  }
   for option in --overwrite --any-talker --verify-checksums --igc-gnss-altitude --keep-zero-positions \
                 --altitude-add --altitude-set; do
-    check "manual lists preview $option" grep -q -e "$option" <<<"$preview_section"
+    check "manual lists preview $option" grep -q -e "^Commands:.*fBpreviewfR" <<<"$(manual_entry "$option")"
   done
   "$cli" preview "$work/track.nmea" -o "$work/opts.svg" --overwrite --any-talker --verify-checksums \
     --igc-gnss-altitude --keep-zero-positions --altitude-add 5 >/dev/null; rc=$?

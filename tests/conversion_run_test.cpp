@@ -71,7 +71,6 @@ TEST(OutputPath, FormedFromInputDataTypeAndOutputType) {
 
 TEST(OutputPath, KmlPlacemarkIsNamedAfterTheOutputUnlessNamed) {
     Settings s;
-    s.InputDirectory = "/logs";
     s.InputFilePath = "/logs/track.nmea";
     s.DataType = DataKind::GPGGA;
     s.OutputType = OutputKind::KML;

@@ -8,7 +8,6 @@ LogRun::LogRun(std::string_view content, OutputKind kind, bool eliminate) {
 }
 
 void LogRun::Analyze(std::string_view name, std::string_view content) {
-    s.InputDirectory = dir.Path();
     s.InputFilePath = dir.File(name);
     WriteFile(s.InputFilePath, content);
     const AnalysisReport analysis = AnalyzeInput(s);

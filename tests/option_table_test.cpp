@@ -1,12 +1,13 @@
-// The table of options against the parser, the usage and the completion made
-// from it: each option is taken by each command the table names and refused
-// by the others, with a value where it takes one; none is missing from the
-// usage or the completion.
+// The table of options against the parser, the usage, the completion and the
+// manual made from it: each option is taken by each command the table names
+// and refused by the others, with a value where it takes one; none is
+// missing from the usage, the completion or the manual's entries.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "frontend/option_manual.h"
 #include "frontend/option_table.h"
 
 namespace torvane::frontend {
@@ -18,6 +19,16 @@ std::string ExampleValue(const OptionSpec& spec) {
     if (spec.valueName == "M") return "12.5";
     if (spec.valueName == "YYYY-MM-DD") return "2024-02-29";
     return "x";
+}
+
+// The manual's entry lines: the line after each ".TP".
+std::string ManualTags(const std::string& manual) {
+    std::string tags;
+    for (std::size_t at = manual.find(".TP\n"); at != std::string::npos; at = manual.find(".TP\n", at + 1)) {
+        const std::size_t start = at + 4;
+        tags += manual.substr(start, manual.find('\n', start) - start) + '\n';
+    }
+    return tags;
 }
 
 bool Parses(std::vector<std::string> args, Options& o, std::string& error) {
@@ -49,6 +60,14 @@ TEST(OptionTable, EachCommandTakesItsOptionsAndRefusesTheOthers) {
             if ((spec.commands & c.mask) != 0) {
                 EXPECT_EQ(o.command, c.command);
             }
+            // analyze takes an option of the positions only for their figures or account.
+            if (c.command == Command::Analyze && spec.position) {
+                std::vector<std::string> alone = args;
+                alone.erase(alone.begin() + 3);  // "--summary"
+                o = Options{};
+                EXPECT_FALSE(Parses(alone, o, error));
+                EXPECT_EQ(error, "analyze takes position options only with --summary or --report");
+            }
             // Its value is asked for, also in the "--name=value" form.
             if (!spec.valueName.empty() && (spec.commands & c.mask) != 0) {
                 args.pop_back();
@@ -63,11 +82,15 @@ TEST(OptionTable, EachCommandTakesItsOptionsAndRefusesTheOthers) {
     }
 }
 
-TEST(OptionTable, UsageAndCompletionNameEveryOption) {
+TEST(OptionTable, UsageCompletionAndManualNameEveryOption) {
     const std::string completion = BashCompletion();
+    const std::string manual = ManualOptions();
     for (const OptionSpec& spec : OptionTable()) {
         SCOPED_TRACE(std::string(spec.name));
         EXPECT_NE(UsageText().find(std::string(spec.name)), std::string::npos);
+        std::string roffName;  // "\-\-kml\-time"
+        for (const char c : spec.name) roffName += c == '-' ? std::string("\\-") : std::string(1, c);
+        EXPECT_NE(ManualTags(manual).find("\\fB" + roffName + "\\fR"), std::string::npos);
         EXPECT_NE(completion.find(std::string(spec.name) + " "), std::string::npos);
         if (!spec.valueWords.empty()) {
             EXPECT_NE(completion.find("\"" + std::string(spec.valueWords) + "\""), std::string::npos);

@@ -44,10 +44,6 @@ EM_JS(void, PostProgress, (double done, double total, int step, int steps), {
 namespace torvane::web {
 namespace {
 
-// The captions of the page's check boxes that --any-talker and --any-recorder stand for.
-constexpr std::string_view kAcceptAnyTalkerCaption = "\"Accept every satellite system\"";
-constexpr std::string_view kAcceptAnyRecorderCaption = "\"Accept every flight recorder\"";
-
 // Builds one JSON object, member by member.
 class JsonObject {
 public:
@@ -210,8 +206,7 @@ bool Parse(Arguments& args, frontend::Options& options, std::string& error) {
 // lines, were found.
 std::string AnalysisText(const AnalysisReport& report, const std::string& inputName) {
     std::string text = report.message;
-    if (report.otherTalkersOnly) text += "\r\n" + OtherTalkersHint(kAcceptAnyTalkerCaption);
-    if (report.fewIgcHeaders) text += "\r\n" + FewIgcHeadersHint(kAcceptAnyRecorderCaption);
+    for (const std::string& hint : frontend::AnalysisHints(report, frontend::FrontEnd::Page)) text += "\r\n" + hint;
     // An unrecognised GPX log is named as the user chose it, not by the CR LF
     // copy the analysis read.
     if (!report.recognised && !report.gpxCopyPath.empty()) {
@@ -330,8 +325,7 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
         const bool fewer = run.count == 0 || run.count * 2 < asAnalysed.DetectedRecordCount;
         LineAccount account;
         const bool accounted = fewer && AccountLines(asAnalysed, account, error);
-        OptionNames names = frontend::CheckBoxOptionNames();
-        names.keepZeroPositions = "\"Keep \"zero\" positions\"";  // the page's box keeps, where the window's eliminates
+        const OptionNames names = frontend::HintOptionNames(frontend::FrontEnd::Page);
         std::vector<std::string> hints;
         if (RunOptionHints(asAnalysed, analysis.counts, run.count, accounted ? &account : nullptr, names, hints,
                            error)) {

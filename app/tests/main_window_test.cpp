@@ -419,7 +419,7 @@ void MainWindowTest::choosingAFileLeavesOnlyAnalyze() {
              QStringLiteral("analyze=1 start=0 types=000 selected=000 comma=0/0 altitude=0/0 zero=1/0"));
     QCOMPARE(f.InputPath()->text(), path);
     QCOMPARE(QString::fromStdString(f.settings.InputFilePath), path);
-    QCOMPARE(QString::fromStdString(f.settings.InputDirectory), f.folder.path());
+    QCOMPARE(QString::fromStdString(f.window->InputDirectory()), f.folder.path());
     QVERIFY(!f.settings.EliminateZeroPositions);
 }
 
@@ -440,7 +440,7 @@ void MainWindowTest::fileOnTheCommandLineIsChosen() {
     QCOMPARE(f.InputPath()->text(), path);
     QCOMPARE(f.window->findChild<QListView*>(QStringLiteral("File1"))->currentIndex().data().toString(),
              QStringLiteral("walk.nmea"));
-    QCOMPARE(QString::fromStdString(f.settings.InputDirectory), f.folder.path());
+    QCOMPARE(QString::fromStdString(f.window->InputDirectory()), f.folder.path());
 }
 
 void MainWindowTest::fileListShowsTheChosenFileAtEveryStart() {

@@ -123,7 +123,6 @@ std::int64_t ReferenceCount(Sample sample, OutputKind output) {
 
     Settings s;
     s.InputFilePath = QFile::encodeName(path).toStdString();
-    s.InputDirectory = QFile::encodeName(scratch.path()).toStdString();
     if (AnalyzeInput(s).failed || s.DataType == DataKind::None) return 0;
     s.OutputType = output;
     FormOutputPath(s);

@@ -5,12 +5,15 @@
 #pragma once
 
 #include <atomic>
+#include <concepts>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <system_error>
 #include <thread>
 #include <utility>
 
+#include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
 #include "convert/files/platform/file_system.h"
 #include "convert/run/progress.h"
@@ -62,24 +65,51 @@ struct PartsOutcome {
     std::unique_ptr<Part> part;
 };
 
+// A piece of work on a log that may run in parts: its Part holds the state
+// and results of one part.
+template <class Job>
+concept PartsJob = requires(Job& job, typename Job::Part& part, ByteRange range, const ProgressHooks* hooks) {
+    // Fresh state for a part; null: no parts (one pass follows).
+    { job.Make(PartRole::Whole) } -> std::same_as<std::unique_ptr<typename Job::Part>>;
+    // The work on the bytes `range`.
+    { job.Run(part, range, hooks) } -> std::same_as<PartEnd>;
+    // Takes the later part's results after the first's; false: one pass.
+    { job.Merge(part, part) } -> std::same_as<bool>;
+    // Before the one pass after failed parts; false: the work failed.
+    { job.Restart() } -> std::same_as<bool>;
+};
+
+// A part that reads its bytes as lines: how many it read, and why reading
+// failed, where it did.
+template <class Part>
+concept ReadingPart = requires(const Part& part) {
+    { part.bytesRead } -> std::convertible_to<std::uint64_t>;
+    { part.readError } -> std::convertible_to<std::string>;
+};
+
 // Runs `job` over the `size` bytes of a log, in two parts split at `split`
-// (see FindLogSplit; 0: one pass) or in one pass. A job has
-//   using Part = ...;  // the state and results of one part
-//   std::unique_ptr<Part> Make(PartRole);  // fresh state; null: no parts
-//   PartEnd Run(Part&, ByteRange, const ProgressHooks*);
-//   bool Merge(Part& first, Part& later);  // the later part's results after
-//                                          // the first's; false: one pass
-//   bool Restart();  // before the one pass after failed parts; false: failed
-// Each Part is made on its own (by make_unique), so the two threads' data
+// (see FindLogSplit; 0: one pass) or in one pass. Each Part is made on its own (by make_unique), so the two threads' data
 // lie on cache lines of their own as long as Part is aligned to 64 bytes.
 // `hooks` see the bytes of both parts and are called on this thread only;
 // when the first part stops, the later one is stopped too. The later part
 // failing in any way (its thread, a read, a write, its merge) or the first
 // failing makes the parts count for nothing: both are dropped (their files
 // too), and one pass follows, which meets any real failure itself.
-template <class Job>
+template <PartsJob Job>
 PartsOutcome<typename Job::Part> RunInParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint64_t split,
                                             const ProgressHooks* hooks);
+
+// A pass over the open log `input` (RunInParts), whose outcome also fails
+// where the file changed while it was read. `failure` is the reason of a
+// failed pass: the part's read error, or the change.
+template <class Part>
+struct LogPass : PartsOutcome<Part> {
+    std::string failure;
+};
+template <PartsJob Job>
+    requires ReadingPart<typename Job::Part>
+LogPass<typename Job::Part> PassOverLog(Job& job, InputFile& input, const PartsRule& rule, std::uint64_t split,
+                                        const ProgressHooks* hooks);
 
 // ---------------------------------------------------------------------------
 
@@ -153,7 +183,7 @@ bool RunTwoParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint6
 
 }  // namespace parts_detail
 
-template <class Job>
+template <PartsJob Job>
 PartsOutcome<typename Job::Part> RunInParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint64_t split,
                                             const ProgressHooks* hooks) {
     PartsOutcome<typename Job::Part> outcome;
@@ -164,6 +194,21 @@ PartsOutcome<typename Job::Part> RunInParts(Job& job, const PartsRule& rule, std
     outcome.part = job.Make(PartRole::Whole);
     outcome.end = job.Run(*outcome.part, ByteRange{0, UINT64_MAX}, hooks);
     return outcome;
+}
+
+template <PartsJob Job>
+    requires ReadingPart<typename Job::Part>
+LogPass<typename Job::Part> PassOverLog(Job& job, InputFile& input, const PartsRule& rule, std::uint64_t split,
+                                        const ProgressHooks* hooks) {
+    LogPass<typename Job::Part> pass;
+    static_cast<PartsOutcome<typename Job::Part>&>(pass) = RunInParts(job, rule, input.Size(), split, hooks);
+    if (pass.end == PartEnd::Failed && pass.part) {
+        pass.failure = pass.part->readError;
+    } else if (pass.end == PartEnd::Finished && input.ChangedWhileRead(pass.part->bytesRead)) {
+        pass.end = PartEnd::Failed;
+        pass.failure = input.ErrorText();
+    }
+    return pass;
 }
 
 }  // namespace torvane

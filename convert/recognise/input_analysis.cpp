@@ -135,16 +135,11 @@ bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const 
     CountJob job(input, fresh, encoding);
     const LogSplit split =
         encoding == TextEncoding::Bytes ? FindLogSplit(s.Parts, input.Descriptor(), input.Size()) : LogSplit{};
-    const auto counted = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+    const auto counted = PassOverLog(job, input, s.Parts, split.at, hooks);
     report.inParts = counted.inParts;
     if (counted.end != PartEnd::Finished) {
         report.failed = true;
-        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, counted.part->readError);
-        return false;
-    }
-    if (input.ChangedWhileRead(counted.part->bytesRead)) {
-        report.failed = true;
-        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
+        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, counted.failure);
         return false;
     }
     report.counts = counted.part->counts;

@@ -45,11 +45,20 @@ std::string FileName(const std::string& path) {
 // How the record lines of a run were written.
 struct Body {
     LoopEnd end = LoopEnd::Finished;
-    std::string error;             // with LoopEnd::ReadFailed
+    std::string error;             // with LoopEnd::ReadFailed: a read failed, or the file changed
     std::string writeError;        // a part of the output could not be written
-    std::uint64_t bytesRead = 0;
     bool inParts = false;
 };
+
+// The end of a pass over the log, as the body reports it.
+template <class Part>
+void TakePassEnd(const LogPass<Part>& pass, Body& body) {
+    body.inParts = pass.inParts;
+    body.end = pass.end == PartEnd::Finished    ? LoopEnd::Finished
+               : pass.end == PartEnd::Cancelled ? LoopEnd::Cancelled
+                                                : LoopEnd::ReadFailed;
+    body.error = pass.failure;
+}
 
 // The record lines in parts: the first part into the output, the later one
 // into a file of its own, appended once both are done. The lines of a
@@ -103,19 +112,16 @@ private:
 
 // Writes the record lines of the input to `output`, in parts where the
 // log splits; `s` is left as one pass leaves it.
-Body WriteBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks) {
+Body WriteBody(Settings& s, InputFile& input, OutputFile& output, const ProgressHooks* hooks) {
     Body body;
     const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
     BodyJob job(s, input, output, split);
-    const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
-    body.inParts = run.inParts;
+    const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
     if (!run.part) {
         body.writeError = output.ErrorText();
         return body;
     }
-    body.end = run.part->end;
-    body.error = run.part->readError;
-    body.bytesRead = run.part->bytesRead;
+    TakePassEnd(run, body);
     s = run.part->s;
     return body;
 }
@@ -178,8 +184,7 @@ private:
 // The body of a dated output: a first pass finds where its dated track
 // starts, then the track is written, once more with milliseconds should a
 // time with a fraction of a second come. `dated`: some position has a time.
-Body WriteDatedBody(Settings& s, const InputFile& input, OutputFile& output, const ProgressHooks* hooks,
-                    bool& dated) {
+Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const ProgressHooks* hooks, bool& dated) {
     Body body;
     std::optional<LogStart> start;
     if (!FindLogStart(s, input.Descriptor(), input.Size(), start, body.error)) {
@@ -189,8 +194,7 @@ Body WriteDatedBody(Settings& s, const InputFile& input, OutputFile& output, con
     const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
     for (bool milliseconds = false;; milliseconds = true) {
         DatedJob job(s, input, output, split, start, milliseconds);
-        const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
-        body.inParts = run.inParts;
+        const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
         if (!run.part) {
             body.writeError = output.ErrorText();
             return body;
@@ -200,9 +204,7 @@ Body WriteDatedBody(Settings& s, const InputFile& input, OutputFile& output, con
             body.writeError = part.openError;
             return body;
         }
-        body.end = part.end;
-        body.error = part.readError;
-        body.bytesRead = part.bytesRead;
+        TakePassEnd(run, body);
         // A fraction of a second may come on any line, the last one too.
         if (body.end != LoopEnd::ReadFailed && !milliseconds && part.writer->NeedsMilliseconds()) {
             if (!output.Open(s.OutputFilePath)) {
@@ -321,10 +323,6 @@ RunReport Run(Settings& s, const ProgressHooks* hooks) {
             return report;
         }
         return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError, kNoOutputWritten));
-    }
-    if (input.ChangedWhileRead(body.bytesRead)) {
-        return Failure(
-            FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText(), kNoOutputWritten));
     }
     input.Close();
 

@@ -379,17 +379,13 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     }
     const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
     SummaryJob job(s, input, split, start);
-    const auto run = RunInParts(job, s.Parts, input.Size(), split.at, hooks);
+    const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
     if (run.end == PartEnd::Cancelled) {
         error = "The preview was cancelled.";
         return false;
     }
     if (run.end == PartEnd::Failed) {
-        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, run.part->readError);
-        return false;
-    }
-    if (input.ChangedWhileRead(run.part->bytesRead)) {
-        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
+        error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, run.failure);
         return false;
     }
     summary = run.part->builder.Finish();

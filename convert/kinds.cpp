@@ -80,7 +80,38 @@ constexpr std::array<InputKind, 6> kInputKinds{{
      .withoutFix = ""},
 }};
 
+constexpr std::array<OutputKindRow, 6> kOutputKinds{{
+    {.kind = OutputKind::None, .name = "", .extension = "", .writer = WriterFamily::None, .timeTrackOption = false},
+    {.kind = OutputKind::Table,
+     .name = "table",
+     .extension = "prn",
+     .writer = WriterFamily::PathLines,
+     .timeTrackOption = false},
+    {.kind = OutputKind::KML, .name = "kml", .extension = "kml", .writer = WriterFamily::PathLines, .timeTrackOption = true},
+    {.kind = OutputKind::OVL, .name = "ovl", .extension = "ovl", .writer = WriterFamily::PathLines, .timeTrackOption = false},
+    {.kind = OutputKind::GPX, .name = "gpx", .extension = "gpx", .writer = WriterFamily::DatedTrack, .timeTrackOption = false},
+    {.kind = OutputKind::GeoJSON,
+     .name = "geojson",
+     .extension = "geojson",
+     .writer = WriterFamily::DatedTrack,
+     .timeTrackOption = false},
+}};
+
 }  // namespace
+
+const OutputKindRow& OutputKindOf(OutputKind kind) {
+    for (const OutputKindRow& row : kOutputKinds) {
+        if (row.kind == kind) return row;
+    }
+    return kOutputKinds[0];
+}
+
+OutputKind OutputKindNamed(std::string_view name) {
+    for (const OutputKindRow& row : kOutputKinds) {
+        if (!name.empty() && row.name == name) return row.kind;
+    }
+    return OutputKind::None;
+}
 
 const InputKind& InputKindOf(DataKind kind) {
     for (const InputKind& row : kInputKinds) {

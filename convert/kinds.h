@@ -1,6 +1,7 @@
-// The kinds of input the system reads, one row each: everything that
-// differs from kind to kind outside its reader stands here, so that a new
-// kind is a row, a reader and a test.
+// The kinds of input the system reads and of output it writes, one row
+// each: everything that differs from kind to kind outside its reader or
+// writer stands here, so that a new kind is a row, a reader (or a writer)
+// and a test.
 #pragma once
 
 #include <cstdint>
@@ -52,5 +53,32 @@ inline std::string_view DataTypeWord(DataKind kind) { return InputKindOf(kind).w
 
 // Whether `kind` is one of the NMEA sentence kinds.
 inline bool IsNmea(DataKind kind) { return InputKindOf(kind).reader == ReaderFamily::NmeaSentence; }
+
+// Which writer writes an output kind (convert/write/).
+enum class WriterFamily {
+    None,
+    PathLines,   // a line a position, between a header and a trailer: table, KML path, overlay
+    DatedTrack,  // positions with their dates: GPX, GeoJSON (and KML with its time track)
+};
+
+struct OutputKindRow {
+    OutputKind kind;
+    std::string_view name;       // its word for --to and the page ("table")
+    std::string_view extension;  // of the output's name ("prn")
+    WriterFamily writer;
+    bool timeTrackOption;        // "Times for the time slider" makes it a dated track
+};
+
+// The row of `kind`; OutputKind::None has a row of its own.
+const OutputKindRow& OutputKindOf(OutputKind kind);
+
+// The kind named `name` ("table", "kml", ...); None for no kind's name.
+OutputKind OutputKindNamed(std::string_view name);
+
+// Whether `s` asks for a dated output: GPX, GeoJSON, or KML with its time track.
+inline bool IsDatedOutput(const Settings& s) {
+    const OutputKindRow& row = OutputKindOf(s.OutputType);
+    return row.writer == WriterFamily::DatedTrack || (row.timeTrackOption && s.KmlTimeTrack);
+}
 
 }  // namespace torvane

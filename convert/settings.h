@@ -140,10 +140,4 @@ struct RunTotals {
 // three parts; its fields are named as the rest of the system names them.
 struct Settings : RunOptions, ReaderState, RunTotals {};
 
-// Whether `s` asks for a dated output: GPX, GeoJSON, or KML with its time track.
-inline bool IsDatedOutput(const Settings& s) {
-    return s.OutputType == OutputKind::GPX || s.OutputType == OutputKind::GeoJSON ||
-           (s.OutputType == OutputKind::KML && s.KmlTimeTrack);
-}
-
 }  // namespace torvane

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "convert/dates/date_sources.h"
+#include "convert/kinds.h"
 #include "output/ovl_document.h"
 
 namespace torvane::frontend {
@@ -40,15 +41,12 @@ bool Set(Options& o, const std::string&, const std::string&, ParseState&, std::s
 }
 
 bool TakeOutputType(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
-    if (value == "table") o.outputType = OutputKind::Table;
-    else if (value == "kml") o.outputType = OutputKind::KML;
-    else if (value == "ovl") o.outputType = OutputKind::OVL;
-    else if (value == "gpx") o.outputType = OutputKind::GPX;
-    else if (value == "geojson") o.outputType = OutputKind::GeoJSON;
-    else {
+    const OutputKind kind = OutputKindNamed(value);
+    if (kind == OutputKind::None) {
         error = "--to takes table, kml, ovl, gpx or geojson, not '" + value + "'";
         return false;
     }
+    o.outputType = kind;
     return true;
 }
 

@@ -18,18 +18,6 @@ namespace {
 constexpr char kSeparator = platform::kPathSeparator;
 constexpr std::string_view kNothingToWrite = "Could not recognize/process input data. ";
 
-std::string_view Extension(OutputKind kind) {
-    switch (kind) {
-        case OutputKind::Table: return "prn";
-        case OutputKind::KML: return "kml";
-        case OutputKind::OVL: return "ovl";
-        case OutputKind::GPX: return "gpx";
-        case OutputKind::GeoJSON: return "geojson";
-        case OutputKind::None: break;
-    }
-    return "";
-}
-
 RunReport Failure(std::string message) {
     RunReport report;
     report.outcome = RunReport::Outcome::Failed;
@@ -236,7 +224,7 @@ void FormOutputPath(Settings& s) {
     const std::string_view word = DataTypeWord(s.DataType);
     if (word.size() > 2) path += word.substr(2, 5);
     path += '.';
-    path += Extension(s.OutputType);
+    path += OutputKindOf(s.OutputType).extension;
     s.OutputFilePath = std::move(path);
 
     if (s.OutputType == OutputKind::KML) {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "convert/files/line_reader.h"
+#include "convert/kinds.h"
 #include "output/kml_document.h"
 #include "output/ovl_document.h"
 #include "convert/read/text_scan.h"

@@ -97,13 +97,22 @@ constexpr std::array<OutputKindRow, 6> kOutputKinds{{
      .timeTrackOption = false},
 }};
 
+// The rows stand in the order of their kinds, so that a kind finds its row
+// at once.
+template <class Rows>
+constexpr bool InKindOrder(const Rows& rows) {
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        if (static_cast<std::size_t>(rows[i].kind) != i) return false;
+    }
+    return true;
+}
+static_assert(InKindOrder(kInputKinds) && InKindOrder(kOutputKinds));
+
 }  // namespace
 
 const OutputKindRow& OutputKindOf(OutputKind kind) {
-    for (const OutputKindRow& row : kOutputKinds) {
-        if (row.kind == kind) return row;
-    }
-    return kOutputKinds[0];
+    const auto at = static_cast<std::size_t>(kind);
+    return at < kOutputKinds.size() ? kOutputKinds[at] : kOutputKinds[0];
 }
 
 OutputKind OutputKindNamed(std::string_view name) {
@@ -114,10 +123,8 @@ OutputKind OutputKindNamed(std::string_view name) {
 }
 
 const InputKind& InputKindOf(DataKind kind) {
-    for (const InputKind& row : kInputKinds) {
-        if (row.kind == kind) return row;
-    }
-    return kInputKinds[0];
+    const auto at = static_cast<std::size_t>(kind);
+    return at < kInputKinds.size() ? kInputKinds[at] : kInputKinds[0];
 }
 
 }  // namespace torvane

@@ -14,7 +14,7 @@
 namespace torvane {
 
 void LogDates::SeeLine(std::string_view line) {
-    switch (InputKindOf(kind_).dates) {
+    switch (source_) {
         case DateSource::NmeaSentences:
             if (const auto date = NmeaSentenceDate(line)) {
                 if (!verifyChecksums_ || HasValidChecksum(line)) calendar_.DateGiven(date->day, date->timeOfDay);
@@ -33,7 +33,7 @@ void LogDates::SeeLine(std::string_view line) {
 
 std::optional<std::int64_t> LogDates::PositionTime(const Position& position) {
     // A position that carries its own date and time (a GPX point).
-    if (InputKindOf(kind_).dates == DateSource::OwnTime) return position.utcTime;
+    if (source_ == DateSource::OwnTime) return position.utcTime;
     return calendar_.Position(position.timeOfDay);
 }
 
@@ -43,7 +43,8 @@ namespace {
 // after it.
 class StartFinder : public DatedRecordSink {
 public:
-    explicit StartFinder(const Settings& s) : dates_(s, TrackCalendar()), gpx_(InputKindOf(s.DataType).dates == DateSource::OwnTime) {}
+    explicit StartFinder(const Settings& s)
+        : dates_(s, TrackCalendar()), gpx_(InputKindOf(s.DataType).dates == DateSource::OwnTime) {}
 
     bool SeeLine(std::string_view line) override {
         if (Start()) return true;

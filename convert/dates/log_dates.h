@@ -10,6 +10,7 @@
 
 #include "convert/files/line_reader.h"
 #include "convert/files/platform/file_system.h"
+#include "convert/kinds.h"
 #include "convert/read/position.h"
 #include "convert/settings.h"
 #include "convert/dates/track_calendar.h"
@@ -19,19 +20,19 @@ namespace torvane {
 class LogDates {
 public:
     LogDates(const Settings& s, TrackCalendar calendar)
-        : kind_(s.DataType), verifyChecksums_(s.VerifyChecksums), calendar_(calendar) {}
+        : source_(InputKindOf(s.DataType).dates), verifyChecksums_(s.VerifyChecksums), calendar_(calendar) {}
 
     // A line of the input, before it is converted.
     void SeeLine(std::string_view line);
 
-    // The UTC time (milliseconds since 1970-01-01) of the current record of
-    // `s`, a position that is written; none where the log gives no date.
+    // The UTC time (milliseconds since 1970-01-01) of `position`, which is
+    // written; none where the log gives no date.
     std::optional<std::int64_t> PositionTime(const Position& position);
 
     const TrackCalendar& Calendar() const { return calendar_; }
 
 private:
-    DataKind kind_;
+    DateSource source_;
     bool verifyChecksums_;
     TrackCalendar calendar_;
 };

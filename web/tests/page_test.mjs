@@ -6,10 +6,13 @@
 // log of about 100 MB converts with its progress shown. Leaves pictures of
 // the page in build-web/screenshots/.
 //
-//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--bench EPOCHS]
+//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--bench EPOCHS [--to TYPES]]
 //
-// --bench converts one nmea-mix log of EPOCHS epochs to KML in the page and
-// with torvane-cli and prints both times, instead of the tests.
+// --bench converts one nmea-mix log of EPOCHS epochs (loggen) in the page and
+// with torvane-cli, to each output type of TYPES (comma-separated, default
+// kml), and prints the times (torvane-cli on one core and on all), the
+// tab's and the browser's peak memory, and whether the bytes are the same,
+// instead of the tests.
 import { spawnSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import fs from 'node:fs';
@@ -21,6 +24,8 @@ import puppeteer from 'puppeteer-core';
 const [buildWeb, cli, loggen, examples] = process.argv.slice(2, 6).map((p) => path.resolve(p));
 const benchAt = process.argv.indexOf('--bench');
 const benchEpochs = benchAt > 0 ? Number(process.argv[benchAt + 1]) : 0;
+const toAt = process.argv.indexOf('--to');
+const benchTypes = (toAt > 0 ? process.argv[toAt + 1] : 'kml').split(',');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
 const downloads = path.join(work, 'downloads');
 fs.mkdirSync(downloads);
@@ -94,7 +99,7 @@ async function downloaded(name) {
     return names.length > 0 ? path.join(downloads, names[names.length - 1]) : null;
   };
   try {
-    return await waitFor(complete, 120, 'the download ' + name);
+    return await waitFor(complete, 900, 'the download ' + name);
   } catch (error) {
     throw new Error(error.message + ' (the downloads folder holds: ' + fs.readdirSync(downloads).join(', ') + ')');
   }
@@ -132,7 +137,7 @@ async function drop(file) {
   const data = { items: [], files: files, dragOperationsMask: 1 };
   for (const type of ['dragEnter', 'dragOver', 'drop']) await cdp.send('Input.dispatchDragEvent', { type, x, y, data });
   await page.waitForFunction(() => document.getElementById('message').textContent !== '' &&
-    document.getElementById('progress-box').hidden, { timeout: 120000 });
+    document.getElementById('progress-box').hidden, { timeout: 900000 });
 }
 
 // Chooses the output type and the options of `args` (torvane-cli's form).
@@ -173,7 +178,7 @@ async function convertAndDownload() {
     document.getElementById('download').hidden = true;
   });
   await page.click('#convert');
-  await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 300000 });
+  await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 900000 });
   const name = await page.evaluate(() => {
     const button = document.getElementById('download');
     return button.hidden || document.activeElement !== button ? null : button.textContent.replace(/^Download /, '');
@@ -251,22 +256,81 @@ async function examplesByteForByte(where) {
   }
 }
 
+// The resident memory (kB) of the browser's processes: the tab's (its
+// renderer, where the page and its worker run) and the browser's own.
+function browserMemory() {
+  const root = browser.process().pid;
+  const parents = new Map();
+  for (const entry of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(entry)) continue;
+    try {
+      const stat = fs.readFileSync(`/proc/${entry}/stat`, 'utf8');
+      parents.set(Number(entry), Number(stat.slice(stat.lastIndexOf(')') + 2).split(' ')[1]));
+    } catch { /* gone */ }
+  }
+  const under = (pid) => { for (let p = pid; p > 1; p = parents.get(p)) if (p === root) return true; return false; };
+  const memory = { tab: 0, browser: 0 };
+  for (const pid of parents.keys()) {
+    if (!under(pid)) continue;
+    try {
+      const rss = Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))[1]);
+      const renderer = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes('--type=renderer');
+      if (renderer) memory.tab += rss;
+      else if (pid === root) memory.browser += rss;
+    } catch { /* gone */ }
+  }
+  return memory;
+}
+
+// The page against torvane-cli on one generated log: times, peak memory, bytes.
+async function bench() {
+  const log = path.join(work, 'bench.nmea');
+  const out = fs.openSync(log, 'w');
+  spawnSync(loggen, ['nmea-mix', String(benchEpochs)], { stdio: ['ignore', out, 'inherit'] });
+  fs.closeSync(out);
+  const megabytes = (fs.statSync(log).size / 1e6).toFixed(1);
+  const before = browserMemory();
+  const peak = { tab: 0, browser: 0 };
+  const sampler = setInterval(() => {
+    const now = browserMemory();
+    peak.tab = Math.max(peak.tab, now.tab);
+    peak.browser = Math.max(peak.browser, now.browser);
+  }, 100);
+  const timeCli = (prefix, to) => {
+    const started = process.hrtime.bigint();
+    spawnSync(prefix[0], [...prefix.slice(1), 'convert', 'bench.nmea', '--to', to, '--overwrite'], { cwd: work });
+    return (Number(process.hrtime.bigint() - started) / 1e9).toFixed(2);
+  };
+  let started = process.hrtime.bigint();
+  await drop(log);
+  const analysed = (Number(process.hrtime.bigint() - started) / 1e9).toFixed(2);
+  for (const to of benchTypes) {
+    await setOptions(['--to', to]);
+    const file = await convertAndDownload();
+    const seconds = await page.evaluate(() => document.getElementById('run-message').dataset.seconds);
+    const oneCore = timeCli(['taskset', '-c', '0', cli], to);
+    const allCores = timeCli([cli], to);
+    const name = file ? path.basename(file) : '(none)';
+    const same = file && fs.existsSync(path.join(work, name)) && sameBytes(file, path.join(work, name));
+    check(same, `bench: ${megabytes} MB NMEA -> ${to}: ${name} byte for byte`);
+    console.log(`bench: ${megabytes} MB NMEA -> ${to}: page ${Number(seconds).toFixed(2)} s (analysis and run), ` +
+      `torvane-cli ${oneCore} s on one core, ${allCores} s on two (analysis and run)`);
+    if (file) fs.unlinkSync(file);
+    fs.rmSync(path.join(work, name), { force: true });
+  }
+  clearInterval(sampler);
+  const mb = (kb) => (kb / 1024).toFixed(0) + ' MB';
+  console.log(`bench: the page's analysis on dropping ${analysed} s; peak resident memory: tab ${mb(peak.tab)} ` +
+    `(${mb(peak.tab - before.tab)} beyond the ${mb(before.tab)} before), browser process ${mb(peak.browser)} ` +
+    `(${mb(before.browser)} before)`);
+}
+
 try {
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('convert') !== null);
   if (benchEpochs > 0) {
-    const log = path.join(work, 'bench.nmea');
-    fs.writeFileSync(log, spawnSync(loggen, ['nmea-mix', String(benchEpochs)], { maxBuffer: 1 << 30 }).stdout);
-    await drop(log);
-    await setOptions(['--to', 'kml']);
-    await convertAndDownload();
-    const seconds = await page.evaluate(() => document.getElementById('run-message').dataset.seconds);
-    const started = process.hrtime.bigint();
-    runCli(log, ['convert', '--to', 'kml', '--overwrite']);
-    const cliSeconds = Number(process.hrtime.bigint() - started) / 1e9;
-    console.log(`bench: ${(fs.statSync(log).size / 1e6).toFixed(1)} MB NMEA -> KML: page ${seconds} s ` +
-      `(analysis and run), torvane-cli ${cliSeconds.toFixed(3)} s (copy of the log, analysis and run)`);
-    process.exit(0);
+    await bench();
+    process.exit(failures === 0 ? 0 : 1);
   }
 
   await screenshot('page-empty.png');

@@ -39,6 +39,30 @@ function torvaneTake(path, files) {
   }
 }
 
+// The dropped file is read in slices of kSliceBytes, each read of the core
+// (1 MiB) served from the last slice: every read of the browser's file has
+// a cost of its own, so that large slices read a log two to three times as
+// fast as the core's own reads would.
+function torvaneReadInSlices() {
+  var kSliceBytes = 16 << 20;
+  var reader = new FileReaderSync();
+  var readPart = WORKERFS.stream_ops.read;
+  WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
+    var node = stream.node;
+    if (length > kSliceBytes) return readPart(stream, buffer, offset, length, position);
+    var slice = node.torvaneSlice;
+    if (!slice || position < slice.start || position + length > slice.start + slice.bytes.length) {
+      if (position >= node.size) return 0;
+      var bytes = reader.readAsArrayBuffer(node.contents.slice(position, position + kSliceBytes));
+      slice = node.torvaneSlice = { start: position, bytes: new Uint8Array(bytes) };
+    }
+    var from = position - slice.start;
+    var part = slice.bytes.subarray(from, Math.min(from + length, slice.bytes.length));
+    buffer.set(part, offset);
+    return part.length;
+  };
+}
+
 function torvaneClearWork() {
   FS.readdir('/work').forEach(function (name) {
     if (name !== '.' && name !== '..') FS.unlink('/work/' + name);
@@ -72,6 +96,7 @@ function torvaneStart() {
   FS.mkdir('/work');
   FS.chdir('/work');
   torvaneBlobFiles.use('/work');
+  torvaneReadInSlices();
   torvaneReady = true;
   postMessage({ type: 'ready' });
   torvaneQueue.forEach(torvaneHandle);

@@ -459,6 +459,17 @@ try {
   await screenshot('page-error-200-percent.png');
   await page.setViewport({ width: 1100, height: 900 });
 
+  // On a phone (390 x 844 CSS px): an analysed log, no sideways scrolling.
+  // (A mobile viewport loads the page again.)
+  await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+  await page.waitForFunction(() => document.getElementById('convert') !== null);
+  await drop(path.join(examples, 'city-walk.nmea'));
+  check(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
+    'on a phone (390 x 844) the page needs no sideways scrolling');
+  await screenshot('page-phone-390x844.png');
+  await page.setViewport({ width: 1100, height: 900 });
+  await page.waitForFunction(() => document.getElementById('convert') !== null);
+
   // About 100 MB: converts, with its progress shown.
   const large = path.join(work, 'large.nmea');
   fs.writeFileSync(large, spawnSync(loggen, ['nmea-mix', '250000'], { maxBuffer: 1 << 30 }).stdout);

@@ -362,6 +362,9 @@ try {
   await page.waitForFunction(() => document.getElementById('convert') !== null);
   if (benchEpochs > 0) {
     await bench();
+    await browser.close();
+    server.close();
+    fs.rmSync(work, { recursive: true, force: true });  // the log may be gigabytes
     process.exit(failures === 0 ? 0 : 1);
   }
 

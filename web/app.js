@@ -190,13 +190,15 @@
     element.classList.toggle('error', Boolean(error));
   }
 
-  function offer(kind, name, buffer, type) {
+  // A file the worker wrote (a Blob, its bytes kept by the browser) offered
+  // for download under `name`.
+  function offer(kind, name, blob, type) {
     if (downloads[kind]) URL.revokeObjectURL(downloads[kind].url);
-    downloads[kind] = buffer ? { name: name, url: URL.createObjectURL(new Blob([buffer], { type: type })) } : null;
+    downloads[kind] = blob ? { name: name, blob: blob, url: URL.createObjectURL(new Blob([blob], { type: type })) } : null;
     return downloads[kind];
   }
 
-  function saveAs(name, url) {
+  function download(name, url) {
     const link = document.createElement('a');
     link.href = url;
     link.download = name;
@@ -205,9 +207,34 @@
     link.remove();
   }
 
+  // Saves an output: where the browser lets the page write a file the user
+  // picks (the File System Access API), streamed into it from the Blob;
+  // otherwise as a download. Either way the output is never whole in the
+  // page's memory.
+  async function saveAs(name, url, blob) {
+    if (typeof window.showSaveFilePicker !== 'function') {
+      download(name, url);
+      return;
+    }
+    let handle;
+    try {
+      handle = await window.showSaveFilePicker({ suggestedName: name });
+    } catch (error) {
+      if (error && error.name === 'AbortError') return;  // no file picked
+      download(name, url);  // the picker is not to be had here (a page from the disk, say)
+      return;
+    }
+    try {
+      await blob.stream().pipeTo(await handle.createWritable());
+    } catch (error) {
+      showMessage($('run-message'), name + ' could not be saved (' + said(error) + '). Press its button again to ' +
+        'choose another place.', true);
+    }
+  }
+
   function save(kind) {
     const item = downloads[kind];
-    if (item) saveAs(item.name, item.url);
+    if (item) saveAs(item.name, item.url, item.blob);
   }
 
   function outputType() { return document.querySelector('input[name="to"]:checked').value; }
@@ -417,14 +444,14 @@
     return text;
   }
 
-  function downloadButton(text, name, buffer) {
-    const url = URL.createObjectURL(new Blob([buffer], { type: 'application/octet-stream' }));
+  function downloadButton(text, name, blob) {
+    const url = URL.createObjectURL(new Blob([blob], { type: 'application/octet-stream' }));
     listed.push(url);
     const button = document.createElement('button');
     button.type = 'button';
     button.textContent = text + name;
     button.dataset.name = name;
-    button.addEventListener('click', () => saveAs(name, url));
+    button.addEventListener('click', () => saveAs(name, url, blob));
     return button;
   }
 

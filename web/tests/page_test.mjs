@@ -6,10 +6,13 @@
 // log of about 100 MB converts with its progress shown. Leaves pictures of
 // the page in build-web/screenshots/.
 //
-//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--bench EPOCHS]
+//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--bench EPOCHS [--to TYPES]]
 //
-// --bench converts one nmea-mix log of EPOCHS epochs to KML in the page and
-// with torvane-cli and prints both times, instead of the tests.
+// --bench converts one nmea-mix log of EPOCHS epochs (loggen) in the page and
+// with torvane-cli, to each output type of TYPES (comma-separated, default
+// kml), and prints the times (torvane-cli on one core and on all), the
+// tab's and the browser's peak memory, and whether the bytes are the same,
+// instead of the tests.
 import { spawnSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import fs from 'node:fs';
@@ -21,6 +24,8 @@ import puppeteer from 'puppeteer-core';
 const [buildWeb, cli, loggen, examples] = process.argv.slice(2, 6).map((p) => path.resolve(p));
 const benchAt = process.argv.indexOf('--bench');
 const benchEpochs = benchAt > 0 ? Number(process.argv[benchAt + 1]) : 0;
+const toAt = process.argv.indexOf('--to');
+const benchTypes = (toAt > 0 ? process.argv[toAt + 1] : 'kml').split(',');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
 const downloads = path.join(work, 'downloads');
 fs.mkdirSync(downloads);
@@ -94,7 +99,7 @@ async function downloaded(name) {
     return names.length > 0 ? path.join(downloads, names[names.length - 1]) : null;
   };
   try {
-    return await waitFor(complete, 120, 'the download ' + name);
+    return await waitFor(complete, 900, 'the download ' + name);
   } catch (error) {
     throw new Error(error.message + ' (the downloads folder holds: ' + fs.readdirSync(downloads).join(', ') + ')');
   }
@@ -108,6 +113,34 @@ const browser = await puppeteer.launch({
   args: ['--no-sandbox', '--disable-gpu', '--font-render-hinting=none'],
 });
 const page = await browser.newPage();
+// Saving to a file the user picks (the File System Access API) cannot be
+// answered in a headless browser: the served page gets a picker whose file
+// is handed on as a download, so that what the page streams into it is
+// compared like any download; torvane.html from the disk, and the bench,
+// have no picker and download the output.
+await page.evaluateOnNewDocument((picker) => {
+  delete window.showSaveFilePicker;
+  delete Window.prototype.showSaveFilePicker;
+  if (!picker || location.protocol === 'file:') return;
+  window.torvanePicked = 0;
+  window.showSaveFilePicker = async ({ suggestedName }) => ({
+    createWritable: async () => {
+      const parts = [];
+      return new WritableStream({
+        write(chunk) { parts.push(chunk); },
+        close() {
+          window.torvanePicked++;
+          const link = document.createElement('a');
+          link.href = URL.createObjectURL(new Blob(parts));
+          link.download = suggestedName;
+          document.body.appendChild(link);
+          link.click();
+          link.remove();
+        },
+      });
+    },
+  });
+}, benchEpochs === 0);
 await page.setViewport({ width: 1100, height: 900 });
 const cdp = await page.createCDPSession();
 await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
@@ -132,7 +165,7 @@ async function drop(file) {
   const data = { items: [], files: files, dragOperationsMask: 1 };
   for (const type of ['dragEnter', 'dragOver', 'drop']) await cdp.send('Input.dispatchDragEvent', { type, x, y, data });
   await page.waitForFunction(() => document.getElementById('message').textContent !== '' &&
-    document.getElementById('progress-box').hidden, { timeout: 120000 });
+    document.getElementById('progress-box').hidden, { timeout: 900000 });
 }
 
 // Chooses the output type and the options of `args` (torvane-cli's form).
@@ -173,7 +206,7 @@ async function convertAndDownload() {
     document.getElementById('download').hidden = true;
   });
   await page.click('#convert');
-  await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 300000 });
+  await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 900000 });
   const name = await page.evaluate(() => {
     const button = document.getElementById('download');
     return button.hidden || document.activeElement !== button ? null : button.textContent.replace(/^Download /, '');
@@ -251,22 +284,88 @@ async function examplesByteForByte(where) {
   }
 }
 
+// The resident memory (kB) of the browser's processes: the tab's (its
+// renderer, where the page and its worker run) and the browser's own.
+function browserMemory() {
+  const root = browser.process().pid;
+  const parents = new Map();
+  for (const entry of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(entry)) continue;
+    try {
+      const stat = fs.readFileSync(`/proc/${entry}/stat`, 'utf8');
+      parents.set(Number(entry), Number(stat.slice(stat.lastIndexOf(')') + 2).split(' ')[1]));
+    } catch { /* gone */ }
+  }
+  const under = (pid) => { for (let p = pid; p > 1; p = parents.get(p)) if (p === root) return true; return false; };
+  const memory = { tab: 0, browser: 0 };
+  for (const pid of parents.keys()) {
+    if (!under(pid)) continue;
+    try {
+      const rss = Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))[1]);
+      const renderer = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes('--type=renderer');
+      if (renderer) memory.tab += rss;
+      else if (pid === root) memory.browser += rss;
+    } catch { /* gone */ }
+  }
+  return memory;
+}
+
+// The page against torvane-cli on one generated log: times, peak memory, bytes.
+async function bench() {
+  const log = path.join(work, 'bench.nmea');
+  const out = fs.openSync(log, 'w');
+  spawnSync(loggen, ['nmea-mix', String(benchEpochs)], { stdio: ['ignore', out, 'inherit'] });
+  fs.closeSync(out);
+  const megabytes = (fs.statSync(log).size / 1e6).toFixed(1);
+  const before = browserMemory();
+  const peak = { tab: 0, browser: 0 };
+  const sampler = setInterval(() => {
+    const now = browserMemory();
+    peak.tab = Math.max(peak.tab, now.tab);
+    peak.browser = Math.max(peak.browser, now.browser);
+  }, 100);
+  const timeCli = (prefix, to) => {
+    const started = process.hrtime.bigint();
+    spawnSync(prefix[0], [...prefix.slice(1), 'convert', 'bench.nmea', '--to', to, '--overwrite'], { cwd: work });
+    return (Number(process.hrtime.bigint() - started) / 1e9).toFixed(2);
+  };
+  const mb = (kb) => (kb / 1024).toFixed(0) + ' MB';
+  const peakSince = (what) => {
+    console.log(`bench: peak resident memory ${what}: tab ${mb(peak.tab)} (${mb(peak.tab - before.tab)} beyond the ` +
+      `${mb(before.tab)} before), browser process ${mb(peak.browser)} (${mb(before.browser)} before)`);
+    peak.tab = peak.browser = 0;
+  };
+  const started = process.hrtime.bigint();
+  await drop(log);
+  console.log(`bench: ${megabytes} MB NMEA analysed on dropping in ${(Number(process.hrtime.bigint() - started) / 1e9).toFixed(2)} s`);
+  peakSince('during the analysis');
+  for (const to of benchTypes) {
+    await setOptions(['--to', to]);
+    const file = await convertAndDownload();
+    const seconds = await page.evaluate(() => document.getElementById('run-message').dataset.seconds);
+    const oneCore = timeCli(['taskset', '-c', '0', cli], to);
+    const allCores = timeCli([cli], to);
+    const name = file ? path.basename(file) : '(none)';
+    const same = file && fs.existsSync(path.join(work, name)) && sameBytes(file, path.join(work, name));
+    check(same, `bench: ${megabytes} MB NMEA -> ${to}: ${name} byte for byte`);
+    console.log(`bench: ${megabytes} MB NMEA -> ${to}: page ${Number(seconds).toFixed(2)} s (analysis and run), ` +
+      `torvane-cli ${oneCore} s on one core, ${allCores} s on two (analysis and run)`);
+    if (file) fs.unlinkSync(file);
+    fs.rmSync(path.join(work, name), { force: true });
+    peakSince(`during the run to ${to} and its download`);
+  }
+  clearInterval(sampler);
+}
+
 try {
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('convert') !== null);
   if (benchEpochs > 0) {
-    const log = path.join(work, 'bench.nmea');
-    fs.writeFileSync(log, spawnSync(loggen, ['nmea-mix', String(benchEpochs)], { maxBuffer: 1 << 30 }).stdout);
-    await drop(log);
-    await setOptions(['--to', 'kml']);
-    await convertAndDownload();
-    const seconds = await page.evaluate(() => document.getElementById('run-message').dataset.seconds);
-    const started = process.hrtime.bigint();
-    runCli(log, ['convert', '--to', 'kml', '--overwrite']);
-    const cliSeconds = Number(process.hrtime.bigint() - started) / 1e9;
-    console.log(`bench: ${(fs.statSync(log).size / 1e6).toFixed(1)} MB NMEA -> KML: page ${seconds} s ` +
-      `(analysis and run), torvane-cli ${cliSeconds.toFixed(3)} s (copy of the log, analysis and run)`);
-    process.exit(0);
+    await bench();
+    await browser.close();
+    server.close();
+    fs.rmSync(work, { recursive: true, force: true });  // the log may be gigabytes
+    process.exit(failures === 0 ? 0 : 1);
   }
 
   await screenshot('page-empty.png');
@@ -278,6 +377,8 @@ try {
   check(tabStops[0] === 'file-input', 'the keyboard reaches the file picker first (' + tabStops.join(', ') + ')');
 
   await examplesByteForByte('');
+  check(await page.evaluate(() => window.torvanePicked) > 0,
+    'the served page saves its outputs into the file the user picks, where the browser offers that');
 
   // A run that writes nothing: the option that would help, and the account of its lines.
   const zeros = path.join(work, 'zeros.nmea');
@@ -360,6 +461,17 @@ try {
     'at 200 % zoom the page needs no sideways scrolling');
   await screenshot('page-error-200-percent.png');
   await page.setViewport({ width: 1100, height: 900 });
+
+  // On a phone (390 x 844 CSS px): an analysed log, no sideways scrolling.
+  // (A mobile viewport loads the page again.)
+  await page.setViewport({ width: 390, height: 844, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+  await page.waitForFunction(() => document.getElementById('convert') !== null);
+  await drop(path.join(examples, 'city-walk.nmea'));
+  check(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
+    'on a phone (390 x 844) the page needs no sideways scrolling');
+  await screenshot('page-phone-390x844.png');
+  await page.setViewport({ width: 1100, height: 900 });
+  await page.waitForFunction(() => document.getElementById('convert') !== null);
 
   // About 100 MB: converts, with its progress shown.
   const large = path.join(work, 'large.nmea');

@@ -80,14 +80,6 @@ std::ptrdiff_t ReadSome(FileHandle file, char* data, std::size_t size) {
     }
 }
 
-std::ptrdiff_t ReadSomeAt(FileHandle file, char* data, std::size_t size, std::uint64_t offset) {
-    for (;;) {
-        const ssize_t n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));
-        if (n < 0 && errno == EINTR) continue;
-        return n;
-    }
-}
-
 bool Rewind(FileHandle file) { return file != kNoFile && ::lseek(Fd(file), 0, SEEK_SET) == 0; }
 
 bool Close(FileHandle file) { return ::close(Fd(file)) == 0; }

@@ -192,6 +192,14 @@ bool NameUnnamed(int fd, const std::string& directory, const std::string& finalP
 
 }  // namespace
 
+std::ptrdiff_t ReadSomeAt(FileHandle file, char* data, std::size_t size, std::uint64_t offset) {
+    for (;;) {
+        const ssize_t n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
+}
+
 FileHandle OpenForReading(const std::string& path, FileStatus& status) {
     status = FileStatus{};
     // Non-blocking, so that opening a FIFO returns at once and is refused below.

@@ -1,0 +1,104 @@
+// The files the core writes in the worker's working directory (the output,
+// the GPX copy, the points a GPX output gathers before its header, the
+// preview picture) kept as Blobs instead of in memory: each write is copied
+// out of the WebAssembly heap at once and joined to the file's Blob every
+// few MB, so that neither the heap nor the worker's memory grows with the
+// output (the browser keeps large Blobs itself, on its disk where it must).
+// A file is read back (the GPX copy, the gathered points) in slices of its
+// Blob. The worker hands a finished file to the page as its Blob, without
+// copying its bytes.
+//
+// Everything else of the file (its name, rename, unlink, its mode) is
+// emscripten's in-memory file system's, whose file nodes get these ops.
+
+var torvaneBlobFiles = (function () {
+  // Writes gathered before they are joined to the file's Blob.
+  var kJoinBytes = 8 << 20;
+  var reader = null;
+
+  function join(node) {
+    if (node.pending.length === 0) return;
+    node.blob = new Blob([node.blob].concat(node.pending));
+    node.pending = [];
+    node.pendingBytes = 0;
+  }
+
+  // The file's bytes as a Blob, every write in it.
+  function blobOf(node) {
+    join(node);
+    return node.blob;
+  }
+
+  function setSize(node, size) {
+    join(node);
+    if (size < node.usedBytes) node.blob = node.blob.slice(0, size);
+    else if (size > node.usedBytes) node.blob = new Blob([node.blob, new Uint8Array(size - node.usedBytes)]);
+    node.usedBytes = size;
+  }
+
+  var nodeOps = {
+    getattr: function (node) { return MEMFS.node_ops.getattr(node); },
+    setattr: function (node, attr) {
+      if (attr.mode !== undefined) node.mode = attr.mode;
+      if (attr.timestamp !== undefined) node.timestamp = attr.timestamp;
+      if (attr.size !== undefined) setSize(node, attr.size);
+    },
+  };
+
+  var streamOps = {
+    llseek: function (stream, offset, whence) { return MEMFS.stream_ops.llseek(stream, offset, whence); },
+    read: function (stream, buffer, offset, length, position) {
+      var node = stream.node;
+      if (position >= node.usedBytes || length <= 0) return 0;
+      if (!reader) reader = new FileReaderSync();
+      var bytes = reader.readAsArrayBuffer(blobOf(node).slice(position, Math.min(position + length, node.usedBytes)));
+      buffer.set(new Uint8Array(bytes), offset);
+      return bytes.byteLength;
+    },
+    write: function (stream, buffer, offset, length, position) {
+      var node = stream.node;
+      if (length <= 0) return 0;
+      // A copy: the heap's bytes change with the next write.
+      var bytes = buffer.slice(offset, offset + length);
+      if (position === node.usedBytes) {
+        node.pending.push(bytes);
+        node.pendingBytes += length;
+        node.usedBytes += length;
+        if (node.pendingBytes >= kJoinBytes) join(node);
+      } else {
+        // Anywhere else (not done by the core, which writes each file in order).
+        if (position > node.usedBytes) setSize(node, position);
+        join(node);
+        var end = Math.min(position + length, node.usedBytes);
+        node.blob = new Blob([node.blob.slice(0, position), bytes, node.blob.slice(end)]);
+        node.usedBytes = Math.max(node.usedBytes, position + length);
+      }
+      node.timestamp = Date.now();
+      return length;
+    },
+  };
+
+  // Makes every regular file created from now on in `directory` a Blob file.
+  function use(directory) {
+    var create = MEMFS.createNode;
+    MEMFS.createNode = function (parent, name, mode, dev) {
+      var node = create(parent, name, mode, dev);
+      if (FS.isFile(node.mode) && parent && FS.getPath(parent) === directory) {
+        node.node_ops = nodeOps;
+        node.stream_ops = streamOps;
+        node.blob = new Blob([]);
+        node.pending = [];
+        node.pendingBytes = 0;
+        node.usedBytes = 0;
+      }
+      return node;
+    };
+  }
+
+  // The Blob of the file at `path`.
+  function take(path) {
+    return blobOf(FS.lookupPath(path).node);
+  }
+
+  return { use: use, take: take };
+})();

@@ -297,7 +297,10 @@ std::string OptionsHelp(OptionGroup group) {
         std::string head = "  ";
         if (!spec.alias.empty()) head += std::string(spec.alias) + ", ";
         head += spec.name;
-        if (!spec.valueName.empty()) head += " " + std::string(spec.valueName);
+        if (!spec.valueName.empty()) {
+            head += ' ';
+            head += spec.valueName;
+        }
         std::string help(spec.help);
         if (const std::size_t map = help.find("{map}"); map != std::string::npos) {
             help.replace(map, 5, kDefaultMapName);
@@ -315,8 +318,12 @@ std::string BashCompletion() {
         const unsigned masks[3] = {kAnalyze, kConvert, kPreview};
         for (int c = 0; c < 3; ++c) {
             if ((spec.commands & masks[c]) == 0) continue;
-            words[c] += std::string(words[c].empty() ? "" : " ") + std::string(spec.name);
-            if (!spec.alias.empty()) words[c] += " " + std::string(spec.alias);
+            if (!words[c].empty()) words[c] += ' ';
+            words[c] += spec.name;
+            if (!spec.alias.empty()) {
+                words[c] += ' ';
+                words[c] += spec.alias;
+            }
         }
         if (spec.valueName.empty()) continue;
         std::string names(spec.name);

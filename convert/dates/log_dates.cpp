@@ -116,10 +116,9 @@ namespace {
 // Runs `finder` over the bytes `range` of the log as a run with `options` reads them.
 bool Follow(StartFinder& finder, const Settings& options, platform::FileHandle file, ByteRange range,
             std::string& error) {
-    Settings s = PositionsPassSettings(options);
     LineReader reader(file, range);
-    reader.SetEncoding(LogEncoding(s, file));
-    return RunRecordLoop(s, reader, finder, 0, nullptr, error) != LoopEnd::ReadFailed;
+    reader.SetEncoding(LogEncoding(options, file));
+    return RunLookingPass(options, reader, finder, error) != LoopEnd::ReadFailed;
 }
 
 }  // namespace

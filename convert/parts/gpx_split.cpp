@@ -37,7 +37,7 @@ bool ReadLines(const RunOptions& options, GpxPointStateRecord& point, platform::
 
 }  // namespace
 
-std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size, const Settings& s,
+std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size, const RunOptions& s,
                                            GpxPointStateRecord& laterPoint) {
     const std::uint64_t middle = size / 2;
     const std::uint64_t windowStart = middle > kLeadIn ? middle - kLeadIn : 0;

@@ -16,7 +16,7 @@ namespace torvane {
 // `s`'s options has at that line: taken by converting the points of up to
 // 128 KiB before it. 0 when there is no such line, or when those points do
 // not set every value (no time at all, say); one pass is then the way.
-std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size, const Settings& s,
+std::uint64_t TrackPointBoundaryNearMiddle(platform::FileHandle file, std::uint64_t size, const RunOptions& s,
                                            GpxPointStateRecord& laterPoint);
 
 }  // namespace torvane

@@ -11,9 +11,13 @@ LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uin
     return split;
 }
 
-LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_t size) {
+LogSplit FindLogSplit(const RunOptions& s, platform::FileHandle file, std::uint64_t size) {
+    return FindLogSplit(s, s.OutputType, file, size);
+}
+
+LogSplit FindLogSplit(const RunOptions& s, OutputKind output, platform::FileHandle file, std::uint64_t size) {
     const SplitRule rule = InputKindOf(s.DataType).split;
-    if (rule == SplitRule::None || s.OutputType == OutputKind::OVL) return {};
+    if (rule == SplitRule::None || output == OutputKind::OVL) return {};
     if (LogEncoding(s, file) != TextEncoding::Bytes) return {};  // UTF-16 is read from its start
     if (rule == SplitRule::AtLine) return FindLogSplit(s.Parts, file, size);
     LogSplit split;
@@ -23,19 +27,11 @@ LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_
     return split;
 }
 
-Settings PartSettings(const Settings& s, PartRole role, const LogSplit& split) {
-    Settings part = s;
-    if (role == PartRole::Later) {
-        static_cast<ReaderState&>(part) = ReaderState{};
-        part.GpxPointState = split.laterPoint;
-        static_cast<RunTotals&>(part) = RunTotals{};
-    }
-    return part;
-}
-
-void MergePartSettings(Settings& first, const Settings& later) {
-    static_cast<ReaderState&>(first) = later;
-    first.RunTotals::Merge(later);
+ReaderState PartReaderState(const ReaderState& run, PartRole role, const LogSplit& split) {
+    if (role != PartRole::Later) return run;
+    ReaderState later;
+    later.GpxPointState = split.laterPoint;
+    return later;
 }
 
 }  // namespace torvane

@@ -38,19 +38,17 @@ LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uin
 // track point splits at a line opening a point, with the reader's state
 // there; an overlay (points numbered from the first) does not split. (A
 // dated output's later part also needs its day, see the conversion run.)
-LogSplit FindLogSplit(const Settings& s, platform::FileHandle file, std::uint64_t size);
+LogSplit FindLogSplit(const RunOptions& s, platform::FileHandle file, std::uint64_t size);
+
+// The same for records written as `output` (the summary's: as a table's).
+LogSplit FindLogSplit(const RunOptions& s, OutputKind output, platform::FileHandle file, std::uint64_t size);
 
 // Which part a piece of work is made for.
 enum class PartRole { Whole, First, Later };
 
-// The settings a part of a run starts with: `s`'s options, and for the
-// later part the reader's state one pass has at the split and totals of
-// its own.
-Settings PartSettings(const Settings& s, PartRole role, const LogSplit& split);
-
-// The settings of the first part, joined with the later's, as one pass
-// leaves them: the later part's reader state, the totals of both.
-void MergePartSettings(Settings& first, const Settings& later);
+// The readers' state a part of a run starts with: the run's own, or for the
+// later part the state one pass has at the split.
+ReaderState PartReaderState(const ReaderState& run, PartRole role, const LogSplit& split);
 
 // How the work on one part (or on the whole log) ended.
 enum class PartEnd { Finished, Failed, Cancelled };

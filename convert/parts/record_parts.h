@@ -1,6 +1,6 @@
 // What every part of a run of the record loop holds and does, whatever it
-// writes into: its settings, the loop over its bytes, and the join with
-// the part after it.
+// writes into: the readers' state it starts from, its own totals, the loop
+// over its bytes, and the join with the part after it.
 #pragma once
 
 #include <cstdint>
@@ -13,28 +13,31 @@
 namespace torvane {
 
 struct RecordPart {
-    Settings s;  // see PartSettings
+    ReaderState readers;  // see PartReaderState
+    RunTotals totals;     // of this part's records alone
     LoopEnd end = LoopEnd::Finished;
     std::string readError;  // with LoopEnd::ReadFailed
     std::uint64_t bytesRead = 0;
 
-    // Runs the record loop over the bytes `range` of `input` into `target`
-    // (an output file or a record sink).
+    // Runs the record loop with `options` over the bytes `range` of `input`
+    // into `target` (an output file or a record sink).
     template <class Target>
-    PartEnd Run(const InputFile& input, ByteRange range, Target& target, const ProgressHooks* hooks) {
+    PartEnd Run(const Settings& options, const InputFile& input, ByteRange range, Target& target,
+                const ProgressHooks* hooks) {
         LineReader reader(input.Descriptor(), range);
-        reader.SetEncoding(LogEncoding(s, input.Descriptor()));
-        end = RunRecordLoop(s, reader, target, input.Size(), hooks, readError);
+        reader.SetEncoding(LogEncoding(options, input.Descriptor()));
+        end = RunRecordLoop(LoopState{options, readers, totals}, reader, target, input.Size(), hooks, readError);
         bytesRead = reader.BytesRead();
         return end == LoopEnd::Finished ? PartEnd::Finished
                : end == LoopEnd::Cancelled ? PartEnd::Cancelled
                                            : PartEnd::Failed;
     }
 
-    // Takes in the settings and bytes of the part after this one, as one
-    // pass leaves them.
+    // Takes in the part after this one, as one pass leaves things: its
+    // readers' state, the totals of both.
     void Join(const RecordPart& later) {
-        MergePartSettings(s, later.s);
+        readers = later.readers;
+        totals.Merge(later.totals);
         bytesRead += later.bytesRead;
     }
 };

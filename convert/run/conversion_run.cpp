@@ -66,7 +66,7 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->s = PartSettings(s_, role, split_);
+        part->readers = PartReaderState(s_, role, split_);
         part->output = &output_;
         if (role == PartRole::Later) {
             if (!part->own.Open(s_.OutputFilePath)) return nullptr;
@@ -75,7 +75,7 @@ public:
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
-        return part.Run(input_, range, *part.output, hooks);
+        return part.Run(s_, input_, range, *part.output, hooks);
     }
     // A failed write in either part, perhaps the other part's doing (on a
     // disk that one pass fits on), leaves the work to one pass.
@@ -110,7 +110,9 @@ Body WriteBody(Settings& s, InputFile& input, OutputFile& output, const Progress
         return body;
     }
     TakePassEnd(run, body);
-    s = run.part->s;
+    s.GpxPointState = run.part->readers.GpxPointState;
+    s.RecordCount = run.part->totals.RecordCount;
+    s.OverlayExtent = run.part->totals.OverlayExtent;
     return body;
 }
 
@@ -134,7 +136,7 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->s = PartSettings(s_, role, split_);
+        part->readers = PartReaderState(s_, role, split_);
         OutputFile* output = &output_;
         TrackCalendar calendar = CalendarFor(start_);
         if (role == PartRole::Later) {
@@ -144,13 +146,13 @@ public:
             }
             output = &part->own;
         }
-        part->writer = std::make_unique<DatedTrackWriter>(part->s, *output, calendar, milliseconds_);
+        part->writer = std::make_unique<DatedTrackWriter>(s_, *output, calendar, milliseconds_);
         if (!part->writer->Open(part->openError, role == PartRole::Later) && role == PartRole::Later) return nullptr;
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
         if (!part.openError.empty()) return PartEnd::Failed;
-        return part.Run(input_, range, *part.writer, hooks);
+        return part.Run(s_, input_, range, *part.writer, hooks);
     }
     bool Merge(Part& first, Part& later) {
         if (!later.writer->Calendar().Continues(first.writer->Calendar())) return false;
@@ -202,8 +204,8 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
             continue;
         }
         if (body.end == LoopEnd::Finished && !part.writer->Finish(body.writeError)) return body;
-        s.GpxPointState = part.s.GpxPointState;
-        s.RecordCount = s.OutputType == OutputKind::KML ? part.s.RecordCount : part.writer->Count();
+        s.GpxPointState = part.readers.GpxPointState;
+        s.RecordCount = s.OutputType == OutputKind::KML ? part.totals.RecordCount : part.writer->Count();
         dated = part.writer->Dated();
         return body;
     }

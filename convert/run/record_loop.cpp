@@ -226,20 +226,12 @@ struct AccountTarget {
     }
 };
 
-// The run's shared values: the options it reads, the reader state it
-// carries on, the totals it adds to.
-struct LoopContext {
-    const RunOptions& options;
-    GpxPointStateRecord& gpxPoint;
-    RunTotals& totals;
-};
-
 template <bool (*Process)(Reading&, std::string_view), bool (*WriteTest)(bool, bool, double, double), class Target>
-LoopEnd Loop(const LoopContext& c, LineReader& input, Target& target, std::uint64_t inputSize,
+LoopEnd Loop(const LoopState& c, LineReader& input, Target& target, std::uint64_t inputSize,
              const ProgressHooks* hooks, std::string& error) {
     const bool eliminate = c.options.EliminateZeroPositions;
     const bool reportProgress = hooks != nullptr && hooks->progress;
-    Reading reading{c.options, c.gpxPoint, c.options.SkipWithoutFix || Target::kAccounts, Record{}};
+    Reading reading{c.options, c.readers.GpxPointState, c.options.SkipWithoutFix || Target::kAccounts, Record{}};
     Record& record = reading.record;
     std::int64_t& count = c.totals.RecordCount;
     std::uint64_t reported = 0;
@@ -277,14 +269,14 @@ LoopEnd Loop(const LoopContext& c, LineReader& input, Target& target, std::uint6
 bool Ignore(Reading&, std::string_view) { return false; }
 
 template <const SentenceKind& Kind, bool AnyTalker, bool Quick, bool Verify, class Target>
-LoopEnd RunSentences(const LoopContext& c, LineReader& input, Target& target, std::uint64_t inputSize,
+LoopEnd RunSentences(const LoopState& c, LineReader& input, Target& target, std::uint64_t inputSize,
                      const ProgressHooks* hooks, std::string& error) {
     return Loop<ProcessSentence<Kind, AnyTalker, Quick, Verify>, PassesWriteTest>(c, input, target, inputSize, hooks,
                                                                                   error);
 }
 
 template <bool Quick, bool AnyTalker, bool Verify, class Target>
-LoopEnd RunNmea(const LoopContext& c, LineReader& input, Target& target, std::uint64_t inputSize,
+LoopEnd RunNmea(const LoopState& c, LineReader& input, Target& target, std::uint64_t inputSize,
                 const ProgressHooks* hooks, std::string& error) {
     switch (c.options.DataType) {
         case DataKind::GPGGA:
@@ -297,7 +289,7 @@ LoopEnd RunNmea(const LoopContext& c, LineReader& input, Target& target, std::ui
 }
 
 template <bool Quick, class Target>
-LoopEnd RunKind(const LoopContext& c, LineReader& input, Target& target, std::uint64_t inputSize,
+LoopEnd RunKind(const LoopState& c, LineReader& input, Target& target, std::uint64_t inputSize,
                 const ProgressHooks* hooks, std::string& error) {
     const RunOptions& o = c.options;
     switch (InputKindOf(o.DataType).reader) {
@@ -317,13 +309,12 @@ LoopEnd RunKind(const LoopContext& c, LineReader& input, Target& target, std::ui
 }
 
 template <class Target>
-LoopEnd RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inputSize, const ProgressHooks* hooks,
-                std::string& error) {
-    const LoopContext c{s, s.GpxPointState, s};
+LoopEnd RunLoop(const LoopState& c, LineReader& input, Target target, std::uint64_t inputSize,
+                const ProgressHooks* hooks, std::string& error) {
     // Only records that pass elimination are wanted, and nothing is
     // gathered from the others but the overlay's extent.
-    const bool gathersFromEveryLine = Target::kPathLines && s.OutputType == OutputKind::OVL;
-    if (s.EliminateZeroPositions && !gathersFromEveryLine) {
+    const bool gathersFromEveryLine = Target::kPathLines && c.options.OutputType == OutputKind::OVL;
+    if (c.options.EliminateZeroPositions && !gathersFromEveryLine) {
         return RunKind<true>(c, input, target, inputSize, hooks, error);
     }
     return RunKind<false>(c, input, target, inputSize, hooks, error);
@@ -331,30 +322,31 @@ LoopEnd RunLoop(Settings& s, LineReader& input, Target target, std::uint64_t inp
 
 }  // namespace
 
-Settings PositionsPassSettings(const Settings& options) {
-    Settings s = options;
-    s.OutputType = OutputKind::Table;
-    s.RecordCount = 0;
-    return s;
-}
-
-LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                       const ProgressHooks* hooks, std::string& error) {
-    return RunLoop(s, input, PathTarget{output, s, s.OutputType, s.UseDecimalComma}, inputSize, hooks, error);
+    const RunOptions& o = run.options;
+    return RunLoop(run, input, PathTarget{output, run.totals, o.OutputType, o.UseDecimalComma}, inputSize, hooks,
+                   error);
 }
 
-LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
                       const ProgressHooks* hooks, std::string& error) {
-    return RunLoop(s, input, SinkTarget{sink}, inputSize, hooks, error);
+    return RunLoop(run, input, SinkTarget{sink}, inputSize, hooks, error);
 }
 
-LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
                       const ProgressHooks* hooks, std::string& error) {
-    return RunLoop(s, input, DatedSinkTarget{sink}, inputSize, hooks, error);
+    return RunLoop(run, input, DatedSinkTarget{sink}, inputSize, hooks, error);
 }
 
-LoopEnd RunRecordLoop(Settings& s, LineReader& input, LineAccount& account, std::string& error) {
-    return RunLoop(s, input, AccountTarget{account}, 0, nullptr, error);
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, LineAccount& account, std::string& error) {
+    return RunLoop(run, input, AccountTarget{account}, 0, nullptr, error);
+}
+
+LoopEnd RunLookingPass(const Settings& options, LineReader& input, DatedRecordSink& sink, std::string& error) {
+    ReaderState readers = options;  // the options' own state stays as it was
+    RunTotals totals;
+    return RunRecordLoop(LoopState{options, readers, totals}, input, sink, 0, nullptr, error);
 }
 
 }  // namespace torvane

@@ -40,29 +40,39 @@ enum class LoopEnd {
     Cancelled,   // the progress hooks asked the run to stop
 };
 
+// What a run of the loop reads and keeps: the options (read only), the
+// readers' state carried from line to line (and from run to run), and the
+// totals of what it wrote.
+struct LoopState {
+    const RunOptions& options;
+    ReaderState& readers;
+    RunTotals& totals;
+};
+
 // Reads `input` to its end, writing a table's, KML path's or overlay's
 // lines (OutputType) to `output`. RecordCount holds the number of lines
 // written, OverlayExtent the overlay's extent. Write failures are left in
 // `output`.
-LoopEnd RunRecordLoop(Settings& s, LineReader& input, OutputFile& output, std::uint64_t inputSize,
-                   const ProgressHooks* hooks, std::string& error);
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, OutputFile& output, std::uint64_t inputSize,
+                      const ProgressHooks* hooks, std::string& error);
 
-// The same run, handing each record that would be written to `sink`.
-LoopEnd RunRecordLoop(Settings& s, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
-                   const ProgressHooks* hooks, std::string& error);
+// The same run, handing each record that would be written to `sink`
+// (RecordCount counts them).
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
+                      const ProgressHooks* hooks, std::string& error);
+
+// The same run, showing each line to `sink` first.
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
+                      const ProgressHooks* hooks, std::string& error);
 
 struct LineAccount;
 
-// The settings of a pass over the log of `options` that writes nothing and
-// takes the records a Table run would write.
-Settings PositionsPassSettings(const Settings& options);
-
-// The same run, showing each line to `sink` first.
-LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std::uint64_t inputSize,
-                   const ProgressHooks* hooks, std::string& error);
-
 // The same run, writing nothing: every line into `account`, with why it
 // became a position or did not.
-LoopEnd RunRecordLoop(Settings& s, LineReader& input, LineAccount& account, std::string& error);
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, LineAccount& account, std::string& error);
+
+// A pass over a log with `options` that writes nothing, from the readers'
+// state `options` holds, into `sink`: the records a run would write.
+LoopEnd RunLookingPass(const Settings& options, LineReader& input, DatedRecordSink& sink, std::string& error);
 
 }  // namespace torvane

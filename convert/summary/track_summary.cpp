@@ -330,7 +330,7 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->s = PartSettings(s_, role, split_);
+        part->readers = PartReaderState(s_, role, split_);
         // A log without a date anywhere has times of day alone.
         if (!start_) return part;
         TrackCalendar calendar = CalendarFor(start_);
@@ -342,7 +342,7 @@ public:
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
-        return part.Run(input_, range, part.builder, hooks);
+        return part.Run(s_, input_, range, part.builder, hooks);
     }
     bool Merge(Part& first, Part& later) {
         const TrackCalendar* laterCalendar = later.builder.Calendar();
@@ -364,7 +364,7 @@ private:
 
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks) {
-    const Settings s = PositionsPassSettings(options);
+    const Settings& s = options;
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
@@ -377,7 +377,7 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
         return false;
     }
-    const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
+    const LogSplit split = FindLogSplit(s, OutputKind::Table, input.Descriptor(), input.Size());
     SummaryJob job(s, input, split, start);
     const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
     if (run.end == PartEnd::Cancelled) {

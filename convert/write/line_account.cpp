@@ -47,7 +47,7 @@ void LineAccount::Add(LineReason reason, std::int64_t lineNumber) {
 }
 
 bool AccountLines(const Settings& options, LineAccount& account, std::string& error) {
-    Settings s = PositionsPassSettings(options);
+    const Settings& s = options;
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
@@ -57,7 +57,9 @@ bool AccountLines(const Settings& options, LineAccount& account, std::string& er
     reader.SetEncoding(LogEncoding(s, input.Descriptor()));
     account = LineAccount{};
     std::string readError;
-    if (RunRecordLoop(s, reader, account, readError) != LoopEnd::Finished) {
+    ReaderState readers = s;  // the options' own state stays as it was
+    RunTotals totals;
+    if (RunRecordLoop(LoopState{s, readers, totals}, reader, account, readError) != LoopEnd::Finished) {
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
         return false;
     }

@@ -119,27 +119,26 @@ void SetKmlDefaults(Settings& s) {
 
 namespace {
 
-// Counts the lines of the input file `s.InputFilePath`, starting from
-// `fresh`, as text by its byte-order mark where `byMark` (then in one pass
-// for UTF-16), as bytes otherwise. False on failure, with the report's
-// message set.
-bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const ProgressHooks* hooks,
-                     AnalysisReport& report) {
+// Counts the lines of the file `path`, starting from `fresh`, as text by
+// its byte-order mark where `byMark` (then in one pass for UTF-16), as
+// bytes otherwise. False on failure, with the report's message set.
+bool CountInputLines(const std::string& path, const PartsRule& parts, const LineCounting& fresh, bool byMark,
+                     const ProgressHooks* hooks, AnalysisReport& report) {
     InputFile input;
-    if (!input.Open(s.InputFilePath)) {
+    if (!input.Open(path)) {
         report.failed = true;
-        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
+        report.message = FileFailureMessage(FileAction::ReadInput, path, input.ErrorText());
         return false;
     }
     const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;
     CountJob job(input, fresh, encoding);
     const LogSplit split =
-        encoding == TextEncoding::Bytes ? FindLogSplit(s.Parts, input.Descriptor(), input.Size()) : LogSplit{};
-    const auto counted = PassOverLog(job, input, s.Parts, split.at, hooks);
+        encoding == TextEncoding::Bytes ? FindLogSplit(parts, input.Descriptor(), input.Size()) : LogSplit{};
+    const auto counted = PassOverLog(job, input, parts, split.at, hooks);
     report.inParts = counted.inParts;
     if (counted.end != PartEnd::Finished) {
         report.failed = true;
-        report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, counted.failure);
+        report.message = FileFailureMessage(FileAction::ReadInput, path, counted.failure);
         return false;
     }
     report.counts = counted.part->counts;
@@ -148,11 +147,11 @@ bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const 
 
 // A second pass over a file nothing was recognised in, counting sentences of
 // every talker; only files that failed pay for it.
-bool OtherTalkersWouldBeRecognised(Settings& s) {
+bool OtherTalkersWouldBeRecognised(const std::string& path, const RunOptions& o) {
     LineCounting anyTalker;
-    anyTalker.rules = SentenceRules{true, s.VerifyChecksums, s.AcceptAnyRecorder};
+    anyTalker.rules = SentenceRules{true, o.VerifyChecksums, o.AcceptAnyRecorder};
     AnalysisReport other;
-    if (!CountInputLines(s, anyTalker, false, nullptr, other)) return false;
+    if (!CountInputLines(path, o.Parts, anyTalker, false, nullptr, other)) return false;
     return IsNmea(DecideDataType(other.counts));
 }
 
@@ -179,45 +178,62 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
 
 namespace {
 
-AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
+// What the log of `o` holds: its counts, the kind they decide (None where
+// nothing is recognised) and the message; for a GPX file, the copy that
+// was written and counted. The analysis as a value: nothing is set.
+AnalysisReport AnalyseLog(const RunOptions& o, const ProgressHooks* hooks) {
     AnalysisReport report;
-    s.AnalysedFilePath = s.InputFilePath;
     LineCounting fresh;
-    fresh.rules = SentenceRules{s.AcceptAnyTalker, s.VerifyChecksums, s.AcceptAnyRecorder};
-    fresh.counts.igcFlightDate = s.IgcFlightDate;  // kept unless a header line carries one
-    fresh.counts.igcPilot = s.IgcPilot;
+    fresh.rules = SentenceRules{o.AcceptAnyTalker, o.VerifyChecksums, o.AcceptAnyRecorder};
+    fresh.counts.igcFlightDate = o.IgcFlightDate;  // kept unless a header line carries one
+    fresh.counts.igcPilot = o.IgcPilot;
 
-    if (IsGpxPath(s.InputFilePath)) {
+    std::string path = o.InputFilePath;
+    if (IsGpxPath(path)) {
         // The copy's lines are counted as they are written, so the copy is
         // not read again for them.
         if (hooks != nullptr && hooks->status) hooks->status(kGpxCopyNotice);
-        const std::string copyPath = GpxCopyPath(s.InputFilePath);
+        const std::string copyPath = GpxCopyPath(path);
         std::string error;
         LineCounting counting = fresh;
-        if (!WriteGpxCopy(s.InputFilePath, copyPath, error, hooks, &counting, s.Parts, &report.inParts)) {
+        if (!WriteGpxCopy(path, copyPath, error, hooks, &counting, o.Parts, &report.inParts)) {
             report.failed = true;
             report.message = error;
             report.counts = fresh.counts;
             return report;
         }
         report.counts = counting.counts;
-        s.InputFilePath = copyPath;
+        path = copyPath;
         report.gpxCopyPath = copyPath;
-    } else if (!CountInputLines(s, fresh, s.AcceptAnyTalker, hooks, report)) {
+    } else if (!CountInputLines(path, o.Parts, fresh, o.AcceptAnyTalker, hooks, report)) {
         report.counts = fresh.counts;
         return report;
     }
 
+    report.kind = DecideDataType(report.counts, o.AcceptAnyRecorder);
+    report.recognised = report.kind != DataKind::None;
+    report.message = AnalysisMessage(report.kind, path);
+    if (!report.recognised && !o.AcceptAnyTalker) report.otherTalkersOnly = OtherTalkersWouldBeRecognised(path, o);
+    report.fewIgcHeaders = !report.recognised && !o.AcceptAnyRecorder && IsIgcByItsFixes(report.counts);
+    return report;
+}
+
+// The analysis as the shared values hold it: the file a run reads (a GPX
+// file's copy), the flight's date and pilot, the data type where one was
+// recognised (else the one before stays), its count and the KML defaults.
+void ApplyAnalysis(const AnalysisReport& report, Settings& s) {
+    if (!report.gpxCopyPath.empty()) s.InputFilePath = report.gpxCopyPath;
     s.IgcFlightDate = report.counts.igcFlightDate;
     s.IgcPilot = report.counts.igcPilot;
-    const DataKind recognised = DecideDataType(report.counts, s.AcceptAnyRecorder);
-    report.recognised = recognised != DataKind::None;
-    if (report.recognised) s.DataType = recognised;
-    report.message = AnalysisMessage(recognised, s.InputFilePath);
-    if (!report.recognised && !s.AcceptAnyTalker) report.otherTalkersOnly = OtherTalkersWouldBeRecognised(s);
-    report.fewIgcHeaders = !report.recognised && !s.AcceptAnyRecorder && IsIgcByItsFixes(report.counts);
+    if (report.recognised) s.DataType = report.kind;
     s.DetectedRecordCount = CountFor(s.DataType, report.counts);
     SetKmlDefaults(s);
+}
+
+AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
+    s.AnalysedFilePath = s.InputFilePath;
+    const AnalysisReport report = AnalyseLog(s, hooks);
+    if (!report.failed) ApplyAnalysis(report, s);
     return report;
 }
 

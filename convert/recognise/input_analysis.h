@@ -13,6 +13,7 @@ namespace torvane {
 struct AnalysisReport {
     bool failed = false;      // the file (or its GPX copy) could not be read or written
     bool recognised = false;  // a data type was found in this file
+    DataKind kind = DataKind::None;  // the data type found
     std::string message;      // the message area's text (or the failure)
     AnalysisCounts counts;
     std::string gpxCopyPath;  // set when a GPX copy was written

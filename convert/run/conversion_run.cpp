@@ -1,5 +1,7 @@
 #include "convert/run/conversion_run.h"
 
+#include <optional>
+
 #include "convert/kinds.h"
 #include "convert/write/dated_track_writer.h"
 #include "convert/files/file_messages.h"
@@ -277,6 +279,60 @@ RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
 
 namespace {
 
+// How a body that did not finish ends the run; nullopt for one that did.
+std::optional<RunReport> Unfinished(const Settings& s, const Body& body) {
+    if (!body.writeError.empty()) {
+        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, body.writeError, kNoOutputWritten));
+    }
+    if (body.end == LoopEnd::Cancelled) {
+        RunReport report;
+        report.outcome = RunReport::Outcome::Cancelled;
+        report.message =
+            "The run was cancelled. No output written; an existing file " + s.OutputFilePath + " is kept as it was.";
+        return report;
+    }
+    if (body.end == LoopEnd::ReadFailed) {
+        return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, body.error, kNoOutputWritten));
+    }
+    return std::nullopt;
+}
+
+// A run without a single data set names no file: an existing output of
+// that name stays as it was, and no empty document appears.
+RunReport NothingWritten(const Settings& s, OutputFile& output) {
+    output.Discard();
+    RunReport report;
+    report.outcome = RunReport::Outcome::NothingWritten;
+    report.message = kNothingToWrite;
+    if (OutputFileExists(s.OutputFilePath)) {
+        report.message += "The existing file " + s.OutputFilePath + " is kept as it was.";
+    }
+    return report;
+}
+
+// Writes the trailer and gives the output its name; the failure, if any.
+std::optional<RunReport> Complete(const Settings& s, OutputFile& output) {
+    WriteOutputTrailer(s, output);
+    if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
+        // The overlay takes its name only once its point count is corrected.
+        if (!output.Finish()) {
+            return Failure(
+                FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
+        }
+        std::string error;
+        bool named = false;
+        if (!CorrectOverlayPointCount(s, output.ReadBack(), error, &named)) {
+            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error,
+                                              named ? kOutputInPlaceUnconfirmed : kNoOutputWritten));
+        }
+        output.Discard();
+    } else if (!output.Commit()) {
+        return Failure(
+            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), CommitFailureNote(output)));
+    }
+    return std::nullopt;
+}
+
 RunReport Run(Settings& s, const ProgressHooks* hooks) {
     if (s.InputFilePath.empty()) return Failure("No input file chosen. Select a file and press ANALYZE first.");
 
@@ -299,54 +355,11 @@ RunReport Run(Settings& s, const ProgressHooks* hooks) {
     bool dated = true;
     const Body body =
         IsDatedOutput(s) ? WriteDatedBody(s, input, output, hooks, dated) : WriteBody(s, input, output, hooks);
-    if (!body.writeError.empty()) {
-        return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, body.writeError, kNoOutputWritten));
-    }
-    const LoopEnd end = body.end;
-    const std::string& readError = body.error;
-    if (end != LoopEnd::Finished) {
-        if (end == LoopEnd::Cancelled) {
-            RunReport report;
-            report.outcome = RunReport::Outcome::Cancelled;
-            report.message = "The run was cancelled. No output written; an existing file " + s.OutputFilePath +
-                             " is kept as it was.";
-            return report;
-        }
-        return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError, kNoOutputWritten));
-    }
+    if (auto failed = Unfinished(s, body)) return *failed;
     input.Close();
 
-    // A run without a single data set names no file: an existing output of
-    // that name stays as it was, and no empty document appears.
-    if (s.RecordCount == 0) {
-        output.Discard();
-        RunReport report;
-        report.outcome = RunReport::Outcome::NothingWritten;
-        report.message = kNothingToWrite;
-        if (OutputFileExists(s.OutputFilePath)) {
-            report.message += "The existing file " + s.OutputFilePath + " is kept as it was.";
-        }
-        return report;
-    }
-
-    WriteOutputTrailer(s, output);
-    if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
-        // The overlay takes its name only once its point count is corrected.
-        if (!output.Finish()) {
-            return Failure(
-                FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), kNoOutputWritten));
-        }
-        std::string error;
-        bool named = false;
-        if (!CorrectOverlayPointCount(s, output.ReadBack(), error, &named)) {
-            return Failure(FileFailureMessage(FileAction::CorrectPointCount, s.OutputFilePath, error,
-                                              named ? kOutputInPlaceUnconfirmed : kNoOutputWritten));
-        }
-        output.Discard();
-    } else if (!output.Commit()) {
-        return Failure(
-            FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), CommitFailureNote(output)));
-    }
+    if (s.RecordCount == 0) return NothingWritten(s, output);
+    if (auto failed = Complete(s, output)) return *failed;
 
     RunReport report;
     report.count = s.RecordCount;

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
+#include "command_line_file.h"
 #include "convert/about.h"
 #include "convert/settings.h"
-#include "command_line_file.h"
 #include "open_nmea_file.h"
 
 namespace {

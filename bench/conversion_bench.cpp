@@ -11,8 +11,8 @@
 #include <map>
 #include <string>
 
-#include "convert/run/conversion_run.h"
 #include "convert/recognise/input_analysis.h"
+#include "convert/run/conversion_run.h"
 
 namespace torvane {
 namespace {

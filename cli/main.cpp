@@ -11,16 +11,16 @@
 #include <vector>
 
 #include "convert/about.h"
-#include "convert/kinds.h"
-#include "convert/run/analysis_with_summary.h"
-#include "convert/run/conversion_run.h"
 #include "convert/files/file_messages.h"
+#include "convert/files/platform/file_system.h"
+#include "convert/kinds.h"
 #include "convert/recognise/gpx_copy.h"
 #include "convert/recognise/input_analysis.h"
-#include "convert/write/line_account.h"
 #include "convert/recognise/option_hints.h"
-#include "convert/files/platform/file_system.h"
+#include "convert/run/analysis_with_summary.h"
+#include "convert/run/conversion_run.h"
 #include "convert/summary/track_summary.h"
+#include "convert/write/line_account.h"
 #include "frontend/options.h"
 #include "frontend/shared_texts.h"
 

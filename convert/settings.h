@@ -11,8 +11,8 @@
 #include <string>
 #include <string_view>
 
-#include "output/position_line.h"
 #include "convert/read/xml_text.h"
+#include "output/position_line.h"
 
 namespace torvane {
 

@@ -12,8 +12,8 @@
 #include <utility>
 
 #include "convert/colours.h"
-#include "output/ovl_document.h"
 #include "convert/dates/date_sources.h"
+#include "output/ovl_document.h"
 
 namespace torvane::frontend {
 int OvlColourCode(const std::string& name) {

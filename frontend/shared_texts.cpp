@@ -1,7 +1,7 @@
 #include "shared_texts.h"
 
-#include "convert/run/conversion_run.h"
 #include "convert/recognise/gpx_copy.h"
+#include "convert/run/conversion_run.h"
 
 namespace torvane::frontend {
 namespace {

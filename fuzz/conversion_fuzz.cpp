@@ -3,8 +3,8 @@
 // bytes. Every run completes; the documents are whole; KML is well-formed.
 #include <string>
 
-#include "convert/run/conversion_run.h"
 #include "convert/recognise/input_analysis.h"
+#include "convert/run/conversion_run.h"
 #include "convert/write/line_account.h"
 #include "fuzz_support.h"
 #include "xml_check.h"

@@ -6,8 +6,8 @@
 #include <cmath>
 #include <string_view>
 
-#include "fuzz_support.h"
 #include "convert/write/path_line.h"
+#include "fuzz_support.h"
 
 namespace torvane::fuzz {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "convert/run/conversion_run.h"
 #include "convert/recognise/input_analysis.h"
+#include "convert/run/conversion_run.h"
 #include "convert/summary/track_summary.h"
 #include "fuzz_support.h"
 

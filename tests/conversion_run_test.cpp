@@ -1,5 +1,5 @@
-#include "convert/run/conversion_run.h"
 #include "convert/files/line_reader.h"
+#include "convert/run/conversion_run.h"
 
 #include <gtest/gtest.h>
 
@@ -7,11 +7,11 @@
 #include <filesystem>
 #include <string>
 
-#include "convert/recognise/input_analysis.h"
 #include "convert/files/input_file.h"
+#include "convert/recognise/input_analysis.h"
 #include "convert/write/output_documents.h"
-#include "sample_logs.h"
 #include "log_run.h"
+#include "sample_logs.h"
 #include "test_files.h"
 
 namespace torvane {

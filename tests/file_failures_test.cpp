@@ -18,11 +18,11 @@
 #include <string>
 #include <vector>
 
-#include "convert/run/conversion_run.h"
-#include "convert/recognise/input_analysis.h"
 #include "convert/files/platform/file_system.h"
-#include "sample_logs.h"
+#include "convert/recognise/input_analysis.h"
+#include "convert/run/conversion_run.h"
 #include "log_run.h"
+#include "sample_logs.h"
 #include "test_files.h"
 
 namespace torvane {

@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "convert/recognise/input_analysis.h"
 #include "convert/run/conversion_run.h"
 #include "convert/write/path_line.h"
-#include "convert/recognise/input_analysis.h"
-#include "test_files.h"
 #include "log_run.h"
+#include "test_files.h"
 
 namespace torvane {
 namespace {

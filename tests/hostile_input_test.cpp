@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "convert/run/conversion_run.h"
-#include "convert/recognise/input_analysis.h"
 #include "convert/files/line_reader.h"
+#include "convert/recognise/input_analysis.h"
+#include "convert/run/conversion_run.h"
 #include "sample_logs.h"
 #include "test_files.h"
 

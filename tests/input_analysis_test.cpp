@@ -5,8 +5,8 @@
 #include <string>
 
 #include "convert/about.h"
-#include "convert/recognise/gpx_copy.h"
 #include "convert/files/line_reader.h"
+#include "convert/recognise/gpx_copy.h"
 #include "sample_logs.h"
 #include "test_files.h"
 

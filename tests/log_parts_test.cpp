@@ -15,12 +15,12 @@
 #include <string>
 #include <vector>
 
-#include "convert/run/conversion_run.h"
-#include "convert/recognise/input_analysis.h"
 #include "convert/files/input_file.h"
-#include "convert/write/line_account.h"
 #include "convert/files/line_reader.h"
+#include "convert/recognise/input_analysis.h"
+#include "convert/run/conversion_run.h"
 #include "convert/summary/track_summary.h"
+#include "convert/write/line_account.h"
 #include "test_files.h"
 
 namespace torvane {

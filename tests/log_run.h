@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "convert/run/conversion_run.h"
 #include "convert/recognise/input_analysis.h"
+#include "convert/run/conversion_run.h"
 #include "test_files.h"
 
 namespace torvane::test {

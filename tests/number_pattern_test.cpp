@@ -12,8 +12,8 @@
 #include <string>
 
 #include "convert/read/text_scan.h"
-#include "output/coordinate_text.h"
 #include "number_oracle.h"
+#include "output/coordinate_text.h"
 
 namespace torvane {
 namespace {

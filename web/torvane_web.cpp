@@ -22,17 +22,17 @@
 #include <string_view>
 #include <vector>
 
+#include "convert/files/file_messages.h"
+#include "convert/files/output_file.h"
+#include "convert/kinds.h"
+#include "convert/recognise/input_analysis.h"
+#include "convert/recognise/option_hints.h"
+#include "convert/run/analysis_with_summary.h"
+#include "convert/run/conversion_run.h"
+#include "convert/summary/track_summary.h"
+#include "convert/write/line_account.h"
 #include "frontend/options.h"
 #include "frontend/shared_texts.h"
-#include "convert/run/analysis_with_summary.h"
-#include "convert/files/file_messages.h"
-#include "convert/kinds.h"
-#include "convert/run/conversion_run.h"
-#include "convert/recognise/input_analysis.h"
-#include "convert/write/line_account.h"
-#include "convert/recognise/option_hints.h"
-#include "convert/files/output_file.h"
-#include "convert/summary/track_summary.h"
 #include "output/track_summary_text.h"
 
 // Progress of a long analysis or run, posted to the page: bytes read of

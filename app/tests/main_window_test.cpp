@@ -21,11 +21,11 @@
 #include <filesystem>
 
 #include "altitude_manipulation.h"
-#include "folder_file_model.h"
 #include "command_line_file.h"
-#include "convert/kinds.h"
 #include "convert/about.h"
+#include "convert/kinds.h"
 #include "convert/recognise/input_analysis.h"
+#include "folder_file_model.h"
 #include "progress_reporter.h"
 #include "tests/sample_logs.h"
 #include "top_ovl_properties.h"

@@ -3,8 +3,8 @@
 #include <QDir>
 #include <QFile>
 
-#include "convert/run/conversion_run.h"
 #include "convert/recognise/input_analysis.h"
+#include "convert/run/conversion_run.h"
 
 namespace torvane::app::test {
 namespace {

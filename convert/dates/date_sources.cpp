@@ -3,10 +3,10 @@
 #include <array>
 #include <cmath>
 
-#include "output/byte_scan.h"
-#include "output/track_time.h"
 #include "convert/read/sentence_checks.h"
 #include "convert/read/text_scan.h"
+#include "output/byte_scan.h"
+#include "output/track_time.h"
 
 namespace torvane {
 namespace {

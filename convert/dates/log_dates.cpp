@@ -4,12 +4,12 @@
 #include <cmath>
 
 #include "convert/dates/date_sources.h"
-#include "convert/kinds.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
-#include "output/track_time.h"
-#include "convert/run/record_loop.h"
+#include "convert/kinds.h"
 #include "convert/read/sentence_checks.h"
+#include "convert/run/record_loop.h"
+#include "output/track_time.h"
 
 namespace torvane {
 

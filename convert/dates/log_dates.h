@@ -8,12 +8,12 @@
 #include <string>
 #include <string_view>
 
+#include "convert/dates/track_calendar.h"
 #include "convert/files/line_reader.h"
 #include "convert/files/platform/file_system.h"
 #include "convert/kinds.h"
 #include "convert/read/position.h"
 #include "convert/settings.h"
-#include "convert/dates/track_calendar.h"
 
 namespace torvane {
 

@@ -3,8 +3,8 @@
 #include <memory>
 #include <string_view>
 
-#include "convert/read/gpx_track_point.h"
 #include "convert/files/line_reader.h"
+#include "convert/read/gpx_track_point.h"
 
 namespace torvane {
 namespace {

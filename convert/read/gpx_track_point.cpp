@@ -5,9 +5,9 @@
 #include <cstddef>
 
 #include "convert/dates/date_sources.h"
-#include "output/byte_scan.h"
 #include "convert/read/text_scan.h"
 #include "convert/read/xml_text.h"
+#include "output/byte_scan.h"
 
 namespace torvane {
 namespace {

@@ -11,9 +11,9 @@
 #include "convert/files/file_messages.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
-#include "output/byte_scan.h"
 #include "convert/files/output_file.h"
 #include "convert/parts/log_parts.h"
+#include "output/byte_scan.h"
 
 namespace torvane {
 namespace {

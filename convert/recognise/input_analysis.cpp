@@ -1,12 +1,12 @@
 #include "convert/recognise/input_analysis.h"
 
 #include "convert/about.h"
-#include "convert/kinds.h"
 #include "convert/files/file_messages.h"
-#include "convert/recognise/gpx_copy.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
+#include "convert/kinds.h"
 #include "convert/parts/log_parts.h"
+#include "convert/recognise/gpx_copy.h"
 
 namespace torvane {
 namespace {

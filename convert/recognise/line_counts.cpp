@@ -1,8 +1,8 @@
 #include "convert/recognise/line_counts.h"
 
-#include "output/byte_scan.h"
 #include "convert/read/sentence_checks.h"
 #include "convert/read/text_scan.h"
+#include "output/byte_scan.h"
 
 namespace torvane {
 namespace {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "convert/write/line_account.h"
 #include "convert/recognise/line_counts.h"
 #include "convert/settings.h"
+#include "convert/write/line_account.h"
 
 namespace torvane {
 

@@ -2,17 +2,17 @@
 
 #include <optional>
 
-#include "convert/kinds.h"
-#include "convert/write/dated_track_writer.h"
 #include "convert/files/file_messages.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
-#include "convert/write/output_documents.h"
 #include "convert/files/output_file.h"
 #include "convert/files/platform/file_system.h"
-#include "convert/run/record_loop.h"
+#include "convert/kinds.h"
 #include "convert/parts/log_parts.h"
 #include "convert/parts/record_parts.h"
+#include "convert/run/record_loop.h"
+#include "convert/write/dated_track_writer.h"
+#include "convert/write/output_documents.h"
 
 namespace torvane {
 namespace {

@@ -4,15 +4,15 @@
 #include <cmath>
 #include <numbers>
 
-#include "convert/run/conversion_run.h"
+#include "convert/dates/log_dates.h"
+#include "convert/dates/track_calendar.h"
 #include "convert/files/file_messages.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
-#include "convert/dates/log_dates.h"
-#include "convert/dates/track_calendar.h"
 #include "convert/files/output_file.h"
 #include "convert/parts/log_parts.h"
 #include "convert/parts/record_parts.h"
+#include "convert/run/conversion_run.h"
 
 namespace torvane {
 namespace {

@@ -11,12 +11,12 @@
 #include <vector>
 
 #include "convert/dates/log_dates.h"
-#include "output/earth.h"
-#include "output/track_summary_text.h"
-#include "output/track_svg.h"
 #include "convert/run/progress.h"
 #include "convert/run/record_loop.h"
 #include "convert/settings.h"
+#include "output/earth.h"
+#include "output/track_summary_text.h"
+#include "output/track_svg.h"
 
 namespace torvane {
 

@@ -13,12 +13,12 @@
 #include <string>
 
 #include "convert/dates/log_dates.h"
-#include "output/dated_point.h"
-#include "output/position_line.h"
-#include "output/track_time.h"
 #include "convert/files/output_file.h"
 #include "convert/run/record_loop.h"
 #include "convert/settings.h"
+#include "output/dated_point.h"
+#include "output/position_line.h"
+#include "output/track_time.h"
 
 namespace torvane {
 

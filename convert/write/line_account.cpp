@@ -1,9 +1,9 @@
 #include "convert/write/line_account.h"
 
 #include "convert/files/file_messages.h"
-#include "convert/kinds.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
+#include "convert/kinds.h"
 #include "convert/run/record_loop.h"
 
 namespace torvane {

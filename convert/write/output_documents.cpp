@@ -5,9 +5,9 @@
 
 #include "convert/files/line_reader.h"
 #include "convert/kinds.h"
+#include "convert/read/text_scan.h"
 #include "output/kml_document.h"
 #include "output/ovl_document.h"
-#include "convert/read/text_scan.h"
 
 namespace torvane {
 

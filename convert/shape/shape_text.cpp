@@ -60,4 +60,26 @@ std::optional<std::int64_t> ParseTimeShift(std::string_view text) {
     return sign * ((hours * 60 + minutes) * 60 + seconds) * 1000;
 }
 
+std::optional<std::int64_t> ParseDuration(std::string_view text) {
+    if (text.empty() || text[0] == '+' || text[0] == '-') return std::nullopt;
+    if (text.find(':') != std::string_view::npos) return ParseTimeShift(text);
+    std::int64_t unit = 1000;
+    switch (text.back()) {
+        case 's': text.remove_suffix(1); break;
+        case 'm':
+            unit = 60'000;
+            text.remove_suffix(1);
+            break;
+        case 'h':
+            unit = 3'600'000;
+            text.remove_suffix(1);
+            break;
+        default: break;
+    }
+    if (text.size() > 9) return std::nullopt;
+    const std::int64_t count = Number(text, 0, text.size());
+    if (count < 0) return std::nullopt;
+    return count * unit;
+}
+
 }  // namespace torvane

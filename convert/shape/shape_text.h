@@ -17,4 +17,9 @@ std::optional<std::int64_t> ParseZonedTime(std::string_view text);
 // to six digits, minutes and seconds of two below 60): milliseconds.
 std::optional<std::int64_t> ParseTimeShift(std::string_view text);
 
+// A duration: "hh:mm:ss" (hours of one to six digits), or a whole number
+// of seconds, minutes or hours ("90", "90s", "15m", "2h"; up to nine
+// digits): milliseconds.
+std::optional<std::int64_t> ParseDuration(std::string_view text);
+
 }  // namespace torvane

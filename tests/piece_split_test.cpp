@@ -27,7 +27,7 @@ std::vector<Position> AtTimes(const std::vector<std::optional<std::int64_t>>& ti
         Position p;
         p.latitude = 45;
         p.longitude = 7 + static_cast<double>(i) * 1e-4;
-        p.timeOfDay = static_cast<double>(i);
+        p.altitude = static_cast<float>(i);
         p.utcTime = times[i];
         track.push_back(p);
     }

@@ -93,7 +93,8 @@ std::vector<Position> GeneratedTrack(TrackStyle style, std::size_t count, std::m
                 break;
         }
         Position p = at;
-        p.timeOfDay = static_cast<double>(i);
+        p.timeOfDay = static_cast<double>(i % 86400);
+        p.altitude = static_cast<float>(i);
         if (unit(random) >= untimedShare) p.utcTime = startTime + static_cast<std::int64_t>(i) * 1000;
         else p.utcTime.reset();
         track.push_back(p);

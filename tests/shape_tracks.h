@@ -11,9 +11,9 @@
 
 namespace torvane::test {
 
-// Each generated position carries its index in `timeOfDay`, so that what a
-// stage hands on can be traced back to the input.
-inline std::int64_t IndexOf(const Position& p) { return static_cast<std::int64_t>(p.timeOfDay); }
+// Each generated position carries its index in `altitude` (which no stage
+// reads or changes), so that what a stage hands on can be traced back to the input.
+inline std::int64_t IndexOf(const Position& p) { return static_cast<std::int64_t>(p.altitude); }
 
 struct Handed {
     Position position;

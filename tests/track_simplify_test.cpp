@@ -112,7 +112,7 @@ Position At(double latitude, double longitude, int index) {
     Position p;
     p.latitude = latitude;
     p.longitude = longitude;
-    p.timeOfDay = index;
+    p.altitude = static_cast<float>(index);
     return p;
 }
 
@@ -137,16 +137,16 @@ TEST(TrackSimplify, MeasuresFromTheArcNotTheWholeCircle) {
     Position start = At(45, 7, 0);
     const Position out = test::Destination(start, 90, 1000);
     Position turn = out;
-    turn.timeOfDay = 1;
+    turn.altitude = 1;
     Position back = test::Destination(start, 90, 500);
-    back.timeOfDay = 2;
+    back.altitude = 2;
     ASSERT_LT(test::MetresFromCircle(turn, start, back), 1e-3);
     ASSERT_GT(test::MetresFromArc(turn, start, back), 499);
     const Simplified s = Simplify({start, turn, back}, 100);
     ASSERT_EQ(s.kept.size(), 3u);
     // A turn within the distance, though, is left out.
     Position near = test::Destination(start, 90, 530);
-    near.timeOfDay = 1;
+    near.altitude = 1;
     EXPECT_EQ(Simplify({start, near, back}, 100).kept.size(), 2u);
 }
 
@@ -158,7 +158,7 @@ TEST(TrackSimplify, TheWindowIsBounded) {
     std::vector<Position> line;
     for (int i = 0; i < 5000; ++i) {
         Position p = test::Destination(start, 30, 10.0 * i);
-        p.timeOfDay = i;
+        p.altitude = static_cast<float>(i);
         line.push_back(p);
     }
     const Simplified s = Simplify(line, 5);

@@ -48,19 +48,20 @@ int Run(const char* path, double metres) {
         std::printf("unrecognised\n");
         return 3;
     }
-    Settings pass = PositionsPassSettings(s);
     InputFile input;
-    if (!input.Open(pass.InputFilePath)) {
+    if (!input.Open(s.InputFilePath)) {
         std::fprintf(stderr, "%s\n", input.ErrorText().c_str());
         return 2;
     }
     LineReader reader(input.Descriptor());
-    reader.SetEncoding(LogEncoding(pass, input.Descriptor()));
+    reader.SetEncoding(LogEncoding(s, input.Descriptor()));
     Counter kept;
     TrackSimplifier simplifier(metres, kept);
     Feed feed(simplifier);
     std::string error;
-    if (RunRecordLoop(pass, reader, static_cast<RecordSink&>(feed), input.Size(), nullptr, error) != LoopEnd::Finished) {
+    RunTotals totals;
+    if (RunRecordLoop(LoopState{s, s, totals}, reader, static_cast<RecordSink&>(feed), input.Size(), nullptr, error) !=
+        LoopEnd::Finished) {
         std::fprintf(stderr, "%s\n", error.c_str());
         return 2;
     }

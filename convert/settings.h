@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "convert/read/xml_text.h"
+#include "convert/shape/shape_options.h"
 #include "output/position_line.h"
 
 namespace torvane {
@@ -107,6 +108,10 @@ struct RunOptions {
     bool KmlTimeTrack = false;                      // "Times for the time slider"
     std::optional<std::int64_t> FirstPositionDate;  // "Date of the first position", days since 1970-01-01,
                                                     // for a log without a date of its own
+
+    // The track's shape: crop, shift, split, simplify (GPX, GeoJSON and KML
+    // with its time track).
+    ShapeOptions Shape;
 
     // Property tables.
     std::array<std::string, 6> KmlProperties{};

@@ -6,6 +6,7 @@
 
 #include "convert/dates/date_sources.h"
 #include "convert/kinds.h"
+#include "convert/shape/shape_text.h"
 #include "output/ovl_document.h"
 
 namespace torvane::frontend {
@@ -23,6 +24,15 @@ bool ParseAltitude(const std::string& text, double& value) {
     const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
     return result.ec == std::errc{} && result.ptr == last && std::isfinite(value) &&
            std::fabs(value) <= kAltitudeValueLimit;
+}
+
+// A distance in metres in plain decimal notation, more than 0 and at most
+// the earth's circumference.
+bool ParseMetres(const std::string& text, double& value) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
+    return result.ec == std::errc{} && result.ptr == last && std::isfinite(value) && value > 0 && value <= 4e7;
 }
 
 bool ParseFlag(const std::string& text, std::optional<std::string>& flag) {
@@ -130,6 +140,52 @@ bool TakeOverlayText(Options& o, const std::string& name, const std::string& val
         return false;
     }
     o.*Member = value;
+    return true;
+}
+
+bool TakeSimplify(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
+    double metres = 0;
+    if (!ParseMetres(value, metres)) {
+        error = "--simplify takes a distance in metres above 0, not '" + value + "'";
+        return false;
+    }
+    o.shape.simplifyMetres = metres;
+    return true;
+}
+
+// --from and --until: a time with its zone.
+bool TakeCropTime(Options& o, const std::string& name, const std::string& value, ParseState&, std::string& error) {
+    const std::optional<std::int64_t> time = ParseZonedTime(value);
+    if (!time) {
+        error = name + " takes a time YYYY-MM-DDThh:mm:ss with its zone (Z or +hh:mm), not '" + value + "'";
+        return false;
+    }
+    (name == "--from" ? o.shape.from : o.shape.until) = time;
+    return true;
+}
+
+bool TakeTimeShift(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
+    const std::optional<std::int64_t> shift = ParseTimeShift(value);
+    if (!shift) {
+        error = "--time-shift takes [+-]hh:mm:ss, not '" + value + "'";
+        return false;
+    }
+    o.shape.timeShift = *shift;
+    return true;
+}
+
+bool TakeSplitGap(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
+    const std::optional<std::int64_t> gap = ParseDuration(value);
+    if (!gap || *gap <= 0) {
+        error = "--split-gap takes a duration above 0 (hh:mm:ss, or a number with s, m or h), not '" + value + "'";
+        return false;
+    }
+    o.shape.splitGap = gap;
+    return true;
+}
+
+bool TakeSplitDay(Options& o, const std::string&, const std::string&, ParseState&, std::string&) {
+    o.shape.splitDay = true;
     return true;
 }
 
@@ -247,6 +303,29 @@ file only).)",
      TakeOverlayText<&Options::ovlWidth>},
     {"--ovl-map-name", "", "TEXT", "", kConvert, false, G::Convert,
      "map name (default \"{map}\")", R"(Map name (default \(lq{map}\(rq).)", TakeOverlayText<&Options::ovlMapName>},
+    {"--from", "", "TIME", "", kConvert, false, G::Shape,
+     "keep the positions at TIME (YYYY-MM-DDThh:mm:ss with Z or +hh:mm) and after, by the times the log gives",
+     R"(Keeps the positions at \fITIME\fR (\fIYYYY\-MM\-DD\fBT\fIhh:mm:ss\fR with
+\fBZ\fR or \fB+\fIhh:mm\fR) and after, by the times the log gives.
+The shaping options (\fB\-\-from\fR, \fB\-\-until\fR, \fB\-\-time\-shift\fR,
+\fB\-\-split\-gap\fR, \fB\-\-split\-day\fR, \fB\-\-simplify\fR) apply to GPX and
+GeoJSON output (the splits to GPX alone), in one fixed order whatever order
+they are given in: crop, shift, split, simplify.
+Cropping, shifting and splitting need dated positions.)",
+     TakeCropTime},
+    {"--until", "", "TIME", "", kConvert, false, G::Shape, "keep the positions up to TIME and at it", "",
+     TakeCropTime},
+    {"--time-shift", "", "[+-]hh:mm:ss", "", kConvert, false, G::Shape,
+     "move every time by the given hours, minutes and seconds (a clock that was off)", "", TakeTimeShift},
+    {"--split-gap", "", "DURATION", "", kConvert, false, G::Shape,
+     "start a new track segment after a pause longer than DURATION (hh:mm:ss, or 90s, 15m, 2h); GPX only", "",
+     TakeSplitGap},
+    {"--split-day", "", "", "", kConvert, false, G::Shape,
+     "start a new track segment where a new UTC day begins; GPX only", "", TakeSplitDay},
+    {"--simplify", "", "METRES", "", kConvert, false, G::Shape,
+     "leave out positions, keeping every one left out within METRES of the track between the positions kept "
+     "(within each segment)",
+     "", TakeSimplify},
 };
 
 constexpr std::size_t kNameColumn = 28;

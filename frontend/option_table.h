@@ -16,7 +16,7 @@ namespace torvane::frontend {
 enum CommandSet : unsigned { kAnalyze = 1, kConvert = 2, kPreview = 4 };
 
 // Where the usage lists an option.
-enum class OptionGroup { AnalyzeAndConvert, Convert };
+enum class OptionGroup { AnalyzeAndConvert, Convert, Shape };
 
 // What parsing has seen so far, for the rules between options.
 struct ParseState {

@@ -82,6 +82,19 @@ bool CheckTogether(const Options& o, bool sawPositionOption, std::string& error)
         error = "--kml-time applies to KML output only";
         return false;
     }
+    if (o.shape.Any() && o.outputType != OutputKind::GPX && o.outputType != OutputKind::GeoJSON) {
+        error = "--from, --until, --time-shift, --split-gap, --split-day and --simplify apply to GPX and GeoJSON "
+                "output only";
+        return false;
+    }
+    if (o.shape.Splits() && o.outputType != OutputKind::GPX) {
+        error = "--split-gap and --split-day apply to GPX output only (a track segment a piece)";
+        return false;
+    }
+    if (o.shape.from && o.shape.until && *o.shape.from > *o.shape.until) {
+        error = "--from is later than --until";
+        return false;
+    }
     return true;
 }
 
@@ -174,6 +187,7 @@ void ApplyOptions(const Options& o, Settings& s) {
     if (o.ovlColour) s.OvlProperties.colour = *o.ovlColour;
     if (o.ovlWidth) s.OvlProperties.lineWidth = *o.ovlWidth;
     if (o.ovlMapName) s.OvlProperties.mapName = *o.ovlMapName;
+    s.Shape = o.shape;
 }
 
 const std::string& UsageText() {
@@ -206,6 +220,10 @@ Options of analyze and convert:
 )") + OptionsHelp(OptionGroup::AnalyzeAndConvert) + R"(
 Options of convert:
 )" + OptionsHelp(OptionGroup::Convert) + R"(
+Shaping the track (convert, GPX and GeoJSON output): the options apply in
+this order, whatever order they are given in: crop (--from, --until), shift,
+split, simplify.
+)" + OptionsHelp(OptionGroup::Shape) + R"(
 Dates: RMC's date field (yy below 80 is 20yy) and ZDA sentences date an NMEA
 log, positions before the first date counted back from it; the HFDTE line
 dates an IGC file; GPX times are taken with their zone and turned into UTC.

@@ -39,6 +39,7 @@ struct Options {
     std::optional<std::int64_t> firstDate;  // --date: days since 1970-01-01
     std::optional<int> ovlColour;
     std::optional<std::string> ovlWidth, ovlMapName;
+    ShapeOptions shape;  // crop, shift, split, simplify
 };
 
 // Parses argv; false with a message in `error` for a usage error.

@@ -66,6 +66,11 @@ void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool millisecon
     line.assign(buffer, out);
 }
 
+std::string_view GpxSegmentBreak() {
+    return "    </trkseg>\r\n"
+           "    <trkseg>\r\n";
+}
+
 std::string_view GpxTrailer() {
     return "    </trkseg>\r\n"
            "  </trk>\r\n"

@@ -30,4 +30,7 @@ void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool millisecon
 // Everything after the last trkpt line.
 std::string_view GpxTrailer();
 
+// Between two pieces of a split track: one track segment ends, the next begins.
+std::string_view GpxSegmentBreak();
+
 }  // namespace torvane

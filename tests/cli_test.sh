@@ -145,7 +145,10 @@ check "gpx copy message" grep -q "Cannot write GPX copy $work/hike_CRLF.gpx: can
 for args in "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-set 2 x" \
             "convert --decimal-comma --to kml x" "frobnicate x" "convert -o a b c" \
             "convert --decimal-comma --to gpx x" "convert --kml-time x" "convert --date 2024-02-30 x" \
-            "convert --date 2024-2-01 x" "analyze --date 2024-02-01 x"; do
+            "convert --date 2024-2-01 x" "analyze --date 2024-02-01 x" "convert --simplify 5 x" \
+            "convert --to gpx --simplify 0 x" "convert --to geojson --split-day x" \
+            "convert --to gpx --from 2024-06-01T00:00:00 x" "convert --to gpx --split-gap 0s x" \
+            "convert --to gpx --from 2024-06-02T00:00:00Z --until 2024-06-01T23:59:59Z x"; do
   "$cli" $args >/dev/null 2>&1; rc=$?
   check "usage: $args" same "$rc" 2
 done
@@ -158,6 +161,14 @@ check "undated gpx has no time" same "$(grep -c '<time>' "$work/track_GGA.gpx")"
 "$cli" convert "$work/track.nmea" --to gpx --date 2024-02-29 --overwrite 2>"$work/err" >/dev/null
 check "dated gpx no warning" same "$(cat "$work/err")" ""
 check "dated gpx times" same "$(grep -c '<time>2024-02-29T10:15:30Z</time>' "$work/track_GGA.gpx")" 3
+# Shaping by times needs dated positions: refused, the output kept; a
+# simplification needs none.
+"$cli" convert "$work/track.nmea" --to gpx --overwrite --split-day 2>"$work/err" >/dev/null; rc=$?
+check "undated split exit" same "$rc" 2
+check "undated split message" grep -q "have no date: the track cannot be cropped, shifted or split by its times. No output written." "$work/err"
+check "undated split keeps output" same "$(grep -c '<time>2024-02-29T10:15:30Z</time>' "$work/track_GGA.gpx")" 3
+"$cli" convert "$work/track.nmea" --to gpx --overwrite --simplify 1 >/dev/null 2>&1; rc=$?
+check "undated simplify exit" same "$rc" 0
 # A GPX time holds no year 0000: such a date is a usage error, the day
 # after it is the first one written.
 "$cli" convert "$work/track.nmea" --to gpx --date 0000-12-31 --overwrite >/dev/null 2>"$work/err"; rc=$?

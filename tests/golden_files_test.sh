@@ -52,6 +52,12 @@ dated-noon.gpx         dated-noon.nmea    --to gpx --date 2024-02-28
 dated-last.gpx         dated-last.nmea    --to gpx
 dated-flights.gpx      dated-flights.igc  --to gpx
 dated-flights.kml      dated-flights.igc  --to kml --kml-time
+shape-gap.gpx          shape-walk.nmea    --to gpx --split-gap 5m
+shape-day.gpx          shape-walk.nmea    --to gpx --split-day
+shape-simplify.gpx     shape-walk.nmea    --to gpx --simplify 5
+shape-crop.gpx         shape-walk.nmea    --to gpx --from 2024-06-01T00:00:00Z --until 2024-06-01T02:12:30+02:00
+shape-shift-day.gpx    shape-walk.nmea    --to gpx --split-day --time-shift +00:01:30
+shape-order.gpx        shape-walk.nmea    --to gpx --simplify 5 --until 2024-06-01T00:12:30Z --from 2024-06-01T00:00:00Z
 '
 
 # Prints the first line where `actual` differs from `wanted`.

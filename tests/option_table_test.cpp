@@ -18,6 +18,10 @@ std::string ExampleValue(const OptionSpec& spec) {
     if (!spec.valueWords.empty()) return std::string(spec.valueWords.substr(0, spec.valueWords.find(' ')));
     if (spec.valueName == "M") return "12.5";
     if (spec.valueName == "YYYY-MM-DD") return "2024-02-29";
+    if (spec.valueName == "TIME") return "2024-06-01T00:00:00Z";
+    if (spec.valueName == "[+-]hh:mm:ss") return "+01:00:00";
+    if (spec.valueName == "DURATION") return "15m";
+    if (spec.valueName == "METRES") return "5";
     return "x";
 }
 
@@ -51,6 +55,9 @@ TEST(OptionTable, EachCommandTakesItsOptionsAndRefusesTheOthers) {
             std::vector<std::string> args{"torvane-cli", c.name, "log.nmea"};
             if (c.command == Command::Analyze && spec.position) args.push_back("--summary");
             if (c.command == Command::Convert && spec.name == "--kml-time") args.insert(args.end(), {"--to", "kml"});
+            if (c.command == Command::Convert && spec.group == OptionGroup::Shape) {
+                args.insert(args.end(), {"--to", "gpx"});
+            }
             args.emplace_back(spec.name);
             if (!spec.valueName.empty()) args.push_back(ExampleValue(spec));
             Options o;

@@ -37,6 +37,7 @@ struct Body {
     LoopEnd end = LoopEnd::Finished;
     std::string error;             // with LoopEnd::ReadFailed: a read failed, or the file changed
     std::string writeError;        // a part of the output could not be written
+    std::string refusal;           // the run cannot do what its options ask
     bool inParts = false;
 };
 
@@ -183,7 +184,14 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
         body.end = LoopEnd::ReadFailed;
         return body;
     }
-    const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
+    if (s.Shape.NeedsTimes() && !start) {
+        body.refusal = "The positions of " + s.InputFilePath +
+                       " have no date: the track cannot be cropped, shifted or split by its times. " +
+                       std::string(kNoOutputWritten);
+        return body;
+    }
+    // A shaped track is shaped whole: one pass.
+    const LogSplit split = s.Shape.Any() ? LogSplit{} : FindLogSplit(s, input.Descriptor(), input.Size());
     for (bool milliseconds = false;; milliseconds = true) {
         DatedJob job(s, input, output, split, start, milliseconds);
         const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
@@ -197,6 +205,7 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
             return body;
         }
         TakePassEnd(run, body);
+        if (body.end == LoopEnd::Finished) part.writer->EndTrack();
         // A fraction of a second may come on any line, the last one too.
         if (body.end != LoopEnd::ReadFailed && !milliseconds && part.writer->NeedsMilliseconds()) {
             if (!output.Open(s.OutputFilePath)) {
@@ -281,6 +290,7 @@ namespace {
 
 // How a body that did not finish ends the run; nullopt for one that did.
 std::optional<RunReport> Unfinished(const Settings& s, const Body& body) {
+    if (!body.refusal.empty()) return Failure(body.refusal);
     if (!body.writeError.empty()) {
         return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, body.writeError, kNoOutputWritten));
     }

@@ -16,25 +16,12 @@
 #include <optional>
 
 #include "convert/shape/piece_split.h"
+#include "convert/shape/shape_options.h"
 #include "convert/shape/shape_sink.h"
 #include "convert/shape/time_stages.h"
 #include "convert/shape/track_simplify.h"
 
 namespace torvane {
-
-struct ShapeOptions {
-    std::optional<std::int64_t> from, until;  // UTC milliseconds, both inclusive
-    std::int64_t timeShift = 0;               // milliseconds
-    std::optional<std::int64_t> splitGap;     // milliseconds: a longer pause starts a piece
-    bool splitDay = false;                    // a new UTC day starts a piece
-    std::optional<double> simplifyMetres;
-
-    bool Crops() const { return from || until; }
-    bool Splits() const { return splitGap || splitDay; }
-    // Whether an option reads the positions' times (a log without dates cannot have them).
-    bool NeedsTimes() const { return Crops() || timeShift != 0 || Splits(); }
-    bool Any() const { return NeedsTimes() || simplifyMetres.has_value(); }
-};
 
 class ShapePipeline {
 public:

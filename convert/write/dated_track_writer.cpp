@@ -18,7 +18,9 @@ std::string NameOf(const std::string& path) {
 }  // namespace
 
 DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds)
-    : settings_(s), kind_(s.OutputType), output_(output), dates_(s, calendar), milliseconds_(milliseconds) {}
+    : settings_(s), kind_(s.OutputType), output_(output), dates_(s, calendar), milliseconds_(milliseconds) {
+    if (s.Shape.Any()) shape_ = std::make_unique<ShapePipeline>(s.Shape, shaped_);
+}
 
 bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
     for (std::size_t i = 0; i < SideCount(); ++i) {
@@ -33,6 +35,7 @@ bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
 
 bool DatedTrackWriter::Append(DatedTrackWriter& later) {
     if (laterCount_ || later.laterCount_) return false;  // two parts at the most
+    if (shape_) return false;
     // The KML path's lines are in the output itself; the side files follow
     // this part's own ones when the output is finished.
     if (kind_ == OutputKind::KML && (!AppendPart(output_, later.output_) || !output_.Good())) return false;
@@ -60,19 +63,33 @@ void DatedTrackWriter::Take(const Record& record, std::uint64_t) {
     }
     if (record.invalid) return;
 
-    const Position& p = record.position;
+    Position p = record.position;
+    p.utcTime = dates_.PositionTime(p);
+    if (shape_) {
+        shape_->Take(p);
+    } else {
+        TakePosition(p, count_ == 0);
+    }
+}
+
+void DatedTrackWriter::EndTrack() {
+    if (shape_) shape_->End();
+}
+
+void DatedTrackWriter::TakePosition(const Position& p, bool newPiece) {
     DatedPoint point;
     point.latitude = p.latitude;
     point.longitude = p.longitude;
     point.hasAltitude = p.altitudeGiven;
     point.altitude = p.altitude;
-    if (const std::optional<std::int64_t> time = dates_.PositionTime(p)) {
+    if (const std::optional<std::int64_t> time = p.utcTime) {
         point.hasTime = true;
         point.utcMilliseconds = *time;
         if (!milliseconds_ && *time % 1000 != 0) needsMilliseconds_ = true;
         if (!start_) start_ = *time;
         end_ = *time;
     }
+    if (newPiece && count_ > 0 && kind_ == OutputKind::GPX) side_[0].Write(GpxSegmentBreak());
     if (count_ == 0) first_ = point;
     ++count_;
     bounds_.Include(point.latitude, point.longitude);

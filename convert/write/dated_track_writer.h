@@ -9,6 +9,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -16,6 +17,7 @@
 #include "convert/files/output_file.h"
 #include "convert/run/record_loop.h"
 #include "convert/settings.h"
+#include "convert/shape/shape_pipeline.h"
 #include "output/dated_point.h"
 #include "output/position_line.h"
 #include "output/track_time.h"
@@ -36,8 +38,12 @@ public:
     bool SeeLine(std::string_view line) override;
     void Take(const Record& record, std::uint64_t lineOffset) override;
 
+    // The log has ended: the shaping stages hand on what they hold.
+    void EndTrack();
+
     // A time with a fraction of a second came while times were written in
-    // whole seconds: the run is to be made again with milliseconds.
+    // whole seconds: the run is to be made again with milliseconds (known
+    // for the whole track once it has ended).
     bool NeedsMilliseconds() const { return needsMilliseconds_; }
 
     // Positions of the track.
@@ -50,7 +56,8 @@ public:
 
     // Takes in the part of the track that follows this one's, written by
     // `later` into an output of its own. False when a file of either cannot
-    // be written or read back.
+    // be written or read back, or the track is shaped (shaping sees the
+    // whole track: one pass).
     bool Append(DatedTrackWriter& later);
 
     // Writes the frame and the side files into the output (which is then
@@ -58,6 +65,16 @@ public:
     bool Finish(std::string& error);
 
 private:
+    // The positions the shaping stages keep come back to the writer.
+    struct Shaped : ShapeSink {
+        explicit Shaped(DatedTrackWriter& writer) : writer(writer) {}
+        void Take(const Position& position, bool newPiece) override { writer.TakePosition(position, newPiece); }
+        void End() override {}
+        DatedTrackWriter& writer;
+    };
+
+    // A position of the written track, its `utcTime` the time written.
+    void TakePosition(const Position& position, bool newPiece);
     void TakeTrackPoint(const DatedPoint& point);
     // Writes side file `i` into the output: this part's, then the later
     // part's (after `separator` where both hold points). False when one
@@ -82,6 +99,8 @@ private:
     OverlayBounds bounds_;
     DatedPoint first_;
     std::optional<std::int64_t> start_, end_;
+    Shaped shaped_{*this};
+    std::unique_ptr<ShapePipeline> shape_;  // where a shaping option is on
 };
 
 }  // namespace torvane

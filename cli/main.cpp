@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "cli/batch.h"
+#include "cli/console.h"
 #include "convert/about.h"
 #include "convert/files/file_messages.h"
 #include "convert/files/platform/file_system.h"
@@ -38,71 +40,72 @@ namespace {
 enum ExitCode { kAllWritten = 0, kNothingWritten = 1, kFailure = 2 };
 
 // Message area texts use CR LF between lines; a terminal gets plain line ends.
-void PrintMessage(std::string_view text) {
+void PrintMessage(Console& con, std::string_view text) {
     std::string out;
     out.reserve(text.size() + 1);
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
         out += text[i];
     }
-    std::cout << out << '\n' << std::flush;
+    out += '\n';
+    con.Out(out);
 }
 
-void PrintError(std::string_view text) { std::cerr << "torvane-cli: " << text << '\n' << std::flush; }
+void PrintError(Console& con, std::string_view text) { con.Err("torvane-cli: " + std::string(text) + '\n'); }
 
-// Asks on the terminal; No is the default answer.
-bool AskOverwrite() {
+// Asks on the terminal; No is the default answer. (A batch converting
+// several files at once asks nothing: it runs only with --overwrite.)
+bool AskOverwrite(Console& con) {
     if (!platform::StandardInputIsTerminal()) return false;
-    std::cerr << frontend::kOverwriteQuestion << " [y/N] " << std::flush;
+    con.Err(std::string(frontend::kOverwriteQuestion) + " [y/N] ");
     std::string answer;
     if (!std::getline(std::cin, answer)) return false;
     return answer == "y" || answer == "Y" || answer == "yes" || answer == "Yes";
 }
 
-void PrintUndatedWarning(const std::string& file) {
-    PrintError(file + ": the log holds no date; its positions are written without times (give the date of the "
+void PrintUndatedWarning(Console& con, const std::string& file) {
+    PrintError(con, file + ": the log holds no date; its positions are written without times (give the date of the "
                       "first position with --date YYYY-MM-DD)");
 }
 
 // The account of the lines of the log of `s` on standard output.
-bool PrintLineAccount(const Settings& s) {
+bool PrintLineAccount(Console& con, const Settings& s) {
     LineAccount account;
     std::string error;
     if (!AccountLines(s, account, error)) {
-        PrintError(error);
+        PrintError(con, error);
         return false;
     }
-    std::cout << LineAccountText(account, s) << std::flush;
+    con.Out(LineAccountText(account, s));
     return true;
 }
 
 // Below a run that wrote nothing or much less than its lines would give:
 // the options that would give more.
-void PrintRunHints(const Settings& s, const AnalysisCounts& counts, std::int64_t written) {
+void PrintRunHints(Console& con, const Settings& s, const AnalysisCounts& counts, std::int64_t written) {
     std::vector<std::string> hints;
     std::string error;
     if (!RunOptionHints(s, counts, written, nullptr, frontend::HintOptionNames(frontend::FrontEnd::CommandLine), hints, error)) return;  // the run said what it could
-    for (const std::string& hint : hints) std::cerr << hint << '\n';
-    std::cerr << std::flush;
+    for (const std::string& hint : hints) con.Err(hint + '\n');
 }
 
-void PrintOptionHints(const AnalysisReport& report) {
+void PrintOptionHints(Console& con, const AnalysisReport& report) {
     for (const std::string& hint : frontend::AnalysisHints(report, frontend::FrontEnd::CommandLine)) {
-        std::cerr << hint << '\n' << std::flush;
+        con.Err(hint + '\n');
     }
 }
 
 // The GPX copy that analysis writes replaces a file of its name only when
 // that file holds the same copy already, or as an output is replaced.
-bool GpxCopyMayBeWritten(const std::string& file, const Options& options) {
-    if (frontend::GpxCopyNeedsNoQuestion(file, options.overwrite) || AskOverwrite()) return true;
-    PrintError("Output file exists: " + GpxCopyPath(file));
-    PrintError(frontend::kMoveExistingFile);
+bool GpxCopyMayBeWritten(Console& con, const std::string& file, const Options& options) {
+    if (frontend::GpxCopyNeedsNoQuestion(file, options.overwrite) || AskOverwrite(con)) return true;
+    PrintError(con, "Output file exists: " + GpxCopyPath(file));
+    PrintError(con, frontend::kMoveExistingFile);
     return false;
 }
 
-int Analyze(const std::string& file, const Options& options) {
-    if (!GpxCopyMayBeWritten(file, options)) return kFailure;
+int Analyze(Console& con, const std::string& file, const Options& options) {
+    if (!GpxCopyMayBeWritten(con, file, options)) return kFailure;
     Settings s;
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
@@ -114,27 +117,27 @@ int Analyze(const std::string& file, const Options& options) {
     }
     const AnalysisReport& report = analysis.report;
     if (report.failed) {
-        PrintError(report.message);
+        PrintError(con, report.message);
         return kFailure;
     }
-    PrintMessage(report.message);
-    PrintOptionHints(report);
+    PrintMessage(con, report.message);
+    PrintOptionHints(con, report);
     const AnalysisCounts& c = report.counts;
-    std::cout << "Data type: " << (report.recognised ? DataTypeWord(s.DataType) : std::string_view("none")) << '\n'
-              << "Detected records: " << s.DetectedRecordCount << '\n'
-              << "Counts: " << frontend::CountsText(c) << '\n';
-    if (!report.gpxCopyPath.empty()) std::cout << "GPX copy: " << report.gpxCopyPath << '\n';
-    std::cout << std::flush;
+    std::string text = "Data type: " + std::string(report.recognised ? DataTypeWord(s.DataType) : "none") + '\n';
+    text += "Detected records: " + std::to_string(s.DetectedRecordCount) + '\n';
+    text += "Counts: " + frontend::CountsText(c) + '\n';
+    if (!report.gpxCopyPath.empty()) text += "GPX copy: " + report.gpxCopyPath + '\n';
+    con.Out(text);
     if (options.summary && report.recognised) {
         if (!analysis.summarised) {
-            PrintError(analysis.summaryError);
+            PrintError(con, analysis.summaryError);
             return kFailure;
         }
-        std::cout << TrackSummaryText(analysis.summary) << std::flush;
+        con.Out(TrackSummaryText(analysis.summary));
     }
     if (options.report && report.recognised) {
         ApplyOptions(options, s);
-        if (!PrintLineAccount(s)) return kFailure;
+        if (!PrintLineAccount(con, s)) return kFailure;
     }
     return report.recognised ? kAllWritten : kNothingWritten;
 }
@@ -142,27 +145,27 @@ int Analyze(const std::string& file, const Options& options) {
 // Analyses `file` as the window's ANALYZE does, prints its message and puts
 // the options into `s`. Returns 0 when the file was recognised, else the
 // file's exit code.
-int AnalyzeForOutput(const std::string& file, const Options& options, Settings& s,
+int AnalyzeForOutput(Console& con, const std::string& file, const Options& options, Settings& s,
                      AnalysisCounts* counts = nullptr) {
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
     const AnalysisReport analysis = AnalyzeInput(s);
     if (counts != nullptr) *counts = analysis.counts;
     if (analysis.failed) {
-        PrintError(analysis.message);
+        PrintError(con, analysis.message);
         return kFailure;
     }
-    PrintMessage(analysis.message);
-    PrintOptionHints(analysis);
+    PrintMessage(con, analysis.message);
+    PrintOptionHints(con, analysis);
     if (!analysis.recognised) return kNothingWritten;
     ApplyOptions(options, s);
     return 0;
 }
 
 // An output at `path` would replace the input: refused before any question.
-bool RefusedAsInput(const Settings& s, const std::string& path) {
+bool RefusedAsInput(Console& con, const Settings& s, const std::string& path) {
     if (!IsInputFile(s, path)) return false;
-    PrintError(FileFailureMessage(FileAction::WriteOutput, path, "it is the input file"));
+    PrintError(con, FileFailureMessage(FileAction::WriteOutput, path, "it is the input file"));
     return true;
 }
 
@@ -180,26 +183,26 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 
 // Returns the exit code for this file; `stop` is set when the program must
 // end (an existing output file was not to be replaced).
-int Convert(const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
-    if (!GpxCopyMayBeWritten(file, options)) {
+int Convert(Console& con, const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
+    if (!GpxCopyMayBeWritten(con, file, options)) {
         stop = true;
         return kFailure;
     }
     Settings s;
     AnalysisCounts counts;
-    if (const int code = AnalyzeForOutput(file, options, s, &counts); code != 0) return code;
+    if (const int code = AnalyzeForOutput(con, file, options, s, &counts); code != 0) return code;
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
 
-    if (RefusedAsInput(s, s.OutputFilePath)) return kFailure;
+    if (RefusedAsInput(con, s, s.OutputFilePath)) return kFailure;
     if (const auto output = IdentityOf(s.OutputFilePath); output && written.count(*output) != 0) {
-        PrintError("Output file " + s.OutputFilePath + " was written from another input of this call; " + file +
+        PrintError(con, "Output file " + s.OutputFilePath + " was written from another input of this call; " + file +
                    " is skipped.");
         return kFailure;
     }
-    if (OutputFileExists(s.OutputFilePath) && !options.overwrite && !AskOverwrite()) {
-        PrintError("Output file exists: " + s.OutputFilePath);
-        PrintError(frontend::kMoveExistingFile);
+    if (OutputFileExists(s.OutputFilePath) && !options.overwrite && !AskOverwrite(con)) {
+        PrintError(con, "Output file exists: " + s.OutputFilePath);
+        PrintError(con, frontend::kMoveExistingFile);
         stop = true;
         return kFailure;
     }
@@ -210,10 +213,10 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
         run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten;
     if (const auto output = IdentityOf(s.OutputFilePath); completed && output) written.insert(*output);
     if (completed) {
-        PrintMessage(run.message);
-        if (run.undated) PrintUndatedWarning(file);
-        PrintRunHints(asAnalysed, counts, run.count);
-        if (options.report && !PrintLineAccount(asAnalysed)) return kFailure;
+        PrintMessage(con, run.message);
+        if (run.undated) PrintUndatedWarning(con, file);
+        PrintRunHints(con, asAnalysed, counts, run.count);
+        if (options.report && !PrintLineAccount(con, asAnalysed)) return kFailure;
     }
     switch (run.outcome) {
         case RunReport::Outcome::Written: return kAllWritten;
@@ -222,55 +225,85 @@ int Convert(const std::string& file, const Options& options, WrittenFiles& writt
         case RunReport::Outcome::Cancelled:  // the command line offers no cancel
             break;
     }
-    PrintError(run.message);
+    PrintError(con, run.message);
     return kFailure;
 }
 
 // The SVG picture of the file's track; the same refusal to replace an
 // existing file as convert.
-int Preview(const std::string& file, const Options& options) {
-    if (!GpxCopyMayBeWritten(file, options)) return kFailure;
+int Preview(Console& con, const std::string& file, const Options& options) {
+    if (!GpxCopyMayBeWritten(con, file, options)) return kFailure;
     Settings s;
-    if (const int code = AnalyzeForOutput(file, options, s); code != 0) return code;
+    if (const int code = AnalyzeForOutput(con, file, options, s); code != 0) return code;
     s.OutputType = OutputKind::Table;
     FormOutputPath(s);
     std::string path = s.OutputFilePath.substr(0, s.OutputFilePath.size() - 3) + "svg";  // "..._GGA.prn"
     if (options.outputPath) path = *options.outputPath;
-    if (RefusedAsInput(s, path)) return kFailure;
-    if (OutputFileExists(path) && !options.overwrite && !AskOverwrite()) {
-        PrintError("Output file exists: " + path);
-        PrintError(frontend::kMoveExistingFile);
+    if (RefusedAsInput(con, s, path)) return kFailure;
+    if (OutputFileExists(path) && !options.overwrite && !AskOverwrite(con)) {
+        PrintError(con, "Output file exists: " + path);
+        PrintError(con, frontend::kMoveExistingFile);
         return kFailure;
     }
     std::string error;
     switch (WriteTrackPreview(s, path, error)) {
         case PreviewOutcome::Written:
-            std::cout << "Preview written to file " << path << ".\n" << std::flush;
+            con.Out("Preview written to file " + path + ".\n");
             return kAllWritten;
         case PreviewOutcome::NothingToDraw:
-            std::cout << "No position to draw: no preview written.\n" << std::flush;
+            con.Out("No position to draw: no preview written.\n");
             return kNothingWritten;
         case PreviewOutcome::Failed:
             break;
     }
-    PrintError(error);
+    PrintError(con, error);
     return kFailure;
 }
 
 // Runs one command on one file. Whatever stops it midway (memory or a
 // thread that cannot be had) is told in one line naming the file; what it
 // had begun to write was dropped on the way out.
-int RunCommand(const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
+int RunCommand(Console& con, const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
     try {
-        return options.command == Command::Analyze   ? Analyze(file, options)
-               : options.command == Command::Preview ? Preview(file, options)
-                                                     : Convert(file, options, written, stop);
+        return options.command == Command::Analyze   ? Analyze(con, file, options)
+               : options.command == Command::Preview ? Preview(con, file, options)
+                                                     : Convert(con, file, options, written, stop);
     } catch (const std::exception& failure) {
-        PrintError(FileFailureMessage(FileAction::Process, file, FailureReason(failure), kNoOutputWritten));
+        PrintError(con, FileFailureMessage(FileAction::Process, file, FailureReason(failure), kNoOutputWritten));
     } catch (...) {
-        PrintError(FileFailureMessage(FileAction::Process, file, "unknown failure", kNoOutputWritten));
+        PrintError(con, FileFailureMessage(FileAction::Process, file, "unknown failure", kNoOutputWritten));
     }
     return kFailure;
+}
+
+// Whether the files of this call may be converted several at once: no
+// question can come (--overwrite), no output is named for one file alone
+// (-o), and their outputs are apart.
+bool ConvertsAtOnce(const Options& options) {
+    return options.command == Command::Convert && options.files.size() > 1 && options.overwrite &&
+           !options.outputPath && OutputsApart(options.files);
+}
+
+// The command on every file; the exit status of the call.
+int RunFiles(const Options& options) {
+    int status = kAllWritten;
+    if (const unsigned workers = UsableProcessors(); workers > 1 && ConvertsAtOnce(options)) {
+        const auto codes = RunAtOnce(options.files, workers, [&options](const std::string& file, Console& con) {
+            WrittenFiles written;  // outputs apart: none is met twice
+            bool stop = false;     // with --overwrite nothing stops the call
+            return RunCommand(con, file, options, written, stop);
+        });
+        for (const int code : codes) status = std::max(status, code);
+        return status;
+    }
+    Console con;
+    WrittenFiles written;
+    for (const std::string& file : options.files) {
+        bool stop = false;
+        status = std::max(status, RunCommand(con, file, options, written, stop));
+        if (stop) break;
+    }
+    return status;
 }
 
 }  // namespace
@@ -287,7 +320,8 @@ int main(int argc, char** argv) {
         return kFailure;
     }
     if (!ParseOptions(argc, argv, options, error)) {
-        PrintError(error);
+        Console con;
+        PrintError(con, error);
         std::cerr << "Try 'torvane-cli --help'.\n";
         return kFailure;
     }
@@ -303,17 +337,11 @@ int main(int argc, char** argv) {
         case Command::Preview:
             break;
     }
-    int status = kAllWritten;
-    WrittenFiles written;
-    for (const std::string& file : options.files) {
-        bool stop = false;
-        const int code = RunCommand(file, options, written, stop);
-        status = std::max(status, code);
-        if (stop) break;
-    }
+    const int status = RunFiles(options);
     if (!std::cout) {
         // The messages were lost: the caller must not take the run as reported.
-        PrintError("cannot write to standard output");
+        Console con;
+        PrintError(con, "cannot write to standard output");
         return kFailure;
     }
     return status;

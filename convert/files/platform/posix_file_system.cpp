@@ -21,10 +21,13 @@ namespace torvane::platform {
 namespace {
 
 // Named temporary files to remove when a signal stops the program. A signal
-// handler can reach nothing else, hence this one fixed table.
+// handler can reach nothing else, hence this one fixed table. Threads that
+// write files at once each claim a slot before they write its path; the
+// handler reads only the paths marked used.
 constexpr int kSlots = 16;
 constexpr std::size_t kPathMax = 4096;
 struct PendingFiles {
+    std::atomic<bool> claimed[kSlots];
     std::atomic<bool> used[kSlots];
     char path[kSlots][kPathMax];
 };
@@ -75,7 +78,8 @@ void Register(const std::string& path) {
     if (path.size() >= kPathMax) return;
     InstallHandlers();
     for (int i = 0; i < kSlots; ++i) {
-        if (pending.used[i].load()) continue;
+        bool free = false;
+        if (!pending.claimed[i].compare_exchange_strong(free, true)) continue;
         std::memcpy(pending.path[i], path.c_str(), path.size() + 1);
         pending.used[i].store(true);
         return;
@@ -85,7 +89,10 @@ void Register(const std::string& path) {
 // No longer removed on a signal.
 void Forget(const std::string& path) {
     for (int i = 0; i < kSlots; ++i) {
-        if (pending.used[i].load() && path == pending.path[i]) pending.used[i].store(false);
+        if (pending.used[i].load() && path == pending.path[i]) {
+            pending.used[i].store(false);
+            pending.claimed[i].store(false);
+        }
     }
 }
 

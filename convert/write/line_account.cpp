@@ -32,6 +32,7 @@ std::string ReasonText(LineReason reason, DataKind kind, bool keepZero) {
         case LineReason::FixCutShort: return "fixes of fewer than 25 characters, skipped";
         case LineReason::PointWithoutPosition: return "track points without a readable lat= and lon=";
         case LineReason::PartOfPoint: return "lines inside track points";
+        case LineReason::RecordWithoutPosition: return "record messages without a position";
         case LineReason::OtherKind: return "lines of other kinds" + refused;
     }
     return "";

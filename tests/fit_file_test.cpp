@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "convert/files/input_file.h"
+#include "convert/write/line_account.h"
+#include "log_run.h"
 #include "test_files.h"
 
 namespace torvane {
@@ -340,6 +342,42 @@ TEST(FitFile, LargeFileReadInBlocks) {
     } check;
     EXPECT_EQ(reader.Read(file.Descriptor(), check), FitEnd::Finished) << reader.ErrorText();
     EXPECT_EQ(check.n, kRecords);
+}
+
+// The analysis knows a FIT file by its header's size (12 or 14) and ".FIT"
+// at bytes 8 to 11; a run reads it in blocks and writes its positions,
+// never a record without one.
+TEST(FitFile, RecognisedByItsHeaderAndConverted) {
+    struct Case {
+        std::string_view name;
+        int size;
+        std::string_view tag;
+        DataKind kind;
+    };
+    for (const Case c : {Case{"14", 14, ".FIT", DataKind::GPFIT}, Case{"12", 12, ".FIT", DataKind::GPFIT},
+                         Case{"13", 13, ".FIT", DataKind::None}, Case{"tag", 14, ".FIX", DataKind::None}}) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = FitFile(kOneRecord, c.size == 14 ? 14 : 12);
+        bytes[0] = static_cast<char>(c.size);
+        bytes.replace(8, 4, c.tag);
+        test::LogRun run;
+        run.Analyze("ride.fit", bytes);
+        EXPECT_EQ(run.s.DataType, c.kind);
+    }
+    // A position, a record without one, a position without an altitude.
+    const std::string messages = kOneRecord + RecordData(kT0 + 1, 0x7FFFFFFF) +
+                                 RecordData(kT0 + 2, kLatSemicircles, kLonSemicircles, 0xFFFF);
+    test::LogRun run;
+    EXPECT_EQ(run.Convert("ride.fit", FitFile(messages), DataKind::GPFIT, OutputKind::Table, true),
+              " 006400.00  50.2914190 -008.3819032  0100.00\r\n"
+              " 006402.00  50.2914190 -008.3819032  0000.00\r\n");
+    EXPECT_EQ(run.s.OutputFilePath, run.dir.File("ride_FIT.prn"));
+    EXPECT_EQ(run.report.count, 2);
+    LineAccount account;
+    std::string error;
+    ASSERT_TRUE(AccountLines(run.s, account, error)) << error;
+    EXPECT_EQ(account.Count(LineReason::Position), 2);
+    EXPECT_EQ(account.Count(LineReason::RecordWithoutPosition), 1);
 }
 
 // The real files of the shared acceptance data, where they are: records

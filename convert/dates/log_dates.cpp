@@ -117,6 +117,7 @@ namespace {
 bool Follow(StartFinder& finder, const Settings& options, platform::FileHandle file, ByteRange range,
             std::string& error) {
     Settings s = PositionsPassSettings(options);
+    if (ReadsBlocks(s)) return RunBlockLoop(s, file, finder, 0, nullptr, error) != LoopEnd::ReadFailed;
     LineReader reader(file, range);
     reader.SetEncoding(LogEncoding(s, file));
     return RunRecordLoop(s, reader, finder, 0, nullptr, error) != LoopEnd::ReadFailed;

@@ -19,13 +19,19 @@ struct RecordPart {
     std::uint64_t bytesRead = 0;
 
     // Runs the record loop over the bytes `range` of `input` into `target`
-    // (an output file or a record sink).
+    // (an output file or a record sink); a binary log's block loop over the
+    // whole file (it is never split).
     template <class Target>
     PartEnd Run(const InputFile& input, ByteRange range, Target& target, const ProgressHooks* hooks) {
-        LineReader reader(input.Descriptor(), range);
-        reader.SetEncoding(LogEncoding(s, input.Descriptor()));
-        end = RunRecordLoop(s, reader, target, input.Size(), hooks, readError);
-        bytesRead = reader.BytesRead();
+        if (ReadsBlocks(s)) {
+            end = RunBlockLoop(s, input.Descriptor(), target, input.Size(), hooks, readError);
+            bytesRead = end == LoopEnd::Finished ? input.Size() : 0;
+        } else {
+            LineReader reader(input.Descriptor(), range);
+            reader.SetEncoding(LogEncoding(s, input.Descriptor()));
+            end = RunRecordLoop(s, reader, target, input.Size(), hooks, readError);
+            bytesRead = reader.BytesRead();
+        }
         return end == LoopEnd::Finished ? PartEnd::Finished
                : end == LoopEnd::Cancelled ? PartEnd::Cancelled
                                            : PartEnd::Failed;

@@ -70,19 +70,21 @@ private:
         at_ = 0;
         end_ = left;
         while (end_ < n) {
-            const std::ptrdiff_t got = platform::ReadSome(file_, reinterpret_cast<char*>(buffer_.get() + end_),
-                                                          kBlockSize + kLongestMessage - end_);
+            const std::ptrdiff_t got = platform::ReadSomeAt(
+                file_, reinterpret_cast<char*>(buffer_.get() + end_), kBlockSize + kLongestMessage - end_, fileOffset_);
             if (got < 0) {
                 readError_ = platform::ErrorText(errno);
                 return false;
             }
             if (got == 0) return false;
             end_ += static_cast<std::size_t>(got);
+            fileOffset_ += static_cast<std::uint64_t>(got);
         }
         return true;
     }
 
     platform::FileHandle file_ = platform::kNoFile;
+    std::uint64_t fileOffset_ = 0;  // of the next byte to read from the file
     std::unique_ptr<unsigned char[]> buffer_;
     const unsigned char* data_;
     std::size_t at_ = 0;   // the first unread byte in data_

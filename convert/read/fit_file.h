@@ -44,8 +44,8 @@ public:
 
     // Reads the FIT data in `bytes`.
     FitEnd Read(std::string_view bytes, FitRecordSink& sink);
-    // Reads the open `file` from its current offset to its end, a block at a
-    // time (the file is not closed).
+    // Reads the open `file` from its start to its end, a block at a time,
+    // wherever its offset stands (the file is not closed).
     FitEnd Read(platform::FileHandle file, FitRecordSink& sink);
 
     // Why the reading failed: what was wrong, and at which byte.

@@ -3,6 +3,7 @@
 #include "convert/about.h"
 #include "convert/kinds.h"
 #include "convert/files/file_messages.h"
+#include "convert/recognise/fit_counts.h"
 #include "convert/recognise/gpx_copy.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
@@ -84,6 +85,7 @@ DataKind DecideDataType(const AnalysisCounts& c, bool anyRecorder) {
     const auto atLeast90Percent = [](std::int64_t a, std::int64_t b) {
         return static_cast<double>(a) >= 0.9 * static_cast<double>(b);
     };
+    if (c.fitHeader) return DataKind::GPFIT;
     if (c.gga > 1 && (atLeast90Percent(c.gga, c.rmc) || atLeast90Percent(c.gga, c.gll))) return DataKind::GPGGA;
     if (c.gll > 1 && atLeast90Percent(c.gll, c.rmc)) return DataKind::GPGLL;
     if (c.rmc > 1) return DataKind::GPRMC;
@@ -121,8 +123,8 @@ namespace {
 
 // Counts the lines of the input file `s.InputFilePath`, starting from
 // `fresh`, as text by its byte-order mark where `byMark` (then in one pass
-// for UTF-16), as bytes otherwise. False on failure, with the report's
-// message set.
+// for UTF-16), as bytes otherwise; a FIT file's positions instead. False on
+// failure, with the report's message set.
 bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const ProgressHooks* hooks,
                      AnalysisReport& report) {
     InputFile input;
@@ -130,6 +132,11 @@ bool CountInputLines(Settings& s, const LineCounting& fresh, bool byMark, const 
         report.failed = true;
         report.message = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText());
         return false;
+    }
+    if (StartsWithFitHeader(input.Descriptor())) {
+        report.counts = fresh.counts;
+        CountFitPositions(input.Descriptor(), s, report.counts);
+        return true;
     }
     const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;
     CountJob job(input, fresh, encoding);

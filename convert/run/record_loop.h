@@ -11,6 +11,7 @@
 
 #include "convert/files/line_reader.h"
 #include "convert/files/output_file.h"
+#include "convert/files/platform/file_system.h"
 #include "convert/read/position.h"
 #include "convert/run/progress.h"
 #include "convert/settings.h"
@@ -64,5 +65,24 @@ LoopEnd RunRecordLoop(Settings& s, LineReader& input, DatedRecordSink& sink, std
 // The same run, writing nothing: every line into `account`, with why it
 // became a position or did not.
 LoopEnd RunRecordLoop(Settings& s, LineReader& input, LineAccount& account, std::string& error);
+
+// --- Binary logs (FIT), read in blocks rather than lines.
+
+// Whether the log of `options` is binary: read by the block loops below,
+// whose "lines" are its messages.
+bool ReadsBlocks(const RunOptions& options);
+
+// The runs above over a binary log, the open `file` (of `inputSize` bytes)
+// read from its start: each record written where the record loop would
+// write it, but never one without a position or out of range. A file that
+// is not what its kind says, or is cut short or damaged, ends the run with
+// LoopEnd::ReadFailed and the reason in `error`.
+LoopEnd RunBlockLoop(Settings& s, platform::FileHandle file, OutputFile& output, std::uint64_t inputSize,
+                     const ProgressHooks* hooks, std::string& error);
+LoopEnd RunBlockLoop(Settings& s, platform::FileHandle file, RecordSink& sink, std::uint64_t inputSize,
+                     const ProgressHooks* hooks, std::string& error);
+LoopEnd RunBlockLoop(Settings& s, platform::FileHandle file, DatedRecordSink& sink, std::uint64_t inputSize,
+                     const ProgressHooks* hooks, std::string& error);
+LoopEnd RunBlockLoop(Settings& s, platform::FileHandle file, LineAccount& account, std::string& error);
 
 }  // namespace torvane

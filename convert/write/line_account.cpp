@@ -58,7 +58,9 @@ bool AccountLines(const Settings& options, LineAccount& account, std::string& er
     reader.SetEncoding(LogEncoding(s, input.Descriptor()));
     account = LineAccount{};
     std::string readError;
-    if (RunRecordLoop(s, reader, account, readError) != LoopEnd::Finished) {
+    const LoopEnd end = ReadsBlocks(s) ? RunBlockLoop(s, input.Descriptor(), account, readError)
+                                       : RunRecordLoop(s, reader, account, readError);
+    if (end != LoopEnd::Finished) {
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
         return false;
     }

@@ -19,21 +19,36 @@ constexpr std::size_t kBlockSize = 1u << 18;
 // --- The CRC of a FIT header and of a whole FIT file: CRC-16 with the
 // reflected polynomial 0xA001, starting from 0.
 
-constexpr std::array<std::uint16_t, 256> CrcTable() {
-    std::array<std::uint16_t, 256> table{};
+// Eight tables: the first gives a byte's step, table k that of a byte
+// followed by k zero bytes, so that eight bytes take one step together.
+using CrcTables = std::array<std::array<std::uint16_t, 256>, 8>;
+constexpr CrcTables MakeCrcTables() {
+    CrcTables tables{};
     for (unsigned byte = 0; byte < 256; ++byte) {
         unsigned crc = byte;
         for (int bit = 0; bit < 8; ++bit) crc = (crc & 1u) != 0 ? (crc >> 1) ^ 0xA001u : crc >> 1;
-        table[byte] = static_cast<std::uint16_t>(crc);
+        tables[0][byte] = static_cast<std::uint16_t>(crc);
     }
-    return table;
+    for (std::size_t k = 1; k < tables.size(); ++k) {
+        for (unsigned byte = 0; byte < 256; ++byte) {
+            const unsigned crc = tables[k - 1][byte];
+            tables[k][byte] = static_cast<std::uint16_t>((crc >> 8) ^ tables[0][crc & 0xFFu]);
+        }
+    }
+    return tables;
 }
-constexpr std::array<std::uint16_t, 256> kCrcTable = CrcTable();
+constexpr CrcTables kCrcTables = MakeCrcTables();
 
 std::uint16_t UpdateCrc(std::uint16_t crc, const unsigned char* bytes, std::size_t size) {
-    for (std::size_t i = 0; i < size; ++i) {
-        crc = static_cast<std::uint16_t>((crc >> 8) ^ kCrcTable[(crc ^ bytes[i]) & 0xFFu]);
+    const auto& t = kCrcTables;
+    std::size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        const unsigned low = (crc ^ bytes[i]) & 0xFFu, high = ((crc >> 8) ^ bytes[i + 1]) & 0xFFu;
+        crc = static_cast<std::uint16_t>(t[7][low] ^ t[6][high] ^ t[5][bytes[i + 2]] ^ t[4][bytes[i + 3]] ^
+                                         t[3][bytes[i + 4]] ^ t[2][bytes[i + 5]] ^ t[1][bytes[i + 6]] ^
+                                         t[0][bytes[i + 7]]);
     }
+    for (; i < size; ++i) crc = static_cast<std::uint16_t>((crc >> 8) ^ t[0][(crc ^ bytes[i]) & 0xFFu]);
     return crc;
 }
 
@@ -133,22 +148,6 @@ Slot RecordSlot(std::uint8_t field) {
     }
 }
 
-// Where a data message holds a field; size 0 where it holds none.
-struct FieldPlace {
-    std::uint16_t offset = 0;
-    std::uint8_t size = 0;
-    std::uint8_t baseType = 0;
-};
-
-// What a definition tells of the data messages of its local type.
-struct Definition {
-    bool defined = false;
-    bool bigEndian = false;
-    bool record = false;     // a record message
-    std::uint32_t size = 0;  // the bytes of a data message after its header
-    std::array<FieldPlace, kSlots> fields{};  // a record's fields; the timestamp of any message
-};
-
 // A base type's size and how its values read.
 struct BaseType {
     enum Kind : std::uint8_t { Unsigned, Signed, Float, Bytes };
@@ -178,35 +177,74 @@ constexpr std::array<BaseType, 17> kBaseTypes{{
     {8, BaseType::Unsigned, true},   // uint64z
 }};
 
-// The first value of the field at `place` in `content` as a number; false
-// where the message lacks the field, where it holds its type's invalid
-// value, where its size is no multiple of its type's, or where the type
-// holds no number.
-bool FieldNumber(const unsigned char* content, const FieldPlace& place, bool bigEndian, double& value) {
-    const std::size_t typeNumber = place.baseType & 0x1Fu;
-    if (place.size == 0 || typeNumber >= kBaseTypes.size()) return false;
+// Where a data message holds a number and how it reads, worked out once
+// from its definition: the first value of the field, `size` bytes of
+// `kind`, none where it is `invalid`. Size 0: the message holds no such
+// number.
+struct FieldPlace {
+    std::uint16_t offset = 0;
+    std::uint8_t size = 0;
+    BaseType::Kind kind = BaseType::Bytes;
+    std::uint64_t invalid = 0;
+};
+
+// The place of a field at `offset` of `size` bytes and the base type byte
+// `baseType`; none where the type holds no number or the field's size is
+// no multiple of its type's.
+FieldPlace PlaceOf(std::uint32_t offset, std::uint8_t size, std::uint8_t baseType) {
+    const std::size_t typeNumber = baseType & 0x1Fu;
+    if (typeNumber >= kBaseTypes.size()) return {};
     const BaseType& type = kBaseTypes[typeNumber];
-    if (type.kind == BaseType::Bytes || place.size % type.size != 0) return false;
-    const unsigned char* bytes = content + place.offset;
-    std::uint64_t raw = 0;
-    for (std::size_t i = 0; i < type.size; ++i) {
-        raw = raw << 8 | bytes[bigEndian ? i : type.size - 1 - i];
-    }
+    if (type.kind == BaseType::Bytes || size == 0 || size % type.size != 0) return {};
     const unsigned bits = 8u * type.size;
     const std::uint64_t allSet = bits == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << bits) - 1;
-    switch (type.kind) {
-        case BaseType::Unsigned:
-            if (type.zeroInvalid ? raw == 0 : raw == allSet) return false;
-            value = static_cast<double>(raw);
-            return true;
+    const std::uint64_t invalid = type.zeroInvalid ? 0 : type.kind == BaseType::Signed ? allSet >> 1 : allSet;
+    return {static_cast<std::uint16_t>(offset), type.size, type.kind, invalid};
+}
+
+// What a definition tells of the data messages of its local type.
+struct Definition {
+    bool defined = false;
+    bool bigEndian = false;
+    bool record = false;     // a record message
+    std::uint32_t size = 0;  // the bytes of a data message after its header
+    std::array<FieldPlace, kSlots> fields{};  // a record's fields; the timestamp of any message
+};
+
+inline std::uint16_t Swapped(std::uint16_t v) { return __builtin_bswap16(v); }
+inline std::uint32_t Swapped(std::uint32_t v) { return __builtin_bswap32(v); }
+inline std::uint64_t Swapped(std::uint64_t v) { return __builtin_bswap64(v); }
+
+// The unsigned number at `bytes`, in the byte order given.
+template <class Unsigned>
+std::uint64_t Load(const unsigned char* bytes, bool bigEndian) {
+    Unsigned value;
+    std::memcpy(&value, bytes, sizeof value);
+    return bigEndian != (std::endian::native == std::endian::big) ? Swapped(value) : value;
+}
+
+// The number at `place` in `content`; false where the message holds none
+// there or the field holds its type's invalid value.
+bool FieldNumber(const unsigned char* content, const FieldPlace& place, bool bigEndian, double& value) {
+    const unsigned char* bytes = content + place.offset;
+    std::uint64_t raw = 0;
+    switch (place.size) {
+        case 0: return false;
+        case 1: raw = bytes[0]; break;
+        case 2: raw = Load<std::uint16_t>(bytes, bigEndian); break;
+        case 4: raw = Load<std::uint32_t>(bytes, bigEndian); break;
+        default: raw = Load<std::uint64_t>(bytes, bigEndian); break;
+    }
+    if (raw == place.invalid) return false;
+    const unsigned unused = 64u - 8u * place.size;
+    switch (place.kind) {
+        case BaseType::Unsigned: value = static_cast<double>(raw); return true;
         case BaseType::Signed:
-            if (raw == allSet >> 1) return false;
-            value = static_cast<double>(static_cast<std::int64_t>(raw << (64 - bits)) >> (64 - bits));
+            value = static_cast<double>(static_cast<std::int64_t>(raw << unused) >> unused);
             return true;
         case BaseType::Float:
-            if (raw == allSet) return false;
-            value = type.size == 4 ? static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(raw)))
-                                   : std::bit_cast<double>(raw);
+            value = place.size == 4 ? static_cast<double>(std::bit_cast<float>(static_cast<std::uint32_t>(raw)))
+                                    : std::bit_cast<double>(raw);
             return std::isfinite(value);
         case BaseType::Bytes: break;
     }
@@ -414,7 +452,7 @@ private:
             const std::uint8_t number = fields[3 * i];
             const std::uint8_t size = fields[3 * i + 1];
             const Slot slot = d.record ? RecordSlot(number) : number == kTimestampField ? kTimestamp : kNoSlot;
-            if (slot != kNoSlot) d.fields[slot] = {static_cast<std::uint16_t>(offset), size, fields[3 * i + 2]};
+            if (slot != kNoSlot) d.fields[slot] = PlaceOf(offset, size, fields[3 * i + 2]);
             offset += size;
         }
         if (developerFields) {

@@ -258,6 +258,21 @@ TEST(FitFile, InvalidValuesAreNoValues) {
     }
 }
 
+// A timestamp of a wider type than its own 32 bits is a time only where
+// it fits them.
+TEST(FitFile, TimesBeyond32BitsAreNone) {
+    const std::string definition = Definition(0, 20, {{253, 8, 0x8F}, kLat, kLon});
+    const auto data = [](std::uint64_t time) {
+        return '\0' + Bytes(time, 8) + Bytes(static_cast<std::uint32_t>(kLatSemicircles), 4) +
+               Bytes(static_cast<std::uint32_t>(kLonSemicircles), 4);
+    };
+    const Read r = ReadFit(FitFile(definition + data(0xFFFFFFFF) + data(0x100000000)));
+    ASSERT_EQ(r.end, FitEnd::Finished) << r.error;
+    ASSERT_EQ(r.records.size(), 2u);
+    EXPECT_EQ(r.records[0].position.utcTime, (0xFFFFFFFF + std::int64_t{631065600}) * 1000);
+    EXPECT_FALSE(r.records[1].position.utcTime.has_value());
+}
+
 TEST(FitFile, EnhancedAltitudeAndMeasurements) {
     const std::string definition = Definition(
         0, 20, {kLat, kLon, kAlt, {78, 4, 0x86}, {4, 1, 0x02}, {7, 2, 0x84}, {13, 1, 0x01}, {6, 2, 0x84}, {73, 4, 0x86}});

@@ -258,6 +258,8 @@ constexpr double kDegreesPerSemicircle = 180.0 / 2147483648.0;
 constexpr std::int64_t kFitEpoch = 631065600;
 // Smaller times count from the device's start, not from the epoch.
 constexpr double kLeastDateTime = 0x10000000;
+// A time is 32 bits: a field of a wider type holding more gives none.
+constexpr double kLatestDateTime = 0xFFFFFFFF;
 
 // The record of a record message: its position (or none), time, altitude
 // and measurements. `time` < 0: the message gives no time.
@@ -307,7 +309,7 @@ void ReadRecordMessage(const RunOptions& options, const Definition& d, const uns
         m.temperature = static_cast<std::int16_t>(value * 10);
         m.has |= Measurements::kTemperature;
     }
-    if (number(kEnhancedSpeed, value) || number(kSpeed, value)) {
+    if ((number(kEnhancedSpeed, value) || number(kSpeed, value)) && value >= 0 && value <= 4294967295.0) {
         m.speed = static_cast<float>(value / 1000);
         m.has |= Measurements::kSpeed;
     }
@@ -481,7 +483,7 @@ private:
         // The message's time: its timestamp field, or the last full time
         // with its five lowest bits from the header, a roll-over counted.
         double time = -1;
-        if (FieldNumber(content, d.fields[kTimestamp], d.bigEndian, time)) {
+        if (FieldNumber(content, d.fields[kTimestamp], d.bigEndian, time) && time >= 0 && time <= kLatestDateTime) {
             lastTime_ = time;
         } else if (timeOffset >= 0 && lastTime_ >= 0) {
             const auto last = static_cast<std::uint64_t>(lastTime_);

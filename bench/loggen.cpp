@@ -8,6 +8,11 @@
 //                            a few "V" fixes, events and comments (CR LF)
 //   loggen gpx EPOCHS        GPX 1.1: a waypoint, then a track of two segments,
 //                            one element per line (LF)
+//   loggen fit EPOCHS        a FIT activity file: a ride's record messages with
+//                            heart rate, cadence, power and temperature; every
+//                            tenth with a compressed timestamp from a big-endian
+//                            definition, some without a position
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -146,11 +151,111 @@ void Gpx(long epochs) {
     std::printf("    </trkseg>\n  </trk>\n</gpx>\n");
 }
 
+// --- FIT
+
+// The CRC of FIT headers and files: CRC-16, reflected polynomial 0xA001.
+std::uint16_t FitCrc(std::uint16_t crc, const std::string& bytes) {
+    for (const unsigned char byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) != 0 ? (crc >> 1) ^ 0xA001 : crc >> 1;
+    }
+    return crc;
+}
+
+void Put(std::string& out, std::uint64_t value, int size, bool bigEndian = false) {
+    for (int i = 0; i < size; ++i) {
+        const int shift = 8 * (bigEndian ? size - 1 - i : i);
+        out += static_cast<char>(value >> shift & 0xFF);
+    }
+}
+
+// A definition of `local` for message `global` with fields {number, size, base type}.
+void FitDefinition(std::string& out, int local, int global, std::initializer_list<std::array<int, 3>> fields,
+                   bool bigEndian = false) {
+    out += static_cast<char>(0x40 | local);
+    out += '\0';
+    out += static_cast<char>(bigEndian ? 1 : 0);
+    Put(out, static_cast<std::uint64_t>(global), 2, bigEndian);
+    out += static_cast<char>(fields.size());
+    for (const auto& f : fields) {
+        for (const int byte : f) out += static_cast<char>(byte);
+    }
+}
+
+// Written in pieces of many records, the data size being known before:
+// 14 bytes of header, the messages, the CRC.
+void Fit(long epochs) {
+    constexpr std::uint32_t kDay = 1165622400;  // 2026-12-08T00:00:00Z in seconds since 1989-12-31
+    constexpr double kSemicircles = 2147483648.0 / 180;
+    Track t;
+    t.latitude = 47.0502;
+    t.longitude = 8.3093;
+    t.speed = 8;
+    std::string messages;
+    // file_id (type activity, manufacturer development), an event at the start.
+    FitDefinition(messages, 2, 0, {{{0, 1, 0x00}}, {{1, 2, 0x84}}, {{4, 4, 0x86}}});
+    messages += '\2';
+    messages += '\4';
+    Put(messages, 255, 2);
+    Put(messages, kDay + static_cast<std::uint32_t>(t.second), 4);
+    FitDefinition(messages, 0, 20,
+                  {{{253, 4, 0x86}}, {{0, 4, 0x85}}, {{1, 4, 0x85}}, {{78, 4, 0x86}}, {{3, 1, 0x02}},
+                   {{4, 1, 0x02}}, {{7, 2, 0x84}}, {{13, 1, 0x01}}, {{73, 4, 0x86}}});
+    FitDefinition(messages, 1, 20, {{{0, 4, 0x85}}, {{1, 4, 0x85}}, {{2, 2, 0x84}}, {{3, 1, 0x02}}}, true);
+    const std::size_t recordSize = 1 + 4 + 4 + 4 + 4 + 1 + 1 + 2 + 1 + 4;
+    const std::size_t compressedSize = 1 + 4 + 4 + 2 + 1;
+    std::uint64_t dataSize = messages.size();
+    for (long i = 0; i < epochs; ++i) dataSize += i % 10 == 9 ? compressedSize : recordSize;
+    std::string header;
+    header += static_cast<char>(14);
+    header += static_cast<char>(0x20);
+    Put(header, 2100, 2);
+    Put(header, dataSize, 4);
+    header += ".FIT";
+    Put(header, FitCrc(0, header), 2);
+    std::uint16_t crc = FitCrc(FitCrc(0, header), messages);
+    std::fwrite(header.data(), 1, header.size(), stdout);
+    std::fwrite(messages.data(), 1, messages.size(), stdout);
+    for (long i = 0; i < epochs; ++i, t.Step()) {
+        messages.clear();
+        // A tunnel now and then: no position, invalid values in its place.
+        const bool tunnel = i % 500 == 250;
+        const auto latitude = tunnel ? 0x7FFFFFFF : static_cast<std::int32_t>(std::lround(t.latitude * kSemicircles));
+        const auto longitude = tunnel ? 0x7FFFFFFF : static_cast<std::int32_t>(std::lround(t.longitude * kSemicircles));
+        const auto altitude = static_cast<std::uint32_t>(std::lround((t.altitude + 500) * 5));
+        const int heart = 120 + static_cast<int>(20 * std::sin(static_cast<double>(i) / 300));
+        if (i % 10 == 9) {
+            // Local type 1, big-endian, its time in the header's five bits.
+            messages += static_cast<char>(0x80 | 1 << 5 | ((kDay + static_cast<std::uint32_t>(t.second)) & 0x1F));
+            Put(messages, static_cast<std::uint32_t>(latitude), 4, true);
+            Put(messages, static_cast<std::uint32_t>(longitude), 4, true);
+            Put(messages, altitude > 0xFFFE ? 0xFFFF : altitude, 2, true);
+            messages += static_cast<char>(heart);
+        } else {
+            messages += '\0';
+            Put(messages, kDay + static_cast<std::uint32_t>(t.second), 4);
+            Put(messages, static_cast<std::uint32_t>(latitude), 4);
+            Put(messages, static_cast<std::uint32_t>(longitude), 4);
+            Put(messages, altitude, 4);
+            messages += static_cast<char>(heart);
+            messages += static_cast<char>(i % 100 < 5 ? 0xFF : 85 + i % 7);  // pedals still: no cadence
+            Put(messages, static_cast<std::uint64_t>(180 + i % 61), 2);
+            messages += static_cast<char>(static_cast<std::int8_t>(12 - i / 3600));
+            Put(messages, static_cast<std::uint64_t>(std::lround(t.speed * 1000)), 4);
+        }
+        crc = FitCrc(crc, messages);
+        std::fwrite(messages.data(), 1, messages.size(), stdout);
+    }
+    std::string end;
+    Put(end, crc, 2);
+    std::fwrite(end.data(), 1, end.size(), stdout);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: loggen nmea-mix|gga|gll|rmc|igc|gpx EPOCHS\n");
+        std::fprintf(stderr, "usage: loggen nmea-mix|gga|gll|rmc|igc|gpx|fit EPOCHS\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -158,6 +263,7 @@ int main(int argc, char** argv) {
     if (kind == "nmea-mix" || kind == "gga" || kind == "gll" || kind == "rmc") Nmea(kind, epochs);
     else if (kind == "igc") Igc(epochs);
     else if (kind == "gpx") Gpx(epochs);
+    else if (kind == "fit") Fit(epochs);
     else {
         std::fprintf(stderr, "loggen: unknown kind %s\n", kind.c_str());
         return 2;

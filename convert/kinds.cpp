@@ -5,7 +5,7 @@
 namespace torvane {
 namespace {
 
-constexpr std::array<InputKind, 6> kInputKinds{{
+constexpr std::array<InputKind, 7> kInputKinds{{
     {.kind = DataKind::None,
      .word = "",
      .found = "",
@@ -77,6 +77,18 @@ constexpr std::array<InputKind, 6> kInputKinds{{
      .kmlDescription = "GPX track path",
      .kmlNamesFlight = false,
      .lineWord = "track point",
+     .withoutFix = ""},
+    {.kind = DataKind::GPFIT,
+     .word = "GPFIT",
+     .found = "FIT data found. " "\r\nChose output file type and options then press START. ",
+     .count = &AnalysisCounts::fitPosition,
+     .reader = ReaderFamily::FitFile,
+     .dates = DateSource::OwnTime,
+     .split = SplitRule::None,
+     .carriesAltitude = true,
+     .kmlDescription = "FIT activity path",
+     .kmlNamesFlight = false,
+     .lineWord = "record message",
      .withoutFix = ""},
 }};
 

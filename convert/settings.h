@@ -18,7 +18,7 @@
 namespace torvane {
 
 // What input analysis recognised. None before any successful analysis.
-enum class DataKind { None, GPGGA, GPGLL, GPRMC, GPIGC, GPGXT };
+enum class DataKind { None, GPGGA, GPGLL, GPRMC, GPIGC, GPGXT, GPFIT };
 
 // The altitude dialog holds its amount within -1000 to 1000 m.
 inline constexpr double kAltitudeValueLimit = 1000;

@@ -15,7 +15,8 @@ constexpr std::string_view kAnyRecorderBox = "\"Accept every flight recorder\"";
 std::string CountsText(const AnalysisCounts& c) {
     return "GGA " + std::to_string(c.gga) + ", GLL " + std::to_string(c.gll) + ", RMC " + std::to_string(c.rmc) +
            ", IGC header " + std::to_string(c.igcHeader) + ", valid fixes " + std::to_string(c.validFix) +
-           ", track points " + std::to_string(c.trackPoint);
+           ", track points " + std::to_string(c.trackPoint) +
+           (c.fitHeader ? ", FIT positions " + std::to_string(c.fitPosition) : std::string());
 }
 
 OptionNames HintOptionNames(FrontEnd front) {

@@ -51,6 +51,7 @@ TEST(OutputPath, FormedFromInputDataTypeAndOutputType) {
         {"/logs.2009/track.nmea", DataKind::GPGGA, OutputKind::Table, "/logs.2009/track_GGA.prn"},
         {"/logs/track.2009.nmea", DataKind::GPIGC, OutputKind::Table, "/logs/track_IGC.prn"},
         {"/logs/track_CRLF.gpx", DataKind::GPGXT, OutputKind::KML, "/logs/track_CRLF_GXT.kml"},
+        {"/logs/ride.fit", DataKind::GPFIT, OutputKind::GPX, "/logs/ride_FIT.gpx"},
         {"/logs/track", DataKind::GPGGA, OutputKind::Table, "/logs/track_GGA.prn"},
         {"track.nmea", DataKind::GPGGA, OutputKind::Table, "track_GGA.prn"},
         {"/logs/track.nmea", DataKind::None, OutputKind::Table, "/logs/track_.prn"},

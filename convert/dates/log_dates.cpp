@@ -116,9 +116,7 @@ namespace {
 // Runs `finder` over the bytes `range` of the log as a run with `options` reads them.
 bool Follow(StartFinder& finder, const Settings& options, platform::FileHandle file, ByteRange range,
             std::string& error) {
-    LineReader reader(file, range);
-    reader.SetEncoding(LogEncoding(options, file));
-    return RunLookingPass(options, reader, finder, error) != LoopEnd::ReadFailed;
+    return RunLookingPass(options, file, range, finder, error) != LoopEnd::ReadFailed;
 }
 
 }  // namespace

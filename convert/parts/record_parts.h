@@ -20,14 +20,21 @@ struct RecordPart {
     std::uint64_t bytesRead = 0;
 
     // Runs the record loop with `options` over the bytes `range` of `input`
-    // into `target` (an output file or a record sink).
+    // into `target` (an output file or a record sink); a binary log's block
+    // loop over the whole file (it is never split).
     template <class Target>
     PartEnd Run(const Settings& options, const InputFile& input, ByteRange range, Target& target,
                 const ProgressHooks* hooks) {
-        LineReader reader(input.Descriptor(), range);
-        reader.SetEncoding(LogEncoding(options, input.Descriptor()));
-        end = RunRecordLoop(LoopState{options, readers, totals}, reader, target, input.Size(), hooks, readError);
-        bytesRead = reader.BytesRead();
+        const LoopState run{options, readers, totals};
+        if (ReadsBlocks(options)) {
+            end = RunBlockLoop(run, input.Descriptor(), target, input.Size(), hooks, readError);
+            bytesRead = end == LoopEnd::Finished ? input.Size() : 0;
+        } else {
+            LineReader reader(input.Descriptor(), range);
+            reader.SetEncoding(LogEncoding(options, input.Descriptor()));
+            end = RunRecordLoop(run, reader, target, input.Size(), hooks, readError);
+            bytesRead = reader.BytesRead();
+        }
         return end == LoopEnd::Finished ? PartEnd::Finished
                : end == LoopEnd::Cancelled ? PartEnd::Cancelled
                                            : PartEnd::Failed;

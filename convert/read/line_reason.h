@@ -24,6 +24,7 @@ enum class LineReason : std::uint8_t {
     FixCutShort,           // an IGC fix of fewer than 25 characters
     PointWithoutPosition,  // a GPX track point whose "lat=" and "lon=" cannot be read
     PartOfPoint,           // a GPX line inside a track point before its end
+    RecordWithoutPosition, // a FIT record message without a latitude and longitude
     OtherKind,             // a line of another kind
 };
 inline constexpr std::size_t kLineReasons = static_cast<std::size_t>(LineReason::OtherKind) + 1;

@@ -5,11 +5,33 @@
 
 #include <cstdint>
 #include <optional>
+#include <type_traits>
 
 #include "convert/read/line_reason.h"
 #include "convert/settings.h"
 
 namespace torvane {
+
+// What a sport recorder measures at a position (a FIT record, say), each
+// value given only where its bit is set in `has`. Readers that know none
+// leave it empty; it fits the room a Position has between its fields.
+struct Measurements {
+    enum : std::uint8_t {
+        kHeartRate = 1u << 0,
+        kCadence = 1u << 1,
+        kPower = 1u << 2,
+        kTemperature = 1u << 3,
+        kSpeed = 1u << 4,
+    };
+    float speed = 0;                // metres per second
+    std::uint16_t power = 0;        // watts
+    std::int16_t temperature = 0;   // tenths of a degree Celsius
+    std::uint8_t heartRate = 0;     // beats per minute
+    std::uint8_t cadence = 0;       // revolutions (or strides) per minute
+    std::uint8_t has = 0;           // which values are given
+
+    bool Has(std::uint8_t bit) const { return (has & bit) != 0; }
+};
 
 struct Position {
     double latitude = 0;   // signed decimal degrees, south negative
@@ -20,11 +42,14 @@ struct Position {
     double timeOfDay = 0;         // seconds since midnight, as the log writes it
     bool tableAltitude = false;   // the kind has an altitude column (the table's)
     bool altitudeGiven = false;   // the log (or a fixed altitude) gives this position one
+    Measurements measurements;
     // The position's own time in UTC (milliseconds since 1970-01-01) where
     // the log gives it with its date (a GPX point); other kinds are dated
     // by the calendar of the log's dates.
     std::optional<std::int64_t> utcTime;
 };
+// Copied by value from reader to writer, as cheaply as its bytes.
+static_assert(std::is_trivially_copyable_v<Position> && sizeof(Position) <= 64);
 
 // What a reader made of one line that it did not skip: a record, which may
 // be invalid (written only where nothing is eliminated), and may have no

@@ -2,6 +2,7 @@
 
 #include "convert/about.h"
 #include "convert/files/file_messages.h"
+#include "convert/recognise/fit_counts.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
 #include "convert/kinds.h"
@@ -84,6 +85,7 @@ DataKind DecideDataType(const AnalysisCounts& c, bool anyRecorder) {
     const auto atLeast90Percent = [](std::int64_t a, std::int64_t b) {
         return static_cast<double>(a) >= 0.9 * static_cast<double>(b);
     };
+    if (c.fitHeader) return DataKind::GPFIT;
     if (c.gga > 1 && (atLeast90Percent(c.gga, c.rmc) || atLeast90Percent(c.gga, c.gll))) return DataKind::GPGGA;
     if (c.gll > 1 && atLeast90Percent(c.gll, c.rmc)) return DataKind::GPGLL;
     if (c.rmc > 1) return DataKind::GPRMC;
@@ -121,8 +123,9 @@ namespace {
 
 // Counts the lines of the file `path`, starting from `fresh`, as text by
 // its byte-order mark where `byMark` (then in one pass for UTF-16), as
-// bytes otherwise. False on failure, with the report's message set.
-bool CountInputLines(const std::string& path, const PartsRule& parts, const LineCounting& fresh, bool byMark,
+// bytes otherwise; a FIT file's positions instead. False on failure, with
+// the report's message set.
+bool CountInputLines(const std::string& path, const RunOptions& o, const LineCounting& fresh, bool byMark,
                      const ProgressHooks* hooks, AnalysisReport& report) {
     InputFile input;
     if (!input.Open(path)) {
@@ -130,11 +133,16 @@ bool CountInputLines(const std::string& path, const PartsRule& parts, const Line
         report.message = FileFailureMessage(FileAction::ReadInput, path, input.ErrorText());
         return false;
     }
+    if (StartsWithFitHeader(input.Descriptor())) {
+        report.counts = fresh.counts;
+        CountFitPositions(input.Descriptor(), o, report.counts);
+        return true;
+    }
     const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;
     CountJob job(input, fresh, encoding);
     const LogSplit split =
-        encoding == TextEncoding::Bytes ? FindLogSplit(parts, input.Descriptor(), input.Size()) : LogSplit{};
-    const auto counted = PassOverLog(job, input, parts, split.at, hooks);
+        encoding == TextEncoding::Bytes ? FindLogSplit(o.Parts, input.Descriptor(), input.Size()) : LogSplit{};
+    const auto counted = PassOverLog(job, input, o.Parts, split.at, hooks);
     report.inParts = counted.inParts;
     if (counted.end != PartEnd::Finished) {
         report.failed = true;
@@ -151,7 +159,7 @@ bool OtherTalkersWouldBeRecognised(const std::string& path, const RunOptions& o)
     LineCounting anyTalker;
     anyTalker.rules = SentenceRules{true, o.VerifyChecksums, o.AcceptAnyRecorder};
     AnalysisReport other;
-    if (!CountInputLines(path, o.Parts, anyTalker, false, nullptr, other)) return false;
+    if (!CountInputLines(path, o, anyTalker, false, nullptr, other)) return false;
     return IsNmea(DecideDataType(other.counts));
 }
 
@@ -205,7 +213,7 @@ AnalysisReport AnalyseLog(const RunOptions& o, const ProgressHooks* hooks) {
         report.counts = counting.counts;
         path = copyPath;
         report.gpxCopyPath = copyPath;
-    } else if (!CountInputLines(path, o.Parts, fresh, o.AcceptAnyTalker, hooks, report)) {
+    } else if (!CountInputLines(path, o, fresh, o.AcceptAnyTalker, hooks, report)) {
         report.counts = fresh.counts;
         return report;
     }

@@ -113,6 +113,8 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
     pressureAltitudeSeen = pressureAltitudeSeen || later.pressureAltitudeSeen;
     gnssAltitudeSeen = gnssAltitudeSeen || later.gnssAltitudeSeen;
     trackPoint += later.trackPoint;
+    fitHeader = fitHeader || later.fitHeader;
+    fitPosition += later.fitPosition;
     if (later.igcFlightDateSeen) {
         igcFlightDate = later.igcFlightDate;
         igcFlightDateSeen = true;

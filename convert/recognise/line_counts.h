@@ -24,6 +24,10 @@ struct AnalysisCounts {
     std::string igcPilot;        // from the last "HFPLT" line
     bool igcFlightDateSeen = false, igcPilotSeen = false;  // such a line was counted
     bool startsWithARecord = false;  // the log's first line starts with "A" (an IGC file's first record)
+    // A FIT file (binary, not counted by lines): its header opens the file;
+    // its record messages with a position.
+    bool fitHeader = false;
+    std::int64_t fitPosition = 0;
 
     // Adds the counts of the lines that follow these (in the file's order).
     void Add(const AnalysisCounts& later);

@@ -8,9 +8,12 @@
 #include "convert/read/text_scan.h"
 #include "convert/write/line_account.h"
 #include "convert/write/path_line.h"
+#include "convert/run/record_targets.h"
 
 namespace torvane {
 namespace {
+
+using namespace record_targets;
 
 // The pre-checks of an NMEA data type: the sentence's tag (GGA and GLL;
 // RMC has no such test) and the least and most commas of its line. Receivers
@@ -150,82 +153,6 @@ bool ProcessGpx(Reading& r, std::string_view line) {
     return true;
 }
 
-// Where the records go (the targets): the writer of a table, a KML path or
-// an overlay, or a record sink. kSeesLines: shown every line before it is
-// read; kAccounts: every line, written or not, with its reason;
-// kPathLines: shown every record read, written or not.
-
-// The table, KML path or overlay: a line a record written (see
-// ComposePathLine); the overlay's extent widened by every record read.
-struct PathTarget {
-    static constexpr bool kSeesLines = false;
-    static constexpr bool kAccounts = false;
-    static constexpr bool kPathLines = true;
-    OutputFile& output;
-    RunTotals& totals;
-    OutputKind kind;
-    bool decimalComma;
-    std::string line{};
-    bool SeeLine(std::string_view) { return false; }
-    void Read(const Record& record) {
-        if (kind == OutputKind::OVL && record.hasPosition) {
-            totals.OverlayExtent.Include(record.position.latitude, record.position.longitude);
-        }
-    }
-    void Take(const Record& record, const LineReader&, std::string_view) {
-        ComposePathLine(line, kind, record, totals.RecordCount, decimalComma);
-        output.WriteLine(line);
-    }
-};
-
-struct SinkTarget {
-    static constexpr bool kSeesLines = false;
-    static constexpr bool kAccounts = false;
-    static constexpr bool kPathLines = false;
-    RecordSink& sink;
-    bool SeeLine(std::string_view) { return false; }
-    void Take(const Record& record, const LineReader& input, std::string_view line) {
-        sink.Take(record, input.OffsetOf(line));
-    }
-};
-
-// The records and every line before them, for the dated outputs.
-struct DatedSinkTarget {
-    static constexpr bool kSeesLines = true;
-    static constexpr bool kAccounts = false;
-    static constexpr bool kPathLines = false;
-    DatedRecordSink& sink;
-    bool SeeLine(std::string_view line) { return sink.SeeLine(line); }
-    void Take(const Record& record, const LineReader& input, std::string_view line) {
-        sink.Take(record, input.OffsetOf(line));
-    }
-};
-
-// Every line into the account, each with its reason.
-struct AccountTarget {
-    static constexpr bool kSeesLines = false;
-    static constexpr bool kAccounts = true;
-    static constexpr bool kPathLines = false;
-    LineAccount& account;
-    bool SeeLine(std::string_view) { return false; }
-    void Take(const Record& record, const LineReader& input, std::string_view) {
-        const LineReason reason = record.invalid                             ? Refusal(record)
-                                  : record.reason == LineReason::WithoutFix ? LineReason::WithoutFix
-                                                                            : LineReason::Position;
-        account.Add(reason, static_cast<std::int64_t>(input.LineNumber()));
-    }
-    // A line not written: refused, or a position eliminated.
-    void Drop(const Record& record, const LineReader& input, bool converted) {
-        const LineReason reason = converted && !record.invalid ? LineReason::ZeroPosition : Refusal(record);
-        account.Add(reason, static_cast<std::int64_t>(input.LineNumber()));
-    }
-    static LineReason Refusal(const Record& record) {
-        return record.reason == LineReason::Position || record.reason == LineReason::WithoutFix
-                   ? LineReason::OtherKind
-                   : record.reason;
-    }
-};
-
 template <bool (*Process)(Reading&, std::string_view), bool (*WriteTest)(bool, bool, double, double), class Target>
 LoopEnd Loop(const LoopState& c, LineReader& input, Target& target, std::uint64_t inputSize,
              const ProgressHooks* hooks, std::string& error) {
@@ -303,6 +230,7 @@ LoopEnd RunKind(const LoopState& c, LineReader& input, Target& target, std::uint
         case ReaderFamily::IgcFix: return Loop<ProcessIgc, PassesWriteTest>(c, input, target, inputSize, hooks, error);
         case ReaderFamily::GpxTrackPoint:
             return Loop<ProcessGpx, PassesGpxWriteTest>(c, input, target, inputSize, hooks, error);
+        case ReaderFamily::FitFile:  // binary: read by the block loop, no line is one of its records
         case ReaderFamily::None: break;
     }
     return Loop<Ignore, PassesWriteTest>(c, input, target, inputSize, hooks, error);
@@ -343,10 +271,15 @@ LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, LineAccount& acco
     return RunLoop(run, input, AccountTarget{account}, 0, nullptr, error);
 }
 
-LoopEnd RunLookingPass(const Settings& options, LineReader& input, DatedRecordSink& sink, std::string& error) {
+LoopEnd RunLookingPass(const Settings& options, platform::FileHandle file, ByteRange range, DatedRecordSink& sink,
+                       std::string& error) {
     ReaderState readers = options;  // the options' own state stays as it was
     RunTotals totals;
-    return RunRecordLoop(LoopState{options, readers, totals}, input, sink, 0, nullptr, error);
+    const LoopState run{options, readers, totals};
+    if (ReadsBlocks(options)) return RunBlockLoop(run, file, sink, 0, nullptr, error);
+    LineReader reader(file, range);
+    reader.SetEncoding(LogEncoding(options, file));
+    return RunRecordLoop(run, reader, sink, 0, nullptr, error);
 }
 
 }  // namespace torvane

@@ -11,6 +11,7 @@
 
 #include "convert/files/line_reader.h"
 #include "convert/files/output_file.h"
+#include "convert/files/platform/file_system.h"
 #include "convert/read/position.h"
 #include "convert/run/progress.h"
 #include "convert/settings.h"
@@ -71,8 +72,29 @@ struct LineAccount;
 // became a position or did not.
 LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, LineAccount& account, std::string& error);
 
-// A pass over a log with `options` that writes nothing, from the readers'
-// state `options` holds, into `sink`: the records a run would write.
-LoopEnd RunLookingPass(const Settings& options, LineReader& input, DatedRecordSink& sink, std::string& error);
+// A pass with `options` over the bytes `range` of the log `file` (a binary
+// log: the whole file) that writes nothing, from the readers' state
+// `options` holds, into `sink`: the records a run would write.
+LoopEnd RunLookingPass(const Settings& options, platform::FileHandle file, ByteRange range, DatedRecordSink& sink,
+                       std::string& error);
+
+// --- Binary logs (FIT), read in blocks rather than lines.
+
+// Whether the log of `options` is binary: read by the block loops below,
+// whose "lines" are its messages.
+bool ReadsBlocks(const RunOptions& options);
+
+// The runs above over a binary log, the open `file` (of `inputSize` bytes)
+// read from its start: each record written where the record loop would
+// write it, but never one without a position or out of range. A file that
+// is not what its kind says, or is cut short or damaged, ends the run with
+// LoopEnd::ReadFailed and the reason in `error`.
+LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, OutputFile& output, std::uint64_t inputSize,
+                     const ProgressHooks* hooks, std::string& error);
+LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, RecordSink& sink, std::uint64_t inputSize,
+                     const ProgressHooks* hooks, std::string& error);
+LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, DatedRecordSink& sink, std::uint64_t inputSize,
+                     const ProgressHooks* hooks, std::string& error);
+LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, LineAccount& account, std::string& error);
 
 }  // namespace torvane

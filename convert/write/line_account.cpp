@@ -32,6 +32,7 @@ std::string ReasonText(LineReason reason, DataKind kind, bool keepZero) {
         case LineReason::FixCutShort: return "fixes of fewer than 25 characters, skipped";
         case LineReason::PointWithoutPosition: return "track points without a readable lat= and lon=";
         case LineReason::PartOfPoint: return "lines inside track points";
+        case LineReason::RecordWithoutPosition: return "record messages without a position";
         case LineReason::OtherKind: return "lines of other kinds" + refused;
     }
     return "";
@@ -59,7 +60,10 @@ bool AccountLines(const Settings& options, LineAccount& account, std::string& er
     std::string readError;
     ReaderState readers = s;  // the options' own state stays as it was
     RunTotals totals;
-    if (RunRecordLoop(LoopState{s, readers, totals}, reader, account, readError) != LoopEnd::Finished) {
+    const LoopState run{s, readers, totals};
+    const LoopEnd end = ReadsBlocks(s) ? RunBlockLoop(run, input.Descriptor(), account, readError)
+                                       : RunRecordLoop(run, reader, account, readError);
+    if (end != LoopEnd::Finished) {
         error = FileFailureMessage(FileAction::ReadInput, s.InputFilePath, readError);
         return false;
     }

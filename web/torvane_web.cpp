@@ -201,6 +201,17 @@ bool Parse(Arguments& args, frontend::Options& options, std::string& error) {
     return true;
 }
 
+// The options of a call and the settings of its file before the analysis;
+// the answer of a usage error, or null.
+char* PrepareCall(const char* data, int length, frontend::Options& options, Settings& s) {
+    Arguments args(data, length);
+    std::string error;
+    if (!Parse(args, options, error)) return UsageError(error);
+    s.InputFilePath = options.files.front();
+    frontend::ApplyAnalysisOptions(options, s);
+    return nullptr;
+}
+
 // The analysis message as the window shows it: the hints below it when only
 // other satellite systems' sentences, or IGC fixes with too few header
 // lines, were found.
@@ -248,14 +259,10 @@ extern "C" {
 EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
     using namespace torvane;
     using namespace torvane::web;
-    Arguments args(data, length);
     frontend::Options options;
-    std::string error;
-    if (!Parse(args, options, error)) return UsageError(error);
-
     Settings s;
-    s.InputFilePath = options.files.front();
-    frontend::ApplyAnalysisOptions(options, s);
+    if (char* usageError = PrepareCall(data, length, options, s)) return usageError;
+    std::string error;
     // The analysis and the summary, each a step of the page's progress bar.
     const ProgressHooks analysing = PageProgress(1, 2), summarising = PageProgress(2, 2);
     const AnalysisWithSummary analysis = AnalyzeWithSummary(
@@ -290,14 +297,10 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
 EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
     using namespace torvane;
     using namespace torvane::web;
-    Arguments args(data, length);
     frontend::Options options;
-    std::string error;
-    if (!Parse(args, options, error)) return UsageError(error);
-
     Settings s;
-    s.InputFilePath = options.files.front();
-    frontend::ApplyAnalysisOptions(options, s);
+    if (char* usageError = PrepareCall(data, length, options, s)) return usageError;
+    std::string error;
     const ProgressHooks analysing = PageProgress(1, 2), running = PageProgress(2, 2);
     const AnalysisReport analysis = AnalyzeInput(s, &analysing);
     JsonObject result;

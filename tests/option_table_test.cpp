@@ -14,14 +14,14 @@ namespace torvane::frontend {
 namespace {
 
 // A value the option takes.
-std::string ExampleValue(const OptionSpec& spec) {
-    if (!spec.valueWords.empty()) return std::string(spec.valueWords.substr(0, spec.valueWords.find(' ')));
-    if (spec.valueName == "M") return "12.5";
-    if (spec.valueName == "YYYY-MM-DD") return "2024-02-29";
-    if (spec.valueName == "TIME") return "2024-06-01T00:00:00Z";
-    if (spec.valueName == "[+-]hh:mm:ss") return "+01:00:00";
-    if (spec.valueName == "DURATION") return "15m";
-    if (spec.valueName == "METRES") return "5";
+std::string ExampleValue(const OptionSpec& option) {
+    if (!option.valueWords.empty()) return std::string(option.valueWords.substr(0, option.valueWords.find(' ')));
+    if (option.valueName == "M") return "12.5";
+    if (option.valueName == "YYYY-MM-DD") return "2024-02-29";
+    if (option.valueName == "TIME") return "2024-06-01T00:00:00Z";
+    if (option.valueName == "[+-]hh:mm:ss") return "+01:00:00";
+    if (option.valueName == "DURATION") return "15m";
+    if (option.valueName == "METRES") return "5";
     return "x";
 }
 
@@ -49,26 +49,26 @@ TEST(OptionTable, EachCommandTakesItsOptionsAndRefusesTheOthers) {
     } commands[] = {{"analyze", kAnalyze, Command::Analyze},
                     {"convert", kConvert, Command::Convert},
                     {"preview", kPreview, Command::Preview}};
-    for (const OptionSpec& spec : OptionTable()) {
+    for (const OptionSpec& option : OptionTable()) {
         for (const auto& c : commands) {
-            SCOPED_TRACE(std::string(c.name) + " " + std::string(spec.name));
+            SCOPED_TRACE(std::string(c.name) + " " + std::string(option.name));
             std::vector<std::string> args{"torvane-cli", c.name, "log.nmea"};
-            if (c.command == Command::Analyze && spec.position) args.push_back("--summary");
-            if (c.command == Command::Convert && spec.name == "--kml-time") args.insert(args.end(), {"--to", "kml"});
-            if (c.command == Command::Convert && spec.group == OptionGroup::Shape) {
+            if (c.command == Command::Analyze && option.position) args.push_back("--summary");
+            if (c.command == Command::Convert && option.name == "--kml-time") args.insert(args.end(), {"--to", "kml"});
+            if (c.command == Command::Convert && option.group == OptionGroup::Shape) {
                 args.insert(args.end(), {"--to", "gpx"});
             }
-            args.emplace_back(spec.name);
-            if (!spec.valueName.empty()) args.push_back(ExampleValue(spec));
+            args.emplace_back(option.name);
+            if (!option.valueName.empty()) args.push_back(ExampleValue(option));
             Options o;
             std::string error;
             // (Options gather files across calls: each parse starts afresh.)
-            EXPECT_EQ(Parses(args, o, error), (spec.commands & c.mask) != 0) << error;
-            if ((spec.commands & c.mask) != 0) {
+            EXPECT_EQ(Parses(args, o, error), (option.commands & c.mask) != 0) << error;
+            if ((option.commands & c.mask) != 0) {
                 EXPECT_EQ(o.command, c.command);
             }
             // analyze takes an option of the positions only for their figures or account.
-            if (c.command == Command::Analyze && spec.position) {
+            if (c.command == Command::Analyze && option.position) {
                 std::vector<std::string> alone = args;
                 alone.erase(alone.begin() + 3);  // "--summary"
                 o = Options{};
@@ -76,12 +76,12 @@ TEST(OptionTable, EachCommandTakesItsOptionsAndRefusesTheOthers) {
                 EXPECT_EQ(error, "analyze takes position options only with --summary or --report");
             }
             // Its value is asked for, also in the "--name=value" form.
-            if (!spec.valueName.empty() && (spec.commands & c.mask) != 0) {
+            if (!option.valueName.empty() && (option.commands & c.mask) != 0) {
                 args.pop_back();
                 o = Options{};
                 EXPECT_FALSE(Parses(args, o, error));
-                EXPECT_EQ(error, "option '" + std::string(spec.name) + "' needs a value");
-                args.back() = std::string(spec.name) + "=" + ExampleValue(spec);
+                EXPECT_EQ(error, "option '" + std::string(option.name) + "' needs a value");
+                args.back() = std::string(option.name) + "=" + ExampleValue(option);
                 o = Options{};
                 EXPECT_TRUE(Parses(args, o, error)) << error;
             }
@@ -92,15 +92,15 @@ TEST(OptionTable, EachCommandTakesItsOptionsAndRefusesTheOthers) {
 TEST(OptionTable, UsageCompletionAndManualNameEveryOption) {
     const std::string completion = BashCompletion();
     const std::string manual = ManualOptions();
-    for (const OptionSpec& spec : OptionTable()) {
-        SCOPED_TRACE(std::string(spec.name));
-        EXPECT_NE(UsageText().find(std::string(spec.name)), std::string::npos);
+    for (const OptionSpec& option : OptionTable()) {
+        SCOPED_TRACE(std::string(option.name));
+        EXPECT_NE(UsageText().find(std::string(option.name)), std::string::npos);
         std::string roffName;  // "\-\-kml\-time"
-        for (const char c : spec.name) roffName += c == '-' ? std::string("\\-") : std::string(1, c);
+        for (const char c : option.name) roffName += c == '-' ? std::string("\\-") : std::string(1, c);
         EXPECT_NE(ManualTags(manual).find("\\fB" + roffName + "\\fR"), std::string::npos);
-        EXPECT_NE(completion.find(std::string(spec.name) + " "), std::string::npos);
-        if (!spec.valueWords.empty()) {
-            EXPECT_NE(completion.find("\"" + std::string(spec.valueWords) + "\""), std::string::npos);
+        EXPECT_NE(completion.find(std::string(option.name) + " "), std::string::npos);
+        if (!option.valueWords.empty()) {
+            EXPECT_NE(completion.find("\"" + std::string(option.valueWords) + "\""), std::string::npos);
         }
     }
 }

@@ -153,6 +153,18 @@ bool TakeSimplify(Options& o, const std::string&, const std::string& value, Pars
     return true;
 }
 
+bool TakeMaxPoints(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
+    std::int64_t most = 0;
+    const char* last = value.data() + value.size();
+    const auto result = std::from_chars(value.data(), last, most);
+    if (result.ec != std::errc{} || result.ptr != last || most < 1) {
+        error = "--max-points takes a whole number above 0, not '" + value + "'";
+        return false;
+    }
+    o.shape.maxPoints = most;
+    return true;
+}
+
 // --from and --until: a time with its zone.
 bool TakeCropTime(Options& o, const std::string& name, const std::string& value, ParseState&, std::string& error) {
     const std::optional<std::int64_t> time = ParseZonedTime(value);
@@ -326,6 +338,9 @@ Cropping, shifting and splitting need dated positions.)",
      "leave out positions, keeping every one left out within METRES of the track between the positions kept "
      "(within each segment)",
      "", TakeSimplify},
+    {"--max-points", "", "N", "", kConvert, false, G::Shape,
+     "at most N positions: simplified at the least distance that keeps to N (several passes over the log)", "",
+     TakeMaxPoints},
 };
 
 constexpr std::size_t kNameColumn = 28;

@@ -83,8 +83,8 @@ bool CheckTogether(const Options& o, bool sawPositionOption, std::string& error)
         return false;
     }
     if (o.shape.Any() && o.outputType != OutputKind::GPX && o.outputType != OutputKind::GeoJSON) {
-        error = "--from, --until, --time-shift, --split-gap, --split-day and --simplify apply to GPX and GeoJSON "
-                "output only";
+        error = "--from, --until, --time-shift, --split-gap, --split-day, --simplify and --max-points apply to GPX "
+                "and GeoJSON output only";
         return false;
     }
     if (o.shape.Splits() && o.outputType != OutputKind::GPX) {
@@ -222,7 +222,7 @@ Options of convert:
 )" + OptionsHelp(OptionGroup::Convert) + R"(
 Shaping the track (convert, GPX and GeoJSON output): the options apply in
 this order, whatever order they are given in: crop (--from, --until), shift,
-split, simplify.
+split, simplify (or limit).
 )" + OptionsHelp(OptionGroup::Shape) + R"(
 Dates: RMC's date field (yy below 80 is 20yy) and ZDA sentences date an NMEA
 log, positions before the first date counted back from it; the HFDTE line

@@ -148,6 +148,7 @@ for args in "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-
             "convert --date 2024-2-01 x" "analyze --date 2024-02-01 x" "convert --simplify 5 x" \
             "convert --to gpx --simplify 0 x" "convert --to geojson --split-day x" \
             "convert --to gpx --from 2024-06-01T00:00:00 x" "convert --to gpx --split-gap 0s x" \
+            "convert --to gpx --max-points 0 x" "convert --to kml --max-points 5 x" \
             "convert --to gpx --from 2024-06-02T00:00:00Z --until 2024-06-01T23:59:59Z x"; do
   "$cli" $args >/dev/null 2>&1; rc=$?
   check "usage: $args" same "$rc" 2
@@ -169,6 +170,23 @@ check "undated split message" grep -q "have no date: the track cannot be cropped
 check "undated split keeps output" same "$(grep -c '<time>2024-02-29T10:15:30Z</time>' "$work/track_GGA.gpx")" 3
 "$cli" convert "$work/track.nmea" --to gpx --overwrite --simplify 1 >/dev/null 2>&1; rc=$?
 check "undated simplify exit" same "$rc" 0
+# --max-points never writes more than its number, on a wandering walk of
+# 300 dated positions; fewer than the first and last position is refused.
+awk 'BEGIN { srand(7); lat = 4730; lon = 830
+  for (i = 0; i < 300; i++) {
+    lat += rand() * 0.02 - 0.004; lon += rand() * 0.02 - 0.01
+    printf "$GPRMC,10%02d%02d.00,A,%09.4f,N,%010.4f,E,0.0,0.0,010624,,,A*00\r\n", int(i / 60), i % 60, lat, lon
+  } }' > "$work/walk.nmea"
+for most in 2 3 10 77 299 300 1000; do
+  "$cli" convert "$work/walk.nmea" --to gpx --overwrite --max-points "$most" >/dev/null 2>&1; rc=$?
+  kept=$(grep -c '<trkpt' "$work/walk_RMC.gpx")
+  check "max-points $most exit" same "$rc" 0
+  check "max-points $most keeps at most $most ($kept)" [ "$kept" -le "$most" ]
+done
+check "max-points 1000 keeps all" same "$kept" 300
+"$cli" convert "$work/walk.nmea" --to gpx --overwrite --max-points 1 2>"$work/err" >/dev/null; rc=$?
+check "max-points 1 exit" same "$rc" 2
+check "max-points 1 message" grep -q "cannot be kept to 1 positions: its pieces keep their first and last, 2 in all. No output written." "$work/err"
 # A GPX time holds no year 0000: such a date is a usage error, the day
 # after it is the first one written.
 "$cli" convert "$work/track.nmea" --to gpx --date 0000-12-31 --overwrite >/dev/null 2>"$work/err"; rc=$?

@@ -22,6 +22,7 @@ std::string ExampleValue(const OptionSpec& option) {
     if (option.valueName == "[+-]hh:mm:ss") return "+01:00:00";
     if (option.valueName == "DURATION") return "15m";
     if (option.valueName == "METRES") return "5";
+    if (option.valueName == "N") return "500";
     return "x";
 }
 

@@ -10,6 +10,7 @@
 #include "convert/kinds.h"
 #include "convert/parts/log_parts.h"
 #include "convert/parts/record_parts.h"
+#include "convert/run/point_limit.h"
 #include "convert/run/record_loop.h"
 #include "convert/write/dated_track_writer.h"
 #include "convert/write/output_documents.h"
@@ -190,10 +191,30 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
                        std::string(kNoOutputWritten);
         return body;
     }
+    // With a limit on the positions: the least simplification that keeps to it.
+    Settings limited;
+    const Settings* options = &s;
+    if (s.Shape.maxPoints) {
+        PointLimit limit;
+        if (!FindPointLimit(s, input.Descriptor(), start, limit, body.error)) {
+            body.end = LoopEnd::ReadFailed;
+            return body;
+        }
+        if (!limit.fits) {
+            body.refusal = "The track of " + s.InputFilePath + " cannot be kept to " +
+                           std::to_string(*s.Shape.maxPoints) + " positions: its pieces keep their first and last, " +
+                           std::to_string(limit.fewest) + " in all. " + std::string(kNoOutputWritten);
+            return body;
+        }
+        limited = s;
+        limited.Shape.simplifyMetres = limit.metres;
+        limited.Shape.maxPoints.reset();
+        options = &limited;
+    }
     // A shaped track is shaped whole: one pass.
     const LogSplit split = s.Shape.Any() ? LogSplit{} : FindLogSplit(s, input.Descriptor(), input.Size());
     for (bool milliseconds = false;; milliseconds = true) {
-        DatedJob job(s, input, output, split, start, milliseconds);
+        DatedJob job(*options, input, output, split, start, milliseconds);
         const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
         if (!run.part) {
             body.writeError = output.ErrorText();

@@ -321,7 +321,8 @@ file only).)",
 \fBZ\fR or \fB+\fIhh:mm\fR) and after, by the times the log gives.
 The shaping options (\fB\-\-from\fR, \fB\-\-until\fR, \fB\-\-time\-shift\fR,
 \fB\-\-split\-gap\fR, \fB\-\-split\-day\fR, \fB\-\-simplify\fR) apply to GPX and
-GeoJSON output (the splits to GPX alone), in one fixed order whatever order
+GeoJSON output (a piece of a split is a GPX track segment, a line of a
+GeoJSON MultiLineString), in one fixed order whatever order
 they are given in: crop, shift, split, simplify.
 Cropping, shifting and splitting need dated positions.)",
      TakeCropTime},
@@ -330,10 +331,10 @@ Cropping, shifting and splitting need dated positions.)",
     {"--time-shift", "", "[+-]hh:mm:ss", "", kConvert, false, G::Shape,
      "move every time by the given hours, minutes and seconds (a clock that was off)", "", TakeTimeShift},
     {"--split-gap", "", "DURATION", "", kConvert, false, G::Shape,
-     "start a new track segment after a pause longer than DURATION (hh:mm:ss, or 90s, 15m, 2h); GPX only", "",
+     "start a new track segment after a pause longer than DURATION (hh:mm:ss, or 90s, 15m, 2h): a GPX track segment or a GeoJSON line each", "",
      TakeSplitGap},
     {"--split-day", "", "", "", kConvert, false, G::Shape,
-     "start a new track segment where a new UTC day begins; GPX only", "", TakeSplitDay},
+     "start a new track segment where a new UTC day begins", "", TakeSplitDay},
     {"--simplify", "", "METRES", "", kConvert, false, G::Shape,
      "leave out positions, keeping every one left out within METRES of the track between the positions kept "
      "(within each segment)",

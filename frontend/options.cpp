@@ -87,10 +87,6 @@ bool CheckTogether(const Options& o, bool sawPositionOption, std::string& error)
                 "and GeoJSON output only";
         return false;
     }
-    if (o.shape.Splits() && o.outputType != OutputKind::GPX) {
-        error = "--split-gap and --split-day apply to GPX output only (a track segment a piece)";
-        return false;
-    }
     if (o.shape.from && o.shape.until && *o.shape.from > *o.shape.until) {
         error = "--from is later than --until";
         return false;

@@ -8,6 +8,10 @@ namespace {
 
 bool IsLine(const GeoJsonFrame& frame) { return frame.count > 1; }
 
+// The brackets around a line's list, and a piece's within a track of pieces.
+std::string_view Open(const GeoJsonFrame& frame) { return frame.pieces ? "[[\r\n" : "[\r\n"; }
+std::string_view Close(const GeoJsonFrame& frame) { return frame.pieces ? "\r\n]]" : "\r\n]"; }
+
 void AppendQuotedTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds) {
     text += '"';
     AppendIsoTime(text, utcMilliseconds, milliseconds);
@@ -56,7 +60,11 @@ std::string GeoJsonHead(const GeoJsonFrame& frame) {
     text += ',';
     AppendDegrees(text, frame.bounds.maxLatitude, false);
     text += "],\r\n\"features\":[{\"type\":\"Feature\",\r\n";
-    if (IsLine(frame)) return text + "\"geometry\":{\"type\":\"LineString\",\"coordinates\":[\r\n";
+    if (IsLine(frame)) {
+        text += frame.pieces ? "\"geometry\":{\"type\":\"MultiLineString\",\"coordinates\":"
+                             : "\"geometry\":{\"type\":\"LineString\",\"coordinates\":";
+        return text += Open(frame);
+    }
     std::string position;
     ComposeGeoJsonPosition(position, *frame.only);
     return text + "\"geometry\":{\"type\":\"Point\",\"coordinates\":" + position;
@@ -64,20 +72,22 @@ std::string GeoJsonHead(const GeoJsonFrame& frame) {
 
 std::string GeoJsonMiddle(const GeoJsonFrame& frame) {
     if (frame.count == 0) return {};
-    std::string text = IsLine(frame) ? "\r\n]},\r\n" : "},\r\n";
+    std::string text = IsLine(frame) ? std::string(Close(frame)) + "},\r\n" : "},\r\n";
     text += "\"properties\":{\"name\":\"" + JsonText(frame.name) + "\"";
     if (!frame.start || !frame.end) return text;
     text += ",\"start\":";
     AppendQuotedTime(text, *frame.start, frame.milliseconds);
     text += ",\"end\":";
     AppendQuotedTime(text, *frame.end, frame.milliseconds);
-    text += ",\"coordinateProperties\":{\"times\":[\r\n";
+    text += ",\"coordinateProperties\":{\"times\":";
+    text += IsLine(frame) ? Open(frame) : "[\r\n";
     return text;
 }
 
 std::string_view GeoJsonTail(const GeoJsonFrame& frame) {
     if (frame.count == 0) return "]}\r\n";
-    return frame.start ? "\r\n]}}}]}\r\n" : "}}]}\r\n";
+    if (!frame.start) return "}}]}\r\n";
+    return IsLine(frame) && frame.pieces ? "\r\n]]}}}]}\r\n" : "\r\n]}}}]}\r\n";
 }
 
 }  // namespace torvane

@@ -26,6 +26,9 @@ struct GeoJsonFrame {
     // The times of the first and last dated positions; none for an undated track.
     std::optional<std::int64_t> start, end;
     bool milliseconds = false;
+    // A track split into pieces: a MultiLineString, its times a list per
+    // piece (a track of one position stays a Point).
+    bool pieces = false;
 };
 
 // `[lon,lat,alt]` (or `[lon,lat]` without an altitude).
@@ -35,6 +38,8 @@ void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool millise
 
 // Between two coordinate (or time) lines.
 inline constexpr std::string_view kGeoJsonSeparator = ",\r\n";
+// Between the last position (or time) of one piece and the first of the next.
+inline constexpr std::string_view kGeoJsonPieceSeparator = "\r\n],[\r\n";
 
 // Before the coordinate lines; with one position the whole geometry.
 std::string GeoJsonHead(const GeoJsonFrame& frame);

@@ -146,7 +146,7 @@ for args in "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-
             "convert --decimal-comma --to kml x" "frobnicate x" "convert -o a b c" \
             "convert --decimal-comma --to gpx x" "convert --kml-time x" "convert --date 2024-02-30 x" \
             "convert --date 2024-2-01 x" "analyze --date 2024-02-01 x" "convert --simplify 5 x" \
-            "convert --to gpx --simplify 0 x" "convert --to geojson --split-day x" \
+            "convert --to gpx --simplify 0 x" "convert --to kml --kml-time --split-day x" \
             "convert --to gpx --from 2024-06-01T00:00:00 x" "convert --to gpx --split-gap 0s x" \
             "convert --to gpx --max-points 0 x" "convert --to kml --max-points 5 x" \
             "convert --to gpx --from 2024-06-02T00:00:00Z --until 2024-06-01T23:59:59Z x"; do

@@ -60,6 +60,7 @@ shape-shift-day.gpx    shape-walk.nmea    --to gpx --split-day --time-shift +00:
 shape-order.gpx        shape-walk.nmea    --to gpx --simplify 5 --until 2024-06-01T00:12:30Z --from 2024-06-01T00:00:00Z
 shape-max.gpx          shape-walk.nmea    --to gpx --max-points 3
 shape-max-gap.gpx      shape-walk.nmea    --to gpx --max-points 4 --split-gap 5m
+shape-gap.geojson      shape-walk.nmea    --to geojson --split-gap 5m
 '
 
 # Prints the first line where `actual` differs from `wanted`.

@@ -89,7 +89,8 @@ void DatedTrackWriter::TakePosition(const Position& p, bool newPiece) {
         if (!start_) start_ = *time;
         end_ = *time;
     }
-    if (newPiece && count_ > 0 && kind_ == OutputKind::GPX) side_[0].Write(GpxSegmentBreak());
+    pieceBreak_ = newPiece && count_ > 0;
+    if (pieceBreak_ && kind_ == OutputKind::GPX) side_[0].Write(GpxSegmentBreak());
     if (count_ == 0) first_ = point;
     ++count_;
     bounds_.Include(point.latitude, point.longitude);
@@ -104,8 +105,9 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
             break;
         case OutputKind::GeoJSON:
             if (count_ > 1) {
-                side_[0].Write(kGeoJsonSeparator);
-                side_[1].Write(kGeoJsonSeparator);
+                const std::string_view separator = pieceBreak_ ? kGeoJsonPieceSeparator : kGeoJsonSeparator;
+                side_[0].Write(separator);
+                side_[1].Write(separator);
             }
             ComposeGeoJsonPosition(line_, point);
             side_[0].Write(line_);
@@ -145,7 +147,8 @@ bool DatedTrackWriter::Finish(std::string& error) {
             break;
         }
         case OutputKind::GeoJSON: {
-            GeoJsonFrame frame{name, count_, bounds_, count_ > 0 ? &first_ : nullptr, start_, end_, milliseconds_};
+            GeoJsonFrame frame{name, count_, bounds_, count_ > 0 ? &first_ : nullptr, start_, end_, milliseconds_,
+                               settings_.Shape.Splits()};
             output_.Write(GeoJsonHead(frame));
             if (count_ > 1) appended = AppendSide(0, kGeoJsonSeparator);
             output_.Write(GeoJsonMiddle(frame));

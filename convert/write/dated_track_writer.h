@@ -99,6 +99,7 @@ private:
     OverlayBounds bounds_;
     DatedPoint first_;
     std::optional<std::int64_t> start_, end_;
+    bool pieceBreak_ = false;  // the position taken starts a piece after the first
     Shaped shaped_{*this};
     std::unique_ptr<ShapePipeline> shape_;  // where a shaping option is on
 };

@@ -1,6 +1,7 @@
 // A whole analysis and conversion of arbitrary bytes into each output type.
 // A file that is not recognised is converted with a data type chosen by the
 // bytes. Every run completes; the documents are whole; KML is well-formed.
+#include <filesystem>
 #include <string>
 
 #include "convert/recognise/input_analysis.h"
@@ -125,6 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::int64_t accounted = 0;
         for (const std::int64_t n : account.counts) accounted += n;
         Require(accounted == account.lines, "the account does not add up");
+        std::filesystem::remove(s.OutputFilePath);  // (the KML time track's path is the KML path's)
         const torvane::RunReport report = torvane::PerformConversionRun(s);
         if (s.EliminateZeroPositions) Require(account.Positions() == report.count, "account and run differ");
         Require(report.outcome != torvane::RunReport::Outcome::Failed, "conversion failed", report.message);
@@ -132,6 +134,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         Require(report.message.find(report.count == 0 ? "Could not recognize" : " data sets written to file ") !=
                     std::string::npos,
                 "message does not fit the count", report.message);
+        // A run without a data set names no file.
+        if (report.count == 0) {
+            Require(!std::filesystem::exists(s.OutputFilePath), "a run without data sets wrote a file",
+                    s.OutputFilePath);
+            continue;
+        }
         CheckDocument(s, torvane::fuzz::ReadBytes(s.OutputFilePath));
     }
     const std::string listing = dir.Listing();

@@ -172,7 +172,7 @@ check "undated split keeps output" same "$(grep -c '<time>2024-02-29T10:15:30Z</
 check "undated simplify exit" same "$rc" 0
 # --max-points never writes more than its number, on a wandering walk of
 # 300 dated positions; fewer than the first and last position is refused.
-awk 'BEGIN { srand(7); lat = 4730; lon = 830
+LC_ALL=C awk 'BEGIN { srand(7); lat = 4730; lon = 830
   for (i = 0; i < 300; i++) {
     lat += rand() * 0.02 - 0.004; lon += rand() * 0.02 - 0.01
     printf "$GPRMC,10%02d%02d.00,A,%09.4f,N,%010.4f,E,0.0,0.0,010624,,,A*00\r\n", int(i / 60), i % 60, lat, lon

@@ -21,7 +21,7 @@ if [ $# -lt 3 ]; then
 fi
 counter=$1; metres=$2; shift 2
 command -v gpsbabel >/dev/null || { echo "gpsbabel not installed: skipped"; exit 77; }
-km=$(awk -v m="$metres" 'BEGIN { printf "%.6f", m / 1000 }')
+km=$(LC_ALL=C awk -v m="$metres" 'BEGIN { printf "%.6f", m / 1000 }')
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 status=0
@@ -56,7 +56,7 @@ for input in "$@"; do
   theirIn=$(rows "$work/all.csv"); theirKept=$(rows "$work/kept.csv")
   rm -f "$work/all.csv" "$work/kept.csv"
   [ "$theirIn" -gt 0 ] && [ "$ourIn" -gt 0 ] || continue
-  ratio=$(awk -v a="$ourKept" -v b="$theirKept" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
+  ratio=$(LC_ALL=C awk -v a="$ourKept" -v b="$theirKept" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "-" }')
   printf '| %-40s | %8d | %8d | %8d | %8d | %6s |\n' "$name" "$ourIn" "$theirIn" "$theirKept" "$ourKept" "$ratio"
   if [ "$ourIn" -eq "$theirIn" ] && [ "$ourIn" -ge 20 ]; then
     sums=($((sums[0] + ourIn)) $((sums[1] + theirKept)) $((sums[2] + ourKept)))

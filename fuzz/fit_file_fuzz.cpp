@@ -7,19 +7,12 @@
 
 #include "convert/read/fit_file.h"
 #include "converter_check.h"
+#include "fit_crc_oracle.h"
 
 namespace {
 
 using torvane::fuzz::Require;
-
-std::uint16_t Crc(std::string_view bytes) {
-    unsigned crc = 0;
-    for (const unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) != 0 ? (crc >> 1) ^ 0xA001 : crc >> 1;
-    }
-    return static_cast<std::uint16_t>(crc);
-}
+using torvane::oracle::FitCrc;
 
 void Put(std::string& out, std::uint64_t value, int size) {
     for (int i = 0; i < size; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
@@ -64,9 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Put(file, 2100, 2);
     Put(file, bytes.size(), 4);
     file += ".FIT";
-    Put(file, Crc(file), 2);
+    Put(file, FitCrc(file), 2);
     file += bytes;
-    Put(file, Crc(file), 2);
+    Put(file, FitCrc(file), 2);
     ReadAndCheck(file, s);
     return 0;
 }

@@ -8,11 +8,14 @@
 
 #include "convert/files/input_file.h"
 #include "convert/write/line_account.h"
+#include "fit_crc_oracle.h"
 #include "log_run.h"
 #include "test_files.h"
 
 namespace torvane {
 namespace {
+
+using oracle::FitCrc;
 
 // --- FIT bytes made by hand.
 
@@ -22,16 +25,6 @@ std::string Bytes(std::uint64_t value, int size, bool bigEndian = false) {
         out[static_cast<std::size_t>(bigEndian ? size - 1 - i : i)] = static_cast<char>(value >> (8 * i) & 0xFF);
     }
     return out;
-}
-
-// The CRC of a FIT header or file, bit by bit.
-std::uint16_t Crc(std::string_view bytes) {
-    unsigned crc = 0;
-    for (const unsigned char byte : bytes) {
-        crc ^= byte;
-        for (int bit = 0; bit < 8; ++bit) crc = (crc & 1) != 0 ? (crc >> 1) ^ 0xA001 : crc >> 1;
-    }
-    return static_cast<std::uint16_t>(crc);
 }
 
 struct Field {
@@ -76,9 +69,9 @@ std::string RecordData(std::uint32_t time = kT0, std::int32_t lat = kLatSemicirc
 std::string FitFile(const std::string& messages, int headerSize = 14, int headerCrc = -1) {
     std::string out = static_cast<char>(headerSize) + std::string(1, '\x20') + Bytes(2100, 2) +
                       Bytes(messages.size(), 4) + ".FIT";
-    if (headerSize == 14) out += Bytes(headerCrc < 0 ? Crc(out) : static_cast<unsigned>(headerCrc), 2);
+    if (headerSize == 14) out += Bytes(headerCrc < 0 ? FitCrc(out) : static_cast<unsigned>(headerCrc), 2);
     out += messages;
-    return out + Bytes(Crc(out), 2);
+    return out + Bytes(FitCrc(out), 2);
 }
 
 const std::string kOneRecord = RecordDefinition() + RecordData();

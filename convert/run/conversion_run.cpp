@@ -192,7 +192,7 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
         return body;
     }
     // With a limit on the positions: the least simplification that keeps to it.
-    Settings limited;
+    std::optional<Settings> limited;
     const Settings* options = &s;
     if (s.Shape.maxPoints) {
         PointLimit limit;
@@ -206,10 +206,10 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
                            std::to_string(limit.fewest) + " in all. " + std::string(kNoOutputWritten);
             return body;
         }
-        limited = s;
-        limited.Shape.simplifyMetres = limit.metres;
-        limited.Shape.maxPoints.reset();
-        options = &limited;
+        limited.emplace(s);
+        limited->Shape.simplifyMetres = limit.metres;
+        limited->Shape.maxPoints.reset();
+        options = &*limited;
     }
     // A shaped track is shaped whole: one pass.
     const LogSplit split = s.Shape.Any() ? LogSplit{} : FindLogSplit(s, input.Descriptor(), input.Size());

@@ -96,26 +96,35 @@ void PrintOptionHints(Console& con, const AnalysisReport& report) {
 }
 
 // The GPX copy that analysis writes replaces a file of its name only when
-// that file holds the same copy already, or as an output is replaced.
-bool GpxCopyMayBeWritten(Console& con, const std::string& file, const Options& options) {
-    if (frontend::GpxCopyNeedsNoQuestion(file, options.overwrite) || AskOverwrite(con)) return true;
-    PrintError(con, "Output file exists: " + GpxCopyPath(file));
+// that file holds the same copy already (compared while the copy is
+// written), or as an output is replaced: with --overwrite, or on a yes.
+ProgressHooks CopyQuestion(Console& con, const Options& options) {
+    ProgressHooks hooks;
+    if (!options.overwrite) hooks.mayReplaceCopy = [&con] { return AskOverwrite(con); };
+    return hooks;
+}
+
+// Prints the refusal where the analysis kept a file of the copy's name.
+bool ReportedKeptCopy(Console& con, const AnalysisReport& report) {
+    if (!report.copyKept) return false;
+    PrintError(con, report.message);
     PrintError(con, frontend::kMoveExistingFile);
-    return false;
+    return true;
 }
 
 int Analyze(Console& con, const std::string& file, const Options& options) {
-    if (!GpxCopyMayBeWritten(con, file, options)) return kFailure;
     Settings s;
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
+    const ProgressHooks question = CopyQuestion(con, options);
     AnalysisWithSummary analysis;
     if (options.summary) {
-        analysis = AnalyzeWithSummary(s, [&options](Settings& run) { ApplyOptions(options, run); });
+        analysis = AnalyzeWithSummary(s, [&options](Settings& run) { ApplyOptions(options, run); }, &question);
     } else {
-        analysis.report = AnalyzeInput(s);
+        analysis.report = AnalyzeInput(s, &question);
     }
     const AnalysisReport& report = analysis.report;
+    if (ReportedKeptCopy(con, report)) return kFailure;
     if (report.failed) {
         PrintError(con, report.message);
         return kFailure;
@@ -144,13 +153,17 @@ int Analyze(Console& con, const std::string& file, const Options& options) {
 
 // Analyses `file` as the window's ANALYZE does, prints its message and puts
 // the options into `s`. Returns 0 when the file was recognised, else the
-// file's exit code.
-int AnalyzeForOutput(Console& con, const std::string& file, const Options& options, Settings& s,
+// file's exit code; `keptCopy` tells that a file of the GPX copy's name
+// was kept at the user's word.
+int AnalyzeForOutput(Console& con, const std::string& file, const Options& options, Settings& s, bool& keptCopy,
                      AnalysisCounts* counts = nullptr) {
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
-    const AnalysisReport analysis = AnalyzeInput(s);
+    const ProgressHooks question = CopyQuestion(con, options);
+    const AnalysisReport analysis = AnalyzeInput(s, &question);
     if (counts != nullptr) *counts = analysis.counts;
+    keptCopy = ReportedKeptCopy(con, analysis);
+    if (keptCopy) return kFailure;
     if (analysis.failed) {
         PrintError(con, analysis.message);
         return kFailure;
@@ -184,13 +197,9 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 // Returns the exit code for this file; `stop` is set when the program must
 // end (an existing output file was not to be replaced).
 int Convert(Console& con, const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
-    if (!GpxCopyMayBeWritten(con, file, options)) {
-        stop = true;
-        return kFailure;
-    }
     Settings s;
     AnalysisCounts counts;
-    if (const int code = AnalyzeForOutput(con, file, options, s, &counts); code != 0) return code;
+    if (const int code = AnalyzeForOutput(con, file, options, s, stop, &counts); code != 0) return code;
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
 
@@ -232,9 +241,9 @@ int Convert(Console& con, const std::string& file, const Options& options, Writt
 // The SVG picture of the file's track; the same refusal to replace an
 // existing file as convert.
 int Preview(Console& con, const std::string& file, const Options& options) {
-    if (!GpxCopyMayBeWritten(con, file, options)) return kFailure;
     Settings s;
-    if (const int code = AnalyzeForOutput(con, file, options, s); code != 0) return code;
+    bool keptCopy = false;
+    if (const int code = AnalyzeForOutput(con, file, options, s, keptCopy); code != 0) return code;
     s.OutputType = OutputKind::Table;
     FormOutputPath(s);
     std::string path = s.OutputFilePath.substr(0, s.OutputFilePath.size() - 3) + "svg";  // "..._GGA.prn"

@@ -541,6 +541,20 @@ check "gpx copy replaced with --overwrite" same "$rc" 0
 check "gpx copy written" same "$(head -c 5 "$work/own_CRLF.gpx")" "<gpx>"
 "$cli" convert "$work/own.gpx" </dev/null >/dev/null 2>&1; rc=$?
 check "gpx copy that holds the copy replaced without a word" same "$rc" 0
+# The same with a copy made in two parts and compared while written: one
+# byte changed near its end, or one byte more, is another file.
+LC_ALL=C awk 'BEGIN { print "<gpx><trk><trkseg>"; for (i = 0; i < 30000; i++) printf "<trkpt lat=\"47.%05d\" lon=\"8.%05d\"></trkpt>\n", i, i; print "</trkseg></trk></gpx>" }' > "$work/long.gpx"
+"$cli" analyze "$work/long.gpx" --overwrite >/dev/null 2>&1
+"$cli" analyze "$work/long.gpx" </dev/null >/dev/null 2>&1; rc=$?
+check "long gpx copy that holds the copy replaced without a word" same "$rc" 0
+cp "$work/long_CRLF.gpx" "$work/long.copy"
+printf '\n' >> "$work/long_CRLF.gpx"
+"$cli" analyze "$work/long.gpx" </dev/null >/dev/null 2>&1; rc=$?
+check "long gpx copy with a byte more kept" same "$rc" 2
+sed '$ s/gpx>/gpX>/' "$work/long.copy" > "$work/long_CRLF.gpx"
+"$cli" analyze "$work/long.gpx" </dev/null >/dev/null 2>&1; rc=$?
+check "long gpx copy with its last line changed kept" same "$rc" 2
+check "long gpx copy kept as it was" grep -q "gpX>" "$work/long_CRLF.gpx"
 
 # Bash completion: a file name with blanks is one word; each command's options are offered.
 completion="$(dirname "$cli")/packaging/torvane-cli.bash"

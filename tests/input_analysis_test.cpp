@@ -338,7 +338,7 @@ TEST(GpxCopy, NamesAndLineEnds) {
         const std::string input = dir.File("in.gpx");
         WriteFile(input, c.input);
         std::string error;
-        ASSERT_TRUE(WriteGpxCopy(input, GpxCopyPath(input), error)) << error;
+        ASSERT_EQ(WriteGpxCopy(input, GpxCopyPath(input), error), GpxCopyOutcome::Written) << error;
         const std::string copy = ReadFile(GpxCopyPath(input));
         EXPECT_TRUE(copy == c.copy) << c.input.substr(0, 80) << " (" << c.input.size() << " bytes) gave "
                                     << copy.substr(0, 80) << " (" << copy.size() << " bytes)";

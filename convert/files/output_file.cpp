@@ -28,6 +28,10 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     bufferSize_ = std::exchange(other.bufferSize_, 0);
     error_ = std::move(other.error_);
     named_ = other.named_;
+    compared_ = std::exchange(other.compared_, platform::kNoFile);
+    comparedBytes_ = std::move(other.comparedBytes_);
+    flushed_ = std::exchange(other.flushed_, 0);
+    differs_ = other.differs_;
     return *this;
 }
 
@@ -35,6 +39,8 @@ bool OutputFile::Open(const std::string& finalPath) {
     Discard();
     error_.clear();
     named_ = false;
+    flushed_ = 0;
+    differs_ = false;
     finalPath_ = finalPath;
     // Only a regular file is replaced: the rename would otherwise put a
     // regular file in place of a device (/dev/null, say), a FIFO or a
@@ -78,7 +84,29 @@ void OutputFile::Fail(const char* what) {
     if (error_.empty()) error_ = std::string(what) + ": " + platform::ErrorText(errno);
 }
 
+void OutputFile::CompareWith(platform::FileHandle existing) {
+    compared_ = existing;
+    if (!comparedBytes_) comparedBytes_.reset(new char[kBufferSize]);
+}
+
+void OutputFile::CompareFlushed() {
+    std::size_t done = 0;
+    while (done < used_ && !differs_) {
+        const std::ptrdiff_t n = platform::ReadSomeAt(compared_, comparedBytes_.get(), used_ - done, flushed_ + done);
+        differs_ = n <= 0 || std::memcmp(comparedBytes_.get(), buffer_.get() + done, static_cast<std::size_t>(n)) != 0;
+        if (n > 0) done += static_cast<std::size_t>(n);
+    }
+}
+
+bool OutputFile::SameAsCompared() {
+    if (compared_ == platform::kNoFile || differs_ || used_ != 0) return false;
+    char after;
+    return platform::ReadSomeAt(compared_, &after, 1, flushed_) == 0;
+}
+
 void OutputFile::Flush() {
+    if (compared_ != platform::kNoFile && !differs_) CompareFlushed();
+    flushed_ += used_;
     std::size_t done = 0;
     while (done < used_ && Good()) {
         const std::ptrdiff_t n = platform::WriteSome(file_, buffer_.get() + done, used_ - done);
@@ -128,6 +156,17 @@ bool OutputFile::AppendFinished(OutputFile& other) {
     if (file_ == platform::kNoFile || !Good()) return true;
     Flush();  // the buffer, empty, then carries the copy where the system cannot
     if (!Good()) return true;
+    if (compared_ != platform::kNoFile) {
+        // Through the buffer, where the comparison sees it.
+        for (;;) {
+            const std::ptrdiff_t n = platform::ReadSome(file, buffer_.get(), bufferSize_);
+            if (n < 0) return false;
+            if (n == 0) return true;
+            used_ = static_cast<std::size_t>(n);
+            Flush();
+            if (!Good()) return true;
+        }
+    }
     switch (platform::CopyRest(file, file_, buffer_.get(), bufferSize_)) {
         case platform::CopyEnd::Done: return true;
         case platform::CopyEnd::ReadFailed: return false;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -71,12 +72,21 @@ public:
     // abandoned midway leaves nothing behind through this (or the destructor).
     void Discard();
 
+    // Compares every byte written from now on (appended parts too) with
+    // the bytes at the same offsets of `existing`, an open file the caller
+    // keeps open, as the text goes to the disk: no pass of its own.
+    void CompareWith(platform::FileHandle existing);
+    // After Finish(): whether the text written equals the compared file's
+    // whole text, byte for byte (false where that file cannot be read).
+    bool SameAsCompared();
+
     const std::string& ErrorText() const { return error_; }
 
 private:
     void WriteThroughFlushes(std::string_view text);  // text that does not fit the buffer's room
     void StartBuffer();
     void Flush();
+    void CompareFlushed();  // the buffer's text against the compared file's
     void Fail(const char* what);
 
     platform::FileHandle file_ = platform::kNoFile;
@@ -88,6 +98,10 @@ private:
     std::size_t bufferSize_ = 0;  // 0 until the buffer is made
     std::string error_;
     bool named_ = false;
+    platform::FileHandle compared_ = platform::kNoFile;  // not owned
+    std::unique_ptr<char[]> comparedBytes_;
+    std::uint64_t flushed_ = 0;  // bytes of text flushed since Open()
+    bool differs_ = false;       // from the compared file, in the bytes flushed
 };
 
 // Finishes `part` and writes its whole text into `output`. False when `part`

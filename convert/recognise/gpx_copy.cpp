@@ -184,24 +184,29 @@ std::string FeedFailure(const Fed& fed, const CopyFilter& filter, const std::str
                                   std::to_string(kMaxLineLength) + " bytes; this is not a text log");
 }
 
-// The checks after the last byte was fed, and the copy's name. False on
-// failure, with `error`.
-bool CompleteCopy(InputFile& input, std::uint64_t done, OutputFile& output, const std::string& inputPath,
-                  const std::string& copyPath, std::string& error) {
-    if (!output.Good()) {
+// The checks after the last byte was fed, the question where an existing
+// file differs, and the copy's name. `error` holds the reason of a failure.
+GpxCopyOutcome CompleteCopy(InputFile& input, std::uint64_t done, OutputFile& output, const std::string& inputPath,
+                            const std::string& copyPath, const std::function<bool()>* mayReplace,
+                            std::string& error) {
+    if (!output.Good() || (mayReplace != nullptr && !output.Finish())) {
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
-        return false;
+        return GpxCopyOutcome::Failed;
     }
     if (input.ChangedWhileRead(done)) {
         error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
-        return false;
+        return GpxCopyOutcome::Failed;
+    }
+    if (mayReplace != nullptr && !output.SameAsCompared() && !(*mayReplace)()) {
+        output.Discard();
+        return GpxCopyOutcome::KeptExisting;
     }
     if (!output.Commit()) {
         const std::string_view note = output.Named() ? kOutputInPlaceUnconfirmed : std::string_view();
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText(), note);
-        return false;
+        return GpxCopyOutcome::Failed;
     }
-    return true;
+    return GpxCopyOutcome::Written;
 }
 
 // Compares the lines of a copy, each with its CR LF, with the bytes of an
@@ -328,21 +333,30 @@ private:
 
 }  // namespace
 
-bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std::string& error,
-                  const ProgressHooks* hooks, LineCounting* counting, const PartsRule& parts, bool* inParts) {
+GpxCopyOutcome WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std::string& error,
+                            const ProgressHooks* hooks, LineCounting* counting, const PartsRule& parts,
+                            bool* inParts) {
     InputFile input;
     if (!input.Open(inputPath)) {
         error = FileFailureMessage(FileAction::ReadInput, inputPath, input.ErrorText());
-        return false;
+        return GpxCopyOutcome::Failed;
     }
     if (input.IsSameFile(copyPath)) {
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, "it is the input file");
-        return false;
+        return GpxCopyOutcome::Failed;
     }
     OutputFile output;
     if (!output.Open(copyPath)) {
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
-        return false;
+        return GpxCopyOutcome::Failed;
+    }
+    // A file of the copy's name that cannot be read differs from any copy.
+    const std::function<bool()>* mayReplace = nullptr;
+    InputFile existing;
+    unsigned mode = 0;
+    if (hooks != nullptr && hooks->mayReplaceCopy && platform::Inspect(copyPath, mode) == platform::PathKind::Regular) {
+        mayReplace = &hooks->mayReplaceCopy;
+        if (existing.Open(copyPath)) output.CompareWith(existing.Descriptor());
     }
     CopyJob job(input, output, copyPath, counting);
     const LogSplit split = FindLogSplit(parts, input.Descriptor(), input.Size());
@@ -350,14 +364,14 @@ bool WriteGpxCopy(const std::string& inputPath, const std::string& copyPath, std
     if (inParts != nullptr) *inParts = copy.inParts;
     if (!copy.part) {
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
-        return false;
+        return GpxCopyOutcome::Failed;
     }
     if (copy.end != PartEnd::Finished) {
         error = FeedFailure(copy.part->fed, *copy.part->filter, inputPath);
-        return false;
+        return GpxCopyOutcome::Failed;
     }
     if (counting != nullptr) counting->counts = copy.part->counts;
-    return CompleteCopy(input, copy.part->done, output, inputPath, copyPath, error);
+    return CompleteCopy(input, copy.part->done, output, inputPath, copyPath, mayReplace, error);
 }
 
 }  // namespace torvane

@@ -204,9 +204,11 @@ AnalysisReport AnalyseLog(const RunOptions& o, const ProgressHooks* hooks) {
         const std::string copyPath = GpxCopyPath(path);
         std::string error;
         LineCounting counting = fresh;
-        if (!WriteGpxCopy(path, copyPath, error, hooks, &counting, o.Parts, &report.inParts)) {
+        const GpxCopyOutcome copy = WriteGpxCopy(path, copyPath, error, hooks, &counting, o.Parts, &report.inParts);
+        if (copy != GpxCopyOutcome::Written) {
             report.failed = true;
-            report.message = error;
+            report.copyKept = copy == GpxCopyOutcome::KeptExisting;
+            report.message = report.copyKept ? "Output file exists: " + copyPath : error;
             report.counts = fresh.counts;
             return report;
         }

@@ -24,6 +24,9 @@ struct AnalysisReport {
     // recognise the file as IGC (only looked for when that option is off).
     bool fewIgcHeaders = false;
     bool inParts = false;  // the file (or its GPX copy) was read in two parts at once
+    // The GPX copy's name holds another file, which the front end chose to
+    // keep (see ProgressHooks::mayReplaceCopy); `failed` is set too.
+    bool copyKept = false;
 };
 
 // The hint printed below "Could not recognize data ..." when only sentences

@@ -16,6 +16,10 @@ struct ProgressHooks {
     // Asked right after each progress report during a conversion run; true
     // stops the run, which then writes nothing. Empty: the run goes to its end.
     std::function<bool()> cancelled;
+    // Asked once a GPX copy is complete, where a file of its name holds
+    // other bytes: true replaces that file, false keeps it and ends the
+    // analysis. Empty: the copy replaces whatever file has its name.
+    std::function<bool()> mayReplaceCopy;
 };
 
 }  // namespace torvane

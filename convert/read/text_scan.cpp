@@ -1,5 +1,6 @@
 #include "convert/read/text_scan.h"
 
+#include <algorithm>
 #include <bit>
 #include <charconv>
 #include <cstdint>
@@ -11,46 +12,49 @@
 namespace torvane {
 
 double LeadingNumber(std::string_view text) {
-    std::size_t i = 0;
-    const std::size_t size = text.size();
-    while (i < size && text[i] == ' ') ++i;
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    while (p < end && *p == ' ') ++p;
     bool negative = false;
-    if (i < size && (text[i] == '+' || text[i] == '-')) {
-        negative = text[i] == '-';
-        ++i;
+    if (p < end && (*p == '+' || *p == '-')) {
+        negative = *p == '-';
+        ++p;
     }
-    // One pass over the digits: up to 15 of them are gathered exactly; their
-    // value divided by an exact power of ten is then correctly rounded.
-    const std::size_t start = i;
+    // The digits before the point, then those after it, gathered in one
+    // number: up to 15 of them exactly, and their value divided by an exact
+    // power of ten is then correctly rounded. (Longer numbers wrap here and
+    // take the slow path.)
+    const char* const start = p;
     std::uint64_t digits = 0;
-    int digitCount = 0;
-    int decimals = -1;  // digits after the point; -1 while there is no point
-    bool integerNonZero = false;
-    for (; i < size; ++i) {
-        const unsigned d = static_cast<unsigned char>(text[i]) - '0';
-        if (d <= 9) {
-            digits = digits * 10 + d;  // wraps for long numbers, which take the slow path
-            ++digitCount;
-            if (decimals >= 0) ++decimals;
-            else if (d != 0) integerNonZero = true;
-        } else if (text[i] == '.' && decimals < 0) {
-            decimals = 0;
-        } else {
-            break;
-        }
+    unsigned d = 0;
+    while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+        digits = digits * 10 + d;
+        ++p;
     }
+    const char* const point = p;
+    std::size_t decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+            digits = digits * 10 + d;
+            ++p;
+        }
+        decimals = static_cast<std::size_t>(p - fraction);
+    }
+    const std::size_t digitCount = static_cast<std::size_t>(point - start) + decimals;
     if (digitCount == 0) return 0.0;
 
     static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
                                          1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     double value = 0.0;
     if (digitCount <= 15) {
-        value = static_cast<double>(digits) / kPowers[decimals < 0 ? 0 : decimals];
+        value = static_cast<double>(digits) / kPowers[decimals];
     } else {
-        const auto result = std::from_chars(text.data() + start, text.data() + i, value, std::chars_format::fixed);
+        const auto result = std::from_chars(start, p, value, std::chars_format::fixed);
         if (result.ec == std::errc::result_out_of_range) {
             // No exponent is read, so only a huge integer part or a long run
             // of zeros after the point can leave the range of a double.
+            const bool integerNonZero = std::find_if(start, point, [](char c) { return c != '0'; }) != point;
             value = integerNonZero ? std::numeric_limits<double>::infinity() : 0.0;
         } else if (result.ec != std::errc{}) {
             value = 0.0;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
+#include "digit_pairs.h"
 #include "number_pattern.h"
 #include "utf8_text.h"
 
@@ -79,10 +80,12 @@ char* WriteDegrees(char* out, double degrees, bool longitude) {
     if (whole >= 10) *out++ = static_cast<char>('0' + whole / 10 % 10);
     *out++ = static_cast<char>('0' + whole % 10);
     *out++ = '.';
-    for (int i = 6; i >= 0; --i) {
-        out[i] = static_cast<char>('0' + decimals % 10);
-        decimals /= 10;
-    }
+    WriteDigitPair(out + 5, decimals % 100);
+    decimals /= 100;
+    WriteDigitPair(out + 3, decimals % 100);
+    decimals /= 100;
+    WriteDigitPair(out + 1, decimals % 100);
+    out[0] = static_cast<char>('0' + decimals / 100);
     return out + 7;
 }
 

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "digit_pairs.h"
+
 namespace torvane {
 namespace {
 
@@ -77,12 +79,6 @@ inline std::uint64_t RoundScaled(double magnitude, int decimals) {
     else if (keep < 128) halves = high >> (keep - 64);
     return (halves + 1) >> 1;
 }
-
-// Two ASCII digits for each value 0 to 99.
-constexpr char kDigitPairs[] =
-    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-    "8081828384858687888990919293949596979899";
 
 // Writes `value` in decimal with at least `minDigits` digits (leading zeros).
 char* WritePadded(char* out, std::uint64_t value, int minDigits) {

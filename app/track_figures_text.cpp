@@ -60,6 +60,15 @@ QList<FigureRow> ReadableFigures(const TrackFigures& f, const QLocale& locale) {
         QString value = low == high ? low : low + (f.altMin < 0 ? QStringLiteral(" to ") : QStringLiteral("\u2013")) + high;
         rows.append({QStringLiteral("Altitude"), value + QStringLiteral(" m")});
     }
+    if (f.heartRate.count > 0) {
+        rows.append({QStringLiteral("Heart rate"), Whole(f.heartRate.Average(), locale) + QStringLiteral(" bpm average, ") +
+                                                       Whole(static_cast<double>(f.heartRate.max), locale) +
+                                                       QStringLiteral(" max")});
+    }
+    if (f.power.count > 0) {
+        rows.append({QStringLiteral("Power"), Whole(f.power.Average(), locale) + QStringLiteral(" W average, ") +
+                                                  Whole(static_cast<double>(f.power.max), locale) + QStringLiteral(" max")});
+    }
     return rows;
 }
 

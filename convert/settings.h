@@ -13,6 +13,7 @@
 
 #include "convert/read/xml_text.h"
 #include "convert/shape/shape_options.h"
+#include "output/measurements.h"
 #include "output/position_line.h"
 
 namespace torvane {
@@ -60,6 +61,8 @@ struct GpxPointStateRecord {
     // The current track point's own time in UTC (milliseconds since
     // 1970-01-01) where it gives one with a date; never carried over.
     std::optional<std::int64_t> UtcTime;
+    // What the current track point's extensions measured; never carried over.
+    Measurements Measures;
     // Inside a comment or a CDATA section, which hold no track points.
     XmlMarkup Inside = XmlMarkup::Content;
 };

@@ -12,6 +12,10 @@ bool IsLine(const GeoJsonFrame& frame) { return frame.count > 1; }
 std::string_view Open(const GeoJsonFrame& frame) { return frame.pieces ? "[[\r\n" : "[\r\n"; }
 std::string_view Close(const GeoJsonFrame& frame) { return frame.pieces ? "\r\n]]" : "\r\n]"; }
 
+// A track's lists as GeoJsonMiddle and GeoJsonTail write them.
+std::string_view ListOpen(const GeoJsonFrame& frame) { return IsLine(frame) ? Open(frame) : "[\r\n"; }
+std::string_view ListClose(const GeoJsonFrame& frame) { return IsLine(frame) ? Close(frame) : "\r\n]"; }
+
 void AppendQuotedTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds) {
     text += '"';
     AppendIsoTime(text, utcMilliseconds, milliseconds);
@@ -46,6 +50,37 @@ void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool millise
     out = times.Write(out, point.utcMilliseconds, milliseconds);
     *out++ = '"';
     text.assign(buffer, out);
+}
+
+void ComposeGeoJsonMeasure(std::string& text, const DatedPoint& point, std::uint8_t bit) {
+    if (!point.measurements.Has(bit)) {
+        text.assign("null");
+        return;
+    }
+    char buffer[kMaxMeasureText];
+    text.assign(buffer, WriteMeasure(buffer, point.measurements, bit));
+}
+
+std::string_view GeoJsonMeasureName(std::uint8_t bit) {
+    switch (bit) {
+        case Measurements::kHeartRate: return "heart";
+        case Measurements::kCadence: return "cadence";
+        case Measurements::kPower: return "power";
+        case Measurements::kTemperature: return "atemp";
+        default: return "speed";
+    }
+}
+
+std::string GeoJsonMeasureHead(const GeoJsonFrame& frame, std::uint8_t bit) {
+    // The first array of coordinateProperties opens it, where no times did.
+    const bool first = !frame.start && (frame.measures & (bit - 1)) == 0;
+    std::string text(first ? ",\"coordinateProperties\":{" : ListClose(frame));
+    if (!first) text += ',';
+    text += '"';
+    text += GeoJsonMeasureName(bit);
+    text += "\":";
+    text += ListOpen(frame);
+    return text;
 }
 
 std::string GeoJsonHead(const GeoJsonFrame& frame) {
@@ -86,7 +121,7 @@ std::string GeoJsonMiddle(const GeoJsonFrame& frame) {
 
 std::string_view GeoJsonTail(const GeoJsonFrame& frame) {
     if (frame.count == 0) return "]}\r\n";
-    if (!frame.start) return "}}]}\r\n";
+    if (!frame.start && frame.measures == 0) return "}}]}\r\n";
     return IsLine(frame) && frame.pieces ? "\r\n]]}}}]}\r\n" : "\r\n]}}}]}\r\n";
 }
 

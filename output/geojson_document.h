@@ -2,7 +2,9 @@
 // bbox and one Feature, whose geometry is a LineString of [lon, lat, alt]
 // (a Point for a single position) and whose properties hold the name, the
 // start and end times and, for a dated track, the time of every coordinate
-// (coordinateProperties.times). The coordinates and the times stand one a
+// (coordinateProperties.times) and of what was measured there (heart,
+// cadence, power, atemp, speed: one array each that any position has, null
+// where a position has no value). The coordinates and the times stand one a
 // line, in two runs of lines the writer collects apart; the frame goes
 // around them. Lines end in CR LF.
 #pragma once
@@ -29,6 +31,9 @@ struct GeoJsonFrame {
     // A track split into pieces: a MultiLineString, its times a list per
     // piece (a track of one position stays a Point).
     bool pieces = false;
+    // The measurements some position has (Measurements bits): an array of
+    // each in coordinateProperties after the times.
+    std::uint8_t measures = 0;
 };
 
 // `[lon,lat,alt]` (or `[lon,lat]` without an altitude).
@@ -36,7 +41,12 @@ void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point);
 // `"YYYY-MM-DDThh:mm:ssZ"`; `null` for a position without a time.
 void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds, IsoTimeText& times);
 
-// Between two coordinate (or time) lines.
+// The value of measurement `bit` at `point`; `null` where it has none.
+void ComposeGeoJsonMeasure(std::string& text, const DatedPoint& point, std::uint8_t bit);
+// The name of the array of measurement `bit` in coordinateProperties.
+std::string_view GeoJsonMeasureName(std::uint8_t bit);
+
+// Between two coordinate (or time, or measurement) lines.
 inline constexpr std::string_view kGeoJsonSeparator = ",\r\n";
 // Between the last position (or time) of one piece and the first of the next.
 inline constexpr std::string_view kGeoJsonPieceSeparator = "\r\n],[\r\n";
@@ -45,7 +55,10 @@ inline constexpr std::string_view kGeoJsonPieceSeparator = "\r\n],[\r\n";
 std::string GeoJsonHead(const GeoJsonFrame& frame);
 // After the coordinate lines, before the time lines (the properties).
 std::string GeoJsonMiddle(const GeoJsonFrame& frame);
-// After the time lines.
+// After the time lines (or after the previous measurement's lines), before
+// the lines of measurement `bit`.
+std::string GeoJsonMeasureHead(const GeoJsonFrame& frame, std::uint8_t bit);
+// After the time lines, or after the last measurement's.
 std::string_view GeoJsonTail(const GeoJsonFrame& frame);
 
 }  // namespace torvane

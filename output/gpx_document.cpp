@@ -6,6 +6,44 @@
 #include "track_time.h"
 
 namespace torvane {
+namespace {
+
+// The extension's elements in the order its schema gives them.
+struct ExtensionElement {
+    std::uint8_t bit;
+    std::string_view open, close;
+};
+constexpr ExtensionElement kTrackPointElements[] = {
+    {Measurements::kTemperature, "<gpxtpx:atemp>", "</gpxtpx:atemp>"},
+    {Measurements::kHeartRate, "<gpxtpx:hr>", "</gpxtpx:hr>"},
+    {Measurements::kCadence, "<gpxtpx:cad>", "</gpxtpx:cad>"},
+    {Measurements::kSpeed, "<gpxtpx:speed>", "</gpxtpx:speed>"},
+};
+
+// The room the extensions take at the most.
+constexpr std::size_t kMaxExtensionsText = 5 * (kMaxMeasureText + 40) + 120;
+
+char* WriteExtensions(char* out, const Measurements& m) {
+    out = PutText(out, "<extensions>");
+    if ((m.has & ~Measurements::kPower) != 0) {
+        out = PutText(out, "<gpxtpx:TrackPointExtension>");
+        for (const ExtensionElement& e : kTrackPointElements) {
+            if (!m.Has(e.bit)) continue;
+            out = PutText(out, e.open);
+            out = WriteMeasure(out, m, e.bit);
+            out = PutText(out, e.close);
+        }
+        out = PutText(out, "</gpxtpx:TrackPointExtension>");
+    }
+    if (m.Has(Measurements::kPower)) {
+        out = PutText(out, "<pwr:PowerInWatts>");
+        out = WriteMeasure(out, m, Measurements::kPower);
+        out = PutText(out, "</pwr:PowerInWatts>");
+    }
+    return PutText(out, "</extensions>");
+}
+
+}  // namespace
 
 std::string GpxHeader(const GpxFrame& frame) {
     const std::string name = XmlText(frame.name);
@@ -15,6 +53,16 @@ std::string GpxHeader(const GpxFrame& frame) {
     text += "<gpx version=\"1.1\" creator=\"" + XmlText(frame.creator) + "\"";
     text += " xmlns=\"http://www.topografix.com/GPX/1/1\"";
     text += " xmlns:xsi=\"http://www.w3.org/2001/XMLSchema-instance\"";
+    if ((frame.measures & ~Measurements::kPower) != 0) {
+        text += " xmlns:gpxtpx=\"";
+        text += kTrackPointExtensionNamespace;
+        text += '"';
+    }
+    if ((frame.measures & Measurements::kPower) != 0) {
+        text += " xmlns:pwr=\"";
+        text += kPowerExtensionNamespace;
+        text += '"';
+    }
     text += " xsi:schemaLocation=\"http://www.topografix.com/GPX/1/1 http://www.topografix.com/GPX/1/1/gpx.xsd\">\r\n";
     text += "  <metadata>\r\n";
     text += "    <name>" + name + "</name>\r\n";
@@ -46,7 +94,7 @@ std::string GpxHeader(const GpxFrame& frame) {
 }
 
 void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
-    char buffer[3 * kMaxCoordinateText + kMaxIsoTimeText + 96];
+    char buffer[3 * kMaxCoordinateText + kMaxIsoTimeText + 96 + kMaxExtensionsText];
     char* out = PutText(buffer, "      <trkpt lat=\"");
     out = WriteDegrees(out, point.latitude, false);
     out = PutText(out, "\" lon=\"");
@@ -62,6 +110,7 @@ void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool millisecon
         out = times.Write(out, point.utcMilliseconds, milliseconds);
         out = PutText(out, "</time>");
     }
+    if (point.measurements.has != 0) out = WriteExtensions(out, point.measurements);
     out = PutText(out, "</trkpt>");
     line.assign(buffer, out);
 }

@@ -3,6 +3,7 @@
 // in CR LF; the point lines get theirs from the writer.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -18,13 +19,23 @@ struct GpxFrame {
     const DatedPoint* first = nullptr;  // the first point, when there is one
     OverlayBounds bounds;          // of every point; none when empty
     bool milliseconds = false;     // times with ".sss"
+    std::uint8_t measures = 0;     // the measurements any point has (Measurements bits)
 };
+
+// The namespaces of the measurements: Garmin's TrackPointExtension v2 for
+// temperature, heart rate, cadence and speed, its PowerExtension v1 for power.
+inline constexpr std::string_view kTrackPointExtensionNamespace =
+    "http://www.garmin.com/xmlschemas/TrackPointExtension/v2";
+inline constexpr std::string_view kPowerExtensionNamespace = "http://www.garmin.com/xmlschemas/PowerExtension/v1";
 
 // Everything before the first trkpt line.
 std::string GpxHeader(const GpxFrame& frame);
 
 // `<trkpt lat=".." lon=".."><ele>..</ele><time>..</time></trkpt>`, indented,
-// without a line end; ele and time only where the point has them.
+// without a line end; ele and time only where the point has them. A point
+// with measurements has `<extensions>` after them: a
+// `gpxtpx:TrackPointExtension` with what it has of atemp, hr, cad and speed
+// (in the extension's order), then `pwr:PowerInWatts`.
 void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds, IsoTimeText& times);
 
 // Everything after the last trkpt line.

@@ -78,8 +78,9 @@ std::string_view KmlTrailer() {
 }
 
 std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
-                             std::string_view end) {
+                             std::string_view end, std::string_view schema) {
     std::string text(kPathEnd);
+    text += schema;
     text += "<Placemark>\n";
     text += "  <name>" + XmlText(properties[0]) + "</name>\n";
     text += "  <TimeSpan>\n";
@@ -122,6 +123,73 @@ void ComposeKmlTrackCoord(std::string& line, const DatedPoint& point) {
     }
     out = PutText(out, "</gx:coord>");
     line.assign(buffer, out);
+}
+
+namespace {
+
+struct KmlMeasure {
+    std::uint8_t bit;
+    std::string_view name, type, displayName;
+};
+constexpr KmlMeasure kKmlMeasureFields[] = {
+    {Measurements::kHeartRate, "heartrate", "int", "Heart rate"},
+    {Measurements::kCadence, "cadence", "int", "Cadence"},
+    {Measurements::kPower, "power", "int", "Power"},
+    {Measurements::kTemperature, "temperature", "float", "Temperature"},
+};
+
+std::string_view KmlMeasureName(std::uint8_t bit) {
+    for (const KmlMeasure& m : kKmlMeasureFields) {
+        if (m.bit == bit) return m.name;
+    }
+    return {};
+}
+
+}  // namespace
+
+std::string KmlMeasureSchema(std::uint8_t measures) {
+    std::string text = "<Schema id=\"measurements\">\n";
+    for (const KmlMeasure& m : kKmlMeasureFields) {
+        if ((measures & m.bit) == 0) continue;
+        text += "  <gx:SimpleArrayField name=\"";
+        text += m.name;
+        text += "\" type=\"";
+        text += m.type;
+        text += "\">\n    <displayName>";
+        text += m.displayName;
+        text += "</displayName>\n  </gx:SimpleArrayField>\n";
+    }
+    return text += "</Schema>\n";
+}
+
+std::string_view KmlMeasureDataHead() {
+    return "    <ExtendedData>\n"
+           "      <SchemaData schemaUrl=\"#measurements\">";
+}
+
+std::string KmlMeasureArrayHead(std::uint8_t bit) {
+    std::string text = "        <gx:SimpleArrayData name=\"";
+    text += KmlMeasureName(bit);
+    return text += "\">";
+}
+
+void ComposeKmlValue(std::string& line, const Measurements& m, std::uint8_t bit) {
+    if (!m.Has(bit)) {
+        line.assign("          <gx:value/>");
+        return;
+    }
+    char buffer[kMaxMeasureText + 48];
+    char* out = PutText(buffer, "          <gx:value>");
+    out = WriteMeasure(out, m, bit);
+    out = PutText(out, "</gx:value>");
+    line.assign(buffer, out);
+}
+
+std::string_view KmlMeasureArrayTail() { return "        </gx:SimpleArrayData>"; }
+
+std::string_view KmlMeasureDataTail() {
+    return "      </SchemaData>\n"
+           "    </ExtendedData>";
 }
 
 std::string_view KmlTimeTrackTrailer() {

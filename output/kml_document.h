@@ -35,13 +35,29 @@ inline constexpr std::string_view kKmlExtensionNamespace = "http://www.google.co
 
 // After the path's coordinate lines, up to the first <when> line (without
 // the final CR LF). `begin` and `end` are the ISO times of the span.
+// `schema` (KmlMeasureSchema) stands between the two placemarks.
 std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
-                             std::string_view end);
+                             std::string_view end, std::string_view schema = {});
 // "<when>TIME</when>" and "<gx:coord>lon lat alt</gx:coord>", indented; a
 // point without an altitude of its own has "lon lat" alone.
 void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times);
 void ComposeKmlTrackCoord(std::string& line, const DatedPoint& point);
-// After the last <gx:coord> line; or, for a document without times, right
+// What the time track's points measured, which Google Earth draws under
+// the elevation profile: the document's Schema of a gx:SimpleArrayField for
+// each measurement of `measures` (Measurements bits: heart rate, cadence,
+// power, temperature); and after the <gx:coord> lines an ExtendedData with
+// a gx:SimpleArrayData of each, one <gx:value> a <when> (empty where a
+// point has no value). Without the final CR LF.
+inline constexpr std::uint8_t kKmlMeasures =
+    Measurements::kHeartRate | Measurements::kCadence | Measurements::kPower | Measurements::kTemperature;
+std::string KmlMeasureSchema(std::uint8_t measures);
+std::string_view KmlMeasureDataHead();
+std::string KmlMeasureArrayHead(std::uint8_t bit);
+void ComposeKmlValue(std::string& line, const Measurements& m, std::uint8_t bit);
+std::string_view KmlMeasureArrayTail();
+std::string_view KmlMeasureDataTail();
+
+// After the last <gx:coord> line (or the measurements); or, for a document without times, right
 // after the path's coordinate lines (without the final CR LF).
 std::string_view KmlTimeTrackTrailer();
 std::string_view KmlTimeDocumentTrailerWithoutTrack();

@@ -71,6 +71,14 @@ std::string TrackSummaryText(const TrackFigures& f) {
     line("lon_max", position ? NumberText(f.lonMax, 6) : "-");
     line("alt_min", altitude ? NumberText(f.altMin, 1) : "-");
     line("alt_max", altitude ? NumberText(f.altMax, 1) : "-");
+    if (f.heartRate.count > 0) {
+        line("hr_avg", NumberText(f.heartRate.Average(), 1));
+        line("hr_max", std::to_string(f.heartRate.max));
+    }
+    if (f.power.count > 0) {
+        line("power_avg", NumberText(f.power.Average(), 1));
+        line("power_max", std::to_string(f.power.max));
+    }
     return text;
 }
 

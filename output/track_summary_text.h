@@ -21,6 +21,24 @@ struct TrackFigures {
     double latMin = 0, latMax = 0, lonMin = 0, lonMax = 0;
     bool hasAltitude = false;
     double altMin = 0, altMax = 0;
+    // Heart rate and power of the records that have a value (the others
+    // are left out, not taken as 0): how many, their sum and the greatest.
+    // Whole numbers, so parts add up exactly as one pass.
+    struct Measured {
+        long long count = 0, sum = 0, max = 0;
+        void Add(long long value) {
+            ++count;
+            sum += value;
+            if (value > max) max = value;
+        }
+        void Add(const Measured& later) {
+            count += later.count;
+            sum += later.sum;
+            if (later.max > max) max = later.max;
+        }
+        double Average() const { return count > 0 ? static_cast<double>(sum) / static_cast<double>(count) : 0; }
+    };
+    Measured heartRate, power;
 };
 
 // "hh:mm:ss" of a time of day in seconds (whole seconds, rounded down).
@@ -32,7 +50,8 @@ std::string NumberText(double value, int decimals);
 // lat_min, lat_max, lon_min, lon_max, alt_min, alt_max; "-" for a value
 // the track does not have ("- (the times go back)" for the duration of a track
 // whose last time lies before its first). Start and end are "YYYY-MM-DDThh:mm:ssZ" for a
-// dated track, else times of day.
+// dated track, else times of day. Then, where records have them, hr_avg,
+// hr_max, power_avg and power_max (the mean over the records with a value).
 std::string TrackSummaryText(const TrackFigures& f);
 
 }  // namespace torvane

@@ -363,6 +363,10 @@
       const low = whole(f.altMin), high = whole(f.altMax);
       rows.push(['Altitude', (low === high ? low : low + (f.altMin < 0 ? ' to ' : '\u2013') + high) + ' m']);
     }
+    if (f.heartRateMax !== undefined) {
+      rows.push(['Heart rate', whole(f.heartRateAverage) + ' bpm average, ' + whole(f.heartRateMax) + ' max']);
+    }
+    if (f.powerMax !== undefined) rows.push(['Power', whole(f.powerAverage) + ' W average, ' + whole(f.powerMax) + ' max']);
     return rows;
   }
   function showFigures(figures) {

@@ -166,7 +166,8 @@ std::string RunText(std::string text) {
 // The figures under the picture, for the page to show in words and units
 // as the window does: the numbers themselves, the clock times as text.
 std::string FiguresJson(const TrackFigures& f) {
-    return JsonObject()
+    JsonObject figures;
+    figures
         .Add("records", static_cast<std::int64_t>(f.records))
         .Add("hasTime", f.hasTime)
         .Add("dated", f.dated)
@@ -181,8 +182,16 @@ std::string FiguresJson(const TrackFigures& f) {
         .Add("lengthMetres", f.lengthMetres)
         .Add("hasAltitude", f.hasAltitude)
         .Add("altMin", f.altMin)
-        .Add("altMax", f.altMax)
-        .Text();
+        .Add("altMax", f.altMax);
+    // Heart rate and power only where records have them.
+    if (f.heartRate.count > 0) {
+        figures.Add("heartRateAverage", f.heartRate.Average())
+            .Add("heartRateMax", static_cast<std::int64_t>(f.heartRate.max));
+    }
+    if (f.power.count > 0) {
+        figures.Add("powerAverage", f.power.Average()).Add("powerMax", static_cast<std::int64_t>(f.power.max));
+    }
+    return figures.Text();
 }
 
 bool CarriesAltitude(DataKind kind) { return InputKindOf(kind).carriesAltitude; }

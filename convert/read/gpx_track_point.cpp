@@ -5,6 +5,7 @@
 #include <cstddef>
 
 #include "convert/dates/date_sources.h"
+#include "convert/read/gpx_measurements.h"
 #include "convert/read/text_scan.h"
 #include "convert/read/xml_text.h"
 #include "output/byte_scan.h"
@@ -160,6 +161,7 @@ void CompletePoint(const RunOptions& options, GpxPointStateRecord& point, Record
     p.latitude = latitude;
     p.longitude = longitude;
     p.utcTime = point.UtcTime;
+    p.measurements = point.Measures;
     MarkOutOfRange(record);
     // The manipulation works on a copy: an elevation carried over to a point
     // without one must not receive the offset twice.
@@ -186,6 +188,7 @@ void ReadGpxLine(const RunOptions& options, GpxPointStateRecord& point, Record& 
             point.PositionMissing = false;
             point.OwnElevation = false;
             point.UtcTime.reset();
+            point.Measures = Measurements{};
         }
         point.InTrackPoint = true;
     }
@@ -197,6 +200,8 @@ void ReadGpxLine(const RunOptions& options, GpxPointStateRecord& point, Record& 
     if (words.lat) ReadPosition(point, line);
     if (words.ele) ReadElevation(point, line);
     if (words.time) ReadTime(point, line);
+    // A line with none of those words may hold an extension's measurement.
+    if (!(words.trkpt || words.lat || words.ele || words.time)) ReadGpxMeasurement(line, point.Measures);
     if (words.closeTrkpt || (words.openTrkpt && ClosesItself(line))) CompletePoint(options, point, record);
 }
 

@@ -9,29 +9,9 @@
 
 #include "convert/read/line_reason.h"
 #include "convert/settings.h"
+#include "output/measurements.h"
 
 namespace torvane {
-
-// What a sport recorder measures at a position (a FIT record, say), each
-// value given only where its bit is set in `has`. Readers that know none
-// leave it empty; it fits the room a Position has between its fields.
-struct Measurements {
-    enum : std::uint8_t {
-        kHeartRate = 1u << 0,
-        kCadence = 1u << 1,
-        kPower = 1u << 2,
-        kTemperature = 1u << 3,
-        kSpeed = 1u << 4,
-    };
-    float speed = 0;                // metres per second
-    std::uint16_t power = 0;        // watts
-    std::int16_t temperature = 0;   // tenths of a degree Celsius
-    std::uint8_t heartRate = 0;     // beats per minute
-    std::uint8_t cadence = 0;       // revolutions (or strides) per minute
-    std::uint8_t has = 0;           // which values are given
-
-    bool Has(std::uint8_t bit) const { return (has & bit) != 0; }
-};
 
 struct Position {
     double latitude = 0;   // signed decimal degrees, south negative

@@ -210,6 +210,8 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     }
     if (p.timeOfDay != 0) t.hasTime = true;
     t.end = p.timeOfDay;
+    if (p.measurements.Has(Measurements::kHeartRate)) t.heartRate.Add(p.measurements.heartRate);
+    if (p.measurements.Has(Measurements::kPower)) t.power.Add(p.measurements.power);
     if (t.records == 0) first_ = sample;
     ++t.records;
     last_ = sample;
@@ -252,6 +254,8 @@ void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
         return p;
     };
     t.records += b.records;
+    t.heartRate.Add(b.heartRate);
+    t.power.Add(b.power);
     t.hasTime = t.hasTime || b.hasTime;
     t.end = b.end;
     Extend(t, b.latMin, b.latMax, b.lonMin, b.lonMax);

@@ -18,7 +18,13 @@ std::string NameOf(const std::string& path) {
 }  // namespace
 
 DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds)
-    : settings_(s), kind_(s.OutputType), output_(output), dates_(s, calendar), milliseconds_(milliseconds) {
+    : settings_(s),
+      kind_(s.OutputType),
+      output_(output),
+      dates_(s, calendar),
+      milliseconds_(milliseconds),
+      measureArrays_(s.OutputType == OutputKind::KML ? MeasureArrays::Form::Kml : MeasureArrays::Form::GeoJson,
+                     s.OutputType == OutputKind::KML ? kKmlMeasures : std::uint8_t{0xFF}, s.OutputFilePath) {
     if (s.Shape.Any()) shape_ = std::make_unique<ShapePipeline>(s.Shape, shaped_);
 }
 
@@ -41,6 +47,8 @@ bool DatedTrackWriter::Append(DatedTrackWriter& later) {
     if (kind_ == OutputKind::KML && (!AppendPart(output_, later.output_) || !output_.Good())) return false;
     for (std::size_t i = 0; i < SideCount(); ++i) laterSide_[i] = std::move(later.side_[i]);
     laterCount_ = later.count_;
+    measureArrays_.Append(later.measureArrays_);
+    measures_ |= later.measures_;
     needsMilliseconds_ = needsMilliseconds_ || later.needsMilliseconds_;
     if (count_ == 0) first_ = later.first_;
     count_ += later.count_;
@@ -82,6 +90,8 @@ void DatedTrackWriter::TakePosition(const Position& p, bool newPiece) {
     point.longitude = p.longitude;
     point.hasAltitude = p.altitudeGiven;
     point.altitude = p.altitude;
+    point.measurements = p.measurements;
+    measures_ |= p.measurements.has;
     if (const std::optional<std::int64_t> time = p.utcTime) {
         point.hasTime = true;
         point.utcMilliseconds = *time;
@@ -113,6 +123,7 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
             side_[0].Write(line_);
             ComposeGeoJsonTime(line_, point, milliseconds_, times_);
             side_[1].Write(line_);
+            measureArrays_.Take(point, pieceBreak_);
             break;
         case OutputKind::KML:
             // Google Earth plays only a track whose every point has a time.
@@ -121,6 +132,7 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
             side_[0].WriteLine(line_);
             ComposeKmlTrackCoord(line_, point);
             side_[1].WriteLine(line_);
+            measureArrays_.Take(point, false);
             break;
         default:
             break;
@@ -134,13 +146,26 @@ bool DatedTrackWriter::AppendSide(std::size_t i, std::string_view separator) {
     return AppendPart(output_, laterSide_[i]);
 }
 
+bool DatedTrackWriter::WriteKmlMeasures(std::uint8_t measures) {
+    bool good = true;
+    output_.WriteLine(KmlMeasureDataHead());
+    for (const std::uint8_t bit : kMeasureBits) {
+        if ((measures & bit) == 0) continue;
+        output_.WriteLine(KmlMeasureArrayHead(bit));
+        good = measureArrays_.WriteEntries(output_, bit) && good;
+        output_.WriteLine(KmlMeasureArrayTail());
+    }
+    output_.WriteLine(KmlMeasureDataTail());
+    return good;
+}
+
 bool DatedTrackWriter::Finish(std::string& error) {
     const std::string name = NameOf(settings_.OutputFilePath);
     bool appended = true;
     switch (kind_) {
         case OutputKind::GPX: {
             const std::string creator = "Torvane " + std::string(kProgramVersion);
-            GpxFrame frame{name, creator, count_ > 0 ? &first_ : nullptr, bounds_, milliseconds_};
+            GpxFrame frame{name, creator, count_ > 0 ? &first_ : nullptr, bounds_, milliseconds_, measures_};
             output_.Write(GpxHeader(frame));
             appended = AppendSide(0, {});
             output_.Write(GpxTrailer());
@@ -148,11 +173,16 @@ bool DatedTrackWriter::Finish(std::string& error) {
         }
         case OutputKind::GeoJSON: {
             GeoJsonFrame frame{name, count_, bounds_, count_ > 0 ? &first_ : nullptr, start_, end_, milliseconds_,
-                               settings_.Shape.Splits()};
+                               settings_.Shape.Splits(), measureArrays_.Present()};
             output_.Write(GeoJsonHead(frame));
             if (count_ > 1) appended = AppendSide(0, kGeoJsonSeparator);
             output_.Write(GeoJsonMiddle(frame));
             if (start_) appended = appended && AppendSide(1, kGeoJsonSeparator);
+            for (const std::uint8_t bit : kMeasureBits) {
+                if ((frame.measures & bit) == 0 || count_ == 0) continue;
+                output_.Write(GeoJsonMeasureHead(frame, bit));
+                appended = measureArrays_.WriteEntries(output_, bit) && appended;
+            }
             output_.Write(GeoJsonTail(frame));
             break;
         }
@@ -161,8 +191,11 @@ bool DatedTrackWriter::Finish(std::string& error) {
                 std::string begin, end;
                 AppendIsoTime(begin, *start_, milliseconds_);
                 AppendIsoTime(end, *end_, milliseconds_);
-                output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end));
+                const std::uint8_t measures = measureArrays_.Present();
+                output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end,
+                                                   measures != 0 ? KmlMeasureSchema(measures) : std::string()));
                 appended = AppendSide(0, {}) && AppendSide(1, {});
+                if (measures != 0) appended = WriteKmlMeasures(measures) && appended;
                 output_.WriteLine(KmlTimeTrackTrailer());
             } else {
                 output_.WriteLine(KmlTimeDocumentTrailerWithoutTrack());
@@ -172,6 +205,10 @@ bool DatedTrackWriter::Finish(std::string& error) {
             break;
     }
     if (!appended) {
+        if (!measureArrays_.ErrorText().empty()) {
+            error = measureArrays_.ErrorText();
+            return false;
+        }
         for (const auto* sides : {&side_, &laterSide_}) {
             for (const OutputFile& side : *sides) {
                 if (!side.ErrorText().empty()) {

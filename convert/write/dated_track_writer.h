@@ -3,8 +3,8 @@
 // the records the loop writes and every line before them (for the dates),
 // and streams whatever must follow the body into files of their own beside
 // the output (the GPX bounds stand before the points, the KML times before
-// the track's coordinates), joined in order at the end: memory stays flat
-// for any size.
+// the track's coordinates, the measurements after either), joined in order
+// at the end: memory stays flat for any size.
 #pragma once
 
 #include <array>
@@ -18,6 +18,7 @@
 #include "convert/run/record_loop.h"
 #include "convert/settings.h"
 #include "convert/shape/shape_pipeline.h"
+#include "convert/write/measure_arrays.h"
 #include "output/dated_point.h"
 #include "output/position_line.h"
 #include "output/track_time.h"
@@ -80,6 +81,8 @@ private:
     // part's (after `separator` where both hold points). False when one
     // cannot be read back.
     bool AppendSide(std::size_t i, std::string_view separator);
+    // The KML time track's ExtendedData of `measures`.
+    bool WriteKmlMeasures(std::uint8_t measures);
     std::size_t SideCount() const { return kind_ == OutputKind::GPX ? 1 : 2; }
 
     const Settings& settings_;
@@ -100,6 +103,8 @@ private:
     DatedPoint first_;
     std::optional<std::int64_t> start_, end_;
     bool pieceBreak_ = false;  // the position taken starts a piece after the first
+    std::uint8_t measures_ = 0;  // the measurements any written position has
+    MeasureArrays measureArrays_;  // GeoJSON's and the KML time track's
     Shaped shaped_{*this};
     std::unique_ptr<ShapePipeline> shape_;  // where a shaping option is on
 };

@@ -5,9 +5,11 @@
 # conversion rules; they are not the program's output blessed after the fact.
 # On a difference the first differing line is shown, CR as ^M and the line
 # end as $ (a line without $ has no LF after it).
-#   golden_files_test.sh CLI TESTS_DIR
+# A FIT log is written as text (NAME.fittext); FIT_FROM_TEXT makes its
+# bytes, NAME.fit, which is what is converted.
+#   golden_files_test.sh CLI TESTS_DIR FIT_FROM_TEXT
 set -u
-cli=$(realpath "$1") tests=$(realpath "$2")
+cli=$(realpath "$1") tests=$(realpath "$2") fit_from_text=$(realpath "$3")
 inputs=$tests/golden expected=$tests/expected
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -61,6 +63,12 @@ shape-order.gpx        shape-walk.nmea    --to gpx --simplify 5 --until 2024-06-
 shape-max.gpx          shape-walk.nmea    --to gpx --max-points 3
 shape-max-gap.gpx      shape-walk.nmea    --to gpx --max-points 4 --split-gap 5m
 shape-gap.geojson      shape-walk.nmea    --to geojson --split-gap 5m
+ride.gpx               ride.fittext       --to gpx
+ride.geojson           ride.fittext       --to geojson
+ride.kml               ride.fittext       --to kml --kml-time
+ride-gap.geojson       ride.fittext       --to geojson --split-gap 5m
+watch.gpx              watch.gpx          --to gpx
+watch.geojson          watch.gpx          --to geojson
 '
 
 # Prints the first line where `actual` differs from `wanted`.
@@ -104,7 +112,10 @@ compare() {
 while read -r name input options; do
   [ -n "$name" ] || continue
   rm -rf "$work/run" "$work/out" && mkdir "$work/run" "$work/out"
-  cp "$inputs/$input" "$work/run/"
+  case $input in
+    *.fittext) "$fit_from_text" "$inputs/$input" "$work/run/${input%.fittext}.fit"; input=${input%.fittext}.fit ;;
+    *) cp "$inputs/$input" "$work/run/" ;;
+  esac
   # shellcheck disable=SC2086 # the options are words
   "$cli" convert "$work/run/$input" $options -o "$work/out/$name" > "$work/said" 2>&1
   status=$?

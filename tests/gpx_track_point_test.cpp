@@ -198,6 +198,64 @@ TEST(GpxTrackPoint, OwnElevationAndTime) {
     EXPECT_TRUE(s.r.position.altitudeGiven);
 }
 
+// One extension element inside a point: what it gives (its bit and the
+// value as written back), on both sides of each range's ends.
+TEST(GpxTrackPoint, ExtensionMeasurements) {
+    struct Row {
+        const char* element;
+        std::uint8_t bit;   // 0: no value
+        const char* value;  // as the outputs write it
+    };
+    const Row rows[] = {
+        {"<gpxtpx:hr>150</gpxtpx:hr>", Measurements::kHeartRate, "150"},
+        {"<ns3:hr> 0 </ns3:hr>", Measurements::kHeartRate, "0"},
+        {"<hr>255</hr>", Measurements::kHeartRate, "255"},
+        {"<hr>256</hr>", 0, ""},
+        {"<hr>-1</hr>", 0, ""},
+        {"<hr>n/a</hr>", 0, ""},
+        {"<hr>1e2</hr>", 0, ""},
+        {"<hr>&#49;50</hr>", 0, ""},
+        {"<hr>.</hr>", 0, ""},
+        {"<hr/>", 0, ""},
+        {"<hr>", 0, ""},
+        {"<gpxdata:hr>99.6</gpxdata:hr>", Measurements::kHeartRate, "100"},
+        {"<gpxtpx:cad>80</gpxtpx:cad>", Measurements::kCadence, "80"},
+        {"<gpxdata:cadence>255</gpxdata:cadence>", Measurements::kCadence, "255"},
+        {"<gpxdata:cadence>256</gpxdata:cadence>", 0, ""},
+        {"<power>65535</power>", Measurements::kPower, "65535"},
+        {"<power>65536</power>", 0, ""},
+        {"<pwr:PowerInWatts>0</pwr:PowerInWatts>", Measurements::kPower, "0"},
+        {"<gpxtpx:atemp>-3276.7</gpxtpx:atemp>", Measurements::kTemperature, "-3276.7"},
+        {"<gpxtpx:atemp>-3276.8</gpxtpx:atemp>", 0, ""},
+        {"<gpxdata:temp>21.25</gpxdata:temp>", Measurements::kTemperature, "21.3"},
+        {"<gpxdata:temp>-0.5</gpxdata:temp>", Measurements::kTemperature, "-0.5"},
+        {"<gpxtpx:speed>3.25</gpxtpx:speed>", Measurements::kSpeed, "3.25"},
+        {"<gpxtpx:speed>-0.1</gpxtpx:speed>", 0, ""},
+        {"<gpxtpx:course>90</gpxtpx:course>", 0, ""},
+        {"<gpxtpx:heart>90</gpxtpx:heart>", 0, ""},
+    };
+    for (const Row& row : rows) {
+        GpxLines s;
+        s.OutputType = OutputKind::GPX;
+        Feed(s, std::string("<trkpt lat=\"53.2\" lon=\"8.9\">\n<extensions>\n") + row.element +
+                    "\n</extensions>\n</trkpt>");
+        const Measurements& m = s.r.position.measurements;
+        EXPECT_EQ(m.has, row.bit) << row.element;
+        char text[kMaxMeasureText];
+        EXPECT_EQ(std::string(text, WriteMeasure(text, m, row.bit)), row.value) << row.element;
+    }
+}
+
+// A point's measurements are its own: the next point without them has none.
+TEST(GpxTrackPoint, MeasurementsAreNotCarriedOver) {
+    GpxLines s;
+    s.OutputType = OutputKind::GPX;
+    Feed(s, "<trkpt lat=\"53.2\" lon=\"8.9\">\n<hr>120</hr>\n<cad>80</cad>\n</trkpt>");
+    EXPECT_EQ(s.r.position.measurements.has, Measurements::kHeartRate | Measurements::kCadence);
+    Feed(s, "<trkpt lat=\"53.2\" lon=\"8.9\">\n<ele>3</ele>\n</trkpt>");
+    EXPECT_EQ(s.r.position.measurements.has, 0);
+}
+
 TEST(GpxTrackPoint, AltitudeManipulationByTheGpxRule) {
     struct Case {
         int mode;

@@ -129,8 +129,15 @@ std::vector<std::string> GpxLines(std::mt19937& random, int records) {
         // known then, and the track is read in one pass.
         const std::string ele =
             records % 4 == 0 ? "<name/>" : Printed("<ele>%u.%u</ele>", Pick(random, 900), Pick(random, 10));
+        // Some points measure heart rate, power or both (the summary's
+        // figures and the dated outputs' arrays join across the parts).
+        const unsigned measured = Pick(random, 4);
+        std::string measures = "<extensions>";
+        if ((measured & 1) != 0) measures += Printed("<gpxtpx:hr>%u</gpxtpx:hr>", 60 + Pick(random, 120));
+        if ((measured & 2) != 0) measures += Printed("<power>%u</power>", Pick(random, 400));
+        measures += "</extensions>";
         switch (i < 3 ? 0 : Pick(random, 5)) {
-            case 0: lines.insert(lines.end(), {position, ele, time, "</trkpt>"}); break;
+            case 0: lines.insert(lines.end(), {position, ele, time, measures, "</trkpt>"}); break;
             case 1: lines.insert(lines.end(), {position, "</trkpt>"}); break;  // elevation and time carried
             case 2: lines.insert(lines.end(), {"<trkpt>", time, "</trkpt>"}); break;  // position carried
             case 3: lines.push_back(Printed("<trkpt lat=\"0\" lon=\"0\">%s</trkpt>", ele.c_str())); break;

@@ -157,6 +157,36 @@ TEST(TrackSummary, DatedFiguresCountDays) {
     }
 }
 
+// Heart rate and power: a position without a value is left out (not taken
+// as 0), a value of 0 counts; a track without them says nothing of them.
+TEST(TrackSummary, HeartRateAndPowerWhereGiven) {
+    const auto point = [](const char* extensions) {
+        return std::string("<trkpt lat=\"46.75\" lon=\"14.35\">\n<extensions>\n") + extensions +
+               "\n</extensions>\n</trkpt>\n";
+    };
+    const struct {
+        std::string log;
+        const char* figures;  // the summary's lines after alt_max
+    } rows[] = {
+        {point("<gpxtpx:hr>100</gpxtpx:hr>") + point("") + point("<gpxtpx:hr>121</gpxtpx:hr>\n<power>0</power>"),
+         "hr_avg: 110.5\nhr_max: 121\npower_avg: 0\npower_max: 0\n"},
+        {point("<power>250</power>") + point("<power>101</power>"), "power_avg: 175.5\npower_max: 250\n"},
+        {point("") + point("<gpxtpx:cad>80</gpxtpx:cad>"), ""},
+    };
+    for (const auto& row : rows) {
+        TempDir dir;
+        Settings s;
+        s.InputFilePath = dir.File("log.gpx");
+        s.DataType = DataKind::GPGXT;
+        test::WriteFile(s.InputFilePath, row.log);
+        TrackSummary t;
+        std::string error;
+        ASSERT_TRUE(ComputeTrackSummary(s, t, error)) << error;
+        const std::string text = TrackSummaryText(t);
+        EXPECT_EQ(text.substr(text.find("alt_max: -\n") + 11), row.figures) << row.log;
+    }
+}
+
 TEST(TrackSummary, KindWithoutAltitudeHasNone) {
     TempDir dir;
     Settings s;

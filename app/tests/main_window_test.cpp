@@ -320,6 +320,19 @@ void MainWindowTest::figuresAtTheirUnitsBoundaries() {
     QCOMPARE(duration(), QStringLiteral("0 s"));
     figures.timesGoBack = true;
     QCOMPARE(duration(), QStringLiteral("none: the times go back"));
+    // Heart rate and power only where positions give them.
+    const auto row = [&](const QString& name) {
+        for (const FigureRow& r : ReadableFigures(figures, english)) {
+            if (r.name == name) return r.value;
+        }
+        return QStringLiteral("(none)");
+    };
+    QCOMPARE(row(QStringLiteral("Heart rate")), QStringLiteral("(none)"));
+    figures.heartRate.Add(142);
+    figures.heartRate.Add(181);
+    figures.power.Add(1250);
+    QCOMPARE(row(QStringLiteral("Heart rate")), QStringLiteral("162 bpm average, 181 max"));
+    QCOMPARE(row(QStringLiteral("Power")), QStringLiteral("1,250 W average, 1,250 max"));
 }
 
 void MainWindowTest::captionsAndToolTips() {

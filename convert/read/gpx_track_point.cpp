@@ -90,15 +90,16 @@ bool ClosesItself(std::string_view line) {
     return end != std::string_view::npos && line[end - 1] == '/';
 }
 
-// Which of the words the reader looks for a line holds.
-struct LineWords {
-    bool trkpt = false;       // "trkpt"
-    bool openTrkpt = false;   // "<trkpt"
-    bool closeTrkpt = false;  // "/trkpt"
-    bool lat = false;         // "lat="
-    bool ele = false;         // "ele"
-    bool time = false;        // "time"
+// Which of the words the reader looks for a line holds, a bit each.
+enum LineWord : unsigned {
+    kTrkpt = 1u << 0,       // "trkpt"
+    kOpenTrkpt = 1u << 1,   // "<trkpt"
+    kCloseTrkpt = 1u << 2,  // "/trkpt"
+    kLat = 1u << 3,         // "lat="
+    kEle = 1u << 4,         // "ele"
+    kTime = 1u << 5,        // "time"
 };
+using LineWords = unsigned;
 
 // Notes the word that starts at `p` (a "t", "l" or "e"), if any.
 void NoteWordAt(const char* p, const char* end, const char* begin, LineWords& words) {
@@ -106,18 +107,18 @@ void NoteWordAt(const char* p, const char* end, const char* begin, LineWords& wo
     switch (p[0]) {
         case 't':
             if (left >= 5 && p[1] == 'r' && p[2] == 'k' && p[3] == 'p' && p[4] == 't') {
-                words.trkpt = true;
-                if (p > begin && p[-1] == '<') words.openTrkpt = true;
-                if (p > begin && p[-1] == '/') words.closeTrkpt = true;
+                words |= kTrkpt;
+                if (p > begin && p[-1] == '<') words |= kOpenTrkpt;
+                if (p > begin && p[-1] == '/') words |= kCloseTrkpt;
             } else if (left >= 4 && p[1] == 'i' && p[2] == 'm' && p[3] == 'e') {
-                words.time = true;
+                words |= kTime;
             }
             break;
         case 'l':
-            if (left >= 4 && p[1] == 'a' && p[2] == 't' && p[3] == '=') words.lat = true;
+            if (left >= 4 && p[1] == 'a' && p[2] == 't' && p[3] == '=') words |= kLat;
             break;
         case 'e':
-            if (left >= 3 && p[1] == 'l' && p[2] == 'e') words.ele = true;
+            if (left >= 3 && p[1] == 'l' && p[2] == 'e') words |= kEle;
             break;
         default:
             break;
@@ -127,7 +128,7 @@ void NoteWordAt(const char* p, const char* end, const char* begin, LineWords& wo
 // One pass over the line for all the words: a line is read once rather than
 // once a word, and only its "t", "l" and "e" characters are looked at closely.
 LineWords FindWords(std::string_view line) {
-    LineWords words;
+    LineWords words = 0;
     const char* const begin = line.data();
     const char* const end = begin + line.size();
     ScanBytes(begin, line.size(), ByteSet('t', 'l', 'e'), [&](std::size_t at) {
@@ -181,14 +182,14 @@ void ReadGpxLine(const RunOptions& options, GpxPointStateRecord& point, Record& 
     std::string room;
     line = WithoutMarkupQuick(line, point.Inside, room);
     const LineWords words = FindWords(line);
-    if (words.trkpt) {
+    if ((words & kTrkpt) != 0) {
         // A new point starts with a clean position mark, and with no
-        // elevation or time of its own yet.
-        if (!point.InTrackPoint || words.openTrkpt) {
+        // elevation, time or measurements of its own yet.
+        if (!point.InTrackPoint || (words & kOpenTrkpt) != 0) {
             point.PositionMissing = false;
             point.OwnElevation = false;
             point.UtcTime.reset();
-            point.Measures = Measurements{};
+            point.Measures.has = 0;
         }
         point.InTrackPoint = true;
     }
@@ -197,12 +198,14 @@ void ReadGpxLine(const RunOptions& options, GpxPointStateRecord& point, Record& 
         return;
     }
     record.reason = LineReason::PartOfPoint;  // unless it completes the point
-    if (words.lat) ReadPosition(point, line);
-    if (words.ele) ReadElevation(point, line);
-    if (words.time) ReadTime(point, line);
+    if ((words & kLat) != 0) ReadPosition(point, line);
+    if ((words & kEle) != 0) ReadElevation(point, line);
+    if ((words & kTime) != 0) ReadTime(point, line);
     // A line with none of those words may hold an extension's measurement.
-    if (!(words.trkpt || words.lat || words.ele || words.time)) ReadGpxMeasurement(line, point.Measures);
-    if (words.closeTrkpt || (words.openTrkpt && ClosesItself(line))) CompletePoint(options, point, record);
+    if (words == 0) ReadGpxMeasurement(line, point.Measures);
+    if ((words & kCloseTrkpt) != 0 || ((words & kOpenTrkpt) != 0 && ClosesItself(line))) {
+        CompletePoint(options, point, record);
+    }
 }
 
 }  // namespace torvane

@@ -5,7 +5,7 @@
 namespace torvane {
 namespace {
 
-constexpr std::array<InputKind, 7> kInputKinds{{
+constexpr std::array<InputKind, 8> kInputKinds{{
     {.kind = DataKind::None,
      .word = "",
      .found = "",
@@ -89,6 +89,20 @@ constexpr std::array<InputKind, 7> kInputKinds{{
      .kmlDescription = "FIT activity path",
      .kmlNamesFlight = false,
      .lineWord = "record message",
+     .withoutFix = ""},
+    // One pass, never split: where a trackpoint starts cannot be told from
+    // the middle of a file without the elements open around it.
+    {.kind = DataKind::GPTCX,
+     .word = "GPTCX",
+     .found = "TCX data found. " "\r\nChose output file type and options then press START. ",
+     .count = &AnalysisCounts::tcxPosition,
+     .reader = ReaderFamily::TcxFile,
+     .dates = DateSource::OwnTime,
+     .split = SplitRule::None,
+     .carriesAltitude = true,
+     .kmlDescription = "TCX activity path",
+     .kmlNamesFlight = false,
+     .lineWord = "trackpoint",
      .withoutFix = ""},
 }};
 

@@ -13,7 +13,7 @@
 namespace torvane {
 
 // Which reader turns the kind's lines into positions (convert/read/).
-enum class ReaderFamily { None, NmeaSentence, IgcFix, GpxTrackPoint, FitFile };
+enum class ReaderFamily { None, NmeaSentence, IgcFix, GpxTrackPoint, FitFile, TcxFile };
 
 // Where the kind's positions get their dates (convert/dates/).
 enum class DateSource {

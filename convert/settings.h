@@ -19,7 +19,7 @@
 namespace torvane {
 
 // What input analysis recognised. None before any successful analysis.
-enum class DataKind { None, GPGGA, GPGLL, GPRMC, GPIGC, GPGXT, GPFIT };
+enum class DataKind { None, GPGGA, GPGLL, GPRMC, GPIGC, GPGXT, GPFIT, GPTCX };
 
 // The altitude dialog holds its amount within -1000 to 1000 m.
 inline constexpr double kAltitudeValueLimit = 1000;

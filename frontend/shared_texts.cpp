@@ -16,7 +16,8 @@ std::string CountsText(const AnalysisCounts& c) {
     return "GGA " + std::to_string(c.gga) + ", GLL " + std::to_string(c.gll) + ", RMC " + std::to_string(c.rmc) +
            ", IGC header " + std::to_string(c.igcHeader) + ", valid fixes " + std::to_string(c.validFix) +
            ", track points " + std::to_string(c.trackPoint) +
-           (c.fitHeader ? ", FIT positions " + std::to_string(c.fitPosition) : std::string());
+           (c.fitHeader ? ", FIT positions " + std::to_string(c.fitPosition) : std::string()) +
+           (c.tcxRoot ? ", TCX positions " + std::to_string(c.tcxPosition) : std::string());
 }
 
 OptionNames HintOptionNames(FrontEnd front) {

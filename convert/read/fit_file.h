@@ -16,26 +16,19 @@
 #include <string_view>
 
 #include "convert/files/platform/file_system.h"
+#include "convert/read/block_records.h"
 #include "convert/read/position.h"
 
 namespace torvane {
 
-// Takes each record message of a FIT file, in the file's order.
-class FitRecordSink {
-public:
-    virtual ~FitRecordSink() = default;
-    // `record` holds the message's position, or none (hasPosition false,
-    // reason RecordWithoutPosition); `offset` is where the message starts
-    // in the file. False stops the reading (FitEnd::Stopped).
-    virtual bool Take(const Record& record, std::uint64_t offset) = 0;
-};
+// Takes each record message of a FIT file, in the file's order; its offset
+// is where the message starts.
+using FitRecordSink = BlockRecordSink;
 
-// How a reading of FIT data ended.
-enum class FitEnd {
-    Finished,  // every FIT file to its end, each CRC right
-    Failed,    // the data are not FIT, or are cut short or damaged: ErrorText()
-    Stopped,   // the sink asked to stop
-};
+// How a reading of FIT data ended: Finished, every FIT file to its end,
+// each CRC right; Failed, the data are not FIT, or are cut short or
+// damaged; Stopped, the sink asked to stop.
+using FitEnd = BlockEnd;
 
 class FitFileReader {
 public:

@@ -25,6 +25,7 @@ enum class LineReason : std::uint8_t {
     PointWithoutPosition,  // a GPX track point whose "lat=" and "lon=" cannot be read
     PartOfPoint,           // a GPX line inside a track point before its end
     RecordWithoutPosition, // a FIT record message without a latitude and longitude
+    TrackpointWithoutPosition,  // a TCX Trackpoint without a readable Position
     OtherKind,             // a line of another kind
 };
 inline constexpr std::size_t kLineReasons = static_cast<std::size_t>(LineReason::OtherKind) + 1;

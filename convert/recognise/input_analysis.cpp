@@ -3,6 +3,7 @@
 #include "convert/about.h"
 #include "convert/files/file_messages.h"
 #include "convert/recognise/fit_counts.h"
+#include "convert/recognise/tcx_counts.h"
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
 #include "convert/kinds.h"
@@ -85,7 +86,10 @@ DataKind DecideDataType(const AnalysisCounts& c, bool anyRecorder) {
     const auto atLeast90Percent = [](std::int64_t a, std::int64_t b) {
         return static_cast<double>(a) >= 0.9 * static_cast<double>(b);
     };
+    // FIT and TCX files are known by how they start, and are counted only
+    // as such: nothing else can be recognised in them.
     if (c.fitHeader) return DataKind::GPFIT;
+    if (c.tcxRoot) return DataKind::GPTCX;
     if (c.gga > 1 && (atLeast90Percent(c.gga, c.rmc) || atLeast90Percent(c.gga, c.gll))) return DataKind::GPGGA;
     if (c.gll > 1 && atLeast90Percent(c.gll, c.rmc)) return DataKind::GPGLL;
     if (c.rmc > 1) return DataKind::GPRMC;
@@ -123,7 +127,7 @@ namespace {
 
 // Counts the lines of the file `path`, starting from `fresh`, as text by
 // its byte-order mark where `byMark` (then in one pass for UTF-16), as
-// bytes otherwise; a FIT file's positions instead. False on failure, with
+// bytes otherwise; a FIT or TCX file's positions instead. False on failure, with
 // the report's message set.
 bool CountInputLines(const std::string& path, const RunOptions& o, const LineCounting& fresh, bool byMark,
                      const ProgressHooks* hooks, AnalysisReport& report) {
@@ -136,6 +140,11 @@ bool CountInputLines(const std::string& path, const RunOptions& o, const LineCou
     if (StartsWithFitHeader(input.Descriptor())) {
         report.counts = fresh.counts;
         CountFitPositions(input.Descriptor(), o, report.counts);
+        return true;
+    }
+    if (StartsWithTcxRoot(input.Descriptor())) {
+        report.counts = fresh.counts;
+        CountTcxPositions(input.Descriptor(), o, report.counts);
         return true;
     }
     const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;

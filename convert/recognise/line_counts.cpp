@@ -115,6 +115,8 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
     trackPoint += later.trackPoint;
     fitHeader = fitHeader || later.fitHeader;
     fitPosition += later.fitPosition;
+    tcxRoot = tcxRoot || later.tcxRoot;
+    tcxPosition += later.tcxPosition;
     if (later.igcFlightDateSeen) {
         igcFlightDate = later.igcFlightDate;
         igcFlightDateSeen = true;

@@ -28,6 +28,11 @@ struct AnalysisCounts {
     // its record messages with a position.
     bool fitHeader = false;
     std::int64_t fitPosition = 0;
+    // A TCX file (read as a stream of bytes, not counted by lines): its
+    // root element TrainingCenterDatabase opens the file; its trackpoints
+    // with a position.
+    bool tcxRoot = false;
+    std::int64_t tcxPosition = 0;
 
     // Adds the counts of the lines that follow these (in the file's order).
     void Add(const AnalysisCounts& later);

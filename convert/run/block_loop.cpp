@@ -1,7 +1,9 @@
-// The block loops: a binary log's reader hands its records, one a message,
-// to the targets the record loop writes into (run/record_targets.h).
+// The block loops: the reader of a log read in blocks (FIT, TCX) hands its
+// records, one a message or trackpoint, to the targets the record loop
+// writes into (run/record_targets.h).
 #include "convert/kinds.h"
 #include "convert/read/fit_file.h"
+#include "convert/read/tcx_file.h"
 #include "convert/run/record_loop.h"
 #include "convert/run/record_targets.h"
 
@@ -27,7 +29,7 @@ constexpr std::uint64_t kProgressStep = 1u << 20;
 // test (never invalid, so never without a position), counted; otherwise
 // into the account.
 template <class Target>
-class BlockSink final : public FitRecordSink {
+class BlockSink final : public BlockRecordSink {
 public:
     BlockSink(const LoopState& run, Target& target, std::uint64_t inputSize, const ProgressHooks* hooks)
         : run_(run), target_(target), inputSize_(inputSize), hooks_(hooks) {}
@@ -69,21 +71,30 @@ template <class Target>
 LoopEnd RunBlocks(const LoopState& run, platform::FileHandle file, Target target, std::uint64_t inputSize,
                   const ProgressHooks* hooks, std::string& error) {
     BlockSink<Target> sink(run, target, inputSize, hooks);
-    FitFileReader reader(run.options);
-    switch (reader.Read(file, sink)) {
-        case FitEnd::Finished:
+    const auto read = [&](auto reader) {
+        const BlockEnd end = reader.Read(file, sink);
+        if (end == BlockEnd::Failed) error = reader.ErrorText();
+        return end;
+    };
+    const BlockEnd end = InputKindOf(run.options.DataType).reader == ReaderFamily::TcxFile
+                             ? read(TcxFileReader(run.options))
+                             : read(FitFileReader(run.options));
+    switch (end) {
+        case BlockEnd::Finished:
             if (hooks != nullptr && hooks->progress) hooks->progress(inputSize, inputSize);
             return LoopEnd::Finished;
-        case FitEnd::Stopped: return LoopEnd::Cancelled;
-        case FitEnd::Failed: break;
+        case BlockEnd::Stopped: return LoopEnd::Cancelled;
+        case BlockEnd::Failed: break;
     }
-    error = reader.ErrorText();
     return LoopEnd::ReadFailed;
 }
 
 }  // namespace
 
-bool ReadsBlocks(const RunOptions& options) { return InputKindOf(options.DataType).reader == ReaderFamily::FitFile; }
+bool ReadsBlocks(const RunOptions& options) {
+    const ReaderFamily reader = InputKindOf(options.DataType).reader;
+    return reader == ReaderFamily::FitFile || reader == ReaderFamily::TcxFile;
+}
 
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, OutputFile& output, std::uint64_t inputSize,
                      const ProgressHooks* hooks, std::string& error) {

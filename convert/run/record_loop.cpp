@@ -230,7 +230,8 @@ LoopEnd RunKind(const LoopState& c, LineReader& input, Target& target, std::uint
         case ReaderFamily::IgcFix: return Loop<ProcessIgc, PassesWriteTest>(c, input, target, inputSize, hooks, error);
         case ReaderFamily::GpxTrackPoint:
             return Loop<ProcessGpx, PassesGpxWriteTest>(c, input, target, inputSize, hooks, error);
-        case ReaderFamily::FitFile:  // binary: read by the block loop, no line is one of its records
+        case ReaderFamily::FitFile:  // read by the block loop, no line is one of their records
+        case ReaderFamily::TcxFile:
         case ReaderFamily::None: break;
     }
     return Loop<Ignore, PassesWriteTest>(c, input, target, inputSize, hooks, error);

@@ -78,10 +78,11 @@ LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, LineAccount& acco
 LoopEnd RunLookingPass(const Settings& options, platform::FileHandle file, ByteRange range, DatedRecordSink& sink,
                        std::string& error);
 
-// --- Binary logs (FIT), read in blocks rather than lines.
+// --- Logs read in blocks rather than lines: FIT (binary) and TCX (XML,
+// often one line).
 
-// Whether the log of `options` is binary: read by the block loops below,
-// whose "lines" are its messages.
+// Whether the log of `options` is read by the block loops below, whose
+// "lines" are its messages (FIT) or trackpoints (TCX).
 bool ReadsBlocks(const RunOptions& options);
 
 // The runs above over a binary log, the open `file` (of `inputSize` bytes)

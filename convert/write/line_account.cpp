@@ -33,6 +33,7 @@ std::string ReasonText(LineReason reason, DataKind kind, bool keepZero) {
         case LineReason::PointWithoutPosition: return "track points without a readable lat= and lon=";
         case LineReason::PartOfPoint: return "lines inside track points";
         case LineReason::RecordWithoutPosition: return "record messages without a position";
+        case LineReason::TrackpointWithoutPosition: return "trackpoints without a position";
         case LineReason::OtherKind: return "lines of other kinds" + refused;
     }
     return "";

@@ -1,0 +1,662 @@
+#include "convert/read/tcx_file.h"
+
+#include <array>
+#include <cerrno>
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <memory>
+#include <optional>
+
+#include "convert/dates/date_sources.h"
+#include "convert/files/utf16_text.h"
+#include "convert/read/position.h"
+#include "convert/read/xml_text.h"
+
+namespace torvane {
+namespace {
+
+// Elements nested deeper than this end the reading (a TCX trackpoint's
+// values lie six deep).
+constexpr std::size_t kDeepest = 256;
+// The text of a value kept; a longer one is too long to be a number.
+constexpr std::size_t kLongestValue = 256;
+// The part of an element's local name kept (the longest the reader looks
+// for, "TrainingCenterDatabase", has 22 characters).
+constexpr std::size_t kLocalNameRoom = 24;
+
+constexpr std::string_view kRootName = "TrainingCenterDatabase";
+
+// What an element is to the reader: where a trackpoint's values stand, one
+// of the values, or anything else.
+enum class Role : std::uint8_t {
+    Other,
+    Trackpoint,
+    Position,
+    HeartRateBpm,
+    Extensions,
+    Tpx,
+    // The values, whose text is read:
+    Time,
+    Latitude,
+    Longitude,
+    Altitude,
+    HeartRate,
+    Cadence,
+    RunCadence,
+    Speed,
+    Watts,
+};
+
+bool IsValue(Role role) { return role >= Role::Time; }
+
+// The role of an element named `name` (its local name, without a prefix)
+// inside an element of role `parent`; a trackpoint is found only outside
+// another one.
+Role RoleOf(Role parent, std::string_view name, bool inTrackpoint) {
+    switch (parent) {
+        case Role::Trackpoint:
+            if (name == "Time") return Role::Time;
+            if (name == "Position") return Role::Position;
+            if (name == "AltitudeMeters") return Role::Altitude;
+            if (name == "HeartRateBpm") return Role::HeartRateBpm;
+            if (name == "Cadence") return Role::Cadence;
+            if (name == "Extensions") return Role::Extensions;
+            return Role::Other;
+        case Role::Position:
+            if (name == "LatitudeDegrees") return Role::Latitude;
+            if (name == "LongitudeDegrees") return Role::Longitude;
+            return Role::Other;
+        case Role::HeartRateBpm: return name == "Value" ? Role::HeartRate : Role::Other;
+        case Role::Extensions: return name == "TPX" ? Role::Tpx : Role::Other;
+        case Role::Tpx:
+            if (name == "Speed") return Role::Speed;
+            if (name == "Watts") return Role::Watts;
+            if (name == "RunCadence") return Role::RunCadence;
+            return Role::Other;
+        case Role::Other: return !inTrackpoint && name == "Trackpoint" ? Role::Trackpoint : Role::Other;
+        default: return Role::Other;
+    }
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+// What a value's text gave.
+enum class Got : std::uint8_t { None, Number, TooLarge };
+
+// The decimal number that is the whole of `text` (blanks around it
+// allowed, an exponent too); TooLarge where it does not fit a double.
+Got ReadNumber(std::string_view text, double& value) {
+    text = Trimmed(text);
+    if (!text.empty() && text.front() == '+') text.remove_prefix(1);
+    if (text.empty() || text.front() == '+') return Got::None;
+    const char* const end = text.data() + text.size();
+    const auto [stop, failure] = std::from_chars(text.data(), end, value, std::chars_format::general);
+    if (failure == std::errc::result_out_of_range && stop == end) return Got::TooLarge;
+    if (failure != std::errc() || stop != end || !std::isfinite(value)) return Got::None;
+    return Got::Number;
+}
+
+// The values of the trackpoint being read.
+struct PointValues {
+    Got latitude = Got::None, longitude = Got::None, altitude = Got::None;
+    double latitudeValue = 0, longitudeValue = 0, altitudeValue = 0;
+    std::optional<std::int64_t> utcTime;
+    double timeOfDay = 0;
+    Measurements measurements;
+    std::optional<std::uint8_t> runCadence;  // taken where the trackpoint has no Cadence
+};
+
+// A measured count of 0 to `most`, rounded; none beyond.
+template <class Unsigned>
+bool CountIn(double value, double most, Unsigned& count) {
+    if (!(value >= 0 && value <= most)) return false;
+    count = static_cast<Unsigned>(std::lround(value));
+    return true;
+}
+
+// --- The scanner: the bytes of a TCX document, piece after piece, into
+// elements, their text and the trackpoints' records.
+class TcxScanner {
+public:
+    enum class Mode { Read, FindRoot };
+
+    TcxScanner(const RunOptions* options, BlockRecordSink* sink, std::string& error, Mode mode)
+        : options_(options), sink_(sink), error_(error), mode_(mode) {}
+
+    // Takes the next `size` bytes. False ends the reading: failed (the
+    // error set), stopped by the sink, or the root found.
+    bool Feed(const char* data, std::size_t size);
+    // After the last piece: whether the document ended whole.
+    BlockEnd Finish();
+
+    BlockEnd End() const { return end_; }
+    bool RootIsTcx() const { return rootIsTcx_; }
+
+private:
+    enum class State : std::uint8_t {
+        Text,         // between tags
+        TagOpen,      // after "<"
+        Name,         // in a tag's name
+        Attributes,   // in a tag after its name
+        Quoted,       // in an attribute's value
+        Bang,         // after "<!": a comment, a CDATA section or a declaration
+        Comment,      // in "<!-- ... -->"
+        CData,        // in "<![CDATA[ ... ]]>"
+        Declaration,  // in "<!DOCTYPE ... >" and the like
+        Instruction,  // in "<? ... ?>"
+    };
+
+    // An open element: its name's hash (an end tag must match it), where
+    // it starts, its role, and its local name for the messages.
+    struct Level {
+        std::uint64_t hash = 0;
+        std::uint64_t at = 0;
+        Role role = Role::Other;
+        std::uint8_t nameSize = 0;
+        std::array<char, kLocalNameRoom> name{};
+    };
+
+    bool Fail(std::string text) {
+        error_ = std::move(text);
+        end_ = BlockEnd::Failed;
+        return false;
+    }
+    static std::string At(std::uint64_t offset) { return " at byte " + std::to_string(offset); }
+    // The name of the tag just read, as far as it is kept.
+    std::string TagName() const {
+        return std::string(name_.data(), std::min(nameSize_, name_.size())) + (nameSize_ > name_.size() ? "..." : "");
+    }
+    std::string_view LocalName() const {
+        return localLong_ ? std::string_view() : std::string_view(local_.data(), localSize_);
+    }
+
+    void BeginName() {
+        nameSize_ = 0;
+        localSize_ = 0;
+        localLong_ = false;
+        hash_ = 14695981039346656037ull;
+    }
+    void AddNameCharacter(char c) {
+        hash_ = (hash_ ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        if (nameSize_ < name_.size()) name_[nameSize_] = c;
+        ++nameSize_;
+        if (c == ':') {
+            localSize_ = 0;
+            localLong_ = false;
+        } else if (localSize_ < local_.size()) {
+            local_[localSize_++] = c;
+        } else {
+            localLong_ = true;
+        }
+    }
+    // Whether the text from `from` to `to` holds nothing but blanks (and
+    // the byte-order mark at the file's start): what may stand before the
+    // root element.
+    bool OnlyBlanks(const char* from, const char* to) const {
+        for (const char* c = from; c < to; ++c) {
+            const std::uint64_t at = offset_ + static_cast<std::uint64_t>(c - feedStart_);
+            if (!IsBlank(*c) && !(at < 3 && *c == "\xEF\xBB\xBF"[at])) return false;
+        }
+        return true;
+    }
+    void AddText(const char* text, std::size_t size) {
+        if (textLong_ || textSize_ + size > text_.size()) {
+            textLong_ = true;
+            return;
+        }
+        std::memcpy(text_.data() + textSize_, text, size);
+        textSize_ += size;
+    }
+
+    bool TagDone();
+    bool Open();
+    bool Close();
+    void TakeValue(Role role);
+    bool TakeTrackpoint(std::uint64_t at);
+
+    const RunOptions* options_;
+    BlockRecordSink* sink_;
+    std::string& error_;
+    Mode mode_;
+    BlockEnd end_ = BlockEnd::Finished;
+    bool rootSeen_ = false;
+    bool rootIsTcx_ = false;
+
+    State state_ = State::Text;
+    std::uint64_t offset_ = 0;  // of the first byte of the piece being fed
+    const char* feedStart_ = nullptr;  // that piece
+    std::uint64_t tagAt_ = 0;   // where the last "<" stands
+    bool endTag_ = false;
+    bool selfClosing_ = false;  // a "/" was the last character of the tag so far
+    char quote_ = '"';
+    int marks_ = 0;             // the "-", "]" or "?" just before, in a comment, CDATA or instruction
+    std::array<char, 7> bang_{};
+    std::size_t bangSize_ = 0;
+
+    std::array<char, 40> name_{};
+    std::size_t nameSize_ = 0;
+    std::array<char, kLocalNameRoom> local_{};
+    std::size_t localSize_ = 0;
+    bool localLong_ = false;
+    std::uint64_t hash_ = 0;
+
+    std::array<Level, kDeepest> levels_{};
+    std::size_t depth_ = 0;
+    std::size_t trackpointLevel_ = 0;  // of the open trackpoint, while inTrackpoint_
+    bool inTrackpoint_ = false;
+
+    bool collecting_ = false;  // the innermost open element is a value: its text is kept
+    std::array<char, kLongestValue> text_{};
+    std::size_t textSize_ = 0;
+    bool textLong_ = false;
+    std::string room_;  // the text with its character references read
+
+    PointValues point_;
+    Record record_;
+};
+
+bool TcxScanner::Feed(const char* data, std::size_t size) {
+    if (end_ != BlockEnd::Finished) return false;
+    feedStart_ = data;
+    const char* p = data;
+    const char* const end = data + size;
+    const auto offsetOf = [&](const char* at) { return offset_ + static_cast<std::uint64_t>(at - data); };
+    while (p < end) {
+        switch (state_) {
+            case State::Text: {
+                const char* open = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+                const char* stop = open != nullptr ? open : end;
+                if (collecting_) AddText(p, static_cast<std::size_t>(stop - p));
+                if (!rootSeen_ && mode_ == Mode::FindRoot && !OnlyBlanks(p, stop)) return false;
+                p = stop;
+                if (open != nullptr) {
+                    tagAt_ = offsetOf(open);
+                    ++p;
+                    state_ = State::TagOpen;
+                }
+                break;
+            }
+            case State::TagOpen:
+                endTag_ = *p == '/';
+                if (*p == '!') {
+                    bangSize_ = 0;
+                    state_ = State::Bang;
+                    ++p;
+                } else if (*p == '?') {
+                    marks_ = 0;
+                    state_ = State::Instruction;
+                    ++p;
+                } else {
+                    if (endTag_) ++p;
+                    BeginName();
+                    state_ = State::Name;
+                }
+                break;
+            case State::Name:
+                while (p < end && !IsBlank(*p) && *p != '/' && *p != '>') AddNameCharacter(*p++);
+                if (p == end) break;
+                if (nameSize_ == 0) return Fail("a tag without a name" + At(tagAt_));
+                selfClosing_ = false;
+                state_ = State::Attributes;
+                break;
+            case State::Attributes:
+                while (p < end && state_ == State::Attributes) {
+                    const char c = *p++;
+                    if (c == '>') {
+                        state_ = State::Text;
+                        if (!TagDone()) return false;
+                    } else if (c == '"' || c == '\'') {
+                        quote_ = c;
+                        selfClosing_ = false;
+                        state_ = State::Quoted;
+                    } else if (c == '/') {
+                        selfClosing_ = true;
+                    } else if (!IsBlank(c)) {
+                        selfClosing_ = false;
+                    }
+                }
+                break;
+            case State::Quoted: {
+                const char* close = static_cast<const char*>(std::memchr(p, quote_, static_cast<std::size_t>(end - p)));
+                if (close == nullptr) {
+                    p = end;
+                } else {
+                    p = close + 1;
+                    state_ = State::Attributes;
+                }
+                break;
+            }
+            case State::Bang: {
+                constexpr std::string_view kComment = "--", kCData = "[CDATA[";
+                const char c = *p++;
+                bang_[bangSize_++] = c;
+                const std::string_view got(bang_.data(), bangSize_);
+                if (got == kComment) {
+                    marks_ = 0;
+                    state_ = State::Comment;
+                } else if (got == kCData) {
+                    marks_ = 0;
+                    state_ = State::CData;
+                } else if (!kComment.starts_with(got) && !kCData.starts_with(got)) {
+                    marks_ = c == '[' ? 1 : 0;
+                    state_ = c == '>' ? State::Text : State::Declaration;
+                }
+                break;
+            }
+            case State::Comment:
+                while (p < end && state_ == State::Comment) {
+                    const char c = *p++;
+                    if (c == '-') {
+                        ++marks_;
+                    } else {
+                        if (c == '>' && marks_ >= 2) state_ = State::Text;
+                        marks_ = 0;
+                    }
+                }
+                break;
+            case State::CData:
+                // Its text is the value's text, where a value is read.
+                while (p < end && state_ == State::CData) {
+                    const char c = *p++;
+                    if (c == ']') {
+                        if (marks_ == 2) {
+                            if (collecting_) AddText("]", 1);
+                        } else {
+                            ++marks_;
+                        }
+                    } else if (c == '>' && marks_ == 2) {
+                        state_ = State::Text;
+                    } else {
+                        if (collecting_) {
+                            AddText("]]", static_cast<std::size_t>(marks_));
+                            AddText(&c, 1);
+                        }
+                        marks_ = 0;
+                    }
+                }
+                break;
+            case State::Declaration:
+                // Its internal subset, in brackets, may hold ">".
+                while (p < end && state_ == State::Declaration) {
+                    const char c = *p++;
+                    if (c == '[') ++marks_;
+                    else if (c == ']' && marks_ > 0) --marks_;
+                    else if (c == '>' && marks_ == 0) state_ = State::Text;
+                }
+                break;
+            case State::Instruction:
+                while (p < end && state_ == State::Instruction) {
+                    const char c = *p++;
+                    if (c == '>' && marks_ == 1) state_ = State::Text;
+                    marks_ = c == '?' ? 1 : 0;
+                }
+                break;
+        }
+    }
+    offset_ += size;
+    return true;
+}
+
+bool TcxScanner::TagDone() {
+    if (endTag_) return Close();
+    if (!Open()) return false;
+    return !selfClosing_ || Close();
+}
+
+bool TcxScanner::Open() {
+    if (depth_ == kDeepest) {
+        return Fail("the element <" + TagName() + ">" + At(tagAt_) + " lies more than " + std::to_string(kDeepest) +
+                    " elements deep");
+    }
+    const std::string_view local = LocalName();
+    if (!rootSeen_) {
+        rootSeen_ = true;
+        rootIsTcx_ = local == kRootName;
+        if (mode_ == Mode::FindRoot) {
+            end_ = BlockEnd::Stopped;
+            return false;
+        }
+        if (!rootIsTcx_) {
+            return Fail("the first element" + At(tagAt_) + " is <" + TagName() +
+                        ">, not <TrainingCenterDatabase>: the file holds no TCX document");
+        }
+    }
+    const Role parent = depth_ > 0 ? levels_[depth_ - 1].role : Role::Other;
+    const Role role = RoleOf(parent, local, inTrackpoint_);
+    if (role == Role::Trackpoint) {
+        inTrackpoint_ = true;
+        trackpointLevel_ = depth_;
+        point_ = PointValues{};
+    }
+    Level& level = levels_[depth_++];
+    level.hash = hash_;
+    level.at = tagAt_;
+    level.role = role;
+    level.nameSize = static_cast<std::uint8_t>(std::min(localSize_, level.name.size()));
+    std::memcpy(level.name.data(), local_.data(), level.nameSize);
+    collecting_ = IsValue(role);
+    textSize_ = 0;
+    textLong_ = false;
+    return true;
+}
+
+bool TcxScanner::Close() {
+    if (depth_ == 0) return Fail("the end tag </" + TagName() + ">" + At(tagAt_) + " closes no element");
+    const Level& level = levels_[depth_ - 1];
+    if (level.hash != hash_) {
+        return Fail("the end tag </" + TagName() + ">" + At(tagAt_) + " does not close <" +
+                    std::string(level.name.data(), level.nameSize) + "> opened" + At(level.at));
+    }
+    --depth_;
+    if (IsValue(level.role)) TakeValue(level.role);
+    if (inTrackpoint_ && depth_ == trackpointLevel_) {
+        inTrackpoint_ = false;
+        if (!TakeTrackpoint(level.at)) return false;
+    }
+    collecting_ = depth_ > 0 && IsValue(levels_[depth_ - 1].role);
+    return true;
+}
+
+// The value element just closed: its text into the trackpoint's values.
+void TcxScanner::TakeValue(Role role) {
+    std::string_view text(text_.data(), textSize_);
+    const std::optional<std::string_view> read = WithReferencesReadQuick(text, room_);
+    PointValues& v = point_;
+    double number = 0;
+    Got got = Got::None;
+    if (textLong_) {
+        got = Got::TooLarge;
+    } else if (read && role != Role::Time) {
+        got = ReadNumber(*read, number);
+    }
+    Measurements& m = v.measurements;
+    switch (role) {
+        case Role::Time: {
+            if (!read || textLong_) break;
+            const std::string_view time = Trimmed(*read);
+            v.utcTime = IsoTimeMilliseconds(time);
+            // The time of day in UTC, as a FIT record's: the times of one
+            // file stay in order whatever zones they are written in.
+            constexpr std::int64_t kDay = 86400000;
+            v.timeOfDay = v.utcTime ? static_cast<double>((*v.utcTime % kDay + kDay) % kDay) / 1000 : 0;
+            break;
+        }
+        case Role::Latitude:
+            v.latitude = got;
+            v.latitudeValue = number;
+            break;
+        case Role::Longitude:
+            v.longitude = got;
+            v.longitudeValue = number;
+            break;
+        case Role::Altitude:
+            v.altitude = got;
+            v.altitudeValue = number;
+            break;
+        case Role::HeartRate:
+            if (got == Got::Number && CountIn(number, 255, m.heartRate)) m.has |= Measurements::kHeartRate;
+            break;
+        case Role::Cadence:
+            if (got == Got::Number && CountIn(number, 255, m.cadence)) m.has |= Measurements::kCadence;
+            break;
+        case Role::RunCadence: {
+            std::uint8_t cadence = 0;
+            if (got == Got::Number && CountIn(number, 255, cadence)) v.runCadence = cadence;
+            break;
+        }
+        case Role::Watts:
+            if (got == Got::Number && CountIn(number, 65535, m.power)) m.has |= Measurements::kPower;
+            break;
+        case Role::Speed:
+            if (got == Got::Number && number >= 0 && number <= 1e6) {
+                m.speed = static_cast<float>(number);
+                m.has |= Measurements::kSpeed;
+            }
+            break;
+        default: break;
+    }
+}
+
+// The trackpoint that started at `at` has closed: its record to the sink.
+bool TcxScanner::TakeTrackpoint(std::uint64_t at) {
+    Record& record = record_;
+    record.Begin();
+    record.position = Position{};
+    const PointValues& v = point_;
+    if (v.latitude != Got::Number || v.longitude != Got::Number) {
+        record.Fail(v.latitude == Got::TooLarge || v.longitude == Got::TooLarge ? LineReason::NumberTooLarge
+                                                                                : LineReason::TrackpointWithoutPosition);
+    } else {
+        Position& p = record.position;
+        p.latitude = v.latitudeValue;
+        p.longitude = v.longitudeValue;
+        p.utcTime = v.utcTime;
+        p.measurements = v.measurements;
+        if (!p.measurements.Has(Measurements::kCadence) && v.runCadence) {
+            p.measurements.cadence = *v.runCadence;
+            p.measurements.has |= Measurements::kCadence;
+        }
+        MarkOutOfRange(record);
+        const double altitude = v.altitude == Got::Number     ? v.altitudeValue
+                                : v.altitude == Got::TooLarge ? HUGE_VAL
+                                                              : 0;
+        CompletePosition(record, v.timeOfDay, ManipulatedAltitude(*options_, altitude), true,
+                         v.altitude != Got::None || options_->AltitudeMode == AltitudeMode::SetFixed);
+    }
+    if (sink_ != nullptr && !sink_->Take(record, at)) {
+        end_ = BlockEnd::Stopped;
+        return false;
+    }
+    return true;
+}
+
+BlockEnd TcxScanner::Finish() {
+    if (end_ != BlockEnd::Finished) return end_;
+    const auto cut = [&](std::string_view what) {
+        Fail("the file ends inside " + std::string(what) + " begun" + At(tagAt_) + ": it is cut short");
+        return end_;
+    };
+    switch (state_) {
+        case State::Text: break;
+        case State::Comment: return cut("a comment");
+        case State::CData: return cut("a CDATA section");
+        case State::Declaration:
+        case State::Instruction:
+        case State::Bang: return cut("a declaration");
+        default: return cut("a tag");
+    }
+    if (!rootSeen_) {
+        Fail("the file holds no element: it is no TCX document");
+        return end_;
+    }
+    if (depth_ > 0) {
+        const Level& inner = levels_[depth_ - 1];
+        Fail("the file ends inside <" + std::string(inner.name.data(), inner.nameSize) + "> opened" + At(inner.at) +
+             (depth_ > 1 ? " (and " + std::to_string(depth_ - 1) + " elements around it)" : std::string()) +
+             ": it is cut short");
+    }
+    return end_;
+}
+
+// The encoding a byte-order mark at the start of `bytes` names.
+TextEncoding EncodingOf(std::string_view bytes) {
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return TextEncoding::Utf16LittleEndian;
+    if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') return TextEncoding::Utf16BigEndian;
+    return TextEncoding::Bytes;
+}
+
+// Feeds the scanner the input's pieces as they come, UTF-16 turned into
+// UTF-8 on the way.
+class Feeder {
+public:
+    Feeder(TcxScanner& scanner, TextEncoding encoding, std::size_t pieceSize) : scanner_(scanner) {
+        if (encoding != TextEncoding::Bytes) {
+            decoder_ = std::make_unique<Utf16Decoder>(encoding);
+            text_.reset(new char[Utf16Decoder::MostOut(pieceSize)]);
+        }
+    }
+    bool Feed(const char* data, std::size_t size) {
+        if (!decoder_) return scanner_.Feed(data, size);
+        return scanner_.Feed(text_.get(), decoder_->Decode(data, size, text_.get()));
+    }
+    BlockEnd Finish() {
+        if (decoder_ && scanner_.End() == BlockEnd::Finished) scanner_.Feed(text_.get(), decoder_->Finish(text_.get()));
+        return scanner_.Finish();
+    }
+
+private:
+    TcxScanner& scanner_;
+    std::unique_ptr<Utf16Decoder> decoder_;
+    std::unique_ptr<char[]> text_;
+};
+
+}  // namespace
+
+BlockEnd TcxFileReader::Read(std::string_view bytes, BlockRecordSink& sink, std::size_t pieceSize) {
+    error_.clear();
+    pieceSize = std::max<std::size_t>(pieceSize, 1);
+    TcxScanner scanner(&options_, &sink, error_, TcxScanner::Mode::Read);
+    Feeder feeder(scanner, EncodingOf(bytes), pieceSize);
+    for (std::size_t at = 0; at < bytes.size(); at += pieceSize) {
+        if (!feeder.Feed(bytes.data() + at, std::min(pieceSize, bytes.size() - at))) return scanner.End();
+    }
+    return feeder.Finish();
+}
+
+BlockEnd TcxFileReader::Read(platform::FileHandle file, BlockRecordSink& sink) {
+    error_.clear();
+    TcxScanner scanner(&options_, &sink, error_, TcxScanner::Mode::Read);
+    const std::unique_ptr<char[]> block(new char[kTcxBlockSize]);
+    std::unique_ptr<Feeder> feeder;
+    std::uint64_t offset = 0;
+    for (;;) {
+        const std::ptrdiff_t got = platform::ReadSomeAt(file, block.get(), kTcxBlockSize, offset);
+        if (got < 0) {
+            error_ = "reading failed: " + platform::ErrorText(errno);
+            return BlockEnd::Failed;
+        }
+        if (got == 0) break;
+        const auto size = static_cast<std::size_t>(got);
+        if (!feeder) feeder = std::make_unique<Feeder>(scanner, EncodingOf({block.get(), size}), kTcxBlockSize);
+        offset += size;
+        if (!feeder->Feed(block.get(), size)) return scanner.End();
+    }
+    return feeder ? feeder->Finish() : scanner.Finish();
+}
+
+bool OpensTcxDocument(std::string_view start) {
+    std::string unused;
+    TcxScanner scanner(nullptr, nullptr, unused, TcxScanner::Mode::FindRoot);
+    Feeder feeder(scanner, EncodingOf(start), start.size());
+    feeder.Feed(start.data(), start.size());
+    return scanner.RootIsTcx();
+}
+
+}  // namespace torvane

@@ -1,0 +1,61 @@
+// Reader of TCX files (Training Center XML), the activity files of sport
+// watches and training programs: turns each `Trackpoint` element into a
+// record with its position (or without one, where it has no `Position`),
+// its time, its altitude and what the recorder measured there (heart rate,
+// cadence, and from the `TPX` extension speed and power).
+//
+// The file is read as a stream of bytes, a block at a time, not as lines
+// (TCX files are often one line): the reader keeps the elements open around
+// the current byte (as a hash of each name), the text of the one value it
+// is reading and that trackpoint's values, so memory stays flat whatever
+// the file's size and layout. It checks what it passes: every end tag
+// closes the element opened last, and the file ends with every element
+// closed. UTF-8 (with or without its byte-order mark) and UTF-16 with its
+// mark are read; offsets in UTF-16 files count the bytes of its UTF-8 text.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "convert/files/platform/file_system.h"
+#include "convert/read/block_records.h"
+#include "convert/settings.h"
+
+namespace torvane {
+
+// Bytes asked of a file per read.
+inline constexpr std::size_t kTcxBlockSize = 1u << 20;
+
+// Where a TCX document's root element is looked for: within so many bytes
+// of the file's start (after its declaration, comments and blanks).
+inline constexpr std::size_t kTcxRootWithin = 1u << 16;
+
+class TcxFileReader {
+public:
+    // Altitudes are manipulated as `options` say.
+    explicit TcxFileReader(const RunOptions& options) : options_(options) {}
+
+    // Reads the TCX document in `bytes`, handed to the scanner in pieces of
+    // `pieceSize` bytes (as a file's blocks are).
+    BlockEnd Read(std::string_view bytes, BlockRecordSink& sink, std::size_t pieceSize = kTcxBlockSize);
+    // Reads the open `file` from its start to its end, a block at a time,
+    // wherever its offset stands (the file is not closed).
+    BlockEnd Read(platform::FileHandle file, BlockRecordSink& sink);
+
+    // Why the reading failed: what was wrong, and at which byte.
+    const std::string& ErrorText() const { return error_; }
+
+private:
+    const RunOptions& options_;
+    std::string error_;
+};
+
+// Whether `start`, the first bytes of a file, opens a TCX document: its
+// first element (after a byte-order mark, the XML declaration, comments and
+// blanks) is `TrainingCenterDatabase`, with or without a namespace prefix.
+// UTF-16 text with its byte-order mark is read as such.
+bool OpensTcxDocument(std::string_view start);
+
+}  // namespace torvane

@@ -12,6 +12,13 @@
 //                            heart rate, cadence, power and temperature; every
 //                            tenth with a compressed timestamp from a big-endian
 //                            definition, some without a position
+//   loggen tcx EPOCHS        a TCX activity (Training Center XML) of a ride:
+//                            trackpoints with heart rate, cadence and the TPX
+//                            extension's speed and power, a lap every 1000,
+//                            some without a position, one element per line (LF)
+//   loggen tcx-line EPOCHS   the same document on one line, as many exporters
+//                            write it
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -251,11 +258,66 @@ void Fit(long epochs) {
     std::fwrite(end.data(), 1, end.size(), stdout);
 }
 
+// --- TCX
+
+// "YYYY-MM-DDThh:mm:ssZ" of `second` seconds after 2026-12-08T00:00:00Z.
+std::string TcxTime(long second) {
+    // Days to the civil date (proleptic Gregorian), from 1970-01-01.
+    const long days = 20795 + second / 86400, z = days + 719468;
+    const long era = (z >= 0 ? z : z - 146096) / 146097, doe = z - era * 146097;
+    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365, doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long mp = (5 * doy + 2) / 153, day = doy - (153 * mp + 2) / 5 + 1, month = mp < 10 ? mp + 3 : mp - 9;
+    const long year = yoe + era * 400 + (month <= 2 ? 1 : 0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%04ld-%02ld-%02ldT%02ld:%02ld:%02ldZ", year, month, day, second / 3600 % 24,
+                  second / 60 % 60, second % 60);
+    return text;
+}
+
+void Tcx(long epochs, bool oneLine) {
+    Track t;
+    t.latitude = 47.0502;
+    t.longitude = 8.3093;
+    t.speed = 8;
+    // Indentation and line ends, or nothing between the elements.
+    const auto line = [oneLine](int depth) { return oneLine ? std::string() : "\n" + std::string(2 * depth, ' '); };
+    std::printf("<?xml version=\"1.0\" encoding=\"UTF-8\"?>%s<TrainingCenterDatabase "
+                "xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\" "
+                "xmlns:ns3=\"http://www.garmin.com/xmlschemas/ActivityExtension/v2\">%s<Activities>%s"
+                "<Activity Sport=\"Biking\">%s<Id>%s</Id>",
+                line(0).c_str(), line(1).c_str(), line(2).c_str(), line(3).c_str(), TcxTime(t.second).c_str());
+    for (long i = 0; i < epochs; ++i, t.Step()) {
+        if (i % 1000 == 0) {
+            if (i > 0) std::printf("%s</Track>%s</Lap>", line(4).c_str(), line(3).c_str());
+            std::printf("%s<Lap StartTime=\"%s\">%s<TotalTimeSeconds>%ld</TotalTimeSeconds>%s<Track>", line(3).c_str(),
+                        TcxTime(t.second).c_str(), line(4).c_str(), std::min(1000L, epochs - i), line(4).c_str());
+        }
+        const int heart = 120 + static_cast<int>(20 * std::sin(static_cast<double>(i) / 300));
+        std::printf("%s<Trackpoint>%s<Time>%s</Time>", line(5).c_str(), line(6).c_str(), TcxTime(t.second).c_str());
+        // A tunnel now and then: no position.
+        if (i % 500 != 250) {
+            std::printf("%s<Position>%s<LatitudeDegrees>%.7f</LatitudeDegrees>%s<LongitudeDegrees>%.7f"
+                        "</LongitudeDegrees>%s</Position>",
+                        line(6).c_str(), line(7).c_str(), t.latitude, line(7).c_str(), t.longitude, line(6).c_str());
+        }
+        std::printf("%s<AltitudeMeters>%.1f</AltitudeMeters>%s<HeartRateBpm>%s<Value>%d</Value>%s</HeartRateBpm>",
+                    line(6).c_str(), t.altitude, line(6).c_str(), line(7).c_str(), heart, line(6).c_str());
+        if (i % 100 >= 5) std::printf("%s<Cadence>%ld</Cadence>", line(6).c_str(), 85 + i % 7);  // pedals still: none
+        std::printf("%s<Extensions>%s<ns3:TPX>%s<ns3:Speed>%.2f</ns3:Speed>%s<ns3:Watts>%ld</ns3:Watts>%s</ns3:TPX>"
+                    "%s</Extensions>%s</Trackpoint>",
+                    line(6).c_str(), line(7).c_str(), line(8).c_str(), t.speed, line(8).c_str(), 180 + i % 61,
+                    line(7).c_str(), line(6).c_str(), line(5).c_str());
+    }
+    if (epochs > 0) std::printf("%s</Track>%s</Lap>", line(4).c_str(), line(3).c_str());
+    std::printf("%s</Activity>%s</Activities>%s</TrainingCenterDatabase>\n", line(2).c_str(), line(1).c_str(),
+                line(0).c_str());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: loggen nmea-mix|gga|gll|rmc|igc|gpx|fit EPOCHS\n");
+        std::fprintf(stderr, "usage: loggen nmea-mix|gga|gll|rmc|igc|gpx|fit|tcx|tcx-line EPOCHS\n");
         return 2;
     }
     const std::string kind = argv[1];
@@ -264,6 +326,7 @@ int main(int argc, char** argv) {
     else if (kind == "igc") Igc(epochs);
     else if (kind == "gpx") Gpx(epochs);
     else if (kind == "fit") Fit(epochs);
+    else if (kind == "tcx" || kind == "tcx-line") Tcx(epochs, kind == "tcx-line");
     else {
         std::fprintf(stderr, "loggen: unknown kind %s\n", kind.c_str());
         return 2;

@@ -52,6 +52,7 @@ TEST(OutputPath, FormedFromInputDataTypeAndOutputType) {
         {"/logs/track.2009.nmea", DataKind::GPIGC, OutputKind::Table, "/logs/track_IGC.prn"},
         {"/logs/track_CRLF.gpx", DataKind::GPGXT, OutputKind::KML, "/logs/track_CRLF_GXT.kml"},
         {"/logs/ride.fit", DataKind::GPFIT, OutputKind::GPX, "/logs/ride_FIT.gpx"},
+        {"/logs/ride.tcx", DataKind::GPTCX, OutputKind::KML, "/logs/ride_TCX.kml"},
         {"/logs/track", DataKind::GPGGA, OutputKind::Table, "/logs/track_GGA.prn"},
         {"track.nmea", DataKind::GPGGA, OutputKind::Table, "track_GGA.prn"},
         {"/logs/track.nmea", DataKind::None, OutputKind::Table, "/logs/track_.prn"},

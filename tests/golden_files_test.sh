@@ -69,6 +69,8 @@ ride.kml               ride.fittext       --to kml --kml-time
 ride-gap.geojson       ride.fittext       --to geojson --split-gap 5m
 watch.gpx              watch.gpx          --to gpx
 watch.geojson          watch.gpx          --to geojson
+laps.gpx               laps.tcx           --to gpx
+laps.prn               laps.tcx
 '
 
 # Prints the first line where `actual` differs from `wanted`.

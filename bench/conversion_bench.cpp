@@ -35,7 +35,9 @@ public:
         const std::string key = kind + "-" + std::to_string(epochs);
         auto found = paths_.find(key);
         if (found != paths_.end()) return found->second;
-        const std::string extension = kind == "igc" ? ".igc" : kind == "gpx" ? ".gpx" : kind == "fit" ? ".fit" : ".nmea";
+        const std::string extension = kind == "igc" ? ".igc" : kind == "gpx" ? ".gpx" : kind == "fit" ? ".fit"
+                                    : kind == "tcx" ? ".tcx"
+                                                    : ".nmea";
         const std::string path = dir_ + "/" + key + extension;
         const std::string command = std::string(TORVANE_LOGGEN) + " " + kind + " " + std::to_string(epochs) + " > " + path;
         if (std::system(command.c_str()) != 0) std::abort();
@@ -91,13 +93,13 @@ void Run(benchmark::State& state, const std::string& kind, OutputKind output) {
 }
 
 void RegisterAll() {
-    for (const char* kind : {"nmea-mix", "igc", "gpx", "fit"}) {
+    for (const char* kind : {"nmea-mix", "igc", "gpx", "fit", "tcx"}) {
         benchmark::RegisterBenchmark((std::string("Analysis/") + kind).c_str(),
                                      [kind](benchmark::State& state) { Analysis(state, kind); });
     }
     const std::pair<const char*, OutputKind> outputs[] = {
         {"table", OutputKind::Table}, {"kml", OutputKind::KML}, {"ovl", OutputKind::OVL}};
-    for (const char* kind : {"nmea-mix", "gga", "gll", "rmc", "igc", "gpx", "fit"}) {
+    for (const char* kind : {"nmea-mix", "gga", "gll", "rmc", "igc", "gpx", "fit", "tcx"}) {
         for (const auto& [name, output] : outputs) {
             benchmark::RegisterBenchmark((std::string("Run/") + kind + "/" + name).c_str(),
                                          [kind = kind, output = output](benchmark::State& state) {

@@ -153,15 +153,21 @@ private:
         Instruction,  // in "<? ... ?>"
     };
 
-    // An open element: its name's hash (an end tag must match it), where
+    // An open element: its name's key (an end tag must match it), where
     // it starts, its role, and its local name for the messages.
     struct Level {
-        std::uint64_t hash = 0;
+        std::uint64_t key = 0;
         std::uint64_t at = 0;
         Role role = Role::Other;
         std::uint8_t nameSize = 0;
         std::array<char, kLocalNameRoom> name{};
     };
+
+    // What an end tag must match of the name its element was opened with:
+    // its length and first and last eight bytes, mixed.
+    std::uint64_t NameKey() const {
+        return (nameFirst_ * 0x9E3779B97F4A7C15ull) ^ (nameLast_ * 0xC2B2AE3D27D4EB4Full) ^ nameSize_;
+    }
 
     bool Fail(std::string text) {
         error_ = std::move(text);
@@ -181,10 +187,11 @@ private:
         nameSize_ = 0;
         localSize_ = 0;
         localLong_ = false;
-        hash_ = 14695981039346656037ull;
+        nameFirst_ = nameLast_ = 0;
     }
     void AddNameCharacter(char c) {
-        hash_ = (hash_ ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+        if (nameSize_ < 8) nameFirst_ |= std::uint64_t{static_cast<unsigned char>(c)} << (8 * nameSize_);
+        nameLast_ = nameLast_ << 8 | static_cast<unsigned char>(c);
         if (nameSize_ < name_.size()) name_[nameSize_] = c;
         ++nameSize_;
         if (c == ':') {
@@ -205,6 +212,40 @@ private:
             if (!IsBlank(*c) && !(at < 3 && *c == "\xEF\xBB\xBF"[at])) return false;
         }
         return true;
+    }
+    static bool HoldsQuote(const char* from, const char* to) {
+        for (const char* c = from; c < to; ++c) {
+            if (*c == '"' || *c == '\'') return true;
+        }
+        return false;
+    }
+    // The tag between `from` (just after its "<") and `to` (its ">").
+    bool ReadWholeTag(const char* from, const char* to) {
+        endTag_ = *from == '/';
+        const char* name = from + (endTag_ ? 1 : 0);
+        const char* nameEnd = name;
+        while (nameEnd < to && !IsBlank(*nameEnd) && *nameEnd != '/') ++nameEnd;
+        if (nameEnd == name) return Fail("a tag without a name" + At(tagAt_));
+        const char* last = to;
+        while (last > nameEnd && IsBlank(last[-1])) --last;
+        selfClosing_ = last > nameEnd && last[-1] == '/';
+        // The name as AddNameCharacter takes it a character at a time.
+        nameSize_ = static_cast<std::size_t>(nameEnd - name);
+        std::memcpy(name_.data(), name, std::min(nameSize_, name_.size()));
+        nameFirst_ = nameLast_ = 0;
+        for (std::size_t i = 0; i < std::min<std::size_t>(nameSize_, 8); ++i) {
+            nameFirst_ |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+        }
+        for (const char* c = nameEnd - std::min<std::size_t>(nameSize_, 8); c < nameEnd; ++c) {
+            nameLast_ = nameLast_ << 8 | static_cast<unsigned char>(*c);
+        }
+        const char* local = nameEnd;
+        while (local > name && local[-1] != ':') --local;
+        const auto localSize = static_cast<std::size_t>(nameEnd - local);
+        localLong_ = localSize > local_.size();
+        localSize_ = std::min(localSize, local_.size());
+        std::memcpy(local_.data(), local, localSize_);
+        return TagDone();
     }
     void AddText(const char* text, std::size_t size) {
         if (textLong_ || textSize_ + size > text_.size()) {
@@ -245,7 +286,7 @@ private:
     std::array<char, kLocalNameRoom> local_{};
     std::size_t localSize_ = 0;
     bool localLong_ = false;
-    std::uint64_t hash_ = 0;
+    std::uint64_t nameFirst_ = 0, nameLast_ = 0;  // the name's first and last eight bytes
 
     std::array<Level, kDeepest> levels_{};
     std::size_t depth_ = 0;
@@ -279,7 +320,17 @@ bool TcxScanner::Feed(const char* data, std::size_t size) {
                 if (open != nullptr) {
                     tagAt_ = offsetOf(open);
                     ++p;
-                    state_ = State::TagOpen;
+                    // Most tags stand whole in the piece, without quotes:
+                    // read at once.
+                    const char* close = p < end && *p != '!' && *p != '?'
+                                            ? static_cast<const char*>(std::memchr(p, '>', static_cast<std::size_t>(end - p)))
+                                            : nullptr;
+                    if (close != nullptr && !HoldsQuote(p, close)) {
+                        if (!ReadWholeTag(p, close)) return false;
+                        p = close + 1;
+                    } else {
+                        state_ = State::TagOpen;
+                    }
                 }
                 break;
             }
@@ -436,7 +487,7 @@ bool TcxScanner::Open() {
         point_ = PointValues{};
     }
     Level& level = levels_[depth_++];
-    level.hash = hash_;
+    level.key = NameKey();
     level.at = tagAt_;
     level.role = role;
     level.nameSize = static_cast<std::uint8_t>(std::min(localSize_, level.name.size()));
@@ -450,7 +501,7 @@ bool TcxScanner::Open() {
 bool TcxScanner::Close() {
     if (depth_ == 0) return Fail("the end tag </" + TagName() + ">" + At(tagAt_) + " closes no element");
     const Level& level = levels_[depth_ - 1];
-    if (level.hash != hash_) {
+    if (level.key != NameKey()) {
         return Fail("the end tag </" + TagName() + ">" + At(tagAt_) + " does not close <" +
                     std::string(level.name.data(), level.nameSize) + "> opened" + At(level.at));
     }

@@ -6,7 +6,7 @@
 //
 // The file is read as a stream of bytes, a block at a time, not as lines
 // (TCX files are often one line): the reader keeps the elements open around
-// the current byte (as a hash of each name), the text of the one value it
+// the current byte (a key of each name), the text of the one value it
 // is reading and that trackpoint's values, so memory stays flat whatever
 // the file's size and layout. It checks what it passes: every end tag
 // closes the element opened last, and the file ends with every element

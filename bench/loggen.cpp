@@ -280,7 +280,12 @@ void Tcx(long epochs, bool oneLine) {
     t.longitude = 8.3093;
     t.speed = 8;
     // Indentation and line ends, or nothing between the elements.
-    const auto line = [oneLine](int depth) { return oneLine ? std::string() : "\n" + std::string(2 * depth, ' '); };
+    const auto line = [oneLine](int depth) {
+        if (oneLine) return std::string();
+        std::string text(static_cast<std::size_t>(2 * depth + 1), ' ');
+        text[0] = '\n';
+        return text;
+    };
     std::printf("<?xml version=\"1.0\" encoding=\"UTF-8\"?>%s<TrainingCenterDatabase "
                 "xmlns=\"http://www.garmin.com/xmlschemas/TrainingCenterDatabase/v2\" "
                 "xmlns:ns3=\"http://www.garmin.com/xmlschemas/ActivityExtension/v2\">%s<Activities>%s"

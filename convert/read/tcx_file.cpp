@@ -1,6 +1,7 @@
 #include "convert/read/tcx_file.h"
 
 #include <array>
+#include <bit>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
@@ -12,6 +13,7 @@
 #include "convert/files/utf16_text.h"
 #include "convert/read/position.h"
 #include "convert/read/xml_text.h"
+#include "output/byte_scan.h"
 
 namespace torvane {
 namespace {
@@ -49,6 +51,16 @@ enum class Role : std::uint8_t {
 };
 
 bool IsValue(Role role) { return role >= Role::Time; }
+
+// The eight bytes of `value` in the other order.
+std::uint64_t ByteSwapped(std::uint64_t value) {
+#if defined(__GNUC__)
+    return __builtin_bswap64(value);
+#endif
+    std::uint64_t swapped = 0;
+    for (int i = 0; i < 8; ++i, value >>= 8) swapped = swapped << 8 | (value & 0xFF);
+    return swapped;
+}
 
 // The role of an element named `name` (its local name, without a prefix)
 // inside an element of role `parent`; a trackpoint is found only outside
@@ -214,17 +226,19 @@ private:
         return true;
     }
     static bool HoldsQuote(const char* from, const char* to) {
-        for (const char* c = from; c < to; ++c) {
-            if (*c == '"' || *c == '\'') return true;
-        }
-        return false;
+        const auto size = static_cast<std::size_t>(to - from);
+        return FindFirstOf(from, size, ByteSet('"', '\'')) != size;
     }
     // The tag between `from` (just after its "<") and `to` (its ">").
     bool ReadWholeTag(const char* from, const char* to) {
         endTag_ = *from == '/';
         const char* name = from + (endTag_ ? 1 : 0);
+        // The name ends at a blank or "/"; its local part follows its last ":".
         const char* nameEnd = name;
-        while (nameEnd < to && !IsBlank(*nameEnd) && *nameEnd != '/') ++nameEnd;
+        const char* local = name;
+        for (; nameEnd < to && !IsBlank(*nameEnd) && *nameEnd != '/'; ++nameEnd) {
+            if (*nameEnd == ':') local = nameEnd + 1;
+        }
         if (nameEnd == name) return Fail("a tag without a name" + At(tagAt_));
         const char* last = to;
         while (last > nameEnd && IsBlank(last[-1])) --last;
@@ -232,15 +246,20 @@ private:
         // The name as AddNameCharacter takes it a character at a time.
         nameSize_ = static_cast<std::size_t>(nameEnd - name);
         std::memcpy(name_.data(), name, std::min(nameSize_, name_.size()));
-        nameFirst_ = nameLast_ = 0;
-        for (std::size_t i = 0; i < std::min<std::size_t>(nameSize_, 8); ++i) {
-            nameFirst_ |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+        if (nameSize_ >= 8 && std::endian::native == std::endian::little) {
+            // The same numbers from two loads of eight bytes.
+            std::memcpy(&nameFirst_, name, 8);
+            std::memcpy(&nameLast_, nameEnd - 8, 8);
+            nameLast_ = ByteSwapped(nameLast_);
+        } else {
+            nameFirst_ = nameLast_ = 0;
+            for (std::size_t i = 0; i < std::min<std::size_t>(nameSize_, 8); ++i) {
+                nameFirst_ |= std::uint64_t{static_cast<unsigned char>(name[i])} << (8 * i);
+            }
+            for (const char* c = nameEnd - std::min<std::size_t>(nameSize_, 8); c < nameEnd; ++c) {
+                nameLast_ = nameLast_ << 8 | static_cast<unsigned char>(*c);
+            }
         }
-        for (const char* c = nameEnd - std::min<std::size_t>(nameSize_, 8); c < nameEnd; ++c) {
-            nameLast_ = nameLast_ << 8 | static_cast<unsigned char>(*c);
-        }
-        const char* local = nameEnd;
-        while (local > name && local[-1] != ':') --local;
         const auto localSize = static_cast<std::size_t>(nameEnd - local);
         localLong_ = localSize > local_.size();
         localSize_ = std::min(localSize, local_.size());

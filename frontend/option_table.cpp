@@ -320,10 +320,14 @@ file only).)",
      R"(Keeps the positions at \fITIME\fR (\fIYYYY\-MM\-DD\fBT\fIhh:mm:ss\fR with
 \fBZ\fR or \fB+\fIhh:mm\fR) and after, by the times the log gives.
 The shaping options (\fB\-\-from\fR, \fB\-\-until\fR, \fB\-\-time\-shift\fR,
-\fB\-\-split\-gap\fR, \fB\-\-split\-day\fR, \fB\-\-simplify\fR) apply to GPX and
-GeoJSON output (a piece of a split is a GPX track segment, a line of a
-GeoJSON MultiLineString), in one fixed order whatever order
+\fB\-\-split\-gap\fR, \fB\-\-split\-day\fR, \fB\-\-simplify\fR,
+\fB\-\-max\-points\fR) apply in one fixed order whatever order
 they are given in: crop, shift, split, simplify.
+A piece of a split is a GPX track segment, a line of a GeoJSON
+MultiLineString or a \fBgx:Track\fR of the KML time track's
+\fBgx:MultiTrack\fR; the table, the KML path and the overlay hold no
+pieces (a split is a usage error there) and no times but the table's
+(\fB\-\-time\-shift\fR is one for the KML path and the overlay).
 Cropping, shifting and splitting need dated positions.)",
      TakeCropTime},
     {"--until", "", "TIME", "", kConvert, false, G::Shape, "keep the positions up to TIME and at it", "",

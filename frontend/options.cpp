@@ -82,9 +82,16 @@ bool CheckTogether(const Options& o, bool sawPositionOption, std::string& error)
         error = "--kml-time applies to KML output only";
         return false;
     }
-    if (o.shape.Any() && o.outputType != OutputKind::GPX && o.outputType != OutputKind::GeoJSON) {
-        error = "--from, --until, --time-shift, --split-gap, --split-day, --simplify and --max-points apply to GPX "
-                "and GeoJSON output only";
+    const bool pieces = o.outputType == OutputKind::GPX || o.outputType == OutputKind::GeoJSON ||
+                        (o.outputType == OutputKind::KML && o.kmlTime);
+    if (o.shape.Splits() && !pieces) {
+        error = "--split-gap and --split-day apply only to the outputs that hold pieces: GPX, GeoJSON and the KML "
+                "time track (--kml-time)";
+        return false;
+    }
+    if (o.shape.timeShift != 0 && (o.outputType == OutputKind::OVL || (o.outputType == OutputKind::KML && !o.kmlTime))) {
+        error = "--time-shift applies only to the outputs that hold times: the table, GPX, GeoJSON and the KML time "
+                "track (--kml-time)";
         return false;
     }
     if (o.shape.from && o.shape.until && *o.shape.from > *o.shape.until) {

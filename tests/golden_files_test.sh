@@ -67,10 +67,17 @@ ride.gpx               ride.fittext       --to gpx
 ride.geojson           ride.fittext       --to geojson
 ride.kml               ride.fittext       --to kml --kml-time
 ride-gap.geojson       ride.fittext       --to geojson --split-gap 5m
+ride-gap.kml           ride.fittext       --to kml --kml-time --split-gap 5m
 watch.gpx              watch.gpx          --to gpx
 watch.geojson          watch.gpx          --to geojson
 laps.gpx               laps.tcx           --to gpx
 laps.prn               laps.tcx
+shape-gap.kml          shape-walk.nmea    --to kml --kml-time --split-gap 5m
+shape-day.kml          shape-walk.nmea    --to kml --kml-time --split-day
+shape-simplify.kml     shape-walk.nmea    --to kml --kml-time --simplify 5
+shape-path.kml         shape-walk.nmea    --to kml --simplify 5
+shape-simplify.ovl     shape-walk.nmea    --to ovl --simplify 5
+shape-crop.prn         shape-walk.nmea    --from 2024-06-01T00:00:00Z --until 2024-06-01T00:12:30Z --time-shift +01:00:00
 '
 
 # Prints the first line where `actual` differs from `wanted`.

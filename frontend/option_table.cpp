@@ -239,11 +239,24 @@ lines of the file. \fBanalyze \-\-report\fR takes the options of convert
 that change which positions are written.)",
      Set<&Options::report>},
     {"--summary", "", "", "", kAnalyze, false, G::AnalyzeAndConvert,
-     "analyze: also the track's figures (records, times, length, extent)",
+     "analyze: also the track's figures (records, times, length, extent, climb, moving time, speeds)",
      R"(Also prints the track's figures, the lines
 .BR records: ", " start: ", " end: ", " duration: ", " length_m: ,
 .BR lat_min: ", " lat_max: ", " lon_min: ", " lon_max: ,
-.BR alt_min: " and " alt_max: .)",
+.BR alt_min: ", " alt_max: ,
+then the figures that say how they were counted:
+.BR climb_m: " and " descent_m:
+(a turn counted once the altitude comes back more than 5 m,
+.BR climb_rule: ),
+.B moving_time:
+(the steps between consecutive timed positions faster than 1 km/h,
+.BR moving_rule: ),
+.B speed_max_kmh:
+(the fastest step) and
+.B speed_avg_kmh:
+(the moving distance over the moving time,
+.BR speed_avg_rule: ).
+A position without an altitude or a time is left out of that figure.)",
      Set<&Options::summary>},
     {"--igc-gnss-altitude", "", "", "", kEvery, false, G::Convert,
      "IGC: write the GNSS altitude of each fix instead of the pressure altitude",

@@ -358,7 +358,20 @@
       }
       rows.push(['Duration', f.timesGoBack ? 'none: the times go back' : durationText(f.duration, f.durationClock)]);
     }
+    // Each figure that is counted by a rule says it beside the value, in the window's words.
+    const ruled = (value, rule) => value + ' (' + rule + ')';
+    const speedText = (metresPerSecond) => (metresPerSecond * 3.6).toLocaleString(undefined,
+      { minimumFractionDigits: 1, maximumFractionDigits: 1 }) + ' km/h';
+    if (f.hasMotion) rows.push(['Moving time', ruled(durationText(f.movingSeconds, '-'), f.movingRule)]);
     if (f.hasPosition) rows.push(['Length', lengthText(f.lengthMetres)]);
+    if (f.hasMotion) {
+      rows.push(['Top speed', speedText(f.speedMax)]);
+      if (f.movingSeconds > 0) rows.push(['Average speed', ruled(speedText(f.speedAverage), f.averageRule)]);
+    }
+    if (f.hasClimb) {
+      rows.push(['Climb', ruled(whole(f.climbMetres) + ' m', f.climbRule)]);
+      rows.push(['Descent', ruled(whole(f.descentMetres) + ' m', f.climbRule)]);
+    }
     if (f.hasAltitude) {
       const low = whole(f.altMin), high = whole(f.altMax);
       rows.push(['Altitude', (low === high ? low : low + (f.altMin < 0 ? ' to ' : '\u2013') + high) + ' m']);

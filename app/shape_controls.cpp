@@ -1,9 +1,12 @@
 #include "shape_controls.h"
 
 #include <QCheckBox>
-#include <QGridLayout>
+#include <QBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+
+#include <initializer_list>
+#include <utility>
 
 #include "frontend/shape_fields.h"
 #include "widget_helpers.h"
@@ -40,25 +43,31 @@ ShapeControls::ShapeControls(QWidget* parent) : QGroupBox(QStringLiteral("Shape 
     most_ = Box(QStringLiteral("Text10"), QStringLiteral("500"),
                 QStringLiteral("at most this many positions: simplified at the least distance that keeps to it"), this);
 
-    // Two pairs a row; the rule of their order beneath.
-    auto* grid = new QGridLayout(this);
-    const auto add = [grid, this](int row, int column, const QString& label, QWidget* box) {
-        auto* caption = new QLabel(label, this);
-        caption->setBuddy(box);
-        grid->addWidget(caption, row, column);
-        grid->addWidget(box, row, column + 1);
+    // Rows of boxes as wide as their examples; the rule of their order beneath.
+    const auto fit = [](QLineEdit* box) {
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(box->placeholderText()) * 9 / 8 + 12);
     };
-    add(0, 0, QStringLiteral("From"), from_);
-    add(0, 2, QStringLiteral("Until"), until_);
-    add(1, 0, QStringLiteral("Time shift"), shift_);
-    add(1, 2, QStringLiteral("Split at pauses over"), gap_);
-    add(2, 0, QStringLiteral("Simplify within (m)"), simplify_);
-    add(2, 2, QStringLiteral("At most (positions)"), most_);
-    grid->addWidget(day_, 3, 2, 1, 2);
-    auto* order = new QLabel(QStringLiteral("Applied in this order: crop, shift, split, simplify."), this);
-    grid->addWidget(order, 3, 0, 1, 2);
-    grid->setColumnStretch(1, 1);
-    grid->setColumnStretch(3, 1);
+    for (QLineEdit* box : {from_, until_, shift_}) fit(box);
+    for (QLineEdit* box : {gap_, simplify_, most_}) box->setFixedWidth(shift_->width());
+    auto* rows = new QVBoxLayout(this);
+    const auto row = [rows, this](std::initializer_list<std::pair<const char*, QWidget*>> items) {
+        auto* line = new QHBoxLayout;
+        for (const auto& [label, control] : items) {
+            if (label != nullptr) {
+                auto* caption = new QLabel(QString::fromUtf8(label), this);
+                caption->setBuddy(control);
+                line->addWidget(caption);
+            }
+            line->addWidget(control);
+            line->addSpacing(8);
+        }
+        line->addStretch(1);
+        rows->addLayout(line);
+    };
+    row({{"From", from_}, {"Until", until_}});
+    row({{"Time shift", shift_}, {"Split at pauses over", gap_}, {nullptr, day_}});
+    row({{"Simplify within (m)", simplify_}, {"At most (positions)", most_}});
+    rows->addWidget(new QLabel(QStringLiteral("Applied in this order: crop, shift, split, simplify."), this));
 }
 
 bool ShapeControls::Read(OutputKind kind, bool kmlTimeTrack, ShapeOptions& options, QString& error) const {

@@ -250,6 +250,14 @@
     '--ovl-color': 'TOP overlay "Colour"',
     '--ovl-width': 'TOP overlay "Line width (pixels)"',
     '--ovl-map-name': 'TOP overlay "Map name"',
+    '--kml-time': 'KML path "Time track (Google Earth\'s time slider)"',
+    '--from': 'Shape the track "From"',
+    '--until': 'Shape the track "Until"',
+    '--time-shift': 'Shape the track "Time shift"',
+    '--split-gap': 'Shape the track "Split at pauses over"',
+    '--split-day': 'Shape the track "Split at each UTC day"',
+    '--simplify': 'Shape the track "Simplify within (m)"',
+    '--max-points': 'Shape the track "At most (positions)"',
   };
 
   // A refused option in the page's words: its control, not the command line's option.
@@ -314,6 +322,17 @@
       text('ovl-color', '--ovl-color');
       text('ovl-width', '--ovl-width');
       text('ovl-map-name', '--ovl-map-name');
+    }
+    // The shaping boxes only where "Shape the track" is checked, as in the window.
+    if ($('shape-track').checked) {
+      const box = (id, option) => { if ($(id).value.trim() !== '') args.push(option, $(id).value.trim()); };
+      box('shape-from', '--from');
+      box('shape-until', '--until');
+      box('shape-shift', '--time-shift');
+      box('shape-gap', '--split-gap');
+      if ($('shape-day').checked) args.push('--split-day');
+      box('shape-simplify', '--simplify');
+      box('shape-max', '--max-points');
     }
     return args;
   }
@@ -610,6 +629,7 @@
     showOptionsFor(outputType());
     clearRun();
   }));
+  $('shape-track').addEventListener('change', () => { $('shape-boxes').hidden = !$('shape-track').checked; });
   $('convert-form').addEventListener('submit', convert);
   $('cancel').addEventListener('click', cancel);
   $('download').addEventListener('click', () => save('output'));

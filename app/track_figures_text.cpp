@@ -70,13 +70,13 @@ QList<FigureRow> ReadableFigures(const TrackFigures& f, const QLocale& locale) {
         rows.append({QStringLiteral("Top speed"), SpeedText(f.speedMax, locale)});
         if (f.movingSeconds > 0) {
             rows.append({QStringLiteral("Average speed"), ruled(SpeedText(AverageMovingSpeed(f), locale),
-                                                                kAverageSpeedRule)});
+                                                                kAverageSpeedBeside)});
         }
     }
     if (f.hasClimb) {
-        rows.append({QStringLiteral("Climb"), ruled(Whole(f.climbMetres, locale) + QStringLiteral(" m"), ClimbRuleText(f))});
-        rows.append({QStringLiteral("Descent"),
-                     ruled(Whole(f.descentMetres, locale) + QStringLiteral(" m"), ClimbRuleText(f))});
+        rows.append({QStringLiteral("Climb"), ruled(Whole(f.climbMetres, locale) + QStringLiteral(" m up, ") +
+                                                        Whole(f.descentMetres, locale) + QStringLiteral(" m down"),
+                                                    ClimbRuleText(f))});
     }
     if (f.hasAltitude) {
         const QString low = Whole(f.altMin, locale), high = Whole(f.altMax, locale);

@@ -19,8 +19,8 @@ struct FigureRow {
 };
 
 // The rows the track has: Positions, Start, End, Duration, Moving time,
-// Length, Top speed, Average speed, Climb, Descent, Altitude; a figure
-// counted by a rule has the rule beside it ("38 m (changes over 5 m)").
+// Length, Top speed, Average speed, Climb, Altitude; a figure counted by a
+// rule has the rule beside it ("38 m up, 20 m down (changes over 5 m)").
 QList<FigureRow> ReadableFigures(const TrackFigures& figures, const QLocale& locale);
 
 // "10 h 54 min", "4 min 59 s", "59 s".

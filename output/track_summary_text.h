@@ -65,11 +65,13 @@ std::string NumberText(double value, int decimals);
 // speed_avg_rule ("-" for a figure the track does not have).
 std::string TrackSummaryText(const TrackFigures& f);
 
-// The rules beside the figures: "changes over 5 m", "above 1 km/h", and the
+// The rules of the figures: "changes over 5 m", "above 1 km/h", and the
 // average's "moving distance / moving time".
 std::string ClimbRuleText(const TrackFigures& f);
 std::string MovingRuleText(const TrackFigures& f);
 inline constexpr const char* kAverageSpeedRule = "moving distance / moving time";
+// The same, short, beside the figure in the window and on the page.
+inline constexpr const char* kAverageSpeedBeside = "over the moving time";
 // The average speed over the moving time, in metres per second (0 without one).
 double AverageMovingSpeed(const TrackFigures& f);
 

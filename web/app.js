@@ -388,8 +388,7 @@
       if (f.movingSeconds > 0) rows.push(['Average speed', ruled(speedText(f.speedAverage), f.averageRule)]);
     }
     if (f.hasClimb) {
-      rows.push(['Climb', ruled(whole(f.climbMetres) + ' m', f.climbRule)]);
-      rows.push(['Descent', ruled(whole(f.descentMetres) + ' m', f.climbRule)]);
+      rows.push(['Climb', ruled(whole(f.climbMetres) + ' m up, ' + whole(f.descentMetres) + ' m down', f.climbRule)]);
     }
     if (f.hasAltitude) {
       const low = whole(f.altMin), high = whole(f.altMax);

@@ -192,7 +192,7 @@ std::string FiguresJson(const TrackFigures& f) {
         .Add("movingRule", MovingRuleText(f))
         .Add("speedMax", f.speedMax)
         .Add("speedAverage", AverageMovingSpeed(f))
-        .Add("averageRule", std::string(kAverageSpeedRule));
+        .Add("averageRule", kAverageSpeedBeside);
     // Heart rate and power only where records have them.
     if (f.heartRate.count > 0) {
         figures.Add("heartRateAverage", f.heartRate.Average())

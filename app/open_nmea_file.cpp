@@ -47,6 +47,7 @@
 #include "frontend/shared_texts.h"
 #include "input_file_lists.h"
 #include "progress_reporter.h"
+#include "shape_controls.h"
 #include "top_ovl_properties.h"
 #include "track_plot_form.h"
 #include "track_preview_panel.h"
@@ -264,6 +265,10 @@ QGroupBox* OpenNMEAFile::BuildOptionsFrame() {
         "show the track, its altitude profile and its figures beside the controls, as a run with the options "
         "chosen would write it"));
     optionsLayout->addWidget(preview_);
+    shapeTrack_ = MakeNamed<QCheckBox>(QStringLiteral("Check10"), QStringLiteral("S&hape the track"), optionsFrame);
+    shapeTrack_->setToolTip(QStringLiteral(
+        "crop, shift, split or simplify the track on its way to the output: the boxes below the options"));
+    optionsLayout->addWidget(shapeTrack_);
 
     return optionsFrame;
 }
@@ -315,6 +320,8 @@ void OpenNMEAFile::BuildControls() {
     QGridLayout* receiverRow = BuildReceiverRow();
     previewPanel_ = new TrackPreviewPanel(this);
     previewPanel_->hide();
+    shape_ = new ShapeControls(this);
+    shape_->hide();
 
     start_ = MakeNamed<QPushButton>(QStringLiteral("Command1"), QStringLiteral("&START FILE PROCESSING !"), this);
     start_->setMinimumHeight(start_->sizeHint().height() * 7 / 4);
@@ -354,6 +361,7 @@ void OpenNMEAFile::LayOutControls(QGroupBox* inputFrame, QGroupBox* outputFrame,
     right->addWidget(inputFrame);
     right->addWidget(analyze_);
     right->addLayout(choices, 1);
+    right->addWidget(shape_);
 
     auto* top = new QHBoxLayout;
     top->addLayout(left, 2895);
@@ -397,7 +405,15 @@ void OpenNMEAFile::SetTabOrder() {
     setTabOrder(altitude_, decimalComma_);
     setTabOrder(decimalComma_, eliminateZero_);
     setTabOrder(eliminateZero_, preview_);
-    setTabOrder(preview_, anyTalker_);
+    setTabOrder(preview_, shapeTrack_);
+    QWidget* before = shapeTrack_;
+    for (QWidget* box : std::initializer_list<QWidget*>{shape_->From(), shape_->Until(), shape_->TimeShift(),
+                                                        shape_->SplitGap(), shape_->Simplify(), shape_->MaxPoints(),
+                                                        shape_->SplitDay()}) {
+        setTabOrder(before, box);
+        before = box;
+    }
+    setTabOrder(before, anyTalker_);
     setTabOrder(anyTalker_, verifyChecksums_);
     setTabOrder(verifyChecksums_, igcGnssAltitude_);
     setTabOrder(igcGnssAltitude_, anyRecorder_);
@@ -434,6 +450,7 @@ void OpenNMEAFile::ConnectControls() {
     });
     connect(account_, &QPushButton::clicked, this, &OpenNMEAFile::AccountClicked);
     connect(preview_, &QCheckBox::toggled, this, &OpenNMEAFile::PreviewToggled);
+    connect(shapeTrack_, &QCheckBox::toggled, shape_, &QWidget::setVisible);
 }
 
 void OpenNMEAFile::PreviewToggled(bool on) {
@@ -729,6 +746,16 @@ void OpenNMEAFile::StartClicked() {
             return;
         }
     }
+    // The shaping options only where "Shape the track" is checked.
+    settings_.Shape = ShapeOptions{};
+    if (shapeTrack_->isChecked()) {
+        QString refusal;
+        if (!shape_->Read(settings_.OutputType, settings_.KmlTimeTrack, settings_.Shape, refusal)) {
+            settings_.Shape = ShapeOptions{};
+            ShowMessage(refusal);
+            return;
+        }
+    }
     SetOutputTypesEnabled(false);
     decimalComma_->setEnabled(false);
     altitude_->setEnabled(false);
@@ -793,6 +820,7 @@ void OpenNMEAFile::AccountClicked() {
 }
 
 void OpenNMEAFile::ResetAfterRun() {
+    settings_.Shape = ShapeOptions{};  // read afresh from the boxes at the next START
     decimalComma_->setChecked(false);
     altitude_->setChecked(false);
     igcGnssAltitude_->setChecked(false);

@@ -36,6 +36,7 @@ namespace torvane::app {
 class AltitudeManipulation;
 class PropertyDialog;
 class InputFileLists;
+class ShapeControls;
 class TOP_OVL_Properties;
 class TrackPlotForm;
 class TrackPreviewPanel;
@@ -62,6 +63,7 @@ public:
     TOP_OVL_Properties* OverlayDialog() const;
     AltitudeManipulation* AltitudeDialog() const;
     TrackPreviewPanel* PreviewPanel() const { return previewPanel_; }
+    ShapeControls* ShapeGroup() const { return shape_; }
 
     // The folder of the file chosen last, as the file list gave it.
     const std::string& InputDirectory() const { return inputDirectory_; }
@@ -152,6 +154,8 @@ private:
     QCheckBox* fixOnly_ = nullptr;          // Check9: "Skip positions without a fix"
     QPushButton* account_ = nullptr;        // Command4: "Account of the lines"
     QCheckBox* preview_ = nullptr;          // Check7
+    QCheckBox* shapeTrack_ = nullptr;       // Check10: "Shape the track", shows the group below
+    ShapeControls* shape_ = nullptr;        // Frame5
     TrackPreviewPanel* previewPanel_ = nullptr;
     QPushButton* start_ = nullptr;          // Command1
     QPlainTextEdit* messages_ = nullptr;    // Text2

@@ -32,6 +32,10 @@ QString LengthText(double metres, const QLocale& locale) {
     return locale.toString(metres / 1000, 'f', metres < 10000 ? 2 : 1) + QStringLiteral(" km");
 }
 
+QString SpeedText(double metresPerSecond, const QLocale& locale) {
+    return locale.toString(metresPerSecond * 3.6, 'f', 1) + QStringLiteral(" km/h");
+}
+
 QList<FigureRow> ReadableFigures(const TrackFigures& f, const QLocale& locale) {
     QList<FigureRow> rows;
     if (f.records <= 0) return {{QStringLiteral("Positions"), locale.toString(0)}};
@@ -54,7 +58,26 @@ QList<FigureRow> ReadableFigures(const TrackFigures& f, const QLocale& locale) {
         rows.append({QStringLiteral("Duration"), f.timesGoBack ? QStringLiteral("none: the times go back")
                                                                 : DurationText(f.duration, locale)});
     }
+    // Each figure that is counted by a rule says it beside the value.
+    const auto ruled = [](const QString& value, const std::string& rule) {
+        return value + QStringLiteral(" (") + QString::fromStdString(rule) + u')';
+    };
+    if (f.hasMotion) {
+        rows.append({QStringLiteral("Moving time"), ruled(DurationText(f.movingSeconds, locale), MovingRuleText(f))});
+    }
     if (f.hasPosition) rows.append({QStringLiteral("Length"), LengthText(f.lengthMetres, locale)});
+    if (f.hasMotion) {
+        rows.append({QStringLiteral("Top speed"), SpeedText(f.speedMax, locale)});
+        if (f.movingSeconds > 0) {
+            rows.append({QStringLiteral("Average speed"), ruled(SpeedText(AverageMovingSpeed(f), locale),
+                                                                kAverageSpeedBeside)});
+        }
+    }
+    if (f.hasClimb) {
+        rows.append({QStringLiteral("Climb"), ruled(Whole(f.climbMetres, locale) + QStringLiteral(" m up, ") +
+                                                        Whole(f.descentMetres, locale) + QStringLiteral(" m down"),
+                                                    ClimbRuleText(f))});
+    }
     if (f.hasAltitude) {
         const QString low = Whole(f.altMin, locale), high = Whole(f.altMax, locale);
         QString value = low == high ? low : low + (f.altMin < 0 ? QStringLiteral(" to ") : QStringLiteral("\u2013")) + high;

@@ -6,7 +6,7 @@
 
 #include "convert/dates/date_sources.h"
 #include "convert/kinds.h"
-#include "convert/shape/shape_text.h"
+#include "frontend/shape_fields.h"
 #include "output/ovl_document.h"
 
 namespace torvane::frontend {
@@ -24,15 +24,6 @@ bool ParseAltitude(const std::string& text, double& value) {
     const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
     return result.ec == std::errc{} && result.ptr == last && std::isfinite(value) &&
            std::fabs(value) <= kAltitudeValueLimit;
-}
-
-// A distance in metres in plain decimal notation, more than 0 and at most
-// the earth's circumference.
-bool ParseMetres(const std::string& text, double& value) {
-    const char* first = text.data();
-    const char* last = text.data() + text.size();
-    const auto result = std::from_chars(first, last, value, std::chars_format::fixed);
-    return result.ec == std::errc{} && result.ptr == last && std::isfinite(value) && value > 0 && value <= 4e7;
 }
 
 bool ParseFlag(const std::string& text, std::optional<std::string>& flag) {
@@ -144,55 +135,43 @@ bool TakeOverlayText(Options& o, const std::string& name, const std::string& val
 }
 
 bool TakeSimplify(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
-    double metres = 0;
-    if (!ParseMetres(value, metres)) {
+    if (!ReadShapeField(ShapeField::Simplify, value, o.shape)) {
         error = "--simplify takes a distance in metres above 0, not '" + value + "'";
         return false;
     }
-    o.shape.simplifyMetres = metres;
     return true;
 }
 
 bool TakeMaxPoints(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
-    std::int64_t most = 0;
-    const char* last = value.data() + value.size();
-    const auto result = std::from_chars(value.data(), last, most);
-    if (result.ec != std::errc{} || result.ptr != last || most < 1) {
+    if (!ReadShapeField(ShapeField::MaxPoints, value, o.shape)) {
         error = "--max-points takes a whole number above 0, not '" + value + "'";
         return false;
     }
-    o.shape.maxPoints = most;
     return true;
 }
 
 // --from and --until: a time with its zone.
 bool TakeCropTime(Options& o, const std::string& name, const std::string& value, ParseState&, std::string& error) {
-    const std::optional<std::int64_t> time = ParseZonedTime(value);
-    if (!time) {
+    if (!ReadShapeField(name == "--from" ? ShapeField::From : ShapeField::Until, value, o.shape)) {
         error = name + " takes a time YYYY-MM-DDThh:mm:ss with its zone (Z or +hh:mm), not '" + value + "'";
         return false;
     }
-    (name == "--from" ? o.shape.from : o.shape.until) = time;
     return true;
 }
 
 bool TakeTimeShift(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
-    const std::optional<std::int64_t> shift = ParseTimeShift(value);
-    if (!shift) {
+    if (!ReadShapeField(ShapeField::TimeShift, value, o.shape)) {
         error = "--time-shift takes [+-]hh:mm:ss, not '" + value + "'";
         return false;
     }
-    o.shape.timeShift = *shift;
     return true;
 }
 
 bool TakeSplitGap(Options& o, const std::string&, const std::string& value, ParseState&, std::string& error) {
-    const std::optional<std::int64_t> gap = ParseDuration(value);
-    if (!gap || *gap <= 0) {
+    if (!ReadShapeField(ShapeField::SplitGap, value, o.shape)) {
         error = "--split-gap takes a duration above 0 (hh:mm:ss, or a number with s, m or h), not '" + value + "'";
         return false;
     }
-    o.shape.splitGap = gap;
     return true;
 }
 
@@ -239,11 +218,24 @@ lines of the file. \fBanalyze \-\-report\fR takes the options of convert
 that change which positions are written.)",
      Set<&Options::report>},
     {"--summary", "", "", "", kAnalyze, false, G::AnalyzeAndConvert,
-     "analyze: also the track's figures (records, times, length, extent)",
+     "analyze: also the track's figures (records, times, length, extent, climb, moving time, speeds)",
      R"(Also prints the track's figures, the lines
 .BR records: ", " start: ", " end: ", " duration: ", " length_m: ,
 .BR lat_min: ", " lat_max: ", " lon_min: ", " lon_max: ,
-.BR alt_min: " and " alt_max: .)",
+.BR alt_min: ", " alt_max: ,
+then the figures that say how they were counted:
+.BR climb_m: " and " descent_m:
+(a turn counted once the altitude comes back more than 5 m,
+.BR climb_rule: ),
+.B moving_time:
+(the steps between consecutive timed positions faster than 1 km/h,
+.BR moving_rule: ),
+.B speed_max_kmh:
+(the fastest step) and
+.B speed_avg_kmh:
+(the moving distance over the moving time,
+.BR speed_avg_rule: ).
+A position without an altitude or a time is left out of that figure.)",
      Set<&Options::summary>},
     {"--igc-gnss-altitude", "", "", "", kEvery, false, G::Convert,
      "IGC: write the GNSS altitude of each fix instead of the pressure altitude",
@@ -320,10 +312,14 @@ file only).)",
      R"(Keeps the positions at \fITIME\fR (\fIYYYY\-MM\-DD\fBT\fIhh:mm:ss\fR with
 \fBZ\fR or \fB+\fIhh:mm\fR) and after, by the times the log gives.
 The shaping options (\fB\-\-from\fR, \fB\-\-until\fR, \fB\-\-time\-shift\fR,
-\fB\-\-split\-gap\fR, \fB\-\-split\-day\fR, \fB\-\-simplify\fR) apply to GPX and
-GeoJSON output (a piece of a split is a GPX track segment, a line of a
-GeoJSON MultiLineString), in one fixed order whatever order
+\fB\-\-split\-gap\fR, \fB\-\-split\-day\fR, \fB\-\-simplify\fR,
+\fB\-\-max\-points\fR) apply in one fixed order whatever order
 they are given in: crop, shift, split, simplify.
+A piece of a split is a GPX track segment, a line of a GeoJSON
+MultiLineString or a \fBgx:Track\fR of the KML time track's
+\fBgx:MultiTrack\fR; the table, the KML path and the overlay hold no
+pieces (a split is a usage error there) and no times but the table's
+(\fB\-\-time\-shift\fR is one for the KML path and the overlay).
 Cropping, shifting and splitting need dated positions.)",
      TakeCropTime},
     {"--until", "", "TIME", "", kConvert, false, G::Shape, "keep the positions up to TIME and at it", "",

@@ -13,6 +13,7 @@
 
 #include "convert/colours.h"
 #include "convert/dates/date_sources.h"
+#include "frontend/shape_fields.h"
 #include "output/ovl_document.h"
 
 namespace torvane::frontend {
@@ -82,14 +83,20 @@ bool CheckTogether(const Options& o, bool sawPositionOption, std::string& error)
         error = "--kml-time applies to KML output only";
         return false;
     }
-    if (o.shape.Any() && o.outputType != OutputKind::GPX && o.outputType != OutputKind::GeoJSON) {
-        error = "--from, --until, --time-shift, --split-gap, --split-day, --simplify and --max-points apply to GPX "
-                "and GeoJSON output only";
-        return false;
-    }
-    if (o.shape.from && o.shape.until && *o.shape.from > *o.shape.until) {
-        error = "--from is later than --until";
-        return false;
+    switch (FindShapeConflict(o.shape, o.outputType, o.kmlTime)) {
+        case ShapeConflict::SplitWithoutPieces:
+            error = "--split-gap and --split-day apply only to the outputs that hold pieces: GPX, GeoJSON and the KML "
+                    "time track (--kml-time)";
+            return false;
+        case ShapeConflict::ShiftWithoutTimes:
+            error = "--time-shift applies only to the outputs that hold times: the table, GPX, GeoJSON and the KML "
+                    "time track (--kml-time)";
+            return false;
+        case ShapeConflict::FromAfterUntil:
+            error = "--from is later than --until";
+            return false;
+        case ShapeConflict::None:
+            break;
     }
     return true;
 }

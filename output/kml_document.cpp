@@ -78,7 +78,7 @@ std::string_view KmlTrailer() {
 }
 
 std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
-                             std::string_view end, std::string_view schema) {
+                             std::string_view end, std::string_view schema, bool pieces) {
     std::string text(kPathEnd);
     text += schema;
     text += "<Placemark>\n";
@@ -96,7 +96,7 @@ std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::
     text += "      <color>" + XmlText(properties[2]) + "</color>\n";
     text += "    </LineStyle>\n";
     text += "  </Style>\n";
-    text += "  <gx:Track>\n";
+    text += pieces ? "  <gx:MultiTrack>\n" : "  <gx:Track>\n";
     text += "    <altitudeMode>";
     text += AltitudeModeWord(properties);
     text += "</altitudeMode>";
@@ -194,6 +194,17 @@ std::string_view KmlMeasureDataTail() {
 
 std::string_view KmlTimeTrackTrailer() {
     return "  </gx:Track>\n"
+           "</Placemark>\n"
+           "</Document>\n"
+           "</kml>";
+}
+
+std::string_view KmlPieceStart() { return "    <gx:Track>"; }
+
+std::string_view KmlPieceEnd() { return "    </gx:Track>"; }
+
+std::string_view KmlMultiTrackTrailer() {
+    return "  </gx:MultiTrack>\n"
            "</Placemark>\n"
            "</Document>\n"
            "</kml>";

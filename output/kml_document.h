@@ -35,9 +35,14 @@ inline constexpr std::string_view kKmlExtensionNamespace = "http://www.google.co
 
 // After the path's coordinate lines, up to the first <when> line (without
 // the final CR LF). `begin` and `end` are the ISO times of the span.
-// `schema` (KmlMeasureSchema) stands between the two placemarks.
+// `schema` (KmlMeasureSchema) stands between the two placemarks. With
+// `pieces`, a gx:MultiTrack stands in the gx:Track's place: each piece of
+// the track is a gx:Track of its own (KmlPieceStart, its <when> lines, its
+// <gx:coord> lines, its measurements, KmlPieceEnd), all in the altitude mode.
 std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
-                             std::string_view end, std::string_view schema = {});
+                             std::string_view end, std::string_view schema = {}, bool pieces = false);
+std::string_view KmlPieceStart();
+std::string_view KmlPieceEnd();
 // "<when>TIME</when>" and "<gx:coord>lon lat alt</gx:coord>", indented; a
 // point without an altitude of its own has "lon lat" alone.
 void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times);
@@ -60,6 +65,7 @@ std::string_view KmlMeasureDataTail();
 // After the last <gx:coord> line (or the measurements); or, for a document without times, right
 // after the path's coordinate lines (without the final CR LF).
 std::string_view KmlTimeTrackTrailer();
+std::string_view KmlMultiTrackTrailer();
 std::string_view KmlTimeDocumentTrailerWithoutTrack();
 
 // `text` as XML character data in UTF-8: markup characters escaped, bytes

@@ -79,7 +79,25 @@ std::string TrackSummaryText(const TrackFigures& f) {
         line("power_avg", NumberText(f.power.Average(), 1));
         line("power_max", std::to_string(f.power.max));
     }
+    const bool climb = f.hasClimb && f.records > 0;
+    const bool motion = f.hasMotion && f.records > 0;
+    line("climb_m", climb ? NumberText(f.climbMetres, 1) : "-");
+    line("descent_m", climb ? NumberText(f.descentMetres, 1) : "-");
+    line("climb_rule", ClimbRuleText(f));
+    line("moving_time", motion ? ClockText(f.movingSeconds) : "-");
+    line("moving_rule", "steps " + MovingRuleText(f));
+    line("speed_max_kmh", motion ? NumberText(f.speedMax * 3.6, 1) : "-");
+    line("speed_avg_kmh", motion && f.movingSeconds > 0 ? NumberText(AverageMovingSpeed(f) * 3.6, 1) : "-");
+    line("speed_avg_rule", kAverageSpeedRule);
     return text;
+}
+
+std::string ClimbRuleText(const TrackFigures& f) { return "changes over " + NumberText(f.climbThresholdMetres, 1) + " m"; }
+
+std::string MovingRuleText(const TrackFigures& f) { return "above " + NumberText(f.movingSpeedKmh, 1) + " km/h"; }
+
+double AverageMovingSpeed(const TrackFigures& f) {
+    return f.movingSeconds > 0 ? f.movingMetres / f.movingSeconds : 0;
 }
 
 }  // namespace torvane

@@ -39,6 +39,14 @@ struct TrackFigures {
         double Average() const { return count > 0 ? static_cast<double>(sum) / static_cast<double>(count) : 0; }
     };
     Measured heartRate, power;
+    // Climb and descent, counted where a change exceeds the threshold.
+    bool hasClimb = false;
+    double climbMetres = 0, descentMetres = 0, climbThresholdMetres = 5;
+    // Over the steps between consecutive timed positions: those faster
+    // than the moving speed, their time and distance; the greatest speed.
+    bool hasMotion = false;
+    double movingSeconds = 0, movingMetres = 0, speedMax = 0;  // speed in metres per second
+    double movingSpeedKmh = 1;
 };
 
 // "hh:mm:ss" of a time of day in seconds (whole seconds, rounded down).
@@ -52,6 +60,19 @@ std::string NumberText(double value, int decimals);
 // whose last time lies before its first). Start and end are "YYYY-MM-DDThh:mm:ssZ" for a
 // dated track, else times of day. Then, where records have them, hr_avg,
 // hr_max, power_avg and power_max (the mean over the records with a value).
+// Then the motion figures, each with its rule: climb_m, descent_m,
+// climb_rule, moving_time, moving_rule, speed_max_kmh, speed_avg_kmh,
+// speed_avg_rule ("-" for a figure the track does not have).
 std::string TrackSummaryText(const TrackFigures& f);
+
+// The rules of the figures: "changes over 5 m", "above 1 km/h", and the
+// average's "moving distance / moving time".
+std::string ClimbRuleText(const TrackFigures& f);
+std::string MovingRuleText(const TrackFigures& f);
+inline constexpr const char* kAverageSpeedRule = "moving distance / moving time";
+// The same, short, beside the figure in the window and on the page.
+inline constexpr const char* kAverageSpeedBeside = "over the moving time";
+// The average speed over the moving time, in metres per second (0 without one).
+double AverageMovingSpeed(const TrackFigures& f);
 
 }  // namespace torvane

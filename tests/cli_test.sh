@@ -146,9 +146,11 @@ for args in "convert" "convert --to svg x" "convert --altitude-add 1 --altitude-
             "convert --decimal-comma --to kml x" "frobnicate x" "convert -o a b c" \
             "convert --decimal-comma --to gpx x" "convert --kml-time x" "convert --date 2024-02-30 x" \
             "convert --date 2024-2-01 x" "analyze --date 2024-02-01 x" "convert --simplify 5 x" \
-            "convert --to gpx --simplify 0 x" "convert --to kml --kml-time --split-day x" \
+            "convert --to gpx --simplify 0 x" "convert --to kml --split-day x" \
             "convert --to gpx --from 2024-06-01T00:00:00 x" "convert --to gpx --split-gap 0s x" \
-            "convert --to gpx --max-points 0 x" "convert --to kml --max-points 5 x" \
+            "convert --to gpx --max-points 0 x" "convert --split-gap 5m x" \
+            "convert --to ovl --split-day x" "convert --to ovl --time-shift +01:00:00 x" \
+            "convert --to kml --time-shift -00:00:30 x" \
             "convert --to gpx --from 2024-06-02T00:00:00Z --until 2024-06-01T23:59:59Z x"; do
   "$cli" $args >/dev/null 2>&1; rc=$?
   check "usage: $args" same "$rc" 2
@@ -184,6 +186,26 @@ for most in 2 3 10 77 299 300 1000; do
   check "max-points $most keeps at most $most ($kept)" [ "$kept" -le "$most" ]
 done
 check "max-points 1000 keeps all" same "$kept" 300
+# The other outputs keep to it too: the table's lines, the KML time
+# track's <when>s (as many as its path's lines), the overlay's points (as
+# many as its "Punkte=" says).
+for most in 3 77; do
+  "$cli" convert "$work/walk.nmea" --overwrite --max-points "$most" -o "$work/walk.prn" >/dev/null 2>&1
+  kept=$(wc -l < "$work/walk.prn")
+  check "table max-points $most keeps at most $most ($kept)" [ "$kept" -le "$most" -a "$kept" -ge 2 ]
+  "$cli" convert "$work/walk.nmea" --to kml --kml-time --overwrite --max-points "$most" -o "$work/walk.kml" >/dev/null 2>&1
+  kept=$(grep -c '<when>' "$work/walk.kml")
+  check "kml-time max-points $most keeps at most $most ($kept)" [ "$kept" -le "$most" -a "$kept" -ge 2 ]
+  check "kml-time max-points $most path" same "$(grep -c '^  008\.' "$work/walk.kml")" "$kept"
+  "$cli" convert "$work/walk.nmea" --to ovl --overwrite --max-points "$most" -o "$work/walk.ovl" >/dev/null 2>&1
+  kept=$(grep -c '^XKoord' "$work/walk.ovl")
+  check "ovl max-points $most keeps at most $most ($kept)" [ "$kept" -le "$most" -a "$kept" -ge 2 ]
+  check "ovl max-points $most count" grep -q "^Punkte=$kept.\$" "$work/walk.ovl"
+done
+# A crop of a table needs dated positions as a GPX crop does.
+"$cli" convert "$work/track.nmea" --overwrite --from 2024-02-29T00:00:00Z 2>"$work/err" >/dev/null; rc=$?
+check "undated table crop exit" same "$rc" 2
+check "undated table crop message" grep -q "have no date: the track cannot be cropped" "$work/err"
 "$cli" convert "$work/walk.nmea" --to gpx --overwrite --max-points 1 2>"$work/err" >/dev/null; rc=$?
 check "max-points 1 exit" same "$rc" 2
 check "max-points 1 message" grep -q "cannot be kept to 1 positions: its pieces keep their first and last, 2 in all. No output written." "$work/err"

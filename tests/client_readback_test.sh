@@ -6,8 +6,9 @@
 # by default where scripts/install-deps puts it), GPSBabel and GDAL's
 # ogrinfo read its points back (with their times when the log is dated),
 # ogrinfo reads the GeoJSON, GPSBabel reads the KML time track with a time
-# for each of its points; every time ends in "Z" and no <when> follows a
-# <gx:coord>. With
+# for each of its points (and, split into pieces, as a gx:MultiTrack that
+# ogrinfo reads as one line a piece); every time ends in "Z" and no <when>
+# follows a <gx:coord>. With
 # --skip-unrecognised a log that is not recognised is only converted, which
 # must end normally.
 #   client_readback_test.sh [--skip-unrecognised] CLI LOG...
@@ -85,7 +86,20 @@ check_dated_outputs() {
     test "$(gpsbabel -t -i kml -f "$work/time.kml" -o gpx -F - | grep -c '<time>')" -ge "$whens"
     result $? "$name: GPSBabel read the KML time track without its times"
   fi
-  for f in "$gpx" "$geojson" "$work/time.kml"; do
+  if [ "$whens" -gt 0 ]; then
+    # Split where the log pauses for more than 10 s: a gx:MultiTrack, read by
+    # xmllint, GPSBabel (with its times) and ogrinfo (one line a piece).
+    "$cli" convert "$input" --to kml --kml-time --split-gap 10s --overwrite -o "$work/pieces.kml" >/dev/null 2>"$work/err"
+    result $? "$name kml-time split: $(cat "$work/err")"
+    xmllint --noout "$work/pieces.kml" 2>"$work/err"; result $? "$name: xmllint split KML: $(head -3 "$work/err")"
+    test "$(grep -c '<when>' "$work/pieces.kml")" -eq "$whens"; result $? "$name: the split KML lost a <when>"
+    test "$(gpsbabel -t -i kml -f "$work/pieces.kml" -o gpx -F - | grep -c '<time>')" -ge "$whens"
+    result $? "$name: GPSBabel read the split KML time track without its times"
+    test "$(ogrinfo -ro -al -q "$work/pieces.kml" 2>/dev/null | grep '^  MULTILINESTRING' | tr -cd , | wc -c)" -eq $((whens - 1))
+    result $? "$name: ogrinfo read another number of positions than $whens from the split KML time track"
+  fi
+  for f in "$gpx" "$geojson" "$work/time.kml" "$work/pieces.kml"; do
+    [ -f "$f" ] || continue
     all_times_utc "$f"; result $? "$name: a time without Z in $(basename "$f")"
   done
 }

@@ -2,7 +2,8 @@
 # Converts the small logs in tests/golden/ with each output type and option
 # set below and compares every output, byte for byte, with its expected file
 # in tests/expected/. The expected files are written out by hand from the
-# conversion rules; they are not the program's output blessed after the fact.
+# conversion rules (a summary's figures from their counting rules); they
+# are not the program's output blessed after the fact.
 # On a difference the first differing line is shown, CR as ^M and the line
 # end as $ (a line without $ has no LF after it).
 # A FIT log is written as text (NAME.fittext); FIT_FROM_TEXT makes its
@@ -67,10 +68,17 @@ ride.gpx               ride.fittext       --to gpx
 ride.geojson           ride.fittext       --to geojson
 ride.kml               ride.fittext       --to kml --kml-time
 ride-gap.geojson       ride.fittext       --to geojson --split-gap 5m
+ride-gap.kml           ride.fittext       --to kml --kml-time --split-gap 5m
 watch.gpx              watch.gpx          --to gpx
 watch.geojson          watch.gpx          --to geojson
 laps.gpx               laps.tcx           --to gpx
 laps.prn               laps.tcx
+shape-gap.kml          shape-walk.nmea    --to kml --kml-time --split-gap 5m
+shape-day.kml          shape-walk.nmea    --to kml --kml-time --split-day
+shape-simplify.kml     shape-walk.nmea    --to kml --kml-time --simplify 5
+shape-path.kml         shape-walk.nmea    --to kml --simplify 5
+shape-simplify.ovl     shape-walk.nmea    --to ovl --simplify 5
+shape-crop.prn         shape-walk.nmea    --from 2024-06-01T00:00:00Z --until 2024-06-01T00:12:30Z --time-shift +01:00:00
 '
 
 # Prints the first line where `actual` differs from `wanted`.
@@ -128,6 +136,15 @@ while read -r name input options; do
   esac
 done <<< "$cases"
 compare messages "$work/messages"
+
+# The figures of analyze --summary, each counted by its rule, of a track
+# made to be checked by hand (tests/golden/README.md works them out).
+for input in climb-walk.gpx; do
+  rm -rf "$work/run" && mkdir "$work/run"
+  cp "$inputs/$input" "$work/run/"
+  "$cli" analyze "$work/run/$input" --summary 2>&1 | sed -e "s|$work/run|IN|g" > "$work/run/summary"
+  compare "${input%.*}.summary" "$work/run/summary"
+done
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -163,6 +163,8 @@ struct Observed {
 
 std::string Described(const TrackSummary& t) {
     std::string text = TrackSummaryText(t);
+    text += Printed("motion %.17g %.17g %.17g %.17g %.17g\n", t.climbMetres, t.descentMetres, t.movingSeconds,
+                    t.movingMetres, t.speedMax);
     for (const auto* points : {&t.polyline, &t.profile}) {
         text += "points " + std::to_string(points->size()) + ":";
         for (const TrackSample& p : *points) {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <numbers>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -166,7 +167,7 @@ TEST(TrackSummary, HeartRateAndPowerWhereGiven) {
     };
     const struct {
         std::string log;
-        const char* figures;  // the summary's lines after alt_max
+        const char* figures;  // the summary's lines after alt_max, before the motion figures
     } rows[] = {
         {point("<gpxtpx:hr>100</gpxtpx:hr>") + point("") + point("<gpxtpx:hr>121</gpxtpx:hr>\n<power>0</power>"),
          "hr_avg: 110.5\nhr_max: 121\npower_avg: 0\npower_max: 0\n"},
@@ -183,7 +184,8 @@ TEST(TrackSummary, HeartRateAndPowerWhereGiven) {
         std::string error;
         ASSERT_TRUE(ComputeTrackSummary(s, t, error)) << error;
         const std::string text = TrackSummaryText(t);
-        EXPECT_EQ(text.substr(text.find("alt_max: -\n") + 11), row.figures) << row.log;
+        const std::size_t after = text.find("alt_max: -\n") + 11;
+        EXPECT_EQ(text.substr(after, text.find("climb_m: ") - after), row.figures) << row.log;
     }
 }
 
@@ -239,6 +241,93 @@ TEST(TrackSummary, DrawingsKeepExtremesWithinTheBound) {
         EXPECT_TRUE(has(t.polyline, spike + 5));
         EXPECT_TRUE(has(t.profile, spike + 9));
         EXPECT_DOUBLE_EQ(t.altMin, static_cast<double>((spike + 9) % 50) - 1000);
+    }
+}
+
+// Climb and descent by their rule, on both sides of the threshold, and in
+// two parts joined at every place as in one pass; a later part whose
+// course meets the one pass's only after the altitudes it keeps is refused.
+TEST(TrackMotion, ClimbByItsRuleAndInParts) {
+    const struct {
+        const char* name;
+        std::vector<double> altitudes;
+        double climb, descent;
+    } rows[] = {
+        {"the hand-made walk", {100, 103, 101, 104, 110, 120, 117, 130, 124, 122, 126, 110, 116, 118}, 38, 20},
+        {"swings of exactly 5 m count nothing", {0, 5, 0, 5, 0}, 0, 0},
+        {"swings of 5.001 m count", {0, 5.001, 0, 5.001}, 10.002, 5.001},
+        {"a descent first", {50, 44.9, 60, 40}, 15.1, 25.1},
+        {"one altitude", {7}, 0, 0},
+    };
+    std::mt19937 random(5);
+    std::vector<double> wander;
+    for (int i = 0; i < 400; ++i) {
+        wander.push_back(std::round((std::sin(i / 9.0) * 30 + static_cast<double>(random() % 70) / 10) * 10) / 10);
+    }
+    const auto onePass = [](const std::vector<double>& a) {
+        ClimbCounter c;
+        for (const double v : a) c.Add(v);
+        return c;
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        const ClimbCounter c = onePass(row.altitudes);
+        EXPECT_EQ(c.ClimbMillimetres(), std::llround(row.climb * 1000));
+        EXPECT_EQ(c.DescentMillimetres(), std::llround(row.descent * 1000));
+    }
+    std::vector<std::vector<double>> tracks = {wander};
+    for (const auto& row : rows) tracks.push_back(row.altitudes);
+    for (const std::vector<double>& track : tracks) {
+        const ClimbCounter whole = onePass(track);
+        for (std::size_t k = 0; k <= track.size(); ++k) {
+            ClimbCounter first = onePass({track.begin(), track.begin() + static_cast<std::ptrdiff_t>(k)});
+            ASSERT_TRUE(first.Append(onePass({track.begin() + static_cast<std::ptrdiff_t>(k), track.end()}))) << k;
+            EXPECT_EQ(first.ClimbMillimetres(), whole.ClimbMillimetres()) << k;
+            EXPECT_EQ(first.DescentMillimetres(), whole.DescentMillimetres()) << k;
+        }
+    }
+    // After a turn at 0 the first part falls; the later part climbs without
+    // a turn, so the two courses never meet: exact while it keeps every altitude.
+    for (const std::size_t n : {ClimbCounter::kReplayAltitudes, ClimbCounter::kReplayAltitudes + 1}) {
+        std::vector<double> climb;
+        for (std::size_t i = 1; i <= n; ++i) climb.push_back(static_cast<double>(i));
+        ClimbCounter first = onePass({0, 20, 0});
+        const bool joined = first.Append(onePass(climb));
+        EXPECT_EQ(joined, n == ClimbCounter::kReplayAltitudes);
+        if (joined) {
+            EXPECT_EQ(first.ClimbMillimetres(), static_cast<std::int64_t>(20 + n) * 1000);
+        }
+    }
+}
+
+// Moving time on both sides of its speed, steps whose time does not go
+// forward, and two parts joined at every place as in one pass.
+TEST(TrackMotion, MovingTimeByItsRuleAndInParts) {
+    const double metres = HaversineMetres(47, 8, 47.001, 8);
+    const auto slowest = static_cast<std::int64_t>(std::floor(metres * 3600));  // ms: just above 1 km/h
+    struct Timed {
+        double latitude;
+        std::int64_t ms;
+    };
+    const std::vector<Timed> track = {{47, 0},          {47.001, slowest},      {47.002, 2 * slowest + 1},
+                                      {47.002, 2 * slowest + 1}, {47.003, 2 * slowest + 1}, {47.004, 1000},
+                                      {47.005, 61000},  {47.005, 61000 + 600000}};
+    MotionCounter whole;
+    for (const Timed& t : track) whole.Add(t.latitude, 8, t.ms);
+    // Moving: the first step (just above 1 km/h) and the one of 60 s; not
+    // the second (just below), those of no time or back in time, the pause.
+    EXPECT_EQ(whole.MovingMilliseconds(), slowest + 60000);
+    EXPECT_NEAR(static_cast<double>(whole.MovingNanometres()), 2 * metres * 1e9, 1e3);
+    EXPECT_NEAR(whole.GreatestSpeed(), metres / 60, 1e-9);
+    for (std::size_t k = 0; k <= track.size(); ++k) {
+        MotionCounter first, later;
+        for (std::size_t i = 0; i < track.size(); ++i) {
+            (i < k ? first : later).Add(track[i].latitude, 8, track[i].ms - (i < k ? 0 : 7));
+        }
+        first.Append(later, 7);
+        EXPECT_EQ(first.MovingMilliseconds(), whole.MovingMilliseconds()) << k;
+        EXPECT_EQ(first.MovingNanometres(), whole.MovingNanometres()) << k;
+        EXPECT_EQ(first.GreatestSpeed(), whole.GreatestSpeed()) << k;
     }
 }
 

@@ -250,6 +250,14 @@
     '--ovl-color': 'TOP overlay "Colour"',
     '--ovl-width': 'TOP overlay "Line width (pixels)"',
     '--ovl-map-name': 'TOP overlay "Map name"',
+    '--kml-time': 'KML path "Time track (Google Earth\'s time slider)"',
+    '--from': 'Shape the track "From"',
+    '--until': 'Shape the track "Until"',
+    '--time-shift': 'Shape the track "Time shift"',
+    '--split-gap': 'Shape the track "Split at pauses over"',
+    '--split-day': 'Shape the track "Split at each UTC day"',
+    '--simplify': 'Shape the track "Simplify within (m)"',
+    '--max-points': 'Shape the track "At most (positions)"',
   };
 
   // A refused option in the page's words: its control, not the command line's option.
@@ -315,6 +323,17 @@
       text('ovl-width', '--ovl-width');
       text('ovl-map-name', '--ovl-map-name');
     }
+    // The shaping boxes only where "Shape the track" is checked, as in the window.
+    if ($('shape-track').checked) {
+      const box = (id, option) => { if ($(id).value.trim() !== '') args.push(option, $(id).value.trim()); };
+      box('shape-from', '--from');
+      box('shape-until', '--until');
+      box('shape-shift', '--time-shift');
+      box('shape-gap', '--split-gap');
+      if ($('shape-day').checked) args.push('--split-day');
+      box('shape-simplify', '--simplify');
+      box('shape-max', '--max-points');
+    }
     return args;
   }
 
@@ -358,7 +377,19 @@
       }
       rows.push(['Duration', f.timesGoBack ? 'none: the times go back' : durationText(f.duration, f.durationClock)]);
     }
+    // Each figure that is counted by a rule says it beside the value, in the window's words.
+    const ruled = (value, rule) => value + ' (' + rule + ')';
+    const speedText = (metresPerSecond) => (metresPerSecond * 3.6).toLocaleString(undefined,
+      { minimumFractionDigits: 1, maximumFractionDigits: 1 }) + ' km/h';
+    if (f.hasMotion) rows.push(['Moving time', ruled(durationText(f.movingSeconds, '-'), f.movingRule)]);
     if (f.hasPosition) rows.push(['Length', lengthText(f.lengthMetres)]);
+    if (f.hasMotion) {
+      rows.push(['Top speed', speedText(f.speedMax)]);
+      if (f.movingSeconds > 0) rows.push(['Average speed', ruled(speedText(f.speedAverage), f.averageRule)]);
+    }
+    if (f.hasClimb) {
+      rows.push(['Climb', ruled(whole(f.climbMetres) + ' m up, ' + whole(f.descentMetres) + ' m down', f.climbRule)]);
+    }
     if (f.hasAltitude) {
       const low = whole(f.altMin), high = whole(f.altMax);
       rows.push(['Altitude', (low === high ? low : low + (f.altMin < 0 ? ' to ' : '\u2013') + high) + ' m']);
@@ -597,6 +628,7 @@
     showOptionsFor(outputType());
     clearRun();
   }));
+  $('shape-track').addEventListener('change', () => { $('shape-boxes').hidden = !$('shape-track').checked; });
   $('convert-form').addEventListener('submit', convert);
   $('cancel').addEventListener('click', cancel);
   $('download').addEventListener('click', () => save('output'));

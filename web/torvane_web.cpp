@@ -182,7 +182,17 @@ std::string FiguresJson(const TrackFigures& f) {
         .Add("lengthMetres", f.lengthMetres)
         .Add("hasAltitude", f.hasAltitude)
         .Add("altMin", f.altMin)
-        .Add("altMax", f.altMax);
+        .Add("altMax", f.altMax)
+        .Add("hasClimb", f.hasClimb)
+        .Add("climbMetres", f.climbMetres)
+        .Add("descentMetres", f.descentMetres)
+        .Add("climbRule", ClimbRuleText(f))
+        .Add("hasMotion", f.hasMotion)
+        .Add("movingSeconds", f.movingSeconds)
+        .Add("movingRule", MovingRuleText(f))
+        .Add("speedMax", f.speedMax)
+        .Add("speedAverage", AverageMovingSpeed(f))
+        .Add("averageRule", kAverageSpeedBeside);
     // Heart rate and power only where records have them.
     if (f.heartRate.count > 0) {
         figures.Add("heartRateAverage", f.heartRate.Average())

@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
 #include <QProcess>
 #include <QProgressDialog>
 #include <QPushButton>
@@ -97,6 +99,7 @@ private slots:
     void runWithNothingToWrite_data();
     void runWithNothingToWrite();
     void datedOutputsTakeTheDateOfTheFirstPosition();
+    void shapeTheTrackReachesTheRun();
     void runWithNothingToWriteKeepsTheExistingFile();
     void hintsTheAccountAndPositionsWithoutAFix();
     void gpxCopyAsksBeforeReplacingAnotherFile();
@@ -382,6 +385,54 @@ void ConversionFlowTest::datedOutputsTakeTheDateOfTheFirstPosition() {
     f.Start()->click();
     QVERIFY2(f.Message().endsWith(QStringLiteral("its positions were written without times.")), qPrintable(f.Message()));
     QVERIFY(!ReadAll(f.Path(QStringLiteral("harbour_GLL.gpx"))).contains("<time>"));
+}
+
+// "Shape the track": its boxes hidden until it is checked, and left off
+// then whatever they hold; what they hold shapes the run; a box that holds
+// no such value, or an option the output cannot take, writes nothing.
+void ConversionFlowTest::shapeTheTrackReachesTheRun() {
+    WindowFixture f;
+    const QString walk = f.WriteLog(QStringLiteral("walk.nmea"), QByteArray(
+        "$GPRMC,235800.00,A,4700.0000,N,00800.0000,E,0.0,0.0,310524,,,A*6D\r\n"
+        "$GPRMC,235900.00,A,4700.0000,N,00800.0600,E,0.0,0.0,310524,,,A*6A\r\n"
+        "$GPRMC,000030.00,A,4700.0006,N,00800.1200,E,0.0,0.0,010624,,,A*6A\r\n"
+        "$GPRMC,000130.00,A,4700.0000,N,00800.1800,E,0.0,0.0,010624,,,A*6B\r\n"
+        "$GPRMC,001130.00,A,4700.0600,N,00800.1800,E,0.0,0.0,010624,,,A*6D\r\n"
+        "$GPRMC,001230.00,A,4700.1200,N,00800.1800,E,0.0,0.0,010624,,,A*6E\r\n"
+        "$GPRMC,001330.00,A,4700.1800,N,00800.1800,E,0.0,0.0,010624,,,A*67\r\n"
+        ));
+    auto* shape = f.Find<QCheckBox>("Check10");
+    auto* group = f.Find<QGroupBox>("Frame5");
+    const auto points = [&f] { return ReadAll(f.Path(QStringLiteral("walk_RMC.gpx"))).count("<trkpt"); };
+    QVERIFY(!shape->isChecked());
+    QVERIFY(group->isHidden());
+    f.Find<QLineEdit>("Text9")->setText(QStringLiteral("5"));
+    f.ChooseAndAnalyze(walk);
+    f.Gpx()->click();
+    f.Start()->click();
+    QCOMPARE(points(), 7);
+
+    shape->click();
+    QVERIFY(!group->isHidden());
+    f.ChooseAndAnalyze(walk);
+    f.Gpx()->click();
+    f.Find<QLineEdit>("Text5")->setText(QStringLiteral("yesterday"));
+    f.Start()->click();
+    QCOMPARE(f.Message(), QStringLiteral("\"From\" takes a time YYYY-MM-DDThh:mm:ss with its zone (Z or +hh:mm), "
+                                         "not 'yesterday'. Nothing was written."));
+    QCOMPARE(points(), 7);
+    f.Find<QLineEdit>("Text5")->clear();
+    f.Start()->click();
+    QCOMPARE(points(), 3);  // the first, the corner and the last
+
+    // The table has no pieces: a split is refused, and nothing written.
+    f.ChooseAndAnalyze(walk);
+    f.Table()->click();
+    f.Find<QCheckBox>("Check11")->click();
+    f.Start()->click();
+    QVERIFY2(f.Message().startsWith(QStringLiteral("A split applies only to the outputs that hold pieces")),
+             qPrintable(f.Message()));
+    QVERIFY(!QFile::exists(f.Path(QStringLiteral("walk_RMC.prn"))));
 }
 
 void ConversionFlowTest::runWithNothingToWrite_data() {

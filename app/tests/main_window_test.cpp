@@ -253,8 +253,13 @@ void MainWindowTest::previewFollowsTheFileAndTheOptions() {
     // The figures as a person reads them, in the window's locale.
     panel->setLocale(QLocale(QLocale::English, QLocale::UnitedStates));
     f.Analyze()->click();
+    // Every step of the walk is above 1 km/h; its altitudes waver within 5 m.
     QCOMPARE(panel->Figures(), QStringLiteral("Positions 300\nStart 12/8/26 10:15:30 UTC\nEnd 10:20:29 UTC\n"
-                                              "Duration 4 min 59 s\nLength 587 m\nAltitude 432\u2013437 m"));
+                                              "Duration 4 min 59 s\nMoving time 4 min 59 s (above 1 km/h)\n"
+                                              "Length 587 m\nTop speed 13.2 km/h\n"
+                                              "Average speed 7.1 km/h (over the moving time)\n"
+                                              "Climb 0 m up, 0 m down (changes over 5 m)\n"
+                                              "Altitude 432\u2013437 m"));
     QVERIFY(panel->Picture().contains("<polyline"));
     QVERIFY(panel->Picture().contains("<title>walk.nmea</title>"));
 

@@ -100,6 +100,14 @@ void ScreenshotTest::windows() {
     CaptureScreen(f.window.get(), QStringLiteral("screen-altitude-manipulation"));
     f.window->AltitudeDialog()->hide();
 
+    // The shaping boxes, shown by "Shape the track", some of them filled.
+    f.Find<QCheckBox>("Check10")->click();
+    f.Find<QLineEdit>("Text8")->setText(QStringLiteral("30m"));
+    f.Find<QLineEdit>("Text9")->setText(QStringLiteral("5"));
+    Capture(f.window.get(), QStringLiteral("shape-track"));
+    CaptureScreen(f.window.get(), QStringLiteral("screen-shape-track"));
+    f.Find<QCheckBox>("Check10")->click();
+
     // The account of the lines, on request beside the message area.
     f.Account()->click();
     Capture(f.window.get(), QStringLiteral("account"));

@@ -237,8 +237,12 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
         }
         if (body.end == LoopEnd::Finished && !part.writer->Finish(body.writeError)) return body;
         s.GpxPointState = part.readers.GpxPointState;
-        s.RecordCount = s.OutputType == OutputKind::KML ? part.totals.RecordCount : part.writer->Count();
-        dated = part.writer->Dated();
+        // An unshaped KML path holds a line for every record written.
+        const bool pathLines = s.OutputType == OutputKind::KML && !s.Shape.Any();
+        s.RecordCount = pathLines ? part.totals.RecordCount : part.writer->Count();
+        if (s.OutputType == OutputKind::OVL) s.OverlayExtent = part.writer->Bounds();
+        // Only the dated outputs tell of a track without times.
+        dated = part.writer->Dated() || !IsDatedOutput(s);
         return body;
     }
 }
@@ -344,7 +348,8 @@ RunReport NothingWritten(const Settings& s, OutputFile& output) {
 // Writes the trailer and gives the output its name; the failure, if any.
 std::optional<RunReport> Complete(const Settings& s, OutputFile& output) {
     WriteOutputTrailer(s, output);
-    if (s.OutputType == OutputKind::OVL && s.EliminateZeroPositions) {
+    // A shaped overlay too: it keeps fewer points than the analysis counted.
+    if (s.OutputType == OutputKind::OVL && (s.EliminateZeroPositions || s.Shape.Any())) {
         // The overlay takes its name only once its point count is corrected.
         if (!output.Finish()) {
             return Failure(
@@ -384,8 +389,10 @@ RunReport Run(Settings& s, const ProgressHooks* hooks) {
     WriteOutputHeader(s, output);
 
     bool dated = true;
-    const Body body =
-        IsDatedOutput(s) ? WriteDatedBody(s, input, output, hooks, dated) : WriteBody(s, input, output, hooks);
+    // A shaped table, KML path or overlay is written by the dated track's
+    // writer too: the shaping stages read the positions' dates.
+    const Body body = IsDatedOutput(s) || s.Shape.Any() ? WriteDatedBody(s, input, output, hooks, dated)
+                                                        : WriteBody(s, input, output, hooks);
     if (auto failed = Unfinished(s, body)) return *failed;
     input.Close();
 

@@ -212,6 +212,16 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     t.end = p.timeOfDay;
     if (p.measurements.Has(Measurements::kHeartRate)) t.heartRate.Add(p.measurements.heartRate);
     if (p.measurements.Has(Measurements::kPower)) t.power.Add(p.measurements.power);
+    // The motion's time: the UTC time of a dated log's position, else the
+    // time of day with the midnights passed (in whole milliseconds, so that
+    // parts join exactly).
+    if (dates_) {
+        if (utc) motion_.Add(p.latitude, p.longitude, *utc);
+    } else {
+        motion_.Add(p.latitude, p.longitude,
+                    sample.days * static_cast<std::int64_t>(kDay) * 1000 + std::llround(p.timeOfDay * 1000));
+    }
+    if (p.altitudeGiven) climb_.Add(sample.altitude);
     if (t.records == 0) first_ = sample;
     ++t.records;
     last_ = sample;
@@ -228,13 +238,16 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     }
 }
 
-void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
+bool TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     const TrackSummary& b = later.summary_;
-    if (b.records == 0) return;
+    if (b.records == 0) return true;
     if (summary_.records == 0) {
         *this = later;
-        return;
+        return true;
     }
+    ClimbCounter climb = climb_;
+    if (!climb.Append(later.climb_)) return false;
+    climb_ = std::move(climb);
     TrackSummary& t = summary_;
     // The later part's records continue from this part's last one, with
     // the step between the two as one pass takes it; a record before the
@@ -271,9 +284,11 @@ void TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     }
     if (!firstUtc_) firstUtc_ = later.firstUtc_;
     if (later.lastUtc_) lastUtc_ = later.lastUtc_;
+    motion_.Append(later.motion_, dates_ ? 0 : from.days * static_cast<std::int64_t>(kDay) * 1000);
     last_ = continued(later.last_);
     track_.Append(later.track_, continued);
     profile_.Append(later.profile_, continued);
+    return true;
 }
 
 TrackSummary TrackSummaryBuilder::Finish() {
@@ -294,6 +309,15 @@ TrackSummary TrackSummaryBuilder::Finish() {
         return p;
     };
     t.lengthMetres = placed(last_).distance;
+    t.hasClimb = climb_.Any();
+    t.climbMetres = static_cast<double>(climb_.ClimbMillimetres()) / 1000;
+    t.descentMetres = static_cast<double>(climb_.DescentMillimetres()) / 1000;
+    t.climbThresholdMetres = static_cast<double>(ClimbCounter::kThresholdMillimetres) / 1000;
+    t.hasMotion = motion_.AnyStep();
+    t.movingSeconds = static_cast<double>(motion_.MovingMilliseconds()) / 1000;
+    t.movingMetres = static_cast<double>(motion_.MovingNanometres()) / 1e9;
+    t.speedMax = motion_.GreatestSpeed();
+    t.movingSpeedKmh = MotionCounter::kMovingKmh;
     if (firstUtc) {
         t.hasTime = t.dated = true;
         t.startUtc = *firstUtc;
@@ -351,7 +375,7 @@ public:
     bool Merge(Part& first, Part& later) {
         const TrackCalendar* laterCalendar = later.builder.Calendar();
         if (laterCalendar != nullptr && !laterCalendar->Continues(*first.builder.Calendar())) return false;
-        first.builder.Append(later.builder);
+        if (!first.builder.Append(later.builder)) return false;
         first.Join(later);
         return true;
     }

@@ -14,6 +14,7 @@
 #include "convert/run/progress.h"
 #include "convert/run/record_loop.h"
 #include "convert/settings.h"
+#include "convert/summary/track_motion.h"
 #include "output/earth.h"
 #include "output/track_summary_text.h"
 #include "output/track_svg.h"
@@ -102,8 +103,10 @@ public:
     explicit TrackSummaryBuilder(LogDates dates);
     bool SeeLine(std::string_view line) override;
     void Take(const Record& record, std::uint64_t lineOffset) override;
-    // Adds what `later` collected from the records that follow these.
-    void Append(const TrackSummaryBuilder& later);
+    // Adds what `later` collected from the records that follow these. False
+    // (and nothing added) where the climb cannot be joined exactly: the
+    // records are to be summed in one pass then.
+    bool Append(const TrackSummaryBuilder& later);
     TrackSummary Finish();
 
     const TrackCalendar* Calendar() const { return dates_ ? &dates_->Calendar() : nullptr; }
@@ -118,6 +121,8 @@ private:
     std::optional<std::int64_t> firstUtc_, lastUtc_;
     ExtremeDecimator<2> track_;
     ExtremeDecimator<1> profile_;
+    ClimbCounter climb_;
+    MotionCounter motion_;
 };
 
 // The drawing of a summary: the profile over time, or over distance when

@@ -1,6 +1,7 @@
 #include "convert/write/dated_track_writer.h"
 
 #include "convert/about.h"
+#include "convert/kinds.h"
 #include "convert/write/path_line.h"
 #include "output/geojson_document.h"
 #include "output/gpx_document.h"
@@ -20,6 +21,7 @@ std::string NameOf(const std::string& path) {
 DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds)
     : settings_(s),
       kind_(s.OutputType),
+      timeTrack_(s.OutputType == OutputKind::KML && IsDatedOutput(s)),
       output_(output),
       dates_(s, calendar),
       milliseconds_(milliseconds),
@@ -35,7 +37,15 @@ bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
             return false;
         }
     }
-    if (kind_ == OutputKind::KML && !laterPart) output_.WriteLine(KmlHeader(settings_.KmlProperties, true));
+    if (timeTrack_ && settings_.Shape.Splits()) {
+        if (!pieces_.Open(settings_.OutputFilePath)) {
+            error = pieces_.ErrorText();
+            return false;
+        }
+        pieceMeasures_ =
+            std::make_unique<MeasureArrays>(MeasureArrays::Form::Kml, kKmlMeasures, settings_.OutputFilePath);
+    }
+    if (timeTrack_ && !laterPart) output_.WriteLine(KmlHeader(settings_.KmlProperties, true));
     return true;
 }
 
@@ -64,8 +74,8 @@ bool DatedTrackWriter::SeeLine(std::string_view line) {
 }
 
 void DatedTrackWriter::Take(const Record& record, std::uint64_t) {
-    // The KML path is today's path, line for line.
-    if (kind_ == OutputKind::KML) {
+    // The KML path is today's path, line for line, where nothing shapes it.
+    if (kind_ == OutputKind::KML && !shape_) {
         ComposePathLine(line_, kind_, record, 0, settings_.UseDecimalComma);
         output_.WriteLine(line_);
     }
@@ -95,7 +105,7 @@ void DatedTrackWriter::TakePosition(const Position& p, bool newPiece) {
     if (const std::optional<std::int64_t> time = p.utcTime) {
         point.hasTime = true;
         point.utcMilliseconds = *time;
-        if (!milliseconds_ && *time % 1000 != 0) needsMilliseconds_ = true;
+        if (!milliseconds_ && *time % 1000 != 0 && SideCount() > 0) needsMilliseconds_ = true;
         if (!start_) start_ = *time;
         end_ = *time;
     }
@@ -104,7 +114,36 @@ void DatedTrackWriter::TakePosition(const Position& p, bool newPiece) {
     if (count_ == 0) first_ = point;
     ++count_;
     bounds_.Include(point.latitude, point.longitude);
+    // A shaped path: its line where the position is kept.
+    if (shape_ && kind_ != OutputKind::GPX && kind_ != OutputKind::GeoJSON) WritePathLine(p);
     TakeTrackPoint(point);
+}
+
+void DatedTrackWriter::WritePathLine(const Position& position) {
+    Record record;
+    record.position = position;
+    record.hasPosition = true;
+    ComposePathLine(line_, kind_, record, count_ - 1, settings_.UseDecimalComma);
+    output_.WriteLine(line_);
+}
+
+void DatedTrackWriter::ClosePiece() {
+    pieces_.WriteLine(KmlPieceStart());
+    for (OutputFile& side : side_) {
+        piecesGood_ = piecesGood_ && AppendPart(pieces_, side);
+        side.Discard();
+        piecesGood_ = piecesGood_ && side.Open(settings_.OutputFilePath);
+    }
+    // The piece's own measurements, one value a <when> of its own.
+    const std::uint8_t measures = pieceMeasures_->Present();
+    if (measures != 0) {
+        piecesGood_ = WriteKmlMeasures(pieces_, *pieceMeasures_, measures) && piecesGood_;
+        if (!pieceMeasures_->ErrorText().empty()) pieceError_ = pieceMeasures_->ErrorText();
+    }
+    pieceMeasuresPresent_ |= measures;
+    pieceMeasures_ = std::make_unique<MeasureArrays>(MeasureArrays::Form::Kml, kKmlMeasures, settings_.OutputFilePath);
+    pieces_.WriteLine(KmlPieceEnd());
+    pieceTimes_ = 0;
 }
 
 void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
@@ -127,12 +166,16 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
             break;
         case OutputKind::KML:
             // Google Earth plays only a track whose every point has a time.
-            if (!point.hasTime) break;
+            kmlBreak_ = kmlBreak_ || pieceBreak_;
+            if (!timeTrack_ || !point.hasTime) break;
+            if (kmlBreak_ && pieceTimes_ > 0 && pieces_.Good()) ClosePiece();
+            kmlBreak_ = false;
+            ++pieceTimes_;
             ComposeKmlWhen(line_, point.utcMilliseconds, milliseconds_, times_);
             side_[0].WriteLine(line_);
             ComposeKmlTrackCoord(line_, point);
             side_[1].WriteLine(line_);
-            measureArrays_.Take(point, false);
+            (pieceMeasures_ ? *pieceMeasures_ : measureArrays_).Take(point, false);
             break;
         default:
             break;
@@ -146,16 +189,16 @@ bool DatedTrackWriter::AppendSide(std::size_t i, std::string_view separator) {
     return AppendPart(output_, laterSide_[i]);
 }
 
-bool DatedTrackWriter::WriteKmlMeasures(std::uint8_t measures) {
+bool DatedTrackWriter::WriteKmlMeasures(OutputFile& out, MeasureArrays& arrays, std::uint8_t measures) {
     bool good = true;
-    output_.WriteLine(KmlMeasureDataHead());
+    out.WriteLine(KmlMeasureDataHead());
     for (const std::uint8_t bit : kMeasureBits) {
         if ((measures & bit) == 0) continue;
-        output_.WriteLine(KmlMeasureArrayHead(bit));
-        good = measureArrays_.WriteEntries(output_, bit) && good;
-        output_.WriteLine(KmlMeasureArrayTail());
+        out.WriteLine(KmlMeasureArrayHead(bit));
+        good = arrays.WriteEntries(out, bit) && good;
+        out.WriteLine(KmlMeasureArrayTail());
     }
-    output_.WriteLine(KmlMeasureDataTail());
+    out.WriteLine(KmlMeasureDataTail());
     return good;
 }
 
@@ -187,7 +230,18 @@ bool DatedTrackWriter::Finish(std::string& error) {
             break;
         }
         case OutputKind::KML:
-            if (start_) {
+            if (!timeTrack_) break;
+            if (start_ && settings_.Shape.Splits()) {
+                std::string begin, end;
+                AppendIsoTime(begin, *start_, milliseconds_);
+                AppendIsoTime(end, *end_, milliseconds_);
+                ClosePiece();  // the last one: the measurements of every piece are known
+                const std::uint8_t measures = pieceMeasuresPresent_;
+                output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end,
+                                                   measures != 0 ? KmlMeasureSchema(measures) : std::string(), true));
+                appended = piecesGood_ && AppendPart(output_, pieces_);
+                output_.WriteLine(KmlMultiTrackTrailer());
+            } else if (start_) {
                 std::string begin, end;
                 AppendIsoTime(begin, *start_, milliseconds_);
                 AppendIsoTime(end, *end_, milliseconds_);
@@ -195,7 +249,7 @@ bool DatedTrackWriter::Finish(std::string& error) {
                 output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end,
                                                    measures != 0 ? KmlMeasureSchema(measures) : std::string()));
                 appended = AppendSide(0, {}) && AppendSide(1, {});
-                if (measures != 0) appended = WriteKmlMeasures(measures) && appended;
+                if (measures != 0) appended = WriteKmlMeasures(output_, measureArrays_, measures) && appended;
                 output_.WriteLine(KmlTimeTrackTrailer());
             } else {
                 output_.WriteLine(KmlTimeDocumentTrailerWithoutTrack());
@@ -215,6 +269,12 @@ bool DatedTrackWriter::Finish(std::string& error) {
                     error = side.ErrorText();
                     return false;
                 }
+            }
+        }
+        for (const std::string* text : {&pieces_.ErrorText(), static_cast<const std::string*>(&pieceError_)}) {
+            if (!text->empty()) {
+                error = *text;
+                return false;
             }
         }
         error = "cannot read back a part of the output";

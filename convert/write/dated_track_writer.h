@@ -1,5 +1,7 @@
 // The writer of the dated outputs: a GPX 1.1 track, a GeoJSON line and the
-// KML document with a time track for Google Earth's time slider. It takes
+// KML document with a time track for Google Earth's time slider; and of a
+// shaped table, KML path or overlay (their lines, one a kept position,
+// between the frame the run writes). It takes
 // the records the loop writes and every line before them (for the dates),
 // and streams whatever must follow the body into files of their own beside
 // the output (the GPX bounds stand before the points, the KML times before
@@ -50,6 +52,9 @@ public:
     // Positions of the track.
     std::int64_t Count() const { return count_; }
 
+    // The extent of the positions written (the overlay's centre).
+    const OverlayBounds& Bounds() const { return bounds_; }
+
     // Whether any written position has a time.
     bool Dated() const { return start_.has_value(); }
 
@@ -77,16 +82,24 @@ private:
     // A position of the written track, its `utcTime` the time written.
     void TakePosition(const Position& position, bool newPiece);
     void TakeTrackPoint(const DatedPoint& point);
+    // The line of a position in a table, a KML path or an overlay.
+    void WritePathLine(const Position& position);
+    // A piece of the KML time track is complete: its <when> and <gx:coord>
+    // lines go into `pieces_` as one gx:Track, and the side files start again.
+    void ClosePiece();
     // Writes side file `i` into the output: this part's, then the later
     // part's (after `separator` where both hold points). False when one
     // cannot be read back.
     bool AppendSide(std::size_t i, std::string_view separator);
-    // The KML time track's ExtendedData of `measures`.
-    bool WriteKmlMeasures(std::uint8_t measures);
-    std::size_t SideCount() const { return kind_ == OutputKind::GPX ? 1 : 2; }
+    // The KML time track's ExtendedData of `measures` from `arrays`, into `out`.
+    bool WriteKmlMeasures(OutputFile& out, MeasureArrays& arrays, std::uint8_t measures);
+    std::size_t SideCount() const {
+        return kind_ == OutputKind::GPX ? 1 : kind_ == OutputKind::GeoJSON || timeTrack_ ? 2 : 0;
+    }
 
     const Settings& settings_;
     OutputKind kind_;
+    bool timeTrack_;  // a KML document with its time track
     OutputFile& output_;
     LogDates dates_;
     bool milliseconds_;
@@ -105,6 +118,16 @@ private:
     bool pieceBreak_ = false;  // the position taken starts a piece after the first
     std::uint8_t measures_ = 0;  // the measurements any written position has
     MeasureArrays measureArrays_;  // GeoJSON's and the KML time track's
+    // A KML time track in pieces: the gx:Tracks of the pieces before the
+    // current one; whether a piece starts with the next timed point; the
+    // timed points of the current piece.
+    OutputFile pieces_;
+    bool kmlBreak_ = false;
+    std::int64_t pieceTimes_ = 0;
+    bool piecesGood_ = true;
+    std::unique_ptr<MeasureArrays> pieceMeasures_;  // the measurements of the current piece
+    std::uint8_t pieceMeasuresPresent_ = 0;          // ... of every piece closed
+    std::string pieceError_;
     Shaped shaped_{*this};
     std::unique_ptr<ShapePipeline> shape_;  // where a shaping option is on
 };

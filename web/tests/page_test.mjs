@@ -195,6 +195,13 @@ async function setOptions(args) {
     $('altitude-value').value = add || set || '0';
     $('altitude-value').disabled = !(add || set);
     $('first-date').value = value('--date');
+    // The shaping boxes, shown by "Shape the track" where any is given.
+    const shaping = { '--from': 'shape-from', '--until': 'shape-until', '--time-shift': 'shape-shift',
+      '--split-gap': 'shape-gap', '--simplify': 'shape-simplify', '--max-points': 'shape-max' };
+    Object.entries(shaping).forEach(([option, id]) => { $(id).value = value(option); });
+    $('shape-day').checked = args.includes('--split-day');
+    const shaped = args.includes('--split-day') || Object.keys(shaping).some((option) => args.includes(option));
+    if ($('shape-track').checked !== shaped) $('shape-track').click();
   }, args);
 }
 
@@ -243,11 +250,14 @@ const outputNames = { table: 'prn', kml: 'kml', ovl: 'ovl', gpx: 'gpx', geojson:
 // names the page in the checks.
 async function examplesByteForByte(where) {
   const runs = {
-    table: [[], ['--decimal-comma'], ['--keep-zero-positions', '--altitude-add', '12.5']],
+    table: [[], ['--decimal-comma'], ['--keep-zero-positions', '--altitude-add', '12.5'],
+      ['--date', '2024-05-01', '--time-shift', '+01:00:00', '--simplify', '3']],
     kml: [[], ['--kml-name', 'Mein Weg & <Co>', '--kml-description', 'Zürich', '--kml-color', 'blue',
-      '--kml-extrude', '0', '--kml-tessellate', '0', '--kml-absolute'], ['--kml-time', '--date', '2024-05-01']],
-    ovl: [[], ['--ovl-color', 'turquoise', '--ovl-width', '7', '--ovl-map-name', 'Harbour', '--keep-zero-positions']],
-    gpx: [[], ['--date', '2023-12-31', '--altitude-set', '100']],
+      '--kml-extrude', '0', '--kml-tessellate', '0', '--kml-absolute'], ['--kml-time', '--date', '2024-05-01'],
+      ['--kml-time', '--date', '2024-05-01', '--split-gap', '20s', '--max-points', '50']],
+    ovl: [[], ['--ovl-color', 'turquoise', '--ovl-width', '7', '--ovl-map-name', 'Harbour', '--keep-zero-positions'],
+      ['--simplify', '5']],
+    gpx: [[], ['--date', '2023-12-31', '--altitude-set', '100'], ['--date', '2023-12-31', '--split-day', '--simplify', '2']],
     geojson: [[]],
   };
   for (const name of fs.readdirSync(examples).sort()) {
@@ -379,6 +389,12 @@ try {
   await examplesByteForByte('');
   check(await page.evaluate(() => window.torvanePicked) > 0,
     'the served page saves its outputs into the file the user picks, where the browser offers that');
+  // The shaping boxes, shown by "Shape the track".
+  await setOptions(['--to', 'gpx', '--split-gap', '30m', '--simplify', '5']);
+  check(await page.$eval('#shape-boxes', (e) => !e.hidden), '"Shape the track" shows its boxes');
+  await screenshot('page-shape.png');
+  await setOptions([]);
+  check(await page.$eval('#shape-boxes', (e) => e.hidden), '"Shape the track" unchecked hides its boxes');
 
   // A run that writes nothing: the option that would help, and the account of its lines.
   const zeros = path.join(work, 'zeros.nmea');

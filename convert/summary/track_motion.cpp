@@ -106,11 +106,11 @@ std::int64_t ClimbCounter::DescentMillimetres() const {
     return state_.descent + (state_.direction < 0 ? state_.base - state_.extreme : 0);
 }
 
-void MotionCounter::Step(const Timed& from, const Timed& to) {
+void MotionCounter::Step(const Timed& from, const Timed& to, std::optional<double> given) {
     const std::int64_t ms = to.milliseconds - from.milliseconds;
     if (ms <= 0) return;
     ++steps_;
-    const double metres = HaversineMetres(from.latitude, from.longitude, to.latitude, to.longitude);
+    const double metres = given ? *given : HaversineMetres(from.latitude, from.longitude, to.latitude, to.longitude);
     const double speed = metres / (static_cast<double>(ms) / 1000);
     greatest_ = std::max(greatest_, speed);
     if (speed * 3.6 > kMovingKmh) {
@@ -119,9 +119,10 @@ void MotionCounter::Step(const Timed& from, const Timed& to) {
     }
 }
 
-void MotionCounter::Add(double latitude, double longitude, std::int64_t milliseconds) {
+void MotionCounter::Add(double latitude, double longitude, std::int64_t milliseconds,
+                        std::optional<double> metresFromLast) {
     const Timed here{latitude, longitude, milliseconds};
-    if (last_) Step(*last_, here);
+    if (last_) Step(*last_, here, metresFromLast);
     if (!first_) first_ = here;
     last_ = here;
 }

@@ -65,7 +65,10 @@ class MotionCounter {
 public:
     static constexpr double kMovingKmh = 1;
 
-    void Add(double latitude, double longitude, std::int64_t milliseconds);
+    // `metresFromLast`, where given, is the distance from the position
+    // added last, which the caller has at hand (it is not measured again).
+    void Add(double latitude, double longitude, std::int64_t milliseconds,
+             std::optional<double> metresFromLast = std::nullopt);
     // Joins the counter of the positions that follow these, whose times are
     // `laterShift` milliseconds behind (the days a later part could not know).
     void Append(const MotionCounter& later, std::int64_t laterShift);
@@ -80,7 +83,7 @@ private:
         double latitude = 0, longitude = 0;
         std::int64_t milliseconds = 0;
     };
-    void Step(const Timed& from, const Timed& to);
+    void Step(const Timed& from, const Timed& to, std::optional<double> metres = std::nullopt);
 
     std::optional<Timed> first_, last_;
     std::int64_t steps_ = 0;  // steps whose time goes forward

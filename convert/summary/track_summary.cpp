@@ -26,9 +26,9 @@ constexpr std::size_t kProfileBuckets = (kMaxDrawingPoints - 2) / 2 / 2 * 2;
 
 double Radians(double degrees) { return degrees * (std::numbers::pi / 180); }
 
-// The step between two records, in whole nanometres.
-std::int64_t Nanometres(const TrackSample& a, const TrackSample& b) {
-    return std::llround(HaversineMetres(a.latitude, a.longitude, b.latitude, b.longitude) * 1e9);
+// The step between two records.
+double StepMetres(const TrackSample& a, const TrackSample& b) {
+    return HaversineMetres(a.latitude, a.longitude, b.latitude, b.longitude);
 }
 
 // The figures' extent widened to take in [latMin, latMax] x [lonMin, lonMax].
@@ -190,6 +190,7 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     // Dated as the dated outputs date it: a position they write.
     const std::optional<std::int64_t> utc =
         dates_ && !record.invalid ? dates_->PositionTime(p) : std::optional<std::int64_t>();
+    std::optional<double> step;  // from the record before, in metres
     if (t.records == 0) {
         t.start = p.timeOfDay;
         t.latMin = t.latMax = p.latitude;
@@ -197,7 +198,8 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     } else {
         sample.index = last_.index + 1;
         sample.days = last_.days + (PassesMidnight(last_.timeOfDay, p.timeOfDay) ? 1 : 0);
-        sample.nanometres = last_.nanometres + Nanometres(last_, sample);
+        step = StepMetres(last_, sample);
+        sample.nanometres = last_.nanometres + std::llround(*step * 1e9);
         sample.anyUtc = last_.anyUtc;
         sample.utc = last_.utc;
         Extend(t, p.latitude, p.latitude, p.longitude, p.longitude);
@@ -215,11 +217,16 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     // The motion's time: the UTC time of a dated log's position, else the
     // time of day with the midnights passed (in whole milliseconds, so that
     // parts join exactly).
+    // The step measured above is the motion's too where the record before
+    // was the motion's last.
+    const std::optional<double> motionStep = lastInMotion_ ? step : std::nullopt;
+    lastInMotion_ = !dates_ || utc.has_value();
     if (dates_) {
-        if (utc) motion_.Add(p.latitude, p.longitude, *utc);
+        if (utc) motion_.Add(p.latitude, p.longitude, *utc, motionStep);
     } else {
         motion_.Add(p.latitude, p.longitude,
-                    sample.days * static_cast<std::int64_t>(kDay) * 1000 + std::llround(p.timeOfDay * 1000));
+                    sample.days * static_cast<std::int64_t>(kDay) * 1000 + std::llround(p.timeOfDay * 1000),
+                    motionStep);
     }
     if (p.altitudeGiven) climb_.Add(sample.altitude);
     if (t.records == 0) first_ = sample;
@@ -255,7 +262,7 @@ bool TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     TrackSample from = last_;
     from.index += 1;
     from.days += PassesMidnight(last_.timeOfDay, later.first_.timeOfDay) ? 1 : 0;
-    from.nanometres += Nanometres(last_, later.first_);
+    from.nanometres += std::llround(StepMetres(last_, later.first_) * 1e9);
     const auto continued = [&from](TrackSample p) {
         p.index += from.index;
         p.days += from.days;
@@ -285,6 +292,7 @@ bool TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     if (!firstUtc_) firstUtc_ = later.firstUtc_;
     if (later.lastUtc_) lastUtc_ = later.lastUtc_;
     motion_.Append(later.motion_, dates_ ? 0 : from.days * static_cast<std::int64_t>(kDay) * 1000);
+    lastInMotion_ = later.lastInMotion_;
     last_ = continued(later.last_);
     track_.Append(later.track_, continued);
     profile_.Append(later.profile_, continued);

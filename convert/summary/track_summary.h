@@ -123,6 +123,7 @@ private:
     ExtremeDecimator<1> profile_;
     ClimbCounter climb_;
     MotionCounter motion_;
+    bool lastInMotion_ = false;  // the record taken last was added to `motion_`
 };
 
 // The drawing of a summary: the profile over time, or over distance when

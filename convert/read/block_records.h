@@ -18,6 +18,16 @@ public:
     virtual bool Take(const Record& record, std::uint64_t offset) = 0;
 };
 
+// Counts the records that hold a position: what the analysis of a file
+// read whole counts.
+struct PositionCount final : BlockRecordSink {
+    std::int64_t positions = 0;
+    bool Take(const Record& record, std::uint64_t) override {
+        positions += record.hasPosition ? 1 : 0;
+        return true;
+    }
+};
+
 // How a reading of a file ended.
 enum class BlockEnd {
     Finished,  // the file was read to its end

@@ -19,13 +19,7 @@ bool StartsWithFitHeader(platform::FileHandle file) {
 }
 
 void CountFitPositions(platform::FileHandle file, const RunOptions& options, AnalysisCounts& counts) {
-    struct Count final : FitRecordSink {
-        std::int64_t positions = 0;
-        bool Take(const Record& record, std::uint64_t) override {
-            positions += record.hasPosition ? 1 : 0;
-            return true;
-        }
-    } count;
+    PositionCount count;
     FitFileReader(options).Read(file, count);
     counts.fitHeader = true;
     counts.fitPosition = count.positions;

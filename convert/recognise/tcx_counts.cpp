@@ -19,13 +19,7 @@ bool StartsWithTcxRoot(platform::FileHandle file) {
 }
 
 void CountTcxPositions(platform::FileHandle file, const RunOptions& options, AnalysisCounts& counts) {
-    struct Count final : BlockRecordSink {
-        std::int64_t positions = 0;
-        bool Take(const Record& record, std::uint64_t) override {
-            positions += record.hasPosition ? 1 : 0;
-            return true;
-        }
-    } count;
+    PositionCount count;
     TcxFileReader(options).Read(file, count);
     counts.tcxRoot = true;
     counts.tcxPosition = count.positions;

@@ -4,8 +4,8 @@
 // out of the WebAssembly heap at once and joined to the file's Blob every
 // few MB, so that neither the heap nor the worker's memory grows with the
 // output (the browser keeps large Blobs itself, on its disk where it must).
-// A file is read back (the GPX copy, the gathered points) in slices of its
-// Blob. The worker hands a finished file to the page as its Blob, without
+// A file is read back (the GPX copy, the gathered points) through a window
+// of its Blob (slice_reads.js). The worker hands a finished file to the page as its Blob, without
 // copying its bytes.
 //
 // Everything else of the file (its name, rename, unlink, its mode) is
@@ -100,5 +100,10 @@ var torvaneBlobFiles = (function () {
     return blobOf(FS.lookupPath(path).node);
   }
 
-  return { use: use, take: take };
+  // The Blob of the file of `node`, or null where it is not a Blob file.
+  function blobOfNode(node) {
+    return node.stream_ops === streamOps ? blobOf(node) : null;
+  }
+
+  return { use: use, take: take, blobOf: blobOfNode };
 })();

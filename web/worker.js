@@ -1,8 +1,9 @@
 // The page's worker: the core runs here, away from the page, so that the
 // page stays responsive and shows the progress of a long run. The dropped
-// file is read in place (WORKERFS, block by block, never copied whole into
-// memory) through a link in the working directory /work, where the outputs
-// are written beside it as the command line writes them beside the log.
+// file is read in place (WORKERFS, through a window of a few MB that
+// slice_reads.js fills, never copied whole into memory) through a link in
+// the working directory /work, where the outputs are written beside it as
+// the command line writes them beside the log.
 //
 // Messages from the page:
 //   {id, type: 'file', file}                     the log to work on
@@ -12,16 +13,22 @@
 //   call wrote (the preview picture, the output, the GPX copy), kept as
 //   Blobs as they were written (blob_files.js).
 
-var torvaneQueue = [];
-var torvaneReady = false;
+// The messages are handled one after another, each once the one before is
+// done (a call waits for its slices in between), and from the start of the
+// runtime on.
+var torvaneStarted = null;
+var torvaneDone = new Promise(function (resolve) { torvaneStarted = resolve; });
 var torvaneInput = '';
 
-function torvaneCall(name, words) {
+// A call of the core. It returns at once where it waits for a slice of a
+// file (slice_reads.js); its answer comes when it is done.
+async function torvaneCall(name, words) {
   var text = words.join('\0');
   var size = lengthBytesUTF8(text) + 1;
   var data = _malloc(size);
   stringToUTF8(text, data, size);
   var answer = Module['_' + name](data, size - 1);
+  if (Asyncify.currData) answer = await Asyncify.whenDone();
   _free(data);
   var result = JSON.parse(UTF8ToString(answer));
   _free(answer);
@@ -39,37 +46,13 @@ function torvaneTake(path, files) {
   }
 }
 
-// The dropped file is read in slices of kSliceBytes, each read of the core
-// (1 MiB) served from the last slice: every read of the browser's file has
-// a cost of its own, so that large slices read a log two to three times as
-// fast as the core's own reads would.
-function torvaneReadInSlices() {
-  var kSliceBytes = 16 << 20;
-  var reader = new FileReaderSync();
-  var readPart = WORKERFS.stream_ops.read;
-  WORKERFS.stream_ops.read = function (stream, buffer, offset, length, position) {
-    var node = stream.node;
-    if (length > kSliceBytes) return readPart(stream, buffer, offset, length, position);
-    var slice = node.torvaneSlice;
-    if (!slice || position < slice.start || position + length > slice.start + slice.bytes.length) {
-      if (position >= node.size) return 0;
-      var bytes = reader.readAsArrayBuffer(node.contents.slice(position, position + kSliceBytes));
-      slice = node.torvaneSlice = { start: position, bytes: new Uint8Array(bytes) };
-    }
-    var from = position - slice.start;
-    var part = slice.bytes.subarray(from, Math.min(from + length, slice.bytes.length));
-    buffer.set(part, offset);
-    return part.length;
-  };
-}
-
 function torvaneClearWork() {
   FS.readdir('/work').forEach(function (name) {
     if (name !== '.' && name !== '..') FS.unlink('/work/' + name);
   });
 }
 
-function torvaneHandle(message) {
+async function torvaneHandle(message) {
   var files = {};
   var result;
   try {
@@ -82,7 +65,7 @@ function torvaneHandle(message) {
       result = { name: torvaneInput };
     } else {
       var name = message.type === 'analyze' ? 'TorvaneAnalyze' : 'TorvaneConvert';
-      result = torvaneCall(name, ['convert', torvaneInput].concat(message.args));
+      result = await torvaneCall(name, ['convert', torvaneInput].concat(message.args));
       [result.preview, result.output, result.gpxCopy].forEach(function (path) { torvaneTake(path, files); });
     }
   } catch (e) {
@@ -96,11 +79,8 @@ function torvaneStart() {
   FS.mkdir('/work');
   FS.chdir('/work');
   torvaneBlobFiles.use('/work');
-  torvaneReadInSlices();
-  torvaneReady = true;
   postMessage({ type: 'ready' });
-  torvaneQueue.forEach(torvaneHandle);
-  torvaneQueue = [];
+  torvaneStarted();
 }
 
 // WebAssembly that cannot start (not compiled, not instantiated) tells the page.
@@ -109,8 +89,7 @@ Module['onAbort'] = function (what) {
 };
 
 onmessage = function (event) {
-  if (torvaneReady) torvaneHandle(event.data);
-  else torvaneQueue.push(event.data);
+  torvaneDone = torvaneDone.then(function () { return torvaneHandle(event.data); });
 };
 
 if (calledRun) torvaneStart();

@@ -72,14 +72,6 @@ bool StatusOfPath(const std::string& path, FileStatus& status) {
     return true;
 }
 
-std::ptrdiff_t ReadSome(FileHandle file, char* data, std::size_t size) {
-    for (;;) {
-        const ssize_t n = ::read(Fd(file), data, size);
-        if (n < 0 && errno == EINTR) continue;
-        return n;
-    }
-}
-
 bool Rewind(FileHandle file) { return file != kNoFile && ::lseek(Fd(file), 0, SEEK_SET) == 0; }
 
 bool Close(FileHandle file) { return ::close(Fd(file)) == 0; }

@@ -199,6 +199,14 @@ bool NameUnnamed(int fd, const std::string& directory, const std::string& finalP
 
 }  // namespace
 
+std::ptrdiff_t ReadSome(FileHandle file, char* data, std::size_t size) {
+    for (;;) {
+        const ssize_t n = ::read(Fd(file), data, size);
+        if (n < 0 && errno == EINTR) continue;
+        return n;
+    }
+}
+
 std::ptrdiff_t ReadSomeAt(FileHandle file, char* data, std::size_t size, std::uint64_t offset) {
     for (;;) {
         const ssize_t n = ::pread(Fd(file), data, size, static_cast<off_t>(offset));

@@ -5,10 +5,13 @@
 // no other programs, no signals and no threads: a temporary output has a
 // short unique name beside the final one and takes that name by rename.
 //
-// A read at an offset goes by lseek and read, not pread: emscripten's pread
-// hands the file system only the low 32 bits of the offset, as a signed
-// number, so that from 2 GiB on every read failed with EINVAL. lseek takes
-// the whole offset. Nothing else shares the file's offset here (one thread).
+// Reads go to the page's worker (torvaneReadSome in web/slice_reads.js),
+// which serves them from a slice of the file it holds and, where the next
+// slice must come from the browser, waits for it: the core's call stack is
+// set aside meanwhile (emscripten's ASYNCIFY, which instruments only the
+// functions that lead to this read), so that the browser's event loop runs
+// between slices and frees what it read. A read at an offset hands the
+// offset over whole (emscripten's pread took only its low 32 bits).
 #include "convert/files/platform/file_system.h"
 #include "convert/files/platform/posix_calls.h"
 
@@ -16,9 +19,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <emscripten.h>
+
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+
+// Up to `size` bytes of the file `fd` into `data`, from `offset` or, where
+// it is negative, from the file's own offset (which moves on): the number
+// read, or minus the error number.
+EM_JS(int, TorvaneReadFromPage, (int fd, char* data, std::size_t size, double offset), {
+    return torvaneReadSome(fd, data, size, offset);
+});
 
 namespace torvane::platform {
 
@@ -28,14 +41,25 @@ FileHandle OpenForReading(const std::string& path, FileStatus& status) {
     return KeptIfRegular(fd, status);
 }
 
+namespace {
+
+std::ptrdiff_t ReadResult(int n) {
+    if (n >= 0) return n;
+    errno = -n;
+    return -1;
+}
+
+// Reads of more than this are served in parts (the result is an int).
+constexpr std::size_t kMostPerRead = 1u << 30;
+
+}  // namespace
+
+std::ptrdiff_t ReadSome(FileHandle file, char* data, std::size_t size) {
+    return ReadResult(TorvaneReadFromPage(Fd(file), data, std::min(size, kMostPerRead), -1));
+}
+
 std::ptrdiff_t ReadSomeAt(FileHandle file, char* data, std::size_t size, std::uint64_t offset) {
-    const off_t kept = ::lseek(Fd(file), 0, SEEK_CUR);
-    if (kept < 0 || ::lseek(Fd(file), static_cast<off_t>(offset), SEEK_SET) < 0) return -1;
-    const std::ptrdiff_t n = ReadSome(file, data, size);
-    const int error = errno;
-    if (::lseek(Fd(file), kept, SEEK_SET) < 0) return -1;
-    errno = error;
-    return n;
+    return ReadResult(TorvaneReadFromPage(Fd(file), data, std::min(size, kMostPerRead), static_cast<double>(offset)));
 }
 
 unsigned NewFileMode() { return 0644; }

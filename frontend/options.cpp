@@ -170,6 +170,11 @@ void ApplyAnalysisOptions(const Options& o, Settings& s) {
     s.IgcGnssAltitude = o.igcGnssAltitude;
 }
 
+std::string AnalysisOptionsKey(const Options& o) {
+    const auto bit = [](bool on) { return on ? '1' : '0'; };
+    return {bit(o.anyTalker), bit(o.anyRecorder), bit(o.verifyChecksums), bit(o.igcGnssAltitude)};
+}
+
 void ApplyOptions(const Options& o, Settings& s) {
     s.OutputType = o.outputType;
     s.UseDecimalComma = o.decimalComma;

@@ -47,6 +47,9 @@ bool ParseOptions(int argc, char** argv, Options& options, std::string& error);
 
 // Puts the choices that decide what analysis recognises into `s`, before it.
 void ApplyAnalysisOptions(const Options& options, Settings& s);
+// Those choices as one text: two analyses of one file whose options give the
+// same text find the same.
+std::string AnalysisOptionsKey(const Options& options);
 
 // Puts the choices into `s` after its analysis, as the window and its
 // dialogs would.

@@ -20,7 +20,7 @@
   let cancelled = false;
   // What the page is doing, for the progress bar: one bar over all the calls
   // of the work (each log of a run, each of the call's steps).
-  let work = { text: '', index: 0, count: 1, steps: [] };
+  let work = { text: '', index: 0, count: 1 };
   const downloads = { output: null, copy: null, preview: null };
   let listed = [];          // the object URLs of the list of a run of several logs
 
@@ -122,9 +122,11 @@
   // Sizes as the browser's own file dialogs and downloads give them: 1 MB = 10^6 bytes.
   function megabytes(bytes) { return (bytes / 1e6).toFixed(1) + ' MB'; }
 
+  // The steps of a call, as the worker names them: each a pass over the log.
   const stepNames = {
-    analyze: ['reading the log', 'measuring the track for its picture'],
-    convert: ['reading the log', 'writing the output'],
+    analysis: 'reading the log',
+    figures: 'measuring the track for its picture',
+    output: 'writing the output',
   };
 
   function showProgress(report) {
@@ -133,15 +135,16 @@
     const part = report.total > 0 ? Math.min(1, report.done / report.total) : 0;
     const overall = (work.index + (step - 1 + part) / steps) / work.count;
     $('progress').value = Math.round(100 * overall);
-    const name = work.steps[step - 1] || 'reading the log';
-    $('progress-label').textContent = work.text + ': step ' + step + ' of ' + steps + ', ' + name + ', ' +
-      megabytes(report.done) + ' of ' + megabytes(report.total) + ' (' + Math.round(100 * overall) + ' % in all)';
+    const name = stepNames[report.what] || 'reading the log';
+    const which = steps > 1 ? 'step ' + step + ' of ' + steps + ', ' : '';
+    $('progress-label').textContent = work.text + ': ' + which + name + ', ' + megabytes(report.done) + ' of ' +
+      megabytes(report.total) + ' (' + Math.round(100 * overall) + ' % in all)';
   }
 
   function startWork(text, bytes) {
     busy = true;
     cancelled = false;
-    work = { text: text, index: 0, count: 1, steps: [] };
+    work = { text: text, index: 0, count: 1 };
     $('progress').value = 0;
     $('progress-label').textContent = text + '…';
     $('progress-box').hidden = bytes < 1e6;  // a small log is done before it could be seen
@@ -428,7 +431,6 @@
       return;
     }
     startWork('Analysing ' + file.name, file.size);
-    work.steps = stepNames.analyze;
     await hold(file);
     const answer = await ask('analyze', { args: positionArgs() });
     const result = answer.result;
@@ -527,7 +529,6 @@
     const several = logs.length > 1;
     const args = runArgs();
     startWork('Converting ' + file.name, logs.reduce((sum, log) => sum + log.size, 0));
-    work.steps = stepNames.convert;
     work.count = logs.length;
     const started = performance.now();
     let answer = null;

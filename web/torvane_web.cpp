@@ -10,9 +10,15 @@
 // Each call takes its arguments as NUL-separated UTF-8 (the command, the
 // file, the options) and returns a JSON object in memory from malloc,
 // which the caller frees.
+//
+// An analysis is kept for the run that follows it (its handle in the
+// answer, given back to the conversion and then to TorvaneForget): a run of
+// the same file with the same analysis options starts from it instead of
+// reading the log once more.
 #include <emscripten.h>
 
 #include <charconv>
+#include <cstdint>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -24,6 +30,7 @@
 
 #include "convert/files/file_messages.h"
 #include "convert/files/output_file.h"
+#include "convert/files/platform/file_system.h"
 #include "convert/kinds.h"
 #include "convert/recognise/input_analysis.h"
 #include "convert/recognise/option_hints.h"
@@ -36,9 +43,10 @@
 #include "output/track_summary_text.h"
 
 // Progress of a long analysis or run, posted to the page: bytes read of
-// the input in step `step` of `steps` (each a pass over the input).
-EM_JS(void, PostProgress, (double done, double total, int step, int steps), {
-    postMessage({type : 'progress', done : done, total : total, step : step, steps : steps});
+// the input in step `step` of `steps` (each a pass over the input), which
+// is `what` (the analysis, the figures, the output).
+EM_JS(void, PostProgress, (double done, double total, int step, int steps, const char* what), {
+    postMessage({type : 'progress', done : done, total : total, step : step, steps : steps, what : UTF8ToString(what)});
 });
 
 namespace torvane::web {
@@ -143,14 +151,34 @@ struct Arguments {
     std::vector<char*> pointers;
 };
 
-// A call reads the input twice (the analysis, then the picture's figures or
-// the run): the page shows both as one bar, naming the step.
-ProgressHooks PageProgress(int step, int steps) {
+// A call reads the input once or twice (the analysis, then the picture's
+// figures or the run): the page shows its steps as one bar, naming each.
+ProgressHooks PageProgress(int step, int steps, const char* what) {
     ProgressHooks hooks;
-    hooks.progress = [step, steps](std::uint64_t done, std::uint64_t total) {
-        PostProgress(static_cast<double>(done), static_cast<double>(total), step, steps);
+    hooks.progress = [step, steps, what](std::uint64_t done, std::uint64_t total) {
+        PostProgress(static_cast<double>(done), static_cast<double>(total), step, steps, what);
     };
     return hooks;
+}
+
+// An analysis kept for the run after it: the file's settings as the
+// analysis left them (before the run's options) and its report.
+struct KeptAnalysis {
+    std::string optionsKey;
+    Settings settings;
+    AnalysisReport report;
+};
+
+// Whether the run of `s` (analysis options applied) with `options` can
+// start from `kept`: the same file, the same analysis options, and the GPX
+// copy the analysis wrote still there (the page takes it with the output).
+bool Reusable(const KeptAnalysis* kept, const frontend::Options& options, const Settings& s) {
+    if (kept == nullptr || kept->optionsKey != frontend::AnalysisOptionsKey(options) ||
+        kept->settings.InputFilePath != s.InputFilePath) {
+        return false;
+    }
+    platform::FileStatus copy;
+    return kept->report.gpxCopyPath.empty() || platform::StatusOfPath(kept->report.gpxCopyPath, copy);
 }
 
 // The run's count message without the window's closing line: the page has
@@ -283,9 +311,15 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
     if (char* usageError = PrepareCall(data, length, options, s)) return usageError;
     std::string error;
     // The analysis and the summary, each a step of the page's progress bar.
-    const ProgressHooks analysing = PageProgress(1, 2), summarising = PageProgress(2, 2);
+    const ProgressHooks analysing = PageProgress(1, 2, "analysis"), summarising = PageProgress(2, 2, "figures");
+    Settings analysed;
     const AnalysisWithSummary analysis = AnalyzeWithSummary(
-        s, [&options](Settings& run) { frontend::ApplyOptions(options, run); }, &analysing, &summarising);
+        s,
+        [&options, &analysed](Settings& run) {
+            analysed = run;
+            frontend::ApplyOptions(options, run);
+        },
+        &analysing, &summarising);
     const AnalysisReport& report = analysis.report;
 
     JsonObject result;
@@ -302,6 +336,8 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
         .Add("altitude", CarriesAltitude(s.DataType))
         .Add("kmlDescription", s.KmlProperties[kKmlDescription]);
     if (!report.recognised) return result.Release();
+    auto* kept = new KeptAnalysis{frontend::AnalysisOptionsKey(options), analysed, report};
+    result.Add("kept", static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(kept)));
     if (!analysis.summarised) return result.Add("previewError", PageText(analysis.summaryError)).Release();
     const std::string preview = WritePreview(s, analysis.summary, error);
     const TrackDrawing drawing = DrawingOf(analysis.summary, s.InputFilePath);
@@ -313,15 +349,26 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
 
 // "convert FILE [options]": the analysis and run of `torvane-cli convert
 // FILE --overwrite`; the output beside the input, under the same name.
-EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
+// `kept` (or null): an analysis TorvaneAnalyze kept, which the run starts
+// from where it is of the same file with the same analysis options.
+EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length, const void* kept) {
     using namespace torvane;
     using namespace torvane::web;
     frontend::Options options;
     Settings s;
     if (char* usageError = PrepareCall(data, length, options, s)) return usageError;
     std::string error;
-    const ProgressHooks analysing = PageProgress(1, 2), running = PageProgress(2, 2);
-    const AnalysisReport analysis = AnalyzeInput(s, &analysing);
+    const auto* analysed = static_cast<const KeptAnalysis*>(kept);
+    const bool reused = Reusable(analysed, options, s);
+    const ProgressHooks analysing = PageProgress(1, 2, "analysis");
+    const ProgressHooks running = reused ? PageProgress(1, 1, "output") : PageProgress(2, 2, "output");
+    AnalysisReport analysis;
+    if (reused) {
+        s = analysed->settings;
+        analysis = analysed->report;
+    } else {
+        analysis = AnalyzeInput(s, &analysing);
+    }
     JsonObject result;
     if (analysis.failed || !analysis.recognised) {
         return result.Add("outcome", analysis.failed ? "failed" : "nothing")
@@ -364,7 +411,11 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length) {
                            : std::string())
         .Add("gpxCopy", analysis.gpxCopyPath)
         .Add("undated", run.undated)
+        .Add("analysed", !reused)
         .Release();
 }
+
+// Lets go of an analysis TorvaneAnalyze kept.
+EMSCRIPTEN_KEEPALIVE void TorvaneForget(void* kept) { delete static_cast<torvane::web::KeptAnalysis*>(kept); }
 
 }  // extern "C"

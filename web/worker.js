@@ -8,7 +8,9 @@
 // Messages from the page:
 //   {id, type: 'file', file}                     the log to work on
 //   {id, type: 'analyze' | 'convert', args: []}  torvane-cli's arguments after the command
-// Answers: {type: 'progress', done, total} while working, then
+// Answers: {type: 'progress', done, total, step, steps, what} while working
+//   (bytes of the log in step `step` of `steps`, which is `what`: the
+//   'analysis', the picture's 'figures', the 'output'), then
 //   {id, type: 'result', result, files: {name: Blob}} with the files the
 //   call wrote (the preview picture, the output, the GPX copy), kept as
 //   Blobs as they were written (blob_files.js).
@@ -19,15 +21,22 @@
 var torvaneStarted = null;
 var torvaneDone = new Promise(function (resolve) { torvaneStarted = resolve; });
 var torvaneInput = '';
+// The last analysis of the log, kept by the core for the run after it (0: none).
+var torvaneKept = 0;
+
+function torvaneForget() {
+  if (torvaneKept) _TorvaneForget(torvaneKept);
+  torvaneKept = 0;
+}
 
 // A call of the core. It returns at once where it waits for a slice of a
 // file (slice_reads.js); its answer comes when it is done.
-async function torvaneCall(name, words) {
+async function torvaneCall(name, words, kept) {
   var text = words.join('\0');
   var size = lengthBytesUTF8(text) + 1;
   var data = _malloc(size);
   stringToUTF8(text, data, size);
-  var answer = Module['_' + name](data, size - 1);
+  var answer = Module['_' + name](data, size - 1, kept);
   if (Asyncify.currData) answer = await Asyncify.whenDone();
   _free(data);
   var result = JSON.parse(UTF8ToString(answer));
@@ -57,6 +66,7 @@ async function torvaneHandle(message) {
   var result;
   try {
     if (message.type === 'file') {
+      torvaneForget();
       torvaneClearWork();
       try { FS.unmount('/in'); } catch (e) { /* nothing mounted yet */ }
       FS.mount(WORKERFS, { files: [message.file] }, '/in');
@@ -64,8 +74,15 @@ async function torvaneHandle(message) {
       FS.symlink('/in/' + torvaneInput, '/work/' + torvaneInput);
       result = { name: torvaneInput };
     } else {
-      var name = message.type === 'analyze' ? 'TorvaneAnalyze' : 'TorvaneConvert';
-      result = await torvaneCall(name, ['convert', torvaneInput].concat(message.args));
+      var words = ['convert', torvaneInput].concat(message.args);
+      if (message.type === 'analyze') {
+        torvaneForget();
+        result = await torvaneCall('TorvaneAnalyze', words, 0);
+        torvaneKept = result.kept || 0;
+        delete result.kept;
+      } else {
+        result = await torvaneCall('TorvaneConvert', words, torvaneKept);
+      }
       [result.preview, result.output, result.gpxCopy].forEach(function (path) { torvaneTake(path, files); });
     }
   } catch (e) {

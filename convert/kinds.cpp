@@ -8,6 +8,7 @@ namespace {
 constexpr std::array<InputKind, 8> kInputKinds{{
     {.kind = DataKind::None,
      .word = "",
+     .format = "",
      .found = "",
      .count = nullptr,
      .reader = ReaderFamily::None,
@@ -20,6 +21,7 @@ constexpr std::array<InputKind, 8> kInputKinds{{
      .withoutFix = ""},
     {.kind = DataKind::GPGGA,
      .word = "GPGGA",
+     .format = "NMEA 0183",
      .found = "NMEA GPGGA data found. \r\nSelect options then press START. ",
      .count = &AnalysisCounts::gga,
      .reader = ReaderFamily::NmeaSentence,
@@ -32,6 +34,7 @@ constexpr std::array<InputKind, 8> kInputKinds{{
      .withoutFix = "quality 0"},
     {.kind = DataKind::GPGLL,
      .word = "GPGLL",
+     .format = "NMEA 0183",
      .found = "NMEA GPGLL data found. " "\r\nChose output file type and options then press START. ",
      .count = &AnalysisCounts::gll,
      .reader = ReaderFamily::NmeaSentence,
@@ -44,6 +47,7 @@ constexpr std::array<InputKind, 8> kInputKinds{{
      .withoutFix = "status V"},
     {.kind = DataKind::GPRMC,
      .word = "GPRMC",
+     .format = "NMEA 0183",
      .found = "NMEA GPRMC data found. " "\r\nChose output file type and options then press START. ",
      .count = &AnalysisCounts::rmc,
      .reader = ReaderFamily::NmeaSentence,
@@ -56,6 +60,7 @@ constexpr std::array<InputKind, 8> kInputKinds{{
      .withoutFix = "status V"},
     {.kind = DataKind::GPIGC,
      .word = "GPIGC",
+     .format = "IGC",
      .found = "IGC data found. " "\r\nChose output file type and options then press START. ",
      .count = &AnalysisCounts::validFix,
      .reader = ReaderFamily::IgcFix,
@@ -68,6 +73,7 @@ constexpr std::array<InputKind, 8> kInputKinds{{
      .withoutFix = ""},
     {.kind = DataKind::GPGXT,
      .word = "GPGXT",
+     .format = "GPX",
      .found = "GPX TRK data found. " "\r\nChose output file type and options then press START. ",
      .count = &AnalysisCounts::trackPoint,
      .reader = ReaderFamily::GpxTrackPoint,
@@ -80,6 +86,7 @@ constexpr std::array<InputKind, 8> kInputKinds{{
      .withoutFix = ""},
     {.kind = DataKind::GPFIT,
      .word = "GPFIT",
+     .format = "FIT",
      .found = "FIT data found. " "\r\nChose output file type and options then press START. ",
      .count = &AnalysisCounts::fitPosition,
      .reader = ReaderFamily::FitFile,
@@ -147,6 +154,8 @@ OutputKind OutputKindNamed(std::string_view name) {
     }
     return OutputKind::None;
 }
+
+std::span<const InputKind> InputKinds() { return kInputKinds; }
 
 const InputKind& InputKindOf(DataKind kind) {
     const auto at = static_cast<std::size_t>(kind);

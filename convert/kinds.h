@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string_view>
 
 #include "convert/recognise/line_counts.h"
@@ -33,6 +34,7 @@ enum class SplitRule {
 struct InputKind {
     DataKind kind;
     std::string_view word;      // the data type word ("GPGGA"); its last three letters name outputs
+    std::string_view format;    // the name of its file format for people ("NMEA 0183"), where the page lists them
     std::string_view found;     // the analysis message: what was found, and what to do next
     std::int64_t AnalysisCounts::*count;  // the analysis's count of the kind's lines
     ReaderFamily reader;
@@ -47,6 +49,9 @@ struct InputKind {
 
 // The row of `kind`; DataKind::None has a row of its own (nothing found).
 const InputKind& InputKindOf(DataKind kind);
+
+// Every row, None's first.
+std::span<const InputKind> InputKinds();
 
 // "GPGGA", ... ; "" for None.
 inline std::string_view DataTypeWord(DataKind kind) { return InputKindOf(kind).word; }

@@ -62,6 +62,11 @@
     answerAll(workerFailure);
   }
 
+  // The file formats the converter reads, as its table of kinds names them.
+  function showFormats(formats) {
+    $('formats').textContent = formats.length > 0 ? ' (' + formats.join(', ') + ')' : '';
+  }
+
   // Starts the worker (again, after a cancelled run); false where it cannot start.
   function startWorker() {
     workerFailure = '';
@@ -78,6 +83,7 @@
       const message = event.data;
       if (message.type === 'ready') {
         ready = true;
+        showFormats(message.formats || []);
         return;
       }
       if (message.type === 'failed') {

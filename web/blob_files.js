@@ -4,9 +4,11 @@
 // out of the WebAssembly heap at once and joined to the file's Blob every
 // few MB, so that neither the heap nor the worker's memory grows with the
 // output (the browser keeps large Blobs itself, on its disk where it must).
-// A file is read back (the GPX copy, the gathered points) through a window
-// of its Blob (slice_reads.js). The worker hands a finished file to the page as its Blob, without
-// copying its bytes.
+// The points a GPX output gathers are put after its header by joining their
+// Blob to the output's, not by copying them; a file that is read back (the
+// GPX copy) is read through a window of its Blob (slice_reads.js). The
+// worker hands a finished file to the page as its Blob, without copying its
+// bytes.
 //
 // Everything else of the file (its name, rename, unlink, its mode) is
 // emscripten's in-memory file system's, whose file nodes get these ops.
@@ -100,10 +102,29 @@ var torvaneBlobFiles = (function () {
     return blobOf(FS.lookupPath(path).node);
   }
 
+  // Puts what follows the position of the file `fromFd` at the position of
+  // the file `toFd` (its end), both Blob files, advancing both: the rest of
+  // the one joined to the other's Blob, no byte copied. 1 where it was, 0
+  // where this cannot be done so (the caller copies then).
+  function joinRest(fromFd, toFd) {
+    var from = FS.getStream(fromFd), to = FS.getStream(toFd);
+    if (!from || !to || from.node.stream_ops !== streamOps || to.node.stream_ops !== streamOps) return 0;
+    var node = to.node;
+    if (to.position !== node.usedBytes || from.position > from.node.usedBytes) return 0;
+    var rest = blobOf(from.node).slice(from.position, from.node.usedBytes);
+    join(node);
+    node.blob = new Blob([node.blob, rest]);
+    node.usedBytes += rest.size;
+    node.timestamp = Date.now();
+    to.position += rest.size;
+    from.position += rest.size;
+    return 1;
+  }
+
   // The Blob of the file of `node`, or null where it is not a Blob file.
   function blobOfNode(node) {
     return node.stream_ops === streamOps ? blobOf(node) : null;
   }
 
-  return { use: use, take: take, blobOf: blobOfNode };
+  return { use: use, take: take, blobOf: blobOfNode, joinRest: joinRest };
 })();

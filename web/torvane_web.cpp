@@ -17,6 +17,7 @@
 // reading the log once more.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <cmath>
@@ -413,6 +414,26 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length, const vo
         .Add("undated", run.undated)
         .Add("analysed", !reused)
         .Release();
+}
+
+// The file formats the page reads, each once, in the order of the kinds:
+// ["NMEA 0183", ...].
+EMSCRIPTEN_KEEPALIVE char* TorvaneFormats() {
+    std::vector<std::string_view> formats;
+    for (const torvane::InputKind& row : torvane::InputKinds()) {
+        if (!row.format.empty() && std::find(formats.begin(), formats.end(), row.format) == formats.end()) {
+            formats.push_back(row.format);
+        }
+    }
+    std::string text = "[";
+    for (const std::string_view format : formats) {
+        if (text.size() > 1) text += ',';
+        text += torvane::web::JsonObject().Add("name", format).Text();
+    }
+    text += ']';
+    char* out = static_cast<char*>(std::malloc(text.size() + 1));
+    if (out != nullptr) std::memcpy(out, text.c_str(), text.size() + 1);
+    return out;
 }
 
 // Lets go of an analysis TorvaneAnalyze kept.

@@ -8,6 +8,8 @@
 // Messages from the page:
 //   {id, type: 'file', file}                     the log to work on
 //   {id, type: 'analyze' | 'convert', args: []}  torvane-cli's arguments after the command
+// Once started: {type: 'ready', formats: ['NMEA 0183', ...]}, the file
+// formats the core reads (its table of kinds).
 // Answers: {type: 'progress', done, total, step, steps, what} while working
 //   (bytes of the log in step `step` of `steps`, which is `what`: the
 //   'analysis', the picture's 'figures', the 'output'), then
@@ -96,7 +98,9 @@ function torvaneStart() {
   FS.mkdir('/work');
   FS.chdir('/work');
   torvaneBlobFiles.use('/work');
-  postMessage({ type: 'ready' });
+  var formats = _TorvaneFormats();
+  postMessage({ type: 'ready', formats: JSON.parse(UTF8ToString(formats)).map(function (f) { return f.name; }) });
+  _free(formats);
   torvaneStarted();
 }
 

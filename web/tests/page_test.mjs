@@ -3,16 +3,20 @@
 // output and compares it byte for byte with torvane-cli's for the same file
 // and options; the preview picture likewise with `torvane-cli preview`.
 // An unrecognised file and a broken one show the command line's message; a
-// log of about 100 MB converts with its progress shown. Leaves pictures of
-// the page in build-web/screenshots/.
+// log of about 100 MB converts with its progress shown; one of about 600 MB
+// converts with the tab's memory measured, which must stay flat (less than
+// kFlatMemoryMB beyond what it held before). Leaves pictures of the page in
+// build-web/screenshots/.
 //
-//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--bench EPOCHS [--to TYPES]]
+//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--bench EPOCHS[,EPOCHS...] [--to TYPES]]
 //
-// --bench converts one nmea-mix log of EPOCHS epochs (loggen) in the page and
+// --bench converts an nmea-mix log of EPOCHS epochs (loggen; each size given) in the page and
 // with torvane-cli, to each output type of TYPES (comma-separated, default
-// kml), and prints the times (torvane-cli on one core and on all), the
-// tab's and the browser's peak memory, and whether the bytes are the same,
-// instead of the tests.
+// kml), and prints the times (the page's analysis on dropping and its run;
+// torvane-cli's analysis and run on one core and on all), the tab's and the
+// browser's peak memory, and checks that the bytes are the same and that the
+// tab's memory stayed flat, instead of the tests. 6250000 epochs make a log
+// of 2.5 GB.
 import { spawnSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import fs from 'node:fs';
@@ -23,13 +27,16 @@ import puppeteer from 'puppeteer-core';
 
 const [buildWeb, cli, loggen, examples] = process.argv.slice(2, 6).map((p) => path.resolve(p));
 const benchAt = process.argv.indexOf('--bench');
-const benchEpochs = benchAt > 0 ? Number(process.argv[benchAt + 1]) : 0;
+const benchSizes = benchAt > 0 ? process.argv[benchAt + 1].split(',').map(Number) : [];
+const benchEpochs = benchSizes.length > 0 ? Math.max(...benchSizes) : 0;
 const toAt = process.argv.indexOf('--to');
 const benchTypes = (toAt > 0 ? process.argv[toAt + 1] : 'kml').split(',');
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
 const downloads = path.join(work, 'downloads');
 fs.mkdirSync(downloads);
 let failures = 0;
+// How much the tab's memory may grow while it converts a log of any size.
+const kFlatMemoryMB = 300;
 
 function check(ok, what) {
   console.log((ok ? 'ok   ' : 'FAIL ') + what);
@@ -207,13 +214,15 @@ async function setOptions(args) {
 
 // Converts with the options set and downloads the output (by the keyboard:
 // the download button has the focus after a run). Its path, or null.
-async function convertAndDownload() {
+// `runDone` is called once the run's message shows, before the download.
+async function convertAndDownload(runDone = () => {}) {
   await page.evaluate(() => {
     document.getElementById('run-message').textContent = '';
     document.getElementById('download').hidden = true;
   });
   await page.click('#convert');
   await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 900000 });
+  runDone();
   const name = await page.evaluate(() => {
     const button = document.getElementById('download');
     return button.hidden || document.activeElement !== button ? null : button.textContent.replace(/^Download /, '');
@@ -320,58 +329,79 @@ function browserMemory() {
   return memory;
 }
 
-// The page against torvane-cli on one generated log: times, peak memory, bytes.
-async function bench() {
-  const log = path.join(work, 'bench.nmea');
-  const out = fs.openSync(log, 'w');
-  spawnSync(loggen, ['nmea-mix', String(benchEpochs)], { stdio: ['ignore', out, 'inherit'] });
-  fs.closeSync(out);
-  const megabytes = (fs.statSync(log).size / 1e6).toFixed(1);
+// The peak resident memory (kB) of the tab and the browser's own process
+// from now until stop(), sampled ten times a second, beside what they held
+// at the start.
+function memoryPeak() {
   const before = browserMemory();
-  const peak = { tab: 0, browser: 0 };
-  const sampler = setInterval(() => {
+  const peak = { ...before };
+  const sample = () => {
     const now = browserMemory();
     peak.tab = Math.max(peak.tab, now.tab);
     peak.browser = Math.max(peak.browser, now.browser);
-  }, 100);
+  };
+  const timer = setInterval(sample, 100);
+  return {
+    stop() {
+      clearInterval(timer);
+      sample();
+      return { before, peak, tabGrowthMB: (peak.tab - before.tab) / 1024 };
+    },
+  };
+}
+
+function memoryText(m) {
+  const mb = (kb) => (kb / 1024).toFixed(0) + ' MB';
+  return `tab ${mb(m.peak.tab)} (${mb(m.peak.tab - m.before.tab)} beyond the ${mb(m.before.tab)} before), ` +
+    `browser process ${mb(m.peak.browser)} (${mb(m.before.browser)} before)`;
+}
+
+// The page against torvane-cli on one generated log: times, peak memory, bytes.
+async function bench(epochs) {
+  const log = path.join(work, 'bench.nmea');
+  const out = fs.openSync(log, 'w');
+  spawnSync(loggen, ['nmea-mix', String(epochs)], { stdio: ['ignore', out, 'inherit'] });
+  fs.closeSync(out);
+  const megabytes = (fs.statSync(log).size / 1e6).toFixed(1);
   const timeCli = (prefix, to) => {
     const started = process.hrtime.bigint();
     spawnSync(prefix[0], [...prefix.slice(1), 'convert', 'bench.nmea', '--to', to, '--overwrite'], { cwd: work });
-    return (Number(process.hrtime.bigint() - started) / 1e9).toFixed(2);
+    return Number(process.hrtime.bigint() - started) / 1e9;
   };
-  const mb = (kb) => (kb / 1024).toFixed(0) + ' MB';
-  const peakSince = (what) => {
-    console.log(`bench: peak resident memory ${what}: tab ${mb(peak.tab)} (${mb(peak.tab - before.tab)} beyond the ` +
-      `${mb(before.tab)} before), browser process ${mb(peak.browser)} (${mb(before.browser)} before)`);
-    peak.tab = peak.browser = 0;
-  };
+  const flat = (m, what) => check(m.tabGrowthMB < kFlatMemoryMB,
+    `bench: ${megabytes} MB NMEA, ${what}: the tab's memory stays flat: ${memoryText(m)}`);
+  let memory = memoryPeak();
   const started = process.hrtime.bigint();
   await drop(log);
-  console.log(`bench: ${megabytes} MB NMEA analysed on dropping in ${(Number(process.hrtime.bigint() - started) / 1e9).toFixed(2)} s`);
-  peakSince('during the analysis');
+  const analysed = Number(process.hrtime.bigint() - started) / 1e9;
+  console.log(`bench: ${megabytes} MB NMEA analysed on dropping (the analysis and the picture's figures) in ` +
+    `${analysed.toFixed(2)} s`);
+  flat(memory.stop(), 'during the analysis');
   for (const to of benchTypes) {
     await setOptions(['--to', to]);
+    memory = memoryPeak();
     const file = await convertAndDownload();
-    const seconds = await page.evaluate(() => document.getElementById('run-message').dataset.seconds);
+    const seconds = Number(await page.evaluate(() => document.getElementById('run-message').dataset.seconds));
     const oneCore = timeCli(['taskset', '-c', '0', cli], to);
     const allCores = timeCli([cli], to);
     const name = file ? path.basename(file) : '(none)';
     const same = file && fs.existsSync(path.join(work, name)) && sameBytes(file, path.join(work, name));
     check(same, `bench: ${megabytes} MB NMEA -> ${to}: ${name} byte for byte`);
-    console.log(`bench: ${megabytes} MB NMEA -> ${to}: page ${Number(seconds).toFixed(2)} s (analysis and run), ` +
-      `torvane-cli ${oneCore} s on one core, ${allCores} s on two (analysis and run)`);
+    console.log(`bench: ${megabytes} MB NMEA -> ${to}: page ${seconds.toFixed(2)} s (the run, from the analysis ` +
+      `made on dropping), torvane-cli ${oneCore.toFixed(2)} s on one core, ${allCores.toFixed(2)} s on two ` +
+      `(analysis and run): the page takes ${(seconds / oneCore).toFixed(2)} times the one core's time`);
     if (file) fs.unlinkSync(file);
     fs.rmSync(path.join(work, name), { force: true });
-    peakSince(`during the run to ${to} and its download`);
+    flat(memory.stop(), `the run to ${to} and its download`);
   }
-  clearInterval(sampler);
+  fs.rmSync(log, { force: true });
 }
 
 try {
   await page.goto(url);
   await page.waitForFunction(() => document.getElementById('convert') !== null);
   if (benchEpochs > 0) {
-    await bench();
+    for (const epochs of benchSizes) await bench(epochs);
     await browser.close();
     server.close();
     fs.rmSync(work, { recursive: true, force: true });  // the log may be gigabytes
@@ -446,6 +476,25 @@ try {
     listedNames.join(', ') + ')');
   await screenshot('page-several.png');
 
+  // A FIT log (the kinds the page names are the converter's own): each
+  // output byte for byte torvane-cli's.
+  const formats = await page.$eval('#formats', (e) => e.textContent);
+  const fit = path.join(work, 'ride.fit');
+  fs.writeFileSync(fit, spawnSync(loggen, ['fit', '3000'], { maxBuffer: 1 << 26 }).stdout);
+  await drop(fit);
+  const fitType = await page.$eval('#data-type', (e) => e.textContent);
+  let fitSame = true;
+  for (const to of Object.keys(outputNames)) {
+    await setOptions(['--to', to]);
+    const file = await convertAndDownload();
+    const fromCli = runCli(fit, ['convert', '--to', to, '--overwrite'], file ? path.basename(file) : '(none)');
+    fitSame = fitSame && file && fromCli.output && sameBytes(file, fromCli.output);
+    if (file) fs.unlinkSync(file);
+  }
+  check(formats.includes('FIT') && fitType.startsWith('Data type: GPFIT') && fitSame,
+    `a FIT log: named among the formats ${formats.trim()}, recognised, each output byte for byte`);
+  await setOptions([]);
+
   // An unrecognised GPX log is named as chosen, not by its CR LF copy.
   const emptyGpx = path.join(work, 'empty.gpx');
   fs.writeFileSync(emptyGpx, '<?xml version="1.0"?>\n<gpx><metadata/></gpx>\n');
@@ -511,6 +560,30 @@ try {
   check(progressSeen && runProgressSeen && largeKml && fromCli.output && sameBytes(largeKml, fromCli.output),
     `a ${(fs.statSync(large).size / 1e6).toFixed(0)} MB log: analysed and converted with progress shown, ` +
     'the KML byte for byte');
+
+  fs.rmSync(fromCli.dir, { recursive: true, force: true });
+
+  // About 600 MB (the log above six times): analysed and converted with the
+  // tab's memory flat, the KML byte for byte.
+  const huge = path.join(work, 'huge.nmea');
+  const largeBytes = fs.readFileSync(large);
+  for (let i = 0; i < 6; i++) fs.appendFileSync(huge, largeBytes);
+  const hugeMB = (fs.statSync(huge).size / 1e6).toFixed(0);
+  let memory = memoryPeak();
+  await drop(huge);
+  const analysing = memory.stop();
+  await setOptions(['--to', 'kml']);
+  memory = memoryPeak();
+  let running = null;
+  const hugeKml = await convertAndDownload(() => { running = memory.stop(); });
+  const hugeCli = runCli(huge, ['convert', '--to', 'kml', '--overwrite'], hugeKml ? path.basename(hugeKml) : 'x');
+  check(hugeKml && hugeCli.output && sameBytes(hugeKml, hugeCli.output) &&
+    analysing.tabGrowthMB < kFlatMemoryMB && running && running.tabGrowthMB < kFlatMemoryMB,
+    `a ${hugeMB} MB log: the KML byte for byte, the tab's memory flat (less than ${kFlatMemoryMB} MB more): ` +
+    `analysis ${memoryText(analysing)}; run ${running ? memoryText(running) : 'not measured'}`);
+  if (hugeKml) fs.unlinkSync(hugeKml);
+  fs.rmSync(hugeCli.dir, { recursive: true, force: true });
+  fs.rmSync(huge, { force: true });
 
   check(pageErrors.length === 0, 'no error on the page' + (pageErrors.length ? ': ' + pageErrors.join('; ') : ''));
   const own = new Set(['/index.html', '/torvane.js', '/torvane.wasm']);

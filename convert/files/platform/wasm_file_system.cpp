@@ -33,6 +33,11 @@ EM_JS(int, TorvaneReadFromPage, (int fd, char* data, std::size_t size, double of
     return torvaneReadSome(fd, data, size, offset);
 });
 
+// Puts what follows the position of the file `from` at the position of the
+// file `to`, advancing both, where the page can join the two files' Blobs
+// (blob_files.js) without copying their bytes: 1 then, else 0.
+EM_JS(int, TorvaneJoinRest, (int from, int to), { return torvaneBlobFiles.joinRest(from, to); });
+
 namespace torvane::platform {
 
 FileHandle OpenForReading(const std::string& path, FileStatus& status) {
@@ -84,6 +89,7 @@ bool CommitTemporary(FileHandle, const std::string&, const std::string& tempPath
 }
 
 CopyEnd CopyRest(FileHandle from, FileHandle to, char* buffer, std::size_t size) {
+    if (TorvaneJoinRest(Fd(from), Fd(to)) == 1) return CopyEnd::Done;
     return CopyThroughBuffer(from, to, buffer, size);
 }
 

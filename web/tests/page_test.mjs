@@ -159,10 +159,16 @@ page.on('console', (message) => { if (message.type() === 'error') pageErrors.pus
 async function drop(file) {
   const files = Array.isArray(file) ? file : [file];
   await page.evaluate(() => {
-    window.torvaneSeen = { progress: false, analysed: false };
+    // The progress bar's values and labels, as shown.
+    window.torvaneSeen = { progress: false, analysed: false, shown: [] };
     document.getElementById('message').textContent = '';
     const box = document.getElementById('progress-box');
-    new MutationObserver(() => { if (!box.hidden) window.torvaneSeen.progress = true; })
+    new MutationObserver(() => {
+      if (box.hidden) return;
+      window.torvaneSeen.progress = true;
+      window.torvaneSeen.shown.push([document.getElementById('progress').value,
+        document.getElementById('progress-label').textContent]);
+    })
       .observe(box, { attributes: true, subtree: true, characterData: true, childList: true });
   });
   const zone = await page.$('#drop-zone');
@@ -214,13 +220,15 @@ async function setOptions(args) {
 
 // Converts with the options set and downloads the output (by the keyboard:
 // the download button has the focus after a run). Its path, or null.
-// `runDone` is called once the run's message shows, before the download.
-async function convertAndDownload(runDone = () => {}) {
+// `whileRunning` is awaited right after the run starts; `runDone` is called
+// once the run's message shows, before the download.
+async function convertAndDownload(runDone = () => {}, whileRunning = async () => {}) {
   await page.evaluate(() => {
     document.getElementById('run-message').textContent = '';
     document.getElementById('download').hidden = true;
   });
   await page.click('#convert');
+  await whileRunning();
   await page.waitForFunction(() => document.getElementById('run-message').textContent !== '', { timeout: 900000 });
   runDone();
   const name = await page.evaluate(() => {
@@ -575,7 +583,18 @@ try {
   await setOptions(['--to', 'kml']);
   memory = memoryPeak();
   let running = null;
-  const hugeKml = await convertAndDownload(() => { running = memory.stop(); });
+  await page.evaluate(() => { window.torvaneSeen.shown = []; });
+  const hugeKml = await convertAndDownload(() => { running = memory.stop(); }, async () => {
+    await page.waitForFunction(() => document.getElementById('progress-label').textContent.includes(' MB of '),
+      { timeout: 20000 });
+    await screenshot('page-progress.png');
+  });
+  // The run starts from the analysis made on dropping: one bar, one step,
+  // named, that only ever fills.
+  const shown = (await page.evaluate(() => window.torvaneSeen.shown)).filter(([, label]) => label.includes(' MB of '));
+  check(shown.length > 0 && shown.every(([value, label], i) => /: writing the output, /.test(label) &&
+    (i === 0 || value >= shown[i - 1][0])), `a ${hugeMB} MB log: the run's progress bar fills once, naming its ` +
+    `step (${shown.length ? shown[shown.length - 1][1] : 'not shown'})`);
   const hugeCli = runCli(huge, ['convert', '--to', 'kml', '--overwrite'], hugeKml ? path.basename(hugeKml) : 'x');
   check(hugeKml && hugeCli.output && sameBytes(hugeKml, hugeCli.output) &&
     analysing.tabGrowthMB < kFlatMemoryMB && running && running.tabGrowthMB < kFlatMemoryMB,

@@ -79,8 +79,10 @@
       converterFailed('The converter could not start (' + said(error) + ').');
       return false;
     }
+    const readAhead = torvaneReadAhead(worker);
     worker.onmessage = (event) => {
       const message = event.data;
+      if (readAhead.handle(message)) return;
       if (message.type === 'ready') {
         ready = true;
         showFormats(message.formats || []);

@@ -53,6 +53,74 @@ var torvaneSliceReads = (function () {
     this.streamAt = this.end;
   };
 
+  // The dropped log's slices, read ahead by the page (read_ahead.js): the
+  // slices of `file` come in order from `next` on, for the request `serial`;
+  // `holder` is the window that holds one (the page's buffers are few, and
+  // each goes back to it once read).
+  var fromPage = { file: null, serial: 0, next: -1, slices: [], arrived: null, holder: null };
+
+  // Takes a slice the page sent; false for any other message.
+  function take(message) {
+    if (message.type !== 'slice') return false;
+    if (message.serial !== fromPage.serial) {
+      giveBack(message.buffer);
+      return true;
+    }
+    fromPage.slices.push(message);
+    if (fromPage.arrived) fromPage.arrived();
+    return true;
+  }
+
+  function giveBack(buffer) {
+    if (buffer && buffer.byteLength > 0) postMessage({ type: 'slice-back', buffer: buffer }, [buffer]);
+  }
+
+  // Puts the page's next slice into the window where it is there already
+  // and starts at `position`: false where it is not.
+  Window.prototype.takeFromPage = function (position) {
+    if (this.blob !== fromPage.file || position !== fromPage.next || fromPage.slices.length === 0 || fromPage.slices[0].failed) return false;
+    this.show(fromPage.slices.shift(), position);
+    return true;
+  };
+
+  Window.prototype.show = function (slice, position) {
+    if (fromPage.holder && fromPage.holder !== this) {
+      giveBack(fromPage.holder.buffer);
+      fromPage.holder.buffer = null;
+      fromPage.holder.bytes = new Uint8Array(0);
+      fromPage.holder.start = fromPage.holder.end = 0;
+    }
+    fromPage.holder = this;
+    giveBack(this.buffer);
+    this.buffer = slice.buffer;
+    this.bytes = new Uint8Array(slice.buffer, 0, slice.length);
+    this.start = position;
+    this.end = position + slice.length;
+    fromPage.next = this.end;
+  };
+
+  // Fills the window of the dropped log `file` from the page's slices.
+  Window.prototype.fillFromPage = async function (file, position) {
+    if (file !== fromPage.file || position !== fromPage.next) {
+      fromPage.file = file;
+      fromPage.serial++;
+      fromPage.slices.forEach(function (slice) { giveBack(slice.buffer); });
+      fromPage.slices = [];
+      fromPage.next = position;
+      postMessage({ type: 'read', serial: fromPage.serial, file: file, position: position });
+    }
+    while (fromPage.slices.length === 0) {
+      await new Promise(function (resolve) { fromPage.arrived = resolve; });
+    }
+    fromPage.arrived = null;
+    var slice = fromPage.slices.shift();
+    if (slice.failed) {
+      fromPage.next = -1;
+      throw new Error(slice.failed);
+    }
+    this.show(slice, position);
+  };
+
   // Copies up to `size` bytes at `position` from the window into the heap
   // at `data`: the number copied.
   Window.prototype.serve = function (data, size, position) {
@@ -91,8 +159,11 @@ var torvaneSliceReads = (function () {
     if (!view || view.blob !== blob) view = stream.node.torvaneWindow = new Window(blob);
     if (size === 0 || position >= blob.size) return 0;
     if (position >= view.start && position < view.end) return moved(view.serve(data, size, position));
+    var dropped = stream.node.stream_ops === WORKERFS.stream_ops;
+    if (dropped && view.takeFromPage(position)) return moved(view.serve(data, size, position));
+    var filled = dropped ? view.fillFromPage(blob, position) : view.fill(position);
     return Asyncify.handleSleep(function (wakeUp) {
-      view.fill(position).then(function () {
+      filled.then(function () {
         wakeUp(moved(view.serve(data, size, position)));
       }, function () {
         view.reader = null;
@@ -101,7 +172,7 @@ var torvaneSliceReads = (function () {
     });
   }
 
-  return { readSome: readSome };
+  return { readSome: readSome, take: take };
 })();
 
 function torvaneReadSome(fd, data, size, offset) {

@@ -110,6 +110,9 @@ Module['onAbort'] = function (what) {
 };
 
 onmessage = function (event) {
+  // The slices of the log the page reads ahead are taken as they come, also
+  // while a call waits for them.
+  if (torvaneSliceReads.take(event.data)) return;
   torvaneDone = torvaneDone.then(function () { return torvaneHandle(event.data); });
 };
 

@@ -2,15 +2,17 @@
 // torvaneReadSome) of the files the browser holds: the dropped log (a File,
 // mounted by WORKERFS) and the files the core wrote (Blobs, blob_files.js).
 //
-// Each such file is read through a window of kSliceBytes: a read inside the
+// Each such file is read through a window of a slice: a read inside the
 // window is copied from it at once; a read beyond it waits while the window
-// is filled with the next bytes from the browser. The window is one buffer,
-// filled again and again from the file's stream (a reader that fills the
-// buffer it is given), so that reading a log of any size takes no more
-// memory than the window. While it waits, the core's call stack is set
-// aside (emscripten's ASYNCIFY, which instruments only the functions that
-// lead to this read): the worker's event loop runs, and the browser frees
-// what it read. A read of an in-memory file is served at once.
+// gets the next slice. The dropped log's slices come from the page, which
+// reads them ahead on its own thread while the core works (read_ahead.js),
+// in a few buffers that go back to it once read; a written file's window is
+// one buffer, filled again and again from the Blob's stream. Either way
+// reading a file of any size takes no more memory than a few slices. While
+// it waits, the core's call stack is set aside (emscripten's ASYNCIFY,
+// which instruments only the functions that lead to this read): the
+// worker's event loop runs, takes the page's slices and lets the browser
+// free what it read. A read of an in-memory file is served at once.
 
 var torvaneSliceReads = (function () {
   var kSliceBytes = 16 << 20;

@@ -174,9 +174,9 @@
     }
   }
 
-  // Cancel: the core runs in the worker without a break in which a message
-  // could reach it, so the worker is stopped and a new one started; what it
-  // was writing goes with it, nothing is offered.
+  // Cancel: the core's call cannot be ended midway from outside, so the
+  // worker is stopped and a new one started; what it was writing goes with
+  // it, nothing is offered.
   function cancel() {
     if (!busy || !worker) return;
     cancelled = true;

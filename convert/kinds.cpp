@@ -101,6 +101,7 @@ constexpr std::array<InputKind, 8> kInputKinds{{
     // the middle of a file without the elements open around it.
     {.kind = DataKind::GPTCX,
      .word = "GPTCX",
+     .format = "TCX",
      .found = "TCX data found. " "\r\nChose output file type and options then press START. ",
      .count = &AnalysisCounts::tcxPosition,
      .reader = ReaderFamily::TcxFile,

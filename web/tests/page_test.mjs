@@ -484,23 +484,25 @@ try {
     listedNames.join(', ') + ')');
   await screenshot('page-several.png');
 
-  // A FIT log (the kinds the page names are the converter's own): each
-  // output byte for byte torvane-cli's.
+  // A FIT and a TCX log (the formats the page names are the converter's
+  // own): each output byte for byte torvane-cli's.
   const formats = await page.$eval('#formats', (e) => e.textContent);
-  const fit = path.join(work, 'ride.fit');
-  fs.writeFileSync(fit, spawnSync(loggen, ['fit', '3000'], { maxBuffer: 1 << 26 }).stdout);
-  await drop(fit);
-  const fitType = await page.$eval('#data-type', (e) => e.textContent);
-  let fitSame = true;
-  for (const to of Object.keys(outputNames)) {
-    await setOptions(['--to', to]);
-    const file = await convertAndDownload();
-    const fromCli = runCli(fit, ['convert', '--to', to, '--overwrite'], file ? path.basename(file) : '(none)');
-    fitSame = fitSame && file && fromCli.output && sameBytes(file, fromCli.output);
-    if (file) fs.unlinkSync(file);
+  for (const [kind, name, word, format] of [['fit', 'ride.fit', 'GPFIT', 'FIT'], ['tcx', 'ride.tcx', 'GPTCX', 'TCX']]) {
+    const log = path.join(work, name);
+    fs.writeFileSync(log, spawnSync(loggen, [kind, '3000'], { maxBuffer: 1 << 26 }).stdout);
+    await drop(log);
+    const dataType = await page.$eval('#data-type', (e) => e.textContent);
+    let same = true;
+    for (const to of Object.keys(outputNames)) {
+      await setOptions(['--to', to]);
+      const file = await convertAndDownload();
+      const fromCli = runCli(log, ['convert', '--to', to, '--overwrite'], file ? path.basename(file) : '(none)');
+      same = same && file && fromCli.output && sameBytes(file, fromCli.output);
+      if (file) fs.unlinkSync(file);
+    }
+    check(formats.includes(format) && dataType.startsWith('Data type: ' + word) && same,
+      `a ${format} log: named among the formats ${formats.trim()}, recognised, each output byte for byte`);
   }
-  check(formats.includes('FIT') && fitType.startsWith('Data type: GPFIT') && fitSame,
-    `a FIT log: named among the formats ${formats.trim()}, recognised, each output byte for byte`);
   await setOptions([]);
 
   // An unrecognised GPX log is named as chosen, not by its CR LF copy.

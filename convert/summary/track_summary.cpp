@@ -438,7 +438,9 @@ TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
     // Times that go back would draw the profile backwards: over distance then.
     d.profileOverTime = t.hasTime && !t.timesGoBack;
     d.profile.reserve(t.profile.size());
-    for (const TrackSample& p : t.profile) d.profile.push_back({t.hasTime ? p.elapsed : p.distance, p.altitude});
+    for (const TrackSample& p : t.profile) {
+        d.profile.push_back({d.profileOverTime ? p.elapsed : p.distance, p.altitude});
+    }
     return d;
 }
 

@@ -578,6 +578,15 @@ sed '$ s/gpx>/gpX>/' "$work/long.copy" > "$work/long_CRLF.gpx"
 check "long gpx copy with its last line changed kept" same "$rc" 2
 check "long gpx copy kept as it was" grep -q "gpX>" "$work/long_CRLF.gpx"
 
+# A simplified track keeps few positions by design: no hint, and no pass
+# over the log to look for one; with nothing kept the hint stands.
+LC_ALL=C awk 'BEGIN { for (i = 0; i < 300; i++) printf "$GPGGA,10%02d%02d.00,4723.%04d,N,00832.1230,E,1,08,0.9,432.5,M,48.0,M,,*00\r\n", i / 60, i % 60, i * 7;
+  for (i = 0; i < 10; i++) printf "$GPGGA,110000.00,0000.0000,N,00000.0000,E,1,08,0.9,432.5,M,48.0,M,,*00\r\n" }' > "$work/zeros.nmea"
+"$cli" convert "$work/zeros.nmea" --overwrite --to gpx --simplify 1000 >/dev/null 2>"$work/err"
+check "no hint for a simplified track" test "$(grep -c Hint "$work/err")" = 0
+"$cli" convert "$work/zeros.nmea" --overwrite --to gpx --from 2030-01-01T00:00:00Z --date 2024-01-01 >/dev/null 2>"$work/err"
+check "hint where nothing is kept" grep -q "Hint: 10 positions at 0,0 were eliminated" "$work/err"
+
 # Bash completion: a file name with blanks is one word; each command's options are offered.
 completion="$(dirname "$cli")/packaging/torvane-cli.bash"
 check "completion made beside the program" test -r "$completion"

@@ -392,9 +392,8 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneConvert(const char* data, int length, const vo
     // less than the analysis counted, also the account of its lines.
     std::string hintText, accountText;
     if (run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten) {
-        const bool fewer = run.count == 0 || run.count * 2 < asAnalysed.DetectedRecordCount;
         LineAccount account;
-        const bool accounted = fewer && AccountLines(asAnalysed, account, error);
+        const bool accounted = RunWroteFewer(asAnalysed, run.count) && AccountLines(asAnalysed, account, error);
         const OptionNames names = frontend::HintOptionNames(frontend::FrontEnd::Page);
         std::vector<std::string> hints;
         if (RunOptionHints(asAnalysed, analysis.counts, run.count, accounted ? &account : nullptr, names, hints,

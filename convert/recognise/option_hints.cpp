@@ -11,12 +11,17 @@ std::string Count(std::int64_t n, const char* one, const char* many) {
 
 }  // namespace
 
+bool RunWroteFewer(const Settings& s, std::int64_t written) {
+    // A shaped track keeps fewer positions by design: only none at all
+    // says that the reading missed them.
+    return written == 0 || (!s.Shape.Any() && written * 2 < s.DetectedRecordCount);
+}
+
 bool RunOptionHints(const Settings& s, const AnalysisCounts& counts, std::int64_t written,
                     const LineAccount* account, const OptionNames& names, std::vector<std::string>& hints,
                     std::string& error) {
     hints.clear();
-    const bool fewer = written == 0 || written * 2 < s.DetectedRecordCount;
-    if (fewer && s.DataType != DataKind::None) {
+    if (RunWroteFewer(s, written) && s.DataType != DataKind::None) {
         LineAccount own;
         if (account == nullptr) {
             if (!AccountLines(s, own, error)) return false;

@@ -19,14 +19,19 @@ struct OptionNames {
 };
 
 // The hints for a run of `s` (after its analysis, whose counts are
-// `counts`) that wrote `written` data sets: where it wrote nothing or less
-// than half of the lines of its kind the analysis counted, each option that
+// `counts`) that wrote `written` data sets: where it wrote fewer (see
+// RunWroteFewer), each option that
 // would give more positions, and how many (from the account of the run's
 // lines: `account` where the caller has it, else one is made); and for an
 // IGC file whose every valid fix has pressure altitude 0 while GNSS
 // altitudes are recorded, "GNSS altitude (IGC)". Each a line of its own,
 // starting "Hint: ". False when the log cannot be read again, with the
 // message in `error`.
+// Whether a run of `s` that wrote `written` data sets wrote so few that the
+// reading may have missed positions: nothing, or (a track not shaped) less
+// than half of the lines of its kind the analysis counted.
+bool RunWroteFewer(const Settings& s, std::int64_t written);
+
 bool RunOptionHints(const Settings& s, const AnalysisCounts& counts, std::int64_t written,
                     const LineAccount* account, const OptionNames& names, std::vector<std::string>& hints,
                     std::string& error);

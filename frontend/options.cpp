@@ -206,12 +206,12 @@ const std::string& UsageText() {
   torvane-cli preview FILE [-o PATH] [--overwrite] [--date YYYY-MM-DD]
   torvane-cli --help | --version
 
-analyze  recognises the data in each file (NMEA GGA/GLL/RMC, IGC, GPX) and
-         prints the analysis message, the data type and the counts; with
-         --summary also the track's figures (records, times, length, extent)
-         of the records a table conversion would write; with --report
-         the account of every line: how many became positions and why the
-         others did not, with the first line numbers of each reason.
+analyze  recognises the data in each file (NMEA GGA/GLL/RMC, IGC, GPX, FIT,
+         TCX) and prints the analysis message, the data type and the
+         counts; with --summary also the track's figures (records, times,
+         length, extent) of the records a table conversion would write; with
+         --report the account of every line: how many became positions and
+         why the others did not, with the first line numbers of each reason.
 preview  draws the track, its altitude profile and its figures as an SVG
          document (default: the table output's name with ".svg").
          analyze --summary or --report and preview take

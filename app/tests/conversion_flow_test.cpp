@@ -132,6 +132,7 @@ void ConversionFlowTest::everyInputToEveryOutput_data() {
         {"GGA", Sample::Gga, "walk.2009.nmea", "walk.2009.nmea", "walk_GGA", 300},  // 300 fixes
         {"IGC", Sample::Igc, "flight.igc", "flight.igc", "flight_IGC", 4},          // 5 B records, one flagged V
         {"GPX", Sample::Gpx, "hike.gpx", "hike_CRLF.gpx", "hike_CRLF_GXT", 3},      // 3 track points
+        {"TCX", Sample::Tcx, "laps.tcx", "laps.tcx", "laps_TCX", 4},                // 4 trackpoints with a position
     };
     const struct {
         const char* tag;

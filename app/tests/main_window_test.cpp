@@ -521,6 +521,7 @@ void MainWindowTest::analysisMessageAndState_data() {
     QTest::newRow("RMC") << Sample::Rmc << "drive.nmea" << "NMEA GPRMC data found. " + choose << altitudeOff;
     QTest::newRow("IGC") << Sample::Igc << "flight.igc" << "IGC data found. " + choose << altitudeOn;
     QTest::newRow("GPX") << Sample::Gpx << "walk.gpx" << "GPX TRK data found. " + choose << altitudeOn;
+    QTest::newRow("TCX") << Sample::Tcx << "laps.tcx" << "TCX data found. " + choose << altitudeOn;
     QTest::newRow("unrecognised") << Sample::Unrecognised << "list.txt"
                                   << "Could not recognize data in selected file  %1." << altitudeOff;
 }

@@ -46,6 +46,8 @@ QByteArray SampleBytes(Sample sample) {
                    "</trkpt>\n"
                    "</trkseg></trk>\n"
                    "</gpx>\n";
+        case Sample::Tcx:  // a watch's laps, one trackpoint without a position
+            return ReadAll(QStringLiteral(TORVANE_SOURCE_DIR "/tests/golden/laps.tcx"));
         case Sample::Unrecognised:
             return "Shopping list\r\nbread\r\nmilk\r\n";
     }
@@ -108,6 +110,7 @@ const char* DataTypeOf(Sample sample) {
         case Sample::Rmc: return "GPRMC";
         case Sample::Igc: return "GPIGC";
         case Sample::Gpx: return "GPGXT";
+        case Sample::Tcx: return "GPTCX";
         case Sample::Unrecognised: break;
     }
     return "";

@@ -56,10 +56,11 @@ bool IsValue(Role role) { return role >= Role::Time; }
 std::uint64_t ByteSwapped(std::uint64_t value) {
 #if defined(__GNUC__)
     return __builtin_bswap64(value);
-#endif
+#else
     std::uint64_t swapped = 0;
     for (int i = 0; i < 8; ++i, value >>= 8) swapped = swapped << 8 | (value & 0xFF);
     return swapped;
+#endif
 }
 
 // The role of an element named `name` (its local name, without a prefix)

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
+#include <QResizeEvent>
 #include <QFile>
 #include <QFileInfo>
 #include <QGridLayout>
@@ -20,6 +21,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTreeView>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -146,6 +148,7 @@ OpenNMEAFile::OpenNMEAFile(Settings& settings, DesktopServices services, QWidget
 }
 
 void OpenNMEAFile::FitContentToScreen() {
+    InvalidateLayouts(columns_);
     const QSize least = content_->minimumSizeHint();
     const QSize free = FreeArea();
     const bool fits = least.width() <= free.width() && least.height() <= free.height();
@@ -450,40 +453,84 @@ void OpenNMEAFile::ConnectControls() {
     });
     connect(account_, &QPushButton::clicked, this, &OpenNMEAFile::AccountClicked);
     connect(preview_, &QCheckBox::toggled, this, &OpenNMEAFile::PreviewToggled);
-    connect(shapeTrack_, &QCheckBox::toggled, shape_, &QWidget::setVisible);
+    connect(shapeTrack_, &QCheckBox::toggled, this, &OpenNMEAFile::ShapeToggled);
 }
 
 void OpenNMEAFile::PreviewToggled(bool on) {
     // The window widens by the panel, the controls keeping their places, and
-    // takes back the size it had before when the panel goes.
+    // takes back its size without the panel when it goes.
     // (The width is taken first: showing the panel may widen the window to its least width at once.)
     const int panel = previewPanel_->sizeHint().width() + std::max(0, columns_->spacing());
     const QSize before = size();
-    if (on) sizeBeforePreview_ = before;
+    // The panel's content first: its figures decide where it fits.
+    if (on) FillPreview();
+    PlacePreview(on);
+    previewPanel_->setVisible(on);
+    // On a screen without that room the panel gets what there is.
+    const bool below = columns_->direction() == QBoxLayout::TopToBottom;
+    FitWindow(on ? before + QSize(below ? 0 : panel, below ? previewPanel_->sizeHint().height() : 0)
+                 : SizeOfShownParts());
+}
+
+void OpenNMEAFile::PlacePreview(bool shown) {
     // Beside the controls where the screen is wide enough for both, else below them.
     const QMargins margins = columns_->contentsMargins();
     const int besideWidth = columns_->itemAt(0)->minimumSize().width() + previewPanel_->minimumSizeHint().width() +
                             std::max(0, columns_->spacing()) + margins.left() + margins.right();
-    columns_->setDirection(on && besideWidth > FreeArea().width() ? QBoxLayout::TopToBottom : QBoxLayout::LeftToRight);
-    previewPanel_->setVisible(on);
+    columns_->setDirection(shown && besideWidth > FreeArea().width() ? QBoxLayout::TopToBottom
+                                                                      : QBoxLayout::LeftToRight);
+}
+
+void OpenNMEAFile::FitWindow(QSize wanted) {
     FitContentToScreen();
-    // The least sizes without (or with) the panel, before the window is resized to them.
     columns_->activate();
     outer_->activate();
-    if (on) {
-        // On a screen without that room the panel gets what there is.
-        const bool below = columns_->direction() == QBoxLayout::TopToBottom;
-        const QSize size(before.width() + (below ? 0 : panel),
-                         before.height() + (below ? previewPanel_->sizeHint().height() : 0));
-        resize(size.boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
-    } else {
-        resize(sizeBeforePreview_.expandedTo(minimumSizeHint()));
+    QSize least = content_->minimumSizeHint();
+    // (scrolling up and down, the controls' least width beside the bar)
+    if (scroll_ != nullptr) least.rwidth() += style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, scroll_);
+    resize(wanted.expandedTo(least).boundedTo(FreeArea()).expandedTo(minimumSizeHint()));
+}
+
+QSize OpenNMEAFile::SizeOfShownParts() const {
+    QSize size = plainSize_;
+    if (previewPanel_->isVisibleTo(this)) {
+        if (columns_->direction() == QBoxLayout::TopToBottom) {
+            size.rheight() += previewPanel_->sizeHint().height();
+        } else {
+            size.rwidth() += previewPanel_->sizeHint().width() + std::max(0, columns_->spacing());
+        }
     }
-    RefreshPreview();
+    if (shape_->isVisibleTo(this)) size.rheight() += shape_->sizeHint().height();
+    return size;
+}
+
+void OpenNMEAFile::resizeEvent(QResizeEvent* event) {
+    if (!previewPanel_->isVisibleTo(this) && !shape_->isVisibleTo(this)) plainSize_ = event->size();
+    QWidget::resizeEvent(event);
+}
+
+void OpenNMEAFile::ShapeToggled(bool on) {
+    // The window grows by the shaping fields below the choices, no further
+    // than the screen (the controls scroll where they need more), and takes
+    // back its size without them when they go.
+    const QSize before = size();
+    shape_->setVisible(on);
+    FitWindow(on ? before + QSize(0, shape_->sizeHint().height()) : SizeOfShownParts());
 }
 
 void OpenNMEAFile::RefreshPreview() {
     if (!preview_->isChecked()) return;
+    FillPreview();
+    FitPreview();
+}
+
+void OpenNMEAFile::FitPreview() {
+    // New figures may need more room than the panel had beside the controls.
+    PlacePreview(true);
+    FitWindow(size());
+}
+
+void OpenNMEAFile::FillPreview() {
     if (inputPath_->text().isEmpty()) {
         previewPanel_->ShowNote(QStringLiteral("Select a file and press ANALYZE to see its track."));
         return;
@@ -629,7 +676,10 @@ void OpenNMEAFile::AnalyzeClicked() {
         decimalComma_->setEnabled(true);
         altitude_->setEnabled(true);
         eliminateZero_->setEnabled(true);
-        if (preview_->isChecked() && recognised_) ShowPreview(analysis.summarised, analysis.summary, analysis.summaryError);
+        if (preview_->isChecked() && recognised_) {
+            ShowPreview(analysis.summarised, analysis.summary, analysis.summaryError);
+            FitPreview();
+        }
     }
     if (!CarriesAltitude(settings_.DataType)) altitude_->setEnabled(false);
     igcGnssAltitude_->setEnabled(analysed_ && settings_.DataType == DataKind::GPIGC);

@@ -72,6 +72,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void BuildControls();
@@ -103,7 +104,18 @@ private:
     void CopySentenceOptions();  // the three receiver options into the settings
     void SetOutputTypesEnabled(bool enabled);
     void PreviewToggled(bool on);
-    void RefreshPreview();  // the preview of the file as the options now stand
+    // Beside the controls or, where the screen has no room for both, below them.
+    void PlacePreview(bool shown);
+    void ShapeToggled(bool on);
+    // The window resized to `wanted`, or larger where its controls need it,
+    // within the screen; where the screen is too small, they scroll.
+    void FitWindow(QSize wanted);
+    // The preview placed for its new content, and the window fitted to it.
+    void FitPreview();
+    // The window's plain size with room for the parts now shown.
+    QSize SizeOfShownParts() const;
+    void RefreshPreview();  // the preview of the file as the options now stand, placed where it fits
+    void FillPreview();     // ... its picture and figures, or a note
     void ShowPreview(bool computed, const TrackSummary& summary, const std::string& error);
     void EndProgram();
     QSize FreeArea() const;  // the screen's free area, less a title bar: the most the window takes
@@ -134,7 +146,7 @@ private:
     QHBoxLayout* columns_ = nullptr;        // ... their layout: the controls, then the preview
     QVBoxLayout* outer_ = nullptr;          // the window's layout: the controls, or the scroll area
     QScrollArea* scroll_ = nullptr;         // only on a screen too small for the controls
-    QSize sizeBeforePreview_;               // the window's size before the preview was shown
+    QSize plainSize_;                       // the window's size without the preview and the shaping fields
     InputFileLists* lists_ = nullptr;
     QLineEdit* inputPath_ = nullptr;        // Text3
     QPushButton* analyze_ = nullptr;        // Command2

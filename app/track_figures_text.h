@@ -1,7 +1,5 @@
-// The figures of a track as a person reads them: a few named values in the
-// locale's numbers (thousands and decimal separators), lengths in m or km,
-// the duration in hours and minutes, UTC times with the date when the track
-// has one.
+// The figures of a track in the window's locale: its numbers (thousands
+// and decimal separators) and its short dates.
 #pragma once
 
 #include <QList>
@@ -10,24 +8,24 @@
 
 namespace torvane {
 struct TrackFigures;
+struct FigureStyle;
 }
 
 namespace torvane::app {
 
 struct FigureRow {
     QString name, value;
+    QString rule;  // how the value was counted; empty for a plain figure
 };
 
-// The rows the track has: Positions, Start, End, Duration, Moving time,
-// Length, Top speed, Average speed, Climb, Altitude; a figure counted by a
-// rule has the rule beside it ("38 m up, 20 m down (changes over 5 m)").
+FigureStyle LocaleFigureStyle(const QLocale& locale);
+
+// The rows the track has, each counted by a rule with that rule.
 QList<FigureRow> ReadableFigures(const TrackFigures& figures, const QLocale& locale);
 
 // "10 h 54 min", "4 min 59 s", "59 s".
 QString DurationText(double seconds, const QLocale& locale);
 // "850 m", "2.35 km", "1,234.8 km".
 QString LengthText(double metres, const QLocale& locale);
-// "13.3 km/h" of metres per second.
-QString SpeedText(double metresPerSecond, const QLocale& locale);
 
 }  // namespace torvane::app

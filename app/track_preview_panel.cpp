@@ -2,12 +2,14 @@
 
 #include <QEvent>
 #include <QFontInfo>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QPainter>
 #include <QStackedWidget>
 #include <QSvgRenderer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <cmath>
 
 #include "convert/summary/track_summary.h"
@@ -101,14 +103,15 @@ TrackPreviewPanel::TrackPreviewPanel(QWidget* parent)
     figuresLabel_->setTextFormat(Qt::RichText);
     figuresLabel_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     figuresLabel_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    figuresLabel_->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+    // Where the panel is narrow, a long value goes on over two lines.
+    figuresLabel_->setWordWrap(true);
 
     // The figures right below the picture, which takes the rest.
     auto* track = new QWidget(this);
     auto* trackLayout = new QVBoxLayout(track);
     trackLayout->setContentsMargins(0, 0, 0, 0);
     trackLayout->addWidget(drawing_, 1);
-    trackLayout->addWidget(figuresLabel_);
+    trackLayout->addWidget(figuresLabel_, 0, Qt::AlignTop);
     pages_->addWidget(note_);
     pages_->addWidget(track);
 
@@ -137,23 +140,53 @@ void TrackPreviewPanel::ShowNote(const QString& note) {
 void TrackPreviewPanel::ShowFigures() {
     QStringList lines;
     QString table = QStringLiteral("<table cellspacing=\"0\" cellpadding=\"0\">");
+    // A figure's rule on a line of its own under the value, in the colour of
+    // a hint: the panel stays as narrow as its longest value.
+    const QString hint = palette().color(QPalette::PlaceholderText).name();
+    const QFontMetrics metrics = figuresLabel_->fontMetrics();
+    const QString gap = QStringLiteral("\u00a0\u00a0\u00a0");
+    int names = 0, rules = metrics.horizontalAdvance(QStringLiteral("0,000 h 00 min"));
     for (const FigureRow& row : ReadableFigures(shown_.figures, locale())) {
-        lines.append(row.name + u' ' + row.value);
-        table += QStringLiteral("<tr><td>%1&nbsp;&nbsp;&nbsp;</td><td>%2</td></tr>")
-                     .arg(row.name.toHtmlEscaped(), row.value.toHtmlEscaped());
+        names = std::max(names, metrics.horizontalAdvance(row.name + gap));
+        rules = std::max(rules, metrics.horizontalAdvance(row.rule));
+        QString value = row.value.toHtmlEscaped();
+        QString line = row.name + u' ' + row.value;
+        if (!row.rule.isEmpty()) {
+            value += QStringLiteral("<br><span style=\"color:%1\">%2</span>").arg(hint, row.rule.toHtmlEscaped());
+            line += QStringLiteral(" (") + row.rule + u')';
+        }
+        lines.append(line);
+        table += QStringLiteral("<tr><td>%1&nbsp;&nbsp;&nbsp;</td><td>%2</td></tr>").arg(row.name.toHtmlEscaped(), value);
     }
     table += QStringLiteral("</table>");
+    figuresLeastWidth_ = names + rules + metrics.averageCharWidth();
     figures_ = lines.join(u'\n');
     figuresLabel_->setText(table);
 }
 
 void TrackPreviewPanel::changeEvent(QEvent* event) {
-    if (event->type() == QEvent::LocaleChange && pages_->currentIndex() == 1) ShowFigures();
+    const bool restyled = event->type() == QEvent::LocaleChange || event->type() == QEvent::PaletteChange;
+    if (restyled && pages_->currentIndex() == 1) ShowFigures();
     QWidget::changeEvent(event);
 }
 
 QByteArray TrackPreviewPanel::Picture() const { return drawing_->Picture(); }
 QString TrackPreviewPanel::Note() const { return note_->text(); }
+
+QSize TrackPreviewPanel::minimumSizeHint() const {
+    // The figures' room worked out here: the layouts between learn of new
+    // figures only after the panel is shown, too late for the window to
+    // choose where it has room for the panel; and a window's least height
+    // does not count the lines a narrow label wraps into.
+    QSize least = QWidget::minimumSizeHint();
+    if (pages_->currentIndex() == 1) {
+        least.setWidth(std::max(least.width(), figuresLeastWidth_));
+        const int spacing = std::max(0, drawing_->parentWidget()->layout()->spacing());
+        least.setHeight(std::max(least.height(), drawing_->minimumSizeHint().height() + spacing +
+                                                     figuresLabel_->heightForWidth(least.width())));
+    }
+    return least;
+}
 
 QSize TrackPreviewPanel::sizeHint() const { return {kPanelWidth, QWidget::sizeHint().height()}; }
 

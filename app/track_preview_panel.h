@@ -39,6 +39,7 @@ public:
     QString Note() const;
 
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -51,6 +52,7 @@ private:
     QLabel* note_;
     Drawing* drawing_;
     QLabel* figuresLabel_;
+    int figuresLeastWidth_ = 0;  // the names, and beside them room for the longest rule
     TrackDrawing shown_;
     QString figures_;
 };

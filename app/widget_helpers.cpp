@@ -33,6 +33,19 @@ QHBoxLayout* ContinueRow(QPushButton* button) {
     return row;
 }
 
+void InvalidateLayouts(QLayout* layout) {
+    for (int i = 0; i < layout->count(); ++i) {
+        QLayoutItem* item = layout->itemAt(i);
+        if (item->layout() != nullptr) InvalidateLayouts(item->layout());
+        if (QWidget* widget = item->widget()) {
+            if (widget->layout() != nullptr) InvalidateLayouts(widget->layout());
+            widget->updateGeometry();  // (the size its layout item keeps)
+        }
+        item->invalidate();
+    }
+    layout->invalidate();
+}
+
 QString Caption(const QString& text) {
     QString caption;
     caption.reserve(text.size());

@@ -11,6 +11,7 @@ class QCheckBox;
 class QGroupBox;
 class QHBoxLayout;
 class QLabel;
+class QLayout;
 class QPushButton;
 class QRadioButton;
 class QWidget;
@@ -31,6 +32,11 @@ Control* MakeNamed(const QString& name, const QString& text, QWidget* parent) {
 // A row holding the dialog's Continue button at its right end; the button
 // is the dialog's default button.
 QHBoxLayout* ContinueRow(QPushButton* button);
+
+// Forgets the sizes `layout` and every layout within it (also those of its
+// widgets) have worked out, so that the least size asked next counts
+// what was just shown or hidden, before Qt's own deferred updates.
+void InvalidateLayouts(QLayout* layout);
 
 // A control's caption as the user reads it, without the mnemonic marker.
 QString Caption(const QString& text);

@@ -6,6 +6,7 @@
 
 #include "earth.h"
 #include "kml_document.h"
+#include "track_figure_rows.h"
 #include "track_time.h"
 
 namespace torvane {
@@ -15,6 +16,7 @@ namespace {
 constexpr double kWidth = 800;
 constexpr double kPictureTop = 40, kPictureHeight = 740;
 constexpr double kFigureLine = 20;
+constexpr double kFigureValueColumn = 120;  // from the names' column
 constexpr double kDocumentFontSize = 14;
 
 // Every length of the layout in units of the font size.
@@ -229,22 +231,23 @@ AxisLabels ProfileAxisLabels(const TrackDrawing& d) {
 
 std::string TrackSvg(const TrackDrawing& d) {
     const PictureBox box{kWidth, kPictureHeight, kDocumentFontSize, "sans-serif"};
-    const std::string figures = TrackSummaryText(d.figures);
-    const auto lines = std::count(figures.begin(), figures.end(), '\n');
+    const std::vector<FigureRow> figures = TrackFigureRows(d.figures, EnglishFigureStyle());
     const double figuresTop = kPictureTop + kPictureHeight + kFigureLine;
-    const double height = figuresTop + static_cast<double>(lines) * kFigureLine;
+    const double height = figuresTop + static_cast<double>(figures.size()) * kFigureLine;
     std::string s = DocumentStart(kWidth, height, box, d.title);
     s += "<text id=\"title\" x=\"" + N(box.fontSize) + "\" y=\"30\" font-size=\"18\">" + XmlText(d.title) +
          "</text>\n";
     AppendPicture(s, d, box, kPictureTop);
+    // Name and value in two columns, a figure's rule after its value in grey.
     double y = figuresTop;
-    std::size_t from = 0;
-    while (from < figures.size()) {
-        const std::size_t eol = figures.find('\n', from);
-        s += "<text x=\"" + N(box.fontSize) + "\" y=\"" + N(y) + "\">" +
-             XmlText(std::string_view(figures).substr(from, eol - from)) + "</text>\n";
+    for (const FigureRow& row : figures) {
+        s += "<text y=\"" + N(y) + "\"><tspan x=\"" + N(box.fontSize) + "\">" + XmlText(row.name) + "</tspan><tspan x=\"" +
+             N(box.fontSize + kFigureValueColumn) + "\">" + XmlText(row.value) + "</tspan>";
+        if (!row.rule.empty()) {
+            s += "<tspan fill=\"#666\" dx=\"" + N(box.fontSize / 2) + "\">(" + XmlText(row.rule) + ")</tspan>";
+        }
+        s += "</text>\n";
         y += kFigureLine;
-        from = eol + 1;
     }
     s += "</svg>\n";
     return s;

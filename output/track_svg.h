@@ -54,7 +54,7 @@ struct AxisLabels {
 AxisLabels ProfileAxisLabels(const TrackDrawing& d);
 
 // The command line's document: the title, the picture in the default box
-// and the figures ("name: value" lines) below it.
+// and the figures in words below it, as the window shows them.
 std::string TrackSvg(const TrackDrawing& d);
 // The picture alone, filling `box`.
 std::string TrackPictureSvg(const TrackDrawing& d, const PictureBox& box);

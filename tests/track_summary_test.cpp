@@ -11,6 +11,7 @@
 
 #include "convert/files/line_reader.h"
 #include "convert/summary/track_summary.h"
+#include "output/track_figure_rows.h"
 #include "test_files.h"
 
 namespace torvane {
@@ -385,6 +386,35 @@ TEST(TrackSvg, TitleIsText) {
               std::string::npos)
         << svg.substr(0, 400);
     EXPECT_EQ(svg.find("<a href"), std::string::npos);
+}
+
+// The figures in words under the command line's picture: thousands apart
+// from the first thousand on, a sign without a "-0", the rule after its
+// value, the date only where the day changes.
+TEST(TrackSvg, FiguresInWords) {
+    const FigureStyle english = EnglishFigureStyle();
+    EXPECT_EQ(LengthWords(999.4, english), "999 m");
+    EXPECT_EQ(LengthWords(1000, english), "1.00 km");
+    EXPECT_EQ(LengthWords(1'234'773.7, english), "1,234.8 km");
+    EXPECT_EQ(DurationWords(3'600'000, english), "1,000 h 0 min");
+    EXPECT_EQ(english.number(-999, 0), "-999");
+    EXPECT_EQ(english.number(-1234, 0), "-1,234");
+    EXPECT_EQ(english.number(-0.01, 1), "0.0");
+    TrackFigures f;
+    f.records = 1234;
+    f.hasTime = f.dated = true;
+    f.startUtc = 1'733'702'399'000;  // 2024-12-08T23:59:59Z
+    f.endUtc = f.startUtc + 1000;
+    f.hasClimb = true;
+    f.climbMetres = 38.4;
+    f.hasAltitude = true;
+    f.altMin = -3.6;
+    f.altMax = 1250;
+    std::string text;
+    for (const FigureRow& row : TrackFigureRows(f, english)) text += RowText(row) + '\n';
+    EXPECT_EQ(text,
+              "Positions 1,234\nStart 2024-12-08 23:59:59 UTC\nEnd 2024-12-09 00:00:00 UTC\nDuration 0 s\n"
+              "Climb 38 m up, 0 m down (changes over 5 m)\nAltitude -4 to 1,250 m\n");
 }
 
 }  // namespace

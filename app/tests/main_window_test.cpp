@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "altitude_manipulation.h"
 #include "command_line_file.h"
@@ -167,21 +168,25 @@ void MainWindowTest::windowFitsTheScreen() {
     // Also run on the test screens at QT_SCALE_FACTOR 1.25, 1.5 and 2, where
     // the screen is smaller than the window's designed size. With and without
     // the preview the window, its title bar included, fits the screen's free
-    // area, and so does its least size.
+    // area, and so does its least size; the same with the shaping fields,
+    // and with both. (A walk analysed: the preview's figures with their rules.)
     constexpr int kTitleBar = 40;  // a window manager's frame above the window, in logical pixels
     WindowFixture f;
     f.window->show();
     QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
+    f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
     const QSize available = f.window->screen()->availableGeometry().size() - QSize(0, kTitleBar);
     const QSize designed = f.window->size();
     const QRect designedStart(f.Start()->mapTo(f.window.get(), QPoint(0, 0)), f.Start()->size());
-    for (const bool preview : {false, true, false}) {
+    const std::pair<bool, bool> states[] = {{false, false}, {true, false}, {true, true}, {false, true}, {false, false}};
+    for (const auto& [preview, shape] : states) {
         if (f.Find<QCheckBox>("Check7")->isChecked() != preview) f.Find<QCheckBox>("Check7")->click();
+        if (f.Find<QCheckBox>("Check10")->isChecked() != shape) f.Find<QCheckBox>("Check10")->click();
         QApplication::processEvents();
-        const QString shown = QStringLiteral("preview %1: %2x%3, least %4x%5 on %6x%7")
+        const QString shown = QStringLiteral("preview %1, shape %8: %2x%3, least %4x%5 on %6x%7")
                                   .arg(preview).arg(f.window->width()).arg(f.window->height())
                                   .arg(f.window->minimumSizeHint().width()).arg(f.window->minimumSizeHint().height())
-                                  .arg(available.width()).arg(available.height());
+                                  .arg(available.width()).arg(available.height()).arg(shape);
         QVERIFY2(f.window->width() <= available.width() && f.window->height() <= available.height(), qPrintable(shown));
         QVERIFY2(f.window->minimumSizeHint().width() <= available.width() &&
                      f.window->minimumSizeHint().height() <= available.height(), qPrintable(shown));
@@ -191,7 +196,8 @@ void MainWindowTest::windowFitsTheScreen() {
         auto* scroll = f.window->findChild<QScrollArea*>();
         const QSize least =
             scroll != nullptr ? scroll->widget()->minimumSizeHint() : f.window->minimumSizeHint();
-        QCOMPARE(scroll != nullptr, least.width() > available.width() || least.height() > available.height());
+        QVERIFY2((scroll != nullptr) == (least.width() > available.width() || least.height() > available.height()),
+                 qPrintable(shown + QStringLiteral(": scroll %1, least %2x%3").arg(scroll != nullptr).arg(least.width()).arg(least.height())));
         // ANALYZE, START and the message area each come whole into view, or
         // as much of them as the window shows.
         auto* messages = f.Find<QPlainTextEdit>("Text2");
@@ -217,7 +223,7 @@ void MainWindowTest::windowFitsTheScreen() {
                                                                   .arg(seen.y()).arg(seen.width()).arg(seen.height())));
         }
     }
-    // The preview gone, the window is as it was before: its size and START's place.
+    // The preview and the fields gone, the window is as it was before: its size and START's place.
     QCOMPARE(f.window->size(), designed);
     if (f.window->findChild<QScrollArea*>() == nullptr) {
         QCOMPARE(QRect(f.Start()->mapTo(f.window.get(), QPoint(0, 0)), f.Start()->size()), designedStart);

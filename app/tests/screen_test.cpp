@@ -10,6 +10,7 @@
 #include <QPainter>
 #include <QRegularExpression>
 #include <QScreen>
+#include <QScrollArea>
 #include <QSvgRenderer>
 
 #include "altitude_manipulation.h"
@@ -104,6 +105,11 @@ void ShowPreview(WindowFixture& f) {
     f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
     QApplication::processEvents();
     QVERIFY(!f.window->PreviewPanel()->Picture().isEmpty());
+    // Where the controls scroll (the panel below them), scrolled to the picture.
+    if (auto* scroll = f.window->findChild<QScrollArea*>()) {
+        scroll->ensureWidgetVisible(f.window->findChild<QWidget*>(QStringLiteral("PreviewDrawing")), 0, 0);
+        QApplication::processEvents();
+    }
 }
 
 }  // namespace

@@ -33,7 +33,11 @@ struct WindowFixture {
 
     template <typename T>
     T* Find(const char* name) const {
-        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        // The window's own controls first (a dialog may use the same name),
+        // also where they scroll.
+        auto* controls = window->findChild<QWidget*>(QStringLiteral("Controls"));
+        T* widget = controls != nullptr ? controls->findChild<T*>(QString::fromLatin1(name)) : nullptr;
+        if (widget == nullptr) widget = window->findChild<T*>(QString::fromLatin1(name));
         if (widget == nullptr) qWarning("no control %s", name);
         return widget;
     }

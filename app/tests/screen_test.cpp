@@ -205,6 +205,7 @@ void ScreenTest::dialogsLeaveStartWhole() {
         QVERIFY(QTest::qWaitForWindowExposed(f.window.get()));
         if (preview) f.Find<QCheckBox>("Check7")->click();
         f.ChooseAndAnalyze(f.WriteSample(Sample::Gga, QStringLiteral("walk.nmea")));
+        QTest::qWait(50);  // the window manager's answer to the window's new size
         const QRect screen = f.window->screen()->availableGeometry();
         for (QAbstractButton* button : {static_cast<QAbstractButton*>(f.Kml()), static_cast<QAbstractButton*>(f.Ovl()),
                                         static_cast<QAbstractButton*>(f.Altitude())}) {
@@ -219,6 +220,7 @@ void ScreenTest::dialogsLeaveStartWhole() {
             QVERIFY2(dialog != nullptr, qPrintable(button->objectName()));
             QVERIFY(QTest::qWaitForWindowExposed(dialog));
             QTest::qWait(50);  // a window manager's frame around it
+            QTRY_VERIFY(!dialog->frameGeometry().isEmpty());
             const QRect placed = dialog->frameGeometry();
             // (where the controls scroll, START where the window shows it now)
             const QRect start(f.Start()->mapToGlobal(QPoint(0, 0)), f.Start()->size());

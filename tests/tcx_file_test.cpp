@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -156,6 +158,15 @@ TEST(TcxFile, FaultsAndNumbers) {
              Case{"not a number", position("47x", "8"), "", LineReason::TrackpointWithoutPosition, true},
              Case{"entity", position("&lt;", "8"), "", LineReason::TrackpointWithoutPosition, true},
              Case{"empty", position("", "8"), "", LineReason::TrackpointWithoutPosition, true},
+             Case{"prefixes over 16 bytes",
+                  point("<t:Position><t:LatitudeDegrees>1</t:LatitudeDegrees>"
+                        "<tcx:LongitudeDegrees>1</tcx:LongitudeDegrees></t:Position>"),
+                  "", LineReason::Position, false},
+             Case{"long prefix",
+                  point("<a-rather-long-prefix:Position><LatitudeDegrees>1</LatitudeDegrees>"
+                        "<a-rather-long-prefix:LongitudeDegrees>1</a-rather-long-prefix:LongitudeDegrees>"
+                        "</a-rather-long-prefix:Position>"),
+                  "", LineReason::Position, false},
              Case{"altitude 1e39", point("<Position><LatitudeDegrees>1</LatitudeDegrees><LongitudeDegrees>1"
                                          "</LongitudeDegrees></Position><AltitudeMeters>1e39</AltitudeMeters>"),
                   "", LineReason::NumberTooLarge, true},
@@ -176,10 +187,38 @@ TEST(TcxFile, FaultsAndNumbers) {
         SCOPED_TRACE(c.name);
         const Read r = ReadTcx(c.document);
         EXPECT_EQ(r.error, c.error);
+        // The analysis's count, which leaves the values unread that cannot
+        // decide a position, counts what the reading gives.
+        PositionCount count;
+        TcxFileReader(RunOptions{}).Read(c.document, count);
+        EXPECT_EQ(count.positions, r.records.size() == 1 && r.records[0].hasPosition ? 1 : 0);
         if (!c.error.empty()) continue;
         ASSERT_EQ(r.records.size(), 1u);
         EXPECT_EQ(r.records[0].reason, c.reason);
         EXPECT_EQ(r.records[0].invalid, c.invalid);
+    }
+}
+
+// Plain decimals of up to 15 digits are read apart from the other numbers:
+// the same doubles as from_chars gives, on both sides of 15 digits.
+TEST(TcxFile, PlainDecimalsAsFromChars) {
+    for (const std::string_view text :
+         {"47.0502622", "0.1", "0.3", "-0", "-0.0", "120", "9.999999999999999", "999999999999999",
+          "1234567890123456", "8.999999999999999", "0.000000000000001", "0.00000000000001", "0000000000000000.5",
+          "5.", ".5", "-.5", "1e2", "--1", "1.2.3"}) {
+        SCOPED_TRACE(text);
+        const std::string document = "<TrainingCenterDatabase><Trackpoint><Position><LatitudeDegrees>" +
+                                     std::string(text) +
+                                     "</LatitudeDegrees><LongitudeDegrees>8</LongitudeDegrees></Position>"
+                                     "</Trackpoint></TrainingCenterDatabase>";
+        const Read r = ReadTcx(document);
+        ASSERT_EQ(r.records.size(), 1u) << r.error;
+        double expected = 0;
+        const auto [stop, failure] = std::from_chars(text.data(), text.data() + text.size(), expected);
+        const bool number = failure == std::errc() && stop == text.data() + text.size();
+        EXPECT_EQ(r.records[0].reason != LineReason::TrackpointWithoutPosition, number);
+        if (!number) continue;
+        EXPECT_EQ(std::bit_cast<std::uint64_t>(r.records[0].position.latitude), std::bit_cast<std::uint64_t>(expected));
     }
 }
 

@@ -16,6 +16,10 @@ public:
     // reason); `offset` is where its message or element starts in the file.
     // False stops the reading (BlockEnd::Stopped).
     virtual bool Take(const Record& record, std::uint64_t offset) = 0;
+    // Whether the sink looks at nothing of a record but `hasPosition`: a
+    // reader may then leave the values that cannot decide it unread (the
+    // time, the measurements).
+    virtual bool PositionsOnly() const { return false; }
 };
 
 // Counts the records that hold a position: what the analysis of a file
@@ -26,6 +30,7 @@ struct PositionCount final : BlockRecordSink {
         positions += record.hasPosition ? 1 : 0;
         return true;
     }
+    bool PositionsOnly() const override { return true; }
 };
 
 // How a reading of a file ended.

@@ -15,6 +15,10 @@
 #include "convert/read/xml_text.h"
 #include "output/byte_scan.h"
 
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
+
 namespace torvane {
 namespace {
 
@@ -103,12 +107,45 @@ std::string_view Trimmed(std::string_view text) {
 // What a value's text gave.
 enum class Got : std::uint8_t { None, Number, TooLarge };
 
+// The plain decimal most values are ("-8.3093448", "120"): digits, or
+// digits, "." and digits, after an optional "-", 15 digits at the most.
+// Their integer is exact in a double and so is the power of ten it is
+// divided by: one division rounds the quotient once, to the double
+// from_chars gives. False for any other text.
+bool ReadPlainDecimal(std::string_view text, double& value) {
+    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    const char* c = text.data();
+    const char* const end = c + text.size();
+    const bool negative = c < end && *c == '-';
+    if (negative) ++c;
+    std::uint64_t digits = 0;
+    int count = 0, decimals = 0;
+    const char* point = nullptr;
+    for (; c < end; ++c) {
+        if (*c >= '0' && *c <= '9') {
+            digits = digits * 10 + static_cast<unsigned>(*c - '0');
+            ++count;
+            decimals += point != nullptr ? 1 : 0;
+        } else if (*c == '.' && point == nullptr && count > 0) {
+            point = c;
+        } else {
+            return false;
+        }
+    }
+    if (count == 0 || count > 15 || (point != nullptr && decimals == 0)) return false;
+    const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
+    value = negative ? -magnitude : magnitude;
+    return true;
+}
+
 // The decimal number that is the whole of `text` (blanks around it
 // allowed, an exponent too); TooLarge where it does not fit a double.
 Got ReadNumber(std::string_view text, double& value) {
     text = Trimmed(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty() || text.front() == '+') return Got::None;
+    if (ReadPlainDecimal(text, value)) return Got::Number;
     const char* const end = text.data() + text.size();
     const auto [stop, failure] = std::from_chars(text.data(), end, value, std::chars_format::general);
     if (failure == std::errc::result_out_of_range && stop == end) return Got::TooLarge;
@@ -141,7 +178,11 @@ public:
     enum class Mode { Read, FindRoot };
 
     TcxScanner(const RunOptions* options, BlockRecordSink* sink, std::string& error, Mode mode)
-        : options_(options), sink_(sink), error_(error), mode_(mode) {}
+        : options_(options),
+          sink_(sink),
+          error_(error),
+          mode_(mode),
+          positionsOnly_(sink != nullptr && sink->PositionsOnly()) {}
 
     // Takes the next `size` bytes. False ends the reading: failed (the
     // error set), stopped by the sink, or the root found.
@@ -170,6 +211,8 @@ private:
     // it starts, its role, and its local name for the messages.
     struct Level {
         std::uint64_t key = 0;
+        std::uint64_t first = 0, last = 0;  // of its name, as the key is made of them
+        std::size_t size = 0;               // of its name
         std::uint64_t at = 0;
         Role role = Role::Other;
         std::uint8_t nameSize = 0;
@@ -190,13 +233,16 @@ private:
     static std::string At(std::uint64_t offset) { return " at byte " + std::to_string(offset); }
     // The name of the tag just read, as far as it is kept.
     std::string TagName() const {
-        return std::string(name_.data(), std::min(nameSize_, name_.size())) + (nameSize_ > name_.size() ? "..." : "");
+        return std::string(nameText_, std::min(nameSize_, name_.size())) + (nameSize_ > name_.size() ? "..." : "");
     }
     std::string_view LocalName() const {
-        return localLong_ ? std::string_view() : std::string_view(local_.data(), localSize_);
+        return localLong_ ? std::string_view() : std::string_view(localText_, localSize_);
     }
 
     void BeginName() {
+        nameText_ = name_.data();
+        localText_ = local_.data();
+        localRoom_ = local_.size();
         nameSize_ = 0;
         localSize_ = 0;
         localLong_ = false;
@@ -226,32 +272,127 @@ private:
         }
         return true;
     }
+    // The first "<" from `p` on before `end`, or null: the next 16 bytes
+    // looked at in place (the text between tags is mostly short), memchr
+    // beyond them.
+    static const char* FindOpening(const char* p, const char* end) {
+#ifdef __SSE2__
+        if (end - p >= 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+            const auto bits = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('<'))));
+            if (bits != 0) return p + std::countr_zero(bits);
+            p += 16;
+        }
+#endif
+        return static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
+    }
     static bool HoldsQuote(const char* from, const char* to) {
         const auto size = static_cast<std::size_t>(to - from);
         return FindFirstOf(from, size, ByteSet('"', '\'')) != size;
     }
-    // The tag between `from` (just after its "<") and `to` (its ">").
-    bool ReadWholeTag(const char* from, const char* to) {
+    // The number of the first `size` bytes at `name` (at least 8 readable)
+    // as AddNameCharacter makes it of a name's first eight bytes; where
+    // size < 8, `last` too, the number of its last eight.
+    static std::uint64_t HeadNumber(const char* name, std::size_t size, std::uint64_t& last) {
+        std::uint64_t first = 0;
+        std::memcpy(&first, name, 8);
+        if (size < 8) {
+            const unsigned unused = 64 - 8 * static_cast<unsigned>(size);
+            first &= ~std::uint64_t{0} >> unused;
+            last = ByteSwapped(first) >> unused;
+        }
+        return first;
+    }
+    // Whether an end tag whose name starts at `name` is "</NAME>" with the
+    // name of the innermost open element, where that has 16 bytes at the
+    // most (which its first and last eight cover, as they do its key):
+    // then the tag is read, as the loop of ReadTagAtOnce would read it.
+    bool ClosesInnermost(const char* name, const char* end) {
+        if (std::endian::native != std::endian::little || end - name <= 16) return false;
+        const Level& open = levels_[depth_ - 1];
+        const std::size_t size = open.size;
+        if (size > 16 || name[size] != '>') return false;
+        std::uint64_t last = 0;
+        const std::uint64_t first = HeadNumber(name, size, last);
+        if (size >= 8) {
+            std::memcpy(&last, name + size - 8, 8);
+            last = ByteSwapped(last);
+        }
+        if (first != open.first || last != open.last) return false;
+        endTag_ = true;
+        selfClosing_ = false;
+        nameSize_ = size;
+        nameText_ = name;
+        nameFirst_ = first;
+        nameLast_ = last;
+        return true;
+    }
+    // What reading a tag at once gave.
+    enum class AtOnce : std::uint8_t { Read, NotWhole, Failed };
+    // The tag from `from` (just after its "<"), where it stands whole in
+    // the piece ending at `end` without quotes: read at once, `next` set
+    // after its ">". Otherwise (NotWhole) the states read it.
+    AtOnce ReadTagAtOnce(const char* from, const char* end, const char*& next) {
+        if (*from == '/' && depth_ > 0 && ClosesInnermost(from + 1, end)) {
+            next = from + 2 + nameSize_;
+            return Close() ? AtOnce::Read : AtOnce::Failed;
+        }
         endTag_ = *from == '/';
         const char* name = from + (endTag_ ? 1 : 0);
-        // The name ends at a blank or "/"; its local part follows its last ":".
-        const char* nameEnd = name;
+        // The name ends at a blank, "/" or ">"; its local part follows its last ":".
+        const char* nameEnd = nullptr;
         const char* local = name;
-        for (; nameEnd < to && !IsBlank(*nameEnd) && *nameEnd != '/'; ++nameEnd) {
-            if (*nameEnd == ':') local = nameEnd + 1;
+#ifdef __SSE2__
+        for (const char* block = name; nameEnd == nullptr && end - block >= 16; block += 16) {
+            const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(block));
+            const auto colons = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(':'))));
+            // Blanks are among the bytes up to 0x20; any other of those ends
+            // the fast look and leaves the name to the loop below.
+            const __m128i low = _mm_cmpeq_epi8(_mm_min_epu8(bytes, _mm_set1_epi8(0x20)), bytes);
+            const __m128i stops = _mm_or_si128(low, _mm_or_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8('/')),
+                                                                 _mm_cmpeq_epi8(bytes, _mm_set1_epi8('>'))));
+            const auto stopBits = static_cast<unsigned>(_mm_movemask_epi8(stops));
+            if (stopBits == 0) {
+                if (colons != 0) local = block + std::bit_width(colons);
+                continue;
+            }
+            const int at = std::countr_zero(stopBits);
+            if (block[at] != '/' && block[at] != '>' && !IsBlank(block[at])) break;
+            nameEnd = block + at;
+            if (const unsigned before = colons & ((1u << at) - 1); before != 0) local = block + std::bit_width(before);
         }
-        if (nameEnd == name) return Fail("a tag without a name" + At(tagAt_));
-        const char* last = to;
+#endif
+        if (nameEnd == nullptr) {
+            nameEnd = name;
+            local = name;
+            for (; nameEnd < end && !IsBlank(*nameEnd) && *nameEnd != '/' && *nameEnd != '>'; ++nameEnd) {
+                if (*nameEnd == ':') local = nameEnd + 1;
+            }
+            if (nameEnd == end) return AtOnce::NotWhole;
+        }
+        if (nameEnd == name) {
+            FailInTag(Fault::NoName);
+            return AtOnce::Failed;
+        }
+        const char* close = nameEnd;
+        if (*nameEnd != '>') {
+            close = static_cast<const char*>(std::memchr(nameEnd, '>', static_cast<std::size_t>(end - nameEnd)));
+            if (close == nullptr || HoldsQuote(nameEnd, close)) return AtOnce::NotWhole;
+        }
+        const char* last = close;
         while (last > nameEnd && IsBlank(last[-1])) --last;
         selfClosing_ = last > nameEnd && last[-1] == '/';
-        // The name as AddNameCharacter takes it a character at a time.
+        // The name as AddNameCharacter takes it a character at a time; the
+        // messages read it in the piece.
         nameSize_ = static_cast<std::size_t>(nameEnd - name);
-        std::memcpy(name_.data(), name, std::min(nameSize_, name_.size()));
-        if (nameSize_ >= 8 && std::endian::native == std::endian::little) {
-            // The same numbers from two loads of eight bytes.
-            std::memcpy(&nameFirst_, name, 8);
-            std::memcpy(&nameLast_, nameEnd - 8, 8);
-            nameLast_ = ByteSwapped(nameLast_);
+        nameText_ = name;
+        if (std::endian::native == std::endian::little && end - name >= 8) {
+            // The same numbers from loads of eight bytes.
+            nameFirst_ = HeadNumber(name, nameSize_, nameLast_);
+            if (nameSize_ >= 8) {
+                std::memcpy(&nameLast_, nameEnd - 8, 8);
+                nameLast_ = ByteSwapped(nameLast_);
+            }
         } else {
             nameFirst_ = nameLast_ = 0;
             for (std::size_t i = 0; i < std::min<std::size_t>(nameSize_, 8); ++i) {
@@ -264,8 +405,10 @@ private:
         const auto localSize = static_cast<std::size_t>(nameEnd - local);
         localLong_ = localSize > local_.size();
         localSize_ = std::min(localSize, local_.size());
-        std::memcpy(local_.data(), local, localSize_);
-        return TagDone();
+        localText_ = local;
+        localRoom_ = static_cast<std::size_t>(end - local);
+        next = close + 1;
+        return TagDone() ? AtOnce::Read : AtOnce::Failed;
     }
     void AddText(const char* text, std::size_t size) {
         if (textLong_ || textSize_ + size > text_.size()) {
@@ -275,6 +418,12 @@ private:
         std::memcpy(text_.data() + textSize_, text, size);
         textSize_ += size;
     }
+
+    // What is wrong with the tag just read.
+    enum class Fault : std::uint8_t { NoName, TooDeep, OtherRoot, ClosesNone, ClosesOther };
+    // Ends the reading with the message of `fault`; false. Out of the way
+    // of the tags that are right.
+    [[gnu::noinline, gnu::cold]] bool FailInTag(Fault fault);
 
     bool TagDone();
     bool Open();
@@ -286,6 +435,7 @@ private:
     BlockRecordSink* sink_;
     std::string& error_;
     Mode mode_;
+    bool positionsOnly_;  // the sink counts positions: only coordinates and altitudes, which decide one, are read
     BlockEnd end_ = BlockEnd::Finished;
     bool rootSeen_ = false;
     bool rootIsTcx_ = false;
@@ -301,10 +451,16 @@ private:
     std::array<char, 7> bang_{};
     std::size_t bangSize_ = 0;
 
+    // The tag's name and its local part: kept here where the states read
+    // it a character at a time, read in the piece where the tag is read at
+    // once (the text pointers tell which).
     std::array<char, 40> name_{};
     std::size_t nameSize_ = 0;
+    const char* nameText_ = name_.data();
     std::array<char, kLocalNameRoom> local_{};
     std::size_t localSize_ = 0;
+    const char* localText_ = local_.data();
+    std::size_t localRoom_ = kLocalNameRoom;  // bytes readable from localText_
     bool localLong_ = false;
     std::uint64_t nameFirst_ = 0, nameLast_ = 0;  // the name's first and last eight bytes
 
@@ -331,29 +487,28 @@ bool TcxScanner::Feed(const char* data, std::size_t size) {
     const auto offsetOf = [&](const char* at) { return offset_ + static_cast<std::uint64_t>(at - data); };
     while (p < end) {
         switch (state_) {
-            case State::Text: {
-                const char* open = static_cast<const char*>(std::memchr(p, '<', static_cast<std::size_t>(end - p)));
-                const char* stop = open != nullptr ? open : end;
-                if (collecting_) AddText(p, static_cast<std::size_t>(stop - p));
-                if (!rootSeen_ && mode_ == Mode::FindRoot && !OnlyBlanks(p, stop)) return false;
-                p = stop;
-                if (open != nullptr) {
+            case State::Text:
+                // Text and the tags that stand whole after it, one after
+                // the other.
+                for (;;) {
+                    const char* open = FindOpening(p, end);
+                    const char* stop = open != nullptr ? open : end;
+                    if (collecting_) AddText(p, static_cast<std::size_t>(stop - p));
+                    if (!rootSeen_ && mode_ == Mode::FindRoot && !OnlyBlanks(p, stop)) return false;
+                    p = stop;
+                    if (open == nullptr) break;
                     tagAt_ = offsetOf(open);
                     ++p;
                     // Most tags stand whole in the piece, without quotes:
                     // read at once.
-                    const char* close = p < end && *p != '!' && *p != '?'
-                                            ? static_cast<const char*>(std::memchr(p, '>', static_cast<std::size_t>(end - p)))
-                                            : nullptr;
-                    if (close != nullptr && !HoldsQuote(p, close)) {
-                        if (!ReadWholeTag(p, close)) return false;
-                        p = close + 1;
-                    } else {
+                    const AtOnce read = p < end && *p != '!' && *p != '?' ? ReadTagAtOnce(p, end, p) : AtOnce::NotWhole;
+                    if (read == AtOnce::Failed) return false;
+                    if (read == AtOnce::NotWhole) {
                         state_ = State::TagOpen;
+                        break;
                     }
                 }
                 break;
-            }
             case State::TagOpen:
                 endTag_ = *p == '/';
                 if (*p == '!') {
@@ -373,7 +528,7 @@ bool TcxScanner::Feed(const char* data, std::size_t size) {
             case State::Name:
                 while (p < end && !IsBlank(*p) && *p != '/' && *p != '>') AddNameCharacter(*p++);
                 if (p == end) break;
-                if (nameSize_ == 0) return Fail("a tag without a name" + At(tagAt_));
+                if (nameSize_ == 0) return FailInTag(Fault::NoName);
                 selfClosing_ = false;
                 state_ = State::Attributes;
                 break;
@@ -475,6 +630,25 @@ bool TcxScanner::Feed(const char* data, std::size_t size) {
     return true;
 }
 
+bool TcxScanner::FailInTag(Fault fault) {
+    switch (fault) {
+        case Fault::NoName: return Fail("a tag without a name" + At(tagAt_));
+        case Fault::TooDeep:
+            return Fail("the element <" + TagName() + ">" + At(tagAt_) + " lies more than " + std::to_string(kDeepest) +
+                        " elements deep");
+        case Fault::OtherRoot:
+            return Fail("the first element" + At(tagAt_) + " is <" + TagName() +
+                        ">, not <TrainingCenterDatabase>: the file holds no TCX document");
+        case Fault::ClosesNone: return Fail("the end tag </" + TagName() + ">" + At(tagAt_) + " closes no element");
+        case Fault::ClosesOther: {
+            const Level& level = levels_[depth_ - 1];
+            return Fail("the end tag </" + TagName() + ">" + At(tagAt_) + " does not close <" +
+                        std::string(level.name.data(), level.nameSize) + "> opened" + At(level.at));
+        }
+    }
+    return false;
+}
+
 bool TcxScanner::TagDone() {
     if (endTag_) return Close();
     if (!Open()) return false;
@@ -483,8 +657,7 @@ bool TcxScanner::TagDone() {
 
 bool TcxScanner::Open() {
     if (depth_ == kDeepest) {
-        return Fail("the element <" + TagName() + ">" + At(tagAt_) + " lies more than " + std::to_string(kDeepest) +
-                    " elements deep");
+        return FailInTag(Fault::TooDeep);
     }
     const std::string_view local = LocalName();
     if (!rootSeen_) {
@@ -495,12 +668,17 @@ bool TcxScanner::Open() {
             return false;
         }
         if (!rootIsTcx_) {
-            return Fail("the first element" + At(tagAt_) + " is <" + TagName() +
-                        ">, not <TrainingCenterDatabase>: the file holds no TCX document");
+            return FailInTag(Fault::OtherRoot);
         }
     }
     const Role parent = depth_ > 0 ? levels_[depth_ - 1].role : Role::Other;
-    const Role role = RoleOf(parent, local, inTrackpoint_);
+    Role role = RoleOf(parent, local, inTrackpoint_);
+    // Counting positions, the values that cannot decide one are left
+    // unread: no value has elements of a role inside it.
+    if (positionsOnly_ && IsValue(role) && role != Role::Latitude && role != Role::Longitude &&
+        role != Role::Altitude) {
+        role = Role::Other;
+    }
     if (role == Role::Trackpoint) {
         inTrackpoint_ = true;
         trackpointLevel_ = depth_;
@@ -508,10 +686,18 @@ bool TcxScanner::Open() {
     }
     Level& level = levels_[depth_++];
     level.key = NameKey();
+    level.first = nameFirst_;
+    level.last = nameLast_;
+    level.size = nameSize_;
     level.at = tagAt_;
     level.role = role;
     level.nameSize = static_cast<std::uint8_t>(std::min(localSize_, level.name.size()));
-    std::memcpy(level.name.data(), local_.data(), level.nameSize);
+    // A whole room's copy where it can be read: a fixed size costs no call.
+    if (localRoom_ >= level.name.size()) {
+        std::memcpy(level.name.data(), localText_, level.name.size());
+    } else {
+        std::memcpy(level.name.data(), localText_, level.nameSize);
+    }
     collecting_ = IsValue(role);
     textSize_ = 0;
     textLong_ = false;
@@ -519,12 +705,9 @@ bool TcxScanner::Open() {
 }
 
 bool TcxScanner::Close() {
-    if (depth_ == 0) return Fail("the end tag </" + TagName() + ">" + At(tagAt_) + " closes no element");
+    if (depth_ == 0) return FailInTag(Fault::ClosesNone);
     const Level& level = levels_[depth_ - 1];
-    if (level.key != NameKey()) {
-        return Fail("the end tag </" + TagName() + ">" + At(tagAt_) + " does not close <" +
-                    std::string(level.name.data(), level.nameSize) + "> opened" + At(level.at));
-    }
+    if (level.key != NameKey()) return FailInTag(Fault::ClosesOther);
     --depth_;
     if (IsValue(level.role)) TakeValue(level.role);
     if (inTrackpoint_ && depth_ == trackpointLevel_) {

@@ -33,7 +33,7 @@ constexpr std::string_view kPathEnd =
 
 std::string XmlText(std::string_view text) { return Utf8Text(text, XmlAscii); }
 
-std::string KmlHeader(const std::array<std::string, 6>& properties, bool timeDocument) {
+std::string KmlHeader(const std::array<std::string, 6>& properties, bool timeDocument, std::string_view schema) {
     std::string text;
     text.reserve(640);
     text += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
@@ -43,6 +43,7 @@ std::string KmlHeader(const std::array<std::string, 6>& properties, bool timeDoc
         text += "\" xmlns:gx=\"";
         text += kKmlExtensionNamespace;
         text += "\">\n<Document>\n";
+        text += schema;
     } else {
         text += kKmlNamespace;
         text += "\">\n";
@@ -78,9 +79,8 @@ std::string_view KmlTrailer() {
 }
 
 std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
-                             std::string_view end, std::string_view schema, bool pieces) {
+                             std::string_view end, bool pieces) {
     std::string text(kPathEnd);
-    text += schema;
     text += "<Placemark>\n";
     text += "  <name>" + XmlText(properties[0]) + "</name>\n";
     text += "  <TimeSpan>\n";

@@ -20,8 +20,10 @@ inline constexpr std::string_view kKmlNamespace = "http://earth.google.com/kml/2
 // name, description, line colour, extrude flag, tessellate flag, altitude
 // mode. Name and description are written as well-formed XML text in UTF-8.
 // With `timeDocument`, the same placemark opens a KML 2.2 document (with
-// Google's extension namespace) whose time track follows the path.
-std::string KmlHeader(const std::array<std::string, 6>& properties, bool timeDocument = false);
+// Google's extension namespace) whose time track follows the path; its
+// `schema` (KmlMeasureSchema), if any, stands before the placemark.
+std::string KmlHeader(const std::array<std::string, 6>& properties, bool timeDocument = false,
+                      std::string_view schema = {});
 
 // Trailer text (without the final CR LF).
 std::string_view KmlTrailer();
@@ -34,13 +36,12 @@ inline constexpr std::string_view kKml22Namespace = "http://www.opengis.net/kml/
 inline constexpr std::string_view kKmlExtensionNamespace = "http://www.google.com/kml/ext/2.2";
 
 // After the path's coordinate lines, up to the first <when> line (without
-// the final CR LF). `begin` and `end` are the ISO times of the span.
-// `schema` (KmlMeasureSchema) stands between the two placemarks. With
+// the final CR LF). `begin` and `end` are the ISO times of the span. With
 // `pieces`, a gx:MultiTrack stands in the gx:Track's place: each piece of
 // the track is a gx:Track of its own (KmlPieceStart, its <when> lines, its
 // <gx:coord> lines, its measurements, KmlPieceEnd), all in the altitude mode.
 std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::string_view begin,
-                             std::string_view end, std::string_view schema = {}, bool pieces = false);
+                             std::string_view end, bool pieces = false);
 std::string_view KmlPieceStart();
 std::string_view KmlPieceEnd();
 // "<when>TIME</when>" and "<gx:coord>lon lat alt</gx:coord>", indented; a
@@ -48,9 +49,9 @@ std::string_view KmlPieceEnd();
 void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times);
 void ComposeKmlTrackCoord(std::string& line, const DatedPoint& point);
 // What the time track's points measured, which Google Earth draws under
-// the elevation profile: the document's Schema of a gx:SimpleArrayField for
-// each measurement of `measures` (Measurements bits: heart rate, cadence,
-// power, temperature); and after the <gx:coord> lines an ExtendedData with
+// the elevation profile: the document's Schema (before its placemarks,
+// KmlHeader) of a gx:SimpleArrayField for each measurement of `measures`
+// (Measurements bits: heart rate, cadence, power, temperature); and after the <gx:coord> lines an ExtendedData with
 // a gx:SimpleArrayData of each, one <gx:value> a <when> (empty where a
 // point has no value). Without the final CR LF.
 inline constexpr std::uint8_t kKmlMeasures =

@@ -30,7 +30,7 @@ DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackC
     if (s.Shape.Any()) shape_ = std::make_unique<ShapePipeline>(s.Shape, shaped_);
 }
 
-bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
+bool DatedTrackWriter::Open(std::string& error) {
     for (std::size_t i = 0; i < SideCount(); ++i) {
         if (!side_[i].Open(settings_.OutputFilePath)) {
             error = side_[i].ErrorText();
@@ -45,16 +45,26 @@ bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
         pieceMeasures_ =
             std::make_unique<MeasureArrays>(MeasureArrays::Form::Kml, kKmlMeasures, settings_.OutputFilePath);
     }
-    if (timeTrack_ && !laterPart) output_.WriteLine(KmlHeader(settings_.KmlProperties, true));
+    // The time document's header, which declares the measurements the
+    // track turns out to have, is written when it is finished; its path's
+    // lines wait beside it until then.
+    if (timeTrack_ && !path_.Open(settings_.OutputFilePath)) {
+        error = path_.ErrorText();
+        return false;
+    }
     return true;
 }
 
 bool DatedTrackWriter::Append(DatedTrackWriter& later) {
     if (laterCount_ || later.laterCount_) return false;  // two parts at the most
     if (shape_) return false;
-    // The KML path's lines are in the output itself; the side files follow
-    // this part's own ones when the output is finished.
-    if (kind_ == OutputKind::KML && (!AppendPart(output_, later.output_) || !output_.Good())) return false;
+    // The KML path's lines are in the output itself (the time document's
+    // wait beside it); the side files follow this part's own ones when the
+    // output is finished.
+    if (timeTrack_ && (!AppendPart(path_, later.path_) || !path_.Good())) return false;
+    if (kind_ == OutputKind::KML && !timeTrack_ && (!AppendPart(output_, later.output_) || !output_.Good())) {
+        return false;
+    }
     for (std::size_t i = 0; i < SideCount(); ++i) laterSide_[i] = std::move(later.side_[i]);
     laterCount_ = later.count_;
     measureArrays_.Append(later.measureArrays_);
@@ -77,7 +87,7 @@ void DatedTrackWriter::Take(const Record& record, std::uint64_t) {
     // The KML path is today's path, line for line, where nothing shapes it.
     if (kind_ == OutputKind::KML && !shape_) {
         ComposePathLine(line_, kind_, record, 0, settings_.UseDecimalComma);
-        output_.WriteLine(line_);
+        PathOutput().WriteLine(line_);
     }
     if (record.invalid) return;
 
@@ -124,7 +134,7 @@ void DatedTrackWriter::WritePathLine(const Position& position) {
     record.position = position;
     record.hasPosition = true;
     ComposePathLine(line_, kind_, record, count_ - 1, settings_.UseDecimalComma);
-    output_.WriteLine(line_);
+    PathOutput().WriteLine(line_);
 }
 
 void DatedTrackWriter::ClosePiece() {
@@ -229,32 +239,35 @@ bool DatedTrackWriter::Finish(std::string& error) {
             output_.Write(GeoJsonTail(frame));
             break;
         }
-        case OutputKind::KML:
+        case OutputKind::KML: {
             if (!timeTrack_) break;
-            if (start_ && settings_.Shape.Splits()) {
-                std::string begin, end;
+            std::string begin, end;
+            if (start_) {
                 AppendIsoTime(begin, *start_, milliseconds_);
                 AppendIsoTime(end, *end_, milliseconds_);
-                ClosePiece();  // the last one: the measurements of every piece are known
-                const std::uint8_t measures = pieceMeasuresPresent_;
-                output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end,
-                                                   measures != 0 ? KmlMeasureSchema(measures) : std::string(), true));
-                appended = piecesGood_ && AppendPart(output_, pieces_);
+            }
+            const bool pieces = start_ && settings_.Shape.Splits();
+            if (pieces) ClosePiece();  // the last one: the measurements of every piece are known
+            const std::uint8_t measures = !start_ ? 0 : pieces ? pieceMeasuresPresent_ : measureArrays_.Present();
+            // The Schema of the measurements stands before the document's
+            // first placemark, as KML 2.2 orders a Document's elements.
+            output_.WriteLine(
+                KmlHeader(settings_.KmlProperties, true, measures != 0 ? KmlMeasureSchema(measures) : std::string()));
+            appended = AppendPart(output_, path_);
+            if (pieces) {
+                output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end, true));
+                appended = piecesGood_ && AppendPart(output_, pieces_) && appended;
                 output_.WriteLine(KmlMultiTrackTrailer());
             } else if (start_) {
-                std::string begin, end;
-                AppendIsoTime(begin, *start_, milliseconds_);
-                AppendIsoTime(end, *end_, milliseconds_);
-                const std::uint8_t measures = measureArrays_.Present();
-                output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end,
-                                                   measures != 0 ? KmlMeasureSchema(measures) : std::string()));
-                appended = AppendSide(0, {}) && AppendSide(1, {});
+                output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end));
+                appended = AppendSide(0, {}) && AppendSide(1, {}) && appended;
                 if (measures != 0) appended = WriteKmlMeasures(output_, measureArrays_, measures) && appended;
                 output_.WriteLine(KmlTimeTrackTrailer());
             } else {
                 output_.WriteLine(KmlTimeDocumentTrailerWithoutTrack());
             }
             break;
+        }
         default:
             break;
     }
@@ -271,7 +284,8 @@ bool DatedTrackWriter::Finish(std::string& error) {
                 }
             }
         }
-        for (const std::string* text : {&pieces_.ErrorText(), static_cast<const std::string*>(&pieceError_)}) {
+        for (const std::string* text :
+             {&path_.ErrorText(), &pieces_.ErrorText(), static_cast<const std::string*>(&pieceError_)}) {
             if (!text->empty()) {
                 error = *text;
                 return false;

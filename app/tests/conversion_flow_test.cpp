@@ -133,6 +133,7 @@ void ConversionFlowTest::everyInputToEveryOutput_data() {
         {"IGC", Sample::Igc, "flight.igc", "flight.igc", "flight_IGC", 4},          // 5 B records, one flagged V
         {"GPX", Sample::Gpx, "hike.gpx", "hike_CRLF.gpx", "hike_CRLF_GXT", 3},      // 3 track points
         {"TCX", Sample::Tcx, "laps.tcx", "laps.tcx", "laps_TCX", 4},                // 4 trackpoints with a position
+        {"FIT", Sample::Fit, "ride.fit", "ride.fit", "ride_FIT", 6},                // 7 records, one without a position
     };
     const struct {
         const char* tag;

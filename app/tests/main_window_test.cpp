@@ -528,6 +528,7 @@ void MainWindowTest::analysisMessageAndState_data() {
     QTest::newRow("IGC") << Sample::Igc << "flight.igc" << "IGC data found. " + choose << altitudeOn;
     QTest::newRow("GPX") << Sample::Gpx << "walk.gpx" << "GPX TRK data found. " + choose << altitudeOn;
     QTest::newRow("TCX") << Sample::Tcx << "laps.tcx" << "TCX data found. " + choose << altitudeOn;
+    QTest::newRow("FIT") << Sample::Fit << "ride.fit" << "FIT data found. " + choose << altitudeOn;
     QTest::newRow("unrecognised") << Sample::Unrecognised << "list.txt"
                                   << "Could not recognize data in selected file  %1." << altitudeOff;
 }

@@ -48,6 +48,8 @@ QByteArray SampleBytes(Sample sample) {
                    "</gpx>\n";
         case Sample::Tcx:  // a watch's laps, one trackpoint without a position
             return ReadAll(QStringLiteral(TORVANE_SOURCE_DIR "/tests/golden/laps.tcx"));
+        case Sample::Fit:  // a ride of two FIT files, one record without a position (tests/golden/ride.fittext)
+            return ReadAll(QStringLiteral(TORVANE_RIDE_FIT));
         case Sample::Unrecognised:
             return "Shopping list\r\nbread\r\nmilk\r\n";
     }
@@ -111,6 +113,7 @@ const char* DataTypeOf(Sample sample) {
         case Sample::Igc: return "GPIGC";
         case Sample::Gpx: return "GPGXT";
         case Sample::Tcx: return "GPTCX";
+        case Sample::Fit: return "GPFIT";
         case Sample::Unrecognised: break;
     }
     return "";

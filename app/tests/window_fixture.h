@@ -24,7 +24,7 @@
 namespace torvane::app::test {
 
 // The input kinds the window converts, and the sample of each.
-enum class Sample { Gga, Gll, Rmc, Igc, Gpx, Tcx, Unrecognised };
+enum class Sample { Gga, Gll, Rmc, Igc, Gpx, Tcx, Fit, Unrecognised };
 
 struct WindowFixture {
     // `progressDelayMs`: how long work runs before its progress dialog shows.

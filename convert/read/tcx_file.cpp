@@ -99,6 +99,7 @@ Role RoleOf(Role parent, std::string_view name, bool inTrackpoint) {
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 std::string_view Trimmed(std::string_view text) {
+    if (!text.empty() && !IsBlank(text.front()) && !IsBlank(text.back())) return text;
     while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     return text;
@@ -410,6 +411,20 @@ private:
         next = close + 1;
         return TagDone() ? AtOnce::Read : AtOnce::Failed;
     }
+    // The text from `text` to `stop` in the piece that ends at `end`: a
+    // short one (a value's) copied at a fixed size where both sides have
+    // the room, which costs no call.
+    void AddPieceText(const char* text, const char* stop, const char* end) {
+        constexpr std::size_t kShort = 32;
+        const auto size = static_cast<std::size_t>(stop - text);
+        if (size <= kShort && !textLong_ && textSize_ + kShort <= text_.size() &&
+            static_cast<std::size_t>(end - text) >= kShort) {
+            std::memcpy(text_.data() + textSize_, text, kShort);
+            textSize_ += size;
+        } else {
+            AddText(text, size);
+        }
+    }
     void AddText(const char* text, std::size_t size) {
         if (textLong_ || textSize_ + size > text_.size()) {
             textLong_ = true;
@@ -493,7 +508,7 @@ bool TcxScanner::Feed(const char* data, std::size_t size) {
                 for (;;) {
                     const char* open = FindOpening(p, end);
                     const char* stop = open != nullptr ? open : end;
-                    if (collecting_) AddText(p, static_cast<std::size_t>(stop - p));
+                    if (collecting_) AddPieceText(p, stop, end);
                     if (!rootSeen_ && mode_ == Mode::FindRoot && !OnlyBlanks(p, stop)) return false;
                     p = stop;
                     if (open == nullptr) break;

@@ -41,6 +41,7 @@ struct InputKind {
     DateSource dates;
     SplitRule split;
     bool carriesAltitude;              // its positions have an altitude of their own
+    bool carriesMeasurements;          // ... and may have heart rate, cadence, power or temperature
     std::string_view kmlDescription;   // the KML description's start
     bool kmlNamesFlight;               // ... which goes on with the flight's date and pilot
     std::string_view lineWord;         // what the account of lines calls one of its lines

@@ -151,7 +151,7 @@ public:
             output = &part->own;
         }
         part->writer = std::make_unique<DatedTrackWriter>(s_, *output, calendar, milliseconds_);
-        if (!part->writer->Open(part->openError) && role == PartRole::Later) return nullptr;
+        if (!part->writer->Open(part->openError, role == PartRole::Later) && role == PartRole::Later) return nullptr;
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {

@@ -27,10 +27,11 @@ DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackC
       milliseconds_(milliseconds),
       measureArrays_(s.OutputType == OutputKind::KML ? MeasureArrays::Form::Kml : MeasureArrays::Form::GeoJson,
                      s.OutputType == OutputKind::KML ? kKmlMeasures : std::uint8_t{0xFF}, s.OutputFilePath) {
+    pathWaits_ = timeTrack_ && InputKindOf(s.DataType).carriesMeasurements;
     if (s.Shape.Any()) shape_ = std::make_unique<ShapePipeline>(s.Shape, shaped_);
 }
 
-bool DatedTrackWriter::Open(std::string& error) {
+bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
     for (std::size_t i = 0; i < SideCount(); ++i) {
         if (!side_[i].Open(settings_.OutputFilePath)) {
             error = side_[i].ErrorText();
@@ -45,10 +46,16 @@ bool DatedTrackWriter::Open(std::string& error) {
         pieceMeasures_ =
             std::make_unique<MeasureArrays>(MeasureArrays::Form::Kml, kKmlMeasures, settings_.OutputFilePath);
     }
-    // The time document's header, which declares the measurements the
-    // track turns out to have, is written when it is finished; its path's
-    // lines wait beside it until then.
-    if (timeTrack_ && !path_.Open(settings_.OutputFilePath)) {
+    // The time document's header declares the measurements the track turns
+    // out to have: for a kind that may carry them it is written when the
+    // document is finished, its path's lines waiting beside it until then;
+    // for the others at once, before the path's lines in the output itself.
+    if (!timeTrack_) return true;
+    if (!pathWaits_) {
+        if (!laterPart) output_.WriteLine(KmlHeader(settings_.KmlProperties, true));
+        return true;
+    }
+    if (!path_.Open(settings_.OutputFilePath)) {
         error = path_.ErrorText();
         return false;
     }
@@ -61,8 +68,7 @@ bool DatedTrackWriter::Append(DatedTrackWriter& later) {
     // The KML path's lines are in the output itself (the time document's
     // wait beside it); the side files follow this part's own ones when the
     // output is finished.
-    if (timeTrack_ && (!AppendPart(path_, later.path_) || !path_.Good())) return false;
-    if (kind_ == OutputKind::KML && !timeTrack_ && (!AppendPart(output_, later.output_) || !output_.Good())) {
+    if (kind_ == OutputKind::KML && (!AppendPart(PathOutput(), later.PathOutput()) || !PathOutput().Good())) {
         return false;
     }
     for (std::size_t i = 0; i < SideCount(); ++i) laterSide_[i] = std::move(later.side_[i]);
@@ -251,9 +257,11 @@ bool DatedTrackWriter::Finish(std::string& error) {
             const std::uint8_t measures = !start_ ? 0 : pieces ? pieceMeasuresPresent_ : measureArrays_.Present();
             // The Schema of the measurements stands before the document's
             // first placemark, as KML 2.2 orders a Document's elements.
-            output_.WriteLine(
-                KmlHeader(settings_.KmlProperties, true, measures != 0 ? KmlMeasureSchema(measures) : std::string()));
-            appended = AppendPart(output_, path_);
+            if (pathWaits_) {
+                output_.WriteLine(KmlHeader(settings_.KmlProperties, true,
+                                            measures != 0 ? KmlMeasureSchema(measures) : std::string()));
+                appended = AppendPart(output_, path_);
+            }
             if (pieces) {
                 output_.WriteLine(KmlTimeTrackHead(settings_.KmlProperties, begin, end, true));
                 appended = piecesGood_ && AppendPart(output_, pieces_) && appended;

@@ -34,9 +34,10 @@ public:
     // NeedsMilliseconds), to be run again with it.
     DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds);
 
-    // Creates the side files (what stands before the body is written by
-    // Finish). False with the reason in `error`.
-    bool Open(std::string& error);
+    // Creates the side files and, unless it writes a later part of the
+    // track or waits for the measurements, what stands before the body.
+    // False with the reason in `error`.
+    bool Open(std::string& error, bool laterPart = false);
 
     bool SeeLine(std::string_view line) override;
     void Take(const Record& record, std::uint64_t lineOffset) override;
@@ -124,7 +125,10 @@ private:
     OutputFile pieces_;
     // The KML time document's path lines, until its header is written.
     OutputFile path_;
-    OutputFile& PathOutput() { return timeTrack_ ? path_ : output_; }
+    // Whether the KML time document's path lines wait beside the output for
+    // its header (a kind that may carry measurements).
+    bool pathWaits_ = false;
+    OutputFile& PathOutput() { return pathWaits_ ? path_ : output_; }
     bool kmlBreak_ = false;
     std::int64_t pieceTimes_ = 0;
     bool piecesGood_ = true;

@@ -1,12 +1,14 @@
 // Scanning text for a few characters, 16 bytes at a time where the
 // processor has SSE2 (a tail of a longer text as the last 16 bytes again),
-// byte by byte elsewhere and for texts shorter than 16 bytes. The line
-// reader, the GPX copy, the comma scan, the GPX word search and the
-// separator exchange of position lines all look for their characters so.
+// byte by byte elsewhere and for texts shorter than 16 bytes. The GPX
+// copy, the comma scan, the GPX word search and the separator exchange of
+// position lines all look for their characters so; the line reader takes
+// the bits of 64 bytes at once (Mask64).
 #pragma once
 
 #include <bit>
 #include <cstddef>
+#include <cstdint>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -42,6 +44,20 @@ public:
         return static_cast<unsigned>(_mm_movemask_epi8(hits));
     }
 #endif
+
+    // One bit for each of the 64 bytes at `block` that is in the set: bit i
+    // for block[i].
+    std::uint64_t Mask64(const char* block) const {
+#ifdef __SSE2__
+        const std::uint64_t low = Mask16(block) | Mask16(block + 16) << 16;
+        const std::uint64_t high = Mask16(block + 32) | Mask16(block + 48) << 16;
+        return low | high << 32;
+#else
+        std::uint64_t bits = 0;
+        for (int i = 0; i < 64; ++i) bits |= static_cast<std::uint64_t>(Holds(block[i])) << i;
+        return bits;
+#endif
+    }
 
 private:
     char chars_[4];

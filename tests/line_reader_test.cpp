@@ -56,6 +56,22 @@ TEST(LineReader, LinesAcrossBlockBoundaries) {
     EXPECT_EQ(ReadLines(bytes), (Lines{first, "y", std::string(3 * block, 'z'), "end"}));
 }
 
+TEST(LineReader, LineEndsAtEveryPlaceOfTheWindowScanned) {
+    // Lines of 0 to 140 bytes ending in turn in CR LF, CR and LF, so that
+    // line ends, and the two bytes of a CR LF, fall on every side of the
+    // 64 bytes looked at together, and of reads of a few bytes.
+    const char* const ends[] = {"\r\n", "\r", "\n"};
+    std::string bytes;
+    Lines expected;
+    for (std::size_t length = 0; length <= 140; ++length) {
+        expected.emplace_back(length, static_cast<char>('a' + length % 26));
+        bytes += expected.back() + ends[length % 3];
+    }
+    for (const std::size_t block : {std::size_t{3}, std::size_t{64}, std::size_t{65}, kReadBlockSize}) {
+        EXPECT_EQ(ReadLines(bytes, kMaxLineLength, nullptr, block), expected) << "block " << block;
+    }
+}
+
 TEST(LineReader, OverlongLineIsAnErrorNotAnAllocation) {
     std::string error;
     EXPECT_EQ(ReadLines("short\n" + std::string(40, 'x'), 16, &error), (Lines{"short"}));

@@ -9,10 +9,14 @@
 namespace torvane {
 namespace {
 
-// Offset of the first CR or LF in [data, data + size), or size.
-std::size_t FindLineEnd(const char* data, std::size_t size) {
-    const ByteSet kLineEnds('\r', '\n');
-    return FindFirstOf(data, size, kLineEnds);
+// A buffer of `capacity` bytes and the room of a window after them, so that
+// a window that starts before the data's end can be read whole. Only the
+// pages that data reaches are touched; the window's room after the data is
+// set after each read, so no window reads a byte never set.
+std::unique_ptr<char[]> NewBuffer(std::size_t capacity, std::size_t window) {
+    auto buffer = std::unique_ptr<char[]>(new char[capacity + window]);
+    std::memset(buffer.get(), 0, window);
+    return buffer;
 }
 
 }  // namespace
@@ -22,7 +26,7 @@ LineReader::LineReader(platform::FileHandle file, std::size_t maxLineLength, std
       maxLineLength_(maxLineLength),
       blockSize_(std::max<std::size_t>(blockSize, 1)),
       capacity_(maxLineLength + blockSize_ + 1),
-      buffer_(new char[capacity_]) {}
+      buffer_(NewBuffer(capacity_, kWindow)) {}
 
 LineReader::LineReader(platform::FileHandle file, ByteRange range) : LineReader(file) {
     ranged_ = true;
@@ -60,6 +64,7 @@ bool LineReader::Refill() {
     if (n > 0) {
         end_ += static_cast<std::size_t>(n);
         textRead_ += static_cast<std::uint64_t>(n);
+        std::memset(buffer_.get() + end_, 0, kWindow);
         return true;
     }
     if (n == 0) {
@@ -99,7 +104,7 @@ void LineReader::SetEncoding(TextEncoding encoding) {
     if (blockSize_ < 64) {
         blockSize_ = 64;
         capacity_ = maxLineLength_ + blockSize_ + 1;
-        buffer_.reset(new char[capacity_]);
+        buffer_ = NewBuffer(capacity_, kWindow);
     }
     raw_.reset(new char[blockSize_]);
 }
@@ -109,26 +114,41 @@ void LineReader::SetLineTooLongError() {
              " bytes; this is not a text log";
 }
 
-LineReader::Status LineReader::Next(std::string_view& line) {
+LineReader::Status LineReader::NextFromHere(std::string_view& line) {
     for (;;) {
-        const std::size_t from = std::max(scanned_, begin_);
-        const std::size_t at = from + FindLineEnd(buffer_.get() + from, end_ - from);
-        scanned_ = at;
-        if (at < end_) {
-            const char mark = buffer_[at];
-            const bool needNext = mark == '\r' && at + 1 == end_ && !eof_;
-            if (!needNext) {
-                if (at - begin_ > maxLineLength_) {
-                    SetLineTooLongError();
-                    return Status::Error;
+        while (ends_ != 0) {
+            const std::size_t at = window_ + static_cast<std::size_t>(std::countr_zero(ends_));
+            ends_ &= ends_ - 1;
+            if (at < begin_) continue;  // the LF of a CR LF, where it begins a window
+            std::size_t next = at + 1;
+            if (buffer_[at] == '\r') {
+                if (next == end_ && !eof_) {
+                    // Whether a LF follows is for the next read to tell: the
+                    // CR is looked at again after it.
+                    ends_ = 0;
+                    scanned_ = at;
+                    if (!Refill()) return Status::Error;
+                    continue;
                 }
-                line = std::string_view(buffer_.get() + begin_, at - begin_);
-                begin_ = at + 1;
-                if (mark == '\r' && begin_ < end_ && buffer_[begin_] == '\n') ++begin_;
-                ++lineNumber_;
-                return Status::Line;
+                if (next < end_ && buffer_[next] == '\n') {
+                    ++next;
+                    if (next <= scanned_) ends_ &= ends_ - 1;  // the LF's bit, the next one
+                }
             }
-        } else if (eof_) {
+            if (at - begin_ > maxLineLength_) {
+                SetLineTooLongError();
+                return Status::Error;
+            }
+            line = std::string_view(buffer_.get() + begin_, at - begin_);
+            begin_ = next;
+            ++lineNumber_;
+            return Status::Line;
+        }
+        if (scanned_ < end_) {
+            ScanWindow();
+            continue;
+        }
+        if (eof_) {
             if (begin_ < end_) {
                 if (end_ - begin_ > maxLineLength_) {
                     SetLineTooLongError();

@@ -1,9 +1,12 @@
 // Buffered text line reading. A line ends at CR LF, at CR or at LF; the
 // terminator is not part of the line; a last line without terminator is still
 // read. Reads the file in large blocks and hands out views into one reused
-// buffer, so no line is copied or allocated.
+// buffer, so no line is copied or allocated; finds the line ends of 64
+// bytes at once.
 #pragma once
 
+#include <algorithm>
+#include <bit>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -12,6 +15,7 @@
 
 #include "convert/files/platform/file_system.h"
 #include "convert/files/utf16_text.h"
+#include "output/byte_scan.h"
 
 namespace torvane {
 
@@ -48,7 +52,26 @@ public:
     void SetEncoding(TextEncoding encoding);
 
     // The next line, valid until the next call. Error: see ErrorText().
-    Status Next(std::string_view& line);
+    Status Next(std::string_view& line) {
+        // Most lines end in the next 64 bytes, with a byte after their end.
+        while (ends_ == 0 && end_ - scanned_ >= kWindow) ScanWindow();
+        if (ends_ != 0) {
+            const std::size_t at = window_ + static_cast<std::size_t>(std::countr_zero(ends_));
+            std::size_t next = at + 1;
+            if (at >= begin_ && next < end_ && at - begin_ <= maxLineLength_) {
+                ends_ &= ends_ - 1;
+                if (buffer_[at] == '\r' && buffer_[next] == '\n') {
+                    ++next;
+                    if (next <= scanned_) ends_ &= ends_ - 1;  // the LF's bit, the next one
+                }
+                line = std::string_view(buffer_.get() + begin_, at - begin_);
+                begin_ = next;
+                ++lineNumber_;
+                return Status::Line;
+            }
+        }
+        return NextFromHere(line);
+    }
 
     std::uint64_t BytesRead() const { return bytesRead_; }
     // The offset in the file of the first byte of `line`, the line Next()
@@ -60,7 +83,18 @@ public:
     const std::string& ErrorText() const { return error_; }
 
 private:
+    Status NextFromHere(std::string_view& line);  // Next, in every case
     bool Refill();
+    // The line ends of the 64 bytes from scanned_ (or fewer, up to end_).
+    void ScanWindow() {
+        const ByteSet lineEnds('\r', '\n');
+        window_ = scanned_;
+        const std::size_t size = std::min(end_ - window_, kWindow);
+        ends_ = lineEnds.Mask64(buffer_.get() + window_);
+        if (size < kWindow) ends_ &= (std::uint64_t{1} << size) - 1;
+        scanned_ = window_ + size;
+    }
+    static constexpr std::size_t kWindow = 64;  // bytes looked at together
     // Reads up to `room` bytes into `to`: the bytes put there, 0 at the
     // end, -1 on failure. `room` bytes of text come from fewer of UTF-16.
     std::ptrdiff_t Read(char* to, std::size_t room);
@@ -76,7 +110,13 @@ private:
     std::unique_ptr<char[]> buffer_;
     std::size_t begin_ = 0;      // start of the unread data
     std::size_t end_ = 0;        // end of the data in the buffer
-    std::size_t scanned_ = 0;    // no line end stands in [begin_, scanned_)
+    // Line ends are looked for 64 bytes at a time: `ends_` holds a bit for
+    // each line end of [window_, scanned_) not handed out yet (bit i for
+    // window_ + i); no other line end stands in [begin_, scanned_) but the
+    // LF of a CR LF whose line was handed out.
+    std::size_t window_ = 0;
+    std::size_t scanned_ = 0;
+    std::uint64_t ends_ = 0;
     bool eof_ = false;
     std::uint64_t bytesRead_ = 0;  // of the file
     std::uint64_t textRead_ = 0;   // put into the buffer: bytesRead_ but for UTF-16

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "convert/rounding.h"
 #include "output/track_time.h"
 
 namespace torvane {
@@ -40,7 +41,7 @@ std::optional<std::int64_t> TrackCalendar::Position(double timeOfDay) {
     // A garbled time field can hold any number; only a time within a few
     // days of its date is a time at all.
     if (!known_ || !(std::fabs(timeOfDay) < 10 * 86400.0)) return std::nullopt;
-    return day_ * kMillisecondsPerDay + std::llround(timeOfDay * 1000);
+    return day_ * kMillisecondsPerDay + RoundToInteger(timeOfDay * 1000);
 }
 
 void TrackCalendar::TellFirstSteps(TrackCalendar& other) const {

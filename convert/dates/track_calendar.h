@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "convert/rounding.h"
+
 namespace torvane {
 
 // Whether the time of day falls by more than 12 hours from `previous` to
@@ -24,7 +26,7 @@ namespace torvane {
 // hours is none, whatever a difference of binary fractions says.
 inline bool PassesMidnight(double previous, double next) {
     constexpr double kHalfDayMilliseconds = 12 * 3600 * 1000;
-    return std::round(previous * 1000) - std::round(next * 1000) > kHalfDayMilliseconds;
+    return RoundToWhole(previous * 1000) - RoundToWhole(next * 1000) > kHalfDayMilliseconds;
 }
 
 class TrackCalendar {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "convert/rounding.h"
 #include "convert/summary/track_summary.h"
 
 namespace torvane {
@@ -11,7 +12,7 @@ namespace {
 // Altitudes in whole millimetres; any beyond a million kilometres are held there.
 std::int64_t Millimetres(double metres) {
     constexpr double kMost = 1e12;
-    return std::llround(std::clamp(metres * 1000, -kMost, kMost));
+    return RoundToInteger(std::clamp(metres * 1000, -kMost, kMost));
 }
 
 }  // namespace
@@ -115,7 +116,7 @@ void MotionCounter::Step(const Timed& from, const Timed& to, std::optional<doubl
     greatest_ = std::max(greatest_, speed);
     if (speed * 3.6 > kMovingKmh) {
         movingMs_ += ms;
-        movingNm_ += std::llround(metres * 1e9);
+        movingNm_ += RoundToInteger(metres * 1e9);
     }
 }
 

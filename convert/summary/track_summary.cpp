@@ -12,6 +12,7 @@
 #include "convert/files/output_file.h"
 #include "convert/parts/log_parts.h"
 #include "convert/parts/record_parts.h"
+#include "convert/rounding.h"
 #include "convert/run/conversion_run.h"
 
 namespace torvane {
@@ -199,7 +200,7 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
         sample.index = last_.index + 1;
         sample.days = last_.days + (PassesMidnight(last_.timeOfDay, p.timeOfDay) ? 1 : 0);
         step = StepMetres(last_, sample);
-        sample.nanometres = last_.nanometres + std::llround(*step * 1e9);
+        sample.nanometres = last_.nanometres + RoundToInteger(*step * 1e9);
         sample.anyUtc = last_.anyUtc;
         sample.utc = last_.utc;
         Extend(t, p.latitude, p.latitude, p.longitude, p.longitude);
@@ -225,7 +226,7 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
         if (utc) motion_.Add(p.latitude, p.longitude, *utc, motionStep);
     } else {
         motion_.Add(p.latitude, p.longitude,
-                    sample.days * static_cast<std::int64_t>(kDay) * 1000 + std::llround(p.timeOfDay * 1000),
+                    sample.days * static_cast<std::int64_t>(kDay) * 1000 + RoundToInteger(p.timeOfDay * 1000),
                     motionStep);
     }
     if (p.altitudeGiven) climb_.Add(sample.altitude);
@@ -262,7 +263,7 @@ bool TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     TrackSample from = last_;
     from.index += 1;
     from.days += PassesMidnight(last_.timeOfDay, later.first_.timeOfDay) ? 1 : 0;
-    from.nanometres += std::llround(StepMetres(last_, later.first_) * 1e9);
+    from.nanometres += RoundToInteger(StepMetres(last_, later.first_) * 1e9);
     const auto continued = [&from](TrackSample p) {
         p.index += from.index;
         p.days += from.days;

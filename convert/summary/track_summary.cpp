@@ -29,7 +29,7 @@ double Radians(double degrees) { return degrees * (std::numbers::pi / 180); }
 
 // The step between two records.
 double StepMetres(const TrackSample& a, const TrackSample& b) {
-    return HaversineMetres(a.latitude, a.longitude, b.latitude, b.longitude);
+    return HaversineMetres(a.latitude, a.longitude, a.cosLatitude, b.latitude, b.longitude, b.cosLatitude);
 }
 
 // The figures' extent widened to take in [latMin, latMax] x [lonMin, lonMax].
@@ -59,11 +59,17 @@ std::vector<TrackSample> WithEnds(const TrackSample& first, std::vector<TrackSam
 
 }  // namespace
 
-double HaversineMetres(double lat1, double lon1, double lat2, double lon2) {
+double CosLatitude(double latitudeDegrees) { return std::cos(Radians(latitudeDegrees)); }
+
+double HaversineMetres(double lat1, double lon1, double cosLat1, double lat2, double lon2, double cosLat2) {
     const double sinLat = std::sin(Radians(lat2 - lat1) / 2);
     const double sinLon = std::sin(Radians(lon2 - lon1) / 2);
-    const double h = sinLat * sinLat + std::cos(Radians(lat1)) * std::cos(Radians(lat2)) * sinLon * sinLon;
+    const double h = sinLat * sinLat + cosLat1 * cosLat2 * sinLon * sinLon;
     return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
+}
+
+double HaversineMetres(double lat1, double lon1, double lat2, double lon2) {
+    return HaversineMetres(lat1, lon1, CosLatitude(lat1), lat2, lon2, CosLatitude(lat2));
 }
 
 template <std::size_t Keys>
@@ -186,6 +192,7 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     sample.offset = lineOffset;
     sample.latitude = p.latitude;
     sample.longitude = p.longitude;
+    sample.cosLatitude = CosLatitude(p.latitude);
     sample.altitude = p.altitudeGiven ? p.altitude : 0;
     sample.timeOfDay = p.timeOfDay;
     // Dated as the dated outputs date it: a position they write.

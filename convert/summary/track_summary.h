@@ -29,6 +29,7 @@ struct TrackSample {
     std::uint64_t offset = 0;  // where the record's line starts in the log
     double latitude = 0;
     double longitude = 0;
+    double cosLatitude = 1;  // of `latitude`: once for the two steps it takes part in
     double altitude = 0;
     double timeOfDay = 0;
     std::int64_t days = 0;        // midnights passed since the first record
@@ -46,6 +47,9 @@ constexpr std::size_t kMaxDrawingPoints = 4000;
 // Great-circle distance by the haversine formula on a sphere of
 // kEarthRadiusMetres, in metres.
 double HaversineMetres(double lat1, double lon1, double lat2, double lon2);
+// The same, given the cosines of the two latitudes (CosLatitude).
+double HaversineMetres(double lat1, double lon1, double cosLat1, double lat2, double lon2, double cosLat2);
+double CosLatitude(double latitudeDegrees);
 
 // The figures of the track (records with a position; altitudes only where
 // the log gives one) and its drawing points. Where the log is dated, its

@@ -7,39 +7,33 @@
 namespace torvane {
 namespace {
 
-// What one pass over a line finds at its "*", "$", "H" and "<" characters:
-// a star; each "$GP" followed by the sentence name; "HF", which every IGC
-// header word starts with; "<trkpt".
-struct LineMarks {
-    bool star = false;
-    bool gga = false, gll = false, rmc = false;           // after "$GP"
-    bool anyGga = false, anyGll = false, anyRmc = false;  // after "$" and any two capitals
-    bool headerWord = false;
-    bool trackPointTag = false;
-};
+// What one pass over a line finds at its "*", "$", "H" and "<" characters,
+// as bits: a star; each "$GP" followed by a sentence name counted, and each
+// "$" and any two capitals followed by one; "HF", which every IGC header
+// word starts with; "<trkpt".
+constexpr unsigned kStar = 1, kGga = 2, kGll = 4, kRmc = 8, kAnyGga = 16, kAnyGll = 32, kAnyRmc = 64,
+                   kHeaderWord = 128, kTrackPointTag = 256;
 
-LineMarks ScanLineMarks(std::string_view line) {
-    LineMarks marks;
+// The marks of the "$" at `at`: the sentence named after it, if any.
+unsigned DollarMarks(std::string_view line, std::size_t at) {
+    const std::string_view name = SentenceNameAt(line, at);
+    if (name.empty()) return 0;
+    const unsigned any = name == "GGA" ? kAnyGga : name == "GLL" ? kAnyGll : name == "RMC" ? kAnyRmc : 0;
+    if (any == 0) return 0;
+    // After "$GP" the same kind's bit too, three places lower.
+    return line[at + 1] == 'G' && line[at + 2] == 'P' ? any | any >> 3 : any;
+}
+
+unsigned ScanLineMarks(std::string_view line) {
     const char* const data = line.data();
     const std::size_t size = line.size();
+    unsigned marks = 0;
     ScanBytes(data, size, ByteSet('*', '$', 'H', '<'), [&](std::size_t at) {
         switch (data[at]) {
-            case '*': marks.star = true; break;
-            case '$':
-                if (const std::string_view name = SentenceNameAt(line, at); !name.empty()) {
-                    const bool gga = name == "GGA", gll = name == "GLL", rmc = name == "RMC";
-                    marks.anyGga = marks.anyGga || gga;
-                    marks.anyGll = marks.anyGll || gll;
-                    marks.anyRmc = marks.anyRmc || rmc;
-                    if (data[at + 1] == 'G' && data[at + 2] == 'P') {
-                        marks.gga = marks.gga || gga;
-                        marks.gll = marks.gll || gll;
-                        marks.rmc = marks.rmc || rmc;
-                    }
-                }
-                break;
-            case 'H': marks.headerWord = marks.headerWord || (size - at >= 2 && data[at + 1] == 'F'); break;
-            default: marks.trackPointTag = marks.trackPointTag || line.substr(at, 6) == "<trkpt"; break;
+            case '*': marks |= kStar; break;
+            case '$': marks |= DollarMarks(line, at); break;
+            case 'H': marks |= size - at >= 2 && data[at + 1] == 'F' ? kHeaderWord : 0; break;
+            default: marks |= line.substr(at, 6) == "<trkpt" ? kTrackPointTag : 0; break;
         }
         return true;
     });
@@ -50,14 +44,12 @@ LineMarks ScanLineMarks(std::string_view line) {
 // sentence name, or with "accept every satellite system" each "$" and two
 // capitals followed by it; with "skip sentences with a wrong checksum", only
 // when the line's checksum is right.
-void CountSentences(std::string_view line, const LineMarks& marks, AnalysisCounts& counts,
-                    const SentenceRules& rules) {
+void CountSentences(std::string_view line, unsigned marks, AnalysisCounts& counts, const SentenceRules& rules) {
     // A sentence without a checksum is legal NMEA: counted with "accept
     // every satellite system".
-    if (!marks.star && !rules.anyTalker) return;
-    const bool gga = rules.anyTalker ? marks.anyGga : marks.gga;
-    const bool gll = rules.anyTalker ? marks.anyGll : marks.gll;
-    const bool rmc = rules.anyTalker ? marks.anyRmc : marks.rmc;
+    if (!(marks & kStar) && !rules.anyTalker) return;
+    const unsigned kinds = rules.anyTalker ? marks >> 3 : marks;
+    const bool gga = kinds & kGga, gll = kinds & kGll, rmc = kinds & kRmc;
     if (!gga && !gll && !rmc) return;
     if (rules.verifyChecksums && !HasValidChecksum(line)) return;
     counts.gga += gga;
@@ -128,9 +120,9 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
 }
 
 void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
-    const LineMarks marks = ScanLineMarks(line);
+    const unsigned marks = ScanLineMarks(line);
     CountSentences(line, marks, counts, rules);
-    if (marks.headerWord) CountIgcHeader(line, counts, rules);
+    if (marks & kHeaderWord) CountIgcHeader(line, counts, rules);
     if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') {
         ++counts.validFix;
         if (!counts.pressureAltitudeSeen) {
@@ -138,7 +130,7 @@ void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRule
             counts.gnssAltitudeSeen = counts.gnssAltitudeSeen || (line.size() >= 35 && !FieldIsZeros(line, 30));
         }
     }
-    if (marks.trackPointTag && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
+    if ((marks & kTrackPointTag) && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
 }
 
 }  // namespace torvane

@@ -11,7 +11,7 @@
 
 namespace torvane {
 
-double LeadingNumber(std::string_view text) {
+double LeadingNumberInFull(std::string_view text) {
     const char* p = text.data();
     const char* const end = p + text.size();
     while (p < end && *p == ' ') ++p;

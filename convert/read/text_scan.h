@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace torvane {
@@ -11,7 +12,37 @@ namespace torvane {
 // or "-", then ASCII digits with at most one "." as decimal point; no
 // exponent. 0 when there is no digit. A value too large for a double is
 // infinite. Independent of the locale.
-double LeadingNumber(std::string_view text);
+double LeadingNumberInFull(std::string_view text);
+
+// The same, the common case inline: a field that starts with its digits
+// (or its point), 15 digits at most, as the readers meet it in every line.
+inline double LeadingNumber(std::string_view text) {
+    const char* p = text.data();
+    const char* const end = p + text.size();
+    // As LeadingNumberInFull gathers them: the digits before and after the
+    // point in one number, divided by an exact power of ten.
+    std::uint64_t digits = 0;
+    unsigned d = 0;
+    std::size_t count = 0;
+    while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+        digits = digits * 10 + d;
+        ++p;
+    }
+    count = static_cast<std::size_t>(p - text.data());
+    std::size_t decimals = 0;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+            digits = digits * 10 + d;
+            ++p;
+        }
+        decimals = static_cast<std::size_t>(p - fraction);
+    }
+    count += decimals;
+    if (count == 0 || count > 15) return LeadingNumberInFull(text);  // blanks, a sign, no digit, many digits
+    constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+    return static_cast<double>(digits) / kPowers[decimals];
+}
 
 // One pass over a line for one mark character: how many there are, and the
 // 1-based positions of the first 16.

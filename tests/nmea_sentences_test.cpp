@@ -193,6 +193,13 @@ TEST(NmeaSentences, CommaScanRestartsAfterAMissingComma) {
     EXPECT_EQ(positions[1], 0);
     EXPECT_EQ(positions[2], 1);
     EXPECT_EQ(positions[3], 0);
+    // Commas enough for the whole chain, or one short of it: no restart, or
+    // one at the last element.
+    std::array<int, 16> enough{}, oneShort{};
+    MarkPositions(ScanMarks("x,,,", ','), 3, enough);
+    EXPECT_EQ(enough, (std::array<int, 16>{1, 2, 3, 4}));
+    MarkPositions(ScanMarks("x,,", ','), 3, oneShort);
+    EXPECT_EQ(oneShort, (std::array<int, 16>{1, 2, 3, 0}));
 }
 
 TEST(LeadingNumber, ReadsTheNumberAtTheStart) {

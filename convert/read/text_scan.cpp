@@ -81,13 +81,15 @@ void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& position
     // position 1 and meets all marks in order again, and so on. Every element
     // is one of the first 16 marks, which the scan holds.
     positions[0] = 1;
-    int k = 1;
+    const int j0 = scan.count > 0 && scan.first[0] == 1 ? 1 : 0;
+    // The marks in order, as far as they go (for most lines, all of the chain).
+    const int run = std::min(scan.count - j0, last);
+    std::copy_n(scan.first.begin() + j0, run, positions.begin() + 1);
+    int k = 1 + run;
     const auto put = [&](int value) { positions[static_cast<std::size_t>(k++)] = value; };
-    int j = scan.count > 0 && scan.first[0] == 1 ? 1 : 0;
-    for (; j < scan.count && k <= last; ++j) put(scan.first[static_cast<std::size_t>(j)]);
     while (k <= last) {
         put(0);
-        for (j = 0; j < scan.count && k <= last; ++j) put(scan.first[static_cast<std::size_t>(j)]);
+        for (int j = 0; j < scan.count && k <= last; ++j) put(scan.first[static_cast<std::size_t>(j)]);
     }
 }
 

@@ -63,16 +63,29 @@ double LeadingNumberInFull(std::string_view text) {
     return negative ? -value : value;
 }
 
-MarkScan ScanMarks(std::string_view line, char mark) { return ScanMarks(line, mark, mark); }
+namespace {
 
-MarkScan ScanMarks(std::string_view line, char mark, char otherMark) {
+template <int N>
+MarkScan ScanMarksOf(std::string_view line, const ByteSet<N>& marks) {
     MarkScan scan;
-    ScanBytes(line.data(), line.size(), ByteSet(mark, otherMark), [&scan](std::size_t at) {
-        if (scan.count < 16) scan.first[static_cast<std::size_t>(scan.count++)] = static_cast<int>(at) + 1;
-        ++scan.total;
+    // The counts in locals, which the scan can keep in registers.
+    int count = 0, total = 0;
+    ScanBytes(line.data(), line.size(), marks, [&](std::size_t at) {
+        if (count < 16) scan.first[static_cast<std::size_t>(count++)] = static_cast<int>(at) + 1;
+        ++total;
         return true;
     });
+    scan.count = count;
+    scan.total = total;
     return scan;
+}
+
+}  // namespace
+
+MarkScan ScanMarks(std::string_view line, char mark) { return ScanMarksOf(line, ByteSet(mark)); }
+
+MarkScan ScanMarks(std::string_view line, char mark, char otherMark) {
+    return ScanMarksOf(line, ByteSet(mark, otherMark));
 }
 
 void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& positions) {

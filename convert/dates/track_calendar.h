@@ -26,7 +26,11 @@ namespace torvane {
 // hours is none, whatever a difference of binary fractions says.
 inline bool PassesMidnight(double previous, double next) {
     constexpr double kHalfDayMilliseconds = 12 * 3600 * 1000;
-    return RoundToWhole(previous * 1000) - RoundToWhole(next * 1000) > kHalfDayMilliseconds;
+    const double from = previous * 1000, to = next * 1000;
+    // Rounding moves each time by half a millisecond at most: a fall that
+    // is a second short of 12 hours (or a rise) is none, without rounding.
+    if (from - to < kHalfDayMilliseconds - 1000) return false;
+    return RoundToWhole(from) - RoundToWhole(to) > kHalfDayMilliseconds;
 }
 
 class TrackCalendar {

@@ -147,6 +147,10 @@ TEST(IgcFix, ShortAndGarbledRecordsReadMissingFieldsAsZero) {
              Case{"", " 000000.00  00.0000000  000.0000000  0000.00"},
              Case{"B10XX345307123N00852345EA0012300150", " 036034.00  53.1187167  008.8724167  0123.00"},
              Case{"B1012345307.23N00852345EA0012300150", " 036754.00  53.0001205  008.8724167  0123.00"},
+             Case{"B1012345307123N008523X5EA0012300150", " 036754.00  53.1187167  008.0087167  0123.00"},
+             // The longitude's last digit is the record's 23rd byte: cut there, or just after.
+             Case{"B1012345307123N0085234", " 036754.00  53.1187167  008.0872333  0000.00"},
+             Case{"B1012345307123N00852345", " 036754.00  53.1187167  008.8724167  0000.00"},
          }) {
         const Fix s = Converted(c.record);
         EXPECT_EQ(s.line, c.tableLine) << c.record;

@@ -1,5 +1,9 @@
 #include "convert/read/igc_fix.h"
 
+#include <bit>
+#include <cstdint>
+#include <cstring>
+
 #include "convert/read/text_scan.h"
 
 namespace torvane {
@@ -43,6 +47,31 @@ double FieldValue(std::string_view line) {
     return LeadingNumber(Mid(line, place.start, place.width));
 }
 
+// Whether the bytes 1 to 13 and 15 to 22 (0-based) of a B record, its time,
+// latitude and longitude, are all digits, as recorders write them: tested
+// eight bytes at a time. (A byte from 0xFA up can make its neighbour look
+// like no digit: such a record is read field by field, as any other.)
+bool PlainTimeAndPosition(std::string_view line) {
+    if constexpr (std::endian::native != std::endian::little) return false;
+    if (line.size() < 23) return false;
+    const auto digits = [&line](std::size_t at) {
+        std::uint64_t x;
+        std::memcpy(&x, line.data() + at, 8);
+        constexpr std::uint64_t kHigh = 0xF0F0F0F0F0F0F0F0, kThrees = 0x3030303030303030;
+        return (((x & kHigh) ^ kThrees) | (((x + 0x0606060606060606) & kHigh) ^ kThrees)) == 0;
+    };
+    return digits(1) && digits(6) && digits(15);
+}
+
+// The field of digits alone (PlainTimeAndPosition) as the integer it spells.
+template <FieldPlace place>
+double PlainField(std::string_view line) {
+    const char* const field = line.data() + place.start - 1;
+    unsigned value = 0;
+    for (int i = 0; i < place.width; ++i) value = value * 10 + (static_cast<unsigned char>(field[i]) - unsigned{'0'});
+    return value;
+}
+
 // IGC's own manipulation rule: a value of 0 leaves the altitude as recorded
 // in both modes.
 double IgcManipulatedAltitude(const RunOptions& options, double altitude) {
@@ -56,17 +85,21 @@ double IgcManipulatedAltitude(const RunOptions& options, double altitude) {
 }  // namespace
 
 void ReadIgcFix(const RunOptions& options, Record& record, std::string_view line) {
-    const double latitudeDegrees = FieldValue<kLatitudeDegrees>(line);
-    const double latitudeMinutes = FieldValue<kLatitudeMinutes>(line) / 1000;
-    const double longitudeDegrees = FieldValue<kLongitudeDegrees>(line);
-    const double longitudeMinutes = FieldValue<kLongitudeMinutes>(line) / 1000;
+    const bool plain = PlainTimeAndPosition(line);
+    const double latitudeDegrees = plain ? PlainField<kLatitudeDegrees>(line) : FieldValue<kLatitudeDegrees>(line);
+    const double latitudeMinutes =
+        (plain ? PlainField<kLatitudeMinutes>(line) : FieldValue<kLatitudeMinutes>(line)) / 1000;
+    const double longitudeDegrees = plain ? PlainField<kLongitudeDegrees>(line) : FieldValue<kLongitudeDegrees>(line);
+    const double longitudeMinutes =
+        (plain ? PlainField<kLongitudeMinutes>(line) : FieldValue<kLongitudeMinutes>(line)) / 1000;
     Position& p = record.position;
     p.latitude = (latitudeDegrees + latitudeMinutes / 60) * HemisphereSign(line, kLatitudeHemisphere, 'S');
     p.longitude = (longitudeDegrees + longitudeMinutes / 60) * HemisphereSign(line, kLongitudeHemisphere, 'W');
     MarkOutOfRange(record);
 
     const double timeOfDay =
-        FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line);
+        plain ? PlainField<kHours>(line) * 3600 + PlainField<kMinutes>(line) * 60 + PlainField<kSeconds>(line)
+              : FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line);
     const bool gnss = options.IgcGnssAltitude;
     const FieldPlace altitude = gnss ? kGnssAltitude : kPressureAltitude;
     const double recorded = gnss ? FieldValue<kGnssAltitude>(line) : FieldValue<kPressureAltitude>(line);

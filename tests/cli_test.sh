@@ -54,6 +54,12 @@ check "preview well-formed" xmllint --noout "$work/track_GGA.svg"
 check "preview renders" rsvg-convert -o "$work/track_GGA.png" "$work/track_GGA.svg"
 "$cli" preview "$work/track.nmea" >/dev/null 2>&1 </dev/null; rc=$?
 check "preview refusal" same "$rc" 2
+check "preview title" grep -q ">$work/track.nmea</text>" "$work/track_GGA.svg"
+# A GPX log's picture is titled with the log as given, not with its CR LF copy.
+printf '<gpx>\n<trkpt lat="1" lon="2">\n</trkpt>\n</gpx>\n' > "$work/walk.gpx"
+"$cli" preview "$work/walk.gpx" >/dev/null
+check "gpx preview title" same "$(grep -c -e ">$work/walk.gpx</text>" -e "<title>$work/walk.gpx</title>" \
+  "$work/walk_CRLF_GXT.svg")" 2
 
 # On a terminal the command asks; No is the default answer.
 if command -v script >/dev/null; then

@@ -288,7 +288,7 @@ std::string WritePreview(Settings s, const TrackSummary& summary, std::string& e
         error = output.ErrorText();
         return {};
     }
-    output.Write(TrackSvg(DrawingOf(summary, s.InputFilePath)));
+    output.Write(TrackSvg(DrawingOf(summary, PreviewTitle(s))));
     if (!output.Commit()) {
         error = output.ErrorText();
         return {};
@@ -341,7 +341,7 @@ EMSCRIPTEN_KEEPALIVE char* TorvaneAnalyze(const char* data, int length) {
     result.Add("kept", static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(kept)));
     if (!analysis.summarised) return result.Add("previewError", PageText(analysis.summaryError)).Release();
     const std::string preview = WritePreview(s, analysis.summary, error);
-    const TrackDrawing drawing = DrawingOf(analysis.summary, s.InputFilePath);
+    const TrackDrawing drawing = DrawingOf(analysis.summary, PreviewTitle(s));
     return result.Add("preview", preview)
         .Add("previewError", error)
         .AddObject("figures", FiguresJson(drawing.figures))

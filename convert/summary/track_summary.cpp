@@ -452,6 +452,10 @@ TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
     return d;
 }
 
+const std::string& PreviewTitle(const RunOptions& options) {
+    return options.AnalysedFilePath.empty() ? options.InputFilePath : options.AnalysedFilePath;
+}
+
 PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& path, std::string& error) {
     if (IsInputFile(options, path)) {
         error = FileFailureMessage(FileAction::WriteOutput, path, "it is the input file");
@@ -465,7 +469,7 @@ PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& pat
         error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText());
         return PreviewOutcome::Failed;
     }
-    output.Write(TrackSvg(DrawingOf(summary, options.InputFilePath)));
+    output.Write(TrackSvg(DrawingOf(summary, PreviewTitle(options))));
     if (!output.Commit()) {
         error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText(), CommitFailureNote(output));
         return PreviewOutcome::Failed;

@@ -134,6 +134,10 @@ private:
 // the track has no time.
 TrackDrawing DrawingOf(const TrackSummary& summary, std::string title);
 
+// The picture's title: the log as the user gave it, not the CR LF copy of a
+// GPX log that the analysis made and the run reads.
+const std::string& PreviewTitle(const RunOptions& options);
+
 // Writes the drawing of `options`' track as SVG to `path` through an output
 // file (complete or not at all). A track without a position is not drawn:
 // nothing is written. Failed with the reason in `error`; never written over

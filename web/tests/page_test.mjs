@@ -545,6 +545,25 @@ try {
   check(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
     'on a phone (390 x 844) the page needs no sideways scrolling');
   await screenshot('page-phone-390x844.png');
+  // The narrowest phones (320 CSS px), with the widest boxes shown.
+  await page.setViewport({ width: 320, height: 640, deviceScaleFactor: 2, isMobile: true, hasTouch: true });
+  await page.waitForFunction(() => document.getElementById('convert') !== null);
+  await drop(path.join(examples, 'city-walk.nmea'));
+  await setOptions(['--to', 'kml', '--simplify', '5']);
+  check(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth &&
+    [...document.querySelectorAll('fieldset')].every((set) => set.getBoundingClientRect().right <= window.innerWidth)),
+  'on a phone 320 px wide the page and its boxes need no sideways scrolling');
+  await screenshot('page-phone-320x640.png');
+  await setOptions([]);
+  // A laptop's window (1366 x 768): "3. Convert" beside the picture, its
+  // START shown without scrolling.
+  await page.setViewport({ width: 1366, height: 768 });
+  await page.waitForFunction(() => document.getElementById('convert') !== null);
+  await drop(path.join(examples, 'hike.gpx'));
+  await page.evaluate(() => window.scrollTo(0, 0));
+  check(await page.evaluate(() => document.getElementById('convert').getBoundingClientRect().bottom <= window.innerHeight &&
+    !document.getElementById('preview-figure').hidden), 'at 1366 x 768 "3. Convert" and its START show without scrolling');
+  await page.screenshot({ path: path.join(buildWeb, 'screenshots', 'page-1366x768.png') });
   await page.setViewport({ width: 1100, height: 900 });
   await page.waitForFunction(() => document.getElementById('convert') !== null);
 

@@ -56,7 +56,7 @@ check "preview renders" rsvg-convert -o "$work/track_GGA.png" "$work/track_GGA.s
 check "preview refusal" same "$rc" 2
 check "preview title" grep -q ">$work/track.nmea</text>" "$work/track_GGA.svg"
 # A GPX log's picture is titled with the log as given, not with its CR LF copy.
-printf '<gpx>\n<trkpt lat="1" lon="2">\n</trkpt>\n</gpx>\n' > "$work/walk.gpx"
+printf '<gpx>\n<trkpt lat="1" lon="2">\n</trkpt>\n<trkpt lat="1" lon="2">\n</trkpt>\n</gpx>\n' > "$work/walk.gpx"
 "$cli" preview "$work/walk.gpx" >/dev/null
 check "gpx preview title" same "$(grep -c -e ">$work/walk.gpx</text>" -e "<title>$work/walk.gpx</title>" \
   "$work/walk_CRLF_GXT.svg")" 2

@@ -541,12 +541,15 @@
     const started = performance.now();
     let answer = null;
     const outcomes = { written: 0, nothing: 0, failed: 0 };
+    // Where the worker's time went (its calls, writing, waiting for slices), for the bench.
+    const times = { call: 0, writing: 0, waiting: 0 };
     for (let i = 0; i < logs.length && !cancelled; i++) {
       work.index = i;
       work.text = 'Converting ' + logs[i].name + (several ? ' (log ' + (i + 1) + ' of ' + logs.length + ')' : '');
       $('progress-label').textContent = work.text + '…';
       await hold(logs[i]);
       answer = await ask('convert', { args: args });
+      Object.keys(times).forEach((name) => { times[name] += (answer.times && answer.times[name]) || 0; });
       if (several) listResult(logs[i], answer);
       if (!answer.result.cancelled) outcomes[answer.result.outcome in outcomes ? answer.result.outcome : 'failed']++;
     }
@@ -555,6 +558,7 @@
     if (!cancelled && workerFile !== file) await hold(file);
     endWork();
     $('run-message').dataset.seconds = seconds.toFixed(3);
+    $('run-message').dataset.times = JSON.stringify(times);
     if (several) {
       const done = outcomes.written + outcomes.nothing + outcomes.failed;
       let text = done + ' of ' + logs.length + ' logs converted with the same options: ' + outcomes.written +

@@ -13,7 +13,7 @@
 
 function torvaneReadAhead(worker) {
   const kSliceBytes = 16 << 20;
-  const kBuffers = 3;
+  const kBuffers = 4;
   const free = [];
   let made = 0;
   let serial = 0;

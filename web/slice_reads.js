@@ -163,9 +163,11 @@ var torvaneSliceReads = (function () {
     if (position >= view.start && position < view.end) return moved(view.serve(data, size, position));
     var dropped = stream.node.stream_ops === WORKERFS.stream_ops;
     if (dropped && view.takeFromPage(position)) return moved(view.serve(data, size, position));
+    var started = performance.now();
     var filled = dropped ? view.fillFromPage(blob, position) : view.fill(position);
     return Asyncify.handleSleep(function (wakeUp) {
       filled.then(function () {
+        torvaneTimes.waiting += performance.now() - started;
         wakeUp(moved(view.serve(data, size, position)));
       }, function () {
         view.reader = null;

@@ -154,9 +154,17 @@ struct Arguments {
 
 // A call reads the input once or twice (the analysis, then the picture's
 // figures or the run): the page shows its steps as one bar, naming each.
+// The core reports each block it reads; the page is told a few times a
+// second and at the end of the step, since each message costs the worker
+// time.
 ProgressHooks PageProgress(int step, int steps, const char* what) {
+    constexpr double kEveryMilliseconds = 50;
     ProgressHooks hooks;
-    hooks.progress = [step, steps, what](std::uint64_t done, std::uint64_t total) {
+    hooks.progress = [step, steps, what, posted = -kEveryMilliseconds](std::uint64_t done,
+                                                                        std::uint64_t total) mutable {
+        const double now = emscripten_get_now();
+        if (now - posted < kEveryMilliseconds && done < total) return;
+        posted = now;
         PostProgress(static_cast<double>(done), static_cast<double>(total), step, steps, what);
     };
     return hooks;

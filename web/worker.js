@@ -13,9 +13,10 @@
 // Answers: {type: 'progress', done, total, step, steps, what} while working
 //   (bytes of the log in step `step` of `steps`, which is `what`: the
 //   'analysis', the picture's 'figures', the 'output'), then
-//   {id, type: 'result', result, files: {name: Blob}} with the files the
-//   call wrote (the preview picture, the output, the GPX copy), kept as
-//   Blobs as they were written (blob_files.js).
+//   {id, type: 'result', result, files: {name: Blob}, times} with the files
+//   the call wrote (the preview picture, the output, the GPX copy), kept as
+//   Blobs as they were written (blob_files.js), and where its time went:
+//   {call, writing, waiting} in milliseconds (torvaneTimes).
 
 // The messages are handled one after another, each once the one before is
 // done (a call waits for its slices in between), and from the start of the
@@ -66,6 +67,8 @@ function torvaneClearWork() {
 async function torvaneHandle(message) {
   var files = {};
   var result;
+  var started = performance.now();
+  torvaneTimes.writing = torvaneTimes.waiting = 0;
   try {
     if (message.type === 'file') {
       torvaneForget();
@@ -90,7 +93,8 @@ async function torvaneHandle(message) {
   } catch (e) {
     result = { failed: true, outcome: 'failed', message: 'The page could not do this: ' + e };
   }
-  postMessage({ id: message.id, type: 'result', result: result, files: files });
+  var times = { call: performance.now() - started, writing: torvaneTimes.writing, waiting: torvaneTimes.waiting };
+  postMessage({ id: message.id, type: 'result', result: result, files: files, times: times });
 }
 
 function torvaneStart() {

@@ -8,7 +8,12 @@
 // kFlatMemoryMB beyond what it held before). Leaves pictures of the page in
 // build-web/screenshots/.
 //
-//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--bench EPOCHS[,EPOCHS...] [--to TYPES]]
+//   node page_test.mjs BUILD_WEB TORVANE_CLI LOGGEN EXAMPLES [--firefox] [--bench EPOCHS[,EPOCHS...] [--to TYPES]]
+//
+// --firefox drives Firefox (FIREFOX, default /usr/bin/firefox-esr) instead of
+// Chromium (CHROMIUM, default /usr/bin/chromium), through WebDriver BiDi:
+// the logs are chosen through the file picker rather than dropped, the
+// tab's memory is that of Firefox's content processes.
 //
 // --bench converts an nmea-mix log of EPOCHS epochs (loggen; each size given) in the page and
 // with torvane-cli, to each output type of TYPES (comma-separated, default
@@ -16,7 +21,10 @@
 // torvane-cli's analysis and run on one core and on all), the tab's and the
 // browser's peak memory, and checks that the bytes are the same and that the
 // tab's memory stayed flat, instead of the tests. 6250000 epochs make a log
-// of 2.5 GB.
+// of 2.5 GB. --repeat N converts N times in each (default 1) and gives the
+// fastest of each, with the processor time (user and system) of the
+// browser's processes and of torvane-cli beside the wall-clock times: on a
+// machine others share, the wall clock alone says little.
 import { spawnSync } from 'node:child_process';
 import { createHash } from 'node:crypto';
 import fs from 'node:fs';
@@ -31,6 +39,9 @@ const benchSizes = benchAt > 0 ? process.argv[benchAt + 1].split(',').map(Number
 const benchEpochs = benchSizes.length > 0 ? Math.max(...benchSizes) : 0;
 const toAt = process.argv.indexOf('--to');
 const benchTypes = (toAt > 0 ? process.argv[toAt + 1] : 'kml').split(',');
+const firefox = process.argv.includes('--firefox');
+const repeatAt = process.argv.indexOf('--repeat');
+const benchRepeats = repeatAt > 0 ? Math.max(1, Number(process.argv[repeatAt + 1])) : 1;
 const work = fs.mkdtempSync(path.join(os.tmpdir(), 'torvane-web-'));
 const downloads = path.join(work, 'downloads');
 fs.mkdirSync(downloads);
@@ -102,7 +113,7 @@ async function downloaded(name) {
   const pattern = new RegExp('^' + escape(stem) + '( \\(\\d+\\))?' + escape(ext) + '$');
   const complete = () => {
     const names = fs.readdirSync(downloads).filter((entry) => pattern.test(entry) &&
-      !fs.existsSync(path.join(downloads, entry + '.crdownload')));
+      !fs.existsSync(path.join(downloads, entry + '.crdownload')) && !fs.existsSync(path.join(downloads, entry + '.part')));
     return names.length > 0 ? path.join(downloads, names[names.length - 1]) : null;
   };
   try {
@@ -114,7 +125,20 @@ async function downloaded(name) {
 
 const { server, requests } = await serve();
 const url = 'http://127.0.0.1:' + server.address().port + '/';
-const browser = await puppeteer.launch({
+// Firefox saves a download into the folder without asking where.
+const browser = await puppeteer.launch(firefox ? {
+  browser: 'firefox',
+  executablePath: process.env.FIREFOX || '/usr/bin/firefox-esr',
+  headless: true,
+  extraPrefsFirefox: {
+    'browser.download.dir': downloads,
+    'browser.download.folderList': 2,
+    'browser.download.useDownloadDir': true,
+    'browser.download.always_ask_before_handling_new_types': false,
+    'browser.download.start_downloads_in_tmp_dir': false,
+    'browser.helperApps.neverAsk.saveToDisk': 'application/octet-stream,image/svg+xml',
+  },
+} : {
   executablePath: process.env.CHROMIUM || '/usr/bin/chromium',
   headless: true,
   args: ['--no-sandbox', '--disable-gpu', '--font-render-hinting=none'],
@@ -149,8 +173,8 @@ await page.evaluateOnNewDocument((picker) => {
   });
 }, benchEpochs === 0);
 await page.setViewport({ width: 1100, height: 900 });
-const cdp = await page.createCDPSession();
-await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
+const cdp = firefox ? null : await page.createCDPSession();
+if (cdp) await cdp.send('Browser.setDownloadBehavior', { behavior: 'allow', downloadPath: downloads });
 const pageErrors = [];
 page.on('pageerror', (error) => pageErrors.push(String(error)));
 page.on('console', (message) => { if (message.type() === 'error') pageErrors.push(message.text()); });
@@ -171,14 +195,23 @@ async function drop(file) {
     })
       .observe(box, { attributes: true, subtree: true, characterData: true, childList: true });
   });
+  if (firefox) {
+    await (await page.$('#file-input')).uploadFile(...files);
+  } else {
+    await dropOnZone(files);
+  }
+  await page.waitForFunction(() => document.getElementById('message').textContent !== '' &&
+    document.getElementById('progress-box').hidden, { timeout: 900000 });
+}
+
+// Drops `files` on the drop zone, as from the file manager.
+async function dropOnZone(files) {
   const zone = await page.$('#drop-zone');
   await zone.evaluate((e) => e.scrollIntoView());
   const box = await zone.boundingBox();
   const x = box.x + box.width / 2, y = box.y + box.height / 2;
   const data = { items: [], files: files, dragOperationsMask: 1 };
   for (const type of ['dragEnter', 'dragOver', 'drop']) await cdp.send('Input.dispatchDragEvent', { type, x, y, data });
-  await page.waitForFunction(() => document.getElementById('message').textContent !== '' &&
-    document.getElementById('progress-box').hidden, { timeout: 900000 });
 }
 
 // Chooses the output type and the options of `args` (torvane-cli's form).
@@ -329,12 +362,46 @@ function browserMemory() {
     if (!under(pid)) continue;
     try {
       const rss = Number(/VmRSS:\s+(\d+)/.exec(fs.readFileSync(`/proc/${pid}/status`, 'utf8'))[1]);
-      const renderer = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8').includes('--type=renderer');
+      const command = fs.readFileSync(`/proc/${pid}/cmdline`, 'utf8');
+      const renderer = command.includes('--type=renderer') || command.includes('-contentproc');
       if (renderer) memory.tab += rss;
       else if (pid === root) memory.browser += rss;
     } catch { /* gone */ }
   }
   return memory;
+}
+
+// The processor time (seconds, user and system) the browser's processes
+// have taken so far, in all and in the tab's worker threads (where the
+// converter runs).
+function browserCpuSeconds() {
+  const root = browser.process().pid;
+  const parents = new Map(), ticks = new Map();
+  const ticksOf = (stat) => {
+    const rest = stat.slice(stat.lastIndexOf(')') + 2).split(' ');
+    return { parent: Number(rest[1]), ticks: Number(rest[11]) + Number(rest[12]) };
+  };
+  for (const entry of fs.readdirSync('/proc')) {
+    if (!/^\d+$/.test(entry)) continue;
+    try {
+      const { parent, ticks: n } = ticksOf(fs.readFileSync(`/proc/${entry}/stat`, 'utf8'));
+      parents.set(Number(entry), parent);
+      ticks.set(Number(entry), n);
+    } catch { /* gone */ }
+  }
+  const under = (pid) => { for (let p = pid; p > 1; p = parents.get(p)) if (p === root) return true; return false; };
+  let all = 0, worker = 0;
+  for (const [pid, n] of ticks) {
+    if (!under(pid)) continue;
+    all += n;
+    try {
+      for (const task of fs.readdirSync(`/proc/${pid}/task`)) {
+        if (!/^DedicatedWorker|^DOM Worker/.test(fs.readFileSync(`/proc/${pid}/task/${task}/comm`, 'utf8'))) continue;
+        worker += ticksOf(fs.readFileSync(`/proc/${pid}/task/${task}/stat`, 'utf8')).ticks;
+      }
+    } catch { /* gone */ }
+  }
+  return { all: all / 100, worker: worker / 100 };  // USER_HZ
 }
 
 // The peak resident memory (kB) of the tab and the browser's own process
@@ -371,11 +438,17 @@ async function bench(epochs) {
   spawnSync(loggen, ['nmea-mix', String(epochs)], { stdio: ['ignore', out, 'inherit'] });
   fs.closeSync(out);
   const megabytes = (fs.statSync(log).size / 1e6).toFixed(1);
+  // The wall-clock and processor seconds of torvane-cli's analysis and run.
   const timeCli = (prefix, to) => {
     const started = process.hrtime.bigint();
-    spawnSync(prefix[0], [...prefix.slice(1), 'convert', 'bench.nmea', '--to', to, '--overwrite'], { cwd: work });
-    return Number(process.hrtime.bigint() - started) / 1e9;
+    const run = spawnSync('/usr/bin/time', ['-f', '%U %S', ...prefix, 'convert', 'bench.nmea', '--to', to, '--overwrite'],
+      { cwd: work, encoding: 'utf8' });
+    const wall = Number(process.hrtime.bigint() - started) / 1e9;
+    const [user, system] = run.stderr.trim().split('\n').pop().split(' ').map(Number);
+    return { wall, cpu: user + system };
   };
+  const fastest = (runs) => runs.reduce((best, run) => (run.wall < best.wall ? run : best));
+
   const flat = (m, what) => check(m.tabGrowthMB < kFlatMemoryMB,
     `bench: ${megabytes} MB NMEA, ${what}: the tab's memory stays flat: ${memoryText(m)}`);
   let memory = memoryPeak();
@@ -388,16 +461,39 @@ async function bench(epochs) {
   for (const to of benchTypes) {
     await setOptions(['--to', to]);
     memory = memoryPeak();
-    const file = await convertAndDownload();
-    const seconds = Number(await page.evaluate(() => document.getElementById('run-message').dataset.seconds));
-    const oneCore = timeCli(['taskset', '-c', '0', cli], to);
-    const allCores = timeCli([cli], to);
+    let file = null;
+    const pageRuns = [];
+    for (let i = 0; i < benchRepeats; i++) {
+      if (file) fs.unlinkSync(file);
+      let cpuBefore = null, cpu = null;
+      file = await convertAndDownload(() => {
+        const now = browserCpuSeconds();
+        cpu = { all: now.all - cpuBefore.all, worker: now.worker - cpuBefore.worker };
+      }, async () => { cpuBefore = browserCpuSeconds(); });
+      pageRuns.push({
+        wall: Number(await page.evaluate(() => document.getElementById('run-message').dataset.seconds)),
+        cpu,
+        times: JSON.parse(await page.evaluate(() => document.getElementById('run-message').dataset.times || '{}')),
+      });
+    }
+    const { wall: seconds, times, cpu: pageCpu } = fastest(pageRuns);
+    const oneCoreRun = fastest(Array.from({ length: benchRepeats }, () => timeCli(['taskset', '-c', '0', cli], to)));
+    const allCores = fastest(Array.from({ length: benchRepeats }, () => timeCli([cli], to))).wall;
+    const oneCore = oneCoreRun.wall;
     const name = file ? path.basename(file) : '(none)';
     const same = file && fs.existsSync(path.join(work, name)) && sameBytes(file, path.join(work, name));
     check(same, `bench: ${megabytes} MB NMEA -> ${to}: ${name} byte for byte`);
     console.log(`bench: ${megabytes} MB NMEA -> ${to}: page ${seconds.toFixed(2)} s (the run, from the analysis ` +
       `made on dropping), torvane-cli ${oneCore.toFixed(2)} s on one core, ${allCores.toFixed(2)} s on two ` +
       `(analysis and run): the page takes ${(seconds / oneCore).toFixed(2)} times the one core's time`);
+    const s = (ms) => (ms / 1000).toFixed(2) + ' s';
+    if (times.call !== undefined) console.log(`bench: ${megabytes} MB NMEA -> ${to}: of the page's run, the worker's call ${s(times.call)}: ` +
+      `writing the output ${s(times.writing)}, waiting for the log's slices ${s(times.waiting)}, the converter ` +
+      `the rest ${s(times.call - times.writing - times.waiting)}`);
+    console.log(`bench: ${megabytes} MB NMEA -> ${to}: processor time: the page's worker ${pageCpu.worker.toFixed(2)} s, ` +
+      `the browser in all ${pageCpu.all.toFixed(2)} s, torvane-cli on one core ${oneCoreRun.cpu.toFixed(2)} s: the ` +
+      `worker takes ${(pageCpu.worker / oneCoreRun.cpu).toFixed(2)} times torvane-cli's` +
+      (benchRepeats > 1 ? ` (the fastest run of ${benchRepeats} each)` : ''));
     if (file) fs.unlinkSync(file);
     fs.rmSync(path.join(work, name), { force: true });
     flat(memory.stop(), `the run to ${to} and its download`);

@@ -12,6 +12,7 @@
 #include "convert/dates/date_sources.h"
 #include "convert/files/utf16_text.h"
 #include "convert/read/position.h"
+#include "convert/read/text_scan.h"
 #include "convert/read/xml_text.h"
 #include "output/byte_scan.h"
 
@@ -114,28 +115,14 @@ enum class Got : std::uint8_t { None, Number, TooLarge };
 // divided by: one division rounds the quotient once, to the double
 // from_chars gives. False for any other text.
 bool ReadPlainDecimal(std::string_view text, double& value) {
-    static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                              1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     const char* c = text.data();
     const char* const end = c + text.size();
     const bool negative = c < end && *c == '-';
     if (negative) ++c;
-    std::uint64_t digits = 0;
-    int count = 0, decimals = 0;
-    const char* point = nullptr;
-    for (; c < end; ++c) {
-        if (*c >= '0' && *c <= '9') {
-            digits = digits * 10 + static_cast<unsigned>(*c - '0');
-            ++count;
-            decimals += point != nullptr ? 1 : 0;
-        } else if (*c == '.' && point == nullptr && count > 0) {
-            point = c;
-        } else {
-            return false;
-        }
-    }
-    if (count == 0 || count > 15 || (point != nullptr && decimals == 0)) return false;
-    const double magnitude = static_cast<double>(digits) / kPowersOfTen[decimals];
+    const GatheredDigits g = GatherDigits(c, end);
+    const std::size_t whole = static_cast<std::size_t>(g.point - c);
+    if (g.end != end || whole == 0 || whole + g.decimals > 15 || (g.point != end && g.decimals == 0)) return false;
+    const double magnitude = static_cast<double>(g.digits) / kExactPowersOfTen[g.decimals];
     value = negative ? -magnitude : magnitude;
     return true;
 }

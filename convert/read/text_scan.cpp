@@ -25,30 +25,15 @@ double LeadingNumberInFull(std::string_view text) {
     // power of ten is then correctly rounded. (Longer numbers wrap here and
     // take the slow path.)
     const char* const start = p;
-    std::uint64_t digits = 0;
-    unsigned d = 0;
-    while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
-        digits = digits * 10 + d;
-        ++p;
-    }
-    const char* const point = p;
-    std::size_t decimals = 0;
-    if (p < end && *p == '.') {
-        const char* const fraction = ++p;
-        while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
-            digits = digits * 10 + d;
-            ++p;
-        }
-        decimals = static_cast<std::size_t>(p - fraction);
-    }
-    const std::size_t digitCount = static_cast<std::size_t>(point - start) + decimals;
+    const GatheredDigits g = GatherDigits(start, end);
+    p = g.end;
+    const char* const point = g.point;
+    const std::size_t digitCount = static_cast<std::size_t>(point - start) + g.decimals;
     if (digitCount == 0) return 0.0;
 
-    static constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7,
-                                         1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
     double value = 0.0;
     if (digitCount <= 15) {
-        value = static_cast<double>(digits) / kPowers[decimals];
+        value = static_cast<double>(g.digits) / kExactPowersOfTen[g.decimals];
     } else {
         const auto result = std::from_chars(start, p, value, std::chars_format::fixed);
         if (result.ec == std::errc::result_out_of_range) {

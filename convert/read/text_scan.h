@@ -8,6 +8,40 @@
 
 namespace torvane {
 
+// The powers of ten a double holds exactly: up to 15 digits divided by one
+// of them give the correctly rounded value.
+inline constexpr double kExactPowersOfTen[] = {1e0, 1e1, 1e2, 1e3, 1e4,  1e5,  1e6,  1e7,
+                                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// The digits from `p` on, before and after one ".", gathered in one number
+// (which wraps beyond 19 digits): where they end, how many stand before the
+// point and how many after it.
+struct GatheredDigits {
+    const char* end;
+    const char* point;  // where the digits before the point end
+    std::uint64_t digits;
+    std::size_t decimals;
+};
+inline GatheredDigits GatherDigits(const char* p, const char* const end) {
+    GatheredDigits g{p, p, 0, 0};
+    unsigned d = 0;
+    while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+        g.digits = g.digits * 10 + d;
+        ++p;
+    }
+    g.point = p;
+    if (p < end && *p == '.') {
+        const char* const fraction = ++p;
+        while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
+            g.digits = g.digits * 10 + d;
+            ++p;
+        }
+        g.decimals = static_cast<std::size_t>(p - fraction);
+    }
+    g.end = p;
+    return g;
+}
+
 // The number at the start of `text`: leading spaces skipped, an optional "+"
 // or "-", then ASCII digits with at most one "." as decimal point; no
 // exponent. 0 when there is no digit. A value too large for a double is
@@ -17,31 +51,12 @@ double LeadingNumberInFull(std::string_view text);
 // The same, the common case inline: a field that starts with its digits
 // (or its point), 15 digits at most, as the readers meet it in every line.
 inline double LeadingNumber(std::string_view text) {
-    const char* p = text.data();
-    const char* const end = p + text.size();
     // As LeadingNumberInFull gathers them: the digits before and after the
     // point in one number, divided by an exact power of ten.
-    std::uint64_t digits = 0;
-    unsigned d = 0;
-    std::size_t count = 0;
-    while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
-        digits = digits * 10 + d;
-        ++p;
-    }
-    count = static_cast<std::size_t>(p - text.data());
-    std::size_t decimals = 0;
-    if (p < end && *p == '.') {
-        const char* const fraction = ++p;
-        while (p < end && (d = static_cast<unsigned char>(*p) - unsigned{'0'}) <= 9) {
-            digits = digits * 10 + d;
-            ++p;
-        }
-        decimals = static_cast<std::size_t>(p - fraction);
-    }
-    count += decimals;
+    const GatheredDigits g = GatherDigits(text.data(), text.data() + text.size());
+    const std::size_t count = static_cast<std::size_t>(g.point - text.data()) + g.decimals;
     if (count == 0 || count > 15) return LeadingNumberInFull(text);  // blanks, a sign, no digit, many digits
-    constexpr double kPowers[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-    return static_cast<double>(digits) / kPowers[decimals];
+    return static_cast<double>(g.digits) / kExactPowersOfTen[g.decimals];
 }
 
 // One pass over a line for one mark character: how many there are, and the

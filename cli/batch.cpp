@@ -6,6 +6,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <filesystem>
+#include <map>
 #include <mutex>
 #include <optional>
 #include <system_error>
@@ -15,15 +16,21 @@ namespace torvane::cli {
 namespace {
 
 // The folder (as the system resolves it) and the name an output is made
-// from; nullopt where the folder cannot be resolved.
-std::optional<std::pair<std::string, std::string>> OutputStem(const std::string& file) {
+// from; nullopt where the folder cannot be resolved. Each folder as given is
+// resolved once (`folders`), however many files name it.
+std::optional<std::pair<std::string, std::string>> OutputStem(
+    const std::string& file, std::map<std::string, std::optional<std::string>>& folders) {
     const std::filesystem::path path(file);
-    std::error_code error;
-    const std::filesystem::path folder =
-        std::filesystem::weakly_canonical(path.has_parent_path() ? path.parent_path() : ".", error);
-    if (error) return std::nullopt;
+    const std::string given = path.has_parent_path() ? path.parent_path().string() : ".";
+    auto known = folders.find(given);
+    if (known == folders.end()) {
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::weakly_canonical(given, error);
+        known = folders.emplace(given, error ? std::nullopt : std::optional<std::string>(folder.string())).first;
+    }
+    if (!known->second) return std::nullopt;
     const std::string name = path.filename().string();
-    return std::make_pair(folder.string(), name.substr(0, name.find('.')));
+    return std::make_pair(*known->second, name.substr(0, name.find('.')));
 }
 
 }  // namespace
@@ -38,8 +45,9 @@ unsigned UsableProcessors() {
 
 bool OutputsApart(const std::vector<std::string>& files) {
     std::vector<std::pair<std::string, std::string>> stems;
+    std::map<std::string, std::optional<std::string>> folders;
     for (const std::string& file : files) {
-        const auto stem = OutputStem(file);
+        const auto stem = OutputStem(file, folders);
         if (!stem) return false;
         for (const auto& [folder, name] : stems) {
             if (folder != stem->first) continue;

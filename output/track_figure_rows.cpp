@@ -33,7 +33,11 @@ std::string TimeOfDay(long long utcMilliseconds) {
     return iso.substr(iso.size() - 9, 8);
 }
 
-long long FloorDiv(long long a, long long b) { return a / b - (a % b < 0 ? 1 : 0); }
+std::int64_t DayOf(std::int64_t utcMilliseconds) {
+    std::int64_t day = 0, inDay = 0;
+    SplitDay(utcMilliseconds, day, inDay);
+    return day;
+}
 
 std::string Whole(double value, const FigureStyle& style) { return style.number(std::floor(value + 0.5), 0); }
 
@@ -74,7 +78,7 @@ std::vector<FigureRow> TrackFigureRows(const TrackFigures& f, const FigureStyle&
     add("Positions", style.number(static_cast<double>(f.records), 0));
     if (f.hasTime) {
         if (f.dated) {
-            const bool sameDay = FloorDiv(f.startUtc, kMillisecondsPerDay) == FloorDiv(f.endUtc, kMillisecondsPerDay);
+            const bool sameDay = DayOf(f.startUtc) == DayOf(f.endUtc);
             add("Start", style.date(f.startUtc) + ' ' + TimeOfDay(f.startUtc) + " UTC");
             add("End", (sameDay ? std::string() : style.date(f.endUtc) + ' ') + TimeOfDay(f.endUtc) + " UTC");
         } else {

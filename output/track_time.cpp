@@ -91,6 +91,8 @@ char* WriteClock(char* out, std::int64_t inDay, bool milliseconds) {
     return out;
 }
 
+}  // namespace
+
 void SplitDay(std::int64_t utcMilliseconds, std::int64_t& days, std::int64_t& inDay) {
     days = utcMilliseconds / kMillisecondsPerDay;
     inDay = utcMilliseconds % kMillisecondsPerDay;
@@ -99,8 +101,6 @@ void SplitDay(std::int64_t utcMilliseconds, std::int64_t& days, std::int64_t& in
         --days;
     }
 }
-
-}  // namespace
 
 void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds) {
     std::int64_t days = 0, inDay = 0;

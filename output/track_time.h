@@ -20,6 +20,10 @@ bool IsCivilDate(int year, int month, int day);
 // otherwise 19yy.
 int YearOfTwoDigits(int yy);
 
+// The UTC day of `utcMilliseconds` since 1970-01-01 (negative before it) and
+// the milliseconds into that day (0 to 86,399,999).
+void SplitDay(std::int64_t utcMilliseconds, std::int64_t& days, std::int64_t& inDay);
+
 // "YYYY-MM-DDThh:mm:ssZ" of `utcMilliseconds` since 1970-01-01T00:00:00Z,
 // with ".sss" before the "Z" when `milliseconds` (else the fraction is cut).
 void AppendIsoTime(std::string& text, std::int64_t utcMilliseconds, bool milliseconds);

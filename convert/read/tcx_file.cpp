@@ -15,6 +15,7 @@
 #include "convert/read/text_scan.h"
 #include "convert/read/xml_text.h"
 #include "output/byte_scan.h"
+#include "output/track_time.h"
 
 #ifdef __SSE2__
 #include <emmintrin.h>
@@ -740,8 +741,9 @@ void TcxScanner::TakeValue(Role role) {
             v.utcTime = IsoTimeMilliseconds(time);
             // The time of day in UTC, as a FIT record's: the times of one
             // file stay in order whatever zones they are written in.
-            constexpr std::int64_t kDay = 86400000;
-            v.timeOfDay = v.utcTime ? static_cast<double>((*v.utcTime % kDay + kDay) % kDay) / 1000 : 0;
+            std::int64_t day = 0, inDay = 0;
+            if (v.utcTime) SplitDay(*v.utcTime, day, inDay);
+            v.timeOfDay = static_cast<double>(inDay) / 1000;
             break;
         }
         case Role::Latitude:

@@ -7,8 +7,9 @@ namespace {
 
 // The UTC day of a time, counted from 1970-01-01 (negative before).
 std::int64_t DayOf(std::int64_t utcMilliseconds) {
-    const std::int64_t day = utcMilliseconds / kMillisecondsPerDay;
-    return utcMilliseconds % kMillisecondsPerDay < 0 ? day - 1 : day;
+    std::int64_t day = 0, inDay = 0;
+    SplitDay(utcMilliseconds, day, inDay);
+    return day;
 }
 
 }  // namespace

@@ -459,17 +459,19 @@ void OpenNMEAFile::ConnectControls() {
 void OpenNMEAFile::PreviewToggled(bool on) {
     // The window widens by the panel, the controls keeping their places, and
     // takes back its size without the panel when it goes.
-    // (The width is taken first: showing the panel may widen the window to its least width at once.)
-    const int panel = previewPanel_->sizeHint().width() + std::max(0, columns_->spacing());
+    // (The size is taken first: showing the panel may widen the window to its least width at once.)
     const QSize before = size();
     // The panel's content first: its figures decide where it fits.
     if (on) FillPreview();
     PlacePreview(on);
     previewPanel_->setVisible(on);
     // On a screen without that room the panel gets what there is.
-    const bool below = columns_->direction() == QBoxLayout::TopToBottom;
-    FitWindow(on ? before + QSize(below ? 0 : panel, below ? previewPanel_->sizeHint().height() : 0)
-                 : SizeOfShownParts());
+    FitWindow(on ? before + PreviewRoom() : SizeOfShownParts());
+}
+
+QSize OpenNMEAFile::PreviewRoom() const {
+    if (columns_->direction() == QBoxLayout::TopToBottom) return {0, previewPanel_->sizeHint().height()};
+    return {previewPanel_->sizeHint().width() + std::max(0, columns_->spacing()), 0};
 }
 
 void OpenNMEAFile::PlacePreview(bool shown) {
@@ -493,13 +495,7 @@ void OpenNMEAFile::FitWindow(QSize wanted) {
 
 QSize OpenNMEAFile::SizeOfShownParts() const {
     QSize size = plainSize_;
-    if (previewPanel_->isVisibleTo(this)) {
-        if (columns_->direction() == QBoxLayout::TopToBottom) {
-            size.rheight() += previewPanel_->sizeHint().height();
-        } else {
-            size.rwidth() += previewPanel_->sizeHint().width() + std::max(0, columns_->spacing());
-        }
-    }
+    if (previewPanel_->isVisibleTo(this)) size += PreviewRoom();
     if (shape_->isVisibleTo(this)) size.rheight() += shape_->sizeHint().height();
     return size;
 }

@@ -112,6 +112,8 @@ private:
     void FitWindow(QSize wanted);
     // The preview placed for its new content, and the window fitted to it.
     void FitPreview();
+    // The room the preview panel takes beside (or below) the controls.
+    QSize PreviewRoom() const;
     // The window's plain size with room for the parts now shown.
     QSize SizeOfShownParts() const;
     void RefreshPreview();  // the preview of the file as the options now stand, placed where it fits

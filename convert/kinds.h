@@ -42,6 +42,12 @@ struct InputKind {
     SplitRule split;
     bool carriesAltitude;              // its positions have an altitude of their own
     bool carriesMeasurements;          // ... and may have heart rate, cadence, power or temperature
+    // A GPX output reads the log twice, first for what its header tells of
+    // the track, rather than write its points beside the output and copy
+    // them in: a log never split, read again for less than its track costs
+    // to write twice (FIT: a few bytes a point, 13 times as many in GPX;
+    // TCX's reading costs more than its copy).
+    bool gpxFrameFirst;
     std::string_view kmlDescription;   // the KML description's start
     bool kmlNamesFlight;               // ... which goes on with the flight's date and pilot
     std::string_view lineWord;         // what the account of lines calls one of its lines

@@ -34,7 +34,7 @@ bool InputFile::ChangedWhileRead(std::uint64_t bytesRead) {
     const bool changed = now.size != opened_.size || bytesRead < opened_.size ||
                          now.modifiedSeconds != opened_.modifiedSeconds ||
                          now.modifiedNanoseconds != opened_.modifiedNanoseconds;
-    if (changed) error_ = "the file was changed while it was read";
+    if (changed) error_ = kChangedText;
     return changed;
 }
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "convert/files/platform/file_system.h"
 
@@ -36,6 +37,7 @@ public:
     // time differs, or it is shorter than `bytesRead`): what was read then
     // need not be one consistent file. Sets ErrorText() when it was.
     bool ChangedWhileRead(std::uint64_t bytesRead);
+    static constexpr std::string_view kChangedText = "the file was changed while it was read";
 
 private:
     platform::FileHandle file_ = platform::kNoFile;

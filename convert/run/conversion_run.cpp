@@ -138,6 +138,11 @@ public:
              const std::optional<LogStart>& start, bool milliseconds)
         : s_(s), input_(input), output_(output), split_(split), start_(start), milliseconds_(milliseconds) {}
 
+    // A GPX track's first pass, which only gathers its frame; or its second,
+    // within the frame gathered.
+    void GatherFrameOnly() { gatherOnly_ = true; }
+    void WriteWithin(const DatedTrackWriter::GpxTrackFrame& frame) { frame_ = &frame; }
+
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
         part->readers = PartReaderState(s_, role, split_);
@@ -151,6 +156,8 @@ public:
             output = &part->own;
         }
         part->writer = std::make_unique<DatedTrackWriter>(s_, *output, calendar, milliseconds_);
+        if (gatherOnly_) part->writer->GatherFrameOnly();
+        if (frame_ != nullptr) part->writer->WriteWithin(*frame_);
         if (!part->writer->Open(part->openError, role == PartRole::Later) && role == PartRole::Later) return nullptr;
         return part;
     }
@@ -173,7 +180,21 @@ private:
     const LogSplit& split_;
     const std::optional<LogStart>& start_;
     bool milliseconds_;
+    bool gatherOnly_ = false;
+    const DatedTrackWriter::GpxTrackFrame* frame_ = nullptr;
 };
+
+// The hooks of one of two passes over the log: its progress reported as
+// the first or the second half of the run's.
+ProgressHooks HalfOf(const ProgressHooks& hooks, bool second) {
+    ProgressHooks half = hooks;
+    if (hooks.progress) {
+        half.progress = [report = hooks.progress, second](std::uint64_t done, std::uint64_t total) {
+            report(second ? total / 2 + done / 2 : done / 2, total);
+        };
+    }
+    return half;
+}
 
 // The body of a dated output: a first pass finds where its dated track
 // starts, then the track is written, once more with milliseconds should a
@@ -213,9 +234,36 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
     }
     // A shaped track is shaped whole: one pass.
     const LogSplit split = s.Shape.Any() ? LogSplit{} : FindLogSplit(s, input.Descriptor(), input.Size());
-    for (bool milliseconds = false;; milliseconds = true) {
+    // A GPX track from a compact log: a first pass with the very options of
+    // the writing one gathers what the header tells of the track, so that
+    // the points go straight into the output after it.
+    std::optional<DatedTrackWriter::GpxTrackFrame> frame;
+    ProgressHooks gatheringHalf, writingHalf;
+    const ProgressHooks* writingHooks = hooks;
+    if (s.OutputType == OutputKind::GPX && InputKindOf(s.DataType).gpxFrameFirst) {
+        const ProgressHooks* gatheringHooks = nullptr;
+        if (hooks != nullptr) {
+            gatheringHalf = HalfOf(*hooks, false);
+            writingHalf = HalfOf(*hooks, true);
+            gatheringHooks = &gatheringHalf;
+            writingHooks = &writingHalf;
+        }
+        DatedJob job(*options, input, output, split, start, false);
+        job.GatherFrameOnly();
+        const auto run = PassOverLog(job, input, s.Parts, split.at, gatheringHooks);
+        if (!run.part) {
+            body.writeError = output.ErrorText();
+            return body;
+        }
+        TakePassEnd(run, body);
+        if (body.end != LoopEnd::Finished) return body;
+        run.part->writer->EndTrack();
+        frame = run.part->writer->GatheredFrame();
+    }
+    for (bool milliseconds = frame && frame->needsMilliseconds;; milliseconds = true) {
         DatedJob job(*options, input, output, split, start, milliseconds);
-        const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
+        if (frame) job.WriteWithin(*frame);
+        const auto run = PassOverLog(job, input, s.Parts, split.at, writingHooks);
         if (!run.part) {
             body.writeError = output.ErrorText();
             return body;
@@ -227,6 +275,11 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
         }
         TakePassEnd(run, body);
         if (body.end == LoopEnd::Finished) part.writer->EndTrack();
+        if (body.end == LoopEnd::Finished && !part.writer->KeptToFrame()) {
+            body.end = LoopEnd::ReadFailed;
+            body.error = InputFile::kChangedText;
+            return body;
+        }
         // A fraction of a second may come on any line, the last one too.
         if (body.end != LoopEnd::ReadFailed && !milliseconds && part.writer->NeedsMilliseconds()) {
             if (!output.Open(s.OutputFilePath)) {

@@ -16,6 +16,18 @@ std::string NameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// Whether the track `written` has the header of the track `gathered`, its
+// points written with milliseconds where the gathering pass found them needed.
+bool SameHeader(const DatedTrackWriter::GpxTrackFrame& written, const DatedTrackWriter::GpxTrackFrame& gathered) {
+    const OverlayBounds& a = written.bounds;
+    const OverlayBounds& b = gathered.bounds;
+    const bool sameFirst = written.count == 0 || (written.first.hasTime == gathered.first.hasTime &&
+                                                  written.first.utcMilliseconds == gathered.first.utcMilliseconds);
+    return written.count == gathered.count && sameFirst && a.empty == b.empty && a.minLatitude == b.minLatitude &&
+           a.maxLatitude == b.maxLatitude && a.minLongitude == b.minLongitude && a.maxLongitude == b.maxLongitude &&
+           written.measures == gathered.measures && !written.needsMilliseconds;
+}
+
 }  // namespace
 
 DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds)
@@ -32,6 +44,16 @@ DatedTrackWriter::DatedTrackWriter(const Settings& s, OutputFile& output, TrackC
 }
 
 bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
+    if (kind_ == OutputKind::GPX) {
+        if (gatherOnly_) return true;
+        if (knownFrame_) {
+            WriteGpxHeader(knownFrame_->count > 0 ? &knownFrame_->first : nullptr, knownFrame_->bounds,
+                           knownFrame_->measures);
+            gpxPoints_ = &output_;
+            return true;
+        }
+        gpxPoints_ = &side_[0];
+    }
     for (std::size_t i = 0; i < SideCount(); ++i) {
         if (!side_[i].Open(settings_.OutputFilePath)) {
             error = side_[i].ErrorText();
@@ -64,7 +86,7 @@ bool DatedTrackWriter::Open(std::string& error, bool laterPart) {
 
 bool DatedTrackWriter::Append(DatedTrackWriter& later) {
     if (laterCount_ || later.laterCount_) return false;  // two parts at the most
-    if (shape_) return false;
+    if (shape_ || gatherOnly_ || knownFrame_) return false;
     // The KML path's lines are in the output itself (the time document's
     // wait beside it); the side files follow this part's own ones when the
     // output is finished.
@@ -86,7 +108,7 @@ bool DatedTrackWriter::Append(DatedTrackWriter& later) {
 
 bool DatedTrackWriter::SeeLine(std::string_view line) {
     dates_.SeeLine(line);
-    return needsMilliseconds_;
+    return needsMilliseconds_ && !gatherOnly_;
 }
 
 void DatedTrackWriter::Take(const Record& record, std::uint64_t) {
@@ -126,7 +148,7 @@ void DatedTrackWriter::TakePosition(const Position& p, bool newPiece) {
         end_ = *time;
     }
     pieceBreak_ = newPiece && count_ > 0;
-    if (pieceBreak_ && kind_ == OutputKind::GPX) side_[0].Write(GpxSegmentBreak());
+    if (pieceBreak_ && gpxPoints_ != nullptr) gpxPoints_->Write(GpxSegmentBreak());
     if (count_ == 0) first_ = point;
     ++count_;
     bounds_.Include(point.latitude, point.longitude);
@@ -165,8 +187,9 @@ void DatedTrackWriter::ClosePiece() {
 void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
     switch (kind_) {
         case OutputKind::GPX:
+            if (gpxPoints_ == nullptr) break;
             ComposeGpxPoint(line_, point, milliseconds_, times_);
-            side_[0].WriteLine(line_);
+            gpxPoints_->WriteLine(line_);
             break;
         case OutputKind::GeoJSON:
             if (count_ > 1) {
@@ -218,15 +241,29 @@ bool DatedTrackWriter::WriteKmlMeasures(OutputFile& out, MeasureArrays& arrays, 
     return good;
 }
 
+DatedTrackWriter::GpxTrackFrame DatedTrackWriter::GatheredFrame() const {
+    return GpxTrackFrame{count_, first_, bounds_, measures_, needsMilliseconds_};
+}
+
+bool DatedTrackWriter::KeptToFrame() const {
+    return !knownFrame_ || SameHeader(GatheredFrame(), *knownFrame_);
+}
+
+void DatedTrackWriter::WriteGpxHeader(const DatedPoint* first, const OverlayBounds& bounds, std::uint8_t measures) {
+    const std::string name = NameOf(settings_.OutputFilePath);
+    const std::string creator = "Torvane " + std::string(kProgramVersion);
+    output_.Write(GpxHeader(GpxFrame{name, creator, first, bounds, milliseconds_, measures}));
+}
+
 bool DatedTrackWriter::Finish(std::string& error) {
     const std::string name = NameOf(settings_.OutputFilePath);
     bool appended = true;
     switch (kind_) {
         case OutputKind::GPX: {
-            const std::string creator = "Torvane " + std::string(kProgramVersion);
-            GpxFrame frame{name, creator, count_ > 0 ? &first_ : nullptr, bounds_, milliseconds_, measures_};
-            output_.Write(GpxHeader(frame));
-            appended = AppendSide(0, {});
+            if (!knownFrame_) {
+                WriteGpxHeader(count_ > 0 ? &first_ : nullptr, bounds_, measures_);
+                appended = AppendSide(0, {});
+            }
             output_.Write(GpxTrailer());
             break;
         }

@@ -34,6 +34,31 @@ public:
     // NeedsMilliseconds), to be run again with it.
     DatedTrackWriter(const Settings& s, OutputFile& output, TrackCalendar calendar, bool milliseconds);
 
+    // What a GPX document's header tells of its track: the positions, the
+    // first of them, their extent, the measurements any of them has; and
+    // whether one has a time with a fraction of a second.
+    struct GpxTrackFrame {
+        std::int64_t count = 0;
+        DatedPoint first;
+        OverlayBounds bounds;
+        std::uint8_t measures = 0;
+        bool needsMilliseconds = false;
+    };
+
+    // A GPX track in two passes over the log, where reading it again costs
+    // less than writing the points twice (once beside the output, then into
+    // it). The first pass gathers the frame and writes nothing, to the end
+    // of the track (a fraction of a second does not end it); call before Open.
+    void GatherFrameOnly() { gatherOnly_ = true; }
+    GpxTrackFrame GatheredFrame() const;
+    // The second pass: Open writes the header of `frame` (gathered with the
+    // same options, milliseconds given where it needs them), the points go
+    // straight into the output after it.
+    void WriteWithin(const GpxTrackFrame& frame) { knownFrame_ = frame; }
+    // Whether the track written has the header written before it (false
+    // where the log changed between the passes); true for one pass.
+    bool KeptToFrame() const;
+
     // Creates the side files and, unless it writes a later part of the
     // track or waits for the measurements, what stands before the body.
     // False with the reason in `error`.
@@ -118,6 +143,13 @@ private:
     std::optional<std::int64_t> start_, end_;
     bool pieceBreak_ = false;  // the position taken starts a piece after the first
     std::uint8_t measures_ = 0;  // the measurements any written position has
+    // A GPX track written in two passes: the first gathers, the second
+    // writes its points into the output, within the frame the first gathered.
+    bool gatherOnly_ = false;
+    std::optional<GpxTrackFrame> knownFrame_;
+    // Where the GPX points go: the side file, the output, or nowhere (gathering).
+    OutputFile* gpxPoints_ = nullptr;
+    void WriteGpxHeader(const DatedPoint* first, const OverlayBounds& bounds, std::uint8_t measures);
     MeasureArrays measureArrays_;  // GeoJSON's and the KML time track's
     // A KML time track in pieces: the gx:Tracks of the pieces before the
     // current one; whether a piece starts with the next timed point; the

@@ -1,6 +1,8 @@
 #include "convert/read/fit_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -386,6 +388,49 @@ TEST(FitFile, RecognisedByItsHeaderAndConverted) {
     ASSERT_TRUE(AccountLines(run.s, account, error)) << error;
     EXPECT_EQ(account.Count(LineReason::Position), 2);
     EXPECT_EQ(account.Count(LineReason::RecordWithoutPosition), 1);
+}
+
+// A GPX track from a FIT log is read twice, its header from the first
+// reading. A log whose track changes between the two, its size and
+// modification time kept, fails the run rather than give a header that is
+// not its track's; rewritten with the same bytes, it goes through.
+TEST(FitFile, TrackChangedBetweenTheGpxReadingsFailsTheRun) {
+    constexpr std::uint32_t kRecords = 200000;  // 3.2 MB: progress reported in both readings
+    std::string messages = RecordDefinition(), moved = messages;
+    for (std::uint32_t i = 0; i < kRecords; ++i) {
+        messages += RecordData(kT0 + i);
+        moved += RecordData(kT0 + i, i + 1 < kRecords ? kLatSemicircles : kLatSemicircles + 1000000);
+    }
+    for (const bool changed : {true, false}) {
+        SCOPED_TRACE(changed);
+        test::LogRun run;
+        run.Analyze("ride.fit", FitFile(messages));
+        run.Prepare(OutputKind::GPX);
+        const std::string input = run.s.InputFilePath;
+        const std::string rewritten = FitFile(changed ? moved : messages);
+        bool rewrote = false;
+        ProgressHooks hooks;
+        hooks.progress = [&](std::uint64_t done, std::uint64_t total) {
+            if (rewrote || done <= total / 2) return;  // the writing reading: the second half
+            rewrote = true;
+            struct stat before {};
+            ASSERT_EQ(::stat(input.c_str(), &before), 0);
+            test::WriteFile(input, rewritten);
+            const timespec times[2] = {{0, UTIME_OMIT}, before.st_mtim};
+            ASSERT_EQ(::utimensat(AT_FDCWD, input.c_str(), times, 0), 0);
+        };
+        const RunReport report = PerformConversionRun(run.s, &hooks);
+        EXPECT_TRUE(rewrote);
+        if (changed) {
+            EXPECT_EQ(report.outcome, RunReport::Outcome::Failed);
+            EXPECT_EQ(report.message,
+                      "Cannot read input file " + input + ": the file was changed while it was read. No output written.");
+            EXPECT_FALSE(std::filesystem::exists(run.s.OutputFilePath));
+        } else {
+            EXPECT_EQ(report.outcome, RunReport::Outcome::Written) << report.message;
+            EXPECT_EQ(report.count, kRecords);
+        }
+    }
 }
 
 // The real files of the shared acceptance data, where they are: records

@@ -6,7 +6,8 @@
 // and streams whatever must follow the body into files of their own beside
 // the output (the GPX bounds stand before the points, the KML times before
 // the track's coordinates, the measurements after either), joined in order
-// at the end: memory stays flat for any size.
+// at the end: memory stays flat for any size. A GPX track from a log that
+// is read twice needs none: the first reading gathers what its header tells.
 #pragma once
 
 #include <array>

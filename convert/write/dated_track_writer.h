@@ -120,6 +120,8 @@ private:
     bool AppendSide(std::size_t i, std::string_view separator);
     // The KML time track's ExtendedData of `measures` from `arrays`, into `out`.
     bool WriteKmlMeasures(OutputFile& out, MeasureArrays& arrays, std::uint8_t measures);
+    // The GPX document's header, into the output.
+    void WriteGpxHeader(const DatedPoint* first, const OverlayBounds& bounds, std::uint8_t measures);
     std::size_t SideCount() const {
         return kind_ == OutputKind::GPX ? 1 : kind_ == OutputKind::GeoJSON || timeTrack_ ? 2 : 0;
     }
@@ -150,7 +152,6 @@ private:
     std::optional<GpxTrackFrame> knownFrame_;
     // Where the GPX points go: the side file, the output, or nowhere (gathering).
     OutputFile* gpxPoints_ = nullptr;
-    void WriteGpxHeader(const DatedPoint* first, const OverlayBounds& bounds, std::uint8_t measures);
     MeasureArrays measureArrays_;  // GeoJSON's and the KML time track's
     // A KML time track in pieces: the gx:Tracks of the pieces before the
     // current one; whether a piece starts with the next timed point; the

@@ -28,6 +28,7 @@ OutputFile& OutputFile::operator=(OutputFile&& other) noexcept {
     bufferSize_ = std::exchange(other.bufferSize_, 0);
     error_ = std::move(other.error_);
     named_ = other.named_;
+    replacing_ = other.replacing_;
     compared_ = std::exchange(other.compared_, platform::kNoFile);
     comparedBytes_ = std::move(other.comparedBytes_);
     flushed_ = std::exchange(other.flushed_, 0);
@@ -45,8 +46,10 @@ bool OutputFile::Open(const std::string& finalPath) {
     // Only a regular file is replaced: the rename would otherwise put a
     // regular file in place of a device (/dev/null, say), a FIFO or a
     // symbolic link, and a directory would fail only after the whole run.
-    unsigned mode = platform::NewFileMode();
-    switch (platform::Inspect(finalPath, mode)) {
+    unsigned mode = 0;
+    const platform::PathKind kind = platform::Inspect(finalPath, mode);
+    replacing_ = kind == platform::PathKind::Regular;
+    switch (kind) {
         case platform::PathKind::Directory:
             error_ = "cannot create: " + platform::ErrorText(EISDIR);
             return false;
@@ -60,6 +63,8 @@ bool OutputFile::Open(const std::string& finalPath) {
             Fail("cannot create");
             return false;
         case platform::PathKind::Missing:
+            mode = platform::NewFileMode();  // a replaced file's bits came with Inspect
+            break;
         case platform::PathKind::Regular:
             break;
     }
@@ -177,7 +182,7 @@ bool OutputFile::AppendFinished(OutputFile& other) {
 
 bool OutputFile::Commit() {
     if (!Finish()) return false;
-    if (!platform::CommitTemporary(file_, directory_, tempPath_, finalPath_)) {
+    if (!platform::CommitTemporary(file_, directory_, tempPath_, finalPath_, replacing_)) {
         Fail("cannot replace");
         Discard();
         return false;

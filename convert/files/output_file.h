@@ -98,6 +98,7 @@ private:
     std::size_t bufferSize_ = 0;  // 0 until the buffer is made
     std::string error_;
     bool named_ = false;
+    bool replacing_ = false;  // a regular file had the final name at Open()
     platform::FileHandle compared_ = platform::kNoFile;  // not owned
     std::unique_ptr<char[]> comparedBytes_;
     std::uint64_t flushed_ = 0;  // bytes of text flushed since Open()

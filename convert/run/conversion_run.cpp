@@ -341,7 +341,10 @@ bool OutputFileExists(const std::string& path) {
 }
 
 bool IsInputFile(const Settings& s, const std::string& path) {
-    return SameFile(s.InputFilePath, path) || SameFile(s.AnalysedFilePath, path);
+    // The file analysed is looked up apart only where it is another (a GPX
+    // log beside its CR LF copy).
+    return SameFile(s.InputFilePath, path) ||
+           (s.AnalysedFilePath != s.InputFilePath && SameFile(s.AnalysedFilePath, path));
 }
 
 std::string CountMessage(const Settings& s) {
@@ -429,7 +432,8 @@ RunReport Run(Settings& s, const ProgressHooks* hooks) {
     if (!input.Open(s.InputFilePath)) {
         return Failure(FileFailureMessage(FileAction::ReadInput, s.InputFilePath, input.ErrorText()));
     }
-    if (input.IsSameFile(s.OutputFilePath) || SameFile(s.AnalysedFilePath, s.OutputFilePath)) {
+    if (input.IsSameFile(s.OutputFilePath) ||
+        (s.AnalysedFilePath != s.InputFilePath && SameFile(s.AnalysedFilePath, s.OutputFilePath))) {
         return Failure(FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, "it is the input file"));
     }
     OutputFile output;

@@ -96,9 +96,11 @@ FileHandle CreateNamed(const std::string& directory, unsigned mode, std::string&
 
 // Gives the file of CreateTemporary the name `finalPath`, replacing a file
 // of that name in one step. False on failure; the file then still has no
-// name or its temporary one.
+// name or its temporary one. `replacing`: a file was found at `finalPath`
+// (whether or not it is still there, the outcome is the same; the hint only
+// spares a call bound to fail).
 bool CommitTemporary(FileHandle file, const std::string& directory, const std::string& tempPath,
-                     const std::string& finalPath);
+                     const std::string& finalPath, bool replacing);
 
 // Removes the temporary name `tempPath` of a file that is not committed.
 void DiscardTemporary(const std::string& tempPath);

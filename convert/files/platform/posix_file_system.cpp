@@ -164,12 +164,14 @@ int LinkUnnamed(int fd, const char* procPath, const std::string& path) {
     return linked;
 }
 
-bool NameUnnamed(int fd, const std::string& directory, const std::string& finalPath) {
+bool NameUnnamed(int fd, const std::string& directory, const std::string& finalPath, bool replacing) {
     char procPath[64];
     std::snprintf(procPath, sizeof procPath, "/proc/self/fd/%d", fd);
     // Where no file has the final name yet, the file takes it at once: no
-    // other name is ever seen, whatever stops the program.
-    if (LinkUnnamed(fd, procPath, finalPath) == 0) return true;
+    // other name is ever seen, whatever stops the program. (Where one was
+    // found, that link would fail: the fresh name follows at once; should
+    // the file have gone meanwhile, the rename names the file all the same.)
+    if (!replacing && LinkUnnamed(fd, procPath, finalPath) == 0) return true;
     for (int attempt = 0; attempt < 100; ++attempt) {
         // A link cannot replace a file, so the file is linked to a fresh
         // name first and that name is renamed over the final one. A
@@ -286,8 +288,9 @@ FileHandle CreateNamed(const std::string& directory, unsigned mode, std::string&
 }
 
 bool CommitTemporary(FileHandle file, const std::string& directory, const std::string& tempPath,
-                     const std::string& finalPath) {
-    const bool named = tempPath.empty() ? NameUnnamed(Fd(file), directory, finalPath) : Replace(tempPath, finalPath);
+                     const std::string& finalPath, bool replacing) {
+    const bool named =
+        tempPath.empty() ? NameUnnamed(Fd(file), directory, finalPath, replacing) : Replace(tempPath, finalPath);
     if (named && !tempPath.empty()) Forget(tempPath);
     return named;
 }

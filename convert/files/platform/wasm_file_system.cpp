@@ -84,7 +84,7 @@ FileHandle CreateNamed(const std::string& directory, unsigned mode, std::string&
     return fd;
 }
 
-bool CommitTemporary(FileHandle, const std::string&, const std::string& tempPath, const std::string& finalPath) {
+bool CommitTemporary(FileHandle, const std::string&, const std::string& tempPath, const std::string& finalPath, bool) {
     return std::rename(tempPath.c_str(), finalPath.c_str()) == 0;
 }
 

@@ -242,8 +242,22 @@ int Convert(Console& con, const std::string& file, const Options& options, Writt
 // existing file as convert.
 int Preview(Console& con, const std::string& file, const Options& options) {
     Settings s;
-    bool keptCopy = false;
-    if (const int code = AnalyzeForOutput(con, file, options, s, keptCopy); code != 0) return code;
+    // The analysis and the picture's track in one pass where it can be had
+    // (then printed as AnalyzeForOutput prints a recognised log's analysis).
+    s.InputFilePath = file;
+    ApplyAnalysisOptions(options, s);
+    const std::optional<AnalysisWithSummary> once = AnalyzeWithSummaryInOnePass(s, [&options](Settings& run) {
+        ApplyOptions(options, run);
+        run.OutputType = OutputKind::Table;
+    });
+    if (once) {
+        PrintMessage(con, once->report.message);
+        PrintOptionHints(con, once->report);
+    } else {
+        s = Settings{};
+        bool keptCopy = false;
+        if (const int code = AnalyzeForOutput(con, file, options, s, keptCopy); code != 0) return code;
+    }
     s.OutputType = OutputKind::Table;
     FormOutputPath(s);
     std::string path = s.OutputFilePath.substr(0, s.OutputFilePath.size() - 3) + "svg";  // "..._GGA.prn"
@@ -255,7 +269,7 @@ int Preview(Console& con, const std::string& file, const Options& options) {
         return kFailure;
     }
     std::string error;
-    switch (WriteTrackPreview(s, path, error)) {
+    switch (once ? WriteTrackPreview(once->summary, s, path, error) : WriteTrackPreview(s, path, error)) {
         case PreviewOutcome::Written:
             con.Out("Preview written to file " + path + ".\n");
             return kAllWritten;

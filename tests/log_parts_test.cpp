@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <map>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
 #include "convert/recognise/input_analysis.h"
+#include "convert/run/analysis_with_summary.h"
 #include "convert/run/conversion_run.h"
 #include "convert/summary/track_summary.h"
 #include "convert/write/line_account.h"
@@ -204,6 +206,29 @@ Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false)
     text += ComputeTrackSummary(s, summary, error) ? Described(summary) : "summary failed: " + error + "\n";
     if (summary.hasPosition) text += TrackSvg(DrawingOf(summary, "preview")) + "\n";
     seen.summaryInParts = summary.inParts;
+
+    // The analysis and the summary in one pass: the same counts, settings
+    // and figures, wherever it is had (a recognised log of bytes, not
+    // UTF-16 text, that is not GPX, whose run reads the copy).
+    Settings once;
+    once.Parts = parts;
+    once.AcceptAnyTalker = anyTalker;
+    once.InputFilePath = dir.File(log.name);
+    const std::optional<AnalysisWithSummary> both = AnalyzeWithSummaryInOnePass(once, {});
+    const bool utf16 = log.text.rfind("\xFF\xFE", 0) == 0 || log.text.rfind("\xFE\xFF", 0) == 0;
+    EXPECT_EQ(both.has_value(), analysis.recognised && analysis.gpxCopyPath.empty() && !utf16);
+    if (both) {
+        const AnalysisCounts& o = both->report.counts;
+        EXPECT_EQ(Printed("%d %lld %lld %lld %lld %lld %d %d", both->report.recognised, o.gga, o.gll, o.rmc,
+                          o.igcHeader, o.validFix, o.startsWithARecord, static_cast<int>(once.DataType)),
+                  Printed("%d %lld %lld %lld %lld %lld %d %d", analysis.recognised, c.gga, c.gll, c.rmc, c.igcHeader,
+                          c.validFix, c.startsWithARecord, static_cast<int>(s.DataType)));
+        EXPECT_EQ(both->report.message + "|" + once.IgcFlightDate + "|" + once.IgcPilot + "|" +
+                      std::to_string(once.DetectedRecordCount) + "|" + once.KmlProperties[1],
+                  analysis.message + "|" + s.IgcFlightDate + "|" + s.IgcPilot + "|" +
+                      std::to_string(s.DetectedRecordCount) + "|" + s.KmlProperties[1]);
+        EXPECT_EQ(Described(both->summary), Described(summary));
+    }
 
     const struct {
         const char* name;

@@ -195,15 +195,31 @@ AnalysisReport AnalyzeInput(Settings& s, const ProgressHooks* hooks) {
 
 namespace {
 
+}  // namespace
+
+LineCounting FreshCounting(const RunOptions& o) {
+    LineCounting fresh;
+    fresh.rules = SentenceRules{o.AcceptAnyTalker, o.VerifyChecksums, o.AcceptAnyRecorder};
+    fresh.counts.igcFlightDate = o.IgcFlightDate;  // kept unless a header line carries one
+    fresh.counts.igcPilot = o.IgcPilot;
+    return fresh;
+}
+
+void DecideFromCounts(const RunOptions& o, const std::string& path, AnalysisReport& report) {
+    report.kind = DecideDataType(report.counts, o.AcceptAnyRecorder);
+    report.recognised = report.kind != DataKind::None;
+    report.message = AnalysisMessage(report.kind, path);
+    report.fewIgcHeaders = !report.recognised && !o.AcceptAnyRecorder && IsIgcByItsFixes(report.counts);
+}
+
+namespace {
+
 // What the log of `o` holds: its counts, the kind they decide (None where
 // nothing is recognised) and the message; for a GPX file, the copy that
 // was written and counted. The analysis as a value: nothing is set.
 AnalysisReport AnalyseLog(const RunOptions& o, const ProgressHooks* hooks) {
     AnalysisReport report;
-    LineCounting fresh;
-    fresh.rules = SentenceRules{o.AcceptAnyTalker, o.VerifyChecksums, o.AcceptAnyRecorder};
-    fresh.counts.igcFlightDate = o.IgcFlightDate;  // kept unless a header line carries one
-    fresh.counts.igcPilot = o.IgcPilot;
+    const LineCounting fresh = FreshCounting(o);
 
     std::string path = o.InputFilePath;
     if (IsGpxPath(path)) {
@@ -229,13 +245,12 @@ AnalysisReport AnalyseLog(const RunOptions& o, const ProgressHooks* hooks) {
         return report;
     }
 
-    report.kind = DecideDataType(report.counts, o.AcceptAnyRecorder);
-    report.recognised = report.kind != DataKind::None;
-    report.message = AnalysisMessage(report.kind, path);
+    DecideFromCounts(o, path, report);
     if (!report.recognised && !o.AcceptAnyTalker) report.otherTalkersOnly = OtherTalkersWouldBeRecognised(path, o);
-    report.fewIgcHeaders = !report.recognised && !o.AcceptAnyRecorder && IsIgcByItsFixes(report.counts);
     return report;
 }
+
+}  // namespace
 
 // The analysis as the shared values hold it: the file a run reads (a GPX
 // file's copy), the flight's date and pilot, the data type where one was
@@ -248,6 +263,8 @@ void ApplyAnalysis(const AnalysisReport& report, Settings& s) {
     s.DetectedRecordCount = CountFor(s.DataType, report.counts);
     SetKmlDefaults(s);
 }
+
+namespace {
 
 AnalysisReport AnalyzeInputFile(Settings& s, const ProgressHooks* hooks) {
     s.AnalysedFilePath = s.InputFilePath;

@@ -53,6 +53,21 @@ std::string AnalysisMessage(DataKind recognised, const std::string& inputFilePat
 // Sets the six KmlProperties defaults for the data type `s` holds.
 void SetKmlDefaults(Settings& s);
 
+// The counting an analysis with the options `o` starts from: the rules of
+// its sentences and the flight's date and pilot known before.
+LineCounting FreshCounting(const RunOptions& o);
+
+// Sets the kind that the report's counts decide, whether it was recognised,
+// the message (naming `path` where nothing was) and fewIgcHeaders; not
+// otherTalkersOnly, which takes a pass of its own.
+void DecideFromCounts(const RunOptions& o, const std::string& path, AnalysisReport& report);
+
+// Takes the report of a successful analysis into `s` as AnalyzeInput does
+// (after it set AnalysedFilePath): the file a run reads, the flight's date
+// and pilot, the data type where one was recognised, its count and the KML
+// defaults.
+void ApplyAnalysis(const AnalysisReport& report, Settings& s);
+
 // Analyses InputFilePath: writes the GPX copy for a ".gpx" name and switches
 // InputFilePath to it, counts, sets DataType (when recognised),
 // DetectedRecordCount, IgcFlightDate, IgcPilot and the KML defaults.

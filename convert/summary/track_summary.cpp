@@ -12,6 +12,7 @@
 #include "convert/files/output_file.h"
 #include "convert/parts/log_parts.h"
 #include "convert/parts/record_parts.h"
+#include "convert/recognise/line_counts.h"
 #include "convert/rounding.h"
 #include "convert/run/conversion_run.h"
 
@@ -359,21 +360,50 @@ TrackSummary TrackSummaryBuilder::Finish() {
 
 namespace {
 
+// The builder's lines counted as the analysis counts them, on the way.
+class CountingBuilder final : public DatedRecordSink {
+public:
+    CountingBuilder(TrackSummaryBuilder& builder, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
+        : builder_(builder), counts_(counts), rules_(rules), first_(fromStart) {}
+    bool SeeLine(std::string_view line) override {
+        if (first_) {  // the log's first line, where an IGC file has its A record
+            counts_.startsWithARecord = !line.empty() && line[0] == 'A';
+            first_ = false;
+        }
+        CountLine(line, counts_, rules_);
+        return builder_.TrackSummaryBuilder::SeeLine(line);
+    }
+    void Take(const Record& record, std::uint64_t lineOffset) override {
+        builder_.TrackSummaryBuilder::Take(record, lineOffset);
+    }
+
+private:
+    TrackSummaryBuilder& builder_;
+    AnalysisCounts& counts_;
+    const SentenceRules& rules_;
+    bool first_;
+};
+
 // The records of the summary, in parts: each part's builder, joined. In a
 // dated log the later part dates its records from its own first date, or
 // from the log's start and its pace; the join holds only where that is the
-// day one pass has there, and is left to one pass otherwise.
+// day one pass has there, and is left to one pass otherwise. With
+// `counting`, each part counts its lines for the analysis too, added in
+// order as the analysis's own parts are.
 class SummaryJob {
 public:
     struct alignas(64) Part : RecordPart {
         TrackSummaryBuilder builder;
+        AnalysisCounts counts;
     };
 
-    SummaryJob(const Settings& s, const InputFile& input, const LogSplit& split, const std::optional<LogStart>& start)
-        : s_(s), input_(input), split_(split), start_(start) {}
+    SummaryJob(const Settings& s, const InputFile& input, const LogSplit& split, const std::optional<LogStart>& start,
+               const LineCounting* counting)
+        : s_(s), input_(input), split_(split), start_(start), counting_(counting) {}
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
+        if (counting_ != nullptr && role != PartRole::Later) part->counts = counting_->counts;
         part->readers = PartReaderState(s_, role, split_);
         // A log without a date anywhere has times of day alone.
         if (!start_) return part;
@@ -386,12 +416,15 @@ public:
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
-        return part.Run(s_, input_, range, part.builder, hooks);
+        if (counting_ == nullptr) return part.Run(s_, input_, range, part.builder, hooks);
+        CountingBuilder sink(part.builder, part.counts, counting_->rules, range.begin == 0);
+        return part.Run(s_, input_, range, sink, hooks);
     }
     bool Merge(Part& first, Part& later) {
         const TrackCalendar* laterCalendar = later.builder.Calendar();
         if (laterCalendar != nullptr && !laterCalendar->Continues(*first.builder.Calendar())) return false;
         if (!first.builder.Append(later.builder)) return false;
+        first.counts.Add(later.counts);
         first.Join(later);
         return true;
     }
@@ -402,12 +435,11 @@ private:
     const InputFile& input_;
     const LogSplit& split_;
     const std::optional<LogStart>& start_;
+    const LineCounting* counting_;
 };
 
-}  // namespace
-
-bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
-                         const ProgressHooks* hooks) {
+bool SummaryPass(const Settings& options, const LineCounting* counting, TrackSummary& summary,
+                 AnalysisCounts* counts, std::string& error, const ProgressHooks* hooks) {
     const Settings& s = options;
     InputFile input;
     if (!input.Open(s.InputFilePath)) {
@@ -422,7 +454,7 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
         return false;
     }
     const LogSplit split = FindLogSplit(s, OutputKind::Table, input.Descriptor(), input.Size());
-    SummaryJob job(s, input, split, start);
+    SummaryJob job(s, input, split, start, counting);
     const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
     if (run.end == PartEnd::Cancelled) {
         error = "The preview was cancelled.";
@@ -434,7 +466,20 @@ bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::st
     }
     summary = run.part->builder.Finish();
     summary.inParts = run.inParts;
+    if (counts != nullptr) *counts = run.part->counts;
     return true;
+}
+
+}  // namespace
+
+bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
+                         const ProgressHooks* hooks) {
+    return SummaryPass(options, nullptr, summary, nullptr, error, hooks);
+}
+
+bool ComputeTrackSummary(const Settings& options, const LineCounting& counting, TrackSummary& summary,
+                         AnalysisCounts& counts, std::string& error) {
+    return SummaryPass(options, &counting, summary, &counts, error, nullptr);
 }
 
 TrackDrawing DrawingOf(const TrackSummary& t, std::string title) {
@@ -463,6 +508,15 @@ PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& pat
     }
     TrackSummary summary;
     if (!ComputeTrackSummary(options, summary, error)) return PreviewOutcome::Failed;
+    return WriteTrackPreview(summary, options, path, error);
+}
+
+PreviewOutcome WriteTrackPreview(const TrackSummary& summary, const Settings& options, const std::string& path,
+                                 std::string& error) {
+    if (IsInputFile(options, path)) {
+        error = FileFailureMessage(FileAction::WriteOutput, path, "it is the input file");
+        return PreviewOutcome::Failed;
+    }
     if (!summary.hasPosition) return PreviewOutcome::NothingToDraw;
     OutputFile output;
     if (!output.Open(path)) {

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "convert/dates/log_dates.h"
+#include "convert/recognise/line_counts.h"
 #include "convert/run/progress.h"
 #include "convert/run/record_loop.h"
 #include "convert/settings.h"
@@ -144,6 +145,9 @@ const std::string& PreviewTitle(const RunOptions& options);
 // the input.
 enum class PreviewOutcome { Written, NothingToDraw, Failed };
 PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& path, std::string& error);
+// The same for a summary computed already.
+PreviewOutcome WriteTrackPreview(const TrackSummary& summary, const Settings& options, const std::string& path,
+                                 std::string& error);
 
 // Runs the record loop over the input of `options` (after its analysis) as
 // a Table run would, without writing; a large log in two parts at once,
@@ -151,5 +155,10 @@ PreviewOutcome WriteTrackPreview(const Settings& options, const std::string& pat
 // be read, with the message in `error`; `options` is not changed.
 bool ComputeTrackSummary(const Settings& options, TrackSummary& summary, std::string& error,
                          const ProgressHooks* hooks = nullptr);
+// The same, counting every line it reads as the analysis counts the log's
+// lines, from `counting`, into `counts` (the totals of the parts, added in
+// order; the lines of one pass where the parts were dropped).
+bool ComputeTrackSummary(const Settings& options, const LineCounting& counting, TrackSummary& summary,
+                         AnalysisCounts& counts, std::string& error);
 
 }  // namespace torvane

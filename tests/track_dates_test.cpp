@@ -6,6 +6,7 @@
 
 #include "convert/dates/date_sources.h"
 #include "convert/dates/track_calendar.h"
+#include "convert/recognise/line_counts.h"
 #include "output/coordinate_text.h"
 #include "output/track_time.h"
 
@@ -138,7 +139,15 @@ TEST(DateSources, NmeaSentences) {
         std::optional<std::int64_t> ms;
         if (given) ms = given->day * kMillisecondsPerDay + static_cast<std::int64_t>(given->timeOfDay.value_or(0) * 1000);
         EXPECT_EQ(Iso(ms), row.date) << row.line;
+        // The analysis's count of a line tells each line that may give a date.
+        AnalysisCounts counts;
+        if (given) {
+            EXPECT_TRUE(CountLine(row.line, counts)) << row.line;
+        }
     }
+    AnalysisCounts counts;
+    EXPECT_FALSE(CountLine("$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E", counts));
+    EXPECT_FALSE(CountLine("$1PRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,230394,,,A*67", counts));
 }
 
 TEST(DateSources, IgcHeaderForms) {

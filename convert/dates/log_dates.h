@@ -30,6 +30,7 @@ public:
     std::optional<std::int64_t> PositionTime(const Position& position);
 
     const TrackCalendar& Calendar() const { return calendar_; }
+    DateSource Source() const { return source_; }
 
 private:
     DateSource source_;

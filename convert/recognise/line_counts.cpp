@@ -10,16 +10,17 @@ namespace {
 // What one pass over a line finds at its "*", "$", "H" and "<" characters,
 // as bits: a star; each "$GP" followed by a sentence name counted, and each
 // "$" and any two capitals followed by one; "HF", which every IGC header
-// word starts with; "<trkpt".
+// word starts with; "<trkpt"; a ZDA sentence (of any talker, not counted:
+// with RMC, the sentences that give a date).
 constexpr unsigned kStar = 1, kGga = 2, kGll = 4, kRmc = 8, kAnyGga = 16, kAnyGll = 32, kAnyRmc = 64,
-                   kHeaderWord = 128, kTrackPointTag = 256;
+                   kHeaderWord = 128, kTrackPointTag = 256, kAnyZda = 512;
 
 // The marks of the "$" at `at`: the sentence named after it, if any.
 unsigned DollarMarks(std::string_view line, std::size_t at) {
     const std::string_view name = SentenceNameAt(line, at);
     if (name.empty()) return 0;
     const unsigned any = name == "GGA" ? kAnyGga : name == "GLL" ? kAnyGll : name == "RMC" ? kAnyRmc : 0;
-    if (any == 0) return 0;
+    if (any == 0) return name == "ZDA" ? kAnyZda : 0;
     // After "$GP" the same kind's bit too, three places lower.
     return line[at + 1] == 'G' && line[at + 2] == 'P' ? any | any >> 3 : any;
 }
@@ -119,7 +120,7 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
     }
 }
 
-void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
+bool CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
     const unsigned marks = ScanLineMarks(line);
     CountSentences(line, marks, counts, rules);
     if (marks & kHeaderWord) CountIgcHeader(line, counts, rules);
@@ -131,6 +132,7 @@ void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRule
         }
     }
     if ((marks & kTrackPointTag) && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
+    return (marks & (kAnyRmc | kAnyZda)) != 0;
 }
 
 }  // namespace torvane

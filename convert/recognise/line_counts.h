@@ -47,7 +47,9 @@ struct SentenceRules {
 };
 
 // Counts the lines of each kind in one line (exposed for tests and tools).
-void CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules = {});
+// Returns whether the line names an RMC or ZDA sentence of any talker after
+// one of its "$" (NmeaSentenceDate finds a date in no other line).
+bool CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules = {});
 
 // Counts in `counts`, with `rules`, the lines a piece of work sees (the
 // lines of a log, or of a GPX copy as it is written).

@@ -36,7 +36,8 @@ AnalysisWithSummary AnalyzeWithSummary(Settings& s, const std::function<void(Set
 // up, and the whole log's counts, taken on the way, must decide the same
 // kind, flight date and pilot. Otherwise (also for a GPX log, one that is
 // not recognised, and any failure) nullopt, with `s` as it was: the passes
-// one after the other then give the outcome and its messages.
+// one after the other then give the outcome and its messages. `runOptions`
+// is applied to the summary's settings, and on success to `s` as well.
 std::optional<AnalysisWithSummary> AnalyzeWithSummaryInOnePass(Settings& s,
                                                                const std::function<void(Settings&)>& runOptions);
 

@@ -364,13 +364,20 @@ namespace {
 class CountingBuilder final : public DatedRecordSink {
 public:
     CountingBuilder(TrackSummaryBuilder& builder, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
-        : builder_(builder), counts_(counts), rules_(rules), first_(fromStart) {}
+        : builder_(builder),
+          counts_(counts),
+          rules_(rules),
+          first_(fromStart),
+          takesNmeaDates_(builder.TakesNmeaDates()) {}
     bool SeeLine(std::string_view line) override {
         if (first_) {  // the log's first line, where an IGC file has its A record
             counts_.startsWithARecord = !line.empty() && line[0] == 'A';
             first_ = false;
         }
-        CountLine(line, counts_, rules_);
+        const bool namesDateSentence = CountLine(line, counts_, rules_);
+        // Where the dates are the NMEA sentences', a line that names none
+        // gives none: the dates need not look at it.
+        if (!namesDateSentence && takesNmeaDates_) return false;
         return builder_.TrackSummaryBuilder::SeeLine(line);
     }
     void Take(const Record& record, std::uint64_t lineOffset) override {
@@ -382,6 +389,7 @@ private:
     AnalysisCounts& counts_;
     const SentenceRules& rules_;
     bool first_;
+    bool takesNmeaDates_;
 };
 
 // The records of the summary, in parts: each part's builder, joined. In a

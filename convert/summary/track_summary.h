@@ -115,6 +115,8 @@ public:
     TrackSummary Finish();
 
     const TrackCalendar* Calendar() const { return dates_ ? &dates_->Calendar() : nullptr; }
+    // Whether the lines' dates are those of NMEA sentences (RMC, ZDA).
+    bool TakesNmeaDates() const { return dates_ && dates_->Source() == DateSource::NmeaSentences; }
 
 private:
     std::optional<LogDates> dates_;

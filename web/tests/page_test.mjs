@@ -659,14 +659,19 @@ try {
   await screenshot('page-phone-320x640.png');
   await setOptions([]);
   // A laptop's window (1366 x 768): "3. Convert" beside the picture, its
-  // START shown without scrolling.
+  // START shown without scrolling, also with KML's options shown.
   await page.setViewport({ width: 1366, height: 768 });
   await page.waitForFunction(() => document.getElementById('convert') !== null);
   await drop(path.join(examples, 'hike.gpx'));
-  await page.evaluate(() => window.scrollTo(0, 0));
-  check(await page.evaluate(() => document.getElementById('convert').getBoundingClientRect().bottom <= window.innerHeight &&
-    !document.getElementById('preview-figure').hidden), 'at 1366 x 768 "3. Convert" and its START show without scrolling');
-  await page.screenshot({ path: path.join(buildWeb, 'screenshots', 'page-1366x768.png') });
+  for (const [args, shown, picture] of [[[], '', 'page-1366x768.png'], [['--to', 'kml'], ' with KML\'s options', 'page-1366x768-kml.png']]) {
+    await setOptions(args);
+    await page.evaluate(() => window.scrollTo(0, 0));
+    check(await page.evaluate(() => document.getElementById('output-heading').getBoundingClientRect().top >= 0 &&
+      document.getElementById('convert').getBoundingClientRect().bottom <= window.innerHeight &&
+      !document.getElementById('preview-figure').hidden), `at 1366 x 768${shown} "3. Convert" and its START show without scrolling`);
+    await page.screenshot({ path: path.join(buildWeb, 'screenshots', picture) });
+  }
+  await setOptions([]);
   await page.setViewport({ width: 1100, height: 900 });
   await page.waitForFunction(() => document.getElementById('convert') !== null);
 

@@ -45,7 +45,12 @@
       'beside index.html in build-web) instead, or serve the folder build-web with a web server ' +
       '(python3 -m http.server -d build-web, then http://localhost:8000/).'
     : ' Reload the page; if that does not help, use a current version of Chrome, Edge, Firefox or Safari ' +
-      '(the page needs Web Workers and WebAssembly).';
+      '(the page needs Web Workers and WebAssembly with SIMD: Chrome or Edge 91, Firefox 89, Safari 16.4 or later).';
+
+  // Whether the browser runs WebAssembly's SIMD, in which the converter
+  // scans the log's bytes: a function giving a vector of 16 bytes.
+  const simdModule = new Uint8Array([0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0,
+    10, 8, 1, 6, 0, 65, 0, 253, 15, 11]);
 
   // Everything asked of a worker that is gone gets this answer.
   function answerAll(text) {
@@ -73,6 +78,7 @@
     let ready = false;
     try {
       if (typeof WebAssembly !== 'object') throw new Error('this browser has no WebAssembly');
+      if (!WebAssembly.validate(simdModule)) throw new Error('this browser\'s WebAssembly has no SIMD');
       worker = new Worker(workerScript());
     } catch (error) {
       worker = null;

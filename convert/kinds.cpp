@@ -111,8 +111,9 @@ constexpr std::array<InputKind, 8> kInputKinds{{
      .kmlNamesFlight = false,
      .lineWord = "record message",
      .withoutFix = ""},
-    // One pass, never split: where a trackpoint starts cannot be told from
-    // the middle of a file without the elements open around it.
+    // Where a trackpoint starts cannot be told from the middle of a file
+    // without the elements open around it: the analysis, which reads the
+    // whole file, notes them at a trackpoint near the middle.
     {.kind = DataKind::GPTCX,
      .word = "GPTCX",
      .format = "TCX",
@@ -120,7 +121,7 @@ constexpr std::array<InputKind, 8> kInputKinds{{
      .count = &AnalysisCounts::tcxPosition,
      .reader = ReaderFamily::TcxFile,
      .dates = DateSource::OwnTime,
-     .split = SplitRule::None,
+     .split = SplitRule::AtNotedTrackpoint,
      .carriesAltitude = true,
      .carriesMeasurements = true,
      .gpxFrameFirst = false,

@@ -29,6 +29,7 @@ enum class SplitRule {
     None,         // never: read in one pass
     AtLine,       // at any line near the middle
     AtTrackPoint, // at a track point's opening line, with the reader's state there
+    AtNotedTrackpoint,  // at the trackpoint the analysis noted near the middle, with the reader's state there
 };
 
 struct InputKind {

@@ -7,10 +7,12 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "convert/read/tcx_place.h"
 #include "convert/read/xml_text.h"
 #include "convert/shape/shape_options.h"
 #include "output/measurements.h"
@@ -123,6 +125,11 @@ struct RunOptions {
     torvane::AltitudeMode AltitudeMode = torvane::AltitudeMode::NeverSet;
 
     PartsRule Parts;
+    // For a TCX log of the parts' size: where the analysis saw the first
+    // trackpoint open at or after its middle, with the reader's state there
+    // (a conversion may start its later part from it, and checks that its
+    // first part ends in that very state); none otherwise.
+    std::shared_ptr<const TcxReaderPlace> TcxMiddle;
 };
 
 // What the readers of a log carry from line to line, and from run to run:

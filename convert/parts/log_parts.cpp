@@ -21,6 +21,14 @@ LogSplit FindLogSplit(const RunOptions& s, OutputKind output, platform::FileHand
     if (LogEncoding(s, file) != TextEncoding::Bytes) return {};  // UTF-16 is read from its start
     if (rule == SplitRule::AtLine) return FindLogSplit(s.Parts, file, size);
     LogSplit split;
+    if (rule == SplitRule::AtNotedTrackpoint) {
+        const auto& noted = s.TcxMiddle;
+        if (noted && size >= s.Parts.fromBytes && noted->offset > 0 && noted->offset < size) {
+            split.at = noted->offset;
+            split.laterTcx = noted;
+        }
+        return split;
+    }
     if (size >= s.Parts.fromBytes && size > 0) {
         split.at = TrackPointBoundaryNearMiddle(file, size, s, split.laterPoint);
     }

@@ -26,6 +26,7 @@ namespace torvane {
 struct LogSplit {
     std::uint64_t at = 0;
     GpxPointStateRecord laterPoint;  // for records: the GPX reader's state at `at`
+    std::shared_ptr<const TcxReaderPlace> laterTcx;  // for records: the TCX reader's state at `at`
 };
 
 // For work that sees each line on its own (the analysis's counts, the GPX
@@ -36,7 +37,9 @@ LogSplit FindLogSplit(const PartsRule& rule, platform::FileHandle file, std::uin
 // there too, except where a record depends on the records before it, and
 // in one pass where the log is read as UTF-16 text. A GPX
 // track point splits at a line opening a point, with the reader's state
-// there; an overlay (points numbered from the first) does not split. (A
+// there; a TCX trackpoint at the one the analysis noted, with the state
+// noted there (the first part must end in it for the join to hold); an
+// overlay (points numbered from the first) does not split. (A
 // dated output's later part also needs its day, see the conversion run.)
 LogSplit FindLogSplit(const RunOptions& s, platform::FileHandle file, std::uint64_t size);
 

@@ -3,7 +3,9 @@
 // over its bytes, and the join with the part after it.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "convert/files/input_file.h"
@@ -18,17 +20,30 @@ struct RecordPart {
     LoopEnd end = LoopEnd::Finished;
     std::string readError;  // with LoopEnd::ReadFailed
     std::uint64_t bytesRead = 0;
+    // A TCX log's later part: the reader's state it starts from; the first
+    // part: the state it ends in.
+    const TcxReaderPlace* tcxFrom = nullptr;
+    std::optional<TcxReaderPlace> tcxReached;
+
+    // The state a part of a run with `run`'s readers starts from.
+    void Start(const ReaderState& run, PartRole role, const LogSplit& split) {
+        readers = PartReaderState(run, role, split);
+        if (role == PartRole::Later) tcxFrom = split.laterTcx.get();
+    }
 
     // Runs the record loop with `options` over the bytes `range` of `input`
     // into `target` (an output file or a record sink); a binary log's block
-    // loop over the whole file (it is never split).
+    // loop (a TCX log's from the state a later part starts from).
     template <class Target>
     PartEnd Run(const Settings& options, const InputFile& input, ByteRange range, Target& target,
                 const ProgressHooks* hooks) {
         const LoopState run{options, readers, totals};
         if (ReadsBlocks(options)) {
-            end = RunBlockLoop(run, input.Descriptor(), target, input.Size(), hooks, readError);
-            bytesRead = end == LoopEnd::Finished ? input.Size() : 0;
+            if (range.begin != 0 && tcxFrom == nullptr) return PartEnd::Failed;
+            BlockPart part{range, tcxFrom, std::nullopt};
+            end = RunBlockLoop(run, input.Descriptor(), target, input.Size(), hooks, readError, &part);
+            tcxReached = std::move(part.reached);
+            bytesRead = end == LoopEnd::Finished ? std::min(range.end, input.Size()) - range.begin : 0;
         } else {
             LineReader reader(input.Descriptor(), range);
             reader.SetEncoding(LogEncoding(options, input.Descriptor()));
@@ -38,6 +53,12 @@ struct RecordPart {
         return end == LoopEnd::Finished ? PartEnd::Finished
                : end == LoopEnd::Cancelled ? PartEnd::Cancelled
                                            : PartEnd::Failed;
+    }
+
+    // Whether `later` starts where this part ends as one pass goes on: a
+    // TCX log's later part from the state this part ended in.
+    bool Meets(const RecordPart& later) const {
+        return later.tcxFrom == nullptr || (tcxReached && *tcxReached == *later.tcxFrom);
     }
 
     // Takes in the part after this one, as one pass leaves things: its

@@ -182,6 +182,19 @@ public:
     BlockEnd End() const { return end_; }
     bool RootIsTcx() const { return rootIsTcx_; }
 
+    // Notes into `noted` the state at the first trackpoint that opens at or
+    // after `from`.
+    void NoteTrackpointFrom(std::uint64_t from, std::optional<TcxReaderPlace>& noted) {
+        noteFrom_ = from;
+        noted_ = &noted;
+    }
+    // Goes on from `place`, a trackpoint's start: the next byte fed is the
+    // one there. False (failed) for a state no reading leaves.
+    bool StartAt(const TcxReaderPlace& place);
+    // The state after the bytes fed so far, where they end between
+    // trackpoints outside every tag; none otherwise.
+    std::optional<TcxReaderPlace> Place() const;
+
 private:
     enum class State : std::uint8_t {
         Text,         // between tags
@@ -433,6 +446,8 @@ private:
     bool Close();
     void TakeValue(Role role);
     bool TakeTrackpoint(std::uint64_t at);
+    // The state before the "<" at `at`, in text outside every trackpoint.
+    TcxReaderPlace PlaceAt(std::uint64_t at) const;
 
     const RunOptions* options_;
     BlockRecordSink* sink_;
@@ -471,6 +486,10 @@ private:
     std::size_t depth_ = 0;
     std::size_t trackpointLevel_ = 0;  // of the open trackpoint, while inTrackpoint_
     bool inTrackpoint_ = false;
+    std::int64_t trackpoints_ = 0;  // read so far
+
+    std::uint64_t noteFrom_ = UINT64_MAX;
+    std::optional<TcxReaderPlace>* noted_ = nullptr;
 
     bool collecting_ = false;  // the innermost open element is a value: its text is kept
     std::array<char, kLongestValue> text_{};
@@ -683,6 +702,9 @@ bool TcxScanner::Open() {
         role = Role::Other;
     }
     if (role == Role::Trackpoint) {
+        if (tagAt_ >= noteFrom_ && noted_ != nullptr && !*noted_) {
+            *noted_ = PlaceAt(tagAt_);
+        }
         inTrackpoint_ = true;
         trackpointLevel_ = depth_;
         point_ = PointValues{};
@@ -784,6 +806,7 @@ void TcxScanner::TakeValue(Role role) {
 
 // The trackpoint that started at `at` has closed: its record to the sink.
 bool TcxScanner::TakeTrackpoint(std::uint64_t at) {
+    ++trackpoints_;
     Record& record = record_;
     record.Begin();
     record.position = Position{};
@@ -811,6 +834,60 @@ bool TcxScanner::TakeTrackpoint(std::uint64_t at) {
     if (sink_ != nullptr && !sink_->Take(record, at)) {
         end_ = BlockEnd::Stopped;
         return false;
+    }
+    return true;
+}
+
+TcxReaderPlace TcxScanner::PlaceAt(std::uint64_t at) const {
+    TcxReaderPlace place;
+    place.offset = at;
+    place.trackpoints = trackpoints_;
+    place.open.resize(depth_);
+    for (std::size_t i = 0; i < depth_; ++i) {
+        const Level& level = levels_[i];
+        TcxReaderPlace::Element& e = place.open[i];
+        e.key = level.key;
+        e.first = level.first;
+        e.last = level.last;
+        e.size = level.size;
+        e.at = level.at;
+        e.nameSize = level.nameSize;
+        std::memcpy(e.name.data(), level.name.data(), level.nameSize);
+    }
+    return place;
+}
+
+std::optional<TcxReaderPlace> TcxScanner::Place() const {
+    if (end_ != BlockEnd::Finished || state_ != State::Text || !rootSeen_ || !rootIsTcx_ || inTrackpoint_ ||
+        collecting_ || depth_ == 0) {
+        return std::nullopt;
+    }
+    for (std::size_t i = 0; i < depth_; ++i) {
+        if (levels_[i].role != Role::Other) return std::nullopt;
+    }
+    return PlaceAt(offset_);
+}
+
+bool TcxScanner::StartAt(const TcxReaderPlace& place) {
+    static_assert(std::tuple_size_v<decltype(TcxReaderPlace::Element::name)> == kLocalNameRoom);
+    if (place.open.empty() || place.open.size() >= kDeepest) {
+        return Fail("no reading leaves the state to start from" + At(place.offset));
+    }
+    rootSeen_ = rootIsTcx_ = true;
+    offset_ = place.offset;
+    trackpoints_ = place.trackpoints;
+    depth_ = place.open.size();
+    for (std::size_t i = 0; i < depth_; ++i) {
+        const TcxReaderPlace::Element& e = place.open[i];
+        Level& level = levels_[i];
+        level.key = e.key;
+        level.first = e.first;
+        level.last = e.last;
+        level.size = static_cast<std::size_t>(e.size);
+        level.at = e.at;
+        level.role = Role::Other;
+        level.nameSize = static_cast<std::uint8_t>(std::min<std::size_t>(e.nameSize, kLocalNameRoom));
+        level.name = e.name;
     }
     return true;
 }
@@ -889,24 +966,45 @@ BlockEnd TcxFileReader::Read(std::string_view bytes, BlockRecordSink& sink, std:
 }
 
 BlockEnd TcxFileReader::Read(platform::FileHandle file, BlockRecordSink& sink) {
+    std::optional<TcxReaderPlace> unused;
+    return ReadPart(file, sink, nullptr, UINT64_MAX, unused);
+}
+
+BlockEnd TcxFileReader::ReadPart(platform::FileHandle file, BlockRecordSink& sink, const TcxReaderPlace* from,
+                                 std::uint64_t end, std::optional<TcxReaderPlace>& reached) {
     error_.clear();
+    noted_.reset();
+    reached.reset();
     TcxScanner scanner(&options_, &sink, error_, TcxScanner::Mode::Read);
+    std::uint64_t offset = 0;
+    if (from != nullptr) {
+        if (!scanner.StartAt(*from)) return scanner.End();
+        offset = from->offset;
+    }
     const std::unique_ptr<char[]> block(new char[kTcxBlockSize]);
     std::unique_ptr<Feeder> feeder;
-    std::uint64_t offset = 0;
-    for (;;) {
-        const std::ptrdiff_t got = platform::ReadSomeAt(file, block.get(), kTcxBlockSize, offset);
+    TextEncoding encoding = TextEncoding::Bytes;
+    while (offset < end) {
+        const auto wanted = static_cast<std::size_t>(std::min<std::uint64_t>(kTcxBlockSize, end - offset));
+        const std::ptrdiff_t got = platform::ReadSomeAt(file, block.get(), wanted, offset);
         if (got < 0) {
             error_ = "reading failed: " + platform::ErrorText(errno);
             return BlockEnd::Failed;
         }
         if (got == 0) break;
         const auto size = static_cast<std::size_t>(got);
-        if (!feeder) feeder = std::make_unique<Feeder>(scanner, EncodingOf({block.get(), size}), kTcxBlockSize);
+        if (!feeder) {
+            // A part after the start is read as bytes: its state was noted so.
+            if (from == nullptr) encoding = EncodingOf({block.get(), size});
+            feeder = std::make_unique<Feeder>(scanner, encoding, kTcxBlockSize);
+            if (noteFrom_ && encoding == TextEncoding::Bytes) scanner.NoteTrackpointFrom(*noteFrom_, noted_);
+        }
         offset += size;
         if (!feeder->Feed(block.get(), size)) return scanner.End();
     }
-    return feeder ? feeder->Finish() : scanner.Finish();
+    if (offset < end) return feeder ? feeder->Finish() : scanner.Finish();
+    if (encoding == TextEncoding::Bytes) reached = scanner.Place();
+    return scanner.End();
 }
 
 bool OpensTcxDocument(std::string_view start) {

@@ -16,11 +16,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "convert/files/platform/file_system.h"
 #include "convert/read/block_records.h"
+#include "convert/read/tcx_place.h"
 #include "convert/settings.h"
 
 namespace torvane {
@@ -43,6 +45,18 @@ public:
     // Reads the open `file` from its start to its end, a block at a time,
     // wherever its offset stands (the file is not closed).
     BlockEnd Read(platform::FileHandle file, BlockRecordSink& sink);
+    // Reads a part of the open `file`: from `from` (a trackpoint's start and
+    // the state there, as Noted gives it; null: the file's start) to its
+    // end, or only up to `end` (then `reached` is the state there, where it
+    // lies between trackpoints in a file read as bytes, not UTF-16; and
+    // left empty otherwise). The bytes past the file's end are not asked.
+    BlockEnd ReadPart(platform::FileHandle file, BlockRecordSink& sink, const TcxReaderPlace* from,
+                      std::uint64_t end, std::optional<TcxReaderPlace>& reached);
+
+    // While reading from the file's start: notes the state at the first
+    // trackpoint that opens at or after `offset` (in a file read as bytes).
+    void NoteTrackpointFrom(std::uint64_t offset) { noteFrom_ = offset; }
+    const std::optional<TcxReaderPlace>& Noted() const { return noted_; }
 
     // Why the reading failed: what was wrong, and at which byte.
     const std::string& ErrorText() const { return error_; }
@@ -50,6 +64,8 @@ public:
 private:
     const RunOptions& options_;
     std::string error_;
+    std::optional<std::uint64_t> noteFrom_;
+    std::optional<TcxReaderPlace> noted_;
 };
 
 // Whether `start`, the first bytes of a file, opens a TCX document: its

@@ -144,7 +144,7 @@ bool CountInputLines(const std::string& path, const RunOptions& o, const LineCou
     }
     if (StartsWithTcxRoot(input.Descriptor())) {
         report.counts = fresh.counts;
-        CountTcxPositions(input.Descriptor(), o, report.counts);
+        CountTcxPositions(input.Descriptor(), input.Size(), o, report.counts, report.tcxMiddle);
         return true;
     }
     const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;
@@ -261,6 +261,7 @@ void ApplyAnalysis(const AnalysisReport& report, Settings& s) {
     s.IgcPilot = report.counts.igcPilot;
     if (report.recognised) s.DataType = report.kind;
     s.DetectedRecordCount = CountFor(s.DataType, report.counts);
+    s.TcxMiddle = report.tcxMiddle;
     SetKmlDefaults(s);
 }
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "convert/recognise/line_counts.h"
@@ -27,6 +28,8 @@ struct AnalysisReport {
     // The GPX copy's name holds another file, which the front end chose to
     // keep (see ProgressHooks::mayReplaceCopy); `failed` is set too.
     bool copyKept = false;
+    // A TCX file's state near its middle, for the conversion's parts.
+    std::shared_ptr<const TcxReaderPlace> tcxMiddle;
 };
 
 // The hint printed below "Could not recognize data ..." when only sentences

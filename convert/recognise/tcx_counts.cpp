@@ -18,9 +18,14 @@ bool StartsWithTcxRoot(platform::FileHandle file) {
     return OpensTcxDocument(std::string_view(start.get(), got));
 }
 
-void CountTcxPositions(platform::FileHandle file, const RunOptions& options, AnalysisCounts& counts) {
+void CountTcxPositions(platform::FileHandle file, std::uint64_t size, const RunOptions& options,
+                       AnalysisCounts& counts, std::shared_ptr<const TcxReaderPlace>& middle) {
     PositionCount count;
-    TcxFileReader(options).Read(file, count);
+    TcxFileReader reader(options);
+    if (size >= options.Parts.fromBytes && size > 0) reader.NoteTrackpointFrom(size / 2);
+    const BlockEnd end = reader.Read(file, count);
+    middle.reset();
+    if (end == BlockEnd::Finished && reader.Noted()) middle = std::make_shared<const TcxReaderPlace>(*reader.Noted());
     counts.tcxRoot = true;
     counts.tcxPosition = count.positions;
 }

@@ -2,7 +2,11 @@
 // for the analysis.
 #pragma once
 
+#include <cstdint>
+#include <memory>
+
 #include "convert/files/platform/file_system.h"
+#include "convert/read/tcx_place.h"
 #include "convert/recognise/line_counts.h"
 #include "convert/settings.h"
 
@@ -15,7 +19,11 @@ bool StartsWithTcxRoot(platform::FileHandle file);
 
 // Sets `counts.tcxRoot` and counts the trackpoints of the open TCX `file`
 // that have a position into `counts.tcxPosition` (those before a fault,
-// where the file has one: the conversion then tells of it).
-void CountTcxPositions(platform::FileHandle file, const RunOptions& options, AnalysisCounts& counts);
+// where the file has one: the conversion then tells of it). For a file
+// of `size` bytes, at least the parts' size and read whole, `middle` is
+// the reader's state at the first trackpoint opening at or after its
+// middle (null where there is none).
+void CountTcxPositions(platform::FileHandle file, std::uint64_t size, const RunOptions& options,
+                       AnalysisCounts& counts, std::shared_ptr<const TcxReaderPlace>& middle);
 
 }  // namespace torvane

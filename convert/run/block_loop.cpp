@@ -1,6 +1,8 @@
 // The block loops: the reader of a log read in blocks (FIT, TCX) hands its
 // records, one a message or trackpoint, to the targets the record loop
 // writes into (run/record_targets.h).
+#include <algorithm>
+
 #include "convert/kinds.h"
 #include "convert/read/fit_file.h"
 #include "convert/read/tcx_file.h"
@@ -31,15 +33,20 @@ constexpr std::uint64_t kProgressStep = 1u << 20;
 template <class Target>
 class BlockSink final : public BlockRecordSink {
 public:
-    BlockSink(const LoopState& run, Target& target, std::uint64_t inputSize, const ProgressHooks* hooks)
-        : run_(run), target_(target), inputSize_(inputSize), hooks_(hooks) {}
+    // A part's progress counts from its first byte `begin`, its records
+    // after the `before` of the parts before it.
+    BlockSink(const LoopState& run, Target& target, std::uint64_t inputSize, const ProgressHooks* hooks,
+              std::uint64_t begin, std::int64_t before)
+        : run_(run), target_(target), inputSize_(inputSize), hooks_(hooks), begin_(begin), reported_(begin) {
+        place_.number = before;
+    }
 
     bool Take(const Record& record, std::uint64_t offset) override {
         place_.offset = offset;
         ++place_.number;
         if (hooks_ != nullptr && hooks_->progress && offset - reported_ >= kProgressStep) {
             reported_ = offset;
-            hooks_->progress(offset, inputSize_);
+            hooks_->progress(offset - begin_, inputSize_);
             if (hooks_->cancelled && hooks_->cancelled()) return false;
         }
         // A target that sees the lines (the dated outputs, where a log gives
@@ -64,24 +71,34 @@ private:
     std::uint64_t inputSize_;
     const ProgressHooks* hooks_;
     MessagePlace place_;
-    std::uint64_t reported_ = 0;
+    std::uint64_t begin_;
+    std::uint64_t reported_;
 };
 
 template <class Target>
 LoopEnd RunBlocks(const LoopState& run, platform::FileHandle file, Target target, std::uint64_t inputSize,
-                  const ProgressHooks* hooks, std::string& error) {
-    BlockSink<Target> sink(run, target, inputSize, hooks);
-    const auto read = [&](auto reader) {
-        const BlockEnd end = reader.Read(file, sink);
+                  const ProgressHooks* hooks, std::string& error, BlockPart* part = nullptr) {
+    BlockPart whole;
+    if (part == nullptr) part = &whole;
+    const std::uint64_t begin = part->range.begin;
+    BlockSink<Target> sink(run, target, inputSize, hooks, begin, part->from ? part->from->trackpoints : 0);
+    BlockEnd end = BlockEnd::Failed;
+    if (InputKindOf(run.options.DataType).reader == ReaderFamily::TcxFile) {
+        TcxFileReader reader(run.options);
+        end = reader.ReadPart(file, sink, part->from, part->range.end, part->reached);
         if (end == BlockEnd::Failed) error = reader.ErrorText();
-        return end;
-    };
-    const BlockEnd end = InputKindOf(run.options.DataType).reader == ReaderFamily::TcxFile
-                             ? read(TcxFileReader(run.options))
-                             : read(FitFileReader(run.options));
+    } else if (begin == 0 && part->range.end >= inputSize) {
+        FitFileReader reader(run.options);
+        end = reader.Read(file, sink);
+        if (end == BlockEnd::Failed) error = reader.ErrorText();
+    } else {
+        error = "a FIT log is read whole";
+    }
     switch (end) {
         case BlockEnd::Finished:
-            if (hooks != nullptr && hooks->progress) hooks->progress(inputSize, inputSize);
+            if (hooks != nullptr && hooks->progress) {
+                hooks->progress(std::min(part->range.end, inputSize) - begin, inputSize);
+            }
             return LoopEnd::Finished;
         case BlockEnd::Stopped: return LoopEnd::Cancelled;
         case BlockEnd::Failed: break;
@@ -97,20 +114,20 @@ bool ReadsBlocks(const RunOptions& options) {
 }
 
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, OutputFile& output, std::uint64_t inputSize,
-                     const ProgressHooks* hooks, std::string& error) {
+                     const ProgressHooks* hooks, std::string& error, BlockPart* part) {
     const RunOptions& o = run.options;
     return RunBlocks(run, file, PathTarget{output, run.totals, o.OutputType, o.UseDecimalComma}, inputSize, hooks,
-                     error);
+                     error, part);
 }
 
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, RecordSink& sink, std::uint64_t inputSize,
-                     const ProgressHooks* hooks, std::string& error) {
-    return RunBlocks(run, file, SinkTarget{sink}, inputSize, hooks, error);
+                     const ProgressHooks* hooks, std::string& error, BlockPart* part) {
+    return RunBlocks(run, file, SinkTarget{sink}, inputSize, hooks, error, part);
 }
 
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, DatedRecordSink& sink, std::uint64_t inputSize,
-                     const ProgressHooks* hooks, std::string& error) {
-    return RunBlocks(run, file, DatedSinkTarget{sink}, inputSize, hooks, error);
+                     const ProgressHooks* hooks, std::string& error, BlockPart* part) {
+    return RunBlocks(run, file, DatedSinkTarget{sink}, inputSize, hooks, error, part);
 }
 
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, LineAccount& account, std::string& error) {

@@ -70,7 +70,7 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->readers = PartReaderState(s_, role, split_);
+        part->Start(s_, role, split_);
         part->output = &output_;
         if (role == PartRole::Later) {
             if (!part->own.Open(s_.OutputFilePath)) return nullptr;
@@ -84,6 +84,7 @@ public:
     // A failed write in either part, perhaps the other part's doing (on a
     // disk that one pass fits on), leaves the work to one pass.
     bool Merge(Part& first, Part& later) {
+        if (!first.Meets(later)) return false;
         if (!AppendPart(*first.output, later.own) || !first.output->Good()) return false;
         first.Join(later);
         return true;
@@ -145,7 +146,7 @@ public:
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
-        part->readers = PartReaderState(s_, role, split_);
+        part->Start(s_, role, split_);
         OutputFile* output = &output_;
         TrackCalendar calendar = CalendarFor(start_);
         if (role == PartRole::Later) {
@@ -166,7 +167,7 @@ public:
         return part.Run(s_, input_, range, *part.writer, hooks);
     }
     bool Merge(Part& first, Part& later) {
-        if (!later.writer->Calendar().Continues(first.writer->Calendar())) return false;
+        if (!first.Meets(later) || !later.writer->Calendar().Continues(first.writer->Calendar())) return false;
         if (!first.writer->Append(*later.writer)) return false;
         first.Join(later);
         return true;

@@ -7,6 +7,7 @@
 // formats. The loop owns the flow between them.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "convert/files/line_reader.h"
@@ -85,17 +86,28 @@ LoopEnd RunLookingPass(const Settings& options, platform::FileHandle file, ByteR
 // "lines" are its messages (FIT) or trackpoints (TCX).
 bool ReadsBlocks(const RunOptions& options);
 
+// A part of a TCX log for the runs below (a FIT log is read whole): its
+// bytes `range`, read from the reader's state `from` at range.begin (null:
+// from the file's start); a part that ends before the file's end leaves
+// the reader's state there in `reached` (see TcxFileReader::ReadPart).
+// Its progress counts its own bytes.
+struct BlockPart {
+    ByteRange range{0, UINT64_MAX};
+    const TcxReaderPlace* from = nullptr;
+    std::optional<TcxReaderPlace> reached;
+};
+
 // The runs above over a binary log, the open `file` (of `inputSize` bytes)
-// read from its start: each record written where the record loop would
-// write it, but never one without a position or out of range. A file that
-// is not what its kind says, or is cut short or damaged, ends the run with
-// LoopEnd::ReadFailed and the reason in `error`.
+// read from its start (or `part` of it): each record written where the
+// record loop would write it, but never one without a position or out of
+// range. A file that is not what its kind says, or is cut short or
+// damaged, ends the run with LoopEnd::ReadFailed and the reason in `error`.
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, OutputFile& output, std::uint64_t inputSize,
-                     const ProgressHooks* hooks, std::string& error);
+                     const ProgressHooks* hooks, std::string& error, BlockPart* part = nullptr);
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, RecordSink& sink, std::uint64_t inputSize,
-                     const ProgressHooks* hooks, std::string& error);
+                     const ProgressHooks* hooks, std::string& error, BlockPart* part = nullptr);
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, DatedRecordSink& sink, std::uint64_t inputSize,
-                     const ProgressHooks* hooks, std::string& error);
+                     const ProgressHooks* hooks, std::string& error, BlockPart* part = nullptr);
 LoopEnd RunBlockLoop(const LoopState& run, platform::FileHandle file, LineAccount& account, std::string& error);
 
 }  // namespace torvane

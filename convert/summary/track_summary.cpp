@@ -412,7 +412,7 @@ public:
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
         if (counting_ != nullptr && role != PartRole::Later) part->counts = counting_->counts;
-        part->readers = PartReaderState(s_, role, split_);
+        part->Start(s_, role, split_);
         // A log without a date anywhere has times of day alone.
         if (!start_) return part;
         TrackCalendar calendar = CalendarFor(start_);
@@ -429,6 +429,7 @@ public:
         return part.Run(s_, input_, range, sink, hooks);
     }
     bool Merge(Part& first, Part& later) {
+        if (!first.Meets(later)) return false;
         const TrackCalendar* laterCalendar = later.builder.Calendar();
         if (laterCalendar != nullptr && !laterCalendar->Continues(*first.builder.Calendar())) return false;
         if (!first.builder.Append(later.builder)) return false;

@@ -271,7 +271,14 @@ Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false)
         if (s.DataType != DataKind::GPTCX) {  // its account has a line per trackpoint
             EXPECT_EQ(account.lines, lines) << run.name;
         }
-        const RunReport report = PerformConversionRun(r);
+        // Progress reaches the whole log's bytes, whichever part ends last.
+        std::uint64_t done = 0, total = 1;
+        ProgressHooks hooks;
+        hooks.progress = [&](std::uint64_t d, std::uint64_t t) { done = d, total = t; };
+        const RunReport report = PerformConversionRun(r, &hooks);
+        if (report.outcome == RunReport::Outcome::Written) {
+            EXPECT_EQ(done, total) << run.name;
+        }
         if (run.eliminate && s.DataType != DataKind::None) {
             EXPECT_EQ(account.Positions(), report.count) << run.name;
         }

@@ -174,6 +174,10 @@ bool RunTwoParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint6
             return true;
         }
         if (firstEnd != PartEnd::Finished || laterEnd != PartEnd::Finished || !job.Merge(*first, *later)) return false;
+        // Both parts' last bytes, as one pass ends: the later part may end after the first.
+        if (hooks != nullptr && hooks->progress) {
+            hooks->progress(split + signals.bytes.load(std::memory_order_relaxed), size);
+        }
         outcome = {PartEnd::Finished, true, std::move(first)};
         return true;
     } catch (...) {

@@ -5,9 +5,11 @@
 #include <bit>
 #include <charconv>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "convert/files/input_file.h"
 #include "convert/write/line_account.h"
 #include "log_run.h"
 #include "test_files.h"
@@ -201,6 +203,61 @@ TEST(TcxFile, FaultsAndNumbers) {
 
 // Plain decimals of up to 15 digits are read apart from the other numbers:
 // the same doubles as from_chars gives, on both sides of 15 digits.
+// A reading from a trackpoint's tag with the elements open there unknown
+// joins the reading of the bytes before it exactly where one pass reads the
+// file whole: it closes those elements, in their order, and lies no deeper
+// than one pass may (256 elements: the five open there and 251 more, not 252).
+TEST(TcxFile, ReadingFromUnknownElementsJoinsWhereOnePassReads) {
+    const std::string head = "<TrainingCenterDatabase><Activities><Activity><Lap><Track>\n"
+                             "<Trackpoint><Position><LatitudeDegrees>1</LatitudeDegrees>"
+                             "<LongitudeDegrees>2</LongitudeDegrees></Position></Trackpoint>\n";
+    const std::string point = "<Trackpoint><Position><LatitudeDegrees>3</LatitudeDegrees>"
+                              "<LongitudeDegrees>4</LongitudeDegrees></Position></Trackpoint>\n";
+    const auto nested = [](int depth) {
+        std::string text;
+        for (int i = 0; i < depth; ++i) text += "<n>";
+        for (int i = 0; i < depth; ++i) text += "</n>";
+        return text;
+    };
+    const std::string close = "</Track></Lap></Activity></Activities></TrainingCenterDatabase>\n";
+    const struct {
+        std::string later;
+        bool joins;
+    } cases[] = {
+        {point + close, true},
+        {point + "</Track></Lap><Lap><Track>" + point + close, true},
+        {point + nested(251) + close, true},
+        {point + nested(252) + close, false},
+        {point + "</Track></Activity></Lap></Activities></TrainingCenterDatabase>", false},
+        {point + "</Track></Lap></Activity></Activities>", false},
+        {point + close + "</TrainingCenterDatabase>", false},
+        {point + "<Track>" + close, false},
+    };
+    test::TempDir dir;
+    RunOptions options;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.later.substr(0, 200));
+        const std::string path = dir.File("ride.tcx");
+        test::WriteFile(path, head + c.later);
+        InputFile input;
+        ASSERT_TRUE(input.Open(path));
+        PositionCount first, later, whole;
+        std::optional<TcxReaderPlace> reached;
+        TcxUnknownStart unknown;
+        TcxFileReader reader(options);
+        EXPECT_EQ(reader.ReadPart(input.Descriptor(), first, nullptr, head.size(), reached), BlockEnd::Finished);
+        ASSERT_TRUE(reached);
+        const bool laterRead = reader.ReadFromUnknown(input.Descriptor(), later, head.size(), unknown) == BlockEnd::Finished;
+        const bool joins = laterRead && TcxFileReader::Continues(*reached, unknown);
+        const BlockEnd onePass = reader.Read(input.Descriptor(), whole);
+        EXPECT_EQ(joins, c.joins);
+        EXPECT_EQ(joins, onePass == BlockEnd::Finished);
+        if (joins) {
+            EXPECT_EQ(first.positions + later.positions, whole.positions);
+        }
+    }
+}
+
 TEST(TcxFile, PlainDecimalsAsFromChars) {
     for (const std::string_view text :
          {"47.0502622", "0.1", "0.3", "-0", "-0.0", "120", "9.999999999999999", "999999999999999",

@@ -191,6 +191,13 @@ public:
     // Goes on from `place`, a trackpoint's start: the next byte fed is the
     // one there. False (failed) for a state no reading leaves.
     bool StartAt(const TcxReaderPlace& place);
+    // Goes on at `offset` with the elements open there unknown: end tags
+    // that close more than were opened since go into `unknown`.
+    void StartUnknownAt(std::uint64_t offset, TcxUnknownStart& unknown) {
+        rootSeen_ = rootIsTcx_ = true;
+        offset_ = offset;
+        unknown_ = &unknown;
+    }
     // The state after the bytes fed so far, where they end between
     // trackpoints outside every tag; none otherwise.
     std::optional<TcxReaderPlace> Place() const;
@@ -490,6 +497,7 @@ private:
 
     std::uint64_t noteFrom_ = UINT64_MAX;
     std::optional<TcxReaderPlace>* noted_ = nullptr;
+    TcxUnknownStart* unknown_ = nullptr;  // started with the elements open unknown
 
     bool collecting_ = false;  // the innermost open element is a value: its text is kept
     std::array<char, kLongestValue> text_{};
@@ -678,6 +686,10 @@ bool TcxScanner::TagDone() {
 }
 
 bool TcxScanner::Open() {
+    if (unknown_ != nullptr) {
+        const auto deeper = static_cast<std::int64_t>(depth_) - static_cast<std::int64_t>(unknown_->closed.size());
+        unknown_->deepest = std::max(unknown_->deepest, deeper);
+    }
     if (depth_ == kDeepest) {
         return FailInTag(Fault::TooDeep);
     }
@@ -730,6 +742,13 @@ bool TcxScanner::Open() {
 }
 
 bool TcxScanner::Close() {
+    if (depth_ == 0 && unknown_ != nullptr) {
+        // One of the elements open where the reading started (between
+        // trackpoints: their role is Other, and none is a value).
+        unknown_->closed.push_back(NameKey());
+        collecting_ = false;
+        return true;
+    }
     if (depth_ == 0) return FailInTag(Fault::ClosesNone);
     const Level& level = levels_[depth_ - 1];
     if (level.key != NameKey()) return FailInTag(Fault::ClosesOther);
@@ -1005,6 +1024,35 @@ BlockEnd TcxFileReader::ReadPart(platform::FileHandle file, BlockRecordSink& sin
     if (offset < end) return feeder ? feeder->Finish() : scanner.Finish();
     if (encoding == TextEncoding::Bytes) reached = scanner.Place();
     return scanner.End();
+}
+
+BlockEnd TcxFileReader::ReadFromUnknown(platform::FileHandle file, BlockRecordSink& sink, std::uint64_t offset,
+                                        TcxUnknownStart& unknown) {
+    error_.clear();
+    unknown = TcxUnknownStart{};
+    TcxScanner scanner(&options_, &sink, error_, TcxScanner::Mode::Read);
+    scanner.StartUnknownAt(offset, unknown);
+    const std::unique_ptr<char[]> block(new char[kTcxBlockSize]);
+    for (;;) {
+        const std::ptrdiff_t got = platform::ReadSomeAt(file, block.get(), kTcxBlockSize, offset);
+        if (got < 0) {
+            error_ = "reading failed: " + platform::ErrorText(errno);
+            return BlockEnd::Failed;
+        }
+        if (got == 0) break;
+        offset += static_cast<std::uint64_t>(got);
+        if (!scanner.Feed(block.get(), static_cast<std::size_t>(got))) return scanner.End();
+    }
+    return scanner.Finish();
+}
+
+bool TcxFileReader::Continues(const TcxReaderPlace& place, const TcxUnknownStart& later) {
+    const std::size_t open = place.open.size();
+    if (later.closed.size() != open) return false;
+    for (std::size_t i = 0; i < open; ++i) {
+        if (later.closed[i] != place.open[open - 1 - i].key) return false;
+    }
+    return later.deepest == INT64_MIN || static_cast<std::int64_t>(open) + later.deepest < std::int64_t{kDeepest};
 }
 
 bool OpensTcxDocument(std::string_view start) {

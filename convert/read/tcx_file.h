@@ -53,6 +53,15 @@ public:
     BlockEnd ReadPart(platform::FileHandle file, BlockRecordSink& sink, const TcxReaderPlace* from,
                       std::uint64_t end, std::optional<TcxReaderPlace>& reached);
 
+    // Reads the open `file` from `offset` to its end with the elements open
+    // there unknown (see Continues), as a reading from a trackpoint's start.
+    BlockEnd ReadFromUnknown(platform::FileHandle file, BlockRecordSink& sink, std::uint64_t offset,
+                             TcxUnknownStart& unknown);
+    // Whether a reading from `place`'s offset that did `later` with the
+    // elements open there reads what one from `place`'s state reads: it
+    // closed them all, in their order, and went no deeper than one may.
+    static bool Continues(const TcxReaderPlace& place, const TcxUnknownStart& later);
+
     // While reading from the file's start: notes the state at the first
     // trackpoint that opens at or after `offset` (in a file read as bytes).
     void NoteTrackpointFrom(std::uint64_t offset) { noteFrom_ = offset; }

@@ -30,4 +30,13 @@ struct TcxReaderPlace {
     bool operator==(const TcxReaderPlace&) const = default;
 };
 
+// What a reading that started with the elements open around it unknown
+// (between trackpoints) did with them: the keys of the end tags that closed
+// them, innermost first, and how much deeper than there it went at the
+// most before an element opened.
+struct TcxUnknownStart {
+    std::vector<std::uint64_t> closed;
+    std::int64_t deepest = INT64_MIN;
+};
+
 }  // namespace torvane

@@ -144,7 +144,7 @@ bool CountInputLines(const std::string& path, const RunOptions& o, const LineCou
     }
     if (StartsWithTcxRoot(input.Descriptor())) {
         report.counts = fresh.counts;
-        CountTcxPositions(input.Descriptor(), input.Size(), o, report.counts, report.tcxMiddle);
+        CountTcxPositions(input.Descriptor(), input.Size(), o, report.counts, report.tcxMiddle, &report.inParts);
         return true;
     }
     const TextEncoding encoding = byMark ? EncodingByMark(input.Descriptor()) : TextEncoding::Bytes;

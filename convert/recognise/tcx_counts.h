@@ -19,11 +19,14 @@ bool StartsWithTcxRoot(platform::FileHandle file);
 
 // Sets `counts.tcxRoot` and counts the trackpoints of the open TCX `file`
 // that have a position into `counts.tcxPosition` (those before a fault,
-// where the file has one: the conversion then tells of it). For a file
-// of `size` bytes, at least the parts' size and read whole, `middle` is
-// the reader's state at the first trackpoint opening at or after its
-// middle (null where there is none).
+// where the file has one: the conversion then tells of it), in two parts
+// at once where it can (then `inParts` is set). For a file of `size` bytes,
+// at least the parts' size and read whole, `middle` is the reader's state
+// at a trackpoint's start near its middle, where its parts split or the
+// first trackpoint opening at or after its middle (null where there is
+// none).
 void CountTcxPositions(platform::FileHandle file, std::uint64_t size, const RunOptions& options,
-                       AnalysisCounts& counts, std::shared_ptr<const TcxReaderPlace>& middle);
+                       AnalysisCounts& counts, std::shared_ptr<const TcxReaderPlace>& middle,
+                       bool* inParts = nullptr);
 
 }  // namespace torvane

@@ -134,11 +134,20 @@ TEST(DateSources, NmeaSentences) {
         {"$GPGGA,101530.00,4723.4560,N,00832.1230,E,1,07,1.2,432.5,M,48.0,M,,*6E", "none"},
         {"$1PRMC,101530.00,A,4723.4560,N,00832.1230,E,0.5,54.7,230394,,,A*67", "none"},  // no talker
     };
+    // The rows read in turn with one memo of the last date field (the same
+    // field again, a new one, one that is no date) give what each gives alone.
+    ShortDateMemo memo;
     for (const Row& row : rows) {
         const auto given = NmeaSentenceDate(row.line);
         std::optional<std::int64_t> ms;
         if (given) ms = given->day * kMillisecondsPerDay + static_cast<std::int64_t>(given->timeOfDay.value_or(0) * 1000);
         EXPECT_EQ(Iso(ms), row.date) << row.line;
+        const auto inTurn = NmeaSentenceDate(row.line, memo);
+        EXPECT_EQ(inTurn.has_value(), given.has_value()) << row.line;
+        if (inTurn && given) {
+            EXPECT_EQ(inTurn->day, given->day) << row.line;
+            EXPECT_EQ(inTurn->timeOfDay, given->timeOfDay) << row.line;
+        }
         // The analysis's count of a line tells each line that may give a date.
         AnalysisCounts counts;
         if (given) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 
 #include "convert/read/sentence_checks.h"
 #include "convert/read/text_scan.h"
@@ -85,11 +86,11 @@ double TimeOfDay(std::string_view field) {
     return TwoCharacterNumber(field, 0) * 3600 + TwoCharacterNumber(field, 2) * 60 + LeadingNumber(MidToEnd(field, 5));
 }
 
-std::optional<GivenDate> RmcDate(std::string_view sentence) {
+std::optional<GivenDate> RmcDate(std::string_view sentence, ShortDateMemo& memo) {
     // Time, status, position (four fields), speed, course, date.
     const SentenceFields fields(sentence);
     if (fields.Field(2) != "A") return std::nullopt;
-    const auto day = ShortDate(fields.Field(9));
+    const auto day = memo.Day(fields.Field(9));
     if (!day) return std::nullopt;
     const std::string_view time = fields.Field(1);
     return GivenDate{*day, time.empty() ? std::nullopt : std::optional<double>(TimeOfDay(time))};
@@ -109,13 +110,30 @@ std::optional<GivenDate> ZdaDate(std::string_view sentence) {
 
 }  // namespace
 
+std::optional<std::int64_t> ShortDateMemo::Day(std::string_view field) {
+    if (field.size() != 6) return std::nullopt;
+    std::uint64_t text = 0;
+    std::memcpy(&text, field.data(), 6);
+    if (!any_ || text != text_) {
+        day_ = ShortDate(field);
+        text_ = text;
+        any_ = true;
+    }
+    return day_;
+}
+
 std::optional<GivenDate> NmeaSentenceDate(std::string_view line) {
+    ShortDateMemo memo;
+    return NmeaSentenceDate(line, memo);
+}
+
+std::optional<GivenDate> NmeaSentenceDate(std::string_view line, ShortDateMemo& memo) {
     // Most lines start with their sentence and hold no other.
     const ByteSet dollar('$');
     const auto next = [&](std::size_t from) { return from + FindFirstOf(line.data() + from, line.size() - from, dollar); };
     for (std::size_t at = !line.empty() && line[0] == '$' ? 0 : next(0); at < line.size(); at = next(at + 1)) {
         const std::string_view name = SentenceNameAt(line, at);
-        if (name == "RMC") return RmcDate(line.substr(at));
+        if (name == "RMC") return RmcDate(line.substr(at), memo);
         if (name == "ZDA") return ZdaDate(line.substr(at));
     }
     return std::nullopt;

@@ -14,10 +14,25 @@ struct GivenDate {
     std::optional<double> timeOfDay;      // seconds since midnight of that day, where the sentence has a time
 };
 
+// The day of the date field "ddmmyy" an RMC sentence had last, which a log
+// repeats line after line: the same six characters give the same day.
+class ShortDateMemo {
+public:
+    // The day of `field` (six characters), none for no date.
+    std::optional<std::int64_t> Day(std::string_view field);
+
+private:
+    std::uint64_t text_ = 0;  // the six characters, as the low bytes
+    bool any_ = false;
+    std::optional<std::int64_t> day_;
+};
+
 // The date of an NMEA line holding `$..RMC` with status "A" and a date field
 // of six digits ddmmyy, or `$..ZDA,hhmmss.ss,dd,mm,yyyy` (yyyy from 0001);
 // none otherwise (a void RMC sets no date).
 std::optional<GivenDate> NmeaSentenceDate(std::string_view line);
+// The same, with the RMC date field's day taken from `memo` where it holds it.
+std::optional<GivenDate> NmeaSentenceDate(std::string_view line, ShortDateMemo& memo);
 
 // The date of an IGC header line "HFDTEddmmyy", "HFDTEDATE:ddmmyy,nn" or
 // "HFDTEDATE: ddmmyy".

@@ -16,7 +16,7 @@ namespace torvane {
 void LogDates::SeeLine(std::string_view line) {
     switch (source_) {
         case DateSource::NmeaSentences:
-            if (const auto date = NmeaSentenceDate(line)) {
+            if (const auto date = NmeaSentenceDate(line, rmcDay_)) {
                 if (!verifyChecksums_ || HasValidChecksum(line)) calendar_.DateGiven(date->day, date->timeOfDay);
             }
             break;

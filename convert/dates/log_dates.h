@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/dates/date_sources.h"
 #include "convert/dates/track_calendar.h"
 #include "convert/files/line_reader.h"
 #include "convert/files/platform/file_system.h"
@@ -36,6 +37,7 @@ private:
     DateSource source_;
     bool verifyChecksums_;
     TrackCalendar calendar_;
+    ShortDateMemo rmcDay_;
 };
 
 // Where a log's dated track starts: the day of its first position (for

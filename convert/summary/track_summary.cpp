@@ -1,6 +1,7 @@
 #include "convert/summary/track_summary.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <numbers>
 
@@ -117,6 +118,20 @@ void ExtremeDecimator<Keys>::Widen() {
 }
 
 template <std::size_t Keys>
+void ExtremeDecimator<Keys>::WidenJoiningNone() {
+    // The numbers rise bucket by bucket; two neighbours share a number once
+    // the width passes the highest bit in which they differ.
+    std::uint64_t joinsAt = 64;
+    for (std::size_t i = 1; i < buckets_.size(); ++i) {
+        joinsAt = std::min(joinsAt, std::bit_width(buckets_[i - 1].number ^ buckets_[i].number));
+    }
+    if (buckets_.size() < 2 || joinsAt <= 1) return;
+    const unsigned steps = static_cast<unsigned>(joinsAt - 1);
+    shift_ += steps;
+    for (Bucket& bucket : buckets_) bucket.number >>= steps;
+}
+
+template <std::size_t Keys>
 void ExtremeDecimator<Keys>::Add(const TrackSample& sample) {
     for (;;) {
         const std::uint64_t number = sample.offset >> shift_;
@@ -132,6 +147,7 @@ void ExtremeDecimator<Keys>::Add(const TrackSample& sample) {
             buckets_.push_back(bucket);
             return;
         }
+        WidenJoiningNone();
         Widen();
     }
 }

@@ -93,6 +93,9 @@ private:
     void Include(Bucket& bucket, const TrackSample& sample) const;
     void Absorb(Bucket& bucket, const Bucket& next) const;  // `next`'s extremes into `bucket`
     void Widen();  // doubles the bucket width, joining the buckets that then share a number
+    // Widens the buckets as often as that joins none of them (the widths
+    // before the first that joins two): their numbers alone change.
+    void WidenJoiningNone();
 
     std::array<Key, Keys> keys_;
     std::size_t maxBuckets_;

@@ -13,6 +13,7 @@
 #include "cli/batch.h"
 #include "cli/console.h"
 #include "convert/about.h"
+#include "convert/files/file_closer.h"
 #include "convert/files/file_messages.h"
 #include "convert/files/platform/file_system.h"
 #include "convert/kinds.h"
@@ -112,10 +113,11 @@ bool ReportedKeptCopy(Console& con, const AnalysisReport& report) {
     return true;
 }
 
-int Analyze(Console& con, const std::string& file, const Options& options) {
+int Analyze(Console& con, const std::string& file, const Options& options, FileCloser& closer) {
     Settings s;
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
+    s.Parts.replacedFiles = &closer;
     const ProgressHooks question = CopyQuestion(con, options);
     AnalysisWithSummary analysis;
     if (options.summary) {
@@ -155,10 +157,11 @@ int Analyze(Console& con, const std::string& file, const Options& options) {
 // the options into `s`. Returns 0 when the file was recognised, else the
 // file's exit code; `keptCopy` tells that a file of the GPX copy's name
 // was kept at the user's word.
-int AnalyzeForOutput(Console& con, const std::string& file, const Options& options, Settings& s, bool& keptCopy,
-                     AnalysisCounts* counts = nullptr) {
+int AnalyzeForOutput(Console& con, const std::string& file, const Options& options, FileCloser& closer, Settings& s,
+                     bool& keptCopy, AnalysisCounts* counts = nullptr) {
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
+    s.Parts.replacedFiles = &closer;
     const ProgressHooks question = CopyQuestion(con, options);
     const AnalysisReport analysis = AnalyzeInput(s, &question);
     if (counts != nullptr) *counts = analysis.counts;
@@ -196,10 +199,11 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
 
 // Returns the exit code for this file; `stop` is set when the program must
 // end (an existing output file was not to be replaced).
-int Convert(Console& con, const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
+int Convert(Console& con, const std::string& file, const Options& options, FileCloser& closer, WrittenFiles& written,
+            bool& stop) {
     Settings s;
     AnalysisCounts counts;
-    if (const int code = AnalyzeForOutput(con, file, options, s, stop, &counts); code != 0) return code;
+    if (const int code = AnalyzeForOutput(con, file, options, closer, s, stop, &counts); code != 0) return code;
     FormOutputPath(s);
     if (options.outputPath) SetOutputPath(s, *options.outputPath);
 
@@ -240,12 +244,13 @@ int Convert(Console& con, const std::string& file, const Options& options, Writt
 
 // The SVG picture of the file's track; the same refusal to replace an
 // existing file as convert.
-int Preview(Console& con, const std::string& file, const Options& options) {
+int Preview(Console& con, const std::string& file, const Options& options, FileCloser& closer) {
     Settings s;
     // The analysis and the picture's track in one pass where it can be had
     // (then printed as AnalyzeForOutput prints a recognised log's analysis).
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
+    s.Parts.replacedFiles = &closer;
     const std::optional<AnalysisWithSummary> once = AnalyzeWithSummaryInOnePass(s, [&options](Settings& run) {
         ApplyOptions(options, run);
         run.OutputType = OutputKind::Table;
@@ -256,7 +261,7 @@ int Preview(Console& con, const std::string& file, const Options& options) {
     } else {
         s = Settings{};
         bool keptCopy = false;
-        if (const int code = AnalyzeForOutput(con, file, options, s, keptCopy); code != 0) return code;
+        if (const int code = AnalyzeForOutput(con, file, options, closer, s, keptCopy); code != 0) return code;
     }
     s.OutputType = OutputKind::Table;
     FormOutputPath(s);
@@ -286,11 +291,12 @@ int Preview(Console& con, const std::string& file, const Options& options) {
 // Runs one command on one file. Whatever stops it midway (memory or a
 // thread that cannot be had) is told in one line naming the file; what it
 // had begun to write was dropped on the way out.
-int RunCommand(Console& con, const std::string& file, const Options& options, WrittenFiles& written, bool& stop) {
+int RunCommand(Console& con, const std::string& file, const Options& options, FileCloser& closer,
+               WrittenFiles& written, bool& stop) {
     try {
-        return options.command == Command::Analyze   ? Analyze(con, file, options)
-               : options.command == Command::Preview ? Preview(con, file, options)
-                                                     : Convert(con, file, options, written, stop);
+        return options.command == Command::Analyze   ? Analyze(con, file, options, closer)
+               : options.command == Command::Preview ? Preview(con, file, options, closer)
+                                                     : Convert(con, file, options, closer, written, stop);
     } catch (const std::exception& failure) {
         PrintError(con, FileFailureMessage(FileAction::Process, file, FailureReason(failure), kNoOutputWritten));
     } catch (...) {
@@ -310,11 +316,13 @@ bool ConvertsAtOnce(const Options& options) {
 // The command on every file; the exit status of the call.
 int RunFiles(const Options& options) {
     int status = kAllWritten;
+    // The files the outputs replace are let go off the files' own threads.
+    FileCloser closer;
     if (const unsigned workers = UsableProcessors(); workers > 1 && ConvertsAtOnce(options)) {
-        const auto codes = RunAtOnce(options.files, workers, [&options](const std::string& file, Console& con) {
+        const auto codes = RunAtOnce(options.files, workers, [&options, &closer](const std::string& file, Console& con) {
             WrittenFiles written;  // outputs apart: none is met twice
             bool stop = false;     // with --overwrite nothing stops the call
-            return RunCommand(con, file, options, written, stop);
+            return RunCommand(con, file, options, closer, written, stop);
         });
         for (const int code : codes) status = std::max(status, code);
         return status;
@@ -323,7 +331,7 @@ int RunFiles(const Options& options) {
     WrittenFiles written;
     for (const std::string& file : options.files) {
         bool stop = false;
-        status = std::max(status, RunCommand(con, file, options, written, stop));
+        status = std::max(status, RunCommand(con, file, options, closer, written, stop));
         if (stop) break;
     }
     return status;

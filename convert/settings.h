@@ -20,6 +20,8 @@
 
 namespace torvane {
 
+class FileCloser;
+
 // What input analysis recognised. None before any successful analysis.
 enum class DataKind { None, GPGGA, GPGLL, GPRMC, GPIGC, GPGXT, GPFIT, GPTCX };
 
@@ -69,7 +71,8 @@ struct GpxPointStateRecord {
     XmlMarkup Inside = XmlMarkup::Content;
 };
 
-// When a piece of work reads its log in two parts at once (log_parts.h).
+// The threads a piece of work may use: when it reads its log in two parts
+// at once (log_parts.h), and where it closes the files its outputs replace.
 // A build without threads (TORVANE_ONE_PASS, the WebAssembly page) reads
 // every log in one pass.
 #ifdef TORVANE_ONE_PASS
@@ -83,6 +86,9 @@ struct PartsRule {
     // A fault of the later part, to show that every failure of the parts
     // ends as one pass does: its thread cannot start, or the part fails.
     enum class Fault { None, CannotStart, Fails } fault = Fault::None;
+    // Where a replaced output is closed for the last time, its space given
+    // back (file_closer.h); none: within the replacing, on the run's thread.
+    FileCloser* replacedFiles = nullptr;
 };
 
 // What the user and the analysis chose: read by a run, never changed by it.

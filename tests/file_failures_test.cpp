@@ -14,10 +14,12 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "convert/files/file_closer.h"
 #include "convert/files/platform/file_system.h"
 #include "convert/recognise/input_analysis.h"
 #include "convert/run/conversion_run.h"
@@ -465,18 +467,33 @@ TEST(FileFailures, OutputNamesUpToTheSystemLimitAreWritten) {
     }
 }
 
+std::size_t OpenHandles() {
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator("/proc/self/fd"),
+                                                  std::filesystem::directory_iterator()));
+}
+
 TEST(FileFailures, ReplacedOutputKeepsItsPermissionBits) {
-    for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL}) {
-        for (const mode_t mode : {0444, 0600, 0640, 0755}) {
-            LogRun r(GgaLog(2), kind, true);
-            WriteFile(r.s.OutputFilePath, "previous");
-            ASSERT_EQ(::chmod(r.s.OutputFilePath.c_str(), mode), 0);
-            ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
-            struct stat info {};
-            ASSERT_EQ(::stat(r.s.OutputFilePath.c_str(), &info), 0);
-            EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
-            EXPECT_NE(ReadFile(r.s.OutputFilePath), "previous");
+    // Also where the replaced file is let go on a closing thread: once that
+    // is gone, no handle of it is left open.
+    for (const bool closing : {false, true}) {
+        const std::size_t handles = OpenHandles();
+        {
+            FileCloser closer;
+            for (const OutputKind kind : {OutputKind::Table, OutputKind::OVL}) {
+                for (const mode_t mode : {0444, 0600, 0640, 0755}) {
+                    LogRun r(GgaLog(2), kind, true);
+                    r.s.Parts.replacedFiles = closing ? &closer : nullptr;
+                    WriteFile(r.s.OutputFilePath, "previous");
+                    ASSERT_EQ(::chmod(r.s.OutputFilePath.c_str(), mode), 0);
+                    ASSERT_EQ(PerformConversionRun(r.s).outcome, RunReport::Outcome::Written);
+                    struct stat info {};
+                    ASSERT_EQ(::stat(r.s.OutputFilePath.c_str(), &info), 0);
+                    EXPECT_EQ(info.st_mode & 07777, mode) << std::oct << mode;
+                    EXPECT_NE(ReadFile(r.s.OutputFilePath), "previous");
+                }
+            }
         }
+        EXPECT_EQ(OpenHandles(), handles) << closing;
     }
     // A new file takes the usual mode for new files, 0666 less the mask:
     // the output, the overlay with its corrected count, the dated output

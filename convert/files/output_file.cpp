@@ -5,6 +5,7 @@
 #include <cstring>
 #include <utility>
 
+#include "convert/files/file_closer.h"
 #include "convert/files/file_messages.h"
 
 namespace torvane {
@@ -180,9 +181,13 @@ bool OutputFile::AppendFinished(OutputFile& other) {
     return true;
 }
 
-bool OutputFile::Commit() {
+bool OutputFile::Commit(FileCloser* closer) {
     if (!Finish()) return false;
-    if (!platform::CommitTemporary(file_, directory_, tempPath_, finalPath_, replacing_)) {
+    const platform::FileHandle replaced =
+        closer != nullptr && replacing_ ? platform::HoldFile(finalPath_) : platform::kNoFile;
+    const bool committed = platform::CommitTemporary(file_, directory_, tempPath_, finalPath_, replacing_);
+    if (replaced != platform::kNoFile) closer->Close(replaced);
+    if (!committed) {
         Fail("cannot replace");
         Discard();
         return false;

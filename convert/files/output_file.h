@@ -17,6 +17,8 @@
 
 namespace torvane {
 
+class FileCloser;
+
 class OutputFile {
 public:
     OutputFile() = default;
@@ -56,8 +58,10 @@ public:
 
     // Flushes and gives the file its final name, replacing a file of that
     // name in one step. False on failure, in which case the written file is
-    // removed and the final path is not touched.
-    bool Commit();
+    // removed and the final path is not touched. A replaced file is closed
+    // for the last time by `closer` where one is given (its space given back
+    // off this thread), else within the replacing.
+    bool Commit(FileCloser* closer = nullptr);
 
     // Flushes without naming the file: ReadBack() then reads the complete
     // text until Discard() (or the destructor) drops it. False on failure.

@@ -188,7 +188,7 @@ std::string FeedFailure(const Fed& fed, const CopyFilter& filter, const std::str
 // file differs, and the copy's name. `error` holds the reason of a failure.
 GpxCopyOutcome CompleteCopy(InputFile& input, std::uint64_t done, OutputFile& output, const std::string& inputPath,
                             const std::string& copyPath, const std::function<bool()>* mayReplace,
-                            std::string& error) {
+                            FileCloser* replacedFiles, std::string& error) {
     if (!output.Good() || (mayReplace != nullptr && !output.Finish())) {
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText());
         return GpxCopyOutcome::Failed;
@@ -201,7 +201,7 @@ GpxCopyOutcome CompleteCopy(InputFile& input, std::uint64_t done, OutputFile& ou
         output.Discard();
         return GpxCopyOutcome::KeptExisting;
     }
-    if (!output.Commit()) {
+    if (!output.Commit(replacedFiles)) {
         const std::string_view note = output.Named() ? kOutputInPlaceUnconfirmed : std::string_view();
         error = FileFailureMessage(FileAction::WriteGpxCopy, copyPath, output.ErrorText(), note);
         return GpxCopyOutcome::Failed;
@@ -371,7 +371,7 @@ GpxCopyOutcome WriteGpxCopy(const std::string& inputPath, const std::string& cop
         return GpxCopyOutcome::Failed;
     }
     if (counting != nullptr) counting->counts = copy.part->counts;
-    return CompleteCopy(input, copy.part->done, output, inputPath, copyPath, mayReplace, error);
+    return CompleteCopy(input, copy.part->done, output, inputPath, copyPath, mayReplace, parts.replacedFiles, error);
 }
 
 }  // namespace torvane

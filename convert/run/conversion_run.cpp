@@ -419,7 +419,7 @@ std::optional<RunReport> Complete(const Settings& s, OutputFile& output) {
                                               named ? kOutputInPlaceUnconfirmed : kNoOutputWritten));
         }
         output.Discard();
-    } else if (!output.Commit()) {
+    } else if (!output.Commit(s.Parts.replacedFiles)) {
         return Failure(
             FileFailureMessage(FileAction::WriteOutput, s.OutputFilePath, output.ErrorText(), CommitFailureNote(output)));
     }

@@ -549,7 +549,7 @@ PreviewOutcome WriteTrackPreview(const TrackSummary& summary, const Settings& op
         return PreviewOutcome::Failed;
     }
     output.Write(TrackSvg(DrawingOf(summary, PreviewTitle(options))));
-    if (!output.Commit()) {
+    if (!output.Commit(options.Parts.replacedFiles)) {
         error = FileFailureMessage(FileAction::WriteOutput, path, output.ErrorText(), CommitFailureNote(output));
         return PreviewOutcome::Failed;
     }

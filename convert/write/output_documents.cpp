@@ -75,7 +75,7 @@ bool CorrectOverlayPointCount(const Settings& s, platform::FileHandle written, s
         error = "cannot read the written overlay: " + reader.ErrorText();
         return false;
     }
-    if (!output.Commit()) {
+    if (!output.Commit(s.Parts.replacedFiles)) {
         error = output.ErrorText();
         if (named != nullptr) *named = output.Named();
         return false;

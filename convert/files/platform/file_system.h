@@ -102,6 +102,14 @@ FileHandle CreateNamed(const std::string& directory, unsigned mode, std::string&
 bool CommitTemporary(FileHandle file, const std::string& directory, const std::string& tempPath,
                      const std::string& finalPath, bool replacing);
 
+// A handle that keeps the regular file at `path` (not followed where it is a
+// symbolic link) in being while it is open, whatever becomes of its name: a
+// file replaced by CommitTemporary while held gives its space back when the
+// holder closes it (Close), not within the replacing, which keeps the
+// directory locked meanwhile (on some file systems for as long as the disk
+// takes to trim the freed blocks). kNoFile where it cannot be had.
+FileHandle HoldFile(const std::string& path);
+
 // Removes the temporary name `tempPath` of a file that is not committed.
 void DiscardTemporary(const std::string& tempPath);
 

@@ -319,6 +319,16 @@ CopyEnd CopyRest(FileHandle from, FileHandle to, char* buffer, std::size_t size)
     return CopyThroughBuffer(from, to, buffer, size);
 }
 
+FileHandle HoldFile(const std::string& path) {
+#if defined(O_PATH) && defined(O_NOFOLLOW)
+    const int fd = ::open(path.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
+    return fd < 0 ? kNoFile : fd;
+#else
+    (void)path;
+    return kNoFile;
+#endif
+}
+
 void DiscardTemporary(const std::string& tempPath) { Remove(tempPath); }
 
 void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }

@@ -93,6 +93,9 @@ CopyEnd CopyRest(FileHandle from, FileHandle to, char* buffer, std::size_t size)
     return CopyThroughBuffer(from, to, buffer, size);
 }
 
+// The page's files are in memory: a replaced one's space is free at once.
+FileHandle HoldFile(const std::string&) { return kNoFile; }
+
 void DiscardTemporary(const std::string& tempPath) { ::unlink(tempPath.c_str()); }
 
 void IgnoreFileSizeSignal() {}

@@ -9,6 +9,7 @@
 
 #include "convert/files/input_file.h"
 #include "convert/recognise/input_analysis.h"
+#include "convert/run/point_limit.h"
 #include "convert/write/output_documents.h"
 #include "log_run.h"
 #include "sample_logs.h"
@@ -341,6 +342,45 @@ TEST(ConversionRun, NextRunUsesTheNextAnalysis) {
     EXPECT_EQ(f.s.OutputFilePath, f.dir.File("drive_RMC.prn"));
     EXPECT_EQ(report.message.rfind("2 GPRMC data sets written", 0), 0u);
     EXPECT_EQ(f.Output(), CrLf({" 036930.00  47.3909333  008.5353833", " 036930.00  47.3909333  008.5353833"}));
+}
+
+// The limit a --max-points run finds is the same whether the track is held
+// in memory, given up midway for want of room, or read anew for each
+// distance tried: on a wandering log with pauses, split and not.
+TEST(ConversionRun, PointLimitIsTheSameHeldOrReadAgain) {
+    std::string log;
+    double lat = 4730, lon = 830;
+    unsigned seed = 7;
+    const auto step = [&seed] { return (seed = seed * 1103515245u + 12345u) % 1000 / 1000.0; };
+    for (int i = 0, second = 0; i < 400; ++i, second += i % 97 == 0 ? 600 : 1) {
+        lat += step() * 0.02 - 0.004;
+        lon += step() * 0.02 - 0.01;
+        char line[96];
+        std::snprintf(line, sizeof line, "$GPRMC,%02d%02d%02d.00,A,%09.4f,N,%010.4f,E,0.0,0.0,010624,,,A*00\r\n",
+                      10 + second / 3600, second / 60 % 60, second % 60, lat, lon);
+        log += line;
+    }
+    LogRun r(log, OutputKind::GPX);
+    InputFile input;
+    ASSERT_TRUE(input.Open(r.s.InputFilePath));
+    std::string error;
+    std::optional<LogStart> start;
+    ASSERT_TRUE(FindLogStart(r.s, input.Descriptor(), input.Size(), start, error));
+    for (const bool split : {false, true}) {
+        r.s.Shape.splitGap = split ? std::optional<std::int64_t>(60'000) : std::nullopt;
+        for (const std::int64_t most : {2, 3, 9, 10, 40, 399, 400}) {
+            r.s.Shape.maxPoints = most;
+            PointLimit held, givenUp, read;
+            ASSERT_TRUE(FindPointLimit(r.s, input.Descriptor(), start, held, error));
+            ASSERT_TRUE(FindPointLimit(r.s, input.Descriptor(), start, givenUp, error, 16 * 100));
+            ASSERT_TRUE(FindPointLimit(r.s, input.Descriptor(), start, read, error, 0));
+            for (const PointLimit* other : {&givenUp, &read}) {
+                EXPECT_EQ(held.fits, other->fits) << split << " " << most;
+                EXPECT_EQ(held.metres, other->metres) << split << " " << most;
+                EXPECT_EQ(held.fewest, other->fewest) << split << " " << most;
+            }
+        }
+    }
 }
 
 }  // namespace

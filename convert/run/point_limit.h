@@ -1,11 +1,13 @@
 // --max-points: the least simplification that keeps a track to a number of
-// positions. Passes over the log count the positions the shaping stages
-// keep at a distance, and a bisection finds the smallest distance whose
-// track has no more than the limit (memory flat: a pass holds what the
-// stages hold). The count need not fall evenly as the distance grows; the
-// distance found always keeps the track within the limit.
+// positions. The positions the shaping stages keep at a distance are
+// counted (from the track held in memory where it is short enough, else by
+// a pass over the log: memory stays flat), and a bisection finds the
+// smallest distance whose track has no more than the limit. The count need
+// not fall evenly as the distance grows; the distance found always keeps
+// the track within the limit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -22,9 +24,14 @@ struct PointLimit {
     std::int64_t fewest = 0;               // where it does not fit: the fewest positions a track can have
 };
 
+// A track of up to this many bytes (16 for each position and each piece)
+// is held in memory after the first pass, and each distance tried is
+// counted from it; a longer one takes a pass over the log for each.
+inline constexpr std::size_t kHeldTrackBytes = 4u << 20;
+
 // The distance for `s.Shape.maxPoints` over the open log `file` whose dated
 // track starts at `start`; false (with `error`) where the log cannot be read.
 bool FindPointLimit(const Settings& s, platform::FileHandle file, const std::optional<LogStart>& start,
-                    PointLimit& limit, std::string& error);
+                    PointLimit& limit, std::string& error, std::size_t heldBytes = kHeldTrackBytes);
 
 }  // namespace torvane

@@ -113,11 +113,17 @@ bool ReportedKeptCopy(Console& con, const AnalysisReport& report) {
     return true;
 }
 
-int Analyze(Console& con, const std::string& file, const Options& options, FileCloser& closer) {
-    Settings s;
+// `s` set for analysing `file` with the options of the call; the files its
+// outputs replace are let go by `closer`.
+void ForFile(const std::string& file, const Options& options, FileCloser& closer, Settings& s) {
     s.InputFilePath = file;
     ApplyAnalysisOptions(options, s);
     s.Parts.replacedFiles = &closer;
+}
+
+int Analyze(Console& con, const std::string& file, const Options& options, FileCloser& closer) {
+    Settings s;
+    ForFile(file, options, closer, s);
     const ProgressHooks question = CopyQuestion(con, options);
     AnalysisWithSummary analysis;
     if (options.summary) {
@@ -159,9 +165,7 @@ int Analyze(Console& con, const std::string& file, const Options& options, FileC
 // was kept at the user's word.
 int AnalyzeForOutput(Console& con, const std::string& file, const Options& options, FileCloser& closer, Settings& s,
                      bool& keptCopy, AnalysisCounts* counts = nullptr) {
-    s.InputFilePath = file;
-    ApplyAnalysisOptions(options, s);
-    s.Parts.replacedFiles = &closer;
+    ForFile(file, options, closer, s);
     const ProgressHooks question = CopyQuestion(con, options);
     const AnalysisReport analysis = AnalyzeInput(s, &question);
     if (counts != nullptr) *counts = analysis.counts;
@@ -248,9 +252,7 @@ int Preview(Console& con, const std::string& file, const Options& options, FileC
     Settings s;
     // The analysis and the picture's track in one pass where it can be had
     // (then printed as AnalyzeForOutput prints a recognised log's analysis).
-    s.InputFilePath = file;
-    ApplyAnalysisOptions(options, s);
-    s.Parts.replacedFiles = &closer;
+    ForFile(file, options, closer, s);
     const std::optional<AnalysisWithSummary> once = AnalyzeWithSummaryInOnePass(s, [&options](Settings& run) {
         ApplyOptions(options, run);
         run.OutputType = OutputKind::Table;

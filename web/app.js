@@ -72,6 +72,19 @@
     $('formats').textContent = formats.length > 0 ? ' (' + formats.join(', ') + ')' : '';
   }
 
+  // The page's folder in the browser's storage, where a served page's worker
+  // keeps a run's outputs (opfs_files.js in the worker): the page's own,
+  // held by a lock of its name while the page is open, so that no other
+  // page removes it as left over from an earlier visit.
+  const storage = 'torvane-' + Date.now().toString(36) + '-' + Math.random().toString(36).slice(2);
+  try {
+    navigator.locks.request(storage, () => new Promise(() => {})).catch(() => {});
+  } catch (error) {
+    // No locks here: the worker leaves other pages' folders be.
+  }
+
+  let inStorage = false;  // whether the worker keeps the outputs there (else as Blobs)
+
   // Starts the worker (again, after a cancelled run); false where it cannot start.
   function startWorker() {
     workerFailure = '';
@@ -118,6 +131,8 @@
         answerAll(text);
       }
     };
+    inStorage = false;
+    if (!fromDisk) ask('storage', { directory: storage }).then((answer) => { inStorage = Boolean(answer.result.storage); });
     return true;
   }
 
@@ -554,7 +569,7 @@
       work.text = 'Converting ' + logs[i].name + (several ? ' (log ' + (i + 1) + ' of ' + logs.length + ')' : '');
       $('progress-label').textContent = work.text + '…';
       await hold(logs[i]);
-      answer = await ask('convert', { args: args });
+      answer = await ask('convert', { args: args, freshRun: i === 0 });
       Object.keys(times).forEach((name) => { times[name] += (answer.times && answer.times[name]) || 0; });
       if (several) listResult(logs[i], answer);
       if (!answer.result.cancelled) outcomes[answer.result.outcome in outcomes ? answer.result.outcome : 'failed']++;
@@ -565,6 +580,7 @@
     endWork();
     $('run-message').dataset.seconds = seconds.toFixed(3);
     $('run-message').dataset.times = JSON.stringify(times);
+    $('run-message').dataset.kept = inStorage ? 'storage' : 'blobs';
     if (several) {
       const done = outcomes.written + outcomes.nothing + outcomes.failed;
       let text = done + ' of ' + logs.length + ' logs converted with the same options: ' + outcomes.written +
@@ -653,6 +669,11 @@
   $('download').addEventListener('click', () => save('output'));
   $('download-copy').addEventListener('click', () => save('copy'));
   $('download-preview').addEventListener('click', () => save('preview'));
+  // A page left for good takes its outputs in the browser's storage with it
+  // (what is left there, the next visit removes).
+  window.addEventListener('pagehide', (event) => {
+    if (!event.persisted && worker && inStorage) worker.postMessage({ id: 0, type: 'leave' });
+  });
   showOptionsFor(outputType());
   startWorker();
 })();

@@ -97,12 +97,13 @@ var torvaneBlobFiles = (function () {
     },
   };
 
-  // Makes every regular file created from now on in `directory` a Blob file.
+  // Makes every regular file created from now on in `directory` a Blob file
+  // (or a file of the browser's storage, opfs_files.js, where it takes it).
   function use(directory) {
     var create = MEMFS.createNode;
     MEMFS.createNode = function (parent, name, mode, dev) {
       var node = create(parent, name, mode, dev);
-      if (FS.isFile(node.mode) && parent && FS.getPath(parent) === directory) {
+      if (FS.isFile(node.mode) && parent && FS.getPath(parent) === directory && !torvaneOpfsFiles.adopt(node)) {
         node.node_ops = nodeOps;
         node.stream_ops = streamOps;
         node.blob = new Blob([]);
@@ -128,6 +129,9 @@ var torvaneBlobFiles = (function () {
   // where this cannot be done so (the caller copies then).
   function joinRest(fromFd, toFd) {
     var from = FS.getStream(fromFd), to = FS.getStream(toFd);
+    if (from && to && (torvaneOpfsFiles.isFile(from.node) || torvaneOpfsFiles.isFile(to.node))) {
+      return torvaneOpfsFiles.joinRest(from, to);
+    }
     if (!from || !to || from.node.stream_ops !== streamOps || to.node.stream_ops !== streamOps) return 0;
     var node = to.node;
     if (to.position !== node.usedBytes || from.position > from.node.usedBytes) return 0;

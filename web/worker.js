@@ -7,7 +7,11 @@
 //
 // Messages from the page:
 //   {id, type: 'file', file}                     the log to work on
-//   {id, type: 'analyze' | 'convert', args: []}  torvane-cli's arguments after the command
+//   {id, type: 'analyze' | 'convert', args: []}  torvane-cli's arguments after the command;
+//                                                a convert that starts a run has freshRun: true
+//   {id, type: 'storage', directory}             the page's folder in the browser's storage,
+//                                                where a conversion's files go (opfs_files.js)
+//   {id, type: 'leave'}                          the page is left: its files there are removed
 // Once started: {type: 'ready', formats: ['NMEA 0183', ...]}, the file
 // formats the core reads (its table of kinds).
 // Answers: {type: 'progress', done, total, step, steps, what} while working
@@ -15,7 +19,9 @@
 //   'analysis', the picture's 'figures', the 'output'), then
 //   {id, type: 'result', result, files: {name: Blob}, times} with the files
 //   the call wrote (the preview picture, the output, the GPX copy), kept as
-//   Blobs as they were written (blob_files.js), and where its time went:
+//   Blobs as they were written (blob_files.js), or a conversion's as Files
+//   of the browser's storage where it has them (opfs_files.js), and where
+//   its time went:
 //   {call, writing, waiting} in milliseconds (torvaneTimes).
 
 // The messages are handled one after another, each once the one before is
@@ -51,7 +57,7 @@ async function torvaneCall(name, words, kept) {
 function torvaneTake(path, files) {
   if (!path || files[path]) return;
   try {
-    files[path] = torvaneBlobFiles.take(path);
+    files[path] = torvaneOpfsFiles.take(path) || torvaneBlobFiles.take(path);
     FS.unlink(path);
   } catch (e) {
     // Not written: nothing to hand over.
@@ -78,6 +84,11 @@ async function torvaneHandle(message) {
       torvaneInput = message.file.name;
       FS.symlink('/in/' + torvaneInput, '/work/' + torvaneInput);
       result = { name: torvaneInput };
+    } else if (message.type === 'storage') {
+      result = { storage: await torvaneOpfsFiles.start(message.directory) };
+    } else if (message.type === 'leave') {
+      await torvaneOpfsFiles.leave();
+      result = {};
     } else {
       var words = ['convert', torvaneInput].concat(message.args);
       if (message.type === 'analyze') {
@@ -86,7 +97,12 @@ async function torvaneHandle(message) {
         torvaneKept = result.kept || 0;
         delete result.kept;
       } else {
-        result = await torvaneCall('TorvaneConvert', words, torvaneKept);
+        await torvaneOpfsFiles.beforeCall(Boolean(message.freshRun));
+        try {
+          result = await torvaneCall('TorvaneConvert', words, torvaneKept);
+        } finally {
+          await torvaneOpfsFiles.afterCall();
+        }
       }
       [result.preview, result.output, result.gpxCopy].forEach(function (path) { torvaneTake(path, files); });
     }

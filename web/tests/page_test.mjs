@@ -482,6 +482,7 @@ async function bench(epochs) {
         wall: Number(await page.evaluate(() => document.getElementById('run-message').dataset.seconds)),
         cpu,
         times: JSON.parse(await page.evaluate(() => document.getElementById('run-message').dataset.times || '{}')),
+        kept: await page.evaluate(() => document.getElementById('run-message').dataset.kept),
       });
       // torvane-cli on one core right after each run of the page, so that
       // each pair meets about the same load of a shared machine.
@@ -501,6 +502,7 @@ async function bench(epochs) {
       (benchRepeats > 1 ? `; run by run ${ratios.map((r) => r.toFixed(2)).join(', ')} times the one core's ` +
         `run after it, ${ratios.filter((r) => r <= 1.5).length} of ${ratios.length} within 1.5 times` : ''));
     const s = (ms) => (ms / 1000).toFixed(2) + ' s';
+    console.log(`bench: ${megabytes} MB NMEA -> ${to}: the page's outputs kept ${pageRuns.map((run) => run.kept === 'storage' ? 'in the browser\'s storage' : 'as Blobs').join(', ')}`);
     if (times.call !== undefined) console.log(`bench: ${megabytes} MB NMEA -> ${to}: of the page's run, the worker's call ${s(times.call)}: ` +
       `writing the output ${s(times.writing)}, waiting for the log's slices ${s(times.waiting)}, the converter ` +
       `the rest ${s(times.call - times.writing - times.waiting)}`);
@@ -535,6 +537,10 @@ try {
   check(tabStops[0] === 'file-input', 'the keyboard reaches the file picker first (' + tabStops.join(', ') + ')');
 
   await examplesByteForByte('');
+  // Kept in the browser's storage where the served page's worker has it,
+  // as Blobs from the disk (below).
+  const kept = () => page.evaluate(() => document.getElementById('run-message').dataset.kept);
+  check(await kept() === 'storage', 'the served page keeps its outputs in the browser\'s storage (' + await kept() + ')');
   check(await page.evaluate(() => window.torvanePicked) > 0,
     'the served page saves its outputs into the file the user picks, where the browser offers that');
   // The shaping boxes, shown by "Shape the track".
@@ -779,6 +785,7 @@ try {
   pageErrors.length = 0;
   await page.goto('file://' + path.join(buildWeb, 'torvane.html'));
   await examplesByteForByte('torvane.html from the disk: ');
+  check(await kept() === 'blobs', 'torvane.html from the disk keeps its outputs as Blobs (' + await kept() + ')');
   check(pageErrors.length === 0, 'no error in torvane.html' + (pageErrors.length ? ': ' + pageErrors.join('; ') : ''));
 } catch (error) {
   console.log('FAIL ' + error.stack);

@@ -29,8 +29,10 @@ var torvaneOpfsFiles = (function () {
   var pool = [];          // {name, fileHandle, access} opened for the files to come
   var active = false;     // files created now go to the storage
   var used = [];          // the storage files of the current call
-  var runNames = [];      // the storage files of the run, to remove at the next
   var serial = 0;
+  // This worker's files are named apart from those of a worker stopped by
+  // Cancel, whose outputs the page may still list.
+  var prefix = Date.now().toString(36) + Math.random().toString(36).slice(2, 8) + '-';
   var files = {};         // name -> File, once the call is done
 
   function available() {
@@ -65,19 +67,26 @@ var torvaneOpfsFiles = (function () {
     }
   }
 
+  // Every file in the page's folder but those of the pool (`keep`) removed.
+  async function removeAll(keep) {
+    var names = [];
+    for await (var name of directory.keys()) {
+      if (keep.indexOf(name) < 0) names.push(name);
+    }
+    for (var i = 0; i < names.length; i++) await removeQuietly(directory, names[i], false);
+  }
+
   // Before a conversion: the pool filled again; at the start of a run the
-  // files of the run before removed.
+  // files of the runs before removed (also a stopped worker's).
   async function beforeCall(freshRun) {
     if (!directory) return;
     try {
       if (freshRun) {
-        var names = runNames;
-        runNames = [];
         files = {};
-        for (var i = 0; i < names.length; i++) await removeQuietly(directory, names[i], false);
+        await removeAll(pool.map(function (item) { return item.name; }));
       }
       while (pool.length < kPool) {
-        var name = 'f' + (++serial);
+        var name = prefix + (++serial);
         var fileHandle = await directory.getFileHandle(name, { create: true });
         var access = await fileHandle.createSyncAccessHandle();
         access.truncate(0);
@@ -107,11 +116,9 @@ var torvaneOpfsFiles = (function () {
   async function leave() {
     await afterCall();
     pool.forEach(function (item) { try { item.access.close(); } catch (e) { /* closed */ } });
-    var names = runNames.concat(pool.map(function (item) { return item.name; }));
     pool = [];
-    runNames = [];
     files = {};
-    for (var i = 0; i < names.length; i++) await removeQuietly(directory, names[i], false);
+    if (directory) await removeAll([]);
   }
 
   function ioError() { return new FS.ErrnoError(ERRNO_CODES.EIO); }
@@ -216,7 +223,6 @@ var torvaneOpfsFiles = (function () {
     if (!active || pool.length === 0) return false;
     var item = pool.shift();
     used.push(item);
-    runNames.push(item.name);
     node.node_ops = nodeOps;
     node.stream_ops = streamOps;
     node.item = item;

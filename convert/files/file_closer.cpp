@@ -1,9 +1,18 @@
 #include "convert/files/file_closer.h"
 
+#include <cstddef>
 #include <new>
 #include <system_error>
 
 namespace torvane {
+namespace {
+
+// Handed-over files waiting to be closed, at most: each holds a descriptor
+// of the process's limited number, so where the disk falls behind, a file
+// beyond these is closed at once by the thread that hands it over.
+constexpr std::size_t kMostWaiting = 64;
+
+}  // namespace
 
 FileCloser::~FileCloser() {
     {
@@ -25,7 +34,7 @@ void FileCloser::Close(platform::FileHandle file) {
                 cannotStart_ = true;
             }
         }
-        if (!cannotStart_) {
+        if (!cannotStart_ && waiting_.size() < kMostWaiting) {
             try {
                 waiting_.push_back(file);
                 file = platform::kNoFile;

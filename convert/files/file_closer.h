@@ -22,7 +22,8 @@ public:
     FileCloser& operator=(const FileCloser&) = delete;
 
     // Closes `file` on the closing thread, started with the first file;
-    // at once where that thread cannot be started. kNoFile is ignored.
+    // at once where that thread cannot be started or already has many
+    // waiting (each an open descriptor). kNoFile is ignored.
     void Close(platform::FileHandle file);
 
 private:

@@ -85,7 +85,7 @@ public:
         return counter.kept;
     }
 
-    bool holds = true;     // every position is held
+    bool holds = true;       // every position is held
     std::int64_t count = 0;  // positions met
 
 private:

@@ -108,14 +108,17 @@ async function waitFor(predicate, seconds, what) {
 // The downloaded file of that name, once complete. Where the browser still
 // counts an earlier download of that name as there (one the test removed a
 // moment ago), it names the new one "NAME (1).EXT" (Firefox "NAME(1).EXT"):
-// that one is taken too.
+// that one is taken too. Firefox makes the file empty first and its
+// "NAME.part" a moment later, whose bytes then replace it: an empty one is
+// not yet the download (no output the page offers is empty).
 async function downloaded(name) {
   const ext = path.extname(name), stem = name.slice(0, name.length - ext.length);
   const escape = (text) => text.replace(/[.*+?^${}()|[\]\\]/g, '\\$&');
   const pattern = new RegExp('^' + escape(stem) + '( ?\\(\\d+\\))?' + escape(ext) + '$');
   const complete = () => {
     const names = fs.readdirSync(downloads).filter((entry) => pattern.test(entry) &&
-      !fs.existsSync(path.join(downloads, entry + '.crdownload')) && !fs.existsSync(path.join(downloads, entry + '.part')));
+      !fs.existsSync(path.join(downloads, entry + '.crdownload')) && !fs.existsSync(path.join(downloads, entry + '.part')) &&
+      fs.statSync(path.join(downloads, entry), { throwIfNoEntry: false })?.size > 0);
     return names.length > 0 ? path.join(downloads, names[names.length - 1]) : null;
   };
   try {

@@ -47,14 +47,19 @@ var torvaneBlobFiles = (function () {
     node.usedBytes = size;
   }
 
-  var nodeOps = {
-    getattr: function (node) { return MEMFS.node_ops.getattr(node); },
-    setattr: function (node, attr) {
-      if (attr.mode !== undefined) node.mode = attr.mode;
-      if (attr.timestamp !== undefined) node.timestamp = attr.timestamp;
-      if (attr.size !== undefined) setSize(node, attr.size);
-    },
-  };
+  // The node ops of a file kept outside emscripten's memory: its size set
+  // by `resize`, everything else as MEMFS keeps it (opfs_files.js too).
+  function nodeOpsResizedBy(resize) {
+    return {
+      getattr: function (node) { return MEMFS.node_ops.getattr(node); },
+      setattr: function (node, attr) {
+        if (attr.mode !== undefined) node.mode = attr.mode;
+        if (attr.timestamp !== undefined) node.timestamp = attr.timestamp;
+        if (attr.size !== undefined) resize(node, attr.size);
+      },
+    };
+  }
+  var nodeOps = nodeOpsResizedBy(setSize);
 
   var streamOps = {
     llseek: function (stream, offset, whence) { return MEMFS.stream_ops.llseek(stream, offset, whence); },
@@ -150,5 +155,5 @@ var torvaneBlobFiles = (function () {
     return node.stream_ops === streamOps ? blobOf(node) : null;
   }
 
-  return { use: use, take: take, blobOf: blobOfNode, joinRest: joinRest };
+  return { use: use, take: take, blobOf: blobOfNode, joinRest: joinRest, nodeOpsResizedBy: nodeOpsResizedBy };
 })();

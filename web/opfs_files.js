@@ -167,14 +167,7 @@ var torvaneOpfsFiles = (function () {
     }
   }
 
-  var nodeOps = {
-    getattr: function (node) { return MEMFS.node_ops.getattr(node); },
-    setattr: function (node, attr) {
-      if (attr.mode !== undefined) node.mode = attr.mode;
-      if (attr.timestamp !== undefined) node.timestamp = attr.timestamp;
-      if (attr.size !== undefined) setSize(node, attr.size);
-    },
-  };
+  var nodeOps = null;  // made with the first file (blob_files.js is loaded after this)
 
   var streamOps = {
     llseek: function (stream, offset, whence) { return MEMFS.stream_ops.llseek(stream, offset, whence); },
@@ -223,6 +216,7 @@ var torvaneOpfsFiles = (function () {
     if (!active || pool.length === 0) return false;
     var item = pool.shift();
     used.push(item);
+    nodeOps = nodeOps || torvaneBlobFiles.nodeOpsResizedBy(setSize);
     node.node_ops = nodeOps;
     node.stream_ops = streamOps;
     node.item = item;

@@ -297,9 +297,9 @@ TEST(TrackMotion, ClimbByItsRuleAndInParts) {
         ClimbCounter first = onePass({0, 20, 0});
         const bool joined = first.Append(onePass(climb));
         EXPECT_EQ(joined, n == ClimbCounter::kReplayAltitudes);
-        if (joined) {
-            EXPECT_EQ(first.ClimbMillimetres(), static_cast<std::int64_t>(20 + n) * 1000);
-        }
+        // Not joined, the counter is left as it was (the builder counts on it).
+        EXPECT_EQ(first.ClimbMillimetres(), (joined ? static_cast<std::int64_t>(20 + n) : 20) * 1000);
+        EXPECT_EQ(first.DescentMillimetres(), 20 * 1000);
     }
 }
 

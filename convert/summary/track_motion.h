@@ -29,7 +29,8 @@ public:
     // Joins the counter of the altitudes that follow these. False when the
     // join cannot be made exact: the course of `later`, begun without the
     // altitudes before it, meets the one that goes on from these only after
-    // the altitudes it keeps (then the track is to be counted in one pass).
+    // the altitudes it keeps (then the track is to be counted in one pass,
+    // and this counter is left as it was).
     bool Append(const ClimbCounter& later);
 
     bool Any() const { return state_.started; }

@@ -4,6 +4,7 @@
 #include <bit>
 #include <cmath>
 #include <numbers>
+#include <utility>
 
 #include "convert/dates/log_dates.h"
 #include "convert/dates/track_calendar.h"
@@ -154,9 +155,22 @@ void ExtremeDecimator<Keys>::Add(const TrackSample& sample) {
 
 template <std::size_t Keys>
 template <class Rebase>
-void ExtremeDecimator<Keys>::Append(ExtremeDecimator later, Rebase rebase) {
+void ExtremeDecimator<Keys>::Append(ExtremeDecimator&& later, Rebase rebase) {
     while (shift_ < later.shift_) Widen();
     while (later.shift_ < shift_) later.Widen();
+    // The buckets joined: a bucket of each that share a number are one.
+    const auto joined = [&] {
+        const bool meet = !buckets_.empty() && !later.buckets_.empty() &&
+                          buckets_.back().number == later.buckets_.front().number;
+        return buckets_.size() + later.buckets_.size() - (meet ? 1 : 0);
+    };
+    // Widening each on its own joins what widening them joined would join,
+    // the buckets that meet as well: so they are widened until they fit
+    // together, and the later ones go into the room these have.
+    while (joined() > maxBuckets_) {
+        Widen();
+        later.Widen();
+    }
     for (Bucket& bucket : later.buckets_) {
         for (TrackSample& p : bucket.low) p = rebase(p);
         for (TrackSample& p : bucket.high) p = rebase(p);
@@ -166,7 +180,6 @@ void ExtremeDecimator<Keys>::Append(ExtremeDecimator later, Rebase rebase) {
             buckets_.push_back(bucket);
         }
     }
-    while (buckets_.size() > maxBuckets_) Widen();
 }
 
 template <std::size_t Keys>
@@ -270,16 +283,14 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     }
 }
 
-bool TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
+bool TrackSummaryBuilder::Append(TrackSummaryBuilder&& later) {
     const TrackSummary& b = later.summary_;
     if (b.records == 0) return true;
     if (summary_.records == 0) {
-        *this = later;
+        *this = std::move(later);
         return true;
     }
-    ClimbCounter climb = climb_;
-    if (!climb.Append(later.climb_)) return false;
-    climb_ = std::move(climb);
+    if (!climb_.Append(later.climb_)) return false;
     TrackSummary& t = summary_;
     // The later part's records continue from this part's last one, with
     // the step between the two as one pass takes it; a record before the
@@ -319,8 +330,8 @@ bool TrackSummaryBuilder::Append(const TrackSummaryBuilder& later) {
     motion_.Append(later.motion_, dates_ ? 0 : from.days * static_cast<std::int64_t>(kDay) * 1000);
     lastInMotion_ = later.lastInMotion_;
     last_ = continued(later.last_);
-    track_.Append(later.track_, continued);
-    profile_.Append(later.profile_, continued);
+    track_.Append(std::move(later.track_), continued);
+    profile_.Append(std::move(later.profile_), continued);
     return true;
 }
 
@@ -448,7 +459,7 @@ public:
         if (!first.Meets(later)) return false;
         const TrackCalendar* laterCalendar = later.builder.Calendar();
         if (laterCalendar != nullptr && !laterCalendar->Continues(*first.builder.Calendar())) return false;
-        if (!first.builder.Append(later.builder)) return false;
+        if (!first.builder.Append(std::move(later.builder))) return false;
         first.counts.Add(later.counts);
         first.Join(later);
         return true;

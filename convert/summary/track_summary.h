@@ -81,7 +81,7 @@ public:
     // Adds the buckets of the samples that follow these, each sample
     // passed through `rebase` (which leaves the keys as they are).
     template <class Rebase>
-    void Append(ExtremeDecimator later, Rebase rebase);
+    void Append(ExtremeDecimator&& later, Rebase rebase);
     // The kept samples in track order, each once.
     std::vector<TrackSample> Points() const;
 
@@ -114,7 +114,7 @@ public:
     // Adds what `later` collected from the records that follow these. False
     // (and nothing added) where the climb cannot be joined exactly: the
     // records are to be summed in one pass then.
-    bool Append(const TrackSummaryBuilder& later);
+    bool Append(TrackSummaryBuilder&& later);
     TrackSummary Finish();
 
     const TrackCalendar* Calendar() const { return dates_ ? &dates_->Calendar() : nullptr; }

@@ -82,19 +82,6 @@ ExtremeDecimator<Keys>::ExtremeDecimator(std::array<Key, Keys> keys, std::size_t
 }
 
 template <std::size_t Keys>
-void ExtremeDecimator<Keys>::Include(Bucket& bucket, const TrackSample& sample) const {
-    // Of equal values the first record's: whatever order the samples come
-    // in (a stream, or buckets joined), the same one is kept.
-    for (std::size_t k = 0; k < Keys; ++k) {
-        const Key key = keys_[k];
-        const TrackSample& low = bucket.low[k];
-        const TrackSample& high = bucket.high[k];
-        if (sample.*key < low.*key || (sample.*key == low.*key && sample.index < low.index)) bucket.low[k] = sample;
-        if (sample.*key > high.*key || (sample.*key == high.*key && sample.index < high.index)) bucket.high[k] = sample;
-    }
-}
-
-template <std::size_t Keys>
 void ExtremeDecimator<Keys>::Absorb(Bucket& bucket, const Bucket& next) const {
     for (std::size_t k = 0; k < Keys; ++k) {
         Include(bucket, next.low[k]);
@@ -133,7 +120,7 @@ void ExtremeDecimator<Keys>::WidenJoiningNone() {
 }
 
 template <std::size_t Keys>
-void ExtremeDecimator<Keys>::Add(const TrackSample& sample) {
+void ExtremeDecimator<Keys>::AddBeyondLastBucket(const TrackSample& sample) {
     for (;;) {
         const std::uint64_t number = sample.offset >> shift_;
         if (!buckets_.empty() && buckets_.back().number == number) {

@@ -77,7 +77,14 @@ class ExtremeDecimator {
 public:
     using Key = double TrackSample::*;
     ExtremeDecimator(std::array<Key, Keys> keys, std::size_t maxBuckets);
-    void Add(const TrackSample& sample);
+    void Add(const TrackSample& sample) {
+        // Most samples fall into the bucket of the one before.
+        if (!buckets_.empty() && buckets_.back().number == sample.offset >> shift_) {
+            Include(buckets_.back(), sample);
+        } else {
+            AddBeyondLastBucket(sample);
+        }
+    }
     // Adds the buckets of the samples that follow these, each sample
     // passed through `rebase` (which leaves the keys as they are).
     template <class Rebase>
@@ -90,7 +97,20 @@ private:
         std::uint64_t number = 0;  // the offset of its samples, shifted by the width's power
         std::array<TrackSample, Keys> low, high;
     };
-    void Include(Bucket& bucket, const TrackSample& sample) const;
+    void Include(Bucket& bucket, const TrackSample& sample) const {
+        // Of equal values the first record's: whatever order the samples
+        // come in (a stream, or buckets joined), the same one is kept.
+        for (std::size_t k = 0; k < Keys; ++k) {
+            const Key key = keys_[k];
+            const TrackSample& low = bucket.low[k];
+            const TrackSample& high = bucket.high[k];
+            if (sample.*key < low.*key || (sample.*key == low.*key && sample.index < low.index)) bucket.low[k] = sample;
+            if (sample.*key > high.*key || (sample.*key == high.*key && sample.index < high.index)) {
+                bucket.high[k] = sample;
+            }
+        }
+    }
+    void AddBeyondLastBucket(const TrackSample& sample);
     void Absorb(Bucket& bucket, const Bucket& next) const;  // `next`'s extremes into `bucket`
     void Widen();  // doubles the bucket width, joining the buckets that then share a number
     // Widens the buckets as often as that joins none of them (the widths

@@ -48,18 +48,6 @@ void ExtendAltitude(TrackFigures& t, double low, double high) {
     t.altMax = std::max(t.altMax, high);
 }
 
-// The decimated points with the first and last record, in order, each once.
-std::vector<TrackSample> WithEnds(const TrackSample& first, std::vector<TrackSample> points, const TrackSample& last) {
-    std::vector<TrackSample> out;
-    out.reserve(points.size() + 2);
-    out.push_back(first);
-    for (const TrackSample& p : points) {
-        if (p.index != out.back().index) out.push_back(p);
-    }
-    if (last.index != out.back().index) out.push_back(last);
-    return out;
-}
-
 }  // namespace
 
 double CosLatitude(double latitudeDegrees) { return std::cos(Radians(latitudeDegrees)); }
@@ -170,19 +158,22 @@ void ExtremeDecimator<Keys>::Append(ExtremeDecimator&& later, Rebase rebase) {
 }
 
 template <std::size_t Keys>
-std::vector<TrackSample> ExtremeDecimator<Keys>::Points() const {
+std::vector<TrackSample> ExtremeDecimator<Keys>::Points(const TrackSample& first, const TrackSample& last) const {
     std::vector<TrackSample> out;
-    out.reserve(buckets_.size() * 2 * Keys);
+    out.reserve(buckets_.size() * 2 * Keys + 2);
+    const auto add = [&out](const TrackSample& p) {
+        if (out.empty() || out.back().index != p.index) out.push_back(p);
+    };
+    add(first);
     std::array<TrackSample, 2 * Keys> picks;
     for (const Bucket& bucket : buckets_) {
         std::copy(bucket.low.begin(), bucket.low.end(), picks.begin());
         std::copy(bucket.high.begin(), bucket.high.end(), picks.begin() + Keys);
         std::sort(picks.begin(), picks.end(),
                   [](const TrackSample& a, const TrackSample& b) { return a.index < b.index; });
-        for (const TrackSample& p : picks) {
-            if (out.empty() || out.back().index != p.index) out.push_back(p);
-        }
+        for (const TrackSample& p : picks) add(p);
     }
+    add(last);
     return out;
 }
 
@@ -363,10 +354,10 @@ TrackSummary TrackSummaryBuilder::Finish() {
         t.timesGoBack = true;
         t.duration = 0;
     }
-    t.polyline = WithEnds(first_, track_.Points(), last_);
+    t.polyline = track_.Points(first_, last_);
     for (TrackSample& p : t.polyline) p = placed(p);
     if (t.hasAltitude) {
-        t.profile = WithEnds(*firstAltitude_, profile_.Points(), *lastAltitude_);
+        t.profile = profile_.Points(*firstAltitude_, *lastAltitude_);
         for (TrackSample& p : t.profile) p = placed(p);
     }
     return t;

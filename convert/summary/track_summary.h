@@ -89,8 +89,9 @@ public:
     // passed through `rebase` (which leaves the keys as they are).
     template <class Rebase>
     void Append(ExtremeDecimator&& later, Rebase rebase);
-    // The kept samples in track order, each once.
-    std::vector<TrackSample> Points() const;
+    // The kept samples in track order, each once, after `first` and
+    // before `last` (the track's first and last sample).
+    std::vector<TrackSample> Points(const TrackSample& first, const TrackSample& last) const;
 
 private:
     struct Bucket {

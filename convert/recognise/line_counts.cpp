@@ -122,8 +122,12 @@ void AnalysisCounts::Add(const AnalysisCounts& later) {
 
 bool CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRules& rules) {
     const unsigned marks = ScanLineMarks(line);
-    CountSentences(line, marks, counts, rules);
-    if (marks & kHeaderWord) CountIgcHeader(line, counts, rules);
+    // A line without marks (an IGC fix, say) has no sentence, header word or track point to count.
+    if (marks != 0) {
+        CountSentences(line, marks, counts, rules);
+        if (marks & kHeaderWord) CountIgcHeader(line, counts, rules);
+        if ((marks & kTrackPointTag) && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
+    }
     if (line.size() >= 25 && line[0] == 'B' && line[24] == 'A') {
         ++counts.validFix;
         if (!counts.pressureAltitudeSeen) {
@@ -131,7 +135,6 @@ bool CountLine(std::string_view line, AnalysisCounts& counts, const SentenceRule
             counts.gnssAltitudeSeen = counts.gnssAltitudeSeen || (line.size() >= 35 && !FieldIsZeros(line, 30));
         }
     }
-    if ((marks & kTrackPointTag) && Contains(line, "lat=") && Contains(line, "lon=")) ++counts.trackPoint;
     return (marks & (kAnyRmc | kAnyZda)) != 0;
 }
 

@@ -18,7 +18,8 @@
 namespace torvane {
 namespace {
 
-constexpr std::size_t kBlock = 1u << 20;
+// The copy reads its log as the line reader reads one.
+constexpr std::size_t kBlock = kReadBlockSize;
 // Blanks after a ">" are held back until it is known whether a "<" follows.
 // A longer run than this is written as it stands.
 constexpr std::size_t kMaxHeldBlanks = 64u << 10;

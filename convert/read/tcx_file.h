@@ -27,8 +27,10 @@
 
 namespace torvane {
 
-// Bytes asked of a file per read.
-inline constexpr std::size_t kTcxBlockSize = 1u << 20;
+// Bytes asked of a file per read: as many as the line reader asks for, so
+// that the block stays in the second-level cache and a short read touches
+// few fresh pages.
+inline constexpr std::size_t kTcxBlockSize = 256u << 10;
 
 // Where a TCX document's root element is looked for: within so many bytes
 // of the file's start (after its declaration, comments and blanks).

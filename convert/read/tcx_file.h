@@ -20,6 +20,7 @@
 #include <string>
 #include <string_view>
 
+#include "convert/files/line_reader.h"
 #include "convert/files/platform/file_system.h"
 #include "convert/read/block_records.h"
 #include "convert/read/tcx_place.h"
@@ -27,10 +28,8 @@
 
 namespace torvane {
 
-// Bytes asked of a file per read: as many as the line reader asks for, so
-// that the block stays in the second-level cache and a short read touches
-// few fresh pages.
-inline constexpr std::size_t kTcxBlockSize = 256u << 10;
+// Bytes asked of a file per read: as many as the line reader asks for.
+inline constexpr std::size_t kTcxBlockSize = kReadBlockSize;
 
 // Where a TCX document's root element is looked for: within so many bytes
 // of the file's start (after its declaration, comments and blanks).

@@ -3,10 +3,28 @@
 #include <QBoxLayout>
 #include <QCloseEvent>
 #include <QScreen>
+#include <QWindow>
 
 #include <algorithm>
 
 namespace torvane::app {
+namespace {
+
+// The main window's frame and inside as the window manager last reported
+// them. The window's own answer is fresh; the widget keeps the frame of its
+// last move or resize, which may be from before the window manager told
+// its frame.
+QRect FrameOf(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    return handle != nullptr ? handle->frameGeometry() : window->frameGeometry();
+}
+
+QRect InsideOf(const QWidget* window) {
+    const QWindow* handle = window->windowHandle();
+    return handle != nullptr ? handle->geometry() : window->geometry();
+}
+
+}  // namespace
 
 void PropertyDialog::ShowNonModal() {
     setEnabled(true);
@@ -58,8 +76,8 @@ void PropertyDialog::PlaceBesideMainWindow() {
 // The dialog's size: as it asks, but no wider than the screen, frame and
 // all, where it can be narrower (its groups side by side share the room).
 QSize PropertyDialog::Size(const QWidget* main) const {
-    const QRect beside = main->frameGeometry();
-    const QRect inner = main->geometry();
+    const QRect beside = FrameOf(main);
+    const QRect inner = InsideOf(main);
     // The frame on both sides, and once more the left one: where a window
     // manager places the frame's corner at the point the window is moved to.
     const int frame = 2 * (inner.left() - beside.left()) + (beside.right() - inner.right());
@@ -71,8 +89,8 @@ QSize PropertyDialog::Size(const QWidget* main) const {
 // `place` then the first one held inside the screen.
 bool PropertyDialog::FindPlace(QWidget* main, QPoint& place) const {
     const QRect screen = main->screen()->availableGeometry();
-    const QRect beside = main->frameGeometry();
-    const QRect inner = main->geometry();
+    const QRect beside = FrameOf(main);
+    const QRect inner = InsideOf(main);
     const QMargins frame(inner.left() - beside.left(), inner.top() - beside.top(), beside.right() - inner.right(),
                          beside.bottom() - inner.bottom());
     const QPoint inside(frame.left(), frame.top());

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QSvgRenderer>
+#include <QWindow>
 
 #include "altitude_manipulation.h"
 #include "top_ovl_properties.h"
@@ -220,8 +221,19 @@ void ScreenTest::dialogsLeaveStartWhole() {
             QVERIFY2(dialog != nullptr, qPrintable(button->objectName()));
             QVERIFY(QTest::qWaitForWindowExposed(dialog));
             QTest::qWait(50);  // a window manager's frame around it
-            QTRY_VERIFY(!dialog->frameGeometry().isEmpty());
-            const QRect placed = dialog->frameGeometry();
+            // The frame as the window manager tells it now (the widget's own
+            // is the one of its last move, maybe before the frame was told).
+            QWindow* const shownWindow = dialog->windowHandle();
+            const auto frameText = [&] {
+                const QRect f = shownWindow->frameGeometry();
+                return QStringLiteral("%1 at %2,%3 %4x%5 within %6,%7 %8x%9")
+                    .arg(dialog->objectName()).arg(f.x()).arg(f.y()).arg(f.width()).arg(f.height())
+                    .arg(shownWindow->x()).arg(shownWindow->y()).arg(shownWindow->width()).arg(shownWindow->height());
+            };
+            QTRY_VERIFY2(shownWindow->frameGeometry().contains(shownWindow->geometry()) &&
+                             shownWindow->frameGeometry() != shownWindow->geometry(),
+                         qPrintable(frameText()));
+            const QRect placed = shownWindow->frameGeometry();
             // (where the controls scroll, START where the window shows it now)
             const QRect start(f.Start()->mapToGlobal(QPoint(0, 0)), f.Start()->size());
             const QString where = QStringLiteral("preview %1: %2 at %3,%4 %5x%6, START at %7,%8 %9x%10")

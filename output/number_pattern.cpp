@@ -1,6 +1,5 @@
 #include "number_pattern.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -11,73 +10,16 @@
 namespace torvane {
 namespace {
 
-constexpr std::uint64_t kPowersOfTen[] = {
-    1ULL,
-    10ULL,
-    100ULL,
-    1000ULL,
-    10000ULL,
-    100000ULL,
-    1000000ULL,
-    10000000ULL,
-    100000000ULL,
-    1000000000ULL,
-    10000000000ULL,
-    100000000000ULL,
-    1000000000000ULL,
-    10000000000000ULL,
-    100000000000000ULL,
-    1000000000000000ULL,
-    10000000000000000ULL,
-    100000000000000000ULL,
-    1000000000000000000ULL,
-    10000000000000000000ULL,
-};
+using number_detail::kPowersOfTen;
 
 char* Append(char* out, std::string_view text) {
-    if (text.size() <= 2) {  // every prefix: written byte by byte, not by a call
-        if (!text.empty()) out[0] = text[0];
-        if (text.size() == 2) out[1] = text[1];
-    } else {
-        std::memcpy(out, text.data(), text.size());
-    }
+    std::memcpy(out, text.data(), text.size());
     return out + text.size();
 }
 
 char* AppendZeros(char* out, int count) {
     for (int i = 0; i < count; ++i) *out++ = '0';
     return out;
-}
-
-// Rounds the exact value of magnitude * 10^decimals to an integer, half away
-// from zero, in integers: the double is mantissa * 2^exponent, so the scaled
-// value is mantissa * 10^decimals (below 2^83) shifted right, and the last
-// bit shifted out says whether it rounds up. Valid while the result stays
-// below 2^53 (magnitude below 2^52, exponent negative).
-inline std::uint64_t RoundScaled(double magnitude, int decimals) {
-    const std::uint64_t bits = std::bit_cast<std::uint64_t>(magnitude);
-    const int biased = static_cast<int>(bits >> 52);
-    std::uint64_t mantissa = bits & ((std::uint64_t{1} << 52) - 1);
-    int exponent = -1074;  // subnormal
-    if (biased != 0) {
-        mantissa |= std::uint64_t{1} << 52;
-        exponent = biased - 1075;
-    }
-    const std::uint64_t power = kPowersOfTen[decimals];
-    if (exponent >= 0) return (mantissa << exponent) * power;
-    // The 128-bit product high:low = mantissa * power.
-    const std::uint64_t lowPart = (mantissa & 0xffffffffu) * power;  // below 2^62
-    const std::uint64_t highPart = (mantissa >> 32) * power;         // below 2^51
-    const std::uint64_t low = lowPart + (highPart << 32);
-    const std::uint64_t high = (highPart >> 32) + (low < lowPart ? 1 : 0);
-    // Shifted right by one bit less than the exponent asks, the last bit is
-    // the first one dropped: adding it rounds half away from zero.
-    const int keep = -exponent - 1;
-    std::uint64_t halves = 0;
-    if (keep == 0) halves = low;
-    else if (keep < 64) halves = (low >> keep) | (high << (64 - keep));
-    else if (keep < 128) halves = high >> (keep - 64);
-    return (halves + 1) >> 1;
 }
 
 // Writes `value` in decimal with at least `minDigits` digits (leading zeros).
@@ -102,18 +44,6 @@ char* WritePadded(char* out, std::uint64_t value, int minDigits) {
     }
     while (at > out) *--at = '0';
     return end;
-}
-
-// Writes integer part and decimals of a magnitude that fits the fast path.
-char* WriteScaled(char* out, std::uint64_t scaled, int integerDigits, int decimals) {
-    const std::uint64_t unit = kPowersOfTen[decimals];
-    const std::uint64_t integerPart = scaled / unit;
-    if (integerPart != 0 || integerDigits > 0) out = WritePadded(out, integerPart, integerDigits);
-    if (decimals > 0) {
-        *out++ = '.';
-        out = WritePadded(out, scaled % unit, decimals);
-    }
-    return out;
 }
 
 // Large magnitudes: their exact decimal expansion is short, so it is written
@@ -149,31 +79,15 @@ char* WriteLarge(char* out, double magnitude, int integerDigits, int decimals) {
 
 }  // namespace
 
-char* FormatNumber(char* out, double value, const NumberPattern& pattern) {
-    const bool negative = value < 0.0;
-    if (negative) {
-        if (pattern.oneSection) {
-            *out++ = '-';
-            out = Append(out, pattern.positivePrefix);
-        } else {
-            out = Append(out, pattern.negativePrefix);
-        }
-    } else {
-        out = Append(out, pattern.positivePrefix);
-    }
+char* number_detail::PutInteger(char* out, std::uint64_t value, int minDigits) { return WritePadded(out, value, minDigits); }
 
-    if (std::isnan(value)) return Append(out, "nan");
-    const double magnitude = std::fabs(value);
+char* number_detail::PutRareDigits(char* out, double magnitude, const NumberPattern& pattern) {
+    if (std::isnan(magnitude)) return Append(out, "nan");
     if (std::isinf(magnitude)) return Append(out, "inf");
-
-    const double scale = static_cast<double>(kPowersOfTen[pattern.decimals]);
-    if (magnitude * scale < kMostScaled) {
-        return WriteScaled(out, RoundScaled(magnitude, pattern.decimals), pattern.integerDigits, pattern.decimals);
-    }
     return WriteLarge(out, magnitude, pattern.integerDigits, pattern.decimals);
 }
 
-std::uint64_t RoundToDecimals(double magnitude, int decimals) { return RoundScaled(magnitude, decimals); }
+std::uint64_t RoundToDecimals(double magnitude, int decimals) { return number_detail::RoundScaled(magnitude, decimals); }
 
 void AppendNumber(std::string& text, double value, const NumberPattern& pattern) {
     char buffer[kMaxNumberText];

@@ -77,6 +77,11 @@ TEST(NumberPattern, RoundsHalfAwayFromZeroOnTheExactBinaryValue) {
     EXPECT_EQ(Format(2.675, patterns::TableAltitude), "  0002.67");  // 2.67499... in binary
     EXPECT_EQ(Format(5e-8, patterns::OvlLatitude), ".0000000");     // 4.99...e-8 in binary
     EXPECT_EQ(Format(9.99999999999, patterns::Latitude), "  10.0000000");
+    // Up to four digits before the point are written apart from longer ones.
+    EXPECT_EQ(Format(9999.994, patterns::TableAltitude), "  9999.99");
+    EXPECT_EQ(Format(9999.995, patterns::TableAltitude), "  10000.00");
+    EXPECT_EQ(Format(-9999.94, patterns::KmlAltitude), " -9999.9");
+    EXPECT_EQ(Format(-9999.95, patterns::KmlAltitude), " -10000.0");
     // Magnitudes beyond the fast path, with exact ties.
     EXPECT_EQ(Format(2251799813685248.5, patterns::TableTime), " 2251799813685248.50");
     EXPECT_EQ(Format(562949953421312.25, patterns::KmlAltitude), "  562949953421312.3");

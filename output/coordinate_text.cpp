@@ -53,18 +53,6 @@ char* FewDecimalsAltitude(char* out, float metres) {
     return nullptr;
 }
 
-// Degrees below 900 (every coordinate) scaled to units of 1e-7, rounded
-// half away from zero: the double product is within 2^-20 of the exact one,
-// so a fraction clear of one half by more rounds alike; one nearer is left
-// to the exact rounding.
-std::uint64_t TenMillionths(double magnitude) {
-    const double product = magnitude * 1e7;
-    const double whole = std::floor(product);
-    const double fraction = product - whole;
-    if (std::fabs(fraction - 0.5) < 1e-5) return RoundToDecimals(magnitude, 7);
-    return static_cast<std::uint64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-}
-
 }  // namespace
 
 char* WriteDegrees(char* out, double degrees, bool longitude) {
@@ -72,7 +60,8 @@ char* WriteDegrees(char* out, double degrees, bool longitude) {
     // Beyond any coordinate (a garbled field, or not a number): neither
     // zero nor 180, so the general pattern writes it as it is.
     if (!(magnitude < 900)) return FormatNumber(out, degrees, kDegrees);
-    const std::uint64_t scaled = TenMillionths(magnitude);
+    // (in units of 1e-7, rounded half away from zero)
+    const std::uint64_t scaled = number_detail::RoundScaled(magnitude, 7);
     if ((degrees < 0 && scaled != 0) || (longitude && scaled == 1'800'000'000)) *out++ = '-';
     const auto whole = static_cast<unsigned>(scaled / 10'000'000);
     auto decimals = static_cast<unsigned>(scaled % 10'000'000);

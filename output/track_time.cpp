@@ -1,9 +1,14 @@
 #include "track_time.h"
 
+#include <cstdint>
 #include <cstring>
+
+#include "digit_pairs.h"
 
 namespace torvane {
 namespace {
+
+constexpr std::size_t kFourDigitYearDate = 11;  // "YYYY-MM-DDT"
 
 // Howard Hinnant's civil calendar algorithms, eras of 400 years.
 struct Civil {
@@ -56,9 +61,9 @@ int YearOfTwoDigits(int yy) { return yy < 80 ? 2000 + yy : 1900 + yy; }
 
 namespace {
 
-void AppendTwoDigits(char*& out, std::int64_t value) {
-    *out++ = static_cast<char>('0' + value / 10);
-    *out++ = static_cast<char>('0' + value % 10);
+void AppendTwoDigits(char*& out, unsigned value) {
+    WriteDigitPair(out, value);
+    out += 2;
 }
 
 // "YYYY-MM-DDT" of a day.
@@ -75,14 +80,16 @@ void AppendDate(std::string& text, std::int64_t days) {
 
 // "hh:mm:ss[.sss]Z" of the milliseconds into a day.
 char* WriteClock(char* out, std::int64_t inDay, bool milliseconds) {
-    const std::int64_t seconds = inDay / 1000;
-    AppendTwoDigits(out, seconds / 3600);
+    const auto inDayMs = static_cast<std::uint32_t>(inDay);  // below a day's 86,400,000
+    const std::uint32_t seconds = inDayMs / 1000;
+    const std::uint32_t minutes = seconds / 60;
+    AppendTwoDigits(out, minutes / 60);
     *out++ = ':';
-    AppendTwoDigits(out, seconds / 60 % 60);
+    AppendTwoDigits(out, minutes % 60);
     *out++ = ':';
     AppendTwoDigits(out, seconds % 60);
     if (milliseconds) {
-        const std::int64_t ms = inDay % 1000;
+        const std::uint32_t ms = inDayMs % 1000;
         *out++ = '.';
         *out++ = static_cast<char>('0' + ms / 100);
         AppendTwoDigits(out, ms % 100);
@@ -119,7 +126,12 @@ char* IsoTimeText::Write(char* out, std::int64_t utcMilliseconds, bool milliseco
         day_ = days;
         made_ = true;
     }
-    std::memcpy(out, date_.data(), date_.size());
+    // (a year of four digits, as every log's: a copy of known length)
+    if (date_.size() == kFourDigitYearDate) {
+        std::memcpy(out, date_.data(), kFourDigitYearDate);
+    } else {
+        std::memcpy(out, date_.data(), date_.size());
+    }
     return WriteClock(out + date_.size(), inDay, milliseconds);
 }
 

@@ -20,6 +20,7 @@
 #include "convert/recognise/gpx_copy.h"
 #include "convert/recognise/input_analysis.h"
 #include "convert/recognise/option_hints.h"
+#include "convert/run/analysis_with_run.h"
 #include "convert/run/analysis_with_summary.h"
 #include "convert/run/conversion_run.h"
 #include "convert/summary/track_summary.h"
@@ -201,10 +202,58 @@ std::optional<FileIdentity> IdentityOf(const std::string& path) {
     return FileIdentity{status.device, status.inode};
 }
 
+// Prints what a run of `file` gave, as the settings `s` it left and those
+// it started from (`asAnalysed`, with the analysis's `counts`) tell;
+// returns the file's exit code.
+int ReportRun(Console& con, const std::string& file, const Options& options, const Settings& s,
+              const Settings& asAnalysed, const AnalysisCounts& counts, const RunReport& run, WrittenFiles& written) {
+    const bool completed =
+        run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten;
+    if (const auto output = IdentityOf(s.OutputFilePath); completed && output) written.insert(*output);
+    if (completed) {
+        PrintMessage(con, run.message);
+        if (run.undated) PrintUndatedWarning(con, file);
+        PrintRunHints(con, asAnalysed, counts, run.count);
+        if (options.report && !PrintLineAccount(con, asAnalysed)) return kFailure;
+    }
+    switch (run.outcome) {
+        case RunReport::Outcome::Written: return kAllWritten;
+        case RunReport::Outcome::NothingWritten: return kNothingWritten;
+        case RunReport::Outcome::Failed:
+        case RunReport::Outcome::Cancelled:  // the command line offers no cancel
+            break;
+    }
+    PrintError(con, run.message);
+    return kFailure;
+}
+
+// The analysis and the run of `file` in one pass over the log, where one
+// pass stands for both and nothing is to be asked or refused between
+// them; printed as the two passes print. nullopt where the two passes are
+// to run.
+std::optional<int> ConvertInOnePass(Console& con, const std::string& file, const Options& options, FileCloser& closer,
+                                    WrittenFiles& written) {
+    Settings s;
+    ForFile(file, options, closer, s);
+    const std::optional<AnalysisWithRun> once = AnalyzeAndConvertInOnePass(s, [&](Settings& run) {
+        ApplyOptions(options, run);
+        FormOutputPath(run);
+        if (options.outputPath) SetOutputPath(run, *options.outputPath);
+        const auto output = IdentityOf(run.OutputFilePath);
+        return !IsInputFile(run, run.OutputFilePath) && !(output && written.count(*output) != 0) &&
+               (options.overwrite || !OutputFileExists(run.OutputFilePath));
+    });
+    if (!once) return std::nullopt;
+    PrintMessage(con, once->report.message);
+    PrintOptionHints(con, once->report);
+    return ReportRun(con, file, options, s, once->asAnalysed, once->report.counts, once->run, written);
+}
+
 // Returns the exit code for this file; `stop` is set when the program must
 // end (an existing output file was not to be replaced).
 int Convert(Console& con, const std::string& file, const Options& options, FileCloser& closer, WrittenFiles& written,
             bool& stop) {
+    if (const std::optional<int> once = ConvertInOnePass(con, file, options, closer, written)) return *once;
     Settings s;
     AnalysisCounts counts;
     if (const int code = AnalyzeForOutput(con, file, options, closer, s, stop, &counts); code != 0) return code;
@@ -226,24 +275,7 @@ int Convert(Console& con, const std::string& file, const Options& options, FileC
 
     const Settings asAnalysed = s;  // the run leaves its reader's state in `s`
     const RunReport run = PerformConversionRun(s);
-    const bool completed =
-        run.outcome == RunReport::Outcome::Written || run.outcome == RunReport::Outcome::NothingWritten;
-    if (const auto output = IdentityOf(s.OutputFilePath); completed && output) written.insert(*output);
-    if (completed) {
-        PrintMessage(con, run.message);
-        if (run.undated) PrintUndatedWarning(con, file);
-        PrintRunHints(con, asAnalysed, counts, run.count);
-        if (options.report && !PrintLineAccount(con, asAnalysed)) return kFailure;
-    }
-    switch (run.outcome) {
-        case RunReport::Outcome::Written: return kAllWritten;
-        case RunReport::Outcome::NothingWritten: return kNothingWritten;
-        case RunReport::Outcome::Failed:
-        case RunReport::Outcome::Cancelled:  // the command line offers no cancel
-            break;
-    }
-    PrintError(con, run.message);
-    return kFailure;
+    return ReportRun(con, file, options, s, asAnalysed, counts, run, written);
 }
 
 // The SVG picture of the file's track; the same refusal to replace an

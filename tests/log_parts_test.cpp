@@ -19,6 +19,7 @@
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
 #include "convert/recognise/input_analysis.h"
+#include "convert/run/analysis_with_run.h"
 #include "convert/run/analysis_with_summary.h"
 #include "convert/run/conversion_run.h"
 #include "convert/summary/track_summary.h"
@@ -290,7 +291,37 @@ Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false)
                         g.Time ? g.Time->second : -1);
         text += g.LatText.value_or("-") + " " + g.LonText.value_or("-") + " " + report.message +
                 (report.undated ? " undated\n" : "\n");
-        text += ReadFile(r.OutputFilePath) + "\n";
+        const std::string written = ReadFile(r.OutputFilePath);
+        text += written + "\n";
+
+        // The analysis and the run in one pass, wherever it is had (as the
+        // summary's above, not for an overlay, and where the run wrote):
+        // the same output, report and counts.
+        Settings onceRun;
+        onceRun.Parts = parts;
+        onceRun.AcceptAnyTalker = anyTalker;
+        onceRun.InputFilePath = s.InputFilePath;
+        const std::optional<AnalysisWithRun> converted = AnalyzeAndConvertInOnePass(onceRun, [&](Settings& x) {
+            x.OutputType = run.kind;
+            x.EliminateZeroPositions = run.eliminate;
+            x.AltitudeMode = run.altitude;
+            x.AltitudeValue = 12.5F;
+            x.KmlTimeTrack = run.timeTrack;
+            FormOutputPath(x);
+            return true;
+        });
+        EXPECT_EQ(converted.has_value(), both.has_value() && run.kind != OutputKind::OVL &&
+                                             report.outcome == RunReport::Outcome::Written)
+            << run.name;
+        if (converted) {
+            EXPECT_EQ(converted->run.message + "|" + std::to_string(converted->run.count) + "|" +
+                          std::to_string(onceRun.RecordCount) + "|" + converted->report.message + "|" +
+                          std::to_string(converted->asAnalysed.DetectedRecordCount),
+                      report.message + "|" + std::to_string(report.count) + "|" + std::to_string(r.RecordCount) + "|" +
+                          analysis.message + "|" + std::to_string(s.DetectedRecordCount))
+                << run.name;
+            EXPECT_EQ(ReadFile(r.OutputFilePath), written) << run.name;
+        }
     }
     text += test::Listing(dir.Path()) + "\n";
     seen.text = WithoutDir(text, dir.Path());
@@ -423,6 +454,48 @@ TEST(LogParts, InPartsGivesWhatOnePassGives) {
     EXPECT_GT(datedSplits["ride.tcx"], 30);
     EXPECT_GT(datedSplits["tcx analysis"], 8);  // its date in the header alone, midnight in some
     EXPECT_GT(datedSplits["summary"], 30);
+}
+
+// The analysis of a log's start sets the run of one pass up; where the
+// whole log decides otherwise (another kind after the start, another flight
+// date), that run writes nothing and leaves the settings as they were.
+TEST(LogParts, OnePassRunHoldsWhereTheWholeLogDecidesAlike) {
+    const auto fixes = [](std::string& text, std::size_t bytes, const char* format) {
+        for (int i = 0; text.size() < bytes; ++i) text += Printed(format, i / 3600 % 24, i / 60 % 60, i % 60, i % 1000);
+    };
+    const char* const gga = "$GPGGA,%02d%02d%02d.00,4723.0%03d,N,00832.1000,E,1,08,0.9,440.0,M,46.9,M,,*00\r\n";
+    const char* const rmc = "$GPRMC,%02d%02d%02d.00,A,4723.0%03d,N,00832.1000,E,0.5,54.7,081226,,*00\r\n";
+    const char* const igc = "B%02d%02d%02d4723%03dN00832100EA0040000450\r\n";
+    const std::string header = "AXXX001\r\nHFDTE081226\r\nHFPLTPILOT:Anna\r\nHFGIDGLIDERID:D-1234\r\n";
+    struct {
+        std::string name, text;
+        bool once;
+    } logs[] = {{"gga.nmea", "", true}, {"switch.nmea", "", false}, {"flight.igc", header, true},
+                {"redated.igc", header, false}};
+    fixes(logs[0].text, 400'000, gga);
+    fixes(logs[1].text, 300'000, rmc);
+    fixes(logs[1].text, 1'000'000, gga);
+    fixes(logs[2].text, 400'000, igc);
+    fixes(logs[3].text, 400'000, igc);
+    logs[3].text += "HFDTE091226\r\n";
+    for (const auto& log : logs) {
+        SCOPED_TRACE(log.name);
+        TempDir dir;
+        Settings s;
+        s.InputFilePath = dir.File(log.name);
+        WriteFile(s.InputFilePath, log.text);
+        const std::optional<AnalysisWithRun> once = AnalyzeAndConvertInOnePass(s, [](Settings& run) {
+            run.OutputType = OutputKind::KML;
+            FormOutputPath(run);
+            return true;
+        });
+        EXPECT_EQ(once.has_value(), log.once);
+        if (!once) {
+            EXPECT_EQ(test::Listing(dir.Path()), log.name);
+            EXPECT_EQ(s.DataType, Settings{}.DataType);
+            EXPECT_EQ(s.OutputFilePath, "");
+        }
+    }
 }
 
 // A log saved as UTF-16 gives, with "accept every satellite system", what

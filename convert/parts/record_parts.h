@@ -37,22 +37,27 @@ struct RecordPart {
     template <class Target>
     PartEnd Run(const Settings& options, const InputFile& input, ByteRange range, Target& target,
                 const ProgressHooks* hooks) {
-        const LoopState run{options, readers, totals};
-        if (ReadsBlocks(options)) {
-            if (range.begin != 0 && tcxFrom == nullptr) return PartEnd::Failed;
-            BlockPart part{range, tcxFrom, std::nullopt};
-            end = RunBlockLoop(run, input.Descriptor(), target, input.Size(), hooks, readError, &part);
-            tcxReached = std::move(part.reached);
-            bytesRead = end == LoopEnd::Finished ? std::min(range.end, input.Size()) - range.begin : 0;
-        } else {
-            LineReader reader(input.Descriptor(), range);
-            reader.SetEncoding(LogEncoding(options, input.Descriptor()));
-            end = RunRecordLoop(run, reader, target, input.Size(), hooks, readError);
-            bytesRead = reader.BytesRead();
+        if (!ReadsBlocks(options)) {
+            return RunLines(options, input, range, [&](const LoopState& run, LineReader& reader) {
+                return RunRecordLoop(run, reader, target, input.Size(), hooks, readError);
+            });
         }
-        return end == LoopEnd::Finished ? PartEnd::Finished
-               : end == LoopEnd::Cancelled ? PartEnd::Cancelled
-                                           : PartEnd::Failed;
+        if (range.begin != 0 && tcxFrom == nullptr) return PartEnd::Failed;
+        const LoopState run{options, readers, totals};
+        BlockPart part{range, tcxFrom, std::nullopt};
+        end = RunBlockLoop(run, input.Descriptor(), target, input.Size(), hooks, readError, &part);
+        tcxReached = std::move(part.reached);
+        bytesRead = end == LoopEnd::Finished ? std::min(range.end, input.Size()) - range.begin : 0;
+        return Ended();
+    }
+
+    // The record loop of a log read as lines into `output`, each line
+    // counted into `counter` (as the analysis counts it) too.
+    PartEnd RunCounted(const Settings& options, const InputFile& input, ByteRange range, OutputFile& output,
+                       LogLineCounter& counter, const ProgressHooks* hooks) {
+        return RunLines(options, input, range, [&](const LoopState& run, LineReader& reader) {
+            return RunRecordLoop(run, reader, output, counter, input.Size(), hooks, readError);
+        });
     }
 
     // Whether `later` starts where this part ends as one pass goes on: a
@@ -67,6 +72,23 @@ struct RecordPart {
         readers = later.readers;
         totals.Merge(later.totals);
         bytesRead += later.bytesRead;
+    }
+
+private:
+    template <class Loop>
+    PartEnd RunLines(const Settings& options, const InputFile& input, ByteRange range, Loop loop) {
+        const LoopState run{options, readers, totals};
+        LineReader reader(input.Descriptor(), range);
+        reader.SetEncoding(LogEncoding(options, input.Descriptor()));
+        end = loop(run, reader);
+        bytesRead = reader.BytesRead();
+        return Ended();
+    }
+
+    PartEnd Ended() const {
+        return end == LoopEnd::Finished ? PartEnd::Finished
+               : end == LoopEnd::Cancelled ? PartEnd::Cancelled
+                                           : PartEnd::Failed;
     }
 };
 

@@ -44,14 +44,9 @@ public:
         std::string_view line;
         LineReader::Status status;
         std::uint64_t reported = 0;
-        // The log's first line, where an IGC file has its A record.
-        bool first = range.begin == 0;
+        LogLineCounter counter(part.counts, fresh_.rules, range.begin == 0);
         while ((status = reader.Next(line)) == LineReader::Status::Line) {
-            if (first) {
-                part.counts.startsWithARecord = !line.empty() && line[0] == 'A';
-                first = false;
-            }
-            CountLine(line, part.counts, fresh_.rules);
+            counter.Count(line);
             if (reader.BytesRead() != reported) {
                 reported = reader.BytesRead();
                 if (reportProgress) hooks->progress(reported, input_.Size());

@@ -58,4 +58,26 @@ struct LineCounting {
     AnalysisCounts counts;
 };
 
+// Counts the lines of a log (or of a part of it) one after another, the
+// log's first line (`fromStart`) also for an IGC file's A record.
+class LogLineCounter {
+public:
+    LogLineCounter(AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
+        : counts_(counts), rules_(rules), first_(fromStart) {}
+
+    // CountLine's answer.
+    bool Count(std::string_view line) {
+        if (first_) {
+            counts_.startsWithARecord = !line.empty() && line[0] == 'A';
+            first_ = false;
+        }
+        return CountLine(line, counts_, rules_);
+    }
+
+private:
+    AnalysisCounts& counts_;
+    const SentenceRules& rules_;
+    bool first_;
+};
+
 }  // namespace torvane

@@ -40,6 +40,7 @@ struct Body {
     std::string writeError;        // a part of the output could not be written
     std::string refusal;           // the run cannot do what its options ask
     bool inParts = false;
+    AnalysisCounts counts;         // of a counted run's lines
 };
 
 // The end of a pass over the log, as the body reports it.
@@ -57,20 +58,24 @@ void TakePassEnd(const LogPass<Part>& pass, Body& body) {
 // Table or KML run depend on their own input line alone (a GPX track
 // point also on the points before it, whose state the later part is given),
 // so the output is the same byte for byte. After the run, `s` holds what
-// one pass leaves in it.
+// one pass leaves in it. With `counting`, each part counts its lines for
+// the analysis too, added in order as the analysis's own parts are.
 class BodyJob {
 public:
     struct alignas(64) Part : RecordPart {
         OutputFile own;  // the later part's file
         OutputFile* output = nullptr;
+        AnalysisCounts counts;
     };
 
-    BodyJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split)
-        : s_(s), input_(input), output_(output), split_(split) {}
+    BodyJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split,
+            const LineCounting* counting)
+        : s_(s), input_(input), output_(output), split_(split), counting_(counting) {}
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
         part->Start(s_, role, split_);
+        if (counting_ != nullptr && role != PartRole::Later) part->counts = counting_->counts;
         part->output = &output_;
         if (role == PartRole::Later) {
             if (!part->own.Open(s_.OutputFilePath)) return nullptr;
@@ -79,7 +84,10 @@ public:
         return part;
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
-        return part.Run(s_, input_, range, *part.output, hooks);
+        // (a binary log is not counted by lines)
+        if (counting_ == nullptr || ReadsBlocks(s_)) return part.Run(s_, input_, range, *part.output, hooks);
+        LogLineCounter counter(part.counts, counting_->rules, range.begin == 0);
+        return part.RunCounted(s_, input_, range, *part.output, counter, hooks);
     }
     // A failed write in either part, perhaps the other part's doing (on a
     // disk that one pass fits on), leaves the work to one pass.
@@ -87,6 +95,7 @@ public:
         if (!first.Meets(later)) return false;
         if (!AppendPart(*first.output, later.own) || !first.output->Good()) return false;
         first.Join(later);
+        first.counts.Add(later.counts);
         return true;
     }
     // One pass from the start: the output as it was before the body.
@@ -101,14 +110,16 @@ private:
     const InputFile& input_;
     OutputFile& output_;
     const LogSplit& split_;
+    const LineCounting* counting_;
 };
 
 // Writes the record lines of the input to `output`, in parts where the
 // log splits; `s` is left as one pass leaves it.
-Body WriteBody(Settings& s, InputFile& input, OutputFile& output, const ProgressHooks* hooks) {
+Body WriteBody(Settings& s, InputFile& input, OutputFile& output, const ProgressHooks* hooks,
+               const LineCounting* counting) {
     Body body;
     const LogSplit split = FindLogSplit(s, input.Descriptor(), input.Size());
-    BodyJob job(s, input, output, split);
+    BodyJob job(s, input, output, split, counting);
     const auto run = PassOverLog(job, input, s.Parts, split.at, hooks);
     if (!run.part) {
         body.writeError = output.ErrorText();
@@ -118,35 +129,65 @@ Body WriteBody(Settings& s, InputFile& input, OutputFile& output, const Progress
     s.GpxPointState = run.part->readers.GpxPointState;
     s.RecordCount = run.part->totals.RecordCount;
     s.OverlayExtent = run.part->totals.OverlayExtent;
+    body.counts = run.part->counts;
     return body;
 }
+
+// A dated track's writer, each line of the log counted for its analysis
+// on the way.
+class CountingWriter final : public DatedRecordSink {
+public:
+    CountingWriter(DatedRecordSink& writer, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
+        : writer_(writer), counter_(counts, rules, fromStart) {}
+    bool SeeLine(std::string_view line) override {
+        counter_.Count(line);
+        return writer_.SeeLine(line);
+    }
+    void Take(const Record& record, std::uint64_t lineOffset) override { writer_.Take(record, lineOffset); }
+
+private:
+    DatedRecordSink& writer_;
+    LogLineCounter counter_;
+};
 
 // The dated track in parts: each part's writer into a file of its own (the
 // first part's the output), the later one's joined to the first's. The
 // later part dates its positions from its own first date (looked for near
 // its start), or else from the log's start and its pace; the join holds
 // only where that is the date one pass has there, and is left to one pass
-// otherwise.
+// otherwise. With `counting`, a writing pass's parts count their lines for
+// the analysis too.
 class DatedJob {
 public:
     struct alignas(64) Part : RecordPart {
         OutputFile own;  // the later part's file
         std::unique_ptr<DatedTrackWriter> writer;
         std::string openError;
+        AnalysisCounts counts;
     };
 
     DatedJob(const Settings& s, const InputFile& input, OutputFile& output, const LogSplit& split,
-             const std::optional<LogStart>& start, bool milliseconds)
-        : s_(s), input_(input), output_(output), split_(split), start_(start), milliseconds_(milliseconds) {}
+             const std::optional<LogStart>& start, bool milliseconds, const LineCounting* counting)
+        : s_(s),
+          input_(input),
+          output_(output),
+          split_(split),
+          start_(start),
+          milliseconds_(milliseconds),
+          counting_(counting) {}
 
     // A GPX track's first pass, which only gathers its frame; or its second,
     // within the frame gathered.
-    void GatherFrameOnly() { gatherOnly_ = true; }
+    void GatherFrameOnly() {
+        gatherOnly_ = true;
+        counting_ = nullptr;
+    }
     void WriteWithin(const DatedTrackWriter::GpxTrackFrame& frame) { frame_ = &frame; }
 
     std::unique_ptr<Part> Make(PartRole role) {
         auto part = std::make_unique<Part>();
         part->Start(s_, role, split_);
+        if (counting_ != nullptr && role != PartRole::Later) part->counts = counting_->counts;
         OutputFile* output = &output_;
         TrackCalendar calendar = CalendarFor(start_);
         if (role == PartRole::Later) {
@@ -164,12 +205,16 @@ public:
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
         if (!part.openError.empty()) return PartEnd::Failed;
-        return part.Run(s_, input_, range, *part.writer, hooks);
+        // (a binary log is not counted by lines)
+        if (counting_ == nullptr || ReadsBlocks(s_)) return part.Run(s_, input_, range, *part.writer, hooks);
+        CountingWriter writer(*part.writer, part.counts, counting_->rules, range.begin == 0);
+        return part.Run(s_, input_, range, static_cast<DatedRecordSink&>(writer), hooks);
     }
     bool Merge(Part& first, Part& later) {
         if (!first.Meets(later) || !later.writer->Calendar().Continues(first.writer->Calendar())) return false;
         if (!first.writer->Append(*later.writer)) return false;
         first.Join(later);
+        first.counts.Add(later.counts);
         return true;
     }
     bool Restart() { return output_.Open(s_.OutputFilePath); }
@@ -181,6 +226,7 @@ private:
     const LogSplit& split_;
     const std::optional<LogStart>& start_;
     bool milliseconds_;
+    const LineCounting* counting_;
     bool gatherOnly_ = false;
     const DatedTrackWriter::GpxTrackFrame* frame_ = nullptr;
 };
@@ -200,7 +246,8 @@ ProgressHooks HalfOf(const ProgressHooks& hooks, bool second) {
 // The body of a dated output: a first pass finds where its dated track
 // starts, then the track is written, once more with milliseconds should a
 // time with a fraction of a second come. `dated`: some position has a time.
-Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const ProgressHooks* hooks, bool& dated) {
+Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const ProgressHooks* hooks,
+                    const LineCounting* counting, bool& dated) {
     Body body;
     std::optional<LogStart> start;
     if (!FindLogStart(s, input.Descriptor(), input.Size(), start, body.error)) {
@@ -249,7 +296,7 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
             gatheringHooks = &gatheringHalf;
             writingHooks = &writingHalf;
         }
-        DatedJob job(*options, input, output, split, start, false);
+        DatedJob job(*options, input, output, split, start, false, nullptr);
         job.GatherFrameOnly();
         const auto run = PassOverLog(job, input, s.Parts, split.at, gatheringHooks);
         if (!run.part) {
@@ -262,7 +309,7 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
         frame = run.part->writer->GatheredFrame();
     }
     for (bool milliseconds = frame && frame->needsMilliseconds;; milliseconds = true) {
-        DatedJob job(*options, input, output, split, start, milliseconds);
+        DatedJob job(*options, input, output, split, start, milliseconds, counting);
         if (frame) job.WriteWithin(*frame);
         const auto run = PassOverLog(job, input, s.Parts, split.at, writingHooks);
         if (!run.part) {
@@ -297,11 +344,12 @@ Body WriteDatedBody(Settings& s, InputFile& input, OutputFile& output, const Pro
         if (s.OutputType == OutputKind::OVL) s.OverlayExtent = part.writer->Bounds();
         // Only the dated outputs tell of a track without times.
         dated = part.writer->Dated() || !IsDatedOutput(s);
+        body.counts = part.counts;
         return body;
     }
 }
 
-RunReport Run(Settings& s, const ProgressHooks* hooks);
+RunReport Run(Settings& s, const ProgressHooks* hooks, RunCounting* counting);
 
 }  // namespace
 
@@ -358,11 +406,11 @@ std::string CountMessage(const Settings& s) {
     return text;
 }
 
-RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks) {
+RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks, RunCounting* counting) {
     // Short of memory or of a thread, the run stops; what it had begun to
     // write is dropped on the way out.
     try {
-        return Run(s, hooks);
+        return Run(s, hooks, counting);
     } catch (const std::exception& failure) {
         return Failure(FileFailureMessage(FileAction::Process, s.InputFilePath, FailureReason(failure), kNoOutputWritten));
     }
@@ -426,7 +474,7 @@ std::optional<RunReport> Complete(const Settings& s, OutputFile& output) {
     return std::nullopt;
 }
 
-RunReport Run(Settings& s, const ProgressHooks* hooks) {
+RunReport Run(Settings& s, const ProgressHooks* hooks, RunCounting* counting) {
     if (s.InputFilePath.empty()) return Failure("No input file chosen. Select a file and press ANALYZE first.");
 
     InputFile input;
@@ -449,12 +497,22 @@ RunReport Run(Settings& s, const ProgressHooks* hooks) {
     bool dated = true;
     // A shaped table, KML path or overlay is written by the dated track's
     // writer too: the shaping stages read the positions' dates.
-    const Body body = IsDatedOutput(s) || s.Shape.Any() ? WriteDatedBody(s, input, output, hooks, dated)
-                                                        : WriteBody(s, input, output, hooks);
+    const LineCounting* const fresh = counting != nullptr ? &counting->fresh : nullptr;
+    const Body body = IsDatedOutput(s) || s.Shape.Any() ? WriteDatedBody(s, input, output, hooks, fresh, dated)
+                                                        : WriteBody(s, input, output, hooks, fresh);
     if (auto failed = Unfinished(s, body)) return *failed;
     input.Close();
 
     if (s.RecordCount == 0) return NothingWritten(s, output);
+    if (counting != nullptr) {
+        counting->counts = body.counts;
+        if (!counting->confirm || !counting->confirm(body.counts)) {
+            output.Discard();
+            RunReport report;
+            report.unconfirmed = true;
+            return report;
+        }
+    }
     if (auto failed = Complete(s, output)) return *failed;
 
     RunReport report;

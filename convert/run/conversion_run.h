@@ -4,8 +4,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
+#include "convert/recognise/line_counts.h"
 #include "convert/run/progress.h"
 #include "convert/settings.h"
 
@@ -46,6 +48,19 @@ struct RunReport {
     // its positions were written without times.
     bool undated = false;
     bool inParts = false;  // the log was read in two parts at once
+    // A counted run (RunCounting) whose counts were not confirmed: nothing
+    // written (Outcome::Failed, no message).
+    bool unconfirmed = false;
+};
+
+// What a run counts on the way for the analysis of its log (see
+// AnalyzeAndConvertInOnePass): every line of a log read as lines, from
+// `fresh`, into `counts`; the output takes its name only where `confirm`
+// holds for the whole log's counts.
+struct RunCounting {
+    const LineCounting& fresh;
+    std::function<bool(const AnalysisCounts&)> confirm;
+    AnalysisCounts counts{};
 };
 
 // Opens input and output, writes header, record lines and trailer (for an
@@ -54,7 +69,8 @@ struct RunReport {
 // one data set; otherwise an existing file of that name is kept. Short of
 // memory, the run fails with "Cannot process input file PATH: REASON. No
 // output written."
-RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks = nullptr);
+// With `counting`, the run counts its log's lines as RunCounting says.
+RunReport PerformConversionRun(Settings& s, const ProgressHooks* hooks = nullptr, RunCounting* counting = nullptr);
 
 // "N GPGGA data sets written to file PATH." CR LF "Chose a new file ...".
 std::string CountMessage(const Settings& s);

@@ -258,6 +258,13 @@ LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, OutputFile& outpu
                    error);
 }
 
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, OutputFile& output, LogLineCounter& counter,
+                      std::uint64_t inputSize, const ProgressHooks* hooks, std::string& error) {
+    const RunOptions& o = run.options;
+    return RunLoop(run, input, CountedPathTarget{{output, run.totals, o.OutputType, o.UseDecimalComma}, counter},
+                   inputSize, hooks, error);
+}
+
 LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, RecordSink& sink, std::uint64_t inputSize,
                       const ProgressHooks* hooks, std::string& error) {
     return RunLoop(run, input, SinkTarget{sink}, inputSize, hooks, error);

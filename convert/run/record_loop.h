@@ -14,6 +14,7 @@
 #include "convert/files/output_file.h"
 #include "convert/files/platform/file_system.h"
 #include "convert/read/position.h"
+#include "convert/recognise/line_counts.h"
 #include "convert/run/progress.h"
 #include "convert/settings.h"
 
@@ -57,6 +58,11 @@ struct LoopState {
 // `output`.
 LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, OutputFile& output, std::uint64_t inputSize,
                       const ProgressHooks* hooks, std::string& error);
+
+// The same run, counting each line of the log into `counter` (as the
+// analysis counts them) on the way.
+LoopEnd RunRecordLoop(const LoopState& run, LineReader& input, OutputFile& output, LogLineCounter& counter,
+                      std::uint64_t inputSize, const ProgressHooks* hooks, std::string& error);
 
 // The same run, handing each record that would be written to `sink`
 // (RecordCount counts them).

@@ -10,6 +10,7 @@
 
 #include "convert/files/output_file.h"
 #include "convert/read/position.h"
+#include "convert/recognise/line_counts.h"
 #include "convert/run/record_loop.h"
 #include "convert/write/line_account.h"
 #include "convert/write/path_line.h"
@@ -41,6 +42,16 @@ struct PathTarget {
     void Take(const Record& record, const Input&, std::string_view) {
         ComposePathLine(line, kind, record, totals.RecordCount, decimalComma);
         output.WriteLine(line);
+    }
+};
+
+// The table or KML path, each line of the log counted for its analysis too.
+struct CountedPathTarget : PathTarget {
+    static constexpr bool kSeesLines = true;
+    LogLineCounter& counter;
+    bool SeeLine(std::string_view line) {
+        counter.Count(line);
+        return false;
     }
 };
 

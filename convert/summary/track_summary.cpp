@@ -369,17 +369,9 @@ namespace {
 class CountingBuilder final : public DatedRecordSink {
 public:
     CountingBuilder(TrackSummaryBuilder& builder, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
-        : builder_(builder),
-          counts_(counts),
-          rules_(rules),
-          first_(fromStart),
-          takesNmeaDates_(builder.TakesNmeaDates()) {}
+        : builder_(builder), counter_(counts, rules, fromStart), takesNmeaDates_(builder.TakesNmeaDates()) {}
     bool SeeLine(std::string_view line) override {
-        if (first_) {  // the log's first line, where an IGC file has its A record
-            counts_.startsWithARecord = !line.empty() && line[0] == 'A';
-            first_ = false;
-        }
-        const bool namesDateSentence = CountLine(line, counts_, rules_);
+        const bool namesDateSentence = counter_.Count(line);
         // Where the dates are the NMEA sentences', a line that names none
         // gives none: the dates need not look at it.
         if (!namesDateSentence && takesNmeaDates_) return false;
@@ -391,9 +383,7 @@ public:
 
 private:
     TrackSummaryBuilder& builder_;
-    AnalysisCounts& counts_;
-    const SentenceRules& rules_;
-    bool first_;
+    LogLineCounter counter_;
     bool takesNmeaDates_;
 };
 

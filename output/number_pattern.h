@@ -193,7 +193,7 @@ inline char* FormatNumber(char* out, double value, const NumberPattern& pattern)
             const auto part = static_cast<unsigned>(integerPart);
             const int digits = part >= 100 ? (part >= 1000 ? 4 : 3) : (part >= 10 ? 2 : 1);
             const int count = digits > pattern.integerDigits ? digits : pattern.integerDigits;
-            char four[8];
+            char four[8] = {};
             WriteDigitPair(four, part / 100);
             WriteDigitPair(four + 2, part % 100);
             std::memcpy(out, four + 4 - count, 4);  // (the room has the bytes beyond)

@@ -260,13 +260,17 @@ Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false)
         for (std::string_view line; reader.Next(line) == LineReader::Status::Line;) ++lines;
     }
     for (const auto& run : runs) {
+        const auto setUp = [&run](Settings& x) {
+            x.OutputType = run.kind;
+            x.EliminateZeroPositions = run.eliminate;
+            x.AltitudeMode = run.altitude;
+            x.AltitudeValue = 12.5F;
+            x.KmlTimeTrack = run.timeTrack;
+            FormOutputPath(x);
+            return true;
+        };
         Settings r = s;
-        r.OutputType = run.kind;
-        r.EliminateZeroPositions = run.eliminate;
-        r.AltitudeMode = run.altitude;
-        r.AltitudeValue = 12.5F;
-        r.KmlTimeTrack = run.timeTrack;
-        FormOutputPath(r);
+        setUp(r);
         LineAccount account;
         if (!AccountLines(r, account, error)) ADD_FAILURE() << error;
         if (s.DataType != DataKind::GPTCX) {  // its account has a line per trackpoint
@@ -301,15 +305,7 @@ Observed Observe(const Log& log, const PartsRule& parts, bool anyTalker = false)
         onceRun.Parts = parts;
         onceRun.AcceptAnyTalker = anyTalker;
         onceRun.InputFilePath = s.InputFilePath;
-        const std::optional<AnalysisWithRun> converted = AnalyzeAndConvertInOnePass(onceRun, [&](Settings& x) {
-            x.OutputType = run.kind;
-            x.EliminateZeroPositions = run.eliminate;
-            x.AltitudeMode = run.altitude;
-            x.AltitudeValue = 12.5F;
-            x.KmlTimeTrack = run.timeTrack;
-            FormOutputPath(x);
-            return true;
-        });
+        const std::optional<AnalysisWithRun> converted = AnalyzeAndConvertInOnePass(onceRun, setUp);
         EXPECT_EQ(converted.has_value(), both.has_value() && run.kind != OutputKind::OVL &&
                                              report.outcome == RunReport::Outcome::Written)
             << run.name;

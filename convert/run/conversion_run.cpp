@@ -178,10 +178,7 @@ public:
 
     // A GPX track's first pass, which only gathers its frame; or its second,
     // within the frame gathered.
-    void GatherFrameOnly() {
-        gatherOnly_ = true;
-        counting_ = nullptr;
-    }
+    void GatherFrameOnly() { gatherOnly_ = true; }
     void WriteWithin(const DatedTrackWriter::GpxTrackFrame& frame) { frame_ = &frame; }
 
     std::unique_ptr<Part> Make(PartRole role) {

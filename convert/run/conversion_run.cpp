@@ -137,17 +137,21 @@ Body WriteBody(Settings& s, InputFile& input, OutputFile& output, const Progress
 // on the way.
 class CountingWriter final : public DatedRecordSink {
 public:
-    CountingWriter(DatedRecordSink& writer, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
-        : writer_(writer), counter_(counts, rules, fromStart) {}
+    CountingWriter(DatedTrackWriter& writer, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
+        : writer_(writer), counter_(counts, rules, fromStart), takesNmeaDates_(writer.TakesNmeaDates()) {}
     bool SeeLine(std::string_view line) override {
-        counter_.Count(line);
-        return writer_.SeeLine(line);
+        const bool namesDateSentence = counter_.Count(line);
+        if (!namesDateSentence && takesNmeaDates_) return writer_.SeeLineWithoutDate();
+        return writer_.DatedTrackWriter::SeeLine(line);
     }
-    void Take(const Record& record, std::uint64_t lineOffset) override { writer_.Take(record, lineOffset); }
+    void Take(const Record& record, std::uint64_t lineOffset) override {
+        writer_.DatedTrackWriter::Take(record, lineOffset);
+    }
 
 private:
-    DatedRecordSink& writer_;
+    DatedTrackWriter& writer_;
     LogLineCounter counter_;
+    bool takesNmeaDates_;
 };
 
 // The dated track in parts: each part's writer into a file of its own (the

@@ -108,7 +108,7 @@ bool DatedTrackWriter::Append(DatedTrackWriter& later) {
 
 bool DatedTrackWriter::SeeLine(std::string_view line) {
     dates_.SeeLine(line);
-    return needsMilliseconds_ && !gatherOnly_;
+    return SeeLineWithoutDate();
 }
 
 void DatedTrackWriter::Take(const Record& record, std::uint64_t) {

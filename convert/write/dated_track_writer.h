@@ -67,6 +67,11 @@ public:
 
     bool SeeLine(std::string_view line) override;
     void Take(const Record& record, std::uint64_t lineOffset) override;
+    // Whether the dates are the NMEA sentences': a line that names no RMC
+    // or ZDA sentence (see CountLine) gives none, and is seen by
+    // SeeLineWithoutDate instead.
+    bool TakesNmeaDates() const { return dates_.Source() == DateSource::NmeaSentences; }
+    bool SeeLineWithoutDate() const { return needsMilliseconds_ && !gatherOnly_; }
 
     // The log has ended: the shaping stages hand on what they hold.
     void EndTrack();

@@ -133,27 +133,6 @@ Body WriteBody(Settings& s, InputFile& input, OutputFile& output, const Progress
     return body;
 }
 
-// A dated track's writer, each line of the log counted for its analysis
-// on the way.
-class CountingWriter final : public DatedRecordSink {
-public:
-    CountingWriter(DatedTrackWriter& writer, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
-        : writer_(writer), counter_(counts, rules, fromStart), takesNmeaDates_(writer.TakesNmeaDates()) {}
-    bool SeeLine(std::string_view line) override {
-        const bool namesDateSentence = counter_.Count(line);
-        if (!namesDateSentence && takesNmeaDates_) return writer_.SeeLineWithoutDate();
-        return writer_.DatedTrackWriter::SeeLine(line);
-    }
-    void Take(const Record& record, std::uint64_t lineOffset) override {
-        writer_.DatedTrackWriter::Take(record, lineOffset);
-    }
-
-private:
-    DatedTrackWriter& writer_;
-    LogLineCounter counter_;
-    bool takesNmeaDates_;
-};
-
 // The dated track in parts: each part's writer into a file of its own (the
 // first part's the output), the later one's joined to the first's. The
 // later part dates its positions from its own first date (looked for near
@@ -208,7 +187,7 @@ public:
         if (!part.openError.empty()) return PartEnd::Failed;
         // (a binary log is not counted by lines)
         if (counting_ == nullptr || ReadsBlocks(s_)) return part.Run(s_, input_, range, *part.writer, hooks);
-        CountingWriter writer(*part.writer, part.counts, counting_->rules, range.begin == 0);
+        CountingSink<DatedTrackWriter> writer(*part.writer, part.counts, counting_->rules, range.begin == 0);
         return part.Run(s_, input_, range, static_cast<DatedRecordSink&>(writer), hooks);
     }
     bool Merge(Part& first, Part& later) {

@@ -36,6 +36,30 @@ public:
     virtual bool SeeLine(std::string_view line) = 0;
 };
 
+// A dated record sink (the summary's builder, a dated track's writer)
+// whose run counts each line of the log for its analysis on the way, in
+// `counts` from `fromStart` (see LogLineCounter). Where the sink's dates
+// are the NMEA sentences' (`TakesNmeaDates`), a line that names no RMC or
+// ZDA sentence, as its count tells, gives none: the sink sees it through
+// `SeeLineWithoutDate` instead.
+template <class Sink>
+class CountingSink final : public DatedRecordSink {
+public:
+    CountingSink(Sink& sink, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
+        : sink_(sink), counter_(counts, rules, fromStart), takesNmeaDates_(sink.TakesNmeaDates()) {}
+    bool SeeLine(std::string_view line) override {
+        const bool namesDateSentence = counter_.Count(line);
+        if (!namesDateSentence && takesNmeaDates_) return sink_.SeeLineWithoutDate();
+        return sink_.Sink::SeeLine(line);
+    }
+    void Take(const Record& record, std::uint64_t lineOffset) override { sink_.Sink::Take(record, lineOffset); }
+
+private:
+    Sink& sink_;
+    LogLineCounter counter_;
+    bool takesNmeaDates_;
+};
+
 // How a run of the loop ended.
 enum class LoopEnd {
     Finished,    // the input was read to its end

@@ -365,28 +365,6 @@ TrackSummary TrackSummaryBuilder::Finish() {
 
 namespace {
 
-// The builder's lines counted as the analysis counts them, on the way.
-class CountingBuilder final : public DatedRecordSink {
-public:
-    CountingBuilder(TrackSummaryBuilder& builder, AnalysisCounts& counts, const SentenceRules& rules, bool fromStart)
-        : builder_(builder), counter_(counts, rules, fromStart), takesNmeaDates_(builder.TakesNmeaDates()) {}
-    bool SeeLine(std::string_view line) override {
-        const bool namesDateSentence = counter_.Count(line);
-        // Where the dates are the NMEA sentences', a line that names none
-        // gives none: the dates need not look at it.
-        if (!namesDateSentence && takesNmeaDates_) return false;
-        return builder_.TrackSummaryBuilder::SeeLine(line);
-    }
-    void Take(const Record& record, std::uint64_t lineOffset) override {
-        builder_.TrackSummaryBuilder::Take(record, lineOffset);
-    }
-
-private:
-    TrackSummaryBuilder& builder_;
-    LogLineCounter counter_;
-    bool takesNmeaDates_;
-};
-
 // The records of the summary, in parts: each part's builder, joined. In a
 // dated log the later part dates its records from its own first date, or
 // from the log's start and its pace; the join holds only where that is the
@@ -420,7 +398,7 @@ public:
     }
     PartEnd Run(Part& part, ByteRange range, const ProgressHooks* hooks) {
         if (counting_ == nullptr) return part.Run(s_, input_, range, part.builder, hooks);
-        CountingBuilder sink(part.builder, part.counts, counting_->rules, range.begin == 0);
+        CountingSink<TrackSummaryBuilder> sink(part.builder, part.counts, counting_->rules, range.begin == 0);
         return part.Run(s_, input_, range, sink, hooks);
     }
     bool Merge(Part& first, Part& later) {

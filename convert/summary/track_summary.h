@@ -139,8 +139,11 @@ public:
     TrackSummary Finish();
 
     const TrackCalendar* Calendar() const { return dates_ ? &dates_->Calendar() : nullptr; }
-    // Whether the lines' dates are those of NMEA sentences (RMC, ZDA).
+    // Whether the lines' dates are those of NMEA sentences (RMC, ZDA): a
+    // line that names none gives none, and SeeLineWithoutDate stands for
+    // SeeLine there.
     bool TakesNmeaDates() const { return dates_ && dates_->Source() == DateSource::NmeaSentences; }
+    bool SeeLineWithoutDate() const { return false; }
 
 private:
     std::optional<LogDates> dates_;

@@ -22,7 +22,9 @@ struct AnalysisWithRun {
 // the front end's options and output to those settings, and the run counts
 // the log's lines on the way; its output takes its name only where the
 // whole log's counts decide the same kind, flight date and pilot. On
-// success `s` holds what the analysis, `prepare` and the run leave in it.
+// success `s` holds what the analysis, `prepare` and the run leave in it,
+// and `prepare` has been applied once more, to the whole log's analysis,
+// for `asAnalysed` (its answer then counts for nothing).
 //
 // nullopt, with `s` as it was and nothing written, wherever the two passes
 // one after the other are to give the outcome and its messages: `prepare`

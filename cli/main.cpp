@@ -376,8 +376,11 @@ int RunFiles(const Options& options) {
 
 int main(int argc, char** argv) {
     using namespace torvane::cli;
-    // System messages in the user's language; no number written depends on it.
-    std::setlocale(LC_ALL, "");
+    // System messages in the user's language and its characters; nothing
+    // else the program writes depends on the locale (whose other parts would
+    // only cost loading).
+    std::setlocale(LC_CTYPE, "");
+    std::setlocale(LC_MESSAGES, "");
     Options options;
     std::string error;
     if (argc < 2) {

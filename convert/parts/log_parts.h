@@ -70,7 +70,8 @@ struct PartsOutcome {
 // and results of one part.
 template <class Job>
 concept PartsJob = requires(Job& job, typename Job::Part& part, ByteRange range, const ProgressHooks* hooks) {
-    // Fresh state for a part; null: no parts (one pass follows).
+    // Fresh state for a part (the later part's on its own thread, while the
+    // first part runs); null: no parts (one pass follows).
     { job.Make(PartRole::Whole) } -> std::same_as<std::unique_ptr<typename Job::Part>>;
     // The work on the bytes `range`.
     { job.Run(part, range, hooks) } -> std::same_as<PartEnd>;
@@ -129,12 +130,16 @@ template <class Job>
 bool RunTwoParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint64_t split, const ProgressHooks* hooks,
                  PartsOutcome<typename Job::Part>& outcome) {
     try {
-        std::unique_ptr<typename Job::Part> first = job.Make(PartRole::First), later = job.Make(PartRole::Later);
-        if (!first || !later) return false;
+        std::unique_ptr<typename Job::Part> first = job.Make(PartRole::First);
+        if (!first) return false;
         if (rule.fault == PartsRule::Fault::CannotStart) {
             throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
         }
         LaterPartSignals signals;
+        // The later part is made on its own thread (what it reads to begin,
+        // the day at the split say, is read while the first part runs); one
+        // that cannot be made fails.
+        std::unique_ptr<typename Job::Part> later;
         PartEnd laterEnd = PartEnd::Failed;
         std::thread thread([&] {
             ProgressHooks laterHooks;
@@ -143,7 +148,8 @@ bool RunTwoParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint6
             };
             laterHooks.cancelled = [&] { return signals.stop.load(std::memory_order_relaxed); };
             try {
-                laterEnd = job.Run(*later, ByteRange{split, size}, &laterHooks);
+                later = job.Make(PartRole::Later);
+                if (later) laterEnd = job.Run(*later, ByteRange{split, size}, &laterHooks);
             } catch (...) {
                 laterEnd = PartEnd::Failed;
             }

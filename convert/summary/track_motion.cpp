@@ -107,11 +107,8 @@ std::int64_t ClimbCounter::DescentMillimetres() const {
     return state_.descent + (state_.direction < 0 ? state_.base - state_.extreme : 0);
 }
 
-void MotionCounter::Step(const Timed& from, const Timed& to, std::optional<double> given) {
-    const std::int64_t ms = to.milliseconds - from.milliseconds;
-    if (ms <= 0) return;
+void MotionCounter::CountStep(std::int64_t ms, double metres) {
     ++steps_;
-    const double metres = given ? *given : HaversineMetres(from.latitude, from.longitude, to.latitude, to.longitude);
     const double speed = metres / (static_cast<double>(ms) / 1000);
     greatest_ = std::max(greatest_, speed);
     if (speed * 3.6 > kMovingKmh) {
@@ -120,21 +117,34 @@ void MotionCounter::Step(const Timed& from, const Timed& to, std::optional<doubl
     }
 }
 
-void MotionCounter::Add(double latitude, double longitude, std::int64_t milliseconds,
-                        std::optional<double> metresFromLast) {
-    const Timed here{latitude, longitude, milliseconds};
-    if (last_) Step(*last_, here, metresFromLast);
-    if (!first_) first_ = here;
+void MotionCounter::Took(const Timed& here) {
+    if (!any_) first_ = here;
+    any_ = true;
     last_ = here;
 }
 
+void MotionCounter::Add(double latitude, double longitude, std::int64_t milliseconds) {
+    const Timed here{latitude, longitude, milliseconds};
+    // A step whose time does not go forward is not measured.
+    if (any_ && milliseconds > last_.milliseconds) {
+        CountStep(milliseconds - last_.milliseconds,
+                  HaversineMetres(last_.latitude, last_.longitude, latitude, longitude));
+    }
+    Took(here);
+}
+
+void MotionCounter::Add(double latitude, double longitude, std::int64_t milliseconds, double metresFromLast) {
+    const Timed here{latitude, longitude, milliseconds};
+    if (any_ && milliseconds > last_.milliseconds) CountStep(milliseconds - last_.milliseconds, metresFromLast);
+    Took(here);
+}
+
 void MotionCounter::Append(const MotionCounter& later, std::int64_t laterShift) {
-    if (!later.first_) return;
-    Timed laterFirst = *later.first_, laterLast = *later.last_;
+    if (!later.any_) return;
+    Timed laterFirst = later.first_, laterLast = later.last_;
     laterFirst.milliseconds += laterShift;
     laterLast.milliseconds += laterShift;
-    if (last_) Step(*last_, laterFirst);
-    if (!first_) first_ = laterFirst;
+    Add(laterFirst.latitude, laterFirst.longitude, laterFirst.milliseconds);
     last_ = laterLast;
     steps_ += later.steps_;
     movingMs_ += later.movingMs_;

@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <optional>
 #include <vector>
 
 namespace torvane {
@@ -66,10 +65,10 @@ class MotionCounter {
 public:
     static constexpr double kMovingKmh = 1;
 
-    // `metresFromLast`, where given, is the distance from the position
-    // added last, which the caller has at hand (it is not measured again).
-    void Add(double latitude, double longitude, std::int64_t milliseconds,
-             std::optional<double> metresFromLast = std::nullopt);
+    void Add(double latitude, double longitude, std::int64_t milliseconds);
+    // The same where the caller has the distance from the position added
+    // last at hand (it is not measured again).
+    void Add(double latitude, double longitude, std::int64_t milliseconds, double metresFromLast);
     // Joins the counter of the positions that follow these, whose times are
     // `laterShift` milliseconds behind (the days a later part could not know).
     void Append(const MotionCounter& later, std::int64_t laterShift);
@@ -84,9 +83,12 @@ private:
         double latitude = 0, longitude = 0;
         std::int64_t milliseconds = 0;
     };
-    void Step(const Timed& from, const Timed& to, std::optional<double> metres = std::nullopt);
+    // A step of `ms` milliseconds (more than 0) and `metres`.
+    void CountStep(std::int64_t ms, double metres);
+    void Took(const Timed& here);  // `here` is the position added last
 
-    std::optional<Timed> first_, last_;
+    bool any_ = false;  // a position was added: `first_` and `last_` hold
+    Timed first_, last_;
     std::int64_t steps_ = 0;  // steps whose time goes forward
     std::int64_t movingMs_ = 0, movingNm_ = 0;
     double greatest_ = 0;

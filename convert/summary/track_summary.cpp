@@ -30,6 +30,13 @@ constexpr std::size_t kProfileBuckets = (kMaxDrawingPoints - 2) / 2 / 2 * 2;
 
 double Radians(double degrees) { return degrees * (std::numbers::pi / 180); }
 
+// sin(x / 2); a record that keeps its latitude or longitude from the one
+// before (a track going due north, a pause) needs no sine for it.
+double SineOfHalf(double x) {
+    const double half = x / 2;
+    return half == 0 ? half : std::sin(half);
+}
+
 // The step between two records.
 double StepMetres(const TrackSample& a, const TrackSample& b) {
     return HaversineMetres(a.latitude, a.longitude, a.cosLatitude, b.latitude, b.longitude, b.cosLatitude);
@@ -53,8 +60,8 @@ void ExtendAltitude(TrackFigures& t, double low, double high) {
 double CosLatitude(double latitudeDegrees) { return std::cos(Radians(latitudeDegrees)); }
 
 double HaversineMetres(double lat1, double lon1, double cosLat1, double lat2, double lon2, double cosLat2) {
-    const double sinLat = std::sin(Radians(lat2 - lat1) / 2);
-    const double sinLon = std::sin(Radians(lon2 - lon1) / 2);
+    const double sinLat = SineOfHalf(Radians(lat2 - lat1));
+    const double sinLon = SineOfHalf(Radians(lon2 - lon1));
     const double h = sinLat * sinLat + cosLat1 * cosLat2 * sinLon * sinLon;
     return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
 }
@@ -63,22 +70,21 @@ double HaversineMetres(double lat1, double lon1, double lat2, double lon2) {
     return HaversineMetres(lat1, lon1, CosLatitude(lat1), lat2, lon2, CosLatitude(lat2));
 }
 
-template <std::size_t Keys>
-ExtremeDecimator<Keys>::ExtremeDecimator(std::array<Key, Keys> keys, std::size_t maxBuckets)
-    : keys_(keys), maxBuckets_(std::max<std::size_t>(1, maxBuckets)) {
+template <double TrackSample::*... Keys>
+ExtremeDecimator<Keys...>::ExtremeDecimator(std::size_t maxBuckets) : maxBuckets_(std::max<std::size_t>(1, maxBuckets)) {
     buckets_.reserve(maxBuckets_ + 1);
 }
 
-template <std::size_t Keys>
-void ExtremeDecimator<Keys>::Absorb(Bucket& bucket, const Bucket& next) const {
-    for (std::size_t k = 0; k < Keys; ++k) {
+template <double TrackSample::*... Keys>
+void ExtremeDecimator<Keys...>::Absorb(Bucket& bucket, const Bucket& next) {
+    for (std::size_t k = 0; k < kKeys; ++k) {
         Include(bucket, next.low[k]);
         Include(bucket, next.high[k]);
     }
 }
 
-template <std::size_t Keys>
-void ExtremeDecimator<Keys>::Widen() {
+template <double TrackSample::*... Keys>
+void ExtremeDecimator<Keys...>::Widen() {
     ++shift_;
     std::size_t kept = 0;
     for (std::size_t i = 0; i < buckets_.size(); ++i) {
@@ -93,8 +99,8 @@ void ExtremeDecimator<Keys>::Widen() {
     buckets_.resize(kept);
 }
 
-template <std::size_t Keys>
-void ExtremeDecimator<Keys>::WidenJoiningNone() {
+template <double TrackSample::*... Keys>
+void ExtremeDecimator<Keys...>::WidenJoiningNone() {
     // The numbers rise bucket by bucket; two neighbours share a number once
     // the width passes the highest bit in which they differ.
     std::uint64_t joinsAt = 64;
@@ -107,8 +113,8 @@ void ExtremeDecimator<Keys>::WidenJoiningNone() {
     for (Bucket& bucket : buckets_) bucket.number >>= steps;
 }
 
-template <std::size_t Keys>
-void ExtremeDecimator<Keys>::AddBeyondLastBucket(const TrackSample& sample) {
+template <double TrackSample::*... Keys>
+void ExtremeDecimator<Keys...>::AddBeyondLastBucket(const TrackSample& sample) {
     for (;;) {
         const std::uint64_t number = sample.offset >> shift_;
         if (!buckets_.empty() && buckets_.back().number == number) {
@@ -128,9 +134,9 @@ void ExtremeDecimator<Keys>::AddBeyondLastBucket(const TrackSample& sample) {
     }
 }
 
-template <std::size_t Keys>
+template <double TrackSample::*... Keys>
 template <class Rebase>
-void ExtremeDecimator<Keys>::Append(ExtremeDecimator&& later, Rebase rebase) {
+void ExtremeDecimator<Keys...>::Append(ExtremeDecimator&& later, Rebase rebase) {
     while (shift_ < later.shift_) Widen();
     while (later.shift_ < shift_) later.Widen();
     // The buckets joined: a bucket of each that share a number are one.
@@ -157,18 +163,18 @@ void ExtremeDecimator<Keys>::Append(ExtremeDecimator&& later, Rebase rebase) {
     }
 }
 
-template <std::size_t Keys>
-std::vector<TrackSample> ExtremeDecimator<Keys>::Points(const TrackSample& first, const TrackSample& last) const {
+template <double TrackSample::*... Keys>
+std::vector<TrackSample> ExtremeDecimator<Keys...>::Points(const TrackSample& first, const TrackSample& last) const {
     std::vector<TrackSample> out;
-    out.reserve(buckets_.size() * 2 * Keys + 2);
+    out.reserve(buckets_.size() * 2 * kKeys + 2);
     const auto add = [&out](const TrackSample& p) {
         if (out.empty() || out.back().index != p.index) out.push_back(p);
     };
     add(first);
-    std::array<TrackSample, 2 * Keys> picks;
+    std::array<TrackSample, 2 * kKeys> picks;
     for (const Bucket& bucket : buckets_) {
         std::copy(bucket.low.begin(), bucket.low.end(), picks.begin());
-        std::copy(bucket.high.begin(), bucket.high.end(), picks.begin() + Keys);
+        std::copy(bucket.high.begin(), bucket.high.end(), picks.begin() + kKeys);
         std::sort(picks.begin(), picks.end(),
                   [](const TrackSample& a, const TrackSample& b) { return a.index < b.index; });
         for (const TrackSample& p : picks) add(p);
@@ -177,12 +183,11 @@ std::vector<TrackSample> ExtremeDecimator<Keys>::Points(const TrackSample& first
     return out;
 }
 
-template class ExtremeDecimator<1>;
-template class ExtremeDecimator<2>;
+template class ExtremeDecimator<&TrackSample::latitude, &TrackSample::longitude>;
+template class ExtremeDecimator<&TrackSample::altitude>;
 
 TrackSummaryBuilder::TrackSummaryBuilder()
-    : track_({&TrackSample::latitude, &TrackSample::longitude}, kTrackBuckets),
-      profile_({&TrackSample::altitude}, kProfileBuckets) {}
+    : track_(kTrackBuckets), profile_(kProfileBuckets) {}
 
 TrackSummaryBuilder::TrackSummaryBuilder(LogDates dates) : TrackSummaryBuilder() { dates_.emplace(dates); }
 
@@ -196,18 +201,20 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     if (!record.hasPosition) return;
     const Position& p = record.position;
     TrackSummary& t = summary_;
+    const bool first = t.records == 0;
+    // Dated as the dated outputs date it: a position they write.
+    const std::optional<std::int64_t> utc =
+        dates_ && !record.invalid ? dates_->PositionTime(p) : std::optional<std::int64_t>();
     TrackSample sample;
     sample.offset = lineOffset;
     sample.latitude = p.latitude;
     sample.longitude = p.longitude;
-    sample.cosLatitude = CosLatitude(p.latitude);
+    // (a track often stays on a latitude from one record to the next)
+    sample.cosLatitude = !first && p.latitude == last_.latitude ? last_.cosLatitude : CosLatitude(p.latitude);
     sample.altitude = p.altitudeGiven ? p.altitude : 0;
     sample.timeOfDay = p.timeOfDay;
-    // Dated as the dated outputs date it: a position they write.
-    const std::optional<std::int64_t> utc =
-        dates_ && !record.invalid ? dates_->PositionTime(p) : std::optional<std::int64_t>();
-    std::optional<double> step;  // from the record before, in metres
-    if (t.records == 0) {
+    double step = 0;  // from the record before, in metres
+    if (first) {
         t.start = p.timeOfDay;
         t.latMin = t.latMax = p.latitude;
         t.lonMin = t.lonMax = p.longitude;
@@ -215,7 +222,7 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
         sample.index = last_.index + 1;
         sample.days = last_.days + (PassesMidnight(last_.timeOfDay, p.timeOfDay) ? 1 : 0);
         step = StepMetres(last_, sample);
-        sample.nanometres = last_.nanometres + RoundToInteger(*step * 1e9);
+        sample.nanometres = last_.nanometres + RoundToInteger(step * 1e9);
         sample.anyUtc = last_.anyUtc;
         sample.utc = last_.utc;
         Extend(t, p.latitude, p.latitude, p.longitude, p.longitude);
@@ -232,24 +239,25 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     if (p.measurements.Has(Measurements::kPower)) t.power.Add(p.measurements.power);
     // The motion's time: the UTC time of a dated log's position, else the
     // time of day with the midnights passed (in whole milliseconds, so that
-    // parts join exactly).
-    // The step measured above is the motion's too where the record before
-    // was the motion's last.
-    const std::optional<double> motionStep = lastInMotion_ ? step : std::nullopt;
-    lastInMotion_ = !dates_ || utc.has_value();
-    if (dates_) {
-        if (utc) motion_.Add(p.latitude, p.longitude, *utc, motionStep);
-    } else {
-        motion_.Add(p.latitude, p.longitude,
-                    sample.days * static_cast<std::int64_t>(kDay) * 1000 + RoundToInteger(p.timeOfDay * 1000),
-                    motionStep);
+    // parts join exactly). The step measured above is the motion's too
+    // where the record before was the motion's last.
+    const bool inMotion = !dates_ || utc.has_value();
+    if (inMotion) {
+        const std::int64_t ms =
+            dates_ ? *utc : sample.days * static_cast<std::int64_t>(kDay) * 1000 + RoundToInteger(p.timeOfDay * 1000);
+        if (lastInMotion_ && !first) {
+            motion_.Add(p.latitude, p.longitude, ms, step);
+        } else {
+            motion_.Add(p.latitude, p.longitude, ms);
+        }
     }
-    if (p.altitudeGiven) climb_.Add(sample.altitude);
-    if (t.records == 0) first_ = sample;
+    lastInMotion_ = inMotion;
+    if (first) first_ = sample;
     ++t.records;
     last_ = sample;
     track_.Add(sample);
     if (p.altitudeGiven) {
+        climb_.Add(sample.altitude);
         if (!t.hasAltitude) {
             t.hasAltitude = true;
             t.altMin = t.altMax = sample.altitude;

@@ -72,11 +72,12 @@ struct TrackSummary : TrackFigures {
 // (a power of two, from offset 0 on), so memory stays constant. The kept
 // samples depend on the samples alone, not on how they were parted: the
 // buckets of parts that follow each other join as one stream's would.
-template <std::size_t Keys>
+template <double TrackSample::*... Keys>
 class ExtremeDecimator {
 public:
-    using Key = double TrackSample::*;
-    ExtremeDecimator(std::array<Key, Keys> keys, std::size_t maxBuckets);
+    static constexpr std::size_t kKeys = sizeof...(Keys);
+
+    explicit ExtremeDecimator(std::size_t maxBuckets);
     void Add(const TrackSample& sample) {
         // Most samples fall into the bucket of the one before.
         if (!buckets_.empty() && buckets_.back().number == sample.offset >> shift_) {
@@ -94,31 +95,31 @@ public:
     std::vector<TrackSample> Points(const TrackSample& first, const TrackSample& last) const;
 
 private:
+    static constexpr std::array<double TrackSample::*, kKeys> kKeyOf{Keys...};
     struct Bucket {
         std::uint64_t number = 0;  // the offset of its samples, shifted by the width's power
-        std::array<TrackSample, Keys> low, high;
+        std::array<TrackSample, kKeys> low, high;
     };
-    void Include(Bucket& bucket, const TrackSample& sample) const {
+    static void Include(Bucket& bucket, const TrackSample& sample) {
         // Of equal values the first record's: whatever order the samples
         // come in (a stream, or buckets joined), the same one is kept.
-        for (std::size_t k = 0; k < Keys; ++k) {
-            const Key key = keys_[k];
+        for (std::size_t k = 0; k < kKeys; ++k) {
+            const double value = sample.*kKeyOf[k];
             const TrackSample& low = bucket.low[k];
             const TrackSample& high = bucket.high[k];
-            if (sample.*key < low.*key || (sample.*key == low.*key && sample.index < low.index)) bucket.low[k] = sample;
-            if (sample.*key > high.*key || (sample.*key == high.*key && sample.index < high.index)) {
+            if (value < low.*kKeyOf[k] || (value == low.*kKeyOf[k] && sample.index < low.index)) bucket.low[k] = sample;
+            if (value > high.*kKeyOf[k] || (value == high.*kKeyOf[k] && sample.index < high.index)) {
                 bucket.high[k] = sample;
             }
         }
     }
     void AddBeyondLastBucket(const TrackSample& sample);
-    void Absorb(Bucket& bucket, const Bucket& next) const;  // `next`'s extremes into `bucket`
+    static void Absorb(Bucket& bucket, const Bucket& next);  // `next`'s extremes into `bucket`
     void Widen();  // doubles the bucket width, joining the buckets that then share a number
     // Widens the buckets as often as that joins none of them (the widths
     // before the first that joins two): their numbers alone change.
     void WidenJoiningNone();
 
-    std::array<Key, Keys> keys_;
     std::size_t maxBuckets_;
     std::vector<Bucket> buckets_;
     unsigned shift_ = 0;  // buckets are 2^shift_ bytes wide
@@ -153,8 +154,8 @@ private:
     // The first and last record with an altitude, and with a UTC time.
     std::optional<TrackSample> firstAltitude_, lastAltitude_;
     std::optional<std::int64_t> firstUtc_, lastUtc_;
-    ExtremeDecimator<2> track_;
-    ExtremeDecimator<1> profile_;
+    ExtremeDecimator<&TrackSample::latitude, &TrackSample::longitude> track_;
+    ExtremeDecimator<&TrackSample::altitude> profile_;
     ClimbCounter climb_;
     MotionCounter motion_;
     bool lastInMotion_ = false;  // the record taken last was added to `motion_`

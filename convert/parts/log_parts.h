@@ -16,6 +16,7 @@
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
 #include "convert/files/platform/file_system.h"
+#include "convert/files/platform/thread_placement.h"
 #include "convert/run/progress.h"
 #include "convert/settings.h"
 
@@ -141,7 +142,11 @@ bool RunTwoParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint6
         // that cannot be made fails.
         std::unique_ptr<typename Job::Part> later;
         PartEnd laterEnd = PartEnd::Failed;
+        // On another processor from its start, or the parts of a small log
+        // may take turns on this one.
+        platform::ThreadPlacement placement;
         std::thread thread([&] {
+            placement.Started();
             ProgressHooks laterHooks;
             laterHooks.progress = [&](std::uint64_t done, std::uint64_t) {
                 signals.bytes.store(done, std::memory_order_relaxed);
@@ -155,6 +160,7 @@ bool RunTwoParts(Job& job, const PartsRule& rule, std::uint64_t size, std::uint6
             }
             if (rule.fault == PartsRule::Fault::Fails) laterEnd = PartEnd::Failed;
         });
+        placement.KeepOffMine(thread);
         struct Joined {  // on every way out
             std::thread& thread;
             LaterPartSignals& signals;

@@ -14,10 +14,17 @@
 #include <optional>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
+
+#if defined(__linux__)
+#include <pthread.h>
+#include <sched.h>
+#endif
 
 #include "convert/files/input_file.h"
 #include "convert/files/line_reader.h"
+#include "convert/files/platform/thread_placement.h"
 #include "convert/recognise/input_analysis.h"
 #include "convert/run/analysis_with_run.h"
 #include "convert/run/analysis_with_summary.h"
@@ -536,6 +543,25 @@ TEST(LogParts, AFailingLaterPartEndsAsOnePass) {
         }
     }
 }
+
+#if defined(__linux__)
+// The later part's thread starts off its maker's processor and may then go
+// to any processor its maker may: placed, it is not kept there.
+TEST(LogParts, APlacedThreadMayGoAnywhereOnceStarted) {
+    cpu_set_t maker;
+    ASSERT_EQ(sched_getaffinity(0, sizeof maker, &maker), 0);
+    platform::ThreadPlacement placement;
+    cpu_set_t started;
+    CPU_ZERO(&started);
+    std::thread thread([&] {
+        placement.Started();
+        pthread_getaffinity_np(pthread_self(), sizeof started, &started);
+    });
+    placement.KeepOffMine(thread);
+    thread.join();
+    EXPECT_TRUE(CPU_EQUAL(&started, &maker)) << CPU_COUNT(&started) << " of " << CPU_COUNT(&maker) << " processors";
+}
+#endif
 
 // Many more records than drawing points: the parts' thinned drawings join
 // into the very points one pass keeps, also where one part's records lie

@@ -1,6 +1,7 @@
 #include "geojson_document.h"
 
 #include "coordinate_text.h"
+#include "text_out.h"
 #include "track_time.h"
 
 namespace torvane {
@@ -24,9 +25,7 @@ void AppendQuotedTime(std::string& text, std::int64_t utcMilliseconds, bool mill
 
 }  // namespace
 
-void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point) {
-    char buffer[3 * kMaxCoordinateText + 8];
-    char* out = buffer;
+char* WriteGeoJsonPosition(char* out, const DatedPoint& point) {
     *out++ = '[';
     out = WriteDegrees(out, point.longitude, false);
     *out++ = ',';
@@ -36,20 +35,15 @@ void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point) {
         out = WriteAltitude(out, point.altitude);
     }
     *out++ = ']';
-    text.assign(buffer, out);
+    return out;
 }
 
-void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
-    if (!point.hasTime) {
-        text.assign("null");
-        return;
-    }
-    char buffer[kMaxIsoTimeText + 2];
-    char* out = buffer;
+char* WriteGeoJsonTime(char* out, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
+    if (!point.hasTime) return PutText(out, "null");
     *out++ = '"';
     out = times.Write(out, point.utcMilliseconds, milliseconds);
     *out++ = '"';
-    text.assign(buffer, out);
+    return out;
 }
 
 void ComposeGeoJsonMeasure(std::string& text, const DatedPoint& point, std::uint8_t bit) {
@@ -100,9 +94,9 @@ std::string GeoJsonHead(const GeoJsonFrame& frame) {
                              : "\"geometry\":{\"type\":\"LineString\",\"coordinates\":";
         return text += Open(frame);
     }
-    std::string position;
-    ComposeGeoJsonPosition(position, *frame.only);
-    return text + "\"geometry\":{\"type\":\"Point\",\"coordinates\":" + position;
+    char position[kMaxGeoJsonPositionText];
+    text += "\"geometry\":{\"type\":\"Point\",\"coordinates\":";
+    return text.append(position, WriteGeoJsonPosition(position, *frame.only));
 }
 
 std::string GeoJsonMiddle(const GeoJsonFrame& frame) {

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "coordinate_text.h"
 #include "dated_point.h"
 #include "position_line.h"
 #include "track_time.h"
@@ -36,10 +37,14 @@ struct GeoJsonFrame {
     std::uint8_t measures = 0;
 };
 
-// `[lon,lat,alt]` (or `[lon,lat]` without an altitude).
-void ComposeGeoJsonPosition(std::string& text, const DatedPoint& point);
-// `"YYYY-MM-DDThh:mm:ssZ"`; `null` for a position without a time.
-void ComposeGeoJsonTime(std::string& text, const DatedPoint& point, bool milliseconds, IsoTimeText& times);
+// `[lon,lat,alt]` (or `[lon,lat]` without an altitude), written at `out`
+// (kMaxGeoJsonPositionText bytes of room); returns its end.
+inline constexpr std::size_t kMaxGeoJsonPositionText = 3 * kMaxCoordinateText + 8;
+char* WriteGeoJsonPosition(char* out, const DatedPoint& point);
+// `"YYYY-MM-DDThh:mm:ssZ"`; `null` for a position without a time; written
+// at `out` (kMaxGeoJsonTimeText bytes of room).
+inline constexpr std::size_t kMaxGeoJsonTimeText = kMaxIsoTimeText + 2;
+char* WriteGeoJsonTime(char* out, const DatedPoint& point, bool milliseconds, IsoTimeText& times);
 
 // The value of measurement `bit` at `point`; `null` where it has none.
 void ComposeGeoJsonMeasure(std::string& text, const DatedPoint& point, std::uint8_t bit);

@@ -20,9 +20,6 @@ constexpr ExtensionElement kTrackPointElements[] = {
     {Measurements::kSpeed, "<gpxtpx:speed>", "</gpxtpx:speed>"},
 };
 
-// The room the extensions take at the most.
-constexpr std::size_t kMaxExtensionsText = 5 * (kMaxMeasureText + 40) + 120;
-
 char* WriteExtensions(char* out, const Measurements& m) {
     out = PutText(out, "<extensions>");
     if ((m.has & ~Measurements::kPower) != 0) {
@@ -93,9 +90,8 @@ std::string GpxHeader(const GpxFrame& frame) {
     return text;
 }
 
-void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
-    char buffer[3 * kMaxCoordinateText + kMaxIsoTimeText + 96 + kMaxExtensionsText];
-    char* out = PutText(buffer, "      <trkpt lat=\"");
+char* WriteGpxPoint(char* out, const DatedPoint& point, bool milliseconds, IsoTimeText& times) {
+    out = PutText(out, "      <trkpt lat=\"");
     out = WriteDegrees(out, point.latitude, false);
     out = PutText(out, "\" lon=\"");
     out = WriteDegrees(out, point.longitude, true);
@@ -111,8 +107,7 @@ void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool millisecon
         out = PutText(out, "</time>");
     }
     if (point.measurements.has != 0) out = WriteExtensions(out, point.measurements);
-    out = PutText(out, "</trkpt>");
-    line.assign(buffer, out);
+    return PutText(out, "</trkpt>");
 }
 
 std::string_view GpxSegmentBreak() {

@@ -7,7 +7,9 @@
 #include <string>
 #include <string_view>
 
+#include "coordinate_text.h"
 #include "dated_point.h"
+#include "measurements.h"
 #include "position_line.h"
 #include "track_time.h"
 
@@ -35,8 +37,11 @@ std::string GpxHeader(const GpxFrame& frame);
 // without a line end; ele and time only where the point has them. A point
 // with measurements has `<extensions>` after them: a
 // `gpxtpx:TrackPointExtension` with what it has of atemp, hr, cad and speed
-// (in the extension's order), then `pwr:PowerInWatts`.
-void ComposeGpxPoint(std::string& line, const DatedPoint& point, bool milliseconds, IsoTimeText& times);
+// (in the extension's order), then `pwr:PowerInWatts`. Written at `out`,
+// which has kMaxGpxPointText bytes of room; returns its end.
+inline constexpr std::size_t kMaxGpxPointText =
+    3 * kMaxCoordinateText + kMaxIsoTimeText + 96 + 5 * (kMaxMeasureText + 40) + 120;
+char* WriteGpxPoint(char* out, const DatedPoint& point, bool milliseconds, IsoTimeText& times);
 
 // Everything after the last trkpt line.
 std::string_view GpxTrailer();

@@ -103,17 +103,14 @@ std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::
     return text;
 }
 
-void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times) {
-    char buffer[kMaxIsoTimeText + 32];
-    char* out = PutText(buffer, "    <when>");
+char* WriteKmlWhen(char* out, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times) {
+    out = PutText(out, "    <when>");
     out = times.Write(out, utcMilliseconds, milliseconds);
-    out = PutText(out, "</when>");
-    line.assign(buffer, out);
+    return PutText(out, "</when>");
 }
 
-void ComposeKmlTrackCoord(std::string& line, const DatedPoint& point) {
-    char buffer[3 * kMaxCoordinateText + 32];
-    char* out = PutText(buffer, "    <gx:coord>");
+char* WriteKmlTrackCoord(char* out, const DatedPoint& point) {
+    out = PutText(out, "    <gx:coord>");
     out = WriteDegrees(out, point.longitude, false);
     *out++ = ' ';
     out = WriteDegrees(out, point.latitude, false);
@@ -121,8 +118,7 @@ void ComposeKmlTrackCoord(std::string& line, const DatedPoint& point) {
         *out++ = ' ';
         out = WriteAltitude(out, point.altitude);
     }
-    out = PutText(out, "</gx:coord>");
-    line.assign(buffer, out);
+    return PutText(out, "</gx:coord>");
 }
 
 namespace {

@@ -8,6 +8,7 @@
 #include <string>
 #include <string_view>
 
+#include "coordinate_text.h"
 #include "dated_point.h"
 #include "track_time.h"
 
@@ -45,9 +46,12 @@ std::string KmlTimeTrackHead(const std::array<std::string, 6>& properties, std::
 std::string_view KmlPieceStart();
 std::string_view KmlPieceEnd();
 // "<when>TIME</when>" and "<gx:coord>lon lat alt</gx:coord>", indented; a
-// point without an altitude of its own has "lon lat" alone.
-void ComposeKmlWhen(std::string& line, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times);
-void ComposeKmlTrackCoord(std::string& line, const DatedPoint& point);
+// point without an altitude of its own has "lon lat" alone. Written at
+// `out`, which has the room kMax..Text says; each returns its end.
+inline constexpr std::size_t kMaxKmlWhenText = kMaxIsoTimeText + 32;
+inline constexpr std::size_t kMaxKmlTrackCoordText = 3 * kMaxCoordinateText + 32;
+char* WriteKmlWhen(char* out, std::int64_t utcMilliseconds, bool milliseconds, IsoTimeText& times);
+char* WriteKmlTrackCoord(char* out, const DatedPoint& point);
 // What the time track's points measured, which Google Earth draws under
 // the elevation profile: the document's Schema (before its placemarks,
 // KmlHeader) of a gx:SimpleArrayField for each measurement of `measures`

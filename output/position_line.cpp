@@ -16,11 +16,7 @@ char* AppendInteger(char* out, std::int64_t value) {
 
 }  // namespace
 
-void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
-                       std::int64_t pointNumber) {
-    // Four numbers and the fixed texts of a line fit here whatever their values.
-    char buffer[4 * kMaxNumberText + 64];
-    char* out = buffer;
+char* WriteRecordLine(char* out, OutputKind kind, const PositionRecord& record, std::int64_t pointNumber) {
     switch (kind) {
         case OutputKind::Table:
             out = FormatNumber(out, record.timeOfDay, patterns::TableTime);
@@ -50,7 +46,13 @@ void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord&
         case OutputKind::None:
             break;
     }
-    line.assign(buffer, static_cast<std::size_t>(out - buffer));
+    return out;
+}
+
+void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
+                       std::int64_t pointNumber) {
+    char buffer[kMaxRecordLineText];
+    line.assign(buffer, WriteRecordLine(buffer, kind, record, pointNumber));
 }
 
 double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double value) {
@@ -59,7 +61,9 @@ double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double valu
     return altitude;
 }
 
-void PostProcessLine(std::string& line, bool decimalComma) {
+void PostProcessLine(std::string& line, bool decimalComma) { PostProcessText(line.data(), line.size(), decimalComma); }
+
+void PostProcessText(char* text, std::size_t size, bool decimalComma) {
     // The decimal separator first, then the KML field separator; done in one
     // pass, as no replacement makes a character that a later one looks for.
     // Without decimal comma the exchange is "," to "."; it never fires, as
@@ -68,8 +72,8 @@ void PostProcessLine(std::string& line, bool decimalComma) {
     // separators either way.
     const char from = decimalComma ? '.' : ',';
     const char to = decimalComma ? ',' : '.';
-    char* data = line.data();
-    ScanBytes(data, line.size(), ByteSet(from, kKmlFieldSeparator), [data, to](std::size_t at) {
+    char* const data = text;
+    ScanBytes(data, size, ByteSet(from, kKmlFieldSeparator), [data, to](std::size_t at) {
         data[at] = data[at] == kKmlFieldSeparator ? ',' : to;
         return true;
     });

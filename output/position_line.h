@@ -9,10 +9,12 @@
 // ComposeRecordLine here.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
 #include "choices.h"
+#include "number_pattern.h"
 
 namespace torvane {
 
@@ -28,10 +30,16 @@ struct PositionRecord {
     bool tableAltitude = true;  // whether the Table line carries an altitude column
 };
 
-// Replaces `line` with the record's line for `kind`; "." as decimal point and
-// kKmlFieldSeparator between KML fields. A KML line is one coordinate tuple:
-// blanks only before it, none after its separators. OVL points are numbered `pointNumber`.
+// The most bytes of a record's line: four numbers and the fixed texts.
+inline constexpr std::size_t kMaxRecordLineText = 4 * kMaxNumberText + 64;
+
+// Writes the record's line for `kind` at `out` (kMaxRecordLineText bytes of
+// room) and returns its end; "." as decimal point and kKmlFieldSeparator
+// between KML fields. A KML line is one coordinate tuple: blanks only before
+// it, none after its separators. OVL points are numbered `pointNumber`.
 // OutputKind::None gives an empty line.
+char* WriteRecordLine(char* out, OutputKind kind, const PositionRecord& record, std::int64_t pointNumber);
+// The same line as the whole of `line`.
 void ComposeRecordLine(std::string& line, OutputKind kind, const PositionRecord& record,
                        std::int64_t pointNumber);
 
@@ -45,6 +53,8 @@ double ApplyAltitudeManipulation(double altitude, AltitudeMode mode, double valu
 // "." (a line from ComposeRecordLine holds none, so nothing changes); then
 // kKmlFieldSeparator becomes ",".
 void PostProcessLine(std::string& line, bool decimalComma);
+// The same on the `size` bytes at `text`.
+void PostProcessText(char* text, std::size_t size, bool decimalComma);
 
 // Standard write rule: everything without elimination; with it, only valid
 // records at a non-zero position (latitude or longitude not exactly 0).

@@ -138,6 +138,15 @@ void OutputFile::WriteThroughFlushes(std::string_view text) {
     }
 }
 
+char* OutputFile::RoomAfterFlush() {
+    if (file_ != platform::kNoFile) {
+        Flush();
+        return buffer_.get();
+    }
+    if (!buffer_) buffer_.reset(new char[kBufferSize]);
+    return buffer_.get();
+}
+
 bool OutputFile::Finish() {
     if (file_ == platform::kNoFile) {
         if (error_.empty()) error_ = "not open";

@@ -47,6 +47,25 @@ public:
         Write(text);
         Write("\r\n");
     }
+    // Room for up to `most` bytes (a few KiB at the most) at the text's end,
+    // where a writer puts them and hands their end to Took(): text written
+    // without a copy of its own. (A file not open takes none of it.)
+    char* Room(std::size_t most) {
+        if (file_ == platform::kNoFile || bufferSize_ - used_ < most) return RoomAfterFlush();
+        return buffer_.get() + used_;
+    }
+    void Took(const char* end) {
+        if (file_ != platform::kNoFile) used_ = static_cast<std::size_t>(end - buffer_.get());
+    }
+    // A line of up to `most` bytes that `put(char* out)` writes in the room
+    // (returning its end), then CR LF.
+    template <class Put>
+    void WriteLineWith(std::size_t most, Put put) {
+        char* const end = put(Room(most + 2));
+        end[0] = '\r';
+        end[1] = '\n';
+        Took(end + 2);
+    }
 
     // Whether every write so far succeeded.
     bool Good() const { return error_.empty(); }
@@ -88,6 +107,7 @@ public:
 
 private:
     void WriteThroughFlushes(std::string_view text);  // text that does not fit the buffer's room
+    char* RoomAfterFlush();  // the whole buffer's room (a file not open: room that goes nowhere)
     void StartBuffer();
     void Flush();
     void CompareFlushed();  // the buffer's text against the compared file's

@@ -22,7 +22,7 @@ namespace torvane::record_targets {
 // record read, written or not.
 
 // The table, KML path or overlay: a line a record written (see
-// ComposePathLine); the overlay's extent widened by every record read.
+// WritePathLine); the overlay's extent widened by every record read.
 struct PathTarget {
     static constexpr bool kSeesLines = false;
     static constexpr bool kAccounts = false;
@@ -31,7 +31,6 @@ struct PathTarget {
     RunTotals& totals;
     OutputKind kind;
     bool decimalComma;
-    std::string line{};
     bool SeeLine(std::string_view) { return false; }
     void Read(const Record& record) {
         if (kind == OutputKind::OVL && record.hasPosition) {
@@ -40,8 +39,9 @@ struct PathTarget {
     }
     template <class Input>
     void Take(const Record& record, const Input&, std::string_view) {
-        ComposePathLine(line, kind, record, totals.RecordCount, decimalComma);
-        output.WriteLine(line);
+        output.WriteLineWith(kMaxPathLineText, [&](char* out) {
+            return WritePathLine(out, kind, record, totals.RecordCount, decimalComma);
+        });
     }
 };
 

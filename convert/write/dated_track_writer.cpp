@@ -114,8 +114,9 @@ bool DatedTrackWriter::SeeLine(std::string_view line) {
 void DatedTrackWriter::Take(const Record& record, std::uint64_t) {
     // The KML path is today's path, line for line, where nothing shapes it.
     if (kind_ == OutputKind::KML && !shape_) {
-        ComposePathLine(line_, kind_, record, 0, settings_.UseDecimalComma);
-        PathOutput().WriteLine(line_);
+        PathOutput().WriteLineWith(kMaxPathLineText, [&](char* out) {
+            return torvane::WritePathLine(out, kind_, record, 0, settings_.UseDecimalComma);
+        });
     }
     if (record.invalid) return;
 
@@ -161,8 +162,9 @@ void DatedTrackWriter::WritePathLine(const Position& position) {
     Record record;
     record.position = position;
     record.hasPosition = true;
-    ComposePathLine(line_, kind_, record, count_ - 1, settings_.UseDecimalComma);
-    PathOutput().WriteLine(line_);
+    PathOutput().WriteLineWith(kMaxPathLineText, [&](char* out) {
+        return torvane::WritePathLine(out, kind_, record, count_ - 1, settings_.UseDecimalComma);
+    });
 }
 
 void DatedTrackWriter::ClosePiece() {
@@ -188,8 +190,8 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
     switch (kind_) {
         case OutputKind::GPX:
             if (gpxPoints_ == nullptr) break;
-            ComposeGpxPoint(line_, point, milliseconds_, times_);
-            gpxPoints_->WriteLine(line_);
+            gpxPoints_->WriteLineWith(kMaxGpxPointText,
+                                      [&](char* out) { return WriteGpxPoint(out, point, milliseconds_, times_); });
             break;
         case OutputKind::GeoJSON:
             if (count_ > 1) {
@@ -197,10 +199,8 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
                 side_[0].Write(separator);
                 side_[1].Write(separator);
             }
-            ComposeGeoJsonPosition(line_, point);
-            side_[0].Write(line_);
-            ComposeGeoJsonTime(line_, point, milliseconds_, times_);
-            side_[1].Write(line_);
+            side_[0].Took(WriteGeoJsonPosition(side_[0].Room(kMaxGeoJsonPositionText), point));
+            side_[1].Took(WriteGeoJsonTime(side_[1].Room(kMaxGeoJsonTimeText), point, milliseconds_, times_));
             measureArrays_.Take(point, pieceBreak_);
             break;
         case OutputKind::KML:
@@ -210,10 +210,10 @@ void DatedTrackWriter::TakeTrackPoint(const DatedPoint& point) {
             if (kmlBreak_ && pieceTimes_ > 0 && pieces_.Good()) ClosePiece();
             kmlBreak_ = false;
             ++pieceTimes_;
-            ComposeKmlWhen(line_, point.utcMilliseconds, milliseconds_, times_);
-            side_[0].WriteLine(line_);
-            ComposeKmlTrackCoord(line_, point);
-            side_[1].WriteLine(line_);
+            side_[0].WriteLineWith(kMaxKmlWhenText, [&](char* out) {
+                return WriteKmlWhen(out, point.utcMilliseconds, milliseconds_, times_);
+            });
+            side_[1].WriteLineWith(kMaxKmlTrackCoordText, [&](char* out) { return WriteKmlTrackCoord(out, point); });
             (pieceMeasures_ ? *pieceMeasures_ : measureArrays_).Take(point, false);
             break;
         default:

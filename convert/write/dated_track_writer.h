@@ -143,7 +143,6 @@ private:
     std::array<OutputFile, 2> side_;
     std::array<OutputFile, 2> laterSide_;    // those of the later part, once appended
     std::optional<std::int64_t> laterCount_;  // then: positions of the later part (count_ holds both)
-    std::string line_;
     IsoTimeText times_;
     std::int64_t count_ = 0;   // positions of the track
     OverlayBounds bounds_;

@@ -117,26 +117,18 @@ void MotionCounter::CountStep(std::int64_t ms, double metres) {
     }
 }
 
-void MotionCounter::Took(const Timed& here) {
-    if (!any_) first_ = here;
-    any_ = true;
-    last_ = here;
-}
-
 void MotionCounter::Add(double latitude, double longitude, std::int64_t milliseconds) {
-    const Timed here{latitude, longitude, milliseconds};
-    // A step whose time does not go forward is not measured.
-    if (any_ && milliseconds > last_.milliseconds) {
-        CountStep(milliseconds - last_.milliseconds,
-                  HaversineMetres(last_.latitude, last_.longitude, latitude, longitude));
-    }
-    Took(here);
+    Add(latitude, longitude, milliseconds,
+        any_ ? HaversineMetres(last_.latitude, last_.longitude, latitude, longitude) : 0.0);
 }
 
 void MotionCounter::Add(double latitude, double longitude, std::int64_t milliseconds, double metresFromLast) {
-    const Timed here{latitude, longitude, milliseconds};
+    // A step whose time does not go forward counts nothing.
     if (any_ && milliseconds > last_.milliseconds) CountStep(milliseconds - last_.milliseconds, metresFromLast);
-    Took(here);
+    const Timed here{latitude, longitude, milliseconds};
+    if (!any_) first_ = here;
+    any_ = true;
+    last_ = here;
 }
 
 void MotionCounter::Append(const MotionCounter& later, std::int64_t laterShift) {

@@ -85,7 +85,6 @@ private:
     };
     // A step of `ms` milliseconds (more than 0) and `metres`.
     void CountStep(std::int64_t ms, double metres);
-    void Took(const Timed& here);  // `here` is the position added last
 
     bool any_ = false;  // a position was added: `first_` and `last_` hold
     Timed first_, last_;

@@ -245,7 +245,7 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     if (inMotion) {
         const std::int64_t ms =
             dates_ ? *utc : sample.days * static_cast<std::int64_t>(kDay) * 1000 + RoundToInteger(p.timeOfDay * 1000);
-        if (lastInMotion_ && !first) {
+        if (lastInMotion_) {
             motion_.Add(p.latitude, p.longitude, ms, step);
         } else {
             motion_.Add(p.latitude, p.longitude, ms);

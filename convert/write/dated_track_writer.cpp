@@ -113,11 +113,7 @@ bool DatedTrackWriter::SeeLine(std::string_view line) {
 
 void DatedTrackWriter::Take(const Record& record, std::uint64_t) {
     // The KML path is today's path, line for line, where nothing shapes it.
-    if (kind_ == OutputKind::KML && !shape_) {
-        PathOutput().WriteLineWith(kMaxPathLineText, [&](char* out) {
-            return torvane::WritePathLine(out, kind_, record, 0, settings_.UseDecimalComma);
-        });
-    }
+    if (kind_ == OutputKind::KML && !shape_) WriteRecordPathLine(record, 0);
     if (record.invalid) return;
 
     Position p = record.position;
@@ -162,8 +158,12 @@ void DatedTrackWriter::WritePathLine(const Position& position) {
     Record record;
     record.position = position;
     record.hasPosition = true;
+    WriteRecordPathLine(record, count_ - 1);
+}
+
+void DatedTrackWriter::WriteRecordPathLine(const Record& record, std::int64_t pointNumber) {
     PathOutput().WriteLineWith(kMaxPathLineText, [&](char* out) {
-        return torvane::WritePathLine(out, kind_, record, count_ - 1, settings_.UseDecimalComma);
+        return torvane::WritePathLine(out, kind_, record, pointNumber, settings_.UseDecimalComma);
     });
 }
 

@@ -116,6 +116,7 @@ private:
     void TakeTrackPoint(const DatedPoint& point);
     // The line of a position in a table, a KML path or an overlay.
     void WritePathLine(const Position& position);
+    void WriteRecordPathLine(const Record& record, std::int64_t pointNumber);  // the same for a record
     // A piece of the KML time track is complete: its <when> and <gx:coord>
     // lines go into `pieces_` as one gx:Track, and the side files start again.
     void ClosePiece();

@@ -1,5 +1,6 @@
 #include "coordinate_text.h"
 
+#include <cfloat>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -28,6 +29,40 @@ void JsonAscii(std::string& out, char c) {
     }
 }
 
+// The whole number nearest `x` (|x| below 2^51), halves to the even one,
+// as std::nearbyint in the default rounding: where doubles are computed in
+// their own precision, adding and taking away 1.5 * 2^52 leaves no fraction.
+double NearestWhole(double x) {
+#if FLT_EVAL_METHOD == 0
+    constexpr double kNoFraction = 6755399441055744.0;
+    return (x + kNoFraction) - kNoFraction;
+#else
+    return std::nearbyint(x);
+#endif
+}
+
+// `value` (below 100,000) in its digits, no leading zero.
+char* PutWhole(char* out, std::uint32_t value) {
+    const int digits = value >= 1000 ? (value >= 10000 ? 5 : 4) : (value >= 100 ? 3 : (value >= 10 ? 2 : 1));
+    return number_detail::PutDigits(out, value, digits);
+}
+
+// `metres` with `Decimals` decimals, when their nearest value reads back as
+// `metres` (|metres| below 100 km); else null.
+template <int Decimals>
+char* AltitudeWithDecimals(char* out, float metres) {
+    constexpr std::uint32_t kScale = Decimals == 0 ? 1 : Decimals == 1 ? 10 : 100;
+    const double scaled = NearestWhole(static_cast<double>(metres) * kScale);
+    if (static_cast<float>(scaled / kScale) != metres) return nullptr;
+    const auto units = static_cast<std::uint32_t>(std::fabs(scaled));
+    if (metres < 0) *out++ = '-';
+    out = PutWhole(out, units / kScale);
+    if constexpr (Decimals > 0) *out++ = '.';
+    if constexpr (Decimals == 2) *out++ = static_cast<char>('0' + units % 100 / 10);
+    if constexpr (Decimals > 0) *out++ = static_cast<char>('0' + units % 10);
+    return out;
+}
+
 // The altitudes logs hold (whole metres, or one or two decimals, below
 // 100 km) without the library's general search for the shortest digits: the
 // fewest decimals whose nearest value reads back as `metres` are those
@@ -37,20 +72,9 @@ void JsonAscii(std::string& out, char c) {
 // the library keeps).
 char* FewDecimalsAltitude(char* out, float metres) {
     if (!(std::fabs(metres) < 1e5f) || metres == 0) return nullptr;
-    const double value = metres;
-    std::int64_t scale = 1;
-    for (int decimals = 0; decimals <= 2; ++decimals, scale *= 10) {
-        const double scaled = std::nearbyint(value * static_cast<double>(scale));
-        if (static_cast<float>(scaled / static_cast<double>(scale)) != metres) continue;
-        const auto units = static_cast<std::int64_t>(std::fabs(scaled));
-        if (metres < 0) *out++ = '-';
-        out = std::to_chars(out, out + 8, units / scale).ptr;
-        if (decimals > 0) *out++ = '.';
-        if (decimals == 2) *out++ = static_cast<char>('0' + units % 100 / 10);
-        if (decimals > 0) *out++ = static_cast<char>('0' + units % 10);
-        return out;
-    }
-    return nullptr;
+    if (char* const end = AltitudeWithDecimals<0>(out, metres)) return end;
+    if (char* const end = AltitudeWithDecimals<1>(out, metres)) return end;
+    return AltitudeWithDecimals<2>(out, metres);
 }
 
 }  // namespace

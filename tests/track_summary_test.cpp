@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 #include <random>
 #include <string>
@@ -300,6 +301,22 @@ TEST(TrackMotion, ClimbByItsRuleAndInParts) {
         // Not joined, the counter is left as it was (the builder counts on it).
         EXPECT_EQ(first.ClimbMillimetres(), (joined ? static_cast<std::int64_t>(20 + n) : 20) * 1000);
         EXPECT_EQ(first.DescentMillimetres(), 20 * 1000);
+    }
+}
+
+// The sines kept are the library's own for every argument, also where
+// arguments share a place (many more than there are places), both zeros
+// and one argument met again after others took its place.
+TEST(GreatCircle, RecentSinesAreTheLibrarysOwn) {
+    RecentSines sines;
+    std::mt19937_64 random(7);
+    std::vector<double> arguments = {0.0, -0.0, 1e-300, -1e-7};
+    for (int i = 0; i < 20000; ++i) arguments.push_back(std::ldexp(static_cast<double>(random() >> 11), -60));
+    for (int round = 0; round < 2; ++round) {
+        for (const double x : arguments) {
+            const double kept = sines.Sine(x), library = std::sin(x);
+            ASSERT_EQ(std::memcmp(&kept, &library, sizeof kept), 0) << x;
+        }
     }
 }
 

@@ -63,13 +63,45 @@ bool PlainTimeAndPosition(std::string_view line) {
     return digits(1) && digits(6) && digits(15);
 }
 
-// The field of digits alone (PlainTimeAndPosition) as the integer it spells.
-template <FieldPlace place>
-double PlainField(std::string_view line) {
-    const char* const field = line.data() + place.start - 1;
-    unsigned value = 0;
-    for (int i = 0; i < place.width; ++i) value = value * 10 + (static_cast<unsigned char>(field[i]) - unsigned{'0'});
-    return value;
+// The eight digits from `p` on, all of them digits, as the integer they
+// spell: in pairs, then fours, then the whole, a few operations for all eight.
+std::uint32_t EightDigits(const char* p) {
+    std::uint64_t x;
+    std::memcpy(&x, p, 8);
+    x -= 0x3030303030303030;     // each byte its digit, the first in the lowest byte
+    x = x * 10 + (x >> 8);       // bytes 0, 2, 4, 6: the pairs of digits
+    constexpr std::uint64_t kPairs = 0x000000FF000000FF;
+    constexpr std::uint64_t kHighPairs = 100 + (std::uint64_t{1000000} << 32);  // pairs 0 and 2 (of 4)
+    constexpr std::uint64_t kLowPairs = 1 + (std::uint64_t{10000} << 32);      // pairs 1 and 3
+    return static_cast<std::uint32_t>(((x & kPairs) * kHighPairs + ((x >> 16) & kPairs) * kLowPairs) >> 32);
+}
+
+// The time of day, latitude and longitude fields of a B record as numbers.
+struct FixFields {
+    double timeOfDay;
+    double latitudeDegrees, latitudeThousandths;  // thousandths of a minute
+    double longitudeDegrees, longitudeThousandths;
+};
+
+// The fields of a record whose time and position are digits alone
+// (PlainTimeAndPosition): "HHMMSSDD", "?DDMMmmm" (of which the last seven)
+// and "DDDMMmmm" read as three eight-digit integers.
+FixFields PlainFields(std::string_view line) {
+    const std::uint32_t clock = EightDigits(line.data() + 1);  // HHMMSS and the latitude's degrees
+    const std::uint32_t latitude = EightDigits(line.data() + 6) % 10'000'000;
+    const std::uint32_t longitude = EightDigits(line.data() + 15);
+    const std::uint32_t seconds = clock / 1'000'000 * 3600 + clock / 10'000 % 100 * 60 + clock / 100 % 100;
+    return FixFields{static_cast<double>(seconds), static_cast<double>(latitude / 100'000),
+                     static_cast<double>(latitude % 100'000), static_cast<double>(longitude / 100'000),
+                     static_cast<double>(longitude % 100'000)};
+}
+
+// The same of any record, field by field.
+FixFields FieldsOneByOne(std::string_view line) {
+    return FixFields{
+        FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line),
+        FieldValue<kLatitudeDegrees>(line), FieldValue<kLatitudeMinutes>(line),
+        FieldValue<kLongitudeDegrees>(line), FieldValue<kLongitudeMinutes>(line)};
 }
 
 // IGC's own manipulation rule: a value of 0 leaves the altitude as recorded
@@ -85,21 +117,14 @@ double IgcManipulatedAltitude(const RunOptions& options, double altitude) {
 }  // namespace
 
 void ReadIgcFix(const RunOptions& options, Record& record, std::string_view line) {
-    const bool plain = PlainTimeAndPosition(line);
-    const double latitudeDegrees = plain ? PlainField<kLatitudeDegrees>(line) : FieldValue<kLatitudeDegrees>(line);
-    const double latitudeMinutes =
-        (plain ? PlainField<kLatitudeMinutes>(line) : FieldValue<kLatitudeMinutes>(line)) / 1000;
-    const double longitudeDegrees = plain ? PlainField<kLongitudeDegrees>(line) : FieldValue<kLongitudeDegrees>(line);
-    const double longitudeMinutes =
-        (plain ? PlainField<kLongitudeMinutes>(line) : FieldValue<kLongitudeMinutes>(line)) / 1000;
+    const FixFields f = PlainTimeAndPosition(line) ? PlainFields(line) : FieldsOneByOne(line);
     Position& p = record.position;
-    p.latitude = (latitudeDegrees + latitudeMinutes / 60) * HemisphereSign(line, kLatitudeHemisphere, 'S');
-    p.longitude = (longitudeDegrees + longitudeMinutes / 60) * HemisphereSign(line, kLongitudeHemisphere, 'W');
+    p.latitude =
+        (f.latitudeDegrees + f.latitudeThousandths / 1000 / 60) * HemisphereSign(line, kLatitudeHemisphere, 'S');
+    p.longitude =
+        (f.longitudeDegrees + f.longitudeThousandths / 1000 / 60) * HemisphereSign(line, kLongitudeHemisphere, 'W');
     MarkOutOfRange(record);
 
-    const double timeOfDay =
-        plain ? PlainField<kHours>(line) * 3600 + PlainField<kMinutes>(line) * 60 + PlainField<kSeconds>(line)
-              : FieldValue<kHours>(line) * 3600 + FieldValue<kMinutes>(line) * 60 + FieldValue<kSeconds>(line);
     const bool gnss = options.IgcGnssAltitude;
     const FieldPlace altitude = gnss ? kGnssAltitude : kPressureAltitude;
     const double recorded = gnss ? FieldValue<kGnssAltitude>(line) : FieldValue<kPressureAltitude>(line);
@@ -107,7 +132,7 @@ void ReadIgcFix(const RunOptions& options, Record& record, std::string_view line
     // fixed altitude is set (IGC's rule: a value of 0 sets nothing).
     const bool given = HoldsDigit(Mid(line, altitude.start, altitude.width)) ||
                        (options.AltitudeMode == AltitudeMode::SetFixed && options.AltitudeValue != 0);
-    CompletePosition(record, timeOfDay, static_cast<float>(IgcManipulatedAltitude(options, recorded)), true, given);
+    CompletePosition(record, f.timeOfDay, static_cast<float>(IgcManipulatedAltitude(options, recorded)), true, given);
 }
 
 }  // namespace torvane

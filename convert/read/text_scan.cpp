@@ -104,12 +104,4 @@ std::string_view MidToEnd(std::string_view text, int start) {
     return text.substr(index);
 }
 
-double HemisphereSign(std::string_view line, int position, char negativeLetter) {
-    const std::string_view letter = Mid(line, position, 1);
-    if (letter.empty()) return 1.0;
-    // ASCII alone: no locale's upper case turns another byte into 'S' or 'W'.
-    const char lowerCase = static_cast<char>(negativeLetter - 'A' + 'a');
-    return letter[0] == negativeLetter || letter[0] == lowerCase ? -1.0 : 1.0;
-}
-
 }  // namespace torvane

@@ -95,7 +95,13 @@ std::string_view MidToEnd(std::string_view text, int start);
 // -1 when the letter at 1-based position `position`, upper-cased, is
 // `negativeLetter` (the hemisphere letters 'S' and 'W'); 1 otherwise, also
 // where the line has no character there.
-double HemisphereSign(std::string_view line, int position, char negativeLetter);
+inline double HemisphereSign(std::string_view line, int position, char negativeLetter) {
+    const std::string_view letter = Mid(line, position, 1);
+    if (letter.empty()) return 1.0;
+    // ASCII alone: no locale's upper case turns another byte into 'S' or 'W'.
+    const char lowerCase = static_cast<char>(negativeLetter - 'A' + 'a');
+    return letter[0] == negativeLetter || letter[0] == lowerCase ? -1.0 : 1.0;
+}
 
 // Whether `text` holds an ASCII digit: a field that gives a number at all.
 inline bool HoldsDigit(std::string_view text) {

@@ -28,18 +28,9 @@ constexpr double kDay = 24 * 3600;
 constexpr std::size_t kTrackBuckets = (kMaxDrawingPoints - 2) / 4 / 2 * 2;
 constexpr std::size_t kProfileBuckets = (kMaxDrawingPoints - 2) / 2 / 2 * 2;
 
-double Radians(double degrees) { return degrees * (std::numbers::pi / 180); }
-
-// sin(x / 2); a record that keeps its latitude or longitude from the one
-// before (a track going due north, a pause) needs no sine for it.
-double SineOfHalf(double x) {
-    const double half = x / 2;
-    return half == 0 ? half : std::sin(half);
-}
-
 // The step between two records.
-double StepMetres(const TrackSample& a, const TrackSample& b) {
-    return HaversineMetres(a.latitude, a.longitude, a.cosLatitude, b.latitude, b.longitude, b.cosLatitude);
+double StepMetres(const TrackSample& a, const TrackSample& b, RecentSines& sines) {
+    return HaversineMetres(a.latitude, a.longitude, a.cosLatitude, b.latitude, b.longitude, b.cosLatitude, sines);
 }
 
 // The figures' extent widened to take in [latMin, latMax] x [lonMin, lonMax].
@@ -56,19 +47,6 @@ void ExtendAltitude(TrackFigures& t, double low, double high) {
 }
 
 }  // namespace
-
-double CosLatitude(double latitudeDegrees) { return std::cos(Radians(latitudeDegrees)); }
-
-double HaversineMetres(double lat1, double lon1, double cosLat1, double lat2, double lon2, double cosLat2) {
-    const double sinLat = SineOfHalf(Radians(lat2 - lat1));
-    const double sinLon = SineOfHalf(Radians(lon2 - lon1));
-    const double h = sinLat * sinLat + cosLat1 * cosLat2 * sinLon * sinLon;
-    return 2 * kEarthRadiusMetres * std::asin(std::sqrt(std::min(1.0, h)));
-}
-
-double HaversineMetres(double lat1, double lon1, double lat2, double lon2) {
-    return HaversineMetres(lat1, lon1, CosLatitude(lat1), lat2, lon2, CosLatitude(lat2));
-}
 
 template <double TrackSample::*... Keys>
 ExtremeDecimator<Keys...>::ExtremeDecimator(std::size_t maxBuckets) : maxBuckets_(std::max<std::size_t>(1, maxBuckets)) {
@@ -221,7 +199,7 @@ void TrackSummaryBuilder::Take(const Record& record, std::uint64_t lineOffset) {
     } else {
         sample.index = last_.index + 1;
         sample.days = last_.days + (PassesMidnight(last_.timeOfDay, p.timeOfDay) ? 1 : 0);
-        step = StepMetres(last_, sample);
+        step = StepMetres(last_, sample, sines_);
         sample.nanometres = last_.nanometres + RoundToInteger(step * 1e9);
         sample.anyUtc = last_.anyUtc;
         sample.utc = last_.utc;
@@ -284,7 +262,7 @@ bool TrackSummaryBuilder::Append(TrackSummaryBuilder&& later) {
     TrackSample from = last_;
     from.index += 1;
     from.days += PassesMidnight(last_.timeOfDay, later.first_.timeOfDay) ? 1 : 0;
-    from.nanometres += RoundToInteger(StepMetres(last_, later.first_) * 1e9);
+    from.nanometres += RoundToInteger(StepMetres(last_, later.first_, sines_) * 1e9);
     const auto continued = [&from](TrackSample p) {
         p.index += from.index;
         p.days += from.days;

@@ -14,6 +14,7 @@
 #include "convert/recognise/line_counts.h"
 #include "convert/run/progress.h"
 #include "convert/run/record_loop.h"
+#include "convert/summary/great_circle.h"
 #include "convert/settings.h"
 #include "convert/summary/track_motion.h"
 #include "output/earth.h"
@@ -44,13 +45,6 @@ struct TrackSample {
 };
 
 constexpr std::size_t kMaxDrawingPoints = 4000;
-
-// Great-circle distance by the haversine formula on a sphere of
-// kEarthRadiusMetres, in metres.
-double HaversineMetres(double lat1, double lon1, double lat2, double lon2);
-// The same, given the cosines of the two latitudes (CosLatitude).
-double HaversineMetres(double lat1, double lon1, double cosLat1, double lat2, double lon2, double cosLat2);
-double CosLatitude(double latitudeDegrees);
 
 // The figures of the track (records with a position; altitudes only where
 // the log gives one) and its drawing points. Where the log is dated, its
@@ -158,6 +152,7 @@ private:
     ExtremeDecimator<&TrackSample::altitude> profile_;
     ClimbCounter climb_;
     MotionCounter motion_;
+    RecentSines sines_;  // of the steps' half differences
     bool lastInMotion_ = false;  // the record taken last was added to `motion_`
 };
 

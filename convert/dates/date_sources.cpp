@@ -75,15 +75,8 @@ private:
     int commas_ = 0;
 };
 
-// The number of the two characters at 0-based `at`: two digits are their
-// value (as the general reader gives it), anything else goes to that reader.
-double TwoCharacterNumber(std::string_view field, std::size_t at) {
-    const int digits = Digits(field, at, 2);
-    return digits >= 0 ? digits : LeadingNumber(Mid(field, static_cast<int>(at) + 1, 2));
-}
-
 double TimeOfDay(std::string_view field) {
-    return TwoCharacterNumber(field, 0) * 3600 + TwoCharacterNumber(field, 2) * 60 + LeadingNumber(MidToEnd(field, 5));
+    return FixedWidthNumber<2>(field, 1) * 3600 + FixedWidthNumber<2>(field, 3) * 60 + LeadingNumber(MidToEnd(field, 5));
 }
 
 std::optional<GivenDate> RmcDate(std::string_view sentence, ShortDateMemo& memo) {

@@ -76,8 +76,8 @@ void ReadTime(GpxPointStateRecord& point, std::string_view line) {
     std::string room;
     line = WithReferencesReadQuick(line, room).value_or(line);
     const int t = PositionOf(line, 'T');
-    point.Time = GpxPointStateRecord::TimePieces{LeadingNumber(Mid(line, t + 1, 2)), LeadingNumber(Mid(line, t + 4, 2)),
-                                                 LeadingNumber(Mid(line, t + 7, 2))};
+    point.Time = GpxPointStateRecord::TimePieces{FixedWidthNumber<2>(line, t + 1), FixedWidthNumber<2>(line, t + 4),
+                                                 FixedWidthNumber<2>(line, t + 7)};
     point.UtcTime = t > 10 ? IsoTimeMilliseconds(line.substr(static_cast<std::size_t>(t - 11))) : std::nullopt;
 }
 

@@ -28,23 +28,9 @@ constexpr FieldPlace kPressureAltitude{26, 5};
 constexpr FieldPlace kGnssAltitude{31, 5};  // read instead with "GNSS altitude (IGC)"
 
 // The field's leading number; a field missing from a short record reads as 0.
-// A field of digits alone, as recorders write them, is the integer it spells:
-// what LeadingNumber reads there too, at a fraction of the cost.
 template <FieldPlace place>
 double FieldValue(std::string_view line) {
-    constexpr std::size_t kEnd = static_cast<std::size_t>(place.start - 1 + place.width);
-    if (line.size() >= kEnd) {
-        const char* const field = line.data() + place.start - 1;
-        unsigned value = 0;
-        unsigned notDigit = 0;
-        for (int i = 0; i < place.width; ++i) {
-            const unsigned digit = static_cast<unsigned char>(field[i]) - unsigned{'0'};
-            notDigit |= digit > 9 ? 1u : 0u;
-            value = value * 10 + digit;
-        }
-        if (notDigit == 0) return value;
-    }
-    return LeadingNumber(Mid(line, place.start, place.width));
+    return FixedWidthNumber<place.width>(line, place.start);
 }
 
 // Whether the bytes 1 to 13 and 15 to 22 (0-based) of a B record, its time,

@@ -75,12 +75,12 @@ void ReadSentence(const RunOptions& options, Record& record, std::string_view li
     const double longitudeSign = HemisphereSignAfter(commas, line, layout.longitudeHemisphereComma, 'W');
 
     Position& p = record.position;
-    p.latitude = (LeadingNumber(Mid(latitude, 1, 2)) + LeadingNumber(MidToEnd(latitude, 3)) / 60) * latitudeSign;
-    p.longitude = (LeadingNumber(Mid(longitude, 1, 3)) + LeadingNumber(MidToEnd(longitude, 4)) / 60) * longitudeSign;
+    p.latitude = (FixedWidthNumber<2>(latitude, 1) + LeadingNumber(MidToEnd(latitude, 3)) / 60) * latitudeSign;
+    p.longitude = (FixedWidthNumber<3>(longitude, 1) + LeadingNumber(MidToEnd(longitude, 4)) / 60) * longitudeSign;
     MarkOutOfRange(record);
 
     const double timeOfDay =
-        LeadingNumber(Mid(time, 1, 2)) * 3600 + LeadingNumber(Mid(time, 3, 2)) * 60 + LeadingNumber(MidToEnd(time, 5));
+        FixedWidthNumber<2>(time, 1) * 3600 + FixedWidthNumber<2>(time, 3) * 60 + LeadingNumber(MidToEnd(time, 5));
 
     switch (layout.altitudeSource) {
         case AltitudeSource::Field: {

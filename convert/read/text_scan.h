@@ -107,18 +107,19 @@ inline double HemisphereSign(std::string_view line, int position, char negativeL
 // digits, as logs write a time's hours or a position's degrees, the integer
 // they spell (the same value) without the general reader.
 template <int Width>
-double FixedWidthNumber(std::string_view text, int start) {
-    const std::string_view field = Mid(text, start, Width);
-    if (field.size() == static_cast<std::size_t>(Width)) {
+inline double FixedWidthNumber(std::string_view text, int start) {
+    const auto at = static_cast<std::size_t>(start - 1);
+    if (start >= 1 && at + Width <= text.size()) {
+        const char* const field = text.data() + at;
         unsigned value = 0, notDigit = 0;
         for (int i = 0; i < Width; ++i) {
-            const unsigned digit = static_cast<unsigned char>(field[static_cast<std::size_t>(i)]) - unsigned{'0'};
+            const unsigned digit = static_cast<unsigned char>(field[i]) - unsigned{'0'};
             notDigit |= digit > 9 ? 1u : 0u;
             value = value * 10 + digit;
         }
         if (notDigit == 0) return value;
     }
-    return LeadingNumber(field);
+    return LeadingNumber(Mid(text, start, Width));
 }
 
 // Whether `text` holds an ASCII digit: a field that gives a number at all.

@@ -97,11 +97,4 @@ std::string_view TextBetween(std::string_view line, int from, int to) {
     return Mid(line, from + 1, length);
 }
 
-std::string_view MidToEnd(std::string_view text, int start) {
-    if (start < 1) return text;
-    const std::size_t index = static_cast<std::size_t>(start - 1);
-    if (index >= text.size()) return {};
-    return text.substr(index);
-}
-
 }  // namespace torvane

@@ -76,11 +76,6 @@ MarkScan ScanMarks(std::string_view line, char mark, char otherMark);
 // search starts again at position 1. Elements after `last` are left as they are.
 void MarkPositions(const MarkScan& scan, int last, std::array<int, 16>& positions);
 
-// The text between the marks at 1-based positions `from` and `to`
-// (to - from - 1 characters after position `from`); empty when that length is
-// not positive.
-std::string_view TextBetween(std::string_view line, int from, int to);
-
 // Up to `length` characters from 1-based position `start` (fewer at the end).
 inline std::string_view Mid(std::string_view text, int start, int length) {
     if (start < 1 || length <= 0) return {};
@@ -89,8 +84,18 @@ inline std::string_view Mid(std::string_view text, int start, int length) {
     return text.substr(index, static_cast<std::size_t>(length));
 }
 
+// The text between the marks at 1-based positions `from` and `to`
+// (to - from - 1 characters after position `from`); empty when that length is
+// not positive.
+std::string_view TextBetween(std::string_view line, int from, int to);
+
 // From 1-based position `start` to the end.
-std::string_view MidToEnd(std::string_view text, int start);
+inline std::string_view MidToEnd(std::string_view text, int start) {
+    if (start < 1) return text;
+    const std::size_t index = static_cast<std::size_t>(start - 1);
+    if (index >= text.size()) return {};
+    return text.substr(index);
+}
 
 // -1 when the letter at 1-based position `position`, upper-cased, is
 // `negativeLetter` (the hemisphere letters 'S' and 'W'); 1 otherwise, also

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <numbers>
 #include <utility>
 
 #include "convert/dates/log_dates.h"
